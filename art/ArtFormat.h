@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QtGlobal>
+
+// Layout of artidx.mul and art.mul.
+namespace ArtFormat {
+
+constexpr int TerrainCount = 16384;
+// Static id n uses index slot StaticIdBase + n.
+constexpr int StaticIdBase = 0x4000;
+constexpr int IndexEntrySize = 12;
+
+constexpr int TerrainSize = 44;
+constexpr int TerrainHalfRows = 22;
+constexpr int TerrainWordCount = 1012;
+constexpr int TerrainRecordSize = 2 * TerrainWordCount;
+
+// A static record: uint32 header, int16 width, int16 height, int16 line table.
+constexpr int StaticHeaderSize = 4;
+constexpr int StaticLineTableOffset = 8;
+// Decoded images are capped so that damaged dimensions cannot ask for gigabytes.
+constexpr qint64 MaxStaticPixels = 4096 * 4096;
+
+constexpr quint16 ColorMask = 0x7fff;
+constexpr quint16 OpaqueBit = 0x8000;
+
+// First pixel and pixel count of diamond row y of a terrain tile.
+constexpr int terrainRowStart(int y)
+{
+    return y < TerrainHalfRows ? TerrainHalfRows - 1 - y : y - TerrainHalfRows;
+}
+constexpr int terrainRowLength(int y)
+{
+    return y < TerrainHalfRows ? 2 + 2 * y : TerrainSize - 2 * (y - TerrainHalfRows);
+}
+
+constexpr qint64 terrainIndexPosition(int id)
+{
+    return qint64(IndexEntrySize) * id;
+}
+constexpr qint64 staticIndexPosition(int id)
+{
+    return qint64(IndexEntrySize) * (StaticIdBase + qint64(id));
+}
+
+} // namespace ArtFormat

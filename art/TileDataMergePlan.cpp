@@ -1,0 +1,56 @@
+#include "art/TileDataMergePlan.h"
+
+#include "tiledata/TileData.h"
+#include "tiledata/TileDataFormat.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+
+namespace {
+
+TileDataMergePlan::Patch patchFor(int key, const QString &path)
+{
+    using namespace TileDataFormat;
+    TileDataMergePlan::Patch patch;
+    patch.path = path;
+    if (key < StaticKeyBase) {
+        patch.position = landPosition(key);
+        patch.size = LandRecordSize;
+        patch.label = QStringLiteral("land tile %1").arg(key);
+    } else {
+        patch.position = staticPosition(key - StaticKeyBase);
+        patch.size = StaticRecordSize;
+        patch.label = QStringLiteral("static tile %1").arg(key - StaticKeyBase);
+    }
+    return patch;
+}
+
+} // namespace
+
+bool TileDataMergePlan::build(const TileData &tileData, QString *error)
+{
+    list.clear();
+    size = tileData.data().size();
+    const QHash<int, QString> &pending = tileData.pendingRecords();
+    for (auto it = pending.cbegin(); it != pending.cend(); ++it) {
+        if (it.key() < 0) {
+            *error = QStringLiteral("A pending tile data edit has the invalid key %1.").arg(it.key());
+            return false;
+        }
+        const Patch patch = patchFor(it.key(), it.value());
+        const QFileInfo info(patch.path);
+        if (!info.isFile() || info.size() != patch.size) {
+            *error = QStringLiteral("The pending tile data edit of %1 is %2 (%3).")
+                         .arg(patch.label,
+                              info.exists() ? QStringLiteral("damaged") : QStringLiteral("missing"),
+                              QDir::toNativeSeparators(patch.path));
+            return false;
+        }
+        size = qMax(size, patch.position + patch.size);
+        list.append(patch);
+    }
+    std::sort(list.begin(), list.end(),
+              [](const Patch &a, const Patch &b) { return a.position < b.position; });
+    return true;
+}

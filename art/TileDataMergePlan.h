@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QVector>
+
+class TileData;
+
+// Where the tile data store's pending records go in a new tiledata.mul: the file is
+// copied as it is (block headers included) with each pending record written over its
+// record. A record past the end of a short file extends the file with zero bytes, which
+// is how the store reads the bytes it lacks.
+class TileDataMergePlan
+{
+public:
+    struct Patch
+    {
+        qint64 position = 0;
+        int size = 0;
+        QString path;
+        QString label; // "land tile 5", "static tile 7"
+    };
+
+    // False (and *error set) when a pending record is missing or not of record size.
+    bool build(const TileData &tileData, QString *error);
+
+    // Sorted by position.
+    const QVector<Patch> &patches() const { return list; }
+    qint64 outputSize() const { return size; }
+
+private:
+    QVector<Patch> list;
+    qint64 size = 0;
+};

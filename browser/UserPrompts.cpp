@@ -1,0 +1,70 @@
+#include "browser/UserPrompts.h"
+
+#include <QDrag>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMessageBox>
+
+namespace {
+UserPrompts realPrompts;
+UserPrompts *installed = nullptr;
+} // namespace
+
+UserPrompts &UserPrompts::current()
+{
+    return installed ? *installed : realPrompts;
+}
+
+void UserPrompts::install(UserPrompts *prompts)
+{
+    installed = prompts;
+}
+
+QString UserPrompts::existingDirectory(QWidget *parent, const QString &caption, const QString &startDirectory)
+{
+    return QFileDialog::getExistingDirectory(parent, caption, startDirectory, QFileDialog::ShowDirsOnly);
+}
+
+QString UserPrompts::openFileName(QWidget *parent, const QString &caption, const QString &filter,
+                                  QString *selectedFilter)
+{
+    return QFileDialog::getOpenFileName(parent, caption, QString(), filter, selectedFilter);
+}
+
+QString UserPrompts::saveFileName(QWidget *parent, const QString &caption, const QString &filter,
+                                  QString *selectedFilter)
+{
+    return QFileDialog::getSaveFileName(parent, caption, QString(), filter, selectedFilter);
+}
+
+QAction *UserPrompts::execMenu(QMenu *menu, const QPoint &globalPos)
+{
+    return menu->exec(globalPos);
+}
+
+Qt::DropAction UserPrompts::execDrag(QDrag *drag, Qt::DropActions actions)
+{
+    return drag->exec(actions);
+}
+
+void UserPrompts::warning(QWidget *parent, const QString &title, const QString &text)
+{
+    QMessageBox::warning(parent, title, text);
+}
+
+void UserPrompts::about(QWidget *parent, const QString &title, const QString &text)
+{
+    QMessageBox::about(parent, title, text);
+}
+
+UserPrompts::SaveAnswer UserPrompts::askSaveChanges(QWidget *parent, const QString &text)
+{
+    const auto button = QMessageBox::question(parent, QStringLiteral("Tessera"), text,
+                                              QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                                              QMessageBox::Save);
+    if (button == QMessageBox::Save)
+        return SaveAnswer::Save;
+    if (button == QMessageBox::Discard)
+        return SaveAnswer::Discard;
+    return SaveAnswer::Cancel;
+}

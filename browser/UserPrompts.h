@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <Qt>
+
+class QAction;
+class QDrag;
+class QMenu;
+class QPoint;
+class QWidget;
+
+// Every question the window asks the user goes through here, so that tests can
+// install scripted answers instead of blocking on a dialog, a menu or a drag.
+class UserPrompts
+{
+public:
+    enum class SaveAnswer { Save, Discard, Cancel };
+
+    virtual ~UserPrompts() = default;
+
+    // The installed prompts; the real dialogs unless a test installed others.
+    static UserPrompts &current();
+    // Installs prompts (not owned); nullptr restores the real dialogs.
+    static void install(UserPrompts *prompts);
+
+    virtual QString existingDirectory(QWidget *parent, const QString &caption, const QString &startDirectory);
+    virtual QString openFileName(QWidget *parent, const QString &caption, const QString &filter,
+                                 QString *selectedFilter);
+    virtual QString saveFileName(QWidget *parent, const QString &caption, const QString &filter,
+                                 QString *selectedFilter);
+    // Runs the menu at globalPos; the chosen action, or nullptr when dismissed.
+    virtual QAction *execMenu(QMenu *menu, const QPoint &globalPos);
+    virtual Qt::DropAction execDrag(QDrag *drag, Qt::DropActions actions);
+    virtual void warning(QWidget *parent, const QString &title, const QString &text);
+    virtual void about(QWidget *parent, const QString &title, const QString &text);
+    virtual SaveAnswer askSaveChanges(QWidget *parent, const QString &text);
+};

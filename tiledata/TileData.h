@@ -1,0 +1,65 @@
+#pragma once
+
+#include "art/MappedFile.h"
+#include "art/PendingEditDirectory.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <memory>
+
+// tiledata.mul one record at a time (read-only), with edited records kept as pending
+// files in a private directory and served in place of the file's records.
+class TileData : public QObject
+{
+    Q_OBJECT
+
+public:
+    // tempDir: where the private pending-edit directory is created (empty: the
+    // system temporary directory).
+    explicit TileData(const QString &fileName, const QString &tempDir = QString());
+    ~TileData() override;
+
+    void setFileName(const QString &path);
+    // Starts a new, empty private pending-edit directory; pending edits are forgotten.
+    void setTempDir(const QString &directory);
+
+    // Always full length (26 or 37 bytes); bytes past the end of the file read as 0.
+    QByteArray landRecord(int id) const;
+    QByteArray staticRecord(int id) const;
+    // The record as the data file holds it, ignoring pending edits.
+    QByteArray originalLandRecord(int id) const;
+    QByteArray originalStaticRecord(int id) const;
+
+    // When the pending file cannot be written nothing changes, false is returned and
+    // *error says why.
+    bool setLandRecord(int id, const QByteArray &record, QString *error = nullptr);
+    bool setStaticRecord(int id, const QByteArray &record, QString *error = nullptr);
+
+    // Null for a negative id.
+    QString landName(int id) const;
+    QString staticName(int id) const;
+
+    int staticCount() const;
+    QString fileName() const { return file.fileName(); }
+    const MappedFile &data() const { return file; }
+
+    // Key (land id, or static id + StaticKeyBase) to pending-record file.
+    const QHash<int, QString> &pendingRecords() const { return pending; }
+    bool hasPendingEdits() const { return !pending.isEmpty(); }
+    QString pendingDirectory() const;
+
+Q_SIGNALS:
+    void pendingChanged();
+
+private:
+    QByteArray record(int key, qint64 position, int size) const;
+    QByteArray fileRecord(qint64 position, int size) const;
+    bool setRecord(int key, const QString &fileName, const QByteArray &record, int size, QString *error);
+
+    MappedFile file;
+    QString tempDir;
+    std::unique_ptr<PendingEditDirectory> pendingDir;
+    QHash<int, QString> pending;
+};

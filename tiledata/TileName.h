@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The fixed 20-byte Latin-1 name field of tile-data records.
+namespace TileName {
+
+// The bytes up to the first NUL, at most 20, as Latin-1 text.
+QString decode(const char *field, int size = 20);
+// Latin-1, cut after 20 bytes, NUL-padded to 20.
+QByteArray encode(const QString &text);
+
+} // namespace TileName

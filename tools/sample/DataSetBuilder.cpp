@@ -1,0 +1,234 @@
+#include "tools/sample/DataSetBuilder.h"
+
+#include "art/ArtCodec.h"
+#include "art/ArtFormat.h"
+#include "tiledata/AnimDataFile.h"
+#include "tiledata/TileDataFormat.h"
+#include "tiledata/TileFlags.h"
+#include "tools/sample/ProceduralArt.h"
+
+#include <QDir>
+#include <QSaveFile>
+#include <QtEndian>
+
+using namespace ArtFormat;
+using namespace TileDataFormat;
+
+namespace {
+
+int roundUpToBlock(int count)
+{
+    return (qMax(count, 0) + RecordsPerBlock - 1) / RecordsPerBlock * RecordsPerBlock;
+}
+
+void appendInt32(QByteArray &out, qint32 value)
+{
+    const qint32 le = qToLittleEndian(value);
+    out.append(reinterpret_cast<const char *>(&le), sizeof le);
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes, QString *error)
+{
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return true;
+    if (error)
+        *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
+    return false;
+}
+
+} // namespace
+
+DataSetBuilder::DataSetBuilder(int staticCount)
+    : m_staticCount(qMax(staticCount, 0))
+    , m_land(LandCount)
+    , m_statics(roundUpToBlock(staticCount))
+{
+}
+
+DataSetBuilder DataSetBuilder::procedural(const Options &options)
+{
+    DataSetBuilder builder(options.staticCount);
+    ProceduralArt art(options.seed);
+    for (int id = 0; id < qMin(options.terrainImages, TerrainCount); ++id) {
+        if (art.leaveEmpty())
+            continue;
+        builder.setTerrainRecord(id, art.terrainRecord(id));
+    }
+    const int staticImages = options.staticImages < 0 ? builder.m_staticCount
+                                                      : qMin(options.staticImages, builder.m_staticCount);
+    for (int id = 0; id < staticImages; ++id) {
+        if (art.leaveEmpty())
+            continue;
+        builder.setStaticRecord(id, art.staticRecord(id));
+        builder.m_slots[StaticIdBase + id].reserved = id & 0xff;
+    }
+    for (int id = 0; id < LandCount; ++id)
+        builder.m_land[id] = art.landTile(id);
+    for (int id = 0; id < builder.m_statics.size(); ++id) {
+        builder.m_statics[id] = art.staticTile(id);
+        if (builder.m_statics[id].flags & TileFlags::Animated)
+            builder.setAnim(id, art.animation(id));
+    }
+    return builder;
+}
+
+void DataSetBuilder::setTerrainImage(int id, const QImage &image)
+{
+    if (image.isNull())
+        clearTerrain(id);
+    else
+        setTerrainRecord(id, ArtCodec::encodeTerrain(image));
+}
+
+void DataSetBuilder::setStaticImage(int id, const QImage &image)
+{
+    const QByteArray record = ArtCodec::encodeStatic(image);
+    if (record.isEmpty())
+        clearStatic(id);
+    else
+        setStaticRecord(id, record);
+}
+
+void DataSetBuilder::setTerrainRecord(int id, const QByteArray &record)
+{
+    setSlot(id, record);
+}
+
+void DataSetBuilder::setStaticRecord(int id, const QByteArray &record)
+{
+    setSlot(StaticIdBase + id, record);
+}
+
+void DataSetBuilder::setRawTerrainEntry(int id, qint32 offset, qint32 length, qint32 reserved)
+{
+    m_slots[id] = Slot{QByteArray(), true, offset, length, reserved};
+}
+
+void DataSetBuilder::setRawStaticEntry(int id, qint32 offset, qint32 length, qint32 reserved)
+{
+    m_slots[StaticIdBase + id] = Slot{QByteArray(), true, offset, length, reserved};
+}
+
+void DataSetBuilder::clearTerrain(int id)
+{
+    m_slots.remove(id);
+}
+
+void DataSetBuilder::clearStatic(int id)
+{
+    m_slots.remove(StaticIdBase + id);
+}
+
+void DataSetBuilder::setLandTile(int id, const LandTileRecord &record)
+{
+    m_land[id] = record;
+}
+
+void DataSetBuilder::setStaticTile(int id, const StaticTileRecord &record)
+{
+    if (id >= m_statics.size())
+        m_statics.resize(roundUpToBlock(id + 1));
+    m_statics[id] = record;
+}
+
+LandTileRecord DataSetBuilder::landTile(int id) const
+{
+    return m_land.value(id);
+}
+
+StaticTileRecord DataSetBuilder::staticTile(int id) const
+{
+    return m_statics.value(id);
+}
+
+void DataSetBuilder::setAnim(int id, const AnimDataEntry &entry)
+{
+    m_anims[id] = entry;
+}
+
+void DataSetBuilder::setSlot(int slot, const QByteArray &record)
+{
+    Slot &s = m_slots[slot];
+    s = Slot{record, false, -1, qint32(record.size()), s.reserved};
+}
+
+QByteArray DataSetBuilder::artIndexBytes() const
+{
+    const int slotCount = qMax(StaticIdBase + m_staticCount, m_slots.isEmpty() ? 0 : m_slots.lastKey() + 1);
+    QByteArray index;
+    index.reserve(qsizetype(slotCount) * IndexEntrySize);
+    qint64 offset = 0;
+    auto slot = m_slots.cbegin();
+    for (int n = 0; n < slotCount; ++n) {
+        if (slot == m_slots.cend() || slot.key() != n) {
+            appendInt32(index, -1);
+            appendInt32(index, -1);
+            appendInt32(index, 0);
+            continue;
+        }
+        if (slot->raw) {
+            appendInt32(index, slot->offset);
+            appendInt32(index, slot->length);
+        } else {
+            appendInt32(index, qint32(offset));
+            appendInt32(index, qint32(slot->record.size()));
+            offset += slot->record.size();
+        }
+        appendInt32(index, slot->reserved);
+        ++slot;
+    }
+    return index;
+}
+
+QByteArray DataSetBuilder::artBytes() const
+{
+    QByteArray art;
+    for (const Slot &slot : m_slots)
+        art.append(slot.record);
+    return art;
+}
+
+QByteArray DataSetBuilder::tileDataBytes() const
+{
+    QByteArray bytes;
+    bytes.reserve(LandSectionSize + qsizetype(m_statics.size() / RecordsPerBlock) * StaticBlockSize);
+    for (int id = 0; id < m_land.size(); ++id) {
+        if (id % RecordsPerBlock == 0)
+            appendInt32(bytes, id / RecordsPerBlock); // block headers carry a running number
+        bytes.append(m_land[id].toBytes());
+    }
+    for (int id = 0; id < m_statics.size(); ++id) {
+        if (id % RecordsPerBlock == 0)
+            appendInt32(bytes, id / RecordsPerBlock);
+        bytes.append(m_statics[id].toBytes());
+    }
+    return bytes;
+}
+
+QByteArray DataSetBuilder::animDataBytes() const
+{
+    const int count = roundUpToBlock(m_statics.size());
+    QByteArray bytes;
+    bytes.reserve(qsizetype(count / AnimDataFile::EntriesPerBlock) * AnimDataFile::BlockSize);
+    for (int id = 0; id < count; ++id) {
+        if (id % AnimDataFile::EntriesPerBlock == 0)
+            appendInt32(bytes, 0);
+        bytes.append(m_anims.value(id).toBytes());
+    }
+    return bytes;
+}
+
+bool DataSetBuilder::write(const QString &directory, QString *error) const
+{
+    QDir dir(directory);
+    if (!dir.mkpath(QStringLiteral("."))) {
+        if (error)
+            *error = QStringLiteral("Cannot create directory %1").arg(directory);
+        return false;
+    }
+    return writeFile(dir.filePath(QStringLiteral("artidx.mul")), artIndexBytes(), error)
+           && writeFile(dir.filePath(QStringLiteral("art.mul")), artBytes(), error)
+           && writeFile(dir.filePath(QStringLiteral("tiledata.mul")), tileDataBytes(), error)
+           && writeFile(dir.filePath(QStringLiteral("animdata.mul")), animDataBytes(), error);
+}

@@ -1,0 +1,58 @@
+#include "tools/sample/DataSetBuilder.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <cstdio>
+
+namespace {
+
+int fail(const QString &message)
+{
+    std::fprintf(stderr, "tessera-sample: %s\n", qPrintable(message));
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tessera-sample"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TESSERA_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Writes a procedurally drawn sample data set: art.mul, "
+                                                    "artidx.mul, tiledata.mul and animdata.mul."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("OUTDIR"), QStringLiteral("Directory to write the four files to."));
+    const QCommandLineOption staticsOption(QStringLiteral("statics"),
+                                           QStringLiteral("Number of static ids, 1 to 65536 (default 16384)."),
+                                           QStringLiteral("N"), QStringLiteral("16384"));
+    const QCommandLineOption seedOption(QStringLiteral("seed"), QStringLiteral("Seed of the drawing (default 1)."),
+                                        QStringLiteral("S"), QStringLiteral("1"));
+    parser.addOption(staticsOption);
+    parser.addOption(seedOption);
+    parser.process(app);
+
+    if (parser.positionalArguments().size() != 1)
+        return fail(QStringLiteral("expected one output directory; see --help"));
+    bool ok = false;
+    DataSetBuilder::Options options;
+    options.staticCount = parser.value(staticsOption).toInt(&ok);
+    if (!ok || options.staticCount < 1 || options.staticCount > 65536)
+        return fail(QStringLiteral("--statics must be a number from 1 to 65536"));
+    options.seed = parser.value(seedOption).toUInt(&ok);
+    if (!ok)
+        return fail(QStringLiteral("--seed must be a non-negative number"));
+
+    QElapsedTimer timer;
+    timer.start();
+    QString error;
+    if (!DataSetBuilder::procedural(options).write(parser.positionalArguments().constFirst(), &error))
+        return fail(error);
+    std::fprintf(stderr, "wrote %s in %lld ms\n", qPrintable(parser.positionalArguments().constFirst()),
+                 timer.elapsed());
+    return 0;
+}
