@@ -1,0 +1,428 @@
+#include "tileprop/ArtWidget.h"
+
+#include "art/ArtWork.h"
+#include "browser/UserPrompts.h"
+#include "tiledata/AnimDataFile.h"
+#include "tiledata/TileData.h"
+#include "tileprop/ImageFiles.h"
+#include "ui_tileprop.h"
+
+#include <QDir>
+#include <QIntValidator>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPixmap>
+
+namespace {
+
+constexpr int AnimPageIndex = 3;
+constexpr int ByteMaximum = 255;
+constexpr int WordMaximum = 65535;
+
+// Decimal text as a 16-bit number; anything else is 0.
+quint16 parseNumber(const QString &text)
+{
+    bool ok = false;
+    const uint value = text.toUInt(&ok);
+    return ok && value <= WordMaximum ? quint16(value) : 0;
+}
+
+// A field the user did not touch keeps its stored value; an 8-bit field keeps the
+// low byte of what was typed.
+template <typename Field> void applyEdit(const QLineEdit *edit, Field shown, Field &stored)
+{
+    if (edit->text() != QString::number(shown))
+        stored = Field(parseNumber(edit->text()));
+}
+
+void setNumberRange(QLineEdit *edit, int maximum)
+{
+    auto *validator = new QIntValidator(0, maximum, edit);
+    // Plain digits only: a group separator of the user's locale would not parse back.
+    QLocale locale = QLocale::c();
+    locale.setNumberOptions(QLocale::RejectGroupSeparator);
+    validator->setLocale(locale);
+    edit->setValidator(validator);
+}
+
+} // namespace
+
+ArtWidget::ArtWidget(ArtWork *art, TileData *tiles, AnimDataFile *anim, int id, int kind, QWidget *parent,
+    Qt::WindowFlags flags)
+    : QDialog(parent, flags), ui(std::make_unique<Ui::tileprop>()), art(art), tiles(tiles), kind(kind), id(id)
+{
+    ui->setupUi(this);
+    resize(size().expandedTo(minimumSizeHint()));
+    animPage = ui->tabWidget->widget(AnimPageIndex);
+    animTitle = ui->tabWidget->tabText(AnimPageIndex);
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    collectFlagBoxes();
+    addValidators();
+    wireForm();
+    setWindowTitle(isTerrain() ? tr("Terrain: %1").arg(id) : tr("Static: %1").arg(id));
+    if (id < 0)
+        return;
+
+    filling = true;
+    fillFromRecord();
+    filling = false;
+    fillImage();
+    fillAnimation(anim);
+}
+
+ArtWidget::~ArtWidget() = default;
+
+void ArtWidget::setVisible(bool visible)
+{
+    // There is no tile to show before the palette has a selection.
+    if (visible && id < 0) {
+        deleteLater();
+        return;
+    }
+    QDialog::setVisible(visible);
+}
+
+void ArtWidget::collectFlagBoxes()
+{
+    flagBoxes = {ui->checkBackground, ui->checkWeapon, ui->checkTransparent, ui->checkTranslucent,
+        ui->checkWall, ui->checkDamaging, ui->checkImpassable, ui->checkWet, ui->checkUnknown,
+        ui->checkSurface, ui->checkBridge, ui->checkGeneric, ui->checkWindow, ui->checkNoShoot,
+        ui->checkPrefixA, ui->checkPrefixAn, ui->checkInternal, ui->checkFoliage, ui->checkPartialHue,
+        ui->checkUnknown1, ui->checkMap, ui->checkContainer, ui->checkWearable, ui->checkLightSource,
+        ui->checkAnimated, ui->checkDiagnol, ui->checkUnknown2, ui->checkArmor, ui->checkRoof, ui->checkDoor,
+        ui->checkStairBack, ui->checkStairRight};
+}
+
+void ArtWidget::addValidators()
+{
+    for (QLineEdit *edit : {ui->lineWeight, ui->lineQuality, ui->lineUnknown1, ui->lineQuantity,
+             ui->lineUnknown2, ui->lineHue, ui->lineHeight})
+        setNumberRange(edit, ByteMaximum);
+    for (QLineEdit *edit : {ui->lineTexid, ui->lineUnknown, ui->lineAnimid, ui->lineUnknown3})
+        setNumberRange(edit, WordMaximum);
+}
+
+void ArtWidget::wireForm()
+{
+    connect(ui->checkContainer, &QCheckBox::stateChanged, this, &ArtWidget::containerChange);
+    connect(ui->checkWeapon, &QCheckBox::stateChanged, this, &ArtWidget::weaponChange);
+    connect(ui->checkArmor, &QCheckBox::stateChanged, this, &ArtWidget::armorChange);
+    connect(ui->checkWearable, &QCheckBox::stateChanged, this, &ArtWidget::wearableChange);
+    connect(ui->checkLightSource, &QCheckBox::stateChanged, this, &ArtWidget::lightChange);
+    connect(ui->checkAnimated, &QCheckBox::stateChanged, this, &ArtWidget::toggleAnim);
+    for (QCheckBox *box : flagBoxes)
+        connect(box, &QCheckBox::stateChanged, this, &ArtWidget::checkChange);
+    for (QLineEdit *edit : {ui->lineName, ui->lineAnimid, ui->lineHeight, ui->lineHue, ui->lineQuality,
+             ui->lineQuantity, ui->lineUnknown, ui->lineUnknown1, ui->lineUnknown2, ui->lineUnknown3,
+             ui->lineWeight, ui->lineTexid})
+        connect(edit, &QLineEdit::textChanged, this, &ArtWidget::textChange);
+}
+
+void ArtWidget::fillFromRecord()
+{
+    if (isTerrain())
+        fillTerrain();
+    else
+        fillStatic();
+}
+
+void ArtWidget::fillTerrain()
+{
+    ui->groupArt->hide();
+    if (tiles)
+        shownLand = LandTileRecord::fromBytes(tiles->landRecord(id));
+    applyFlags(shownLand.flags);
+    ui->lineTexid->setText(QString::number(shownLand.texid));
+    ui->lineName->setText(shownLand.nameText());
+}
+
+void ArtWidget::fillStatic()
+{
+    ui->groupTerrain->hide();
+    if (tiles)
+        shownStatic = StaticTileRecord::fromBytes(tiles->staticRecord(id));
+    const StaticTileRecord &r = shownStatic;
+    applyFlags(r.flags);
+    ui->lineWeight->setText(QString::number(r.weight));
+    ui->lineQuality->setText(QString::number(r.quality));
+    ui->lineUnknown->setText(QString::number(r.unknown));
+    ui->lineUnknown1->setText(QString::number(r.unknown1));
+    ui->lineQuantity->setText(QString::number(r.quantity));
+    ui->lineAnimid->setText(QString::number(r.animid));
+    ui->lineUnknown2->setText(QString::number(r.unknown2));
+    ui->lineHue->setText(QString::number(r.hue));
+    ui->lineUnknown3->setText(QString::number(r.unknown3));
+    ui->lineHeight->setText(QString::number(r.height));
+    ui->lineName->setText(r.nameText());
+}
+
+void ArtWidget::applyFlags(quint32 flags)
+{
+    for (int bit = 0; bit < TileFlags::FlagCount; ++bit)
+        flagBoxes[bit]->setChecked(flags & (1u << bit));
+    if (flags & (TileFlags::Weapon | TileFlags::Armor))
+        ui->labelQuantity->setText(tr("Class"));
+    if (flags & TileFlags::Container)
+        ui->labelHeight->setText(tr("Contains"));
+    if (flags & TileFlags::Wearable)
+        ui->labelQuality->setText(tr("Layer"));
+    if (flags & TileFlags::LightSource)
+        ui->labelQuality->setText(tr("Light ID"));
+    if (!(flags & TileFlags::Animated))
+        ui->tabWidget->removeTab(ui->tabWidget->indexOf(animPage));
+}
+
+void ArtWidget::fillImage()
+{
+    if (art)
+        image = isTerrain() ? art->getTerrain(id, false) : art->getStatic(id, false);
+    showImage();
+}
+
+void ArtWidget::fillAnimation(AnimDataFile *anim)
+{
+    const AnimDataEntry entry = anim ? anim->readEntry(id) : AnimDataEntry();
+    for (const qint8 offset : entry.frameOffsets)
+        ui->listOffset->addItem(QString::number(offset));
+    ui->lineAnimUnknown->setText(QString::number(entry.animUnknown));
+    ui->lineFrameCount->setText(QString::number(entry.frameCount));
+    ui->lineFrameStart->setText(QString::number(entry.frameStart));
+    ui->lineFrameInterval->setText(QString::number(entry.frameInterval));
+}
+
+void ArtWidget::showImage()
+{
+    if (image.isNull())
+        ui->labelImage->clear();
+    else
+        ui->labelImage->setPixmap(QPixmap::fromImage(image));
+}
+
+void ArtWidget::weaponChange(int state)
+{
+    ui->labelQuantity->setText(state == Qt::Checked ? tr("Class") : tr("Quantity"));
+}
+
+void ArtWidget::armorChange(int state)
+{
+    ui->labelQuantity->setText(state == Qt::Checked ? tr("Class") : tr("Quantity"));
+}
+
+void ArtWidget::lightChange(int state)
+{
+    ui->labelQuality->setText(state == Qt::Checked ? tr("LightID") : tr("Quality"));
+}
+
+void ArtWidget::wearableChange(int state)
+{
+    ui->labelQuality->setText(state == Qt::Checked ? tr("Layer") : tr("Quality"));
+}
+
+void ArtWidget::containerChange(int state)
+{
+    ui->labelHeight->setText(state == Qt::Checked ? tr("Contains") : tr("Height"));
+}
+
+void ArtWidget::checkChange(int)
+{
+    if (!filling)
+        modified = true;
+}
+
+void ArtWidget::textChange(const QString &)
+{
+    if (!filling)
+        modified = true;
+}
+
+void ArtWidget::toggleAnim(int state)
+{
+    if (state != Qt::Unchecked) {
+        const int index = ui->tabWidget->indexOf(animPage);
+        if (index >= 0)
+            ui->tabWidget->removeTab(index);
+        ui->tabWidget->addTab(animPage, animTitle);
+    } else if (ui->tabWidget->count() > AnimPageIndex) {
+        ui->tabWidget->removeTab(AnimPageIndex);
+    }
+}
+
+void ArtWidget::mousePressEvent(QMouseEvent *event)
+{
+    if (ui->tabWidget->currentWidget() != ui->tab || event->button() != Qt::RightButton) {
+        QDialog::mousePressEvent(event);
+        return;
+    }
+    runImageMenu(event->globalPosition().toPoint());
+}
+
+void ArtWidget::runImageMenu(const QPoint &globalPos)
+{
+    // No parent: the window may be closed while the menu runs, and the menu must not
+    // be deleted twice.
+    QMenu menu;
+    QAction *importAction = menu.addAction(tr("Import"));
+    QAction *deleteAction = menu.addAction(tr("Delete"));
+    QAction *saveAction = menu.addAction(tr("Save"));
+    const QPointer<ArtWidget> self(this);
+    QAction *chosen = UserPrompts::current().execMenu(&menu, globalPos);
+    if (!self || !chosen)
+        return;
+    if (chosen == importAction)
+        importImage();
+    else if (chosen == deleteAction)
+        deleteImage();
+    else if (chosen == saveAction)
+        saveImage();
+}
+
+void ArtWidget::importImage()
+{
+    const QPointer<ArtWidget> self(this);
+    QString filter;
+    const QString path = UserPrompts::current().openFileName(
+        this, tr("Image file to import"), ImageFiles::readFilter(), &filter);
+    if (!self || path.isEmpty())
+        return;
+    QString error;
+    const QImage loaded = ImageFiles::load(path, ImageFiles::formatOfFilter(filter), &error);
+    if (loaded.isNull()) {
+        UserPrompts::current().warning(this, windowTitle(),
+            tr("Could not load the image file \"%1\": %2").arg(QDir::toNativeSeparators(path), error));
+        return;
+    }
+    // Show the image as storing it will give it back.
+    image = isTerrain() ? ArtWork::normalizeTerrain(loaded) : ArtWork::normalizeStatic(loaded);
+    showImage();
+    imageChanged = true;
+}
+
+void ArtWidget::deleteImage()
+{
+    image = QImage();
+    showImage();
+    imageChanged = true;
+}
+
+void ArtWidget::saveImage()
+{
+    const QPointer<ArtWidget> self(this);
+    QString filter;
+    const QString chosen
+        = UserPrompts::current().saveFileName(this, tr("Save Image"), ImageFiles::writeFilter(), &filter);
+    if (!self || chosen.isEmpty())
+        return;
+    const QString format = ImageFiles::formatOfFilter(filter);
+    const QString path = ImageFiles::withFormatSuffix(chosen, format);
+    QString error;
+    if (!ImageFiles::save(image, path, format, &error))
+        UserPrompts::current().warning(this, windowTitle(),
+            tr("Could not save the image to \"%1\": %2").arg(QDir::toNativeSeparators(path), error));
+}
+
+void ArtWidget::accept()
+{
+    const QPointer<ArtWidget> self(this);
+    bool stored = storeImage();
+    if (!self)
+        return;
+    stored = storeRecord() && stored;
+    if (!self)
+        return;
+    // A failed edit keeps the window open, so that nothing the user entered is lost.
+    if (stored)
+        QDialog::accept();
+}
+
+bool ArtWidget::storeImage()
+{
+    if (!imageChanged)
+        return true;
+    QString error = tr("The art files are no longer open.");
+    const bool stored
+        = art && (isTerrain() ? art->setTerrain(id, image, &error) : art->setStatic(id, image, &error));
+    if (!stored) {
+        warnNotStored(tr("The image"), error);
+        return false;
+    }
+    imageChanged = false;
+    return true;
+}
+
+bool ArtWidget::storeRecord()
+{
+    if (!modified)
+        return true;
+    QString error = tr("The tile data file is no longer open.");
+    bool stored = false;
+    if (tiles && isTerrain()) {
+        const LandTileRecord current = LandTileRecord::fromBytes(tiles->landRecord(id));
+        const LandTileRecord edited = editedLandRecord(current);
+        stored = edited == current || tiles->setLandRecord(id, edited.toBytes(), &error);
+        if (stored)
+            shownLand = edited;
+    } else if (tiles) {
+        const StaticTileRecord current = StaticTileRecord::fromBytes(tiles->staticRecord(id));
+        const StaticTileRecord edited = editedStaticRecord(current);
+        stored = edited == current || tiles->setStaticRecord(id, edited.toBytes(), &error);
+        if (stored)
+            shownStatic = edited;
+    }
+    if (!stored) {
+        warnNotStored(tr("The tile data"), error);
+        return false;
+    }
+    modified = false;
+    return true;
+}
+
+void ArtWidget::warnNotStored(const QString &what, const QString &error)
+{
+    UserPrompts::current().warning(this, windowTitle(), tr("%1 could not be stored: %2").arg(what, error));
+}
+
+quint32 ArtWidget::formFlags() const
+{
+    quint32 flags = 0;
+    for (int bit = 0; bit < TileFlags::FlagCount; ++bit) {
+        if (flagBoxes[bit]->checkState() != Qt::Unchecked)
+            flags |= 1u << bit;
+    }
+    return flags;
+}
+
+quint32 ArtWidget::editedFlags(quint32 stored, quint32 shown) const
+{
+    const quint32 form = formFlags();
+    const quint32 changed = form ^ shown;
+    return (stored & ~changed) | (form & changed);
+}
+
+LandTileRecord ArtWidget::editedLandRecord(LandTileRecord stored) const
+{
+    stored.flags = editedFlags(stored.flags, shownLand.flags);
+    applyEdit(ui->lineTexid, shownLand.texid, stored.texid);
+    if (ui->lineName->text() != shownLand.nameText())
+        stored.setNameText(ui->lineName->text());
+    return stored;
+}
+
+StaticTileRecord ArtWidget::editedStaticRecord(StaticTileRecord stored) const
+{
+    const StaticTileRecord &shown = shownStatic;
+    stored.flags = editedFlags(stored.flags, shown.flags);
+    applyEdit(ui->lineWeight, shown.weight, stored.weight);
+    applyEdit(ui->lineQuality, shown.quality, stored.quality);
+    applyEdit(ui->lineUnknown, shown.unknown, stored.unknown);
+    applyEdit(ui->lineUnknown1, shown.unknown1, stored.unknown1);
+    applyEdit(ui->lineQuantity, shown.quantity, stored.quantity);
+    applyEdit(ui->lineAnimid, shown.animid, stored.animid);
+    applyEdit(ui->lineUnknown2, shown.unknown2, stored.unknown2);
+    applyEdit(ui->lineHue, shown.hue, stored.hue);
+    applyEdit(ui->lineUnknown3, shown.unknown3, stored.unknown3);
+    applyEdit(ui->lineHeight, shown.height, stored.height);
+    if (ui->lineName->text() != shown.nameText())
+        stored.setNameText(ui->lineName->text());
+    return stored;
+}

@@ -1,0 +1,103 @@
+#pragma once
+
+#include "tiledata/LandTileRecord.h"
+#include "tiledata/StaticTileRecord.h"
+#include "tiledata/TileFlags.h"
+
+#include <QDialog>
+#include <QImage>
+#include <QPointer>
+#include <array>
+#include <memory>
+
+class AnimDataFile;
+class ArtWork;
+class QCheckBox;
+class QLineEdit;
+class QMouseEvent;
+class TileData;
+
+namespace Ui {
+class tileprop;
+}
+
+// The properties window of one tile: its image, its flags, numbers and name from
+// tiledata.mul and its static animation entry. OK hands a changed image to the art
+// store and a changed record to the tile data store, both as pending edits.
+class ArtWidget : public QDialog
+{
+    Q_OBJECT
+
+public:
+    enum Kind { TerrainKind = 0, StaticKind = 1 };
+
+    // kind: TerrainKind, or any other value for a static. A window for a negative id
+    // is never shown: show() deletes it instead.
+    ArtWidget(ArtWork *art, TileData *tiles, AnimDataFile *anim, int id, int kind, QWidget *parent = nullptr,
+        Qt::WindowFlags flags = {});
+    ~ArtWidget() override;
+
+    void setVisible(bool visible) override;
+
+public Q_SLOTS:
+    void weaponChange(int state);
+    void armorChange(int state);
+    void lightChange(int state);
+    void wearableChange(int state);
+    void containerChange(int state);
+    void accept() override;
+    void checkChange(int state);
+    void textChange(const QString &text);
+    void toggleAnim(int state);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    bool isTerrain() const { return kind == TerrainKind; }
+    QString tileDescription() const;
+
+    void collectFlagBoxes();
+    void addValidators();
+    void wireForm();
+    void fillFromRecord();
+    void fillTerrain();
+    void fillStatic();
+    void applyFlags(quint32 flags);
+    void fillImage();
+    void fillAnimation(AnimDataFile *anim);
+    void showImage();
+
+    void runImageMenu(const QPoint &globalPos);
+    void importImage();
+    void deleteImage();
+    void saveImage();
+
+    quint32 formFlags() const;
+    quint32 editedFlags(quint32 stored, quint32 shown) const;
+    LandTileRecord editedLandRecord(LandTileRecord stored) const;
+    StaticTileRecord editedStaticRecord(StaticTileRecord stored) const;
+    bool storeImage();
+    bool storeRecord();
+    void warnNotStored(const QString &what, const QString &error);
+
+    std::unique_ptr<Ui::tileprop> ui;
+    // The stores go away before the widget tree does; a window still open then
+    // must not reach into them.
+    QPointer<ArtWork> art;
+    QPointer<TileData> tiles;
+    int kind;
+    int id;
+    QImage image;
+    bool imageChanged = false;
+    bool modified = false;
+    // Set while the form is filled from the record, so that filling is no edit.
+    bool filling = false;
+    QWidget *animPage = nullptr;
+    QString animTitle;
+    std::array<QCheckBox *, TileFlags::FlagCount> flagBoxes{};
+    // The record as the form was filled from it: only what the user changed since
+    // replaces the stored bytes on OK.
+    LandTileRecord shownLand;
+    StaticTileRecord shownStatic;
+};
