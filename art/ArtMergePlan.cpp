@@ -69,8 +69,8 @@ bool ArtMergePlan::build(const ArtWork &art, QString *error)
     damaged.clear();
     size = 0;
     if (!validIds(art.pendingTerrain(), ArtFormat::TerrainCount, "terrain", error)
-        || !validIds(art.pendingStatics(), std::numeric_limits<int>::max() - ArtFormat::StaticIdBase, "static",
-                     error))
+        || !validIds(
+            art.pendingStatics(), std::numeric_limits<int>::max() - ArtFormat::StaticIdBase, "static", error))
         return false;
 
     const int count = outputSlotCount(art);
@@ -114,7 +114,7 @@ void ArtMergePlan::addOriginal(int slot, const ArtIndexEntry &original, qint64 a
         return;
     }
     const bool inside = original.offset >= 0 && original.length > 0
-                        && qint64(original.offset) + original.length <= artFileSize;
+        && qint64(original.offset) + original.length <= artFileSize;
     if (!inside) {
         damaged.append(slot);
         entries.append({-1, 0, original.reserved});
@@ -129,8 +129,7 @@ bool ArtMergePlan::addPending(int slot, const QString &path, const ArtIndexEntry
     const QFileInfo info(path);
     const qint64 length = info.size();
     const bool usable = info.isFile()
-                        && (isStaticSlot(slot) ? length >= pendingRecordMinimum(slot)
-                                               : length == pendingRecordMinimum(slot));
+        && (isStaticSlot(slot) ? length >= pendingRecordMinimum(slot) : length == pendingRecordMinimum(slot));
     if (!usable || length > MaxOffset) {
         *error = info.exists() ? QStringLiteral("The pending edit of %1 is damaged (%2).")
                                      .arg(describeSlot(slot), QDir::toNativeSeparators(path))

@@ -39,10 +39,7 @@ bool occupied(const QString &path)
 
 } // namespace
 
-StagedOutput::StagedOutput(const QString &directory)
-    : directory(directory)
-{
-}
+StagedOutput::StagedOutput(const QString &directory) : directory(directory) { }
 
 StagedOutput::~StagedOutput()
 {

@@ -41,16 +41,16 @@ bool TileDataMergePlan::build(const TileData &tileData, QString *error)
         const Patch patch = patchFor(it.key(), it.value());
         const QFileInfo info(patch.path);
         if (!info.isFile() || info.size() != patch.size) {
-            *error = QStringLiteral("The pending tile data edit of %1 is %2 (%3).")
-                         .arg(patch.label,
-                              info.exists() ? QStringLiteral("damaged") : QStringLiteral("missing"),
-                              QDir::toNativeSeparators(patch.path));
+            *error
+                = QStringLiteral("The pending tile data edit of %1 is %2 (%3).")
+                      .arg(patch.label, info.exists() ? QStringLiteral("damaged") : QStringLiteral("missing"),
+                          QDir::toNativeSeparators(patch.path));
             return false;
         }
         size = qMax(size, patch.position + patch.size);
         list.append(patch);
     }
-    std::sort(list.begin(), list.end(),
-              [](const Patch &a, const Patch &b) { return a.position < b.position; });
+    std::sort(
+        list.begin(), list.end(), [](const Patch &a, const Patch &b) { return a.position < b.position; });
     return true;
 }

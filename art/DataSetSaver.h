@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+#include <QVector>
+#include <functional>
+
+class ArtMergePlan;
+class ArtWork;
+class TileData;
+class TileDataMergePlan;
+
+// Writes the data set with the stores' pending edits merged in as a new, complete data
+// set in another directory: art.mul and artidx.mul with the art edits, tiledata.mul
+// with the tile data edits, animdata.mul as it is. The inputs are only read, and the
+// stores' pending edits are left as they are whatever happens. Every file is written
+// under a temporary name and renamed into place only once all four are complete, so a
+// failed or cancelled save leaves the output directory as it was.
+class DataSetSaver
+{
+public:
+    enum class Status { Saved, Cancelled, Failed };
+    enum class Step { Write, Rename };
+
+    // Called as the files are written; returning false cancels the save.
+    using ProgressHandler = std::function<bool(qint64 done, qint64 total)>;
+    // A test seam: called before each write to a staged file and before each rename into
+    // place; a non-empty result makes that step fail with this text.
+    using FaultHook = std::function<QString(Step step, const QString &fileName)>;
+
+    static const QString ArtFileName;
+    static const QString IndexFileName;
+    static const QString TileDataFileName;
+    static const QString AnimDataFileName;
+
+    DataSetSaver(const ArtWork &art, const TileData &tileData, const QString &animDataPath);
+
+    void setProgressHandler(ProgressHandler handler) { progress = std::move(handler); }
+    void setFaultHook(FaultHook hook) { faultHook = std::move(hook); }
+
+    Status save(const QString &outputDirectory);
+
+    // After a failed save: what failed, for the user, and the path of the file concerned
+    // (empty when the failure is not about one file).
+    QString errorString() const { return error; }
+    QString failedFile() const { return failedPath; }
+    // After a save: index slots whose entry pointed outside art.mul; they were written as
+    // empty slots. notice() describes them for the user (empty when there are none).
+    const QVector<int> &emptiedSlots() const { return emptied; }
+    QString notice() const;
+
+    // True when directory is where one of the data files lies.
+    bool isDataDirectory(const QString &directory) const;
+
+private:
+    class Run;
+
+    Status fail(const QString &message, const QString &path = QString());
+    bool writeArt(Run &run, const ArtMergePlan &plan) const;
+    bool writeTileData(Run &run, const TileDataMergePlan &plan) const;
+
+    const ArtWork &art;
+    const TileData &tileData;
+    QString animDataPath;
+    ProgressHandler progress;
+    FaultHook faultHook;
+    QString error;
+    QString failedPath;
+    QVector<int> emptied;
+};
