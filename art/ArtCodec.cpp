@@ -32,8 +32,7 @@ void putInt16(QByteArray &out, qsizetype position, qint16 value)
 // The colour a decoder shows for a stored word.
 struct Palette
 {
-    explicit Palette(bool highlighted)
-        : highlighted(highlighted)
+    explicit Palette(bool highlighted) : highlighted(highlighted)
     {
         for (int red = 0; red < 32; ++red)
             hue[red] = ArtCodec::fromColor16(ArtCodec::highlightHue()[red]);
@@ -71,10 +70,9 @@ bool visible(QRgb pixel)
 
 const ArtCodec::HueTable &ArtCodec::highlightHue()
 {
-    static const HueTable table = {0x18C0, 0x18C0, 0x1CE0, 0x2100, 0x2520, 0x2521, 0x2941, 0x2D61,
-                                   0x3181, 0x3181, 0x35A2, 0x39C2, 0x3DE2, 0x3DE2, 0x4203, 0x4623,
-                                   0x4A43, 0x4A43, 0x4E63, 0x5284, 0x56A4, 0x56A4, 0x5AC4, 0x5EE5,
-                                   0x6305, 0x6305, 0x6725, 0x6B45, 0x6F66, 0x6F66, 0x7386, 0x77A6};
+    static const HueTable table = {0x18C0, 0x18C0, 0x1CE0, 0x2100, 0x2520, 0x2521, 0x2941, 0x2D61, 0x3181,
+        0x3181, 0x35A2, 0x39C2, 0x3DE2, 0x3DE2, 0x4203, 0x4623, 0x4A43, 0x4A43, 0x4E63, 0x5284, 0x56A4,
+        0x56A4, 0x5AC4, 0x5EE5, 0x6305, 0x6305, 0x6725, 0x6B45, 0x6F66, 0x6F66, 0x7386, 0x77A6};
     return table;
 }
 
@@ -174,7 +172,8 @@ QByteArray ArtCodec::encodeTerrain(const QImage &source)
 {
     QImage image = source.depth() == 32 ? source : source.convertToFormat(QImage::Format_ARGB32);
     if (image.width() != TerrainSize || image.height() != TerrainSize)
-        image = image.scaled(TerrainSize, TerrainSize, Qt::KeepAspectRatioByExpanding, Qt::FastTransformation);
+        image
+            = image.scaled(TerrainSize, TerrainSize, Qt::KeepAspectRatioByExpanding, Qt::FastTransformation);
     image = toArgb32(image);
 
     QByteArray out;
@@ -200,7 +199,8 @@ QByteArray ArtCodec::encodeStatic(const QImage &source, QString *error)
     const int width = source.width();
     const int height = source.height();
     if (width > 32767 || height > 32767 || qint64(width) * height > MaxStaticPixels)
-        return fail(QStringLiteral("The image is %1 x %2 pixels, larger than a tile can be.").arg(width).arg(height));
+        return fail(
+            QStringLiteral("The image is %1 x %2 pixels, larger than a tile can be.").arg(width).arg(height));
 
     const QImage image = toArgb32(source);
     QByteArray out;
@@ -213,8 +213,9 @@ QByteArray ArtCodec::encodeStatic(const QImage &source, QString *error)
     for (int y = 0; y < height; ++y) {
         const qsizetype lineOffset = (out.size() - dataStart) / 2;
         if (lineOffset > 32767)
-            return fail(QStringLiteral("The image holds too many pixels for a tile: line %1 cannot be addressed.")
-                            .arg(y));
+            return fail(
+                QStringLiteral("The image holds too many pixels for a tile: line %1 cannot be addressed.")
+                    .arg(y));
         putInt16(out, StaticLineTableOffset + 2 * y, qint16(lineOffset));
         const QRgb *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
         int x = 0;

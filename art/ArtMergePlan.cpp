@@ -36,6 +36,12 @@ bool validIds(const QHash<int, QString> &pending, int limit, const char *kind, Q
     return true;
 }
 
+// An empty slot as the data files write it: no offset and no length.
+ArtIndexEntry emptyEntry(qint32 reserved)
+{
+    return {-1, -1, reserved};
+}
+
 int highestReplacedSlot(const QHash<int, QString> &pending, int slotBase)
 {
     int highest = -1;
@@ -95,7 +101,7 @@ bool ArtMergePlan::build(const ArtWork &art, QString *error)
             if (!entries.constLast().isEmpty())
                 copied.insert(key, entries.constLast().offset);
         } else if (edit->isEmpty()) {
-            entries.append({-1, 0, original.reserved});
+            entries.append(emptyEntry(original.reserved));
         } else if (!addPending(slot, *edit, original, error)) {
             return false;
         }
@@ -117,7 +123,7 @@ void ArtMergePlan::addOriginal(int slot, const ArtIndexEntry &original, qint64 a
         && qint64(original.offset) + original.length <= artFileSize;
     if (!inside) {
         damaged.append(slot);
-        entries.append({-1, 0, original.reserved});
+        entries.append(emptyEntry(original.reserved));
         return;
     }
     entries.append({qint32(size), original.length, original.reserved});

@@ -20,20 +20,16 @@ struct ArtWork::Kind
 
     static const Kind &terrain()
     {
-        static const Kind kind{&ArtWork::terrainPending,
-                               &ArtWork::terrainCache,
-                               terrainIndexPosition,
-                               ArtCodec::decodeTerrain,
-                               [](const QImage &image, QString *) { return ArtCodec::encodeTerrain(image); },
-                               "Terrain",
-                               TerrainCount};
+        static const Kind kind{&ArtWork::terrainPending, &ArtWork::terrainCache, terrainIndexPosition,
+            ArtCodec::decodeTerrain,
+            [](const QImage &image, QString *) { return ArtCodec::encodeTerrain(image); }, "Terrain",
+            TerrainCount};
         return kind;
     }
     static const Kind &statics()
     {
         static const Kind kind{&ArtWork::staticPending, &ArtWork::staticCache, staticIndexPosition,
-                               ArtCodec::decodeStatic,  ArtCodec::encodeStatic, "Static",
-                               0};
+            ArtCodec::decodeStatic, ArtCodec::encodeStatic, "Static", 0};
         return kind;
     }
 };

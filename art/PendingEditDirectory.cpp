@@ -33,7 +33,8 @@ bool PendingEditDirectory::writeFile(const QString &fileName, const QByteArray &
 {
     if (!m_dir->isValid()) {
         if (error)
-            *error = QStringLiteral("Cannot create a directory for pending edits: %1").arg(m_dir->errorString());
+            *error
+                = QStringLiteral("Cannot create a directory for pending edits: %1").arg(m_dir->errorString());
         return false;
     }
     QSaveFile file(filePath(fileName));

@@ -31,6 +31,6 @@ QByteArray AnimDataEntry::toBytes() const
 bool AnimDataEntry::operator==(const AnimDataEntry &other) const
 {
     return frameOffsets == other.frameOffsets && animUnknown == other.animUnknown
-           && frameCount == other.frameCount && frameInterval == other.frameInterval
-           && frameStart == other.frameStart;
+        && frameCount == other.frameCount && frameInterval == other.frameInterval
+        && frameStart == other.frameStart;
 }

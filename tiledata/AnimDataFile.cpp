@@ -10,5 +10,6 @@ AnimDataEntry AnimDataFile::readEntry(int id) const
     if (id < 0)
         return {};
     const QByteArrayView bytes = file.from(entryPosition(id));
-    return AnimDataEntry::fromBytes(bytes.first(qMin<qsizetype>(bytes.size(), AnimDataEntry::Size)).toByteArray());
+    return AnimDataEntry::fromBytes(
+        bytes.first(qMin<qsizetype>(bytes.size(), AnimDataEntry::Size)).toByteArray());
 }

@@ -20,7 +20,7 @@ public:
     static constexpr qint64 entryPosition(int id)
     {
         return qint64(id / EntriesPerBlock) * BlockSize + (id % EntriesPerBlock) * AnimDataEntry::Size
-               + BlockHeaderSize;
+            + BlockHeaderSize;
     }
 
     // Bytes past the end of the file (or a missing file) read as 0.

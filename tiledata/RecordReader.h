@@ -10,9 +10,8 @@ class RecordReader
 public:
     RecordReader(const QByteArray &bytes, int recordSize)
         : m_bytes(bytes.leftJustified(recordSize, '\0', true))
-    {
-    }
-    template<typename T> T take()
+    { }
+    template <typename T> T take()
     {
         const T value = qFromLittleEndian<T>(m_bytes.constData() + m_pos);
         m_pos += int(sizeof(T));

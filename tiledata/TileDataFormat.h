@@ -11,7 +11,7 @@ constexpr int RecordsPerBlock = 32;
 constexpr int BlockHeaderSize = 4;
 constexpr int LandRecordSize = 26;
 constexpr int StaticRecordSize = 37;
-constexpr int LandBlockSize = BlockHeaderSize + RecordsPerBlock * LandRecordSize;     // 836
+constexpr int LandBlockSize = BlockHeaderSize + RecordsPerBlock * LandRecordSize; // 836
 constexpr int StaticBlockSize = BlockHeaderSize + RecordsPerBlock * StaticRecordSize; // 1188
 constexpr qint64 LandSectionSize = qint64(LandCount / RecordsPerBlock) * LandBlockSize; // 428032
 constexpr int NameSize = 20;
@@ -21,12 +21,12 @@ constexpr int StaticKeyBase = 0x4000;
 constexpr qint64 landPosition(int id)
 {
     return qint64(id / RecordsPerBlock) * LandBlockSize + (id % RecordsPerBlock) * LandRecordSize
-           + BlockHeaderSize;
+        + BlockHeaderSize;
 }
 constexpr qint64 staticPosition(int id)
 {
     return qint64(id / RecordsPerBlock) * StaticBlockSize + (id % RecordsPerBlock) * StaticRecordSize
-           + LandSectionSize + BlockHeaderSize;
+        + LandSectionSize + BlockHeaderSize;
 }
 constexpr int staticCountForSize(qint64 fileSize)
 {

@@ -40,11 +40,8 @@ bool writeFile(const QString &path, const QByteArray &bytes, QString *error)
 } // namespace
 
 DataSetBuilder::DataSetBuilder(int staticCount)
-    : m_staticCount(qMax(staticCount, 0))
-    , m_land(LandCount)
-    , m_statics(roundUpToBlock(staticCount))
-{
-}
+    : m_staticCount(qMax(staticCount, 0)), m_land(LandCount), m_statics(roundUpToBlock(staticCount))
+{ }
 
 DataSetBuilder DataSetBuilder::procedural(const Options &options)
 {
@@ -228,7 +225,7 @@ bool DataSetBuilder::write(const QString &directory, QString *error) const
         return false;
     }
     return writeFile(dir.filePath(QStringLiteral("artidx.mul")), artIndexBytes(), error)
-           && writeFile(dir.filePath(QStringLiteral("art.mul")), artBytes(), error)
-           && writeFile(dir.filePath(QStringLiteral("tiledata.mul")), tileDataBytes(), error)
-           && writeFile(dir.filePath(QStringLiteral("animdata.mul")), animDataBytes(), error);
+        && writeFile(dir.filePath(QStringLiteral("art.mul")), artBytes(), error)
+        && writeFile(dir.filePath(QStringLiteral("tiledata.mul")), tileDataBytes(), error)
+        && writeFile(dir.filePath(QStringLiteral("animdata.mul")), animDataBytes(), error);
 }

@@ -21,7 +21,7 @@ public:
         int staticCount = 16384; // rounded up to a multiple of 32 in tiledata.mul
         quint32 seed = 1;
         int terrainImages = 16384; // procedural terrain ids 0..terrainImages-1 (some left empty)
-        int staticImages = -1;     // procedural static ids 0..staticImages-1; -1: all of them
+        int staticImages = -1; // procedural static ids 0..staticImages-1; -1: all of them
     };
 
     explicit DataSetBuilder(int staticCount = 64);

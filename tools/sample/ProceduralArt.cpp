@@ -14,8 +14,8 @@ namespace {
 enum class Ground { Grass, Sand, Water, Stone };
 
 const char *const GroundNames[] = {"grass", "sand", "water", "stone"};
-const char *const ItemNames[] = {"wooden chair", "stone wall", "oak tree", "barrel", "lantern",  "long sword",
-                                 "leather tunic", "door",     "roof tile", "candle", "small crate"};
+const char *const ItemNames[] = {"wooden chair", "stone wall", "oak tree", "barrel", "lantern", "long sword",
+    "leather tunic", "door", "roof tile", "candle", "small crate"};
 
 void appendWord(QByteArray &out, quint16 word)
 {
@@ -56,10 +56,7 @@ Span shapeSpan(int shape, int y, int width, int height)
 
 } // namespace
 
-ProceduralArt::ProceduralArt(quint32 seed)
-    : m_state(0x9e3779b97f4a7c15ull ^ seed)
-{
-}
+ProceduralArt::ProceduralArt(quint32 seed) : m_state(0x9e3779b97f4a7c15ull ^ seed) { }
 
 quint32 ProceduralArt::next()
 {
@@ -111,8 +108,9 @@ QByteArray ProceduralArt::terrainRecord(int id)
                 appendWord(record, color(2, 8 + ((y + phase) % 6 == 0 ? 6 : 0), 20 + noise));
                 break;
             case Ground::Stone:
-                appendWord(record, (x * 7 + y * 3 + phase) % 17 == 0 ? quint16(0) // cracks: black words
-                                                                      : color(15 + noise, 15 + noise, 16 + noise));
+                appendWord(record,
+                    (x * 7 + y * 3 + phase) % 17 == 0 ? quint16(0) // cracks: black words
+                                                      : color(15 + noise, 15 + noise, 16 + noise));
                 break;
             }
         }
@@ -156,7 +154,8 @@ QByteArray ProceduralArt::staticRecord(int id)
         const Span span = shapeSpan(shape, y, width, height);
         if (span.end > span.start && !chance(3)) { // some lines stay fully transparent
             // Split the line with a transparent gap now and then.
-            const int gap = span.end - span.start > 6 && chance(30) ? range(span.start + 1, span.end - 3) : -1;
+            const int gap
+                = span.end - span.start > 6 && chance(30) ? range(span.start + 1, span.end - 3) : -1;
             int x = 0;
             for (int part = 0; part < (gap < 0 ? 1 : 2); ++part) {
                 const int from = part == 0 ? span.start : gap + 2;
@@ -198,8 +197,9 @@ StaticTileRecord ProceduralArt::staticTile(int id)
 {
     StaticTileRecord record;
     const int item = range(0, int(std::size(ItemNames)) - 1);
-    record.flags = next() & (TileFlags::Background | TileFlags::Surface | TileFlags::Impassable | TileFlags::Wall
-                             | TileFlags::Roof | TileFlags::Foliage | TileFlags::Container | TileFlags::Wearable);
+    record.flags = next()
+        & (TileFlags::Background | TileFlags::Surface | TileFlags::Impassable | TileFlags::Wall
+            | TileFlags::Roof | TileFlags::Foliage | TileFlags::Container | TileFlags::Wearable);
     if (chance(3))
         record.flags |= TileFlags::Animated;
     if (chance(2))

@@ -26,12 +26,13 @@ int main(int argc, char *argv[])
                                                     "artidx.mul, tiledata.mul and animdata.mul."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("OUTDIR"), QStringLiteral("Directory to write the four files to."));
+    parser.addPositionalArgument(
+        QStringLiteral("OUTDIR"), QStringLiteral("Directory to write the four files to."));
     const QCommandLineOption staticsOption(QStringLiteral("statics"),
-                                           QStringLiteral("Number of static ids, 1 to 65536 (default 16384)."),
-                                           QStringLiteral("N"), QStringLiteral("16384"));
-    const QCommandLineOption seedOption(QStringLiteral("seed"), QStringLiteral("Seed of the drawing (default 1)."),
-                                        QStringLiteral("S"), QStringLiteral("1"));
+        QStringLiteral("Number of static ids, 1 to 65536 (default 16384)."), QStringLiteral("N"),
+        QStringLiteral("16384"));
+    const QCommandLineOption seedOption(QStringLiteral("seed"),
+        QStringLiteral("Seed of the drawing (default 1)."), QStringLiteral("S"), QStringLiteral("1"));
     parser.addOption(staticsOption);
     parser.addOption(seedOption);
     parser.process(app);
@@ -53,6 +54,6 @@ int main(int argc, char *argv[])
     if (!DataSetBuilder::procedural(options).write(parser.positionalArguments().constFirst(), &error))
         return fail(error);
     std::fprintf(stderr, "wrote %s in %lld ms\n", qPrintable(parser.positionalArguments().constFirst()),
-                 timer.elapsed());
+        timer.elapsed());
     return 0;
 }

@@ -1,0 +1,72 @@
+#include "tools/cli/CliCommands.h"
+#include "tools/cli/CliError.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QMap>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+using Command = std::function<void(const QStringList &, QTextStream &)>;
+
+const QMap<QString, Command> &commands()
+{
+    static const QMap<QString, Command> table = {
+        {QStringLiteral("info"), CliCommands::info},
+        {QStringLiteral("tile"), CliCommands::tile},
+        {QStringLiteral("anim"), CliCommands::anim},
+        {QStringLiteral("export"), CliCommands::exportImages},
+    };
+    return table;
+}
+
+const char *const Description
+    = "Reads a Tessera data directory (art.mul, artidx.mul, tiledata.mul, animdata.mul).\n"
+      "Ids are decimal or 0x-hex.\n\n"
+      "Commands:\n"
+      "  info DIR                              image counts, static tile count, file sizes\n"
+      "  tile DIR land|static ID               a tile-data record as JSON\n"
+      "  anim DIR ID                           an animation entry as JSON\n"
+      "  export DIR terrain|static ID OUT.png  one tile's image as PNG\n"
+      "  export DIR terrain|static all OUTDIR  every image of that kind as PNG";
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tessera-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TESSERA_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QLatin1String(Description));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("info, tile, anim or export"));
+    parser.addPositionalArgument(QStringLiteral("arguments"), QStringLiteral("The command's arguments."),
+        QStringLiteral("[arguments...]"));
+    parser.process(app);
+
+    QStringList args = parser.positionalArguments();
+    if (args.isEmpty()) {
+        std::fprintf(stderr, "tessera-cli: no command given; see --help\n");
+        return 2;
+    }
+    const QString name = args.takeFirst();
+    const auto command = commands().constFind(name);
+    if (command == commands().cend()) {
+        std::fprintf(stderr, "tessera-cli: unknown command '%s'; see --help\n", qPrintable(name));
+        return 2;
+    }
+    QTextStream out(stdout);
+    try {
+        (*command)(args, out);
+    } catch (const CliError &error) {
+        out.flush();
+        std::fprintf(stderr, "tessera-cli: %s\n", qPrintable(error.message()));
+        return 1;
+    }
+    return 0;
+}
