@@ -79,27 +79,22 @@ bool ArtMergePlan::build(const ArtWork &art, QString *error)
             art.pendingStatics(), std::numeric_limits<int>::max() - ArtFormat::StaticIdBase, "static", error))
         return false;
 
+    const int stored = int(art.indexData().size() / ArtFormat::IndexEntrySize);
     const int count = outputSlotCount(art);
     const qint64 artFileSize = art.artData().size();
-    QHash<QPair<qint64, qint64>, qint32> copied;
+    copied.clear();
     entries.reserve(count);
     for (int slot = 0; slot < count; ++slot) {
         const bool isStatic = isStaticSlot(slot);
         const int id = isStatic ? slot - ArtFormat::StaticIdBase : slot;
-        const ArtIndexEntry original = isStatic ? art.staticEntry(id) : art.terrainEntry(id);
+        // Slots past the end of the stored index exist only to reach an edited tile.
+        const ArtIndexEntry original = slot >= stored ? emptyEntry(0)
+            : isStatic                                ? art.staticEntry(id)
+                                                      : art.terrainEntry(id);
         const QHash<int, QString> &pending = isStatic ? art.pendingStatics() : art.pendingTerrain();
         const auto edit = pending.constFind(id);
         if (edit == pending.cend()) {
-            const QPair<qint64, qint64> key(original.offset, original.length);
-            const auto earlier = copied.constFind(key);
-            if (earlier != copied.cend() && !original.isEmpty()) {
-                // Entries that shared one record keep sharing it.
-                entries.append({*earlier, original.length, original.reserved});
-                continue;
-            }
-            addOriginal(slot, original, artFileSize);
-            if (!entries.constLast().isEmpty())
-                copied.insert(key, entries.constLast().offset);
+            addUnedited(slot, original, artFileSize);
         } else if (edit->isEmpty()) {
             entries.append(emptyEntry(original.reserved));
         } else if (!addPending(slot, *edit, original, error)) {
@@ -111,6 +106,20 @@ bool ArtMergePlan::build(const ArtWork &art, QString *error)
         }
     }
     return true;
+}
+
+void ArtMergePlan::addUnedited(int slot, const ArtIndexEntry &original, qint64 artFileSize)
+{
+    const QPair<qint64, qint64> key(original.offset, original.length);
+    const auto earlier = copied.constFind(key);
+    if (earlier != copied.cend() && !original.isEmpty()) {
+        // Entries that shared one record keep sharing it.
+        entries.append({*earlier, original.length, original.reserved});
+        return;
+    }
+    addOriginal(slot, original, artFileSize);
+    if (!entries.constLast().isEmpty())
+        copied.insert(key, entries.constLast().offset);
 }
 
 void ArtMergePlan::addOriginal(int slot, const ArtIndexEntry &original, qint64 artFileSize)

@@ -2,6 +2,8 @@
 
 #include "art/ArtIndexEntry.h"
 
+#include <QHash>
+#include <QPair>
 #include <QString>
 #include <QVector>
 
@@ -41,11 +43,14 @@ public:
 private:
     int outputSlotCount(const ArtWork &art) const;
     bool addPending(int slot, const QString &path, const ArtIndexEntry &original, QString *error);
+    void addUnedited(int slot, const ArtIndexEntry &original, qint64 artFileSize);
     void addOriginal(int slot, const ArtIndexEntry &original, qint64 artFileSize);
     void append(const Piece &piece);
 
     QVector<ArtIndexEntry> entries;
     QVector<Piece> parts;
     QVector<int> damaged;
+    // Source record (offset, length) to where it went, for entries that share records.
+    QHash<QPair<qint64, qint64>, qint32> copied;
     qint64 size = 0;
 };
