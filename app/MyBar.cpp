@@ -1,0 +1,56 @@
+#include "app/MyBar.h"
+
+#include "tiledata/TileData.h"
+
+#include <QLabel>
+
+namespace {
+const QLatin1Char Fill(' ');
+constexpr int Decimal = 10;
+constexpr int Hexadecimal = 16;
+} // namespace
+
+MyBar::MyBar(QLabel *nameLabel, QLabel *sizeLabel, QLabel *idLabel, TileData *tileData)
+    : nameLabel(nameLabel), sizeLabel(sizeLabel), idLabel(idLabel), tileData(tileData)
+{ }
+
+QString MyBar::nameText(const QString &name)
+{
+    return QStringLiteral("Name: %1").arg(name, NameWidth, Fill);
+}
+
+QString MyBar::sizeText(int width, int height)
+{
+    return QStringLiteral("Size: %1 x %2")
+        .arg(width, SizeWidth, Decimal, Fill)
+        .arg(height, SizeWidth, Decimal, Fill);
+}
+
+QString MyBar::idText(int id, int decimalWidth)
+{
+    return QStringLiteral("ID: %1 (0x%2)")
+        .arg(id, decimalWidth, Decimal, Fill)
+        .arg(id, HexIdWidth, Hexadecimal, Fill);
+}
+
+void MyBar::updateName(QString n)
+{
+    nameLabel->setText(nameText(n));
+}
+
+void MyBar::updateSId(int id)
+{
+    idLabel->setText(idText(id, IdWidth));
+    nameLabel->setText(nameText(tileData->staticName(id)));
+}
+
+void MyBar::updateTId(int id)
+{
+    idLabel->setText(idText(id, IdWidth));
+    nameLabel->setText(nameText(tileData->landName(id)));
+}
+
+void MyBar::updateSize(int width, int height)
+{
+    sizeLabel->setText(sizeText(width, height));
+}

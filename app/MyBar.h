@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QLabel;
+class TileData;
+
+// Writes the selected tile's name, size and id into the status-bar labels. It owns
+// neither the labels nor the tile data store.
+class MyBar : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int NameWidth = 20;
+    static constexpr int SizeWidth = 4;
+    static constexpr int IdWidth = 5;
+    static constexpr int FirstIdWidth = 10;
+    static constexpr int HexIdWidth = 4;
+
+    MyBar(QLabel *nameLabel, QLabel *sizeLabel, QLabel *idLabel, TileData *tileData);
+
+    static QString nameText(const QString &name);
+    static QString sizeText(int width, int height);
+    static QString idText(int id, int decimalWidth);
+
+public Q_SLOTS:
+    void updateName(QString n);
+    void updateSId(int id);
+    void updateTId(int id);
+    void updateSize(int width, int height);
+
+private:
+    QLabel *nameLabel;
+    QLabel *sizeLabel;
+    QLabel *idLabel;
+    TileData *tileData;
+};

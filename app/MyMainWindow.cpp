@@ -1,0 +1,160 @@
+#include "app/MyMainWindow.h"
+
+#include "app/DataDirectory.h"
+#include "app/MyBar.h"
+#include "art/ArtWork.h"
+#include "browser/ArtTab.h"
+#include "browser/UserPrompts.h"
+#include "tiledata/AnimDataFile.h"
+#include "tiledata/TileData.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+
+MyMainWindow::MyMainWindow(QWidget *parent, Qt::WindowFlags flags) : QMainWindow(parent, flags)
+{
+    build(QString());
+}
+
+MyMainWindow::MyMainWindow(const QString &dataDirectory, QWidget *parent, Qt::WindowFlags flags)
+    : QMainWindow(parent, flags)
+{
+    build(dataDirectory);
+}
+
+MyMainWindow::~MyMainWindow()
+{
+    // Stores first (they remove their pending-edit files), the widget tree last.
+    delete artWork;
+    delete bar;
+    delete animData;
+    delete tileData;
+}
+
+void MyMainWindow::build(const QString &dataDirectory)
+{
+    setWindowTitle(title());
+    createMenus();
+
+    mulPath = dataDirectory.isEmpty() ? DataDirectory::search() : dataDirectory;
+    if (mulPath.isEmpty())
+        fileMulPath();
+    if (mulPath.isEmpty()) {
+        close();
+        return;
+    }
+    createStatusLabels();
+    createStores();
+}
+
+void MyMainWindow::createMenus()
+{
+    // Items without a function yet are shown disabled rather than doing nothing.
+    const auto addItem
+        = [this](QMenu *menu, const QString &text, void (MyMainWindow::*slot)(), bool enabled) {
+              auto *action = new QAction(text, this);
+              connect(action, &QAction::triggered, this, slot);
+              action->setEnabled(enabled);
+              menu->addAction(action);
+              return action;
+          };
+
+    auto *fileMenu = new QMenu(QStringLiteral("File"), this);
+    fileSaveAction = addItem(fileMenu, QStringLiteral("Save"), &MyMainWindow::fileSave, false);
+    fileMenu->addSeparator();
+    addItem(fileMenu, QStringLiteral("Close"), &MyMainWindow::fileClose, false);
+    fileMenu->addSeparator();
+    addItem(fileMenu, QStringLiteral("Settings"), &MyMainWindow::fileMulPath, true);
+    menuBar()->addMenu(fileMenu);
+
+    auto *editMenu = new QMenu(QStringLiteral("Edit"), this);
+    addItem(editMenu, QStringLiteral("Cut"), &MyMainWindow::editCut, false);
+    addItem(editMenu, QStringLiteral("Copy"), &MyMainWindow::editCopy, false);
+    addItem(editMenu, QStringLiteral("Paste"), &MyMainWindow::editPaste, false);
+    editMenu->addSeparator();
+    addItem(editMenu, QStringLiteral("Find"), &MyMainWindow::editFind, false);
+    addItem(editMenu, QStringLiteral("Next"), &MyMainWindow::editFindNext, false);
+    addItem(editMenu, QStringLiteral("Locate"), &MyMainWindow::editLocate, false);
+    menuBar()->addMenu(editMenu);
+
+    auto *aboutAction = new QAction(QStringLiteral("About"), this);
+    connect(aboutAction, &QAction::triggered, this, &MyMainWindow::about);
+    menuBar()->addAction(aboutAction);
+}
+
+void MyMainWindow::createStatusLabels()
+{
+    nameLabel = new QLabel(statusBar());
+    statusBar()->addPermanentWidget(nameLabel, 0);
+    showName(QStringLiteral(" "));
+    sizeLabel = new QLabel(statusBar());
+    statusBar()->addPermanentWidget(sizeLabel, 0);
+    showSize(0, 0);
+    idLabel = new QLabel(statusBar());
+    statusBar()->addPermanentWidget(idLabel, 0);
+    showId(-1);
+}
+
+void MyMainWindow::createStores()
+{
+    // Each object is given only objects made before it; the tabs, which make the
+    // palettes, come last.
+    const auto path = [this](const char *fileName) {
+        return DataDirectory::filePath(mulPath, QString::fromLatin1(fileName));
+    };
+    tileData = new TileData(path(DataDirectory::TileDataFile), QString());
+    animData = new AnimDataFile;
+    animData->setFileName(path(DataDirectory::AnimDataFile));
+    bar = new MyBar(nameLabel, sizeLabel, idLabel, tileData);
+    artWork = new ArtWork(path(DataDirectory::ArtIndexFile), path(DataDirectory::ArtFile), QString());
+    artTab = new ArtTab(bar, artWork, animData, tileData, this);
+    setCentralWidget(artTab);
+}
+
+void MyMainWindow::showName(const QString &name)
+{
+    nameLabel->setText(MyBar::nameText(name));
+}
+
+void MyMainWindow::showSize(int width, int height)
+{
+    sizeLabel->setText(MyBar::sizeText(width, height));
+}
+
+void MyMainWindow::showId(int id)
+{
+    idLabel->setText(MyBar::idText(id, MyBar::FirstIdWidth));
+}
+
+void MyMainWindow::fileSave() { }
+
+void MyMainWindow::fileMulPath()
+{
+    const QString chosen = UserPrompts::current().existingDirectory(this, chooserCaption(), mulPath);
+    if (!chosen.isEmpty())
+        mulPath = DataDirectory::fromChosen(chosen);
+}
+
+void MyMainWindow::editCut() { }
+
+void MyMainWindow::editPaste() { }
+
+void MyMainWindow::editCopy() { }
+
+void MyMainWindow::editFind() { }
+
+void MyMainWindow::editFindNext() { }
+
+void MyMainWindow::editLocate() { }
+
+void MyMainWindow::fileClose() { }
+
+void MyMainWindow::about()
+{
+    UserPrompts::current().about(this, QStringLiteral("About Tessera"),
+        QStringLiteral("Tessera %1\n\nA viewer and editor for the art and tile data files of Ultima Online.")
+            .arg(QStringLiteral(TESSERA_VERSION)));
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+
+class AnimDataFile;
+class ArtTab;
+class ArtWork;
+class MyBar;
+class QAction;
+class QLabel;
+class TileData;
+
+// The one window: menus, the art tabs with both palettes, and the status bar. It owns
+// the stores and deletes them (and so their pending edits) before its widgets go.
+class MyMainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    static QString title() { return QStringLiteral("Tessera"); }
+    static QString chooserCaption() { return QStringLiteral("Mul file location"); }
+
+    // Looks for the data directory in the settings, then asks the user.
+    explicit MyMainWindow(QWidget *parent = nullptr, Qt::WindowFlags flags = {});
+    // Uses dataDirectory for this run, without searching or asking (an empty one: as above).
+    explicit MyMainWindow(
+        const QString &dataDirectory, QWidget *parent = nullptr, Qt::WindowFlags flags = {});
+    ~MyMainWindow() override;
+
+    // Empty when no directory is known; then the window holds only its menus.
+    QString dataDirectory() const { return mulPath; }
+    bool isComplete() const { return artTab != nullptr; }
+    ArtWork *artStore() const { return artWork; }
+    TileData *tileStore() const { return tileData; }
+    AnimDataFile *animStore() const { return animData; }
+    ArtTab *tabs() const { return artTab; }
+    MyBar *statusController() const { return bar; }
+    QAction *saveAction() const { return fileSaveAction; }
+
+public Q_SLOTS:
+    void fileSave();
+    void fileMulPath();
+    void editCut();
+    void editPaste();
+    void editCopy();
+    void editFind();
+    void editFindNext();
+    void editLocate();
+    void fileClose();
+    void about();
+
+private:
+    void build(const QString &dataDirectory);
+    void createMenus();
+    void createStatusLabels();
+    void createStores();
+    void showName(const QString &name);
+    void showSize(int width, int height);
+    void showId(int id);
+
+    ArtWork *artWork = nullptr;
+    ArtTab *artTab = nullptr;
+    QLabel *sizeLabel = nullptr;
+    QLabel *nameLabel = nullptr;
+    QLabel *idLabel = nullptr;
+    MyBar *bar = nullptr;
+    TileData *tileData = nullptr;
+    AnimDataFile *animData = nullptr;
+    QAction *fileSaveAction = nullptr;
+    QString mulPath;
+};

@@ -1,0 +1,57 @@
+#include "app/DataDirectory.h"
+#include "app/MyMainWindow.h"
+#include "app/ProgramOptions.h"
+#include "app/WindowScreenshot.h"
+
+#include <QApplication>
+#include <cstdio>
+
+namespace {
+int fail(const QString &message)
+{
+    std::fprintf(stderr, "tessera: %s\n", qPrintable(message));
+    return 1;
+}
+
+int takeScreenshot(const ProgramOptions &options)
+{
+    // Nobody is there to answer a directory chooser.
+    const QString directory
+        = options.dataDirectory.isEmpty() ? DataDirectory::search() : options.dataDirectory;
+    if (directory.isEmpty())
+        return fail(
+            QStringLiteral("--screenshot needs DATA_DIR: no data directory is set up on this machine."));
+    MyMainWindow window(directory);
+    QString error;
+    if (!WindowScreenshot::save(&window, options.windowSize, options.screenshotFile, &error))
+        return fail(error);
+    return 0;
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (!ProgramOptions::displayAvailable()) {
+        if (!ProgramOptions::worksWithoutDisplay(argc, argv))
+            return fail(QStringLiteral("no display found (neither DISPLAY nor WAYLAND_DISPLAY is set). "
+                                       "To render the window to an image file instead, run "
+                                       "tessera --screenshot FILE [--size WxH] DATA_DIR."));
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tessera"));
+    QApplication::setApplicationVersion(QStringLiteral(TESSERA_VERSION));
+
+    ProgramOptions options;
+    QString error;
+    if (!options.parse(QApplication::arguments(), &error))
+        return fail(error);
+    if (!options.screenshotFile.isEmpty())
+        return takeScreenshot(options);
+
+    MyMainWindow window(options.dataDirectory);
+    QObject::connect(&app, &QApplication::lastWindowClosed, &app, &QApplication::quit);
+    window.show();
+    return app.exec();
+}

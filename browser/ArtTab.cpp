@@ -1,0 +1,33 @@
+#include "browser/ArtTab.h"
+
+#include "browser/SWidget.h"
+#include "browser/TWidget.h"
+#include "browser/TilePalette.h"
+
+ArtTab::ArtTab(MyBar *bar, ArtWork *artWork, AnimDataFile *animData, TileData *tileData, QWidget *parent)
+    : QTabWidget(parent), terrainPage(new TWidget(bar, artWork, animData, tileData)),
+      staticPage(new SWidget(bar, artWork, animData, tileData))
+{
+    addTab(terrainPage, QStringLiteral("Terrain"));
+    addTab(staticPage, QStringLiteral("Statics"));
+    // Connected only now, so that adding the tabs announces nothing.
+    connect(this, &QTabWidget::currentChanged, this, &ArtTab::changeTab);
+}
+
+ArtTab::~ArtTab()
+{
+    // The stores may already be gone: removing the pages must neither announce a
+    // selection nor show (and so resize) the page that becomes current.
+    disconnect(this, &QTabWidget::currentChanged, this, &ArtTab::changeTab);
+    hide();
+    delete terrainPage;
+    delete staticPage;
+}
+
+void ArtTab::changeTab(int index)
+{
+    if (index == TerrainIndex)
+        terrainPage->tilePalette()->reportSelection();
+    else if (index == StaticsIndex)
+        staticPage->tilePalette()->reportSelection();
+}

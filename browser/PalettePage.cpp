@@ -1,0 +1,56 @@
+#include "browser/PalettePage.h"
+
+#include "app/MyBar.h"
+#include "browser/TilePalette.h"
+
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+PalettePage::PalettePage(QWidget *parent, Qt::WindowFlags flags) : QWidget(parent, flags) { }
+
+PalettePage::~PalettePage()
+{
+    delete m_palette;
+    delete m_scrollBar;
+}
+
+void PalettePage::setUp(TilePalette *palette, MyBar *bar, SelectionSlot selectionSlot)
+{
+    auto *layout = new QHBoxLayout;
+    m_palette = palette;
+    m_scrollBar = new QScrollBar(Qt::Vertical, this);
+    layout->addWidget(m_palette);
+    layout->addWidget(m_scrollBar);
+    setLayout(layout);
+
+    m_scrollBar->setMinimum(0);
+    m_scrollBar->setMaximum(initialRowCount());
+
+    connect(m_palette, &TilePalette::newSize, this, &PalettePage::newSize);
+    connect(m_scrollBar, &QScrollBar::valueChanged, m_palette, &TilePalette::setStart);
+    if (bar) {
+        connect(m_palette, &TilePalette::updateSelected, bar, selectionSlot);
+        connect(m_palette, &TilePalette::updateSize, bar, &MyBar::updateSize);
+    }
+}
+
+int PalettePage::initialRowCount() const
+{
+    // The palette has not been laid out yet; its first resize replaces this. A palette
+    // narrower than one column has no rows.
+    const int columns = m_palette->width() / TilePalette::CellPitch;
+    return columns > 0 ? m_palette->tileCount() / columns : 0;
+}
+
+void PalettePage::newSize(int maxrow, int row)
+{
+    m_scrollBar->setMaximum(maxrow);
+    m_scrollBar->setValue(row);
+}
+
+void PalettePage::wheelEvent(QWheelEvent *event)
+{
+    QCoreApplication::sendEvent(m_scrollBar, event);
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QWidget>
+
+class MyBar;
+class QScrollBar;
+class TilePalette;
+
+// A palette beside its vertical scroll bar. The scroll bar counts palette rows: the
+// palette announces how many rows there are and which is on top (newSize), and moving
+// the scroll bar makes another row the top one (setStart).
+class PalettePage : public QWidget
+{
+    Q_OBJECT
+
+public:
+    TilePalette *tilePalette() const { return m_palette; }
+    QScrollBar *rowScrollBar() const { return m_scrollBar; }
+
+public Q_SLOTS:
+    void newSize(int maxrow, int row);
+
+protected:
+    using SelectionSlot = void (MyBar::*)(int);
+
+    PalettePage(QWidget *parent, Qt::WindowFlags flags);
+    ~PalettePage() override;
+
+    // Takes the palette (a child of this page), lays it out and makes the connections;
+    // the palette's selection goes to bar's selectionSlot (when there is a bar).
+    void setUp(TilePalette *palette, MyBar *bar, SelectionSlot selectionSlot);
+
+    // The palette takes no wheel events; the wheel scrolls its rows here.
+    void wheelEvent(QWheelEvent *event) override;
+
+private:
+    int initialRowCount() const;
+
+    TilePalette *m_palette = nullptr;
+    QScrollBar *m_scrollBar = nullptr;
+};

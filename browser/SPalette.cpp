@@ -1,0 +1,19 @@
+#include "browser/SPalette.h"
+
+#include "art/ArtWork.h"
+#include "tiledata/TileData.h"
+
+SPalette::SPalette(
+    ArtWork *artWork, TileData *tileData, AnimDataFile *animData, QWidget *parent, Qt::WindowFlags flags)
+    : TilePalette(artWork, tileData, animData, parent, flags), staticCount(tileData->staticCount())
+{ }
+
+QImage SPalette::image(int id, bool highlighted) const
+{
+    return artWork->getStatic(id, highlighted);
+}
+
+QSize SPalette::selectionSize(int id) const
+{
+    return artWork->getStatic(id, false).size();
+}

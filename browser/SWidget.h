@@ -1,0 +1,20 @@
+#pragma once
+
+#include "browser/PalettePage.h"
+
+class AnimDataFile;
+class ArtWork;
+class SPalette;
+class TileData;
+
+// The "Statics" page: the static palette and its scroll bar.
+class SWidget : public PalettePage
+{
+    Q_OBJECT
+
+public:
+    SWidget(MyBar *bar, ArtWork *artWork, AnimDataFile *animData, TileData *tileData,
+        QWidget *parent = nullptr, Qt::WindowFlags flags = {});
+
+    SPalette *staticPalette() const;
+};

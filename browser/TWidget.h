@@ -1,0 +1,20 @@
+#pragma once
+
+#include "browser/PalettePage.h"
+
+class AnimDataFile;
+class ArtWork;
+class TPalette;
+class TileData;
+
+// The "Terrain" page: the terrain palette and its scroll bar.
+class TWidget : public PalettePage
+{
+    Q_OBJECT
+
+public:
+    TWidget(MyBar *bar, ArtWork *artWork, AnimDataFile *animData, TileData *tileData,
+        QWidget *parent = nullptr, Qt::WindowFlags flags = {});
+
+    TPalette *terrainPalette() const;
+};

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "art/ArtFormat.h"
+
+#include <QImage>
+#include <QLineF>
+#include <QPoint>
+#include <QRect>
+#include <QRectF>
+#include <QWidget>
+
+class AnimDataFile;
+class ArtWork;
+class QPainter;
+class TileData;
+
+// The grid both palettes share: one 46-pixel cell per tile id, in id order, left to
+// right and top to bottom, scrolled by whole rows. TPalette and SPalette add the id
+// range, the store calls and the size they report for the selection.
+class TilePalette : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int CellPitch = 46;
+    static constexpr int ImageBoxSize = ArtFormat::TerrainSize;
+    static constexpr int NoTile = -1;
+    static constexpr int MinCacheScreens = 2;
+
+    // The 46 x 46 frame of the cell in visible row row and column col.
+    static QRect cellFrame(int row, int col);
+    // The 44 x 44 box one pixel inside the frame where the image goes.
+    static QRect imageBox(int row, int col);
+    // Where an image of the given size is drawn inside imageBox: images narrower or
+    // lower than the box move in from its left and top edges, the right and bottom
+    // edges stay. The source is always the box-sized window at the image's origin.
+    static QRectF imageTarget(const QRect &imageBox, const QSize &imageSize);
+    static QRectF imageSource();
+    // Black cosmetic pen, no brush: the state drawCell expects.
+    static void prepareCellPainter(QPainter &painter);
+    // One cell: frame (filled yellow when selected), then the image or a cross for none.
+    static void drawCell(QPainter &painter, int row, int col, const QImage &image, bool selected);
+
+    int tileAt(const QPoint &position) const;
+    int firstVisibleId() const { return startId; }
+    int columnCount() const { return columns; }
+    int visibleRowCount() const;
+    int selectedId() const { return selected; }
+    // Ids are 0 to tileCount()-1.
+    virtual int tileCount() const = 0;
+    // Re-announces the selection (updateSelected, then updateSize) without changing it.
+    void reportSelection();
+
+Q_SIGNALS:
+    void newSize(int maxrow, int rwidth);
+    void updateSelected(int id);
+    void updateSize(int width, int height);
+
+public Q_SLOTS:
+    void setStart(int value);
+    void setSelected(int sel);
+
+protected:
+    TilePalette(
+        ArtWork *artWork, TileData *tileData, AnimDataFile *animData, QWidget *parent, Qt::WindowFlags flags);
+
+    virtual QImage image(int id, bool highlighted) const = 0;
+    // The size updateSize reports for a selected id.
+    virtual QSize selectionSize(int id) const = 0;
+
+    void mousePressEvent(QMouseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+    int startId = 0;
+    int columns = 0;
+    int selected = NoTile;
+    ArtWork *artWork;
+    TileData *tileData;
+    AnimDataFile *animData;
+    QPoint dragStart;
+
+private:
+    void growCaches();
+};
