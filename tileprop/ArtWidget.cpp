@@ -5,10 +5,10 @@
 #include "tiledata/AnimDataFile.h"
 #include "tiledata/TileData.h"
 #include "tileprop/ImageFiles.h"
+#include "tileprop/NumberFieldValidator.h"
 #include "ui_tileprop.h"
 
 #include <QDir>
-#include <QIntValidator>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -16,8 +16,8 @@
 namespace {
 
 constexpr int AnimPageIndex = 3;
-constexpr int ByteMaximum = 255;
-constexpr int WordMaximum = 65535;
+constexpr uint ByteMaximum = 255;
+constexpr uint WordMaximum = 65535;
 
 // Decimal text as a 16-bit number; anything else is 0.
 quint16 parseNumber(const QString &text)
@@ -35,14 +35,9 @@ template <typename Field> void applyEdit(const QLineEdit *edit, Field shown, Fie
         stored = Field(parseNumber(edit->text()));
 }
 
-void setNumberRange(QLineEdit *edit, int maximum)
+void setNumberRange(QLineEdit *edit, uint maximum)
 {
-    auto *validator = new QIntValidator(0, maximum, edit);
-    // Plain digits only: a group separator of the user's locale would not parse back.
-    QLocale locale = QLocale::c();
-    locale.setNumberOptions(QLocale::RejectGroupSeparator);
-    validator->setLocale(locale);
-    edit->setValidator(validator);
+    edit->setValidator(new NumberFieldValidator(maximum, edit));
 }
 
 } // namespace
