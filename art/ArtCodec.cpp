@@ -3,6 +3,7 @@
 #include "art/ArtFormat.h"
 
 #include <QtEndian>
+#include <algorithm>
 
 using namespace ArtFormat;
 
@@ -106,18 +107,24 @@ QImage ArtCodec::decodeTerrain(QByteArrayView record, bool highlighted)
     QImage image(TerrainSize, TerrainSize, QImage::Format_ARGB32);
     if (image.isNull())
         return {};
-    image.fill(0);
+    const qsizetype stride = image.bytesPerLine();
+    uchar *bits = image.bits();
     const char *word = record.data();
     const Palette palette(highlighted);
     for (int y = 0; y < TerrainSize; ++y) {
-        QRgb *line = reinterpret_cast<QRgb *>(image.scanLine(y)) + terrainRowStart(y);
+        QRgb *line = reinterpret_cast<QRgb *>(bits + y * stride);
+        const int start = terrainRowStart(y);
         const int count = terrainRowLength(y);
+        // The corners outside the diamond are transparent.
+        std::fill(line, line + start, 0u);
+        std::fill(line + start + count, line + TerrainSize, 0u);
+        QRgb *pixels = line + start;
         if (highlighted) {
             for (int i = 0; i < count; ++i)
-                line[i] = palette(wordAt(word + 2 * i));
+                pixels[i] = palette(wordAt(word + 2 * i));
         } else {
             for (int i = 0; i < count; ++i)
-                line[i] = fromColor16(wordAt(word + 2 * i));
+                pixels[i] = fromColor16(wordAt(word + 2 * i));
         }
         word += 2 * count;
     }

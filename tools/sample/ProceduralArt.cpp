@@ -138,9 +138,10 @@ QByteArray ProceduralArt::staticRecord(int id)
     } else if (size < 96) {
         width = range(44, 120);
         height = range(44, 140);
-    } else { // large
+    } else { // large, but within what a line offset can address
         width = range(120, 250);
-        height = range(120, 300);
+        const int tallest = qMin(300, 30000 / (width + 6));
+        height = range(tallest / 2, tallest);
     }
     const int shape = range(0, 2);
     const quint16 base = color(range(4, 28), range(4, 28), range(4, 28));
