@@ -1,0 +1,178 @@
+#include "PaletteTestUtil.h"
+#include "TestDataSet.h"
+#include "browser/SPalette.h"
+#include "browser/TPalette.h"
+
+#include <QPainter>
+#include <QtTest>
+
+using namespace PaletteTestUtil;
+
+namespace {
+const QColor Yellow(Qt::yellow);
+const QColor Black(Qt::black);
+const QColor White(Qt::white);
+
+bool isBlack(const QImage &picture, const QPoint &point)
+{
+    return picture.pixelColor(point) == Black;
+}
+} // namespace
+
+// What the palettes draw: frames, images, the highlighted selection, crosses, and where
+// static images go.
+class PalettePaintTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cellGeometry();
+    void terrainImagesAreCopiedOneToOne();
+    void selectedCellIsYellowWithTheHighlightedImage();
+    void missingImageIsACross();
+    void staticImageTarget_data();
+    void staticImageTarget();
+    void smallStaticIsPlacedInsideTheBox();
+    void largeStaticIsCutAtTheBox();
+};
+
+void PalettePaintTest::cellGeometry()
+{
+    QCOMPARE(TilePalette::cellFrame(2, 3), QRect(138, 92, 46, 46));
+    QCOMPARE(TilePalette::cellFrame(2, 3).right(), 138 + 45);
+    QCOMPARE(TilePalette::imageBox(2, 3), QRect(139, 93, 44, 44));
+    QCOMPARE(TilePalette::imageSource(), QRectF(0, 0, 44, 44));
+}
+
+void PalettePaintTest::terrainImagesAreCopiedOneToOne()
+{
+    DataSetBuilder builder(64);
+    QImage pattern(44, 44, QImage::Format_ARGB32);
+    for (int y = 0; y < 44; ++y) {
+        for (int x = 0; x < 44; ++x)
+            pattern.setPixel(x, y, qRgb(x * 5, y * 5, 128));
+    }
+    builder.setTerrainImage(6, pattern);
+    TestDataSet data(builder);
+    TPalette palette(&data.art(), &data.tiles(), &data.anims());
+    resizeNow(palette, QSize(4 * 46, 2 * 46 + 10));
+
+    const QImage stored = data.art().getTerrain(6, false);
+    const QImage picture = render(palette);
+    const QRect box = TilePalette::imageBox(1, 2);
+    for (int y = 0; y < 44; ++y) {
+        for (int x = 0; x < 44; ++x) {
+            const QColor color = stored.pixelColor(x, y);
+            const QColor expected = color.alpha() == 0 ? White : color;
+            QCOMPARE(picture.pixelColor(box.left() + x, box.top() + y), expected);
+        }
+    }
+    // The frame: black outline around the image box.
+    QVERIFY(isBlack(picture, QPoint(2 * 46, 46 + 20)));
+    QVERIFY(isBlack(picture, QPoint(2 * 46 + 20, 46)));
+}
+
+void PalettePaintTest::selectedCellIsYellowWithTheHighlightedImage()
+{
+    DataSetBuilder builder(64);
+    builder.setTerrainImage(1, TestDataSet::terrain(QColor(200, 40, 40)));
+    builder.setTerrainImage(2, TestDataSet::terrain(QColor(200, 40, 40)));
+    TestDataSet data(builder);
+    TPalette palette(&data.art(), &data.tiles(), &data.anims());
+    resizeNow(palette, QSize(4 * 46, 46));
+
+    QImage picture = render(palette);
+    // Without a selection no cell is yellow; the corners outside the diamond show through.
+    for (int col = 1; col <= 2; ++col)
+        QCOMPARE(picture.pixelColor(inCell(0, col, 3, 3)), White);
+
+    palette.setSelected(2);
+    picture = render(palette);
+    QCOMPARE(picture.pixelColor(inCell(0, 2, 3, 3)), Yellow);
+    QCOMPARE(picture.pixelColor(inCell(0, 1, 3, 3)), White);
+    QVERIFY(isBlack(picture, QPoint(2 * 46, 20)));
+    const QColor highlighted = data.art().getTerrain(2, true).pixelColor(22, 22);
+    const QColor plain = data.art().getTerrain(1, false).pixelColor(22, 22);
+    QVERIFY(highlighted != plain);
+    QCOMPARE(picture.pixelColor(inCell(0, 2, 23, 23)), highlighted);
+    QCOMPARE(picture.pixelColor(inCell(0, 1, 23, 23)), plain);
+}
+
+void PalettePaintTest::missingImageIsACross()
+{
+    TestDataSet data(DataSetBuilder(64)); // no images at all
+    TPalette palette(&data.art(), &data.tiles(), &data.anims());
+    resizeNow(palette, QSize(3 * 46, 2 * 46));
+    const QImage picture = render(palette);
+    const QRect box = TilePalette::imageBox(1, 1);
+    // Both diagonals of the image box are drawn, and nothing between them.
+    QVERIFY(isBlack(picture, box.topLeft() + QPoint(10, 10)));
+    QVERIFY(isBlack(picture, box.topLeft() + QPoint(30, 30)));
+    QVERIFY(isBlack(picture, box.topLeft() + QPoint(10, 34)));
+    QVERIFY(isBlack(picture, box.topLeft() + QPoint(34, 10)));
+    QCOMPARE(picture.pixelColor(box.topLeft() + QPoint(10, 22)), White);
+    QCOMPARE(picture.pixelColor(box.topLeft() + QPoint(22, 4)), White);
+}
+
+void PalettePaintTest::staticImageTarget_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QRectF>("target");
+    const QRect box = TilePalette::imageBox(0, 0);
+    QTest::newRow("box size") << QSize(44, 44) << QRectF(box);
+    QTest::newRow("narrow and tall") << QSize(20, 60) << QRectF(13, 1, 32, 44);
+    QTest::newRow("wide and low") << QSize(100, 30) << QRectF(1, 8, 44, 37);
+    QTest::newRow("odd difference truncates") << QSize(41, 1) << QRectF(2, 22, 43, 23);
+    QTest::newRow("one pixel") << QSize(1, 1) << QRectF(22, 22, 23, 23);
+}
+
+void PalettePaintTest::staticImageTarget()
+{
+    QFETCH(QSize, size);
+    QFETCH(QRectF, target);
+    QCOMPARE(TilePalette::imageTarget(TilePalette::imageBox(0, 0), size), target);
+    const QRect box = TilePalette::imageBox(3, 2);
+    QCOMPARE(TilePalette::imageTarget(box, size), target.translated(box.topLeft() - QPoint(1, 1)));
+}
+
+void PalettePaintTest::smallStaticIsPlacedInsideTheBox()
+{
+    DataSetBuilder builder(64);
+    builder.setStaticImage(0, TestDataSet::solid(20, 60, QColor(0, 0, 248)));
+    TestDataSet data(builder);
+    SPalette palette(&data.art(), &data.tiles(), &data.anims());
+    resizeNow(palette, QSize(46, 46));
+    const QImage picture = render(palette);
+    const QColor blue = data.art().getStatic(0, false).pixelColor(0, 0);
+    // The target starts 12 pixels in; the source window is 44 wide, so the 20 image
+    // columns take 20/44 of the 32-pixel target.
+    QCOMPARE(picture.pixelColor(13, 20), blue);
+    QCOMPARE(picture.pixelColor(12, 20), White);
+    QCOMPARE(picture.pixelColor(13 + 13, 20), blue);
+    QCOMPARE(picture.pixelColor(13 + 16, 20), White);
+    QCOMPARE(picture.pixelColor(13, 44), blue);
+}
+
+void PalettePaintTest::largeStaticIsCutAtTheBox()
+{
+    DataSetBuilder builder(64);
+    builder.setStaticImage(0, TestDataSet::solid(100, 30, QColor(248, 0, 0)));
+    builder.setStaticImage(1, TestDataSet::solid(44, 44, QColor(0, 248, 0)));
+    TestDataSet data(builder);
+    SPalette palette(&data.art(), &data.tiles(), &data.anims());
+    resizeNow(palette, QSize(2 * 46, 46));
+    const QImage picture = render(palette);
+    const QColor red = data.art().getStatic(0, false).pixelColor(0, 0);
+    // Moved down 7 pixels; the 30 image rows take 30/44 of the 37-pixel target.
+    QCOMPARE(picture.pixelColor(1, 8), red);
+    QCOMPARE(picture.pixelColor(44, 8 + 24), red);
+    QCOMPARE(picture.pixelColor(1, 7), White);
+    QCOMPARE(picture.pixelColor(1, 8 + 27), White);
+    QVERIFY(isBlack(picture, QPoint(46, 20))); // the next frame, not the image
+    const QColor green = data.art().getStatic(1, false).pixelColor(0, 0);
+    QCOMPARE(picture.pixelColor(46 + 1, 1), green);
+    QCOMPARE(picture.pixelColor(46 + 44, 44), green);
+}
+
+QTEST_MAIN(PalettePaintTest)
+#include "test_palette_paint.moc"
