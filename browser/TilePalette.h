@@ -36,15 +36,19 @@ public:
     // edges stay. The source is always the box-sized window at the image's origin.
     static QRectF imageTarget(const QRect &imageBox, const QSize &imageSize);
     static QRectF imageSource();
-    // Black cosmetic pen, no brush: the state drawCell expects.
-    static void prepareCellPainter(QPainter &painter);
-    // One cell: frame (filled yellow when selected), then the image or a cross for none.
-    static void drawCell(QPainter &painter, int row, int col, const QImage &image, bool selected);
+    // The picture of cells 0 to cellCount-1 of a grid of the given columns, drawn in
+    // two passes: first every cell frame (a black outline, filled yellow for the cell
+    // selectedCell), then, per cell, its image or a cross where it has none.
+    static void drawFrames(QPainter &painter, int columns, int cellCount, int selectedCell);
+    // Expects the painter as drawFrames leaves it.
+    static void drawTile(QPainter &painter, int row, int col, QImage image);
 
     int tileAt(const QPoint &position) const;
     int firstVisibleId() const { return startId; }
     int columnCount() const { return columns; }
     int visibleRowCount() const;
+    // Cells that hold a tile, from the top left: at most the visible grid.
+    int visibleCellCount() const;
     int selectedId() const { return selected; }
     // Ids are 0 to tileCount()-1.
     virtual int tileCount() const = 0;

@@ -5,6 +5,8 @@
 
 #include <QPainter>
 #include <QtTest>
+#include <functional>
+#include <memory>
 
 using namespace PaletteTestUtil;
 
@@ -16,6 +18,51 @@ const QColor White(Qt::white);
 bool isBlack(const QImage &picture, const QPoint &point)
 {
     return picture.pixelColor(point) == Black;
+}
+
+// The grid drawn the plain way: per cell a rectangle (yellow when selected), then its
+// image from the box-sized source window, or a cross. The images are premultiplied as
+// the palette draws them: the engine rounds the fractional edge of a shrunk image
+// differently for the two formats.
+QImage referencePicture(TilePalette &palette, const std::function<QImage(int, bool)> &imageOf)
+{
+    QImage picture(palette.size(), QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    painter.setPen(QColor(Qt::black));
+    const int rows = palette.visibleRowCount();
+    for (int row = 0; row < rows; ++row) {
+        for (int col = 0; col < palette.columnCount(); ++col) {
+            const int id = palette.firstVisibleId() + palette.columnCount() * row + col;
+            if (id >= palette.tileCount())
+                continue;
+            const bool selected = id == palette.selectedId();
+            painter.setBrush(selected ? QBrush(Qt::yellow, Qt::SolidPattern) : QBrush(Qt::NoBrush));
+            const QRect frame = TilePalette::cellFrame(row, col);
+            painter.drawRects(&frame, 1);
+            painter.setBrush(Qt::NoBrush);
+            const QImage image = imageOf(id, selected).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            const QRect box = TilePalette::imageBox(row, col);
+            if (!image.isNull()) {
+                painter.drawImage(TilePalette::imageTarget(box, image.size()), image, QRectF(0, 0, 44, 44));
+            } else {
+                const QLineF lines[] = {QLineF(box.left(), box.top(), box.left() + 44, box.top() + 44),
+                    QLineF(box.left(), box.top() + 44, box.left() + 44, box.top())};
+                painter.drawLines(lines, 2);
+            }
+        }
+    }
+    return picture;
+}
+
+DataSetBuilder mixedSet()
+{
+    DataSetBuilder builder = DataSetBuilder::procedural(DataSetBuilder::Options{100, 3, 200, -1});
+    builder.setStaticImage(1, TestDataSet::solid(1, 1, Qt::red));
+    builder.setStaticImage(2, TestDataSet::solid(44, 44, Qt::red));
+    builder.setStaticImage(3, TestDataSet::solid(45, 43, Qt::blue));
+    builder.clearStatic(4);
+    return builder;
 }
 } // namespace
 
@@ -34,6 +81,8 @@ private Q_SLOTS:
     void staticImageTarget();
     void smallStaticIsPlacedInsideTheBox();
     void largeStaticIsCutAtTheBox();
+    void pictureMatchesThePlainDrawing_data();
+    void pictureMatchesThePlainDrawing();
 };
 
 void PalettePaintTest::cellGeometry()
@@ -172,6 +221,44 @@ void PalettePaintTest::largeStaticIsCutAtTheBox()
     const QColor green = data.art().getStatic(1, false).pixelColor(0, 0);
     QCOMPARE(picture.pixelColor(46 + 1, 1), green);
     QCOMPARE(picture.pixelColor(46 + 44, 44), green);
+}
+
+void PalettePaintTest::pictureMatchesThePlainDrawing_data()
+{
+    QTest::addColumn<bool>("statics");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("startRow");
+    QTest::addColumn<int>("selected");
+    QTest::newRow("terrain, nothing selected") << false << QSize(10 * 46 + 20, 4 * 46 + 10) << 0 << -1;
+    QTest::newRow("terrain, first cell") << false << QSize(7 * 46, 3 * 46) << 0 << 0;
+    QTest::newRow("terrain, off screen") << false << QSize(7 * 46, 3 * 46) << 0 << 5000;
+    QTest::newRow("terrain, short last row") << false << QSize(10 * 46 + 3, 5 * 46) << 1637 << 16383;
+    QTest::newRow("terrain, only the short row") << false << QSize(10 * 46, 2 * 46) << 1638 << 16381;
+    QTest::newRow("statics, mixed sizes") << true << QSize(9 * 46 + 40, 6 * 46 + 45) << 0 << 3;
+    QTest::newRow("statics, end of range") << true << QSize(7 * 46, 5 * 46) << 12 << 99;
+    QTest::newRow("statics, one column") << true << QSize(50, 5 * 46) << 2 << 4;
+}
+
+void PalettePaintTest::pictureMatchesThePlainDrawing()
+{
+    QFETCH(bool, statics);
+    QFETCH(QSize, size);
+    QFETCH(int, startRow);
+    QFETCH(int, selected);
+    TestDataSet data(mixedSet());
+    std::unique_ptr<TilePalette> palette;
+    if (statics)
+        palette = std::make_unique<SPalette>(&data.art(), &data.tiles(), &data.anims());
+    else
+        palette = std::make_unique<TPalette>(&data.art(), &data.tiles(), &data.anims());
+    resizeNow(*palette, size);
+    palette->setStart(startRow);
+    palette->setSelected(selected);
+    ArtWork &art = data.art();
+    const QImage expected = referencePicture(*palette, [&](int id, bool highlighted) {
+        return statics ? art.getStatic(id, highlighted) : art.getTerrain(id, highlighted);
+    });
+    QCOMPARE(render(*palette), expected);
 }
 
 QTEST_MAIN(PalettePaintTest)
