@@ -1,4 +1,3 @@
-#include "ScriptedPrompts.h"
 #include "TileSet.h"
 #include "tileprop/ArtWidget.h"
 

@@ -1,4 +1,4 @@
-#include "ScriptedPrompts.h"
+#include "FakePrompts.h"
 #include "TileSet.h"
 #include "tileprop/ArtWidget.h"
 
@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QTabWidget>
 #include <QtTest>
+#include <functional>
 
 namespace {
 
@@ -39,6 +40,44 @@ void rightClickPage(QWidget *window, const char *page)
     QTest::mouseClick(widget, Qt::RightButton, {}, QPoint(3, 3));
 }
 
+// Runs whilePrompting inside every prompt, while the window waits for the answer.
+class ClosingPrompts : public FakePrompts
+{
+public:
+    std::function<void()> whilePrompting;
+
+    QString openFileName(
+        QWidget *parent, const QString &caption, const QString &filter, QString *selectedFilter) override
+    {
+        prompting();
+        return FakePrompts::openFileName(parent, caption, filter, selectedFilter);
+    }
+    QString saveFileName(
+        QWidget *parent, const QString &caption, const QString &filter, QString *selectedFilter) override
+    {
+        prompting();
+        return FakePrompts::saveFileName(parent, caption, filter, selectedFilter);
+    }
+    QAction *execMenu(QMenu *menu, const QPoint &globalPos) override
+    {
+        QAction *chosen = FakePrompts::execMenu(menu, globalPos);
+        prompting();
+        return chosen;
+    }
+    void warning(QWidget *parent, const QString &title, const QString &text) override
+    {
+        FakePrompts::warning(parent, title, text);
+        prompting();
+    }
+
+private:
+    void prompting()
+    {
+        if (whilePrompting)
+            whilePrompting();
+    }
+};
+
 QString filterOf(const QList<QByteArray> &formats)
 {
     QStringList entries;
@@ -65,7 +104,7 @@ private Q_SLOTS:
         QVERIFY(!original.isNull());
         importFile = set->path("import.png");
         QVERIFY(pattern(33, 17).save(importFile, "PNG"));
-        prompts = std::make_unique<ScriptedPrompts>();
+        prompts = std::make_unique<ClosingPrompts>();
     }
     void cleanup()
     {
@@ -89,8 +128,8 @@ private Q_SLOTS:
     {
         ArtWidget *window = set->open(StaticTile, ArtWidget::StaticKind);
         rightClickPage(window, "tab");
-        QCOMPARE(prompts->menuCount, 1);
-        QCOMPARE(prompts->menuEntries, QStringList({"Import", "Delete", "Save"}));
+        QCOMPARE(prompts->count("menu"), 1);
+        QCOMPARE(prompts->last("menu")->text, QStringLiteral("Import|Delete|Save"));
         window->accept();
         QVERIFY(!set->art->hasPendingEdits());
     }
@@ -104,26 +143,25 @@ private Q_SLOTS:
         window->findChild<QTabWidget *>("tabWidget")->setCurrentIndex(0);
         QTest::mouseClick(window->findChild<QWidget *>("tab"), Qt::LeftButton);
         QTest::mouseClick(window->findChild<QWidget *>("tab"), Qt::MiddleButton);
-        QCOMPARE(prompts->menuCount, 0);
+        QCOMPARE(prompts->count("menu"), 0);
         QVERIFY(!checkBox(window, "checkWall")->isChecked());
     }
 
     void importAsksWithEveryReadableFormat()
     {
         ArtWidget *window = set->open(StaticTile, ArtWidget::StaticKind);
-        prompts->menuChoice = "Import";
+        prompts->menuChoices = {"Import"};
         rightClickPage(window, "tab");
-        QCOMPARE(prompts->openCaption, QStringLiteral("Image file to import"));
-        QCOMPARE(prompts->openFilterList, filterOf(QImageReader::supportedImageFormats()));
-        QVERIFY(prompts->openFilterList.contains("png (*.png)"));
+        QCOMPARE(prompts->last("open")->caption, QStringLiteral("Image file to import"));
+        QCOMPARE(prompts->last("open")->filter, filterOf(QImageReader::supportedImageFormats()));
+        QVERIFY(prompts->last("open")->filter.contains("png (*.png)"));
     }
 
     void importThenCancelLeavesTheStore()
     {
         QPointer<ArtWidget> window = set->open(StaticTile, ArtWidget::StaticKind);
-        prompts->menuChoice = "Import";
-        prompts->openPath = importFile;
-        prompts->openFilter = "png (*.png)";
+        prompts->menuChoices = {"Import"};
+        prompts->openFiles = {{importFile, "png (*.png)"}};
         rightClickPage(window, "tab");
         QCOMPARE(shownImage(window).size(), QSize(33, 17));
         window->reject();
@@ -145,9 +183,8 @@ private Q_SLOTS:
         QFETCH(int, kind);
         const bool terrain = kind == ArtWidget::TerrainKind;
         QPointer<ArtWidget> window = set->open(id, kind);
-        prompts->menuChoice = "Import";
-        prompts->openPath = importFile;
-        prompts->openFilter = "png (*.png)";
+        prompts->menuChoices = {"Import"};
+        prompts->openFiles = {{importFile, "png (*.png)"}};
         rightClickPage(window, "tab");
         const QImage loaded(importFile);
         const QImage expected
@@ -169,11 +206,11 @@ private Q_SLOTS:
     void importCancelledChangesNothing()
     {
         ArtWidget *window = set->open(StaticTile, ArtWidget::StaticKind);
-        prompts->menuChoice = "Import";
+        prompts->menuChoices = {"Import"};
         rightClickPage(window, "tab");
         window->accept();
         QVERIFY(!set->art->hasPendingEdits());
-        QVERIFY(prompts->warnings.isEmpty());
+        QVERIFY(prompts->count("warning") == 0);
     }
 
     void importThatDoesNotLoadIsReported()
@@ -185,12 +222,12 @@ private Q_SLOTS:
         file.close();
 
         ArtWidget *window = set->open(StaticTile, ArtWidget::StaticKind);
-        prompts->menuChoice = "Import";
-        prompts->openPath = broken;
-        prompts->openFilter = "png (*.png)";
+        prompts->menuChoices = {"Import"};
+        prompts->openFiles = {{broken, "png (*.png)"}};
         rightClickPage(window, "tab");
-        QCOMPARE(prompts->warnings.size(), 1);
-        QVERIFY2(prompts->warnings.first().contains("broken.png"), qPrintable(prompts->warnings.first()));
+        QCOMPARE(prompts->count("warning"), 1);
+        QVERIFY2(prompts->last("warning")->text.contains("broken.png"),
+            qPrintable(prompts->last("warning")->text));
         QCOMPARE(shownImage(window), original.convertToFormat(QImage::Format_ARGB32));
         window->accept();
         QVERIFY(!set->art->hasPendingEdits());
@@ -199,7 +236,7 @@ private Q_SLOTS:
     void deleteThenOkDeletesTheImage()
     {
         QPointer<ArtWidget> window = set->open(StaticTile, ArtWidget::StaticKind);
-        prompts->menuChoice = "Delete";
+        prompts->menuChoices = {"Delete"};
         rightClickPage(window, "tab");
         QVERIFY(shownImage(window).isNull());
         window->accept();
@@ -211,7 +248,7 @@ private Q_SLOTS:
     void deleteThenCancelKeepsTheImage()
     {
         ArtWidget *window = set->open(StaticTile, ArtWidget::StaticKind);
-        prompts->menuChoice = "Delete";
+        prompts->menuChoices = {"Delete"};
         rightClickPage(window, "tab");
         window->reject();
         QVERIFY(!set->art->hasPendingEdits());
@@ -248,42 +285,40 @@ private Q_SLOTS:
         QFETCH(QByteArray, format);
         QTemporaryDir out;
         ArtWidget *window = set->open(StaticTile, ArtWidget::StaticKind);
-        prompts->menuChoice = "Save";
-        prompts->savePath = QDir(out.path()).filePath(chosen);
-        prompts->saveFilter = filter;
+        prompts->menuChoices = {"Save"};
+        prompts->saveFiles = {{QDir(out.path()).filePath(chosen), filter}};
         rightClickPage(window, "tab");
-        QCOMPARE(prompts->saveCaption, QStringLiteral("Save Image"));
-        QCOMPARE(prompts->saveFilterList, filterOf(QImageWriter::supportedImageFormats()));
+        QCOMPARE(prompts->last("save")->caption, QStringLiteral("Save Image"));
+        QCOMPARE(prompts->last("save")->filter, filterOf(QImageWriter::supportedImageFormats()));
         QCOMPARE(QDir(out.path()).entryList(QDir::Files), QStringList(written));
         QImageReader reader(QDir(out.path()).filePath(written));
         QCOMPARE(reader.format(), format);
         QCOMPARE(reader.read().convertToFormat(QImage::Format_ARGB32),
             original.convertToFormat(QImage::Format_ARGB32));
-        QVERIFY(prompts->warnings.isEmpty());
+        QVERIFY(prompts->count("warning") == 0);
     }
 
     void saveThatFailsIsReported()
     {
         ArtWidget *window = set->open(StaticTile, ArtWidget::StaticKind);
-        prompts->menuChoice = "Save";
-        prompts->savePath = set->path("missing/folder/out");
-        prompts->saveFilter = "png (*.png)";
+        prompts->menuChoices = {"Save"};
+        prompts->saveFiles = {{set->path("missing/folder/out"), "png (*.png)"}};
         rightClickPage(window, "tab");
-        QCOMPARE(prompts->warnings.size(), 1);
-        QVERIFY2(prompts->warnings.first().contains("out.png"), qPrintable(prompts->warnings.first()));
+        QCOMPARE(prompts->count("warning"), 1);
+        QVERIFY2(
+            prompts->last("warning")->text.contains("out.png"), qPrintable(prompts->last("warning")->text));
     }
 
     void saveWithoutAnImageIsReported()
     {
         ArtWidget *window = set->open(StaticTile, ArtWidget::StaticKind);
-        prompts->menuChoice = "Delete";
+        prompts->menuChoices = {"Delete"};
         rightClickPage(window, "tab");
-        prompts->menuChoice = "Save";
-        prompts->savePath = set->path("empty.png");
-        prompts->saveFilter = "png (*.png)";
+        prompts->menuChoices = {"Save"};
+        prompts->saveFiles = {{set->path("empty.png"), "png (*.png)"}};
         rightClickPage(window, "tab");
-        QCOMPARE(prompts->warnings.size(), 1);
-        QVERIFY(prompts->warnings.first().contains("empty.png"));
+        QCOMPARE(prompts->count("warning"), 1);
+        QVERIFY(prompts->last("warning")->text.contains("empty.png"));
         QVERIFY(!QFile::exists(set->path("empty.png")));
     }
 
@@ -295,11 +330,10 @@ private Q_SLOTS:
         file.write("older content");
         file.close();
         ArtWidget *window = set->open(StaticTile, ArtWidget::StaticKind);
-        prompts->menuChoice = "Delete";
+        prompts->menuChoices = {"Delete"};
         rightClickPage(window, "tab");
-        prompts->menuChoice = "Save";
-        prompts->savePath = existing;
-        prompts->saveFilter = "png (*.png)";
+        prompts->menuChoices = {"Save"};
+        prompts->saveFiles = {{existing, "png (*.png)"}};
         rightClickPage(window, "tab");
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("older content"));
@@ -310,13 +344,13 @@ private Q_SLOTS:
         QDir pending(set->art->pendingDirectory());
         QVERIFY(pending.mkdir("Static5.wfg"));
         QPointer<ArtWidget> window = set->open(StaticTile, ArtWidget::StaticKind);
-        prompts->menuChoice = "Import";
-        prompts->openPath = importFile;
-        prompts->openFilter = "png (*.png)";
+        prompts->menuChoices = {"Import"};
+        prompts->openFiles = {{importFile, "png (*.png)"}};
         rightClickPage(window, "tab");
         window->accept();
-        QCOMPARE(prompts->warnings.size(), 1);
-        QVERIFY2(prompts->warnings.first().contains("Static5.wfg"), qPrintable(prompts->warnings.first()));
+        QCOMPARE(prompts->count("warning"), 1);
+        QVERIFY2(prompts->last("warning")->text.contains("Static5.wfg"),
+            qPrintable(prompts->last("warning")->text));
         QVERIFY(!TileSet::isDeleted(window));
         QVERIFY(!set->art->hasPendingEdits());
 
@@ -329,11 +363,11 @@ private Q_SLOTS:
     void artStoreClosedWhileOpen()
     {
         QPointer<ArtWidget> window = set->open(StaticTile, ArtWidget::StaticKind);
-        prompts->menuChoice = "Delete";
+        prompts->menuChoices = {"Delete"};
         rightClickPage(window, "tab");
         set->art.reset();
         window->accept();
-        QCOMPARE(prompts->warnings.size(), 1);
+        QCOMPARE(prompts->count("warning"), 1);
         QVERIFY(!TileSet::isDeleted(window));
     }
 
@@ -351,9 +385,9 @@ private Q_SLOTS:
         auto *tabs = window->findChild<QTabWidget *>("tabWidget");
         QWidget *page = window->findChild<QWidget *>("tab");
         tabs->setCurrentWidget(page);
-        prompts->menuChoice = choice;
-        prompts->openPath = importFile;
-        prompts->savePath = set->path("saved.png");
+        prompts->menuChoices = {choice};
+        prompts->openFiles = {{importFile, QString()}};
+        prompts->saveFiles = {{set->path("saved.png"), QString()}};
         int calls = 0;
         prompts->whilePrompting = [&] {
             // The menu comes first; the file chooser, when chosen, second.
@@ -369,18 +403,18 @@ private Q_SLOTS:
     void windowClosedWhileWarning()
     {
         QPointer<ArtWidget> window = set->open(StaticTile, ArtWidget::StaticKind);
-        prompts->menuChoice = "Delete";
+        prompts->menuChoices = {"Delete"};
         rightClickPage(window, "tab");
         set->art.reset();
         prompts->whilePrompting = [&] { delete window.data(); };
         window->accept();
         QVERIFY(window.isNull());
-        QCOMPARE(prompts->warnings.size(), 1);
+        QCOMPARE(prompts->count("warning"), 1);
     }
 
 private:
     std::unique_ptr<TileSet> set;
-    std::unique_ptr<ScriptedPrompts> prompts;
+    std::unique_ptr<ClosingPrompts> prompts;
     QImage original;
     QString importFile;
 };

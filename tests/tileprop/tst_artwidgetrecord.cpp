@@ -1,4 +1,4 @@
-#include "ScriptedPrompts.h"
+#include "FakePrompts.h"
 #include "TileSet.h"
 #include "tiledata/TileDataFormat.h"
 #include "tileprop/ArtWidget.h"
@@ -298,15 +298,16 @@ private Q_SLOTS:
 
     void recordNotStoredIsReportedAndKept()
     {
-        ScriptedPrompts prompts;
+        FakePrompts prompts;
         // A directory where the pending file would go makes the write fail.
         QDir pending(set->tiles->pendingDirectory());
         QVERIFY(pending.mkdir("TS11.wfg"));
         QPointer<ArtWidget> window = set->open(Junk, ArtWidget::StaticKind);
         retype(lineEdit(window, "lineWeight"), "1");
         window->accept();
-        QCOMPARE(prompts.warnings.size(), 1);
-        QVERIFY2(prompts.warnings.first().contains("TS11.wfg"), qPrintable(prompts.warnings.first()));
+        QCOMPARE(prompts.count("warning"), 1);
+        QVERIFY2(
+            prompts.last("warning")->text.contains("TS11.wfg"), qPrintable(prompts.last("warning")->text));
         QVERIFY(!TileSet::isDeleted(window));
         QVERIFY(window->isVisible());
         QVERIFY(!set->tiles->hasPendingEdits());
@@ -315,18 +316,18 @@ private Q_SLOTS:
         window->accept();
         QVERIFY(TileSet::isDeleted(window));
         QCOMPARE(quint8(set->tiles->staticRecord(Junk)[4]), quint8(1));
-        QCOMPARE(prompts.warnings.size(), 1);
+        QCOMPARE(prompts.count("warning"), 1);
     }
 
     void storesClosedWhileOpen()
     {
-        ScriptedPrompts prompts;
+        FakePrompts prompts;
         QPointer<ArtWidget> window = set->open(Junk, ArtWidget::StaticKind);
         retype(lineEdit(window, "lineWeight"), "1");
         set->art.reset();
         set->tiles.reset();
         window->accept();
-        QCOMPARE(prompts.warnings.size(), 1);
+        QCOMPARE(prompts.count("warning"), 1);
         QVERIFY(!TileSet::isDeleted(window));
         window->reject();
         QVERIFY(TileSet::isDeleted(window));
