@@ -18,6 +18,8 @@ bool WindowScreenshot::save(QWidget *window, const QSize &size, const QString &f
     window->hide();
 
     QImageWriter writer(fileName);
+    // For PNG, the smallest file: the picture is for documentation, written once.
+    writer.setQuality(0);
     if (!writer.write(picture.toImage())) {
         *error = QStringLiteral("Cannot write %1: %2")
                      .arg(QDir::toNativeSeparators(fileName), writer.errorString());
