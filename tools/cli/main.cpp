@@ -1,5 +1,6 @@
 #include "tools/cli/CliCommands.h"
 #include "tools/cli/CliError.h"
+#include "tools/cli/PatchCommand.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -18,6 +19,7 @@ const QMap<QString, Command> &commands()
         {QStringLiteral("tile"), CliCommands::tile},
         {QStringLiteral("anim"), CliCommands::anim},
         {QStringLiteral("export"), CliCommands::exportImages},
+        {QStringLiteral("patch"), PatchCommand::run},
     };
     return table;
 }
@@ -30,7 +32,10 @@ const char *const Description
       "  tile DIR land|static ID               a tile-data record as JSON\n"
       "  anim DIR ID                           an animation entry as JSON\n"
       "  export DIR terrain|static ID OUT.png  one tile's image as PNG\n"
-      "  export DIR terrain|static all OUTDIR  every image of that kind as PNG";
+      "  export DIR terrain|static all OUTDIR  every image of that kind as PNG\n"
+      "  patch DIR OUTDIR LIST                 DIR with the art edits of LIST, saved to OUTDIR;\n"
+      "                                        LIST lines: terrain|static ID FILE, terrain|static ID\n"
+      "                                        delete, # comments (FILE relative to LIST)";
 
 } // namespace
 
@@ -44,7 +49,7 @@ int main(int argc, char *argv[])
     parser.setApplicationDescription(QLatin1String(Description));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("info, tile, anim or export"));
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("info, tile, anim, export or patch"));
     parser.addPositionalArgument(QStringLiteral("arguments"), QStringLiteral("The command's arguments."),
         QStringLiteral("[arguments...]"));
     parser.process(app);

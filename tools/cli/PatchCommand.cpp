@@ -1,0 +1,84 @@
+#include "tools/cli/PatchCommand.h"
+
+#include "art/ArtWork.h"
+#include "art/DataSetSaver.h"
+#include "tiledata/TileData.h"
+#include "tools/cli/CliError.h"
+#include "tools/cli/DataSetDirectory.h"
+#include "tools/cli/PatchList.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+#include <cstdio>
+
+namespace {
+
+QString lineError(const QString &listPath, const PatchList::Entry &entry, const QString &message)
+{
+    return QStringLiteral("%1:%2: %3").arg(listPath).arg(entry.line).arg(message);
+}
+
+QImage loadImage(const QString &listPath, const PatchList::Entry &entry)
+{
+    if (entry.imagePath.isEmpty())
+        return QImage();
+    QImageReader reader(entry.imagePath);
+    const QImage image = reader.read();
+    if (image.isNull())
+        throw CliError(lineError(listPath, entry,
+            QStringLiteral("cannot read image %1: %2").arg(entry.imagePath, reader.errorString())));
+    return image;
+}
+
+void apply(ArtWork &art, const QString &listPath, const PatchList &list)
+{
+    for (const PatchList::Entry &entry : list.entries()) {
+        const QImage image = loadImage(listPath, entry);
+        QString error;
+        const bool stored = entry.kind == PatchList::Entry::Kind::Terrain
+            ? art.setTerrain(entry.id, image, &error)
+            : art.setStatic(entry.id, image, &error);
+        if (!stored)
+            throw CliError(lineError(listPath, entry, error));
+    }
+}
+
+// Saves into outDir, creating it when missing (and removing it again if the save fails).
+void save(DataSetSaver &saver, const QString &outDir)
+{
+    const bool created = !QFileInfo::exists(outDir);
+    if (created && !QDir().mkpath(outDir))
+        throw CliError(QStringLiteral("cannot create directory %1").arg(outDir));
+    if (saver.save(outDir) != DataSetSaver::Status::Saved) {
+        if (created)
+            QDir().rmdir(outDir);
+        throw CliError(saver.errorString());
+    }
+}
+
+} // namespace
+
+void PatchCommand::run(const QStringList &args, QTextStream &out)
+{
+    if (args.size() != 3)
+        throw CliError(QStringLiteral("usage: tessera-cli patch DIR OUTDIR LIST"));
+    const DataSetDirectory dir(args[0]);
+    const QString &outDir = args[1];
+    const QString &listPath = args[2];
+
+    ArtWork art(dir.existingFile(DataSetSaver::IndexFileName), dir.existingFile(DataSetSaver::ArtFileName));
+    const TileData tiles(dir.existingFile(DataSetSaver::TileDataFileName));
+    const QString animPath = dir.existingFile(DataSetSaver::AnimDataFileName);
+    const PatchList list = PatchList::read(listPath, qMax(tiles.staticCount(), art.staticSlotCount()));
+    apply(art, listPath, list);
+
+    DataSetSaver saver(art, tiles, animPath);
+    if (saver.isDataDirectory(outDir))
+        throw CliError(
+            QStringLiteral("%1 is the data directory; the originals are never overwritten").arg(outDir));
+    save(saver, outDir);
+    if (!saver.notice().isEmpty())
+        std::fprintf(stderr, "tessera-cli: warning: %s\n", qPrintable(saver.notice()));
+    out << list.entries().size() << " edits applied, data set written to " << outDir << '\n';
+}

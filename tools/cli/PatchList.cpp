@@ -1,0 +1,67 @@
+#include "tools/cli/PatchList.h"
+
+#include "art/ArtFormat.h"
+#include "tools/cli/CliError.h"
+#include "tools/cli/TileId.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace {
+
+const QLatin1String DeleteWord("delete");
+
+} // namespace
+
+PatchList PatchList::read(const QString &listPath, int staticLimit)
+{
+    QFile file(listPath);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        throw CliError(QStringLiteral("cannot read %1: %2").arg(listPath, file.errorString()));
+    return parse(
+        QString::fromUtf8(file.readAll()), QFileInfo(listPath).absolutePath(), staticLimit, listPath);
+}
+
+PatchList PatchList::parse(
+    const QString &text, const QString &baseDirectory, int staticLimit, const QString &listName)
+{
+    PatchList patches;
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (int n = 0; n < lines.size(); ++n) {
+        const QString line = lines.at(n).trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        try {
+            Entry entry = parseLine(line, baseDirectory, staticLimit);
+            entry.line = n + 1;
+            patches.list.append(entry);
+        } catch (const CliError &error) {
+            throw CliError(QStringLiteral("%1:%2: %3").arg(listName).arg(n + 1).arg(error.message()));
+        }
+    }
+    return patches;
+}
+
+PatchList::Entry PatchList::parseLine(const QString &line, const QString &baseDirectory, int staticLimit)
+{
+    static const QRegularExpression form(QStringLiteral("^(\\S+)\\s+(\\S+)\\s+(.+)$"));
+    const QRegularExpressionMatch match = form.match(line);
+    if (!match.hasMatch())
+        throw CliError(QStringLiteral("expected 'terrain|static ID FILE' or 'terrain|static ID delete'"));
+    Entry entry;
+    const QString kind = match.captured(1);
+    if (kind == QLatin1String("terrain"))
+        entry.kind = Entry::Kind::Terrain;
+    else if (kind == QLatin1String("static"))
+        entry.kind = Entry::Kind::Static;
+    else
+        throw CliError(QStringLiteral("'%1' is neither terrain nor static").arg(kind));
+    const bool terrain = entry.kind == Entry::Kind::Terrain;
+    entry.id = TileId::parse(match.captured(2), terrain ? ArtFormat::TerrainCount : staticLimit, kind);
+    const QString file = match.captured(3);
+    if (file != DeleteWord)
+        entry.imagePath = QDir::cleanPath(QDir(baseDirectory).absoluteFilePath(file));
+    return entry;
+}
