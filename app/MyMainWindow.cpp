@@ -1,6 +1,7 @@
 #include "app/MyMainWindow.h"
 
 #include "app/DataDirectory.h"
+#include "app/DataSetSaveController.h"
 #include "app/MyBar.h"
 #include "art/ArtWork.h"
 #include "browser/ArtTab.h"
@@ -9,6 +10,7 @@
 #include "tiledata/TileData.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -64,6 +66,7 @@ void MyMainWindow::createMenus()
 
     auto *fileMenu = new QMenu(QStringLiteral("File"), this);
     fileSaveAction = addItem(fileMenu, QStringLiteral("Save"), &MyMainWindow::fileSave, false);
+    fileSaveAction->setShortcut(QKeySequence::Save);
     fileMenu->addSeparator();
     addItem(fileMenu, QStringLiteral("Close"), &MyMainWindow::fileClose, false);
     fileMenu->addSeparator();
@@ -112,6 +115,9 @@ void MyMainWindow::createStores()
     artWork = new ArtWork(path(DataDirectory::ArtIndexFile), path(DataDirectory::ArtFile), QString());
     artTab = new ArtTab(bar, artWork, animData, tileData, this);
     setCentralWidget(artTab);
+    saving = new DataSetSaveController(this, artWork, tileData, path(DataDirectory::AnimDataFile));
+    connect(saving, &DataSetSaveController::unsavedChanged, this, &QWidget::setWindowModified);
+    fileSaveAction->setEnabled(true);
 }
 
 void MyMainWindow::showName(const QString &name)
@@ -129,7 +135,19 @@ void MyMainWindow::showId(int id)
     idLabel->setText(MyBar::idText(id, MyBar::FirstIdWidth));
 }
 
-void MyMainWindow::fileSave() { }
+void MyMainWindow::fileSave()
+{
+    if (saving)
+        saving->save();
+}
+
+void MyMainWindow::closeEvent(QCloseEvent *event)
+{
+    if (saving && !saving->confirmClose())
+        event->ignore();
+    else
+        event->accept();
+}
 
 void MyMainWindow::fileMulPath()
 {

@@ -6,6 +6,7 @@
 class AnimDataFile;
 class ArtTab;
 class ArtWork;
+class DataSetSaveController;
 class MyBar;
 class QAction;
 class QLabel;
@@ -18,7 +19,8 @@ class MyMainWindow : public QMainWindow
     Q_OBJECT
 
 public:
-    static QString title() { return QStringLiteral("Tessera"); }
+    // "[*]" shows where the mark of unsaved edits goes.
+    static QString title() { return QStringLiteral("Tessera[*]"); }
     static QString chooserCaption() { return QStringLiteral("Mul file location"); }
 
     // Looks for the data directory in the settings, then asks the user.
@@ -37,6 +39,7 @@ public:
     ArtTab *tabs() const { return artTab; }
     MyBar *statusController() const { return bar; }
     QAction *saveAction() const { return fileSaveAction; }
+    DataSetSaveController *saveController() const { return saving; }
 
 public Q_SLOTS:
     void fileSave();
@@ -49,6 +52,9 @@ public Q_SLOTS:
     void editLocate();
     void fileClose();
     void about();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void build(const QString &dataDirectory);
@@ -68,5 +74,6 @@ private:
     TileData *tileData = nullptr;
     AnimDataFile *animData = nullptr;
     QAction *fileSaveAction = nullptr;
+    DataSetSaveController *saving = nullptr;
     QString mulPath;
 };

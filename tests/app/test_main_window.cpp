@@ -121,7 +121,7 @@ void MainWindowTest::completeWindow()
     FakePrompts prompts;
     MyMainWindow window(data.path());
     QCOMPARE(prompts.shown.size(), 0);
-    QCOMPARE(window.windowTitle(), QStringLiteral("Tessera"));
+    QCOMPARE(window.windowTitle(), QStringLiteral("Tessera[*]"));
     QVERIFY(window.isComplete());
     QVERIFY(window.artStore() && window.tileStore() && window.animStore() && window.statusController());
     auto *tabs = qobject_cast<ArtTab *>(window.centralWidget());
@@ -149,8 +149,12 @@ void MainWindowTest::menus()
     QCOMPARE(actionTexts(bar.at(0)->menu()->actions()), (QStringList{"Save", "-", "Close", "-", "Settings"}));
     QCOMPARE(actionTexts(bar.at(1)->menu()->actions()),
         (QStringList{"Cut", "Copy", "Paste", "-", "Find", "Next", "Locate"}));
-    for (const QAction *action : bar.at(0)->menu()->actions() + bar.at(1)->menu()->actions())
-        QVERIFY2(action->shortcut().isEmpty() && action->icon().isNull(), qPrintable(action->text()));
+    // Save is the one item with a shortcut, Ctrl+S.
+    for (const QAction *action : bar.at(0)->menu()->actions() + bar.at(1)->menu()->actions()) {
+        const QKeySequence shortcut
+            = action == window.saveAction() ? QKeySequence(QKeySequence::Save) : QKeySequence();
+        QVERIFY2(action->shortcut() == shortcut && action->icon().isNull(), qPrintable(action->text()));
+    }
 
     // "About" is an item of the bar itself: one trigger shows the box.
     bar.at(2)->trigger();
@@ -182,7 +186,7 @@ void MainWindowTest::emptyWindowAfterCancelledChooser()
     QVERIFY(!window.centralWidget());
     QVERIFY(!window.findChild<QStatusBar *>());
     QVERIFY(!window.artStore() && !window.tileStore() && !window.animStore() && !window.statusController());
-    QCOMPARE(window.windowTitle(), QStringLiteral("Tessera"));
+    QCOMPARE(window.windowTitle(), QStringLiteral("Tessera[*]"));
     QCOMPARE(actionTexts(window.menuBar()->actions()), (QStringList{"File", "Edit", "About"}));
 }
 

@@ -1,0 +1,99 @@
+#include "app/DataSetSaveController.h"
+
+#include "art/ArtWork.h"
+#include "art/DataSetSaver.h"
+#include "browser/UserPrompts.h"
+#include "tiledata/TileData.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProgressDialog>
+#include <QScopedValueRollback>
+
+namespace {
+
+constexpr int ProgressSteps = 1000;
+constexpr int ProgressDelayMs = 300;
+
+} // namespace
+
+DataSetSaveController::DataSetSaveController(
+    QWidget *window, ArtWork *art, TileData *tiles, const QString &animDataPath)
+    : QObject(window), window(window), art(art), tiles(tiles), animDataPath(animDataPath),
+      unsaved(art->hasPendingEdits() || tiles->hasPendingEdits())
+{
+    connect(art, &ArtWork::pendingChanged, this, [this] { setUnsaved(true); });
+    connect(tiles, &TileData::pendingChanged, this, [this] { setUnsaved(true); });
+}
+
+void DataSetSaveController::setUnsaved(bool value)
+{
+    if (unsaved == value)
+        return;
+    unsaved = value;
+    Q_EMIT unsavedChanged(unsaved);
+}
+
+bool DataSetSaveController::save()
+{
+    if (saving)
+        return false;
+    const QString directory = lastOutput.isEmpty() ? chooseDirectory() : lastOutput;
+    return !directory.isEmpty() && saveTo(directory);
+}
+
+QString DataSetSaveController::chooseDirectory()
+{
+    // Start beside the data directory: the output must be another directory.
+    const QString start
+        = lastTried.isEmpty() ? QFileInfo(art->artPath()).absoluteDir().absolutePath() : lastTried;
+    return UserPrompts::current().existingDirectory(window, chooserCaption(), start);
+}
+
+bool DataSetSaveController::saveTo(const QString &directory)
+{
+    QScopedValueRollback<bool> guard(saving, true);
+    lastTried = directory;
+    QProgressDialog progress(progressText(), QStringLiteral("Cancel"), 0, ProgressSteps, window);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(ProgressDelayMs);
+
+    DataSetSaver saver(*art, *tiles, animDataPath);
+    saver.setProgressHandler([&progress](qint64 done, qint64 total) {
+        progress.setValue(total > 0 ? int(done * ProgressSteps / total) : ProgressSteps);
+        QCoreApplication::processEvents();
+        return !progress.wasCanceled();
+    });
+    const DataSetSaver::Status status = saver.save(directory);
+    progress.reset();
+
+    if (status == DataSetSaver::Status::Failed) {
+        UserPrompts::current().warning(window, QStringLiteral("Save failed"),
+            QStringLiteral("The data set was not saved; your edits are kept.\n\n%1")
+                .arg(saver.errorString()));
+        return false;
+    }
+    if (status == DataSetSaver::Status::Cancelled)
+        return false;
+    lastOutput = directory;
+    setUnsaved(false);
+    if (!saver.notice().isEmpty())
+        UserPrompts::current().warning(window, QStringLiteral("Saved with repairs"), saver.notice());
+    return true;
+}
+
+bool DataSetSaveController::confirmClose()
+{
+    if (!unsaved)
+        return true;
+    switch (UserPrompts::current().askSaveChanges(window, unsavedQuestion())) {
+    case UserPrompts::SaveAnswer::Save:
+        return save();
+    case UserPrompts::SaveAnswer::Discard:
+        return true;
+    case UserPrompts::SaveAnswer::Cancel:
+        break;
+    }
+    return false;
+}
