@@ -2,6 +2,7 @@
 
 #include "art/ArtWork.h"
 #include "tiledata/TileData.h"
+#include "tileprop/ArtWidget.h"
 
 SPalette::SPalette(
     ArtWork *artWork, TileData *tileData, AnimDataFile *animData, QWidget *parent, Qt::WindowFlags flags)
@@ -16,4 +17,19 @@ QImage SPalette::image(int id, bool highlighted) const
 QSize SPalette::selectionSize(int id) const
 {
     return artWork->getStatic(id, false).size();
+}
+
+bool SPalette::storeImage(int id, const QImage &image, QString *error)
+{
+    return artWork->setStatic(id, image, error);
+}
+
+int SPalette::kind() const
+{
+    return ArtWidget::StaticKind;
+}
+
+QString SPalette::tileName(int id) const
+{
+    return QStringLiteral("static %1").arg(id);
 }

@@ -16,7 +16,10 @@ public:
 
 protected:
     QImage image(int id, bool highlighted) const override;
+    bool storeImage(int id, const QImage &image, QString *error) override;
     QSize selectionSize(int id) const override;
+    int kind() const override;
+    QString tileName(int id) const override;
 
 private:
     // Taken once from tiledata.mul, not from the art index.

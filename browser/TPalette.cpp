@@ -1,6 +1,7 @@
 #include "browser/TPalette.h"
 
 #include "art/ArtWork.h"
+#include "tileprop/ArtWidget.h"
 
 TPalette::TPalette(
     ArtWork *artWork, TileData *tileData, AnimDataFile *animData, QWidget *parent, Qt::WindowFlags flags)
@@ -15,4 +16,19 @@ QImage TPalette::image(int id, bool highlighted) const
 QSize TPalette::selectionSize(int) const
 {
     return QSize(ArtFormat::TerrainSize, ArtFormat::TerrainSize);
+}
+
+bool TPalette::storeImage(int id, const QImage &image, QString *error)
+{
+    return artWork->setTerrain(id, image, error);
+}
+
+int TPalette::kind() const
+{
+    return ArtWidget::TerrainKind;
+}
+
+QString TPalette::tileName(int id) const
+{
+    return QStringLiteral("terrain tile %1").arg(id);
 }

@@ -15,5 +15,8 @@ public:
 
 protected:
     QImage image(int id, bool highlighted) const override;
+    bool storeImage(int id, const QImage &image, QString *error) override;
     QSize selectionSize(int id) const override;
+    int kind() const override;
+    QString tileName(int id) const override;
 };

@@ -1,9 +1,20 @@
 #include "browser/TilePalette.h"
 
 #include "art/ArtWork.h"
+#include "browser/ImageTransfer.h"
+#include "browser/UserPrompts.h"
+#include "tileprop/ArtWidget.h"
+#include "tileprop/ImageFiles.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QDrag>
+#include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QResizeEvent>
 #include <QVector>
 
@@ -137,7 +148,7 @@ void TilePalette::setSelected(int sel)
 
 void TilePalette::mousePressEvent(QMouseEvent *event)
 {
-    dragStart = QPoint(-1, -1);
+    dragStart = NoDrag;
     const QPoint position = event->position().toPoint();
     const int id = tileAt(position);
     if (id == NoTile)
@@ -148,7 +159,112 @@ void TilePalette::mousePressEvent(QMouseEvent *event)
             return;
         setSelected(id);
         update();
+    } else if (event->button() == Qt::RightButton) {
+        runContextMenu(id, event->globalPosition().toPoint());
     }
+}
+
+void TilePalette::mouseDoubleClickEvent(QMouseEvent *)
+{
+    // The press that began the double-click selected the tile; before any selection
+    // there is nothing to show.
+    if (selected < 0)
+        return;
+    auto *properties = new ArtWidget(artWork, tileData, animData, selected, kind(), this, Qt::Window);
+    properties->show();
+}
+
+void TilePalette::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!(event->buttons() & Qt::LeftButton) || dragStart == NoDrag)
+        return;
+    if ((event->position().toPoint() - dragStart).manhattanLength() < QApplication::startDragDistance())
+        return;
+    startDrag();
+}
+
+void TilePalette::startDrag()
+{
+    auto *mime = new QMimeData;
+    mime->setData(ImageTransfer::pngType(), ImageTransfer::pngBytes(image(selected, false)));
+    // Qt deletes the drag once it is over.
+    auto *drag = new QDrag(this);
+    drag->setMimeData(mime);
+    UserPrompts::current().execDrag(drag, Qt::CopyAction);
+}
+
+void TilePalette::runContextMenu(int id, const QPoint &globalPos)
+{
+    const QPointer<TilePalette> self(this);
+    auto *menu = new QMenu(this);
+    menu->addAction(importText());
+    menu->addAction(deleteText());
+    menu->addAction(saveText());
+    const QAction *chosen = UserPrompts::current().execMenu(menu, globalPos);
+    if (!self)
+        return;
+    const QString choice = chosen ? chosen->text() : QString();
+    delete menu;
+    if (choice == importText())
+        importImage(id);
+    else if (choice == deleteText())
+        deleteImage(id);
+    else if (choice == saveText())
+        exportImage(id);
+}
+
+void TilePalette::importImage(int id)
+{
+    const QPointer<TilePalette> self(this);
+    QString filter;
+    const QString fileName = UserPrompts::current().openFileName(
+        this, QStringLiteral("Image file to import"), ImageFiles::readFilter(), &filter);
+    if (!self || fileName.isEmpty())
+        return;
+    QString error;
+    const QImage loaded = ImageFiles::load(fileName, ImageFiles::formatOfFilter(filter), &error);
+    if (loaded.isNull()) {
+        warn(QStringLiteral("Could not load the image file \"%1\": %2")
+                 .arg(QDir::toNativeSeparators(fileName), error));
+        return;
+    }
+    changeImage(id, loaded);
+}
+
+void TilePalette::deleteImage(int id)
+{
+    changeImage(id, QImage());
+}
+
+void TilePalette::exportImage(int id)
+{
+    const QPointer<TilePalette> self(this);
+    QString filter;
+    const QString chosen = UserPrompts::current().saveFileName(
+        this, QStringLiteral("Save Image"), ImageFiles::writeFilter(), &filter);
+    if (!self || chosen.isEmpty())
+        return;
+    const QString format = ImageFiles::formatOfFilter(filter);
+    const QString fileName = ImageFiles::withFormatSuffix(chosen, format);
+    QString error;
+    if (!ImageFiles::save(image(id, false), fileName, format, &error))
+        warn(QStringLiteral("Could not save the image of %1 to \"%2\": %3")
+                 .arg(tileName(id), QDir::toNativeSeparators(fileName), error));
+}
+
+bool TilePalette::changeImage(int id, const QImage &image)
+{
+    QString error;
+    const bool stored = storeImage(id, image, &error);
+    update();
+    if (!stored)
+        warn(QStringLiteral("The image of %1 was not changed: %2").arg(tileName(id), error));
+    return stored;
+}
+
+void TilePalette::warn(const QString &text)
+{
+    UserPrompts::current().warning(this, window()->windowTitle(), text);
 }
 
 void TilePalette::paintEvent(QPaintEvent *)
@@ -181,4 +297,73 @@ void TilePalette::growCaches()
     const int wanted = qMax(artWork->cacheCapacity(), MinCacheScreens * cellsOnScreen);
     if (wanted != artWork->cacheCapacity())
         artWork->setCacheCapacity(wanted);
+}
+
+void TilePalette::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (acceptsDrop(event->position().toPoint(), event->mimeData()))
+        event->accept();
+}
+
+void TilePalette::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (acceptsDrop(event->position().toPoint(), event->mimeData()))
+        event->accept();
+}
+
+bool TilePalette::acceptsDrop(const QPoint &position, const QMimeData *mime) const
+{
+    if (!mime || tileAt(position) == NoTile)
+        return false;
+    // Offered files take precedence over offered data; an offer of URLs without a
+    // local file among them is refused.
+    if (mime->hasUrls()) {
+        const QString fileName = ImageTransfer::localFile(mime);
+        return !fileName.isEmpty() && !ImageFiles::load(fileName, QString(), nullptr).isNull();
+    }
+    return ImageTransfer::offersPng(mime);
+}
+
+void TilePalette::dropEvent(QDropEvent *event)
+{
+    const QMimeData *mime = event->mimeData();
+    const int id = tileAt(event->position().toPoint());
+    if (!mime || id == NoTile)
+        return;
+    bool changed = false;
+    if (mime->hasUrls()) {
+        const QString fileName = ImageTransfer::localFile(mime);
+        if (fileName.isEmpty())
+            return;
+        changed = dropFile(id, fileName);
+    } else if (ImageTransfer::offersPng(mime)) {
+        changed = dropPng(id, mime->data(ImageTransfer::pngType()));
+    }
+    if (changed)
+        event->accept();
+}
+
+bool TilePalette::dropFile(int id, const QString &fileName)
+{
+    QString error;
+    const QImage dropped = ImageFiles::load(fileName, QString(), &error);
+    if (dropped.isNull()) {
+        warn(QStringLiteral("Could not load the dropped image file \"%1\": %2")
+                 .arg(QDir::toNativeSeparators(fileName), error));
+        return false;
+    }
+    return changeImage(id, dropped);
+}
+
+bool TilePalette::dropPng(int id, const QByteArray &png)
+{
+    // No data is what the drag of a tile without an image carries: a copy of "no image".
+    if (png.isEmpty())
+        return changeImage(id, QImage());
+    const QImage dropped = QImage::fromData(png);
+    if (dropped.isNull()) {
+        warn(QStringLiteral("The dropped image could not be read; %1 was not changed.").arg(tileName(id)));
+        return false;
+    }
+    return changeImage(id, dropped);
 }

@@ -11,6 +11,7 @@
 
 class AnimDataFile;
 class ArtWork;
+class QMimeData;
 class QPainter;
 class TileData;
 
@@ -26,6 +27,11 @@ public:
     static constexpr int ImageBoxSize = ArtFormat::TerrainSize;
     static constexpr int NoTile = -1;
     static constexpr int MinCacheScreens = 2;
+
+    // The context menu's actions, recognised by their text.
+    static QString importText() { return QStringLiteral("Import"); }
+    static QString deleteText() { return QStringLiteral("Delete"); }
+    static QString saveText() { return QStringLiteral("Save"); }
 
     // The 46 x 46 frame of the cell in visible row row and column col.
     static QRect cellFrame(int row, int col);
@@ -69,12 +75,25 @@ protected:
         ArtWork *artWork, TileData *tileData, AnimDataFile *animData, QWidget *parent, Qt::WindowFlags flags);
 
     virtual QImage image(int id, bool highlighted) const = 0;
+    // A null image deletes the tile's image. False and *error when it cannot be stored.
+    virtual bool storeImage(int id, const QImage &image, QString *error) = 0;
     // The size updateSize reports for a selected id.
     virtual QSize selectionSize(int id) const = 0;
+    // The kind the properties window takes: 0 terrain, 1 statics.
+    virtual int kind() const = 0;
+    // "terrain tile 12", for messages.
+    virtual QString tileName(int id) const = 0;
 
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    // The drag-over rule decides the enter event too: without an accepted enter no
+    // move event follows.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
     int startId = 0;
     int columns = 0;
@@ -82,8 +101,22 @@ protected:
     ArtWork *artWork;
     TileData *tileData;
     AnimDataFile *animData;
-    QPoint dragStart;
+    // Where the left button went down on a tile; NoDrag when no drag is armed.
+    QPoint dragStart = NoDrag;
 
 private:
+    static constexpr QPoint NoDrag{-1, -1};
+
     void growCaches();
+    void runContextMenu(int id, const QPoint &globalPos);
+    void importImage(int id);
+    void deleteImage(int id);
+    void exportImage(int id);
+    void startDrag();
+    bool acceptsDrop(const QPoint &position, const QMimeData *mime) const;
+    bool dropFile(int id, const QString &fileName);
+    bool dropPng(int id, const QByteArray &png);
+    // Stores a changed image and repaints; tells the user when it cannot be stored.
+    bool changeImage(int id, const QImage &image);
+    void warn(const QString &text);
 };

@@ -26,6 +26,20 @@ inline void press(QWidget &widget, const QPoint &position, Qt::MouseButton butto
     QCoreApplication::sendEvent(&widget, &event);
 }
 
+inline void doubleClick(QWidget &widget, const QPoint &position)
+{
+    QMouseEvent event(QEvent::MouseButtonDblClick, QPointF(position), widget.mapToGlobal(QPointF(position)),
+        Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&widget, &event);
+}
+
+inline void move(QWidget &widget, const QPoint &position, Qt::MouseButtons buttons)
+{
+    QMouseEvent event(QEvent::MouseMove, QPointF(position), widget.mapToGlobal(QPointF(position)),
+        Qt::NoButton, buttons, Qt::NoModifier);
+    QCoreApplication::sendEvent(&widget, &event);
+}
+
 // The widget's own painting on a white background.
 inline QImage render(QWidget &widget)
 {

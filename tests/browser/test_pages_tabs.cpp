@@ -143,8 +143,8 @@ void PagesTabsTest::wheelOverThePaletteScrolls()
     TilePalette *palette = page.terrainPalette();
     // The palette ignores the wheel; the window system hands what it ignores to the page.
     const QPoint inside(20, 20);
-    QWheelEvent wheel(QPointF(inside), page.mapToGlobal(QPointF(inside)), QPoint(), QPoint(0, -120), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent wheel(QPointF(inside), page.mapToGlobal(QPointF(inside)), QPoint(), QPoint(0, -120),
+        Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QCoreApplication::sendEvent(&page, &wheel);
     QVERIFY(page.rowScrollBar()->value() > 0);
     QCOMPARE(palette->firstVisibleId(), page.rowScrollBar()->value() * palette->columnCount());

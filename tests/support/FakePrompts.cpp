@@ -89,6 +89,8 @@ Qt::DropAction FakePrompts::execDrag(QDrag *drag, Qt::DropActions actions)
     }
     drags.append(record);
     shown.append({QStringLiteral("drag"), QString(), QString(), QString()});
+    // As Qt does once a drag is over.
+    drag->deleteLater();
     return dragResults.isEmpty() ? Qt::IgnoreAction : dragResults.takeFirst();
 }
 
