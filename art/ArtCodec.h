@@ -15,7 +15,13 @@ public:
     static const HueTable &highlightHue();
 
     static quint16 toColor16(QRgb pixel);
-    static QRgb fromColor16(quint16 color);
+    // Each 5-bit component scales by a plain shift (31 -> 248); bit 15 is ignored and a
+    // zero word comes out as opaque black like any other. Inline: it runs per pixel.
+    static constexpr QRgb fromColor16(quint16 color)
+    {
+        return 0xff000000u | ((color >> 7) & 0xf8u) << 16 | ((color >> 2) & 0xf8u) << 8
+            | ((color << 3) & 0xf8u);
+    }
 
     // record: at least TerrainRecordSize bytes, else the result is null.
     static QImage decodeTerrain(QByteArrayView record, bool highlighted);
