@@ -13,6 +13,12 @@ namespace {
 
 enum class Ground { Grass, Sand, Water, Stone };
 
+// Real terrain comes in runs of related tiles; so does ours, a dozen ids at a time.
+Ground groundOf(int id)
+{
+    return Ground((quint32(id / 12) * 2654435761u >> 13) % 4);
+}
+
 const char *const GroundNames[] = {"grass", "sand", "water", "stone"};
 const char *const ItemNames[] = {"wooden chair", "stone wall", "oak tree", "barrel", "lantern", "long sword",
     "leather tunic", "door", "roof tile", "candle", "small crate"};
@@ -89,7 +95,7 @@ bool ProceduralArt::leaveEmpty()
 
 QByteArray ProceduralArt::terrainRecord(int id)
 {
-    const auto ground = Ground(id % 4);
+    const auto ground = groundOf(id);
     QByteArray record;
     record.reserve(TerrainRecordSize);
     const int phase = range(0, 7);
@@ -177,7 +183,7 @@ QByteArray ProceduralArt::staticRecord(int id)
 LandTileRecord ProceduralArt::landTile(int id)
 {
     LandTileRecord record;
-    const auto ground = Ground(id % 4);
+    const auto ground = groundOf(id);
     record.flags = ground == Ground::Water ? (TileFlags::Wet | TileFlags::Impassable) : 0;
     if (ground == Ground::Stone && chance(20))
         record.flags |= TileFlags::Impassable;
