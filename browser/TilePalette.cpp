@@ -85,7 +85,7 @@ void TilePalette::drawFrames(QPainter &painter, int columns, int cellCount, int 
         painter.fillRect(line, Qt::black);
 }
 
-void TilePalette::drawTile(QPainter &painter, int row, int col, QImage image)
+void TilePalette::drawTile(QPainter &painter, int row, int col, const QImage &image)
 {
     const QRect box = imageBox(row, col);
     if (image.isNull()) {
@@ -96,13 +96,24 @@ void TilePalette::drawTile(QPainter &painter, int row, int col, QImage image)
         return;
     }
     const QRectF target = imageTarget(box, image.size());
-    // Only the box-sized window at the origin can show. Premultiplied, the raster engine
-    // blends it several times faster; the conversion happens in place when the image is
-    // not shared.
-    if (image.width() > ImageBoxSize || image.height() > ImageBoxSize)
-        image = image.copy(0, 0, qMin(image.width(), ImageBoxSize), qMin(image.height(), ImageBoxSize));
-    image.convertTo(QImage::Format_ARGB32_Premultiplied);
-    painter.drawImage(target, image, imageSource());
+    const QImage shown = visiblePart(image);
+    if (shown.size() == box.size())
+        painter.drawImage(box.topLeft(), shown); // one to one: the engine's fastest path
+    else
+        painter.drawImage(target, shown, imageSource());
+}
+
+QImage TilePalette::visiblePart(const QImage &image)
+{
+    // Only the box-sized window at the origin can show, and premultiplied the raster
+    // engine blends it several times faster. Decoded 16-bit colours are opaque or
+    // transparent black, premultiplied already: a view of the image's own pixels
+    // under the other format does, with nothing copied or converted.
+    const QSize size = image.size().boundedTo(QSize(ImageBoxSize, ImageBoxSize));
+    if (image.format() != QImage::Format_ARGB32)
+        return image.copy(QRect(QPoint(0, 0), size)).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    return QImage(image.constBits(), size.width(), size.height(), image.bytesPerLine(),
+        QImage::Format_ARGB32_Premultiplied);
 }
 
 int TilePalette::tileAt(const QPoint &position) const

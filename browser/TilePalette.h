@@ -3,7 +3,6 @@
 #include "art/ArtFormat.h"
 
 #include <QImage>
-#include <QLineF>
 #include <QPoint>
 #include <QRect>
 #include <QRectF>
@@ -16,8 +15,9 @@ class QPainter;
 class TileData;
 
 // The grid both palettes share: one 46-pixel cell per tile id, in id order, left to
-// right and top to bottom, scrolled by whole rows. TPalette and SPalette add the id
-// range, the store calls and the size they report for the selection.
+// right and top to bottom, scrolled by whole rows, with one selected tile; and the
+// editing of tile images by context menu, drag and drop. TPalette and SPalette add the
+// id range, the store calls and the size they report for the selection.
 class TilePalette : public QWidget
 {
     Q_OBJECT
@@ -46,8 +46,9 @@ public:
     // two passes: first every cell frame (a black outline, filled yellow for the cell
     // selectedCell), then, per cell, its image or a cross where it has none.
     static void drawFrames(QPainter &painter, int columns, int cellCount, int selectedCell);
-    // Expects the painter as drawFrames leaves it.
-    static void drawTile(QPainter &painter, int row, int col, QImage image);
+    // Expects the painter as drawFrames leaves it, and an image as the store decodes it:
+    // every pixel opaque or transparent black.
+    static void drawTile(QPainter &painter, int row, int col, const QImage &image);
 
     int tileAt(const QPoint &position) const;
     int firstVisibleId() const { return startId; }
@@ -106,6 +107,9 @@ protected:
 
 private:
     static constexpr QPoint NoDrag{-1, -1};
+
+    // What drawTile draws of an image; it refers to the image's pixels.
+    static QImage visiblePart(const QImage &image);
 
     void growCaches();
     void runContextMenu(int id, const QPoint &globalPos);

@@ -83,6 +83,7 @@ private Q_SLOTS:
     void largeStaticIsCutAtTheBox();
     void pictureMatchesThePlainDrawing_data();
     void pictureMatchesThePlainDrawing();
+    void decodedPixelsAreOpaqueOrTransparentBlack();
 };
 
 void PalettePaintTest::cellGeometry()
@@ -259,6 +260,36 @@ void PalettePaintTest::pictureMatchesThePlainDrawing()
         return statics ? art.getStatic(id, highlighted) : art.getTerrain(id, highlighted);
     });
     QCOMPARE(render(*palette), expected);
+}
+
+void PalettePaintTest::decodedPixelsAreOpaqueOrTransparentBlack()
+{
+    // The palette draws the store's images as premultiplied without converting them.
+    TestDataSet data(mixedSet());
+    const auto check = [](const QImage &image) {
+        for (int y = 0; y < image.height(); ++y) {
+            const QRgb *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+            for (int x = 0; x < image.width(); ++x) {
+                if (qAlpha(line[x]) != 255 && line[x] != 0)
+                    return false;
+            }
+        }
+        return true;
+    };
+    for (int id = 0; id < 200; ++id) {
+        QVERIFY(check(data.art().getTerrain(id, false)));
+        QVERIFY(check(data.art().getTerrain(id, true)));
+    }
+    for (int id = 0; id < 100; ++id) {
+        QVERIFY(check(data.art().getStatic(id, false)));
+        QVERIFY(check(data.art().getStatic(id, true)));
+    }
+    QImage translucent = TestDataSet::solid(30, 30, QColor(200, 10, 10, 100));
+    translucent.setPixel(0, 0, qRgba(255, 255, 255, 0));
+    QVERIFY(data.art().setStatic(5, translucent));
+    QVERIFY(check(data.art().getStatic(5, false)));
+    QVERIFY(data.art().setTerrain(5, translucent));
+    QVERIFY(check(data.art().getTerrain(5, false)));
 }
 
 QTEST_MAIN(PalettePaintTest)
