@@ -5,6 +5,11 @@
 #include <QRandomGenerator>
 #include <filesystem>
 #include <system_error>
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -13,6 +18,19 @@ constexpr int NameAttempts = 100;
 std::filesystem::path fsPath(const QString &path)
 {
     return std::filesystem::path(QDir::toNativeSeparators(path).toStdU16String());
+}
+
+// Pushes the file's bytes to the disk, so that a crash after the rename cannot leave a
+// data file that exists but is empty or half-written.
+bool syncToDisk(QFile &file)
+{
+    if (!file.flush())
+        return false;
+#ifdef Q_OS_WIN
+    return _commit(file.handle()) == 0;
+#else
+    return ::fsync(file.handle()) == 0;
+#endif
 }
 
 // Renames over an existing file in one step (QFile::rename refuses to).
@@ -89,10 +107,13 @@ QFile *StagedOutput::create(const QString &fileName, QString *error)
 bool StagedOutput::commit(QString *failedFile, QString *error)
 {
     for (const Staged &entry : staged) {
+        const bool synced = syncToDisk(*entry.file);
         entry.file->close();
-        if (entry.file->error() != QFileDevice::NoError) {
+        if (!synced || entry.file->error() != QFileDevice::NoError) {
             *failedFile = entry.fileName;
-            *error = entry.file->errorString();
+            *error = entry.file->error() != QFileDevice::NoError
+                         ? entry.file->errorString()
+                         : QStringLiteral("the data could not be written to the disk");
             discard();
             return false;
         }
