@@ -131,8 +131,9 @@ QImage ArtWork::getImage(const Kind &kind, int id, bool highlighted)
         return {};
     QCache<int, QImage> &cache = this->*kind.cache;
     if (!highlighted) {
+        // A shared copy: a caller that paints on it detaches, so the cache stays as it was.
         if (const QImage *cached = cache.object(id))
-            return cached->copy();
+            return *cached;
     }
 
     QImage image;

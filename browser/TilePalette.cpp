@@ -35,16 +35,13 @@ QRect TilePalette::imageBox(int row, int col)
     return QRect(CellPitch * col + 1, CellPitch * row + 1, ImageBoxSize, ImageBoxSize);
 }
 
-QRectF TilePalette::imageTarget(const QRect &imageBox, const QSize &imageSize)
+// An image smaller than the box is moved in by half the difference, so it sits in the
+// middle; it is drawn one to one and cut at the box's right and bottom edges.
+QRect TilePalette::imageTarget(const QRect &imageBox, const QSize &imageSize)
 {
     const int dx = imageSize.width() < ImageBoxSize ? (ImageBoxSize - imageSize.width()) / 2 : 0;
     const int dy = imageSize.height() < ImageBoxSize ? (ImageBoxSize - imageSize.height()) / 2 : 0;
-    return QRectF(imageBox.left() + dx, imageBox.top() + dy, ImageBoxSize - dx, ImageBoxSize - dy);
-}
-
-QRectF TilePalette::imageSource()
-{
-    return QRectF(0, 0, ImageBoxSize, ImageBoxSize);
+    return QRect(imageBox.topLeft() + QPoint(dx, dy), imageSize.boundedTo(QSize(ImageBoxSize, ImageBoxSize)));
 }
 
 void TilePalette::drawFrames(QPainter &painter, int columns, int cellCount, int selectedCell)
@@ -95,12 +92,7 @@ void TilePalette::drawTile(QPainter &painter, int row, int col, const QImage &im
         painter.drawLines(cross, 2);
         return;
     }
-    const QRectF target = imageTarget(box, image.size());
-    const QImage shown = visiblePart(image);
-    if (shown.size() == box.size())
-        painter.drawImage(box.topLeft(), shown); // one to one: the engine's fastest path
-    else
-        painter.drawImage(target, shown, imageSource());
+    painter.drawImage(imageTarget(box, image.size()).topLeft(), visiblePart(image));
 }
 
 QImage TilePalette::visiblePart(const QImage &image)

@@ -40,8 +40,7 @@ public:
     // Where an image of the given size is drawn inside imageBox: images narrower or
     // lower than the box move in from its left and top edges, the right and bottom
     // edges stay. The source is always the box-sized window at the image's origin.
-    static QRectF imageTarget(const QRect &imageBox, const QSize &imageSize);
-    static QRectF imageSource();
+    static QRect imageTarget(const QRect &imageBox, const QSize &imageSize);
     // The picture of cells 0 to cellCount-1 of a grid of the given columns, drawn in
     // two passes: first every cell frame (a black outline, filled yellow for the cell
     // selectedCell), then, per cell, its image or a cross where it has none.

@@ -21,9 +21,8 @@ bool isBlack(const QImage &picture, const QPoint &point)
 }
 
 // The grid drawn the plain way: per cell a rectangle (yellow when selected), then its
-// image from the box-sized source window, or a cross. The images are premultiplied as
-// the palette draws them: the engine rounds the fractional edge of a shrunk image
-// differently for the two formats.
+// image placed one to one and cut at the box, or a cross. The images are premultiplied as
+// the palette draws them.
 QImage referencePicture(TilePalette &palette, const std::function<QImage(int, bool)> &imageOf)
 {
     QImage picture(palette.size(), QImage::Format_ARGB32_Premultiplied);
@@ -44,7 +43,8 @@ QImage referencePicture(TilePalette &palette, const std::function<QImage(int, bo
             const QImage image = imageOf(id, selected).convertToFormat(QImage::Format_ARGB32_Premultiplied);
             const QRect box = TilePalette::imageBox(row, col);
             if (!image.isNull()) {
-                painter.drawImage(TilePalette::imageTarget(box, image.size()), image, QRectF(0, 0, 44, 44));
+                const QRect target = TilePalette::imageTarget(box, image.size());
+                painter.drawImage(target, image, QRect(QPoint(0, 0), target.size()));
             } else {
                 const QLineF lines[] = {QLineF(box.left(), box.top(), box.left() + 44, box.top() + 44),
                     QLineF(box.left(), box.top() + 44, box.left() + 44, box.top())};
@@ -91,7 +91,6 @@ void PalettePaintTest::cellGeometry()
     QCOMPARE(TilePalette::cellFrame(2, 3), QRect(138, 92, 46, 46));
     QCOMPARE(TilePalette::cellFrame(2, 3).right(), 138 + 45);
     QCOMPARE(TilePalette::imageBox(2, 3), QRect(139, 93, 44, 44));
-    QCOMPARE(TilePalette::imageSource(), QRectF(0, 0, 44, 44));
 }
 
 void PalettePaintTest::terrainImagesAreCopiedOneToOne()
@@ -167,19 +166,19 @@ void PalettePaintTest::missingImageIsACross()
 void PalettePaintTest::staticImageTarget_data()
 {
     QTest::addColumn<QSize>("size");
-    QTest::addColumn<QRectF>("target");
+    QTest::addColumn<QRect>("target");
     const QRect box = TilePalette::imageBox(0, 0);
-    QTest::newRow("box size") << QSize(44, 44) << QRectF(box);
-    QTest::newRow("narrow and tall") << QSize(20, 60) << QRectF(13, 1, 32, 44);
-    QTest::newRow("wide and low") << QSize(100, 30) << QRectF(1, 8, 44, 37);
-    QTest::newRow("odd difference truncates") << QSize(41, 1) << QRectF(2, 22, 43, 23);
-    QTest::newRow("one pixel") << QSize(1, 1) << QRectF(22, 22, 23, 23);
+    QTest::newRow("box size") << QSize(44, 44) << box;
+    QTest::newRow("narrow and tall") << QSize(20, 60) << QRect(13, 1, 20, 44);
+    QTest::newRow("wide and low") << QSize(100, 30) << QRect(1, 8, 44, 30);
+    QTest::newRow("odd difference truncates") << QSize(41, 1) << QRect(2, 22, 41, 1);
+    QTest::newRow("one pixel") << QSize(1, 1) << QRect(22, 22, 1, 1);
 }
 
 void PalettePaintTest::staticImageTarget()
 {
     QFETCH(QSize, size);
-    QFETCH(QRectF, target);
+    QFETCH(QRect, target);
     QCOMPARE(TilePalette::imageTarget(TilePalette::imageBox(0, 0), size), target);
     const QRect box = TilePalette::imageBox(3, 2);
     QCOMPARE(TilePalette::imageTarget(box, size), target.translated(box.topLeft() - QPoint(1, 1)));
@@ -194,12 +193,11 @@ void PalettePaintTest::smallStaticIsPlacedInsideTheBox()
     resizeNow(palette, QSize(46, 46));
     const QImage picture = render(palette);
     const QColor blue = data.art().getStatic(0, false).pixelColor(0, 0);
-    // The target starts 12 pixels in; the source window is 44 wide, so the 20 image
-    // columns take 20/44 of the 32-pixel target.
+    // Moved in by 12 pixels and drawn one to one: all 20 columns, not shrunk.
     QCOMPARE(picture.pixelColor(13, 20), blue);
     QCOMPARE(picture.pixelColor(12, 20), White);
-    QCOMPARE(picture.pixelColor(13 + 13, 20), blue);
-    QCOMPARE(picture.pixelColor(13 + 16, 20), White);
+    QCOMPARE(picture.pixelColor(13 + 19, 20), blue);
+    QCOMPARE(picture.pixelColor(13 + 20, 20), White);
     QCOMPARE(picture.pixelColor(13, 44), blue);
 }
 
@@ -213,11 +211,11 @@ void PalettePaintTest::largeStaticIsCutAtTheBox()
     resizeNow(palette, QSize(2 * 46, 46));
     const QImage picture = render(palette);
     const QColor red = data.art().getStatic(0, false).pixelColor(0, 0);
-    // Moved down 7 pixels; the 30 image rows take 30/44 of the 37-pixel target.
+    // Moved down 7 pixels, all 30 rows one to one, cut after 44 columns.
     QCOMPARE(picture.pixelColor(1, 8), red);
-    QCOMPARE(picture.pixelColor(44, 8 + 24), red);
+    QCOMPARE(picture.pixelColor(44, 8 + 29), red);
     QCOMPARE(picture.pixelColor(1, 7), White);
-    QCOMPARE(picture.pixelColor(1, 8 + 27), White);
+    QCOMPARE(picture.pixelColor(1, 8 + 30), White);
     QVERIFY(isBlack(picture, QPoint(46, 20))); // the next frame, not the image
     const QColor green = data.art().getStatic(1, false).pixelColor(0, 0);
     QCOMPARE(picture.pixelColor(46 + 1, 1), green);
