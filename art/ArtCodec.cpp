@@ -4,6 +4,9 @@
 
 #include <QtEndian>
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 using namespace ArtFormat;
 
@@ -45,6 +48,40 @@ struct Palette
     bool highlighted;
     QRgb hue[32];
 };
+
+#if defined(__SSE2__) && Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+// Eight little-endian words to eight opaque pixels.
+inline void convertEight(const char *words, QRgb *out)
+{
+    const __m128i mask = _mm_set1_epi16(0xf8);
+    const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i *>(words));
+    const __m128i red = _mm_and_si128(_mm_srli_epi16(w, 7), mask);
+    const __m128i green = _mm_and_si128(_mm_srli_epi16(w, 2), mask);
+    const __m128i blue = _mm_and_si128(_mm_slli_epi16(w, 3), mask);
+    const __m128i low = _mm_or_si128(_mm_slli_epi16(green, 8), blue); // GGBB
+    const __m128i high = _mm_or_si128(_mm_set1_epi16(short(0xff00)), red); // AARR
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm_unpacklo_epi16(low, high));
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 4), _mm_unpackhi_epi16(low, high));
+}
+#endif
+
+// count little-endian words to opaque pixels, eight at a time where the CPU allows;
+// a run of eight or more ends with an overlapping group instead of single pixels.
+void convertWords(const char *words, QRgb *out, int count)
+{
+#if defined(__SSE2__) && Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+    if (count >= 8) {
+        int i = 0;
+        for (; i + 8 <= count; i += 8)
+            convertEight(words + 2 * i, out + i);
+        if (i < count)
+            convertEight(words + 2 * (count - 8), out + count - 8);
+        return;
+    }
+#endif
+    for (int i = 0; i < count; ++i)
+        out[i] = ArtCodec::fromColor16(wordAt(words + 2 * i));
+}
 
 // Pixels of a static image run that fall inside the image.
 void drawRun(QRgb *line, int width, qint64 x, const char *words, int count, const Palette &palette)
@@ -98,28 +135,22 @@ QImage ArtCodec::decodeTerrain(QByteArrayView record, bool highlighted)
     if (image.isNull())
         return {};
 
-    // Convert all words in one straight loop (which the compiler vectorises), then lay
-    // the rows of the diamond onto a transparent square.
-    QRgb pixels[TerrainWordCount];
-    const char *words = record.data();
-    if (highlighted) {
-        const Palette palette(true);
-        for (int i = 0; i < TerrainWordCount; ++i)
-            pixels[i] = palette(wordAt(words + 2 * i));
-    } else {
-        for (int i = 0; i < TerrainWordCount; ++i)
-            pixels[i] = fromColor16(wordAt(words + 2 * i));
-    }
-
+    // A transparent square, then the rows of the diamond converted in place.
     const qsizetype stride = image.bytesPerLine();
     uchar *bits = image.bits();
     std::memset(bits, 0, size_t(stride) * TerrainSize);
-    const QRgb *row = pixels;
+    const char *words = record.data();
+    const Palette palette(highlighted);
     for (int y = 0; y < TerrainSize; ++y) {
         const int count = terrainRowLength(y);
-        QRgb *line = reinterpret_cast<QRgb *>(bits + y * stride);
-        std::memcpy(line + terrainRowStart(y), row, sizeof(QRgb) * size_t(count));
-        row += count;
+        QRgb *pixels = reinterpret_cast<QRgb *>(bits + y * stride) + terrainRowStart(y);
+        if (highlighted) {
+            for (int i = 0; i < count; ++i)
+                pixels[i] = palette(wordAt(words + 2 * i));
+        } else {
+            convertWords(words, pixels, count);
+        }
+        words += 2 * count;
     }
     return image;
 }
