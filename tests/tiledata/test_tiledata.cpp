@@ -1,7 +1,8 @@
-// tiledata.mul: record positions, the static count, names, pending record files, and
-// short or damaged files.
+// tiledata.mul and animdata.mul: record positions, the static count, names, pending
+// record files, and short or damaged files.
 
 #include "TestDataSet.h"
+#include "tiledata/AnimDataFile.h"
 #include "tiledata/LandTileRecord.h"
 #include "tiledata/StaticTileRecord.h"
 #include "tiledata/TileData.h"
@@ -26,12 +27,13 @@ private Q_SLOTS:
     void recordsRoundTrip();
     void namesFromTheStoredField();
     void nameEncoding();
-    void flagNamesInBitOrder();
     void pendingRecordsServedFirst();
     void pendingFileVanishedOrShort();
     void failedPendingWriteChangesNothing();
     void recordsPastTheEndAreZeroFilled();
     void pendingDirectoryGoesWithTheStore();
+    void animationEntries();
+    void animationFileShortOrMissing();
 };
 
 void TestTileData::positions()
@@ -137,14 +139,6 @@ void TestTileData::nameEncoding()
     QCOMPARE(LandTileRecord::fromBytes(QByteArray()).toBytes(), QByteArray(LandRecordSize, '\0'));
 }
 
-void TestTileData::flagNamesInBitOrder()
-{
-    QCOMPARE(TileFlags::flagNames(TileFlags::StairRight | TileFlags::Background | TileFlags::Generic),
-        (QStringList{QStringLiteral("Background"), QStringLiteral("Generic"), QStringLiteral("StairRight")}));
-    QCOMPARE(TileFlags::flagLabel(25), QStringLiteral("No Diagnol"));
-    QCOMPARE(TileFlags::flagName(24), QStringLiteral("Animated"));
-}
-
 void TestTileData::pendingRecordsServedFirst()
 {
     TestDataSet data{DataSetBuilder(64)};
@@ -243,6 +237,49 @@ void TestTileData::pendingDirectoryGoesWithTheStore()
         directory = tiles.pendingDirectory();
     }
     QVERIFY(!QFileInfo::exists(directory));
+}
+
+void TestTileData::animationEntries()
+{
+    QCOMPARE(AnimDataFile::entryPosition(7), 480);
+    QCOMPARE(AnimDataFile::entryPosition(8), 552); // past the second block's header
+    DataSetBuilder builder(32);
+    AnimDataEntry entry;
+    entry.frameOffsets[0] = -3;
+    entry.frameOffsets[63] = 127;
+    entry.animUnknown = 1;
+    entry.frameCount = -1; // stored 0xFF
+    entry.frameInterval = 4;
+    entry.frameStart = 9;
+    builder.setAnim(9, entry);
+    QTemporaryDir dir;
+    QVERIFY(builder.write(dir.path()));
+    AnimDataFile anim;
+    anim.setFileName(dir.filePath(QStringLiteral("animdata.mul")));
+    QCOMPARE(anim.readEntry(9), entry);
+    QCOMPARE(anim.readEntry(8), AnimDataEntry());
+    QCOMPARE(anim.readEntry(9).toBytes().at(65), '\xff');
+    QCOMPARE(anim.readEntry(9).toBytes().at(66), '\x04'); // interval before start
+}
+
+void TestTileData::animationFileShortOrMissing()
+{
+    QTemporaryDir dir;
+    AnimDataFile missing;
+    missing.setFileName(dir.filePath(QStringLiteral("animdata.mul")));
+    QCOMPARE(missing.readEntry(0), AnimDataEntry());
+    QCOMPARE(missing.readEntry(-1), AnimDataEntry());
+
+    QFile file(dir.filePath(QStringLiteral("short.mul")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(4 + 10, '\x05'));
+    file.close();
+    AnimDataFile cut;
+    cut.setFileName(file.fileName());
+    const AnimDataEntry entry = cut.readEntry(0);
+    QCOMPARE(entry.frameOffsets[9], qint8(5));
+    QCOMPARE(entry.frameOffsets[10], qint8(0));
+    QCOMPARE(entry.frameCount, qint8(0));
 }
 
 QTEST_GUILESS_MAIN(TestTileData)
