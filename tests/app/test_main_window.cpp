@@ -1,7 +1,7 @@
 #include "FakePrompts.h"
 #include "TestDataSet.h"
 #include "app/DataDirectory.h"
-#include "app/MyBar.h"
+#include "app/DataSetSaveController.h"
 #include "app/MyMainWindow.h"
 #include "browser/ArtTab.h"
 #include "browser/SPalette.h"
@@ -10,36 +10,58 @@
 #include "browser/TWidget.h"
 
 #include <QAction>
-#include <QDir>
 #include <QLabel>
-#include <QMenu>
-#include <QMenuBar>
+#include <QProcess>
 #include <QSettings>
 #include <QStatusBar>
+#include <QWindow>
 #include <QtTest>
 
 namespace {
-QString spaces(int n)
+QImage savedTerrain(const QString &directory, int id)
 {
-    return QString(n, QLatin1Char(' '));
+    return ArtWork(QDir(directory).filePath("artidx.mul"), QDir(directory).filePath("art.mul"))
+        .getTerrain(id, false);
 }
 
-QStringList actionTexts(const QList<QAction *> &actions)
+QStringList entries(const QString &directory)
 {
-    QStringList texts;
-    for (const QAction *action : actions)
-        texts.append(action->isSeparator() ? QStringLiteral("-") : action->text());
-    return texts;
+    return QDir(directory).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
+} // namespace
 
-QList<QLabel *> statusLabels(const MyMainWindow &window)
+// The window program: how it finds its data, its two states, the status bar, teardown,
+// starting without a display, and File > Save with the question on close.
+class MainWindowTest : public QObject
 {
-    const QStatusBar *bar = window.findChild<QStatusBar *>();
-    return bar ? bar->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly) : QList<QLabel *>();
-}
+    Q_OBJECT
 
-DataSetBuilder sampleSet()
+private Q_SLOTS:
+    void initTestCase();
+    void windowStates_data();
+    void windowStates();
+    void filePathJoinsWithOneSeparator_data();
+    void filePathJoinsWithOneSeparator();
+    void statusTexts();
+    void teardownRemovesPendingFiles();
+    void programWithoutDisplay_data();
+    void programWithoutDisplay();
+    void saveAsksOnceAndClearsTheMark();
+    void closeAsksAboutUnsavedEdits_data();
+    void closeAsksAboutUnsavedEdits();
+
+private:
+    QTemporaryDir scratch;
+    std::unique_ptr<TestDataSet> data;
+};
+
+void MainWindowTest::initTestCase()
 {
+    // Probes read the native settings store; point it at a private place.
+    QVERIFY(scratch.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratch.filePath("user"));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, scratch.filePath("system"));
+
     DataSetBuilder builder(96);
     LandTileRecord land;
     land.setNameText(QStringLiteral("grass"));
@@ -49,254 +71,61 @@ DataSetBuilder sampleSet()
     item.setNameText(QStringLiteral("a name of twenty ch."));
     builder.setStaticTile(7, item);
     builder.setStaticImage(7, TestDataSet::solid(30, 50, Qt::gray));
-    return builder;
+    data = std::make_unique<TestDataSet>(builder);
+    QVERIFY(data->isValid());
 }
 
-void clearProbes()
+void MainWindowTest::windowStates_data()
 {
+    // "@" stands for the data set's directory.
+    QTest::addColumn<QStringList>("probes"); // the four registry values, in probe order
+    QTest::addColumn<QString>("directory"); // the one the window uses
+    QTest::addColumn<int>("statics"); // static tiles shown; -1: the empty window
+    QTest::newRow("first, no separator") << QStringList{"@", "/aos", "/td", "/uo"} << "@" << 96;
+    QTest::newRow("second") << QStringList{"", "@/", "/td", "/uo"} << "@/" << 96;
+    QTest::newRow("third, a program path") << QStringList{"", "", "@/", "/uo"} << "@\\" << 96;
+    QTest::newRow("fourth") << QStringList{"", "", "", "@"} << "@\\" << 96;
+    QTest::newRow("missing files") << QStringList{"@/none", "", "", ""} << "@/none" << 0;
+    QTest::newRow("chosen") << QStringList{"", "", "", ""} << "@/" << 96;
+    QTest::newRow("chooser cancelled") << QStringList{"", "", "", ""} << "" << -1;
+}
+
+void MainWindowTest::windowStates()
+{
+    QFETCH(QStringList, probes);
+    QFETCH(QString, directory);
+    QFETCH(int, statics);
     for (int i = 0; i < DataDirectory::ProbeCount; ++i) {
         const DataDirectory::Probe &probe = DataDirectory::probe(i);
-        QSettings settings(QString::fromLatin1(probe.organization), QString::fromLatin1(probe.application));
-        settings.clear();
+        QSettings(QString::fromLatin1(probe.organization), QString::fromLatin1(probe.application))
+            .setValue(QString::fromLatin1(probe.key), probes[i].replace('@', data->path()));
     }
-}
-
-void setProbe(int index, const QString &value)
-{
-    const DataDirectory::Probe &probe = DataDirectory::probe(index);
-    QSettings settings(QString::fromLatin1(probe.organization), QString::fromLatin1(probe.application));
-    settings.setValue(QString::fromLatin1(probe.key), value);
-}
-} // namespace
-
-// The main window: how it finds its data, its two states, menus, status bar and teardown.
-class MainWindowTest : public QObject
-{
-    Q_OBJECT
-
-private Q_SLOTS:
-    void initTestCase();
-    void init();
-
-    void completeWindow();
-    void menus();
-    void statusBarFirstTexts();
-    void emptyWindowAfterCancelledChooser();
-    void emptyWindowStillOffersSettingsAndAbout();
-    void chooserAnswerBuildsTheWindow();
-    void settingsAfterStartChangesOnlyTheDirectory();
-    void probeOrder_data();
-    void probeOrder();
-    void exePathProbeNamesADirectory();
-    void installDirWithoutSeparatorFindsTheFiles();
-    void filePathJoinsWithOneSeparator_data();
-    void filePathJoinsWithOneSeparator();
-    void missingFilesStillGiveTheCompleteWindow();
-    void selectionReachesTheStatusBar();
-    void statusTexts();
-    void teardownRemovesPendingFiles();
-
-private:
-    QTemporaryDir settingsDir;
-};
-
-void MainWindowTest::initTestCase()
-{
-    // Probes read the native settings store; point it at a private place.
-    QVERIFY(settingsDir.isValid());
-    QSettings::setPath(
-        QSettings::NativeFormat, QSettings::UserScope, settingsDir.filePath(QStringLiteral("user")));
-    QSettings::setPath(
-        QSettings::NativeFormat, QSettings::SystemScope, settingsDir.filePath(QStringLiteral("system")));
-}
-
-void MainWindowTest::init()
-{
-    clearProbes();
-}
-
-void MainWindowTest::completeWindow()
-{
-    TestDataSet data(sampleSet());
     FakePrompts prompts;
-    MyMainWindow window(data.path());
-    QCOMPARE(prompts.shown.size(), 0);
-    QCOMPARE(window.windowTitle(), QStringLiteral("Tessera[*]"));
-    QVERIFY(window.isComplete());
-    QVERIFY(window.artStore() && window.tileStore() && window.animStore() && window.statusController());
-    auto *tabs = qobject_cast<ArtTab *>(window.centralWidget());
-    QVERIFY(tabs);
-    QCOMPARE(tabs->currentIndex(), int(ArtTab::TerrainIndex));
-    QCOMPARE(tabs->tabText(0), QStringLiteral("Terrain"));
-    QCOMPARE(statusLabels(window).size(), 3);
-    QCOMPARE(tabs->statics()->staticPalette()->tileCount(), 96);
-    QCOMPARE(window.tileStore()->fileName(), data.filePath(QStringLiteral("tiledata.mul")));
-    QCOMPARE(window.artStore()->indexPath(), data.filePath(QStringLiteral("artidx.mul")));
-    QCOMPARE(window.artStore()->artPath(), data.filePath(QStringLiteral("art.mul")));
-    QCOMPARE(window.animStore()->fileName(), data.filePath(QStringLiteral("animdata.mul")));
-}
+    if (statics >= 0) // the chooser is asked only when no probe holds a value
+        prompts.directories.append(data->path());
+    MyMainWindow window;
 
-void MainWindowTest::menus()
-{
-    TestDataSet data(sampleSet());
-    FakePrompts prompts;
-    MyMainWindow window(data.path());
-    const QList<QAction *> bar = window.menuBar()->actions();
-    QCOMPARE(actionTexts(bar), (QStringList{"File", "Edit", "About"}));
-    QVERIFY(bar.at(0)->menu());
-    QVERIFY(bar.at(1)->menu());
-    QVERIFY(!bar.at(2)->menu());
-    QCOMPARE(actionTexts(bar.at(0)->menu()->actions()), (QStringList{"Save", "-", "Close", "-", "Settings"}));
-    QCOMPARE(actionTexts(bar.at(1)->menu()->actions()),
-        (QStringList{"Cut", "Copy", "Paste", "-", "Find", "Next", "Locate"}));
-    // Save is the one item with a shortcut, Ctrl+S.
-    for (const QAction *action : bar.at(0)->menu()->actions() + bar.at(1)->menu()->actions()) {
-        const QKeySequence shortcut
-            = action == window.saveAction() ? QKeySequence(QKeySequence::Save) : QKeySequence();
-        QVERIFY2(action->shortcut() == shortcut && action->icon().isNull(), qPrintable(action->text()));
+    QCOMPARE(window.dataDirectory(), directory.replace('@', data->path()));
+    QCOMPARE(prompts.count(QStringLiteral("directory")), probes.join("").isEmpty() ? 1 : 0);
+    QCOMPARE(window.isComplete(), statics >= 0);
+    QCOMPARE(window.findChild<QStatusBar *>() != nullptr, statics >= 0);
+    if (statics < 0) {
+        QCOMPARE(prompts.last(QStringLiteral("directory"))->caption, QStringLiteral("Mul file location"));
+        QVERIFY(!window.centralWidget() && !window.artStore() && !window.tileStore() && !window.animStore());
+        return;
     }
-
-    // "About" is an item of the bar itself: one trigger shows the box.
-    bar.at(2)->trigger();
-    QCOMPARE(prompts.count(QStringLiteral("about")), 1);
-    QVERIFY(prompts.last(QStringLiteral("about"))->text.contains(QStringLiteral("Tessera")));
-}
-
-void MainWindowTest::statusBarFirstTexts()
-{
-    TestDataSet data(sampleSet());
-    FakePrompts prompts;
-    MyMainWindow window(data.path());
-    const QList<QLabel *> labels = statusLabels(window);
-    QCOMPARE(labels.size(), 3);
-    QCOMPARE(labels.at(0)->text(), QStringLiteral("Name: ") + spaces(20));
-    QCOMPARE(labels.at(1)->text(), QStringLiteral("Size:    0 x    0"));
-    QCOMPARE(labels.at(2)->text(), QStringLiteral("ID: ") + spaces(8) + QStringLiteral("-1 (0x  -1)"));
-}
-
-void MainWindowTest::emptyWindowAfterCancelledChooser()
-{
-    FakePrompts prompts; // answers the chooser with "cancel"
-    MyMainWindow window;
-    QCOMPARE(prompts.count(QStringLiteral("directory")), 1);
-    QCOMPARE(prompts.last(QStringLiteral("directory"))->caption, QStringLiteral("Mul file location"));
-    QCOMPARE(prompts.last(QStringLiteral("directory"))->text, QString());
-    QVERIFY(!window.isComplete());
-    QVERIFY(window.dataDirectory().isEmpty());
-    QVERIFY(!window.centralWidget());
-    QVERIFY(!window.findChild<QStatusBar *>());
-    QVERIFY(!window.artStore() && !window.tileStore() && !window.animStore() && !window.statusController());
-    QCOMPARE(window.windowTitle(), QStringLiteral("Tessera[*]"));
-    QCOMPARE(actionTexts(window.menuBar()->actions()), (QStringList{"File", "Edit", "About"}));
-}
-
-void MainWindowTest::emptyWindowStillOffersSettingsAndAbout()
-{
-    TestDataSet data(sampleSet());
-    FakePrompts prompts;
-    MyMainWindow window;
-    window.about();
-    QCOMPARE(prompts.count(QStringLiteral("about")), 1);
-    prompts.directories.append(data.path());
-    window.fileMulPath();
-    QCOMPARE(window.dataDirectory(), data.path() + QLatin1Char('/'));
-    // A directory chosen after start is remembered; nothing is built from it.
-    QVERIFY(!window.isComplete());
-    QVERIFY(!window.centralWidget());
-}
-
-void MainWindowTest::chooserAnswerBuildsTheWindow()
-{
-    TestDataSet data(sampleSet());
-    FakePrompts prompts;
-    prompts.directories.append(data.path());
-    MyMainWindow window;
-    QCOMPARE(prompts.count(QStringLiteral("directory")), 1);
-    QCOMPARE(window.dataDirectory(), data.path() + QLatin1Char('/'));
-    QVERIFY(window.isComplete());
-    QCOMPARE(window.tileStore()->fileName(), data.filePath(QStringLiteral("tiledata.mul")));
-}
-
-void MainWindowTest::settingsAfterStartChangesOnlyTheDirectory()
-{
-    TestDataSet data(sampleSet());
-    TestDataSet other(DataSetBuilder(32));
-    FakePrompts prompts;
-    MyMainWindow window(data.path());
-    prompts.directories.append(other.path());
-    window.fileMulPath();
-    QCOMPARE(prompts.last(QStringLiteral("directory"))->text, data.path());
-    QCOMPARE(window.dataDirectory(), other.path() + QLatin1Char('/'));
-    QCOMPARE(window.tileStore()->fileName(), data.filePath(QStringLiteral("tiledata.mul")));
-    QCOMPARE(window.tabs()->statics()->staticPalette()->tileCount(), 96);
-
-    window.fileMulPath(); // cancelled
-    QCOMPARE(prompts.last(QStringLiteral("directory"))->text, other.path() + QLatin1Char('/'));
-    QCOMPARE(window.dataDirectory(), other.path() + QLatin1Char('/'));
-}
-
-void MainWindowTest::probeOrder_data()
-{
-    QTest::addColumn<QStringList>("values"); // per probe; empty: not set
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("none") << QStringList{"", "", "", ""} << QString();
-    QTest::newRow("first wins over all") << QStringList{"/se/", "/aos/", "/td", "/uo"} << "/se/";
-    QTest::newRow("second") << QStringList{"", "/aos", "/td", "/uo"} << "/aos";
-    QTest::newRow("third") << QStringList{"", "", "/td/", "/uo"} << "/td\\";
-    QTest::newRow("fourth") << QStringList{"", "", "", "/games/uo"} << "/games/uo\\";
-}
-
-void MainWindowTest::probeOrder()
-{
-    QFETCH(QStringList, values);
-    QFETCH(QString, expected);
-    for (int i = 0; i < values.size(); ++i) {
-        if (!values.at(i).isEmpty())
-            setProbe(i, values.at(i));
-    }
-    QCOMPARE(DataDirectory::search(), expected);
-}
-
-void MainWindowTest::exePathProbeNamesADirectory()
-{
-    TestDataSet data(sampleSet());
-    setProbe(2, data.path() + QLatin1Char('/'));
-    FakePrompts prompts;
-    MyMainWindow window;
-    QCOMPARE(prompts.shown.size(), 0);
-    QCOMPARE(window.dataDirectory(), data.path() + QLatin1Char('\\'));
-    QVERIFY(window.isComplete());
-    QCOMPARE(window.tileStore()->fileName(), data.filePath(QStringLiteral("tiledata.mul")));
-    QCOMPARE(window.tabs()->statics()->staticPalette()->tileCount(), 96);
-}
-
-void MainWindowTest::installDirWithoutSeparatorFindsTheFiles()
-{
-    TestDataSet data(sampleSet());
-    setProbe(0, data.path());
-    FakePrompts prompts;
-    MyMainWindow window;
-    QCOMPARE(window.dataDirectory(), data.path());
-    QCOMPARE(window.artStore()->artPath(), data.filePath(QStringLiteral("art.mul")));
-    QVERIFY(!window.artStore()->getTerrain(123, false).isNull());
+    QCOMPARE(window.tabs()->currentIndex(), int(ArtTab::TerrainIndex));
+    QCOMPARE(window.tabs()->statics()->staticPalette()->tileCount(), statics);
+    QCOMPARE(window.artStore()->getTerrain(123, false).isNull(), statics == 0);
 }
 
 void MainWindowTest::filePathJoinsWithOneSeparator_data()
 {
     QTest::addColumn<QString>("directory");
     QTest::addColumn<QString>("path");
-    QTest::newRow("no separator") << "/data/uo"
-                                  << "/data/uo/art.mul";
-    QTest::newRow("slash") << "/data/uo/"
-                           << "/data/uo/art.mul";
-    QTest::newRow("backslash") << "/data/uo\\"
-                               << "/data/uo/art.mul";
-    QTest::newRow("several") << "/data/uo//"
-                             << "/data/uo/art.mul";
-    QTest::newRow("windows") << "C:\\Games\\UO\\"
-                             << "C:\\Games\\UO/art.mul";
-    QTest::newRow("root") << "/"
-                          << "/art.mul";
+    QTest::newRow("no separator") << "/data/uo" << QString("/data/uo/art.mul");
+    QTest::newRow("several") << "C:\\UO\\/" << QString("C:\\UO/art.mul");
+    QTest::newRow("root") << "/" << QString("/art.mul");
 }
 
 void MainWindowTest::filePathJoinsWithOneSeparator()
@@ -306,91 +135,137 @@ void MainWindowTest::filePathJoinsWithOneSeparator()
     QCOMPARE(DataDirectory::filePath(directory, QStringLiteral("art.mul")), path);
 }
 
-void MainWindowTest::missingFilesStillGiveTheCompleteWindow()
+void MainWindowTest::statusTexts()
 {
-    QTemporaryDir empty;
     FakePrompts prompts;
-    MyMainWindow window(empty.path());
-    QVERIFY(window.isComplete());
-    QCOMPARE(prompts.shown.size(), 0);
-    QCOMPARE(window.tabs()->statics()->staticPalette()->tileCount(), 0);
-    QVERIFY(window.artStore()->getTerrain(0, false).isNull());
-}
-
-void MainWindowTest::selectionReachesTheStatusBar()
-{
-    TestDataSet data(sampleSet());
-    FakePrompts prompts;
-    MyMainWindow window(data.path());
-    window.resize(800, 600);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    const QList<QLabel *> labels = statusLabels(window);
-    QVERIFY(labels.at(0)->x() < labels.at(1)->x());
-    QVERIFY(labels.at(1)->x() < labels.at(2)->x());
+    MyMainWindow window(data->path());
+    const QList<QLabel *> labels
+        = window.statusBar()->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly);
+    QCOMPARE(labels.size(), 3);
+    QCOMPARE(labels.at(2)->text(), QStringLiteral("ID:         -1 (0x  -1)"));
 
     window.tabs()->terrain()->terrainPalette()->setSelected(123);
-    QCOMPARE(labels.at(0)->text(), QStringLiteral("Name: ") + spaces(15) + QStringLiteral("grass"));
+    QCOMPARE(labels.at(0)->text(), QStringLiteral("Name:                grass"));
     QCOMPARE(labels.at(1)->text(), QStringLiteral("Size:   44 x   44"));
     QCOMPARE(labels.at(2)->text(), QStringLiteral("ID:   123 (0x  7b)"));
-
     window.tabs()->setCurrentIndex(ArtTab::StaticsIndex);
     QCOMPARE(labels.at(2)->text(), QStringLiteral("ID:    -1 (0x  -1)"));
-    QCOMPARE(labels.at(1)->text(), QStringLiteral("Size:    0 x    0"));
     window.tabs()->statics()->staticPalette()->setSelected(7);
     QCOMPARE(labels.at(0)->text(), QStringLiteral("Name: a name of twenty ch."));
     QCOMPARE(labels.at(1)->text(), QStringLiteral("Size:   30 x   50"));
     QCOMPARE(labels.at(2)->text(), QStringLiteral("ID:     7 (0x   7)"));
 }
 
-void MainWindowTest::statusTexts()
-{
-    QCOMPARE(MyBar::nameText(QString()), QStringLiteral("Name: ") + spaces(20));
-    QCOMPARE(MyBar::nameText(QStringLiteral("twenty-one characters")),
-        QStringLiteral("Name: twenty-one characters"));
-    QCOMPARE(MyBar::sizeText(4, 1234), QStringLiteral("Size:    4 x 1234"));
-    QCOMPARE(MyBar::sizeText(12345, 0), QStringLiteral("Size: 12345 x    0"));
-    QCOMPARE(MyBar::idText(16383, 5), QStringLiteral("ID: 16383 (0x3fff)"));
-    QCOMPARE(MyBar::idText(65535, 5), QStringLiteral("ID: 65535 (0xffff)"));
-    QCOMPARE(MyBar::idText(123456, 5), QStringLiteral("ID: 123456 (0x1e240)"));
-    QCOMPARE(MyBar::idText(10, 10), QStringLiteral("ID:         10 (0x   a)"));
-
-    QLabel name, size, id;
-    TestDataSet data(sampleSet());
-    MyBar bar(&name, &size, &id, &data.tiles());
-    bar.updateName(QStringLiteral("%1 and %2"));
-    QCOMPARE(name.text(), QStringLiteral("Name: ") + spaces(11) + QStringLiteral("%1 and %2"));
-    bar.updateTId(124); // no name
-    QCOMPARE(name.text(), QStringLiteral("Name: ") + spaces(20));
-    QCOMPARE(id.text(), QStringLiteral("ID:   124 (0x  7c)"));
-    bar.updateSId(7);
-    QCOMPARE(name.text(), QStringLiteral("Name: a name of twenty ch."));
-}
-
 void MainWindowTest::teardownRemovesPendingFiles()
 {
-    TestDataSet data(sampleSet());
     FakePrompts prompts;
-    QString artPending;
-    QString tilePending;
+    QStringList pending;
     {
-        MyMainWindow window(data.path());
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        MyMainWindow window(data->path());
         QVERIFY(window.artStore()->setTerrain(123, TestDataSet::terrain(Qt::red)));
-        QVERIFY(window.artStore()->setStatic(7, QImage()));
         QVERIFY(window.tileStore()->setLandRecord(123, window.tileStore()->landRecord(5)));
-        artPending = window.artStore()->pendingDirectory();
-        tilePending = window.tileStore()->pendingDirectory();
-        QVERIFY(QFileInfo::exists(artPending));
-        QVERIFY(!QDir(artPending).isEmpty());
-        QVERIFY(!QDir(tilePending).isEmpty());
-        QVERIFY(artPending.startsWith(QDir::tempPath()));
-        window.tabs()->setCurrentIndex(ArtTab::StaticsIndex);
-        window.tabs()->statics()->staticPalette()->setSelected(7);
+        pending = QStringList{window.artStore()->pendingDirectory(), window.tileStore()->pendingDirectory()};
+        QVERIFY(!QDir(pending[0]).isEmpty() && !QDir(pending[1]).isEmpty());
     }
-    QVERIFY(!QFileInfo::exists(artPending));
-    QVERIFY(!QFileInfo::exists(tilePending));
+    QVERIFY(!QFileInfo::exists(pending[0]) && !QFileInfo::exists(pending[1]));
+}
+
+void MainWindowTest::programWithoutDisplay_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message"); // part of the error output; empty: a 500x300 screenshot
+    const QString shot = scratch.filePath("window.png");
+    QTest::newRow("window") << QStringList{data->path()} << "--screenshot";
+    QTest::newRow("screenshot") << QStringList{"--screenshot", shot, "--size", "500x300", data->path()} << "";
+    QTest::newRow("bad size") << QStringList{"--screenshot", shot, "--size", "500 x 300", data->path()}
+                              << "500 x 300";
+    QTest::newRow("unwritable") << QStringList{"--screenshot", "/no/such/dir/a.png", data->path()}
+                                << "/no/such/dir";
+}
+
+void MainWindowTest::programWithoutDisplay()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(TESSERA_EXECUTABLE), arguments);
+    QVERIFY(program.waitForFinished(60000));
+    const QString error = QString::fromLocal8Bit(program.readAllStandardError());
+    QVERIFY2(error.contains(message) && (program.exitCode() == 0) == message.isEmpty(), qPrintable(error));
+    if (message.isEmpty())
+        QCOMPARE(QImage(arguments[1]).size(), QSize(500, 300));
+}
+
+void MainWindowTest::saveAsksOnceAndClearsTheMark()
+{
+    FakePrompts prompts;
+    QTemporaryDir output;
+    MyMainWindow window(data->path());
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(window.artStore()->setTerrain(123, TestDataSet::terrain(Qt::yellow)));
+    QCOMPARE(window.windowHandle()->title(), QStringLiteral("Tessera*"));
+    prompts.directories.append(output.path());
+    QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(prompts.last(QStringLiteral("directory"))->caption, DataSetSaveController::chooserCaption());
+    QCOMPARE(entries(output.path()), (QStringList{"animdata.mul", "art.mul", "artidx.mul", "tiledata.mul"}));
+    QCOMPARE(savedTerrain(output.path(), 123), window.artStore()->getTerrain(123, false));
+    QVERIFY(!window.isWindowModified());
+
+    QVERIFY(window.artStore()->setTerrain(123, QImage()));
+    QVERIFY(window.isWindowModified());
+    window.saveAction()->trigger();
+    QCOMPARE(prompts.count(QStringLiteral("directory")), 1);
+    QVERIFY(savedTerrain(output.path(), 123).isNull());
+}
+
+void MainWindowTest::closeAsksAboutUnsavedEdits_data()
+{
+    // The chooser's answer: "out", "blocked" (out with a directory named tiledata.mul in
+    // it), "data" (the data directory) or "" (cancelled).
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<int>("answer"); // a UserPrompts::SaveAnswer
+    QTest::addColumn<QString>("warning"); // a part of the warning shown; empty: none
+    QTest::newRow("cancel") << "out" << int(UserPrompts::SaveAnswer::Cancel) << QString();
+    QTest::newRow("discard") << "out" << int(UserPrompts::SaveAnswer::Discard) << QString();
+    QTest::newRow("save") << "out" << int(UserPrompts::SaveAnswer::Save) << QString();
+    QTest::newRow("save, chooser cancelled") << "" << int(UserPrompts::SaveAnswer::Save) << QString();
+    QTest::newRow("save fails") << "blocked" << int(UserPrompts::SaveAnswer::Save) << "tiledata.mul";
+    QTest::newRow("save to the data directory")
+        << "data" << int(UserPrompts::SaveAnswer::Save) << "data directory";
+}
+
+void MainWindowTest::closeAsksAboutUnsavedEdits()
+{
+    QFETCH(QString, output);
+    QFETCH(int, answer);
+    QFETCH(QString, warning);
+    FakePrompts prompts;
+    QTemporaryDir out;
+    QVERIFY(output != "blocked" || QDir(out.path()).mkdir("tiledata.mul"));
+    prompts.saveAnswers.append(UserPrompts::SaveAnswer(answer));
+    if (!output.isEmpty())
+        prompts.directories.append(output == "data" ? data->path() : out.path());
+    MyMainWindow window(data->path());
+    window.show();
+    QVERIFY(window.artStore()->setTerrain(123, QImage()));
+    const bool saved = output == "out" && answer == int(UserPrompts::SaveAnswer::Save);
+    const bool closes = saved || answer == int(UserPrompts::SaveAnswer::Discard);
+    QCOMPARE(window.close(), closes);
+    QCOMPARE(window.isVisible(), !closes);
+    QCOMPARE(prompts.last(QStringLiteral("saveChanges"))->text, DataSetSaveController::unsavedQuestion());
+    QCOMPARE(prompts.count(QStringLiteral("warning")), warning.isEmpty() ? 0 : 1);
+    QVERIFY(warning.isEmpty() || prompts.last(QStringLiteral("warning"))->text.contains(warning));
+    QCOMPARE(entries(out.path()).size(), saved ? 4 : int(output == "blocked"));
+    QCOMPARE(entries(data->path()).size(), 4);
+    QVERIFY(savedTerrain(out.path(), 123).isNull()); // deleted when saved, no file otherwise
+    QCOMPARE(window.isWindowModified(), !saved);
+    QVERIFY(window.artStore()->pendingTerrain().contains(123));
 }
 
 QTEST_MAIN(MainWindowTest)
