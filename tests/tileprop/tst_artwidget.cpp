@@ -1,56 +1,118 @@
-#include "TileSet.h"
+#include "FakePrompts.h"
+#include "TestDataSet.h"
+#include "tiledata/TileDataFormat.h"
 #include "tileprop/ArtWidget.h"
 
 #include <QCheckBox>
-#include <QGroupBox>
+#include <QGridLayout>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
 #include <QTabWidget>
+#include <QTextDocument>
 #include <QtTest>
+#include <functional>
 
 namespace {
 
-constexpr int WearableLight = 5;
-constexpr int ArmedTile = 6;
-constexpr int ContainerTile = 7;
-constexpr int AnimatedTile = 8;
-constexpr int PlainStatic = 9;
-constexpr int FullStatic = 10;
-constexpr int Land = 40;
+constexpr int Flagged = 1;
+constexpr int Pictured = 5;
+constexpr int Plain = 9;
+constexpr int Junk = 11;
+constexpr int Land = 40; // the one terrain tile
 
-QStringList tabTitles(QWidget *window)
+// A name whose bytes after the terminator are not zero, as real files have them.
+const QByteArray JunkName("Rock\0\x01\x7f\xff JUNK after NUL", TileDataFormat::NameSize);
+
+// The numbers of Junk as stored: Wet, weight 90, unknown 0x0304.
+const QByteArray JunkNumbers = QByteArray::fromHex("80000000 5a 00 0403 00 00 0000 00 00 0000 00");
+
+QByteArray name(const char *text)
 {
-    auto *tabs = window->findChild<QTabWidget *>("tabWidget");
-    QStringList titles;
-    for (int i = 0; i < tabs->count(); ++i)
-        titles << tabs->tabText(i);
-    return titles;
+    return QByteArray(text).leftJustified(TileDataFormat::NameSize, '\0', true);
 }
 
-QString labelText(QWidget *window, const char *name)
+QImage argb(const QImage &image)
 {
-    return visibleText(window->findChild<QLabel *>(name)->text());
+    return image.convertToFormat(QImage::Format_ARGB32);
 }
 
-void showGeneralPage(QWidget *window)
+QImage shownImage(QWidget *window)
 {
-    auto *tabs = window->findChild<QTabWidget *>("tabWidget");
-    tabs->setCurrentWidget(window->findChild<QWidget *>("tab2"));
+    return argb(window->findChild<QLabel *>("labelImage")->pixmap().toImage());
 }
 
-AnimDataEntry sampleAnimation()
+QLineEdit *field(QWidget *window, const QString &name)
 {
-    AnimDataEntry entry;
-    for (int i = 0; i < AnimDataEntry::FrameSlots; ++i)
-        entry.frameOffsets[i] = qint8(i % 2 ? -i : i);
-    entry.animUnknown = 7;
-    entry.frameCount = qint8(0xFF);
-    entry.frameInterval = 3;
-    entry.frameStart = -128;
-    return entry;
+    return window->findChild<QLineEdit *>(name);
 }
+
+// What a property of a widget of the window shows, rich text or plain.
+QString shown(QWidget *window, const QString &name, const char *property = "text")
+{
+    QWidget *widget = window->findChild<QWidget *>(name);
+    QTextDocument document;
+    document.setHtml(widget->property(property).toString());
+    return document.toPlainText();
+}
+
+int pageCount(QWidget *window)
+{
+    return window->findChild<QTabWidget *>("tabWidget")->count();
+}
+
+// What the user does: "lineX=text" replaces a field's text by typing, through its
+// validator; "checkX" toggles a flag box.
+void applyEdits(QWidget *window, const QStringList &edits)
+{
+    for (const QString &edit : edits) {
+        if (!edit.contains('=')) {
+            window->findChild<QCheckBox *>(edit)->toggle();
+            continue;
+        }
+        QLineEdit *line = field(window, edit.section('=', 0, 0));
+        line->setFocus();
+        line->selectAll();
+        QTest::keyClick(line, Qt::Key_Delete);
+        for (const QChar c : edit.section('=', 1))
+            QTest::sendKeyEvent(QTest::Click, line, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+bool isDeleted(const QPointer<ArtWidget> &window)
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return window.isNull();
+}
+
+// Runs whilePrompting inside every prompt, while the window waits for the answer.
+class ClosingPrompts : public FakePrompts
+{
+public:
+    std::function<void()> whilePrompting = [] {};
+
+    QString openFileName(QWidget *w, const QString &c, const QString &f, QString *chosen) override
+    {
+        whilePrompting();
+        return FakePrompts::openFileName(w, c, f, chosen);
+    }
+    QString saveFileName(QWidget *w, const QString &c, const QString &f, QString *chosen) override
+    {
+        whilePrompting();
+        return FakePrompts::saveFileName(w, c, f, chosen);
+    }
+    QAction *execMenu(QMenu *menu, const QPoint &at) override
+    {
+        whilePrompting();
+        return FakePrompts::execMenu(menu, at);
+    }
+    void warning(QWidget *w, const QString &title, const QString &text) override
+    {
+        FakePrompts::warning(w, title, text);
+        whilePrompting();
+    }
+};
 
 } // namespace
 
@@ -62,236 +124,370 @@ private Q_SLOTS:
     void init()
     {
         DataSetBuilder builder(64);
-        StaticTileRecord r;
-        r.flags = TileFlags::Wearable | TileFlags::LightSource;
-        builder.setStaticTile(WearableLight, r);
-        r.flags = TileFlags::Weapon | TileFlags::Armor;
-        builder.setStaticTile(ArmedTile, r);
-        r.flags = TileFlags::Container;
-        builder.setStaticTile(ContainerTile, r);
-        r.flags = TileFlags::Animated;
-        builder.setStaticTile(AnimatedTile, r);
-        builder.setAnim(AnimatedTile, sampleAnimation());
-        builder.setAnim(PlainStatic, sampleAnimation());
-
-        StaticTileRecord full;
-        full.flags = TileFlags::Background | TileFlags::Wet | TileFlags::StairRight;
-        full.weight = 200;
-        full.quality = 201;
-        full.unknown = 0xBEEF;
-        full.unknown1 = 202;
-        full.quantity = 203;
-        full.animid = 60000;
-        full.unknown2 = 204;
-        full.hue = 255;
-        full.unknown3 = 40000;
-        full.height = 250;
-        full.setNameText(QStringLiteral("caf\u00e9 table"));
-        builder.setStaticTile(FullStatic, full);
-
-        LandTileRecord land;
-        land.flags = TileFlags::Impassable | TileFlags::Container;
-        land.texid = 0xABCD;
-        land.setNameText(QStringLiteral("grass"));
-        builder.setLandTile(Land, land);
-
-        set = std::make_unique<TileSet>(builder);
-        QVERIFY(set->isValid());
+        StaticTileRecord flagged;
+        flagged.flags = TileFlags::Wearable | TileFlags::LightSource | TileFlags::Weapon | TileFlags::Armor
+            | TileFlags::Container | TileFlags::Animated;
+        builder.setStaticTile(Flagged, flagged);
+        AnimDataEntry anim;
+        anim.frameOffsets[63] = -63;
+        builder.setAnim(Plain, anim);
+        builder.setStaticTile(Junk, StaticTileRecord::fromBytes(JunkNumbers + JunkName));
+        builder.setLandTile(Land, LandTileRecord::fromBytes(QByteArray::fromHex("40000000 4d00") + JunkName));
+        builder.setStaticImage(Pictured, TestDataSet::solid(20, 30, Qt::red));
+        builder.setTerrainImage(Land, TestDataSet::terrain(Qt::green));
+        data = std::make_unique<TestDataSet>(builder);
+        QVERIFY(data->isValid());
+        original = storedImage(Pictured);
+        // Not in 15-bit colour: storing changes it.
+        QVERIFY(TestDataSet::solid(33, 17, QColor(45, 91, 203)).save(data->filePath("import.png"), "PNG"));
+        prompts = std::make_unique<ClosingPrompts>();
     }
     void cleanup()
     {
-        for (QWidget *widget : QApplication::topLevelWidgets()) {
-            if (qobject_cast<ArtWidget *>(widget))
-                delete widget;
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            delete qobject_cast<ArtWidget *>(widget);
+        prompts.reset();
+        data.reset();
+    }
+
+    void formShowsItsTexts_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("property"); // "cell": row and column in its grid
+        QTest::addColumn<QString>("value");
+        const char *const rows[][3] = {
+            {"checkDiagnol", "text", "No Diagnol"},
+            {"checkInternal", "cell", "1,1"}, // above Impassable
+            {"checkAnimated", "toolTip",
+                "This results in the tile having a static animation, which is located in animdata.mul"},
+            {"label_8", "text", "Anim ID"},
+            {"label_8", "cell", "2,3"},
+            {"label_8", "toolTip",
+                "Specified the animation in anim.mul for this item. Adding 50,000 (male) or 60,000 (female) "
+                "to this id will obtain the Gump id for this item."},
+        };
+        for (const auto &row : rows)
+            QTest::addRow("%s %s", row[0], row[1]) << row[0] << row[1] << row[2];
+    }
+    void formShowsItsTexts()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, property);
+        QFETCH(QString, value);
+        ArtWidget *window = open(Plain);
+        QString actual = shown(window, name, property.toLatin1());
+        if (property == "cell") {
+            QWidget *widget = window->findChild<QWidget *>(name);
+            auto *grid = qobject_cast<QGridLayout *>(widget->parentWidget()->layout());
+            int row = -1, column = -1, span = 0;
+            grid->getItemPosition(grid->indexOf(widget), &row, &column, &span, &span);
+            actual = QString("%1,%2").arg(row).arg(column);
         }
-        set.reset();
+        QCOMPARE(actual, value);
     }
 
-    void titleNamesKindAndId()
+    void labelsFollowTheFlags_data()
     {
-        QCOMPARE(set->open(Land, ArtWidget::TerrainKind)->windowTitle(), QStringLiteral("Terrain: 40"));
-        QCOMPARE(set->open(PlainStatic, ArtWidget::StaticKind)->windowTitle(), QStringLiteral("Static: 9"));
+        QTest::addColumn<QString>("flag");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QStringList>("texts"); // filled, unchecked, checked again
+        const char *const rows[][5] = {
+            // Filling writes "Light ID", the box's slot "LightID".
+            {"checkLightSource", "labelQuality", "Light ID", "Quality", "LightID"},
+            {"checkWearable", "labelQuality", "Light ID", "Quality", "Layer"},
+            // Armor stays set, yet the weapon box's slot writes its own text.
+            {"checkWeapon", "labelQuantity", "Class", "Quantity", "Class"},
+            {"checkContainer", "labelHeight", "Contains", "Height", "Contains"},
+        };
+        for (const auto &row : rows)
+            QTest::newRow(row[0]) << row[0] << row[1] << QStringList{row[2], row[3], row[4]};
     }
-
-    void terrainShowsTextureGroup()
+    void labelsFollowTheFlags()
     {
-        ArtWidget *window = set->open(Land, ArtWidget::TerrainKind);
-        showGeneralPage(window);
-        QVERIFY(window->findChild<QGroupBox *>("groupBox")->isVisible());
-        QVERIFY(window->findChild<QGroupBox *>("groupTerrain")->isVisible());
-        QVERIFY(!window->findChild<QGroupBox *>("groupArt")->isVisible());
-        QCOMPARE(lineEdit(window, "lineTexid")->text(), QStringLiteral("43981"));
-        QCOMPARE(lineEdit(window, "lineName")->text(), QStringLiteral("grass"));
-        QVERIFY(checkBox(window, "checkImpassable")->isChecked());
-        QVERIFY(checkBox(window, "checkContainer")->isChecked());
-        QCOMPARE(window->findChildren<QCheckBox *>().size(), 32);
-        int checked = 0;
-        for (QCheckBox *box : window->findChildren<QCheckBox *>())
-            checked += box->isChecked();
-        QCOMPARE(checked, 2);
-    }
-
-    void staticShowsFieldsGroupUnsigned()
-    {
-        ArtWidget *window = set->open(FullStatic, ArtWidget::StaticKind);
-        showGeneralPage(window);
-        QVERIFY(window->findChild<QGroupBox *>("groupBox")->isVisible());
-        QVERIFY(!window->findChild<QGroupBox *>("groupTerrain")->isVisible());
-        QVERIFY(window->findChild<QGroupBox *>("groupArt")->isVisible());
-        const QMap<QString, QString> expected{{"lineWeight", "200"}, {"lineQuality", "201"},
-            {"lineUnknown", "48879"}, {"lineUnknown1", "202"}, {"lineQuantity", "203"},
-            {"lineAnimid", "60000"}, {"lineUnknown2", "204"}, {"lineHue", "255"}, {"lineUnknown3", "40000"},
-            {"lineHeight", "250"}};
-        for (auto it = expected.cbegin(); it != expected.cend(); ++it)
-            QCOMPARE(lineEdit(window, it.key().toLatin1())->text(), it.value());
-        QCOMPARE(lineEdit(window, "lineName")->text(), QStringLiteral("caf\u00e9 table"));
-        QVERIFY(checkBox(window, "checkBackground")->isChecked());
-        QVERIFY(checkBox(window, "checkWet")->isChecked());
-        QVERIFY(checkBox(window, "checkStairRight")->isChecked());
-        QVERIFY(!checkBox(window, "checkWeapon")->isChecked());
-    }
-
-    void labelsAtConstruction()
-    {
-        ArtWidget *plain = set->open(PlainStatic, ArtWidget::StaticKind);
-        QCOMPARE(labelText(plain, "labelQuality"), QStringLiteral("Quality"));
-        QCOMPARE(labelText(plain, "labelQuantity"), QStringLiteral("Quantity"));
-        QCOMPARE(labelText(plain, "labelHeight"), QStringLiteral("Height"));
-
-        QCOMPARE(labelText(set->open(WearableLight, ArtWidget::StaticKind), "labelQuality"),
-            QStringLiteral("Light ID"));
-        QCOMPARE(
-            labelText(set->open(ArmedTile, ArtWidget::StaticKind), "labelQuantity"), QStringLiteral("Class"));
-        QCOMPARE(labelText(set->open(ContainerTile, ArtWidget::StaticKind), "labelHeight"),
-            QStringLiteral("Contains"));
-    }
-
-    void lightSourceToggleWritesLightIdWithoutSpace()
-    {
-        ArtWidget *window = set->open(WearableLight, ArtWidget::StaticKind);
-        QCheckBox *light = checkBox(window, "checkLightSource");
-        light->setChecked(false);
-        QCOMPARE(labelText(window, "labelQuality"), QStringLiteral("Quality"));
-        light->setChecked(true);
-        QCOMPARE(labelText(window, "labelQuality"), QStringLiteral("LightID"));
-        checkBox(window, "checkWearable")->setChecked(false);
-        QCOMPARE(labelText(window, "labelQuality"), QStringLiteral("Quality"));
-        checkBox(window, "checkWearable")->setChecked(true);
-        QCOMPARE(labelText(window, "labelQuality"), QStringLiteral("Layer"));
-    }
-
-    void toggledLabelIgnoresTheOtherFlag()
-    {
-        ArtWidget *window = set->open(ArmedTile, ArtWidget::StaticKind);
-        checkBox(window, "checkWeapon")->setChecked(false);
-        // Armor is still set, yet the slot writes its own text.
-        QCOMPARE(labelText(window, "labelQuantity"), QStringLiteral("Quantity"));
-        checkBox(window, "checkArmor")->setChecked(false);
-        checkBox(window, "checkArmor")->setChecked(true);
-        QCOMPARE(labelText(window, "labelQuantity"), QStringLiteral("Class"));
-
-        QCheckBox *container = checkBox(window, "checkContainer");
-        container->setChecked(true);
-        QCOMPARE(labelText(window, "labelHeight"), QStringLiteral("Contains"));
-        container->setChecked(false);
-        QCOMPARE(labelText(window, "labelHeight"), QStringLiteral("Height"));
+        QFETCH(QString, flag);
+        QFETCH(QString, label);
+        QFETCH(QStringList, texts);
+        ArtWidget *window = open(Flagged);
+        QStringList seen{shown(window, label)};
+        applyEdits(window, {flag});
+        seen << shown(window, label);
+        applyEdits(window, {flag});
+        QCOMPARE(seen << shown(window, label), texts);
     }
 
     void animationPageFollowsTheFlag()
     {
-        ArtWidget *window = set->open(PlainStatic, ArtWidget::StaticKind);
-        QCOMPARE(tabTitles(window), QStringList({"Image", "Flags", "General"}));
-        QCheckBox *animated = checkBox(window, "checkAnimated");
-        animated->setChecked(true);
-        QCOMPARE(tabTitles(window), QStringList({"Image", "Flags", "General", "Static Animation"}));
-        auto *tabs = window->findChild<QTabWidget *>("tabWidget");
-        QCOMPARE(tabs->widget(3)->objectName(), QStringLiteral("tab3"));
-        // The page shows what was read at construction, although it was not a tab then.
-        QCOMPARE(window->findChild<QListWidget *>("listOffset")->count(), AnimDataEntry::FrameSlots);
-        QCOMPARE(lineEdit(window, "lineFrameCount")->text(), QStringLiteral("-1"));
-        animated->setChecked(false);
-        QCOMPARE(tabTitles(window), QStringList({"Image", "Flags", "General"}));
-    }
-
-    void addingTheAnimationPageTwiceKeepsOneTab()
-    {
-        ArtWidget *window = set->open(AnimatedTile, ArtWidget::StaticKind);
-        QCOMPARE(tabTitles(window), QStringList({"Image", "Flags", "General", "Static Animation"}));
+        QCOMPARE(pageCount(open(Flagged)), 4);
+        ArtWidget *window = open(Plain);
+        QCOMPARE(pageCount(window), 3);
+        applyEdits(window, {"checkAnimated"});
         window->toggleAnim(Qt::Checked);
-        QCOMPARE(tabTitles(window), QStringList({"Image", "Flags", "General", "Static Animation"}));
+        QCOMPARE(pageCount(window), 4);
+        // The page shows, as signed numbers, what was read while it was no tab.
+        auto *offsets = window->findChild<QListWidget *>("listOffset");
+        QCOMPARE(offsets->count(), AnimDataEntry::FrameSlots);
+        QCOMPARE(offsets->item(63)->text(), QStringLiteral("-63"));
+        applyEdits(window, {"checkAnimated"});
         window->toggleAnim(Qt::Unchecked);
-        window->toggleAnim(Qt::Unchecked);
-        QCOMPARE(tabTitles(window), QStringList({"Image", "Flags", "General"}));
+        QCOMPARE(pageCount(window), 3);
     }
 
-    void animationValuesAsSignedNumbers()
+    void numberFieldsRefuseWhatTheyCannotStore_data()
     {
-        ArtWidget *window = set->open(AnimatedTile, ArtWidget::StaticKind);
-        auto *list = window->findChild<QListWidget *>("listOffset");
-        QCOMPARE(list->count(), AnimDataEntry::FrameSlots);
-        QCOMPARE(list->item(0)->text(), QStringLiteral("0"));
-        QCOMPARE(list->item(3)->text(), QStringLiteral("-3"));
-        QCOMPARE(list->item(62)->text(), QStringLiteral("62"));
-        QCOMPARE(list->item(63)->text(), QStringLiteral("-63"));
-        QCOMPARE(lineEdit(window, "lineAnimUnknown")->text(), QStringLiteral("7"));
-        QCOMPARE(lineEdit(window, "lineFrameCount")->text(), QStringLiteral("-1"));
-        QCOMPARE(lineEdit(window, "lineFrameInterval")->text(), QStringLiteral("3"));
-        QCOMPARE(lineEdit(window, "lineFrameStart")->text(), QStringLiteral("-128"));
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("maximum");
+        for (const char *name : {"lineWeight", "lineQuality", "lineUnknown1", "lineQuantity", "lineUnknown2",
+                 "lineHue", "lineHeight"})
+            QTest::newRow(name) << name << 255;
+        for (const char *name : {"lineUnknown", "lineAnimid", "lineUnknown3", "lineTexid"})
+            QTest::newRow(name) << name << 65535;
+    }
+    void numberFieldsRefuseWhatTheyCannotStore()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, maximum);
+        ArtWidget *window = open(name == "lineTexid" ? Land : Plain);
+        const QString top = QString::number(maximum);
+        applyEdits(window, {name + '=' + top});
+        QCOMPARE(field(window, name)->text(), top);
+        applyEdits(window, {name + '=' + QString::number(maximum + 1)});
+        QCOMPARE(field(window, name)->text(), top.chopped(1));
+        applyEdits(window, {name + "=-1x+ 2"});
+        QCOMPARE(field(window, name)->text(), QStringLiteral("12"));
     }
 
-    void zeroEntryStillListsAllOffsets()
+    void okStoresWhatTheUserChanged_data()
     {
-        ArtWidget *window = set->open(Land, ArtWidget::TerrainKind);
-        auto *list = window->findChild<QListWidget *>("listOffset");
-        QCOMPARE(list->count(), AnimDataEntry::FrameSlots);
-        for (int i = 0; i < list->count(); ++i)
-            QCOMPARE(list->item(i)->text(), QStringLiteral("0"));
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QStringList>("edits");
+        QTest::addColumn<QByteArray>("stored"); // empty: nothing stored
+        QTest::newRow("untouched static") << Junk << QStringList() << QByteArray();
+        QTest::newRow("untouched terrain") << Land << QStringList() << QByteArray();
+        QTest::newRow("undone by hand")
+            << Junk << QStringList{"lineWeight=1", "lineWeight=90", "checkRoof", "checkRoof"} << QByteArray();
+        QTest::newRow("static widths and byte order")
+            << Plain
+            << QStringList{"lineWeight=250", "lineQuality=8", "lineUnknown=4660", "lineUnknown1=9",
+                   "lineQuantity=10", "lineAnimid=65535", "lineUnknown2=11", "lineHue=255",
+                   "lineUnknown3=258", "lineHeight=13", QStringLiteral("lineName=caf\u00e9"), "checkWeapon",
+                   "checkStairRight"}
+            << QByteArray::fromHex("02000080 fa 08 3412 09 0a ffff 0b ff 0201 0d") + name("caf\xe9");
+        QTest::newRow("terrain widths and byte order")
+            << Land << QStringList{"lineTexid=513", "lineName=sand", "checkDoor"}
+            << QByteArray::fromHex("40000020 0102") + name("sand");
+        QTest::newRow("untouched static name keeps its bytes")
+            << Junk << QStringList{"lineWeight=91"}
+            << QByteArray(JunkNumbers).replace(4, 1, "\x5b") + JunkName;
+        QTest::newRow("untouched terrain name keeps its bytes")
+            << Land << QStringList{"checkWet"} << QByteArray::fromHex("c0000000 4d00") + JunkName;
+        QTest::newRow("long name cut, no terminator")
+            << Junk << QStringList{"lineName=abcdefghijklmnopqrstuvwxy"}
+            << JunkNumbers + "abcdefghijklmnopqrst";
     }
-
-    void animationFieldsAreNotWrittenBack()
+    void okStoresWhatTheUserChanged()
     {
-        ArtWidget *window = set->open(AnimatedTile, ArtWidget::StaticKind);
-        lineEdit(window, "lineFrameCount")->setText(QStringLiteral("12"));
+        QFETCH(int, id);
+        QFETCH(QStringList, edits);
+        QFETCH(QByteArray, stored);
+        QPointer<ArtWidget> window = open(id);
+        applyEdits(window, edits);
         window->accept();
-        QVERIFY(!set->tiles->hasPendingEdits());
-        QCOMPARE(set->anim.readEntry(AnimatedTile), sampleAnimation());
+        QVERIFY(isDeleted(window));
+        QVERIFY(!data->art().hasPendingEdits());
+        QCOMPARE(data->tiles().hasPendingEdits(), !stored.isEmpty());
+        if (stored.isEmpty())
+            return;
+        QCOMPARE(id == Land ? data->tiles().landRecord(id) : data->tiles().staticRecord(id), stored);
+        // A later window shows the stored numbers, unsigned.
+        ArtWidget *later = open(id);
+        for (const QString &edit : edits) {
+            if (edit.contains('=') && !edit.startsWith("lineName"))
+                QCOMPARE(field(later, edit.section('=', 0, 0))->text(), edit.section('=', 1));
+        }
     }
 
-    void playDoesNothing()
+    void twoWindowsKeepEachOthersEdits()
     {
-        ArtWidget *window = set->open(AnimatedTile, ArtWidget::StaticKind);
-        QTest::mouseClick(window->findChild<QPushButton *>("pushButton"), Qt::LeftButton);
-        QVERIFY(window->isVisible());
-        QCOMPARE(lineEdit(window, "lineFrameCount")->text(), QStringLiteral("-1"));
+        ArtWidget *naming = open(Junk);
+        ArtWidget *weighing = open(Junk);
+        applyEdits(naming, {"lineName=Boulder", "checkRoof"});
+        naming->accept();
+        applyEdits(weighing, {"lineWeight=5"});
+        weighing->accept();
+        const StaticTileRecord stored = StaticTileRecord::fromBytes(data->tiles().staticRecord(Junk));
+        QCOMPARE(stored.nameText(), QStringLiteral("Boulder"));
+        QCOMPARE(stored.weight, quint8(5));
+        QCOMPARE(stored.flags, quint32(TileFlags::Wet | TileFlags::Roof));
     }
 
-    void closesAndDeletesItself()
+    void okAndCancelOnBothStores_data()
     {
-        QPointer<ArtWidget> cancelled = set->open(PlainStatic, ArtWidget::StaticKind);
-        QTest::mouseClick(cancelled->findChild<QPushButton *>("cancelButton"), Qt::LeftButton);
-        QVERIFY(TileSet::isDeleted(cancelled));
-
-        QPointer<ArtWidget> accepted = set->open(PlainStatic, ArtWidget::StaticKind);
-        QTest::mouseClick(accepted->findChild<QPushButton *>("okButton"), Qt::LeftButton);
-        QVERIFY(TileSet::isDeleted(accepted));
-
-        QPointer<ArtWidget> closed = set->open(PlainStatic, ArtWidget::StaticKind);
-        closed->close();
-        QVERIFY(TileSet::isDeleted(closed));
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("ok") << true;
+        QTest::newRow("cancel") << false;
+    }
+    void okAndCancelOnBothStores()
+    {
+        QFETCH(bool, ok);
+        QPointer<ArtWidget> window = open(Pictured);
+        choose(window, "Delete", "tab1");
+        QCOMPARE(prompts->count("menu"), 0); // the image menu is on the image page only
+        choose(window, "Delete");
+        QCOMPARE(prompts->last("menu")->text, QStringLiteral("Import|Delete|Save"));
+        QVERIFY(shownImage(window).isNull());
+        applyEdits(window, {"lineName=gone"});
+        ok ? window->accept() : window->reject();
+        QVERIFY(isDeleted(window));
+        QCOMPARE(data->art().pendingStatics().contains(Pictured), ok);
+        QCOMPARE(storedImage(Pictured), ok ? QImage() : original);
+        QCOMPARE(
+            data->tiles().staticRecord(Pictured).right(TileDataFormat::NameSize), name(ok ? "gone" : ""));
     }
 
-    void negativeIdNeverShows()
+    void importShowsAndStoresWhatStoringGivesBack_data()
     {
-        QPointer<ArtWidget> window = set->open(-1, ArtWidget::StaticKind);
-        QVERIFY(!window.isNull());
-        QVERIFY(!window->isVisible());
-        QVERIFY(TileSet::isDeleted(window));
-        QVERIFY(!set->tiles->hasPendingEdits());
-        QVERIFY(!set->art->hasPendingEdits());
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("static") << Pictured << "import.png";
+        QTest::newRow("terrain, always 44 x 44") << Land << "import.png";
+        QTest::newRow("does not load") << Pictured << "artidx.mul";
+    }
+    void importShowsAndStoresWhatStoringGivesBack()
+    {
+        QFETCH(int, id);
+        QFETCH(QString, file);
+        QPointer<ArtWidget> window = open(id);
+        prompts->openFiles = {{data->filePath(file), "png (*.png)"}};
+        choose(window, "Import");
+        QVERIFY(prompts->last("open")->filter.contains("png (*.png)"));
+        const QImage loaded(data->filePath(file));
+        const QImage expected = loaded.isNull()
+            ? original
+            : argb(id == Land ? ArtWork::normalizeTerrain(loaded) : ArtWork::normalizeStatic(loaded));
+        QCOMPARE(shownImage(window), expected);
+        QCOMPARE(prompts->count("warning"), loaded.isNull() ? 1 : 0);
+        if (loaded.isNull())
+            QVERIFY(prompts->last("warning")->text.contains(file));
+        window->accept();
+        QVERIFY(isDeleted(window));
+        QCOMPARE(storedImage(id), expected);
+        QCOMPARE(data->art().hasPendingEdits(), !loaded.isNull());
+    }
+
+    void saveNamesTheFileAfterTheFilter_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("file"); // written, or named in the warning
+        const char *const rows[][4] = {
+            {"appended", "out", "png (*.png)", "out.png"},
+            {"kept", "out.png", "png (*.png)", "out.png"},
+            {"case-sensitive", "out.PNG", "png (*.png)", "out.PNG.png"},
+            {"format from filter", "out.png", "  bmp   (*.bmp)", "out.png.bmp"},
+            {"fails: missing folder", "missing/out", "png (*.png)", "out.png"},
+        };
+        for (const auto &row : rows)
+            QTest::newRow(row[0]) << row[1] << row[2] << row[3];
+    }
+    void saveNamesTheFileAfterTheFilter()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(QString, filter);
+        QFETCH(QString, file);
+        QTemporaryDir out;
+        ArtWidget *window = open(Pictured);
+        prompts->saveFiles = {{out.filePath(chosen), filter}};
+        choose(window, "Save");
+        if (chosen.contains('/')) {
+            QCOMPARE(prompts->count("warning"), 1);
+            QVERIFY(prompts->last("warning")->text.contains(file));
+            return;
+        }
+        QImageReader reader(out.filePath(file));
+        QCOMPARE(reader.format(), QFileInfo(file).suffix().toLatin1());
+        QCOMPARE(argb(reader.read()), original);
+    }
+
+    void editsNotStoredAreReportedAndKept()
+    {
+        // A directory where a pending file would go makes its write fail.
+        QDir artPending(data->art().pendingDirectory());
+        QDir tilesPending(data->tiles().pendingDirectory());
+        QVERIFY(artPending.mkdir("Static5.wfg") && tilesPending.mkdir("TS5.wfg"));
+        QPointer<ArtWidget> window = open(Pictured);
+        prompts->openFiles = {{data->filePath("import.png"), "png (*.png)"}};
+        choose(window, "Import");
+        applyEdits(window, {"lineWeight=1"});
+        window->accept();
+        QCOMPARE(prompts->count("warning"), 2);
+        QVERIFY(prompts->shown[2].text.contains("Static5.wfg"));
+        QVERIFY(prompts->shown[3].text.contains("TS5.wfg"));
+        QVERIFY(!isDeleted(window));
+        QVERIFY(!data->art().hasPendingEdits() && !data->tiles().hasPendingEdits());
+
+        QVERIFY(artPending.rmdir("Static5.wfg") && tilesPending.rmdir("TS5.wfg"));
+        window->accept();
+        QVERIFY(isDeleted(window));
+        QCOMPARE(storedImage(Pictured).size(), QSize(33, 17));
+        QCOMPARE(data->tiles().staticRecord(Pictured).at(4), char(1));
+    }
+
+    void windowClosedWhilePrompting_data()
+    {
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<int>("closingPrompt");
+        QTest::newRow("menu") << "" << 1;
+        QTest::newRow("import") << "Import" << 2;
+        QTest::newRow("save") << "Save" << 2;
+        QTest::newRow("warning on OK") << "Import" << 3;
+    }
+    void windowClosedWhilePrompting()
+    {
+        QFETCH(QString, choice);
+        QFETCH(int, closingPrompt);
+        QVERIFY(QDir(data->art().pendingDirectory()).mkdir("Static5.wfg"));
+        QPointer<ArtWidget> window = open(Pictured);
+        QWidget *page = window->findChild<QWidget *>("tab");
+        prompts->menuChoices = {choice};
+        prompts->openFiles = {{data->filePath("import.png"), QString()}};
+        prompts->saveFiles = {{data->filePath("saved.png"), QString()}};
+        prompts->whilePrompting = [&] {
+            if (--closingPrompt == 0)
+                delete window.data();
+        };
+        // A press only: the release would go to a page that no longer exists.
+        QTest::mousePress(page, Qt::RightButton);
+        if (window)
+            window->accept(); // the image cannot be stored: a warning
+        QVERIFY(window.isNull());
+        QVERIFY(!QFile::exists(data->filePath("saved.png")));
     }
 
 private:
-    std::unique_ptr<TileSet> set;
+    ArtWidget *open(int id)
+    {
+        const int kind = id == Land ? ArtWidget::TerrainKind : ArtWidget::StaticKind;
+        auto *window
+            = new ArtWidget(&data->art(), &data->tiles(), &data->anims(), id, kind, nullptr, Qt::Window);
+        window->show();
+        return window;
+    }
+    QImage storedImage(int id)
+    {
+        return argb(id == Land ? data->art().getTerrain(id, false) : data->art().getStatic(id, false));
+    }
+    // Right-clicks a page of the window, choosing action from a menu if one comes.
+    void choose(ArtWidget *window, const QString &action, const char *page = "tab")
+    {
+        prompts->menuChoices = {action};
+        QWidget *widget = window->findChild<QWidget *>(page);
+        window->findChild<QTabWidget *>("tabWidget")->setCurrentWidget(widget);
+        QTest::mouseClick(widget, Qt::RightButton, {}, QPoint(3, 3));
+    }
+
+    std::unique_ptr<TestDataSet> data;
+    std::unique_ptr<ClosingPrompts> prompts;
+    QImage original;
 };
 
 QTEST_MAIN(ArtWidgetTest)
