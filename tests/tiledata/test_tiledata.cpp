@@ -21,7 +21,6 @@ class TestTileData : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void positions();
     void staticCount_data();
     void staticCount();
     void recordsRoundTrip();
@@ -35,16 +34,6 @@ private Q_SLOTS:
     void animationEntries();
     void animationFileShortOrMissing();
 };
-
-void TestTileData::positions()
-{
-    QCOMPARE(landPosition(0), 4);
-    QCOMPARE(landPosition(31), 810);
-    QCOMPARE(landPosition(32), 840);
-    QCOMPARE(staticPosition(0), 428036);
-    QCOMPARE(staticPosition(32), 429224);
-    QCOMPARE(LandSectionSize, 428032);
-}
 
 void TestTileData::staticCount_data()
 {
@@ -241,8 +230,6 @@ void TestTileData::pendingDirectoryGoesWithTheStore()
 
 void TestTileData::animationEntries()
 {
-    QCOMPARE(AnimDataFile::entryPosition(7), 480);
-    QCOMPARE(AnimDataFile::entryPosition(8), 552); // past the second block's header
     DataSetBuilder builder(32);
     AnimDataEntry entry;
     entry.frameOffsets[0] = -3;
