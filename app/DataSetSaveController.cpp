@@ -69,6 +69,8 @@ bool DataSetSaveController::saveTo(const QString &directory)
     progress.reset();
 
     if (status == DataSetSaver::Status::Failed) {
+        // The next Save asks again: the remembered directory may be gone or read-only.
+        lastOutput.clear();
         UserPrompts::current().warning(window, QStringLiteral("Save failed"),
             QStringLiteral("The data set was not saved; your edits are kept.\n\n%1")
                 .arg(saver.errorString()));

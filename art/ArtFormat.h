@@ -6,6 +6,8 @@
 namespace ArtFormat {
 
 constexpr int TerrainCount = 16384;
+// Static ids that an edit may name, in artidx.mul and tiledata.mul alike.
+constexpr int MaxStaticCount = 0x10000;
 // Static id n uses index slot StaticIdBase + n.
 constexpr int StaticIdBase = 0x4000;
 constexpr int IndexEntrySize = 12;

@@ -16,7 +16,7 @@ struct ArtWork::Kind
     QImage (*decode)(QByteArrayView record, bool highlighted);
     QByteArray (*encode)(const QImage &image, QString *error);
     const char *filePrefix;
-    int idLimit; // 0: no fixed limit
+    int idLimit;
 
     static const Kind &terrain()
     {
@@ -29,7 +29,7 @@ struct ArtWork::Kind
     static const Kind &statics()
     {
         static const Kind kind{&ArtWork::staticPending, &ArtWork::staticCache, staticIndexPosition,
-            ArtCodec::decodeStatic, ArtCodec::encodeStatic, "Static", 0};
+            ArtCodec::decodeStatic, ArtCodec::encodeStatic, "Static", MaxStaticCount};
         return kind;
     }
 };
@@ -156,7 +156,7 @@ QImage ArtWork::getImage(const Kind &kind, int id, bool highlighted)
 
 bool ArtWork::setImage(const Kind &kind, int id, const QImage &image, QString *error)
 {
-    if (id < 0 || (kind.idLimit > 0 && id >= kind.idLimit)) {
+    if (id < 0 || id >= kind.idLimit) {
         if (error)
             *error = QStringLiteral("There is no tile %1.").arg(id);
         return false;

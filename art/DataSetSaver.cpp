@@ -148,7 +148,9 @@ bool DataSetSaver::Run::commit()
     QString failed;
     QString reason;
     if (output.commit(&failed, &reason)) {
-        report(true);
+        // The files are in place: show completion, but it is too late to cancel.
+        if (saver.progress)
+            saver.progress(done, total);
         return true;
     }
     status = Status::Failed;

@@ -222,6 +222,14 @@ void MainWindowTest::saveAsksOnceAndClearsTheMark()
     window.saveAction()->trigger();
     QCOMPARE(prompts.count(QStringLiteral("directory")), 1);
     QVERIFY(savedTerrain(output.path(), 123).isNull());
+
+    // When the remembered directory has gone, the next Save asks again.
+    QVERIFY(window.artStore()->setTerrain(124, QImage()));
+    QVERIFY(output.remove());
+    window.saveAction()->trigger();
+    QCOMPARE(prompts.count(QStringLiteral("warning")), 1);
+    window.saveAction()->trigger();
+    QCOMPARE(prompts.count(QStringLiteral("directory")), 2);
 }
 
 void MainWindowTest::closeAsksAboutUnsavedEdits_data()

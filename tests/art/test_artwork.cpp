@@ -256,6 +256,7 @@ void TestArtWork::failedPendingWriteChangesNothing()
     QVERIFY(!art.setStatic(3, dense, &error));
     QVERIFY(!art.pendingStatics().contains(3));
     QVERIFY(!art.setTerrain(TerrainCount, TestDataSet::terrain(Qt::red), &error));
+    QVERIFY(!art.setStatic(MaxStaticCount, QImage(), &error));
 }
 
 void TestArtWork::damagedArtFiles()

@@ -277,6 +277,9 @@ void TestDataSetSaver::cancelledSaveLeavesTheOutputAsItWas()
     QCOMPARE(ArtWork(f.out("artidx.mul"), f.out("art.mul")).getTerrain(2, false),
         f.data.art().getTerrain(2, false));
     QCOMPARE(fileBytes(f.out("notes.txt")), QByteArray("mine"));
+    // Once every file is in place a late cancel changes nothing: the save is done.
+    saver.setProgressHandler([](qint64 done, qint64 total) { return done < total; });
+    QCOMPARE(saver.save(f.output.path()), Status::Saved);
 }
 
 void TestDataSetSaver::patchListBadLines_data()
