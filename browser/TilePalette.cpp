@@ -219,19 +219,14 @@ void TilePalette::runContextMenu(int id, const QPoint &globalPos)
 void TilePalette::importImage(int id)
 {
     const QPointer<TilePalette> self(this);
-    QString filter;
-    const QString fileName = UserPrompts::current().openFileName(
-        this, QStringLiteral("Image file to import"), ImageFiles::readFilter(), &filter);
-    if (!self || fileName.isEmpty())
+    QString message;
+    const QImage loaded = ImageFiles::chooseAndLoad(this, &message);
+    if (!self)
         return;
-    QString error;
-    const QImage loaded = ImageFiles::load(fileName, ImageFiles::formatOfFilter(filter), &error);
-    if (loaded.isNull()) {
-        warn(QStringLiteral("Could not load the image file \"%1\": %2")
-                 .arg(QDir::toNativeSeparators(fileName), error));
-        return;
-    }
-    changeImage(id, loaded);
+    if (!message.isEmpty())
+        warn(message);
+    else if (!loaded.isNull())
+        changeImage(id, loaded);
 }
 
 void TilePalette::deleteImage(int id)

@@ -275,18 +275,14 @@ void ArtWidget::runImageMenu(const QPoint &globalPos)
 void ArtWidget::importImage()
 {
     const QPointer<ArtWidget> self(this);
-    QString filter;
-    const QString path = UserPrompts::current().openFileName(
-        this, tr("Image file to import"), ImageFiles::readFilter(), &filter);
-    if (!self || path.isEmpty())
+    QString message;
+    const QImage loaded = ImageFiles::chooseAndLoad(this, &message);
+    if (!self)
         return;
-    QString error;
-    const QImage loaded = ImageFiles::load(path, ImageFiles::formatOfFilter(filter), &error);
-    if (loaded.isNull()) {
-        UserPrompts::current().warning(this, windowTitle(),
-            tr("Could not load the image file \"%1\": %2").arg(QDir::toNativeSeparators(path), error));
+    if (!message.isEmpty())
+        UserPrompts::current().warning(this, windowTitle(), message);
+    if (loaded.isNull())
         return;
-    }
     // Show the image as storing it will give it back.
     image = isTerrain() ? ArtWork::normalizeTerrain(loaded) : ArtWork::normalizeStatic(loaded);
     showImage();

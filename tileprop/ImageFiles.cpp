@@ -1,5 +1,8 @@
 #include "tileprop/ImageFiles.h"
 
+#include "browser/UserPrompts.h"
+
+#include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
@@ -80,4 +83,20 @@ bool ImageFiles::save(const QImage &image, const QString &path, const QString &f
         return false;
     }
     return true;
+}
+
+QImage ImageFiles::chooseAndLoad(QWidget *parent, QString *message)
+{
+    message->clear();
+    QString filter;
+    const QString path = UserPrompts::current().openFileName(
+        parent, QStringLiteral("Image file to import"), readFilter(), &filter);
+    if (path.isEmpty())
+        return {};
+    QString error;
+    const QImage loaded = load(path, formatOfFilter(filter), &error);
+    if (loaded.isNull())
+        *message = QStringLiteral("Could not load the image file \"%1\": %2")
+                       .arg(QDir::toNativeSeparators(path), error);
+    return loaded;
 }
