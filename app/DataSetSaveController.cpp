@@ -1,9 +1,9 @@
 #include "app/DataSetSaveController.h"
 
 #include "art/ArtWork.h"
-#include "art/DataSetSaver.h"
-#include "browser/UserPrompts.h"
+#include "saving/DataSetSaver.h"
 #include "tiledata/TileData.h"
+#include "ui/UserPrompts.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -5,9 +5,13 @@
 #include "app/MyBar.h"
 #include "art/ArtWork.h"
 #include "browser/ArtTab.h"
-#include "browser/UserPrompts.h"
+#include "browser/SWidget.h"
+#include "browser/TWidget.h"
+#include "browser/TilePalette.h"
 #include "tiledata/AnimDataFile.h"
 #include "tiledata/TileData.h"
+#include "tileprop/ArtWidget.h"
+#include "ui/UserPrompts.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -113,11 +117,24 @@ void MyMainWindow::createStores()
     animData->setFileName(path(DataDirectory::AnimDataFile));
     bar = new MyBar(nameLabel, sizeLabel, idLabel, tileData);
     artWork = new ArtWork(path(DataDirectory::ArtIndexFile), path(DataDirectory::ArtFile), QString());
-    artTab = new ArtTab(bar, artWork, animData, tileData, this);
+    artTab = new ArtTab(artWork, tileData, this);
     setCentralWidget(artTab);
+    connectPalette(artTab->terrain()->tilePalette(), &MyBar::updateTId, ArtWidget::TerrainKind);
+    connectPalette(artTab->statics()->tilePalette(), &MyBar::updateSId, ArtWidget::StaticKind);
     saving = new DataSetSaveController(this, artWork, tileData, path(DataDirectory::AnimDataFile));
     connect(saving, &DataSetSaveController::unsavedChanged, this, &QWidget::setWindowModified);
     fileSaveAction->setEnabled(true);
+}
+
+void MyMainWindow::connectPalette(TilePalette *palette, void (MyBar::*selectionSlot)(int), int kind)
+{
+    connect(palette, &TilePalette::updateSelected, bar, selectionSlot);
+    connect(palette, &TilePalette::updateSize, bar, &MyBar::updateSize);
+    connect(palette, &TilePalette::tileActivated, this, [this, palette, kind](int id) {
+        // A child of the palette, as before: it goes with the window's widget tree.
+        auto *properties = new ArtWidget(artWork, tileData, animData, id, kind, palette, Qt::Window);
+        properties->show();
+    });
 }
 
 void MyMainWindow::showName(const QString &name)

@@ -11,6 +11,7 @@ class MyBar;
 class QAction;
 class QLabel;
 class TileData;
+class TilePalette;
 
 // The one window: menus, the art tabs with both palettes, and the status bar. It owns
 // the stores and deletes them (and so their pending edits) before its widgets go.
@@ -61,6 +62,9 @@ private:
     void createMenus();
     void createStatusLabels();
     void createStores();
+    // The palette's selection goes to the status bar, its activated tiles open the
+    // properties window of the given kind.
+    void connectPalette(TilePalette *palette, void (MyBar::*selectionSlot)(int), int kind);
     void showName(const QString &name);
     void showSize(int width, int height);
     void showId(int id);

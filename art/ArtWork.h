@@ -1,8 +1,8 @@
 #pragma once
 
 #include "art/ArtIndexEntry.h"
-#include "art/MappedFile.h"
-#include "art/PendingEditDirectory.h"
+#include "io/MappedFile.h"
+#include "io/PendingEditDirectory.h"
 
 #include <QCache>
 #include <QHash>

@@ -6,7 +6,6 @@
 #include "bench/BenchDataSet.h"
 #include "browser/SPalette.h"
 #include "browser/TPalette.h"
-#include "tiledata/AnimDataFile.h"
 #include "tiledata/TileData.h"
 
 #include <QApplication>
@@ -43,11 +42,10 @@ struct Setup
     Setup(const BenchDataSet &data, bool statics)
         : art(data.file("artidx.mul"), data.file("art.mul")), tiles(data.file("tiledata.mul"))
     {
-        anims.setFileName(data.file("animdata.mul"));
         if (statics)
-            palette = std::make_unique<SPalette>(&art, &tiles, &anims);
+            palette = std::make_unique<SPalette>(&art, &tiles);
         else
-            palette = std::make_unique<TPalette>(&art, &tiles, &anims);
+            palette = std::make_unique<TPalette>(&art, &tiles);
         palette->resize(Screen);
         QResizeEvent resize(Screen, QSize());
         QCoreApplication::sendEvent(palette.get(), &resize);
@@ -71,7 +69,6 @@ struct Setup
 
     ArtWork art;
     TileData tiles;
-    AnimDataFile anims;
     std::unique_ptr<TilePalette> palette;
 };
 

@@ -2,8 +2,8 @@
 // four files to the same disk, and how much the process grows while saving.
 
 #include "art/ArtWork.h"
-#include "art/DataSetSaver.h"
 #include "bench/BenchDataSet.h"
+#include "saving/DataSetSaver.h"
 #include "tiledata/TileData.h"
 
 #include <QCoreApplication>

@@ -4,9 +4,9 @@
 #include "browser/TWidget.h"
 #include "browser/TilePalette.h"
 
-ArtTab::ArtTab(MyBar *bar, ArtWork *artWork, AnimDataFile *animData, TileData *tileData, QWidget *parent)
-    : QTabWidget(parent), terrainPage(new TWidget(bar, artWork, animData, tileData)),
-      staticPage(new SWidget(bar, artWork, animData, tileData))
+ArtTab::ArtTab(ArtWork *artWork, TileData *tileData, QWidget *parent)
+    : QTabWidget(parent), terrainPage(new TWidget(artWork, tileData)),
+      staticPage(new SWidget(artWork, tileData))
 {
     addTab(terrainPage, QStringLiteral("Terrain"));
     addTab(staticPage, QStringLiteral("Statics"));

@@ -2,9 +2,7 @@
 
 #include <QTabWidget>
 
-class AnimDataFile;
 class ArtWork;
-class MyBar;
 class SWidget;
 class TWidget;
 class TileData;
@@ -19,8 +17,7 @@ public:
     static constexpr int TerrainIndex = 0;
     static constexpr int StaticsIndex = 1;
 
-    ArtTab(
-        MyBar *bar, ArtWork *artWork, AnimDataFile *animData, TileData *tileData, QWidget *parent = nullptr);
+    ArtTab(ArtWork *artWork, TileData *tileData, QWidget *parent = nullptr);
     ~ArtTab() override;
 
     TWidget *terrain() const { return terrainPage; }

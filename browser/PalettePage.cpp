@@ -1,6 +1,5 @@
 #include "browser/PalettePage.h"
 
-#include "app/MyBar.h"
 #include "browser/TilePalette.h"
 
 #include <QCoreApplication>
@@ -16,7 +15,7 @@ PalettePage::~PalettePage()
     delete m_scrollBar;
 }
 
-void PalettePage::setUp(TilePalette *palette, MyBar *bar, SelectionSlot selectionSlot)
+void PalettePage::setUp(TilePalette *palette)
 {
     auto *layout = new QHBoxLayout;
     m_palette = palette;
@@ -30,10 +29,6 @@ void PalettePage::setUp(TilePalette *palette, MyBar *bar, SelectionSlot selectio
 
     connect(m_palette, &TilePalette::newSize, this, &PalettePage::newSize);
     connect(m_scrollBar, &QScrollBar::valueChanged, m_palette, &TilePalette::setStart);
-    if (bar) {
-        connect(m_palette, &TilePalette::updateSelected, bar, selectionSlot);
-        connect(m_palette, &TilePalette::updateSize, bar, &MyBar::updateSize);
-    }
 }
 
 int PalettePage::initialRowCount() const

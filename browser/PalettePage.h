@@ -2,7 +2,6 @@
 
 #include <QWidget>
 
-class MyBar;
 class QScrollBar;
 class TilePalette;
 
@@ -21,14 +20,12 @@ public Q_SLOTS:
     void newSize(int maxrow, int row);
 
 protected:
-    using SelectionSlot = void (MyBar::*)(int);
-
     PalettePage(QWidget *parent, Qt::WindowFlags flags);
     ~PalettePage() override;
 
-    // Takes the palette (a child of this page), lays it out and makes the connections;
-    // the palette's selection goes to bar's selectionSlot (when there is a bar).
-    void setUp(TilePalette *palette, MyBar *bar, SelectionSlot selectionSlot);
+    // Takes the palette (a child of this page), lays it out and connects it to the
+    // scroll bar.
+    void setUp(TilePalette *palette);
 
     // The palette takes no wheel events; the wheel scrolls its rows here.
     void wheelEvent(QWheelEvent *event) override;

@@ -2,11 +2,9 @@
 
 #include "art/ArtWork.h"
 #include "tiledata/TileData.h"
-#include "tileprop/ArtWidget.h"
 
-SPalette::SPalette(
-    ArtWork *artWork, TileData *tileData, AnimDataFile *animData, QWidget *parent, Qt::WindowFlags flags)
-    : TilePalette(artWork, tileData, animData, parent, flags), staticCount(tileData->staticCount())
+SPalette::SPalette(ArtWork *artWork, TileData *tileData, QWidget *parent, Qt::WindowFlags flags)
+    : TilePalette(artWork, tileData, parent, flags), staticCount(tileData->staticCount())
 { }
 
 QImage SPalette::image(int id, bool highlighted) const
@@ -22,11 +20,6 @@ QSize SPalette::selectionSize(int id) const
 bool SPalette::storeImage(int id, const QImage &image, QString *error)
 {
     return artWork->setStatic(id, image, error);
-}
-
-int SPalette::kind() const
-{
-    return ArtWidget::StaticKind;
 }
 
 QString SPalette::tileName(int id) const

@@ -9,8 +9,7 @@ class SPalette : public TilePalette
     Q_OBJECT
 
 public:
-    SPalette(ArtWork *artWork, TileData *tileData, AnimDataFile *animData, QWidget *parent = nullptr,
-        Qt::WindowFlags flags = {});
+    SPalette(ArtWork *artWork, TileData *tileData, QWidget *parent = nullptr, Qt::WindowFlags flags = {});
 
     int tileCount() const override { return staticCount; }
 
@@ -18,7 +17,6 @@ protected:
     QImage image(int id, bool highlighted) const override;
     bool storeImage(int id, const QImage &image, QString *error) override;
     QSize selectionSize(int id) const override;
-    int kind() const override;
     QString tileName(int id) const override;
 
 private:

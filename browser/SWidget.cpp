@@ -1,13 +1,11 @@
 #include "browser/SWidget.h"
 
-#include "app/MyBar.h"
 #include "browser/SPalette.h"
 
-SWidget::SWidget(MyBar *bar, ArtWork *artWork, AnimDataFile *animData, TileData *tileData, QWidget *parent,
-    Qt::WindowFlags flags)
+SWidget::SWidget(ArtWork *artWork, TileData *tileData, QWidget *parent, Qt::WindowFlags flags)
     : PalettePage(parent, flags)
 {
-    setUp(new SPalette(artWork, tileData, animData, this), bar, &MyBar::updateSId);
+    setUp(new SPalette(artWork, tileData, this));
 }
 
 SPalette *SWidget::staticPalette() const

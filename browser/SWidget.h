@@ -2,7 +2,6 @@
 
 #include "browser/PalettePage.h"
 
-class AnimDataFile;
 class ArtWork;
 class SPalette;
 class TileData;
@@ -13,8 +12,7 @@ class SWidget : public PalettePage
     Q_OBJECT
 
 public:
-    SWidget(MyBar *bar, ArtWork *artWork, AnimDataFile *animData, TileData *tileData,
-        QWidget *parent = nullptr, Qt::WindowFlags flags = {});
+    SWidget(ArtWork *artWork, TileData *tileData, QWidget *parent = nullptr, Qt::WindowFlags flags = {});
 
     SPalette *staticPalette() const;
 };

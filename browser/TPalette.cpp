@@ -1,11 +1,9 @@
 #include "browser/TPalette.h"
 
 #include "art/ArtWork.h"
-#include "tileprop/ArtWidget.h"
 
-TPalette::TPalette(
-    ArtWork *artWork, TileData *tileData, AnimDataFile *animData, QWidget *parent, Qt::WindowFlags flags)
-    : TilePalette(artWork, tileData, animData, parent, flags)
+TPalette::TPalette(ArtWork *artWork, TileData *tileData, QWidget *parent, Qt::WindowFlags flags)
+    : TilePalette(artWork, tileData, parent, flags)
 { }
 
 QImage TPalette::image(int id, bool highlighted) const
@@ -21,11 +19,6 @@ QSize TPalette::selectionSize(int) const
 bool TPalette::storeImage(int id, const QImage &image, QString *error)
 {
     return artWork->setTerrain(id, image, error);
-}
-
-int TPalette::kind() const
-{
-    return ArtWidget::TerrainKind;
 }
 
 QString TPalette::tileName(int id) const

@@ -8,8 +8,7 @@ class TPalette : public TilePalette
     Q_OBJECT
 
 public:
-    TPalette(ArtWork *artWork, TileData *tileData, AnimDataFile *animData, QWidget *parent = nullptr,
-        Qt::WindowFlags flags = {});
+    TPalette(ArtWork *artWork, TileData *tileData, QWidget *parent = nullptr, Qt::WindowFlags flags = {});
 
     int tileCount() const override { return ArtFormat::TerrainCount; }
 
@@ -17,6 +16,5 @@ protected:
     QImage image(int id, bool highlighted) const override;
     bool storeImage(int id, const QImage &image, QString *error) override;
     QSize selectionSize(int id) const override;
-    int kind() const override;
     QString tileName(int id) const override;
 };

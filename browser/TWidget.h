@@ -2,7 +2,6 @@
 
 #include "browser/PalettePage.h"
 
-class AnimDataFile;
 class ArtWork;
 class TPalette;
 class TileData;
@@ -13,8 +12,7 @@ class TWidget : public PalettePage
     Q_OBJECT
 
 public:
-    TWidget(MyBar *bar, ArtWork *artWork, AnimDataFile *animData, TileData *tileData,
-        QWidget *parent = nullptr, Qt::WindowFlags flags = {});
+    TWidget(ArtWork *artWork, TileData *tileData, QWidget *parent = nullptr, Qt::WindowFlags flags = {});
 
     TPalette *terrainPalette() const;
 };

@@ -2,9 +2,8 @@
 
 #include "art/ArtWork.h"
 #include "browser/ImageTransfer.h"
-#include "browser/UserPrompts.h"
-#include "tileprop/ArtWidget.h"
-#include "tileprop/ImageFiles.h"
+#include "ui/ImageFiles.h"
+#include "ui/UserPrompts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,9 +17,8 @@
 #include <QResizeEvent>
 #include <QVector>
 
-TilePalette::TilePalette(
-    ArtWork *artWork, TileData *tileData, AnimDataFile *animData, QWidget *parent, Qt::WindowFlags flags)
-    : QWidget(parent, flags), artWork(artWork), tileData(tileData), animData(animData)
+TilePalette::TilePalette(ArtWork *artWork, TileData *tileData, QWidget *parent, Qt::WindowFlags flags)
+    : QWidget(parent, flags), artWork(artWork), tileData(tileData)
 {
     setAcceptDrops(true);
 }
@@ -167,14 +165,15 @@ void TilePalette::mousePressEvent(QMouseEvent *event)
     }
 }
 
-void TilePalette::mouseDoubleClickEvent(QMouseEvent *)
+void TilePalette::mouseDoubleClickEvent(QMouseEvent *event)
 {
-    // The press that began the double-click selected the tile; before any selection
-    // there is nothing to show.
-    if (selected < 0)
+    // The press that began the double-click selected the tile under the pointer; a
+    // double-click beside every tile asks for nothing, whatever was selected before.
+    if (event->button() != Qt::LeftButton)
         return;
-    auto *properties = new ArtWidget(artWork, tileData, animData, selected, kind(), this, Qt::Window);
-    properties->show();
+    const int id = tileAt(event->position().toPoint());
+    if (id != NoTile && id == selected)
+        Q_EMIT tileActivated(id);
 }
 
 void TilePalette::mouseMoveEvent(QMouseEvent *event)

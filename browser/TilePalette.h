@@ -8,7 +8,6 @@
 #include <QRectF>
 #include <QWidget>
 
-class AnimDataFile;
 class ArtWork;
 class QMimeData;
 class QPainter;
@@ -65,22 +64,21 @@ Q_SIGNALS:
     void newSize(int maxrow, int rwidth);
     void updateSelected(int id);
     void updateSize(int width, int height);
+    // The user asked for the properties of tile id (a double-click on it).
+    void tileActivated(int id);
 
 public Q_SLOTS:
     void setStart(int value);
     void setSelected(int sel);
 
 protected:
-    TilePalette(
-        ArtWork *artWork, TileData *tileData, AnimDataFile *animData, QWidget *parent, Qt::WindowFlags flags);
+    TilePalette(ArtWork *artWork, TileData *tileData, QWidget *parent, Qt::WindowFlags flags);
 
     virtual QImage image(int id, bool highlighted) const = 0;
     // A null image deletes the tile's image. False and *error when it cannot be stored.
     virtual bool storeImage(int id, const QImage &image, QString *error) = 0;
     // The size updateSize reports for a selected id.
     virtual QSize selectionSize(int id) const = 0;
-    // The kind the properties window takes: 0 terrain, 1 statics.
-    virtual int kind() const = 0;
     // "terrain tile 12", for messages.
     virtual QString tileName(int id) const = 0;
 
@@ -100,7 +98,6 @@ protected:
     int selected = NoTile;
     ArtWork *artWork;
     TileData *tileData;
-    AnimDataFile *animData;
     // Where the left button went down on a tile; NoDrag when no drag is armed.
     QPoint dragStart = NoDrag;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "art/MappedFile.h"
+#include "io/MappedFile.h"
 #include "tiledata/AnimDataEntry.h"
 
 #include <QString>

@@ -1,6 +1,5 @@
 #include "tiledata/TileData.h"
 
-#include "art/ArtFormat.h"
 #include "tiledata/TileDataFormat.h"
 #include "tiledata/TileName.h"
 
@@ -76,7 +75,7 @@ bool TileData::setLandRecord(int id, const QByteArray &record, QString *error)
 
 bool TileData::setStaticRecord(int id, const QByteArray &record, QString *error)
 {
-    if (id < 0 || id >= ArtFormat::MaxStaticCount) {
+    if (id < 0 || id >= MaxStaticCount) {
         if (error)
             *error = QStringLiteral("There is no static tile %1.").arg(id);
         return false;

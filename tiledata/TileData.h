@@ -1,7 +1,7 @@
 #pragma once
 
-#include "art/MappedFile.h"
-#include "art/PendingEditDirectory.h"
+#include "io/MappedFile.h"
+#include "io/PendingEditDirectory.h"
 
 #include <QByteArray>
 #include <QHash>

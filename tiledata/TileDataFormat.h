@@ -7,6 +7,8 @@
 namespace TileDataFormat {
 
 constexpr int LandCount = 16384;
+// Static ids an edit may name: a full file holds 65536 statics.
+constexpr int MaxStaticCount = 0x10000;
 constexpr int RecordsPerBlock = 32;
 constexpr int BlockHeaderSize = 4;
 constexpr int LandRecordSize = 26;

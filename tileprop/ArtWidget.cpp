@@ -1,11 +1,11 @@
 #include "tileprop/ArtWidget.h"
 
 #include "art/ArtWork.h"
-#include "browser/UserPrompts.h"
 #include "tiledata/AnimDataFile.h"
 #include "tiledata/TileData.h"
-#include "tileprop/ImageFiles.h"
 #include "tileprop/NumberFieldValidator.h"
+#include "ui/ImageFiles.h"
+#include "ui/UserPrompts.h"
 #include "ui_tileprop.h"
 
 #include <QDir>

@@ -3,7 +3,7 @@
 
 #include "TestDataSet.h"
 #include "art/ArtFormat.h"
-#include "art/DataSetSaver.h"
+#include "saving/DataSetSaver.h"
 #include "tiledata/TileDataFormat.h"
 #include "tools/cli/CliError.h"
 #include "tools/cli/PatchList.h"

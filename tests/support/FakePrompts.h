@@ -1,6 +1,6 @@
 #pragma once
 
-#include "browser/UserPrompts.h"
+#include "ui/UserPrompts.h"
 
 #include <QByteArray>
 #include <QList>

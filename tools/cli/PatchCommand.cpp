@@ -1,7 +1,7 @@
 #include "tools/cli/PatchCommand.h"
 
 #include "art/ArtWork.h"
-#include "art/DataSetSaver.h"
+#include "saving/DataSetSaver.h"
 #include "tiledata/TileData.h"
 #include "tools/cli/CliError.h"
 #include "tools/cli/DataSetDirectory.h"

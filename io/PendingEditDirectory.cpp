@@ -1,4 +1,4 @@
-#include "art/PendingEditDirectory.h"
+#include "io/PendingEditDirectory.h"
 
 #include <QDir>
 #include <QFile>

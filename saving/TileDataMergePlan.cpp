@@ -1,4 +1,4 @@
-#include "art/TileDataMergePlan.h"
+#include "saving/TileDataMergePlan.h"
 
 #include "tiledata/TileData.h"
 #include "tiledata/TileDataFormat.h"

@@ -1,11 +1,11 @@
-#include "art/DataSetSaver.h"
+#include "saving/DataSetSaver.h"
 
 #include "art/ArtFormat.h"
-#include "art/ArtMergePlan.h"
 #include "art/ArtWork.h"
-#include "art/MappedFile.h"
-#include "art/StagedOutput.h"
-#include "art/TileDataMergePlan.h"
+#include "io/MappedFile.h"
+#include "io/StagedOutput.h"
+#include "saving/ArtMergePlan.h"
+#include "saving/TileDataMergePlan.h"
 #include "tiledata/TileData.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "tileprop/ImageFiles.h"
+#include "ui/ImageFiles.h"
 
-#include "browser/UserPrompts.h"
+#include "ui/UserPrompts.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "art/ArtMergePlan.h"
+#include "saving/ArtMergePlan.h"
 
 #include "art/ArtFormat.h"
 #include "art/ArtWork.h"

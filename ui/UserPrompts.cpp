@@ -1,4 +1,4 @@
-#include "browser/UserPrompts.h"
+#include "ui/UserPrompts.h"
 
 #include <QDrag>
 #include <QFileDialog>
@@ -25,14 +25,14 @@ QString UserPrompts::existingDirectory(QWidget *parent, const QString &caption, 
     return QFileDialog::getExistingDirectory(parent, caption, startDirectory, QFileDialog::ShowDirsOnly);
 }
 
-QString UserPrompts::openFileName(QWidget *parent, const QString &caption, const QString &filter,
-                                  QString *selectedFilter)
+QString UserPrompts::openFileName(
+    QWidget *parent, const QString &caption, const QString &filter, QString *selectedFilter)
 {
     return QFileDialog::getOpenFileName(parent, caption, QString(), filter, selectedFilter);
 }
 
-QString UserPrompts::saveFileName(QWidget *parent, const QString &caption, const QString &filter,
-                                  QString *selectedFilter)
+QString UserPrompts::saveFileName(
+    QWidget *parent, const QString &caption, const QString &filter, QString *selectedFilter)
 {
     return QFileDialog::getSaveFileName(parent, caption, QString(), filter, selectedFilter);
 }
@@ -60,8 +60,7 @@ void UserPrompts::about(QWidget *parent, const QString &title, const QString &te
 UserPrompts::SaveAnswer UserPrompts::askSaveChanges(QWidget *parent, const QString &text)
 {
     const auto button = QMessageBox::question(parent, QStringLiteral("Tessera"), text,
-                                              QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
-                                              QMessageBox::Save);
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
     if (button == QMessageBox::Save)
         return SaveAnswer::Save;
     if (button == QMessageBox::Discard)

@@ -1,4 +1,4 @@
-#include "art/MappedFile.h"
+#include "io/MappedFile.h"
 
 MappedFile::MappedFile(const QString &path)
 {

@@ -24,10 +24,10 @@ public:
     static void install(UserPrompts *prompts);
 
     virtual QString existingDirectory(QWidget *parent, const QString &caption, const QString &startDirectory);
-    virtual QString openFileName(QWidget *parent, const QString &caption, const QString &filter,
-                                 QString *selectedFilter);
-    virtual QString saveFileName(QWidget *parent, const QString &caption, const QString &filter,
-                                 QString *selectedFilter);
+    virtual QString openFileName(
+        QWidget *parent, const QString &caption, const QString &filter, QString *selectedFilter);
+    virtual QString saveFileName(
+        QWidget *parent, const QString &caption, const QString &filter, QString *selectedFilter);
     // Runs the menu at globalPos; the chosen action, or nullptr when dismissed.
     virtual QAction *execMenu(QMenu *menu, const QPoint &globalPos);
     virtual Qt::DropAction execDrag(QDrag *drag, Qt::DropActions actions);

@@ -1,4 +1,4 @@
-#include "art/StagedOutput.h"
+#include "io/StagedOutput.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -112,8 +112,8 @@ bool StagedOutput::commit(QString *failedFile, QString *error)
         if (!synced || entry.file->error() != QFileDevice::NoError) {
             *failedFile = entry.fileName;
             *error = entry.file->error() != QFileDevice::NoError
-                         ? entry.file->errorString()
-                         : QStringLiteral("the data could not be written to the disk");
+                ? entry.file->errorString()
+                : QStringLiteral("the data could not be written to the disk");
             discard();
             return false;
         }
