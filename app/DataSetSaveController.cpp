@@ -1,6 +1,7 @@
 #include "app/DataSetSaveController.h"
 
 #include "art/ArtWork.h"
+#include "dataset/DataSet.h"
 #include "saving/DataSetSaver.h"
 #include "tiledata/TileData.h"
 #include "ui/UserPrompts.h"
@@ -18,13 +19,12 @@ constexpr int ProgressDelayMs = 300;
 
 } // namespace
 
-DataSetSaveController::DataSetSaveController(
-    QWidget *window, ArtWork *art, TileData *tiles, const QString &animDataPath)
-    : QObject(window), window(window), art(art), tiles(tiles), animDataPath(animDataPath),
-      unsaved(art->hasPendingEdits() || tiles->hasPendingEdits())
+DataSetSaveController::DataSetSaveController(QWidget *window, DataSet *dataSet)
+    : QObject(window), window(window), dataSet(dataSet),
+      unsaved(dataSet->art().hasPendingEdits() || dataSet->tiles().hasPendingEdits())
 {
-    connect(art, &ArtWork::pendingChanged, this, [this] { setUnsaved(true); });
-    connect(tiles, &TileData::pendingChanged, this, [this] { setUnsaved(true); });
+    connect(&dataSet->art(), &ArtWork::pendingChanged, this, [this] { setUnsaved(true); });
+    connect(&dataSet->tiles(), &TileData::pendingChanged, this, [this] { setUnsaved(true); });
 }
 
 void DataSetSaveController::setUnsaved(bool value)
@@ -45,9 +45,10 @@ bool DataSetSaveController::save()
 
 QString DataSetSaveController::chooseDirectory()
 {
-    // Start beside the data directory: the output must be another directory.
-    const QString start
-        = lastTried.isEmpty() ? QFileInfo(art->artPath()).absoluteDir().absolutePath() : lastTried;
+    // Start beside the data directory (in its parent): the output must be another directory.
+    const QString start = lastTried.isEmpty()
+        ? QFileInfo(QDir(dataSet->directory()).absolutePath()).absolutePath()
+        : lastTried;
     return UserPrompts::current().existingDirectory(window, chooserCaption(), start);
 }
 
@@ -59,7 +60,7 @@ bool DataSetSaveController::saveTo(const QString &directory)
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(ProgressDelayMs);
 
-    DataSetSaver saver(*art, *tiles, animDataPath);
+    DataSetSaver saver(dataSet->art(), dataSet->tiles(), dataSet->anims());
     saver.setProgressHandler([&progress](qint64 done, qint64 total) {
         progress.setValue(total > 0 ? int(done * ProgressSteps / total) : ProgressSteps);
         QCoreApplication::processEvents();

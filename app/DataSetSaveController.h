@@ -3,8 +3,7 @@
 #include <QObject>
 #include <QString>
 
-class ArtWork;
-class TileData;
+class DataSet;
 class QWidget;
 
 // File > Save for the window: knows whether pending edits are unsaved, asks for the
@@ -16,7 +15,7 @@ class DataSetSaveController : public QObject
     Q_OBJECT
 
 public:
-    DataSetSaveController(QWidget *window, ArtWork *art, TileData *tiles, const QString &animDataPath);
+    DataSetSaveController(QWidget *window, DataSet *dataSet);
 
     static QString chooserCaption() { return QStringLiteral("Save the data set to"); }
     static QString progressText() { return QStringLiteral("Saving the data set..."); }
@@ -44,9 +43,7 @@ private:
     bool saveTo(const QString &directory);
 
     QWidget *window;
-    ArtWork *art;
-    TileData *tiles;
-    QString animDataPath;
+    DataSet *dataSet;
     QString lastOutput;
     QString lastTried;
     bool unsaved = false;

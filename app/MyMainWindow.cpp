@@ -8,6 +8,7 @@
 #include "browser/SWidget.h"
 #include "browser/TWidget.h"
 #include "browser/TilePalette.h"
+#include "dataset/DataSet.h"
 #include "tiledata/AnimDataFile.h"
 #include "tiledata/TileData.h"
 #include "tileprop/ArtWidget.h"
@@ -34,10 +35,8 @@ MyMainWindow::MyMainWindow(const QString &dataDirectory, QWidget *parent, Qt::Wi
 MyMainWindow::~MyMainWindow()
 {
     // Stores first (they remove their pending-edit files), the widget tree last.
-    delete artWork;
+    dataSet.reset();
     delete bar;
-    delete animData;
-    delete tileData;
 }
 
 void MyMainWindow::build(const QString &dataDirectory)
@@ -45,13 +44,17 @@ void MyMainWindow::build(const QString &dataDirectory)
     setWindowTitle(title());
     createMenus();
 
-    mulPath = dataDirectory.isEmpty() ? DataDirectory::search() : dataDirectory;
-    if (mulPath.isEmpty())
-        fileMulPath();
-    if (mulPath.isEmpty()) {
+    QString directory = dataDirectory.isEmpty() ? DataDirectory::search() : dataDirectory;
+    if (directory.isEmpty())
+        directory = chooseDirectory();
+    // A directory without a data set is named and another one asked for.
+    while (!directory.isEmpty() && !openDataSet(directory))
+        directory = chooseDirectory();
+    if (!dataSet) {
         close();
         return;
     }
+    mulPath = directory;
     createStatusLabels();
     createStores();
 }
@@ -105,23 +108,35 @@ void MyMainWindow::createStatusLabels()
     showId(-1);
 }
 
+bool MyMainWindow::openDataSet(const QString &directory)
+{
+    QString error;
+    dataSet = DataSet::open(DataDirectory::filePath(directory, QString()), DataSet::Options(), &error);
+    if (!dataSet)
+        UserPrompts::current().warning(this, QStringLiteral("Tessera"),
+            QStringLiteral("%1\n\nChoose the directory that holds the game's data files.").arg(error));
+    return dataSet != nullptr;
+}
+
+QString MyMainWindow::chooseDirectory()
+{
+    const QString chosen = UserPrompts::current().existingDirectory(this, chooserCaption(), QString());
+    return DataDirectory::fromChosen(chosen);
+}
+
 void MyMainWindow::createStores()
 {
     // Each object is given only objects made before it; the tabs, which make the
     // palettes, come last.
-    const auto path = [this](const char *fileName) {
-        return DataDirectory::filePath(mulPath, QString::fromLatin1(fileName));
-    };
-    tileData = new TileData(path(DataDirectory::TileDataFile), QString());
-    animData = new AnimDataFile;
-    animData->setFileName(path(DataDirectory::AnimDataFile));
+    tileData = &dataSet->tiles();
+    animData = &dataSet->anims();
     bar = new MyBar(nameLabel, sizeLabel, idLabel, tileData);
-    artWork = new ArtWork(path(DataDirectory::ArtIndexFile), path(DataDirectory::ArtFile), QString());
+    artWork = &dataSet->art();
     artTab = new ArtTab(artWork, tileData, this);
     setCentralWidget(artTab);
     connectPalette(artTab->terrain()->tilePalette(), &MyBar::updateTId, ArtWidget::TerrainKind);
     connectPalette(artTab->statics()->tilePalette(), &MyBar::updateSId, ArtWidget::StaticKind);
-    saving = new DataSetSaveController(this, artWork, tileData, path(DataDirectory::AnimDataFile));
+    saving = new DataSetSaveController(this, dataSet.get());
     connect(saving, &DataSetSaveController::unsavedChanged, this, &QWidget::setWindowModified);
     fileSaveAction->setEnabled(true);
 }

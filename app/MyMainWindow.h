@@ -2,10 +2,12 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <memory>
 
 class AnimDataFile;
 class ArtTab;
 class ArtWork;
+class DataSet;
 class DataSetSaveController;
 class MyBar;
 class QAction;
@@ -59,6 +61,11 @@ protected:
 
 private:
     void build(const QString &dataDirectory);
+    // Opens the data set in directory; false, after telling the user what is missing or
+    // damaged, when it holds none.
+    bool openDataSet(const QString &directory);
+    // Asks for a data directory; empty when the user cancels.
+    QString chooseDirectory();
     void createMenus();
     void createStatusLabels();
     void createStores();
@@ -80,4 +87,5 @@ private:
     QAction *fileSaveAction = nullptr;
     DataSetSaveController *saving = nullptr;
     QString mulPath;
+    std::unique_ptr<DataSet> dataSet;
 };

@@ -2,8 +2,7 @@
 
 #include "art/ArtCodec.h"
 #include "art/ArtFormat.h"
-
-#include <QtEndian>
+#include "art/MulArtContainer.h"
 
 using namespace ArtFormat;
 
@@ -12,7 +11,8 @@ struct ArtWork::Kind
 {
     QHash<int, QString> ArtWork::*pending;
     QCache<int, QImage> ArtWork::*cache;
-    qint64 (*indexPosition)(int id);
+    Highlighted ArtWork::*highlighted;
+    int slotBase;
     QImage (*decode)(QByteArrayView record, bool highlighted);
     QByteArray (*encode)(const QImage &image, QString *error);
     const char *filePrefix;
@@ -20,36 +20,71 @@ struct ArtWork::Kind
 
     static const Kind &terrain()
     {
-        static const Kind kind{&ArtWork::terrainPending, &ArtWork::terrainCache, terrainIndexPosition,
-            ArtCodec::decodeTerrain,
+        static const Kind kind{&ArtWork::terrainPending, &ArtWork::terrainCache, &ArtWork::terrainHighlighted,
+            0, ArtCodec::decodeTerrain,
             [](const QImage &image, QString *) { return ArtCodec::encodeTerrain(image); }, "Terrain",
             TerrainCount};
         return kind;
     }
     static const Kind &statics()
     {
-        static const Kind kind{&ArtWork::staticPending, &ArtWork::staticCache, staticIndexPosition,
-            ArtCodec::decodeStatic, ArtCodec::encodeStatic, "Static", MaxStaticCount};
+        static const Kind kind{&ArtWork::staticPending, &ArtWork::staticCache, &ArtWork::staticHighlighted,
+            StaticIdBase, ArtCodec::decodeStatic, ArtCodec::encodeStatic, "Static", MaxStaticCount};
         return kind;
     }
 };
 
-ArtWork::ArtWork(const QString &indexPath, const QString &artPath, const QString &tempDir)
+namespace {
+
+// The image as a highlighted decode gives it: every stored pixel takes the highlight
+// colour of its red field. Decoded pixels hold the stored 5-bit red field shifted left
+// by three, and everything not stored is fully transparent.
+QImage highlight(const QImage &plain)
 {
-    setFiles(indexPath, artPath);
+    QRgb hue[32];
+    for (int red = 0; red < 32; ++red)
+        hue[red] = ArtCodec::fromColor16(ArtCodec::highlightHue()[red]);
+    QImage lit = plain.copy();
+    for (int y = 0; y < lit.height(); ++y) {
+        QRgb *line = reinterpret_cast<QRgb *>(lit.scanLine(y));
+        for (int x = 0; x < lit.width(); ++x) {
+            if (qAlpha(line[x]) != 0)
+                line[x] = hue[qRed(line[x]) >> 3];
+        }
+    }
+    return lit;
+}
+
+std::unique_ptr<ArtContainer> mulContainer(const QString &indexPath, const QString &artPath)
+{
+    auto container = std::make_unique<MulArtContainer>();
+    container->open(indexPath, artPath);
+    return container;
+}
+
+} // namespace
+
+ArtWork::ArtWork(std::unique_ptr<ArtContainer> container, const QString &tempDir)
+{
+    setContainer(std::move(container));
     setTempDir(tempDir);
     setCacheCapacity(MinCacheCapacity);
 }
 
+ArtWork::ArtWork(const QString &indexPath, const QString &artPath, const QString &tempDir)
+    : ArtWork(mulContainer(indexPath, artPath), tempDir)
+{ }
+
 // The private pending-edit directory goes with pendingDir, and every pending file with it.
 ArtWork::~ArtWork() = default;
 
-void ArtWork::setFiles(const QString &indexPath, const QString &artPath)
+void ArtWork::setContainer(std::unique_ptr<ArtContainer> container)
 {
-    artFile.open(artPath);
-    indexFile.open(indexPath);
+    source = std::move(container);
     terrainCache.clear();
     staticCache.clear();
+    terrainHighlighted = {};
+    staticHighlighted = {};
 }
 
 void ArtWork::setTempDir(const QString &directory)
@@ -60,6 +95,8 @@ void ArtWork::setTempDir(const QString &directory)
     // Cached images may be the forgotten edits.
     terrainCache.clear();
     staticCache.clear();
+    terrainHighlighted = {};
+    staticHighlighted = {};
     pendingDir = std::make_unique<PendingEditDirectory>(directory);
 }
 
@@ -100,58 +137,71 @@ QImage ArtWork::normalizeStatic(const QImage &image)
 
 void ArtWork::setCacheCapacity(int images)
 {
-    const int capacity = qMax(images, int(MinCacheCapacity));
-    terrainCache.setMaxCost(capacity);
-    staticCache.setMaxCost(capacity);
+    const qsizetype bytes = qMax(images, int(MinCacheCapacity)) * CacheBytesPerImage;
+    terrainCache.setMaxCost(bytes);
+    staticCache.setMaxCost(bytes);
 }
 
 int ArtWork::cacheCapacity() const
 {
-    return int(terrainCache.maxCost());
-}
-
-ArtIndexEntry ArtWork::terrainEntry(int id) const
-{
-    return id < 0 ? ArtIndexEntry{} : entryAt(terrainIndexPosition(id));
-}
-
-ArtIndexEntry ArtWork::staticEntry(int id) const
-{
-    return id < 0 ? ArtIndexEntry{} : entryAt(staticIndexPosition(id));
+    return int(terrainCache.maxCost() / CacheBytesPerImage);
 }
 
 int ArtWork::staticSlotCount() const
 {
-    return int(qMax<qint64>(indexFile.size() / IndexEntrySize - StaticIdBase, 0));
+    return qMax(source->slotCount() - StaticIdBase, 0);
 }
 
 QImage ArtWork::getImage(const Kind &kind, int id, bool highlighted)
 {
     if (id < 0)
         return {};
-    QCache<int, QImage> &cache = this->*kind.cache;
-    if (!highlighted) {
-        // A shared copy: a caller that paints on it detaches, so the cache stays as it was.
-        if (const QImage *cached = cache.object(id))
-            return *cached;
+    const QImage plain = plainImage(kind, id);
+    if (!highlighted || plain.isNull())
+        return plain;
+    Highlighted &last = this->*kind.highlighted;
+    if (last.id != id) {
+        last.id = id;
+        last.image = highlight(plain);
     }
+    return last.image;
+}
 
-    QImage image;
+QImage ArtWork::plainImage(const Kind &kind, int id)
+{
+    // A shared copy: a caller that paints on it detaches, so the cache stays as it was.
+    if (const QImage *cached = (this->*kind.cache).object(id))
+        return *cached;
+    const QImage image = decodeStored(kind, id);
+    cacheImage(kind, id, image);
+    return image;
+}
+
+QImage ArtWork::decodeStored(const Kind &kind, int id) const
+{
     const QHash<int, QString> &pending = this->*kind.pending;
     const auto edit = pending.constFind(id);
-    if (edit != pending.cend()) {
-        if (edit->isEmpty())
-            return {};
-        image = kind.decode(PendingEditDirectory::readFile(*edit), highlighted);
-    } else {
-        const ArtIndexEntry entry = entryAt(kind.indexPosition(id));
-        if (entry.isEmpty())
-            return {};
-        image = kind.decode(recordAt(entry), highlighted);
-    }
-    if (!highlighted && !image.isNull())
-        cache.insert(id, new QImage(image));
-    return image;
+    if (edit == pending.cend())
+        return kind.decode(source->record(kind.slotBase + id), false);
+    if (edit->isEmpty())
+        return {};
+    return kind.decode(PendingEditDirectory::readFile(*edit), false);
+}
+
+void ArtWork::cacheImage(const Kind &kind, int id, const QImage &image)
+{
+    if (image.isNull())
+        return;
+    const qsizetype cost = qMax<qsizetype>(image.sizeInBytes(), CacheBytesPerImage);
+    (this->*kind.cache).insert(id, new QImage(image), cost);
+}
+
+void ArtWork::forget(const Kind &kind, int id)
+{
+    (this->*kind.cache).remove(id);
+    Highlighted &last = this->*kind.highlighted;
+    if (last.id == id)
+        last = {};
 }
 
 bool ArtWork::setImage(const Kind &kind, int id, const QImage &image, QString *error)
@@ -162,11 +212,10 @@ bool ArtWork::setImage(const Kind &kind, int id, const QImage &image, QString *e
         return false;
     }
     QHash<int, QString> &pending = this->*kind.pending;
-    QCache<int, QImage> &cache = this->*kind.cache;
 
     if (image.isNull()) {
         PendingEditDirectory::removeFile(pending.value(id));
-        cache.remove(id);
+        forget(kind, id);
         pending.insert(id, QString());
         Q_EMIT pendingChanged();
         return true;
@@ -185,24 +234,9 @@ bool ArtWork::setImage(const Kind &kind, int id, const QImage &image, QString *e
     const QString fileName = QLatin1String(kind.filePrefix) + QString::number(id) + QLatin1String(".wfg");
     if (!pendingDir->writeFile(fileName, record, error))
         return false;
-    cache.insert(id, new QImage(normalized));
+    forget(kind, id);
+    cacheImage(kind, id, normalized);
     pending.insert(id, pendingDir->filePath(fileName));
     Q_EMIT pendingChanged();
     return true;
-}
-
-ArtIndexEntry ArtWork::entryAt(qint64 position) const
-{
-    const QByteArrayView bytes = indexFile.slice(position, IndexEntrySize);
-    if (bytes.isEmpty())
-        return {};
-    const char *p = bytes.data();
-    return {qFromLittleEndian<qint32>(p), qFromLittleEndian<qint32>(p + 4), qFromLittleEndian<qint32>(p + 8)};
-}
-
-QByteArrayView ArtWork::recordAt(const ArtIndexEntry &entry) const
-{
-    // Static records carry their own line table, so a record runs at most to the end of
-    // art.mul; the decoders check every offset against that.
-    return artFile.from(entry.offset);
 }

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "art/ArtIndexEntry.h"
-#include "io/MappedFile.h"
+#include "art/ArtContainer.h"
 #include "io/PendingEditDirectory.h"
 
 #include <QCache>
@@ -11,21 +10,27 @@
 #include <QString>
 #include <memory>
 
-// The single source of tile images: reads artidx.mul and art.mul (read-only), keeps
-// decoded images in two LRU caches and serves pending edits in place of the files.
+// The single source of tile images: reads the records of an art container (read-only),
+// keeps decoded images in two caches and serves pending edits in place of the files.
 class ArtWork : public QObject
 {
     Q_OBJECT
 
 public:
     static constexpr int MinCacheCapacity = 1000;
+    // Each cache holds at most its capacity in images and this many bytes per image of
+    // its capacity: a screen of terrain fits whole, a few crafted giant statics do not
+    // take the memory of thousands of tiles.
+    static constexpr qint64 CacheBytesPerImage = 16 * 1024;
 
     // tempDir: where the private pending-edit directory is created (empty: the
     // system temporary directory).
+    explicit ArtWork(std::unique_ptr<ArtContainer> container, const QString &tempDir = QString());
+    // art.mul and its index.
     ArtWork(const QString &indexPath, const QString &artPath, const QString &tempDir = QString());
     ~ArtWork() override;
 
-    void setFiles(const QString &indexPath, const QString &artPath);
+    void setContainer(std::unique_ptr<ArtContainer> container);
     // Starts a new, empty private pending-edit directory under directory; the edits
     // pending so far are forgotten and their files removed.
     void setTempDir(const QString &directory);
@@ -45,15 +50,8 @@ public:
     void setCacheCapacity(int images);
     int cacheCapacity() const;
 
-    QString indexPath() const { return indexFile.fileName(); }
-    QString artPath() const { return artFile.fileName(); }
-    const MappedFile &indexData() const { return indexFile; }
-    const MappedFile &artData() const { return artFile; }
-
-    // Index entries as stored; an entry past the end of artidx.mul reads as empty.
-    ArtIndexEntry terrainEntry(int id) const;
-    ArtIndexEntry staticEntry(int id) const;
-    // Number of static index slots that artidx.mul holds.
+    const ArtContainer &container() const { return *source; }
+    // Number of static slots the container holds.
     int staticSlotCount() const;
 
     // Id to pending-record file; an empty path marks a deleted tile.
@@ -68,17 +66,27 @@ Q_SIGNALS:
 
 private:
     struct Kind;
+    struct Highlighted
+    {
+        int id = -1;
+        QImage image;
+    };
     QImage getImage(const Kind &kind, int id, bool highlighted);
+    QImage plainImage(const Kind &kind, int id);
+    QImage decodeStored(const Kind &kind, int id) const;
     bool setImage(const Kind &kind, int id, const QImage &image, QString *error);
-    ArtIndexEntry entryAt(qint64 position) const;
-    QByteArrayView recordAt(const ArtIndexEntry &entry) const;
+    void cacheImage(const Kind &kind, int id, const QImage &image);
+    void forget(const Kind &kind, int id);
 
     QHash<int, QString> terrainPending;
     QHash<int, QString> staticPending;
-    MappedFile indexFile;
-    MappedFile artFile;
+    std::unique_ptr<ArtContainer> source;
     QString tempDir;
     std::unique_ptr<PendingEditDirectory> pendingDir;
     QCache<int, QImage> staticCache;
     QCache<int, QImage> terrainCache;
+    // The selected tile is drawn highlighted at every paint: the last highlighted image
+    // of each kind is kept.
+    Highlighted staticHighlighted;
+    Highlighted terrainHighlighted;
 };

@@ -3,7 +3,7 @@
 
 #include "art/ArtCodec.h"
 #include "art/ArtFormat.h"
-#include "art/ArtWork.h"
+#include "art/MulArtContainer.h"
 #include "bench/BenchDataSet.h"
 
 #include <QDataStream>
@@ -53,18 +53,18 @@ int main(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);
     const BenchDataSet data(argc, argv);
-    ArtWork art(data.file("artidx.mul"), data.file("art.mul"));
-    const QByteArrayView artBytes = art.artData().bytes();
+    MulArtContainer art;
+    art.open(data.file("artidx.mul"), data.file("art.mul"));
+    QFile whole(data.file("art.mul"));
+    whole.open(QIODevice::ReadOnly);
+    const QByteArray artFileBytes = whole.readAll();
+    const QByteArrayView artBytes = artFileBytes;
 
     QVector<qint32> terrain;
-    for (int id = 0; id < TerrainCount; ++id) {
-        if (!art.terrainEntry(id).isEmpty())
-            terrain.append(art.terrainEntry(id).offset);
-    }
     QVector<qint32> statics;
-    for (int id = 0; id < art.staticSlotCount(); ++id) {
-        if (!art.staticEntry(id).isEmpty())
-            statics.append(art.staticEntry(id).offset);
+    for (int slot = 0; slot < art.slotCount(); ++slot) {
+        if (!art.entry(slot).isEmpty())
+            (slot < StaticIdBase ? terrain : statics).append(art.entry(slot).offset);
     }
 
     qint64 sink = 0;

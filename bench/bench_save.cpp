@@ -4,6 +4,7 @@
 #include "art/ArtWork.h"
 #include "bench/BenchDataSet.h"
 #include "saving/DataSetSaver.h"
+#include "tiledata/AnimDataFile.h"
 #include "tiledata/TileData.h"
 
 #include <QCoreApplication>
@@ -111,7 +112,9 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "cannot store the edits\n");
         return 1;
     }
-    DataSetSaver saver(art, tiles, data.file("animdata.mul"));
+    AnimDataFile anims;
+    anims.setFileName(data.file("animdata.mul"));
+    DataSetSaver saver(art, tiles, anims);
 
     const long rssBefore = statusKb("VmRSS");
     const long anonBefore = statusKb("RssAnon");

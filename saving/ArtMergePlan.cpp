@@ -6,12 +6,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <QPair>
 #include <limits>
 
 namespace {
-
-constexpr qint64 MaxOffset = std::numeric_limits<qint32>::max();
 
 bool isStaticSlot(int slot)
 {
@@ -62,81 +59,40 @@ QString ArtMergePlan::describeSlot(int slot)
 
 int ArtMergePlan::outputSlotCount(const ArtWork &art) const
 {
-    const int stored = int(art.indexData().size() / ArtFormat::IndexEntrySize);
     const int terrain = highestReplacedSlot(art.pendingTerrain(), 0);
     const int statics = highestReplacedSlot(art.pendingStatics(), ArtFormat::StaticIdBase);
-    return qMax(stored, qMax(terrain, statics) + 1);
+    return qMax(art.container().slotCount(), qMax(terrain, statics) + 1);
 }
 
 bool ArtMergePlan::build(const ArtWork &art, QString *error)
 {
-    entries.clear();
-    parts.clear();
-    damaged.clear();
-    size = 0;
+    list.clear();
+    estimate = 0;
     if (!validIds(art.pendingTerrain(), ArtFormat::TerrainCount, "terrain", error)
-        || !validIds(
-            art.pendingStatics(), std::numeric_limits<int>::max() - ArtFormat::StaticIdBase, "static", error))
+        || !validIds(art.pendingStatics(), ArtFormat::MaxStaticCount, "static", error))
         return false;
 
-    const int stored = int(art.indexData().size() / ArtFormat::IndexEntrySize);
+    const int stored = art.container().slotCount();
     const int count = outputSlotCount(art);
-    const qint64 artFileSize = art.artData().size();
-    copied.clear();
-    entries.reserve(count);
+    list.reserve(count);
     for (int slot = 0; slot < count; ++slot) {
         const bool isStatic = isStaticSlot(slot);
         const int id = isStatic ? slot - ArtFormat::StaticIdBase : slot;
         // Slots past the end of the stored index exist only to reach an edited tile.
-        const ArtIndexEntry original = slot >= stored ? emptyEntry(0)
-            : isStatic                                ? art.staticEntry(id)
-                                                      : art.terrainEntry(id);
+        const ArtIndexEntry original = slot < stored ? art.container().entry(slot) : emptyEntry(0);
         const QHash<int, QString> &pending = isStatic ? art.pendingStatics() : art.pendingTerrain();
         const auto edit = pending.constFind(id);
         if (edit == pending.cend()) {
-            addUnedited(slot, original, artFileSize);
+            const Slot::Source source = original.isEmpty() ? Slot::Source::Empty : Slot::Source::Container;
+            list.append({source, original, QString(), 0});
+            estimate += original.isEmpty() ? 0 : qMax(original.length, 0);
         } else if (edit->isEmpty()) {
-            entries.append(emptyEntry(original.reserved));
+            list.append({Slot::Source::Empty, emptyEntry(original.reserved), QString(), 0});
         } else if (!addPending(slot, *edit, original, error)) {
-            return false;
-        }
-        if (size > MaxOffset) {
-            *error = QStringLiteral("The new art.mul would be larger than its index can address (2 GiB).");
             return false;
         }
     }
     return true;
-}
-
-void ArtMergePlan::addUnedited(int slot, const ArtIndexEntry &original, qint64 artFileSize)
-{
-    const QPair<qint64, qint64> key(original.offset, original.length);
-    const auto earlier = copied.constFind(key);
-    if (earlier != copied.cend() && !original.isEmpty()) {
-        // Entries that shared one record keep sharing it.
-        entries.append({*earlier, original.length, original.reserved});
-        return;
-    }
-    addOriginal(slot, original, artFileSize);
-    if (!entries.constLast().isEmpty())
-        copied.insert(key, entries.constLast().offset);
-}
-
-void ArtMergePlan::addOriginal(int slot, const ArtIndexEntry &original, qint64 artFileSize)
-{
-    if (original.isEmpty()) {
-        entries.append(original);
-        return;
-    }
-    const bool inside = original.offset >= 0 && original.length > 0
-        && qint64(original.offset) + original.length <= artFileSize;
-    if (!inside) {
-        damaged.append(slot);
-        entries.append(emptyEntry(original.reserved));
-        return;
-    }
-    entries.append({qint32(size), original.length, original.reserved});
-    append({Piece::Source::ArtFile, original.offset, original.length, QString(), slot});
 }
 
 bool ArtMergePlan::addPending(int slot, const QString &path, const ArtIndexEntry &original, QString *error)
@@ -145,27 +101,14 @@ bool ArtMergePlan::addPending(int slot, const QString &path, const ArtIndexEntry
     const qint64 length = info.size();
     const bool usable = info.isFile()
         && (isStaticSlot(slot) ? length >= pendingRecordMinimum(slot) : length == pendingRecordMinimum(slot));
-    if (!usable || length > MaxOffset) {
+    if (!usable || length > std::numeric_limits<qint32>::max()) {
         *error = info.exists() ? QStringLiteral("The pending edit of %1 is damaged (%2).")
                                      .arg(describeSlot(slot), QDir::toNativeSeparators(path))
                                : QStringLiteral("The pending edit of %1 has vanished (%2).")
                                      .arg(describeSlot(slot), QDir::toNativeSeparators(path));
         return false;
     }
-    entries.append({qint32(size), qint32(length), original.reserved});
-    append({Piece::Source::PendingFile, 0, length, path, slot});
+    list.append({Slot::Source::PendingFile, original, path, length});
+    estimate += length;
     return true;
-}
-
-void ArtMergePlan::append(const Piece &piece)
-{
-    size += piece.length;
-    if (piece.source == Piece::Source::ArtFile && !parts.isEmpty()) {
-        Piece &last = parts.last();
-        if (last.source == Piece::Source::ArtFile && last.offset + last.length == piece.offset) {
-            last.length += piece.length;
-            return;
-        }
-    }
-    parts.append(piece);
 }

@@ -2,40 +2,35 @@
 
 #include "art/ArtIndexEntry.h"
 
-#include <QHash>
-#include <QPair>
 #include <QString>
 #include <QVector>
 
 class ArtWork;
 
-// The layout of a new art.mul and artidx.mul with the art store's pending edits merged
-// in: which bytes go into art.mul in which order, and the index that points at them.
-// Records are laid out in slot order; unedited records that sit next to each other in
-// the source stay one piece, so that they are copied in one go.
+// What goes into each slot of the saved art: the record the container holds, a pending
+// edit's record, or nothing. Building the plan reads no record; it checks that every
+// pending edit can be used, so that a save fails before it writes anything.
 class ArtMergePlan
 {
 public:
-    struct Piece
+    struct Slot
     {
-        enum class Source { ArtFile, PendingFile };
-        Source source = Source::ArtFile;
-        qint64 offset = 0; // in art.mul, for ArtFile pieces
-        qint64 length = 0;
-        QString path; // for PendingFile pieces
-        int slot = -1; // for PendingFile pieces
+        enum class Source { Container, PendingFile, Empty };
+        Source source = Source::Empty;
+        // The container's entry of the slot; for an empty slot the entry to write.
+        ArtIndexEntry entry;
+        QString path; // for PendingFile slots
+        qint64 length = 0; // for PendingFile slots
     };
 
-    // False (and *error set) when a pending edit cannot be used or the result would
-    // not fit the index's 32-bit offsets.
+    // False (and *error set) when a pending edit cannot be used.
     bool build(const ArtWork &art, QString *error);
 
-    const QVector<ArtIndexEntry> &index() const { return entries; }
-    const QVector<Piece> &pieces() const { return parts; }
-    qint64 artSize() const { return size; }
-    // Slots whose index entry pointed outside art.mul; they are written as empty slots,
-    // which is also how the store shows them.
-    const QVector<int> &damagedSlots() const { return damaged; }
+    // Every slot of the saved art, in slot order.
+    const QVector<Slot> &slots() const { return list; }
+    // The bytes the plan's records take, as far as known before reading them: pending
+    // records exactly, the container's by their stored lengths.
+    qint64 estimatedSize() const { return estimate; }
 
     // "terrain tile 12" or "static tile 7", for messages about a slot.
     static QString describeSlot(int slot);
@@ -43,14 +38,7 @@ public:
 private:
     int outputSlotCount(const ArtWork &art) const;
     bool addPending(int slot, const QString &path, const ArtIndexEntry &original, QString *error);
-    void addUnedited(int slot, const ArtIndexEntry &original, qint64 artFileSize);
-    void addOriginal(int slot, const ArtIndexEntry &original, qint64 artFileSize);
-    void append(const Piece &piece);
 
-    QVector<ArtIndexEntry> entries;
-    QVector<Piece> parts;
-    QVector<int> damaged;
-    // Source record (offset, length) to where it went, for entries that share records.
-    QHash<QPair<qint64, qint64>, qint32> copied;
-    qint64 size = 0;
+    QVector<Slot> list;
+    qint64 estimate = 0;
 };

@@ -2,15 +2,18 @@
 
 #include "art/ArtFormat.h"
 #include "art/ArtWork.h"
-#include "io/MappedFile.h"
+#include "io/DataFile.h"
+#include "io/FileStamp.h"
 #include "io/StagedOutput.h"
 #include "saving/ArtMergePlan.h"
 #include "saving/TileDataMergePlan.h"
+#include "tiledata/AnimDataFile.h"
 #include "tiledata/TileData.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QtEndian>
+#include <limits>
 
 const QString DataSetSaver::ArtFileName = QStringLiteral("art.mul");
 const QString DataSetSaver::IndexFileName = QStringLiteral("artidx.mul");
@@ -30,9 +33,27 @@ QString native(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-QString canonicalDirectoryOf(const QString &filePath)
+constexpr qint64 MaxOffset = std::numeric_limits<qint32>::max();
+
+QString directoryOf(const QString &filePath)
 {
-    return QFileInfo(filePath).absoluteDir().canonicalPath();
+    return QFileInfo(filePath).absolutePath();
+}
+
+// An empty slot as the data files write it: no offset and no length.
+ArtIndexEntry emptyEntry(qint32 reserved)
+{
+    return {-1, -1, reserved};
+}
+
+QString describeSlots(const QVector<int> &slots)
+{
+    QStringList tiles;
+    for (int i = 0; i < slots.size() && i < NoticeSlotLimit; ++i)
+        tiles.append(ArtMergePlan::describeSlot(slots.at(i)));
+    if (slots.size() > NoticeSlotLimit)
+        tiles.append(QStringLiteral("%1 more").arg(slots.size() - NoticeSlotLimit));
+    return tiles.join(QStringLiteral(", "));
 }
 
 QByteArray encodeIndex(const QVector<ArtIndexEntry> &entries)
@@ -70,6 +91,7 @@ public:
     bool writeZeros(qint64 count);
     bool writePendingFile(const QString &path, qint64 length, const QString &label);
     bool commit();
+    bool fail(const QString &message);
 
 private:
     bool writeChunk(QByteArrayView chunk);
@@ -170,6 +192,13 @@ bool DataSetSaver::Run::report(bool force)
     return false;
 }
 
+bool DataSetSaver::Run::fail(const QString &message)
+{
+    status = Status::Failed;
+    saver.fail(message);
+    return false;
+}
+
 bool DataSetSaver::Run::failWrite(const QString &reason)
 {
     status = Status::Failed;
@@ -178,8 +207,8 @@ bool DataSetSaver::Run::failWrite(const QString &reason)
     return false;
 }
 
-DataSetSaver::DataSetSaver(const ArtWork &art, const TileData &tileData, const QString &animDataPath)
-    : art(art), tileData(tileData), animDataPath(animDataPath)
+DataSetSaver::DataSetSaver(const ArtWork &art, const TileData &tileData, const AnimDataFile &animData)
+    : art(art), tileData(tileData), animData(animData)
 { }
 
 DataSetSaver::Status DataSetSaver::fail(const QString &message, const QString &path)
@@ -189,37 +218,89 @@ DataSetSaver::Status DataSetSaver::fail(const QString &message, const QString &p
     return Status::Failed;
 }
 
+QStringList DataSetSaver::inputFiles() const
+{
+    return art.container().fileNames() + QStringList{tileData.fileName(), animData.fileName()};
+}
+
 bool DataSetSaver::isDataDirectory(const QString &directory) const
 {
-    const QString candidate = QFileInfo(directory).canonicalFilePath();
-    if (candidate.isEmpty())
-        return false;
-    for (const QString &input : {art.indexPath(), art.artPath(), tileData.fileName(), animDataPath}) {
-        if (canonicalDirectoryOf(input) == candidate)
+    // By identity, not by name: a link or a second mount of the data directory is it too.
+    const FileStamp candidate = FileStamp::of(directory);
+    for (const QString &input : inputFiles()) {
+        if (candidate.isSameFileAs(FileStamp::of(directoryOf(input))))
             return true;
     }
     return false;
 }
 
-bool DataSetSaver::writeArt(Run &run, const ArtMergePlan &plan) const
+QString DataSetSaver::changedInput() const
+{
+    const QString artFile = art.container().changedFile();
+    if (!artFile.isEmpty())
+        return artFile;
+    if (tileData.dataFile().hasChanged())
+        return tileData.fileName();
+    if (animData.dataFile().hasChanged())
+        return animData.fileName();
+    return QString();
+}
+
+bool DataSetSaver::writeArt(Run &run, const ArtMergePlan &plan)
 {
     if (!run.open(ArtFileName))
         return false;
-    for (const ArtMergePlan::Piece &piece : plan.pieces()) {
-        const bool written = piece.source == ArtMergePlan::Piece::Source::ArtFile
-            ? run.write(art.artData().slice(piece.offset, piece.length))
-            : run.writePendingFile(piece.path, piece.length, ArtMergePlan::describeSlot(piece.slot));
-        if (!written)
-            return false;
+    QVector<ArtIndexEntry> index;
+    index.reserve(plan.slots().size());
+    // Entries that shared one record keep sharing it.
+    QHash<QPair<qint32, qint32>, ArtIndexEntry> written;
+    qint64 position = 0;
+    for (int slot = 0; slot < plan.slots().size(); ++slot) {
+        const ArtMergePlan::Slot &planned = plan.slots().at(slot);
+        const ArtIndexEntry &original = planned.entry;
+        if (planned.source == ArtMergePlan::Slot::Source::Empty) {
+            index.append(original);
+            continue;
+        }
+        if (planned.source == ArtMergePlan::Slot::Source::PendingFile) {
+            index.append({qint32(position), qint32(planned.length), original.reserved});
+            if (!run.writePendingFile(planned.path, planned.length, ArtMergePlan::describeSlot(slot)))
+                return false;
+            position += planned.length;
+        } else {
+            const QPair<qint32, qint32> key(original.offset, original.length);
+            const auto earlier = written.constFind(key);
+            if (earlier != written.cend()) {
+                index.append({earlier->offset, earlier->length, original.reserved});
+                continue;
+            }
+            const QByteArray record = art.container().record(slot);
+            if (record.isEmpty()) {
+                emptied.append(slot);
+                index.append(emptyEntry(original.reserved));
+                continue;
+            }
+            if (record.size() != original.length)
+                repaired.append(slot);
+            const ArtIndexEntry entry{qint32(position), qint32(record.size()), original.reserved};
+            index.append(entry);
+            written.insert(key, entry);
+            if (!run.write(record))
+                return false;
+            position += record.size();
+        }
+        if (position > MaxOffset)
+            return run.fail(QStringLiteral("The new %1 would be larger than its index can address (2 GiB).")
+                                .arg(ArtFileName));
     }
-    return true;
+    return run.open(IndexFileName) && run.write(encodeIndex(index));
 }
 
 bool DataSetSaver::writeTileData(Run &run, const TileDataMergePlan &plan) const
 {
     if (!run.open(TileDataFileName))
         return false;
-    const QByteArrayView source = tileData.data().bytes();
+    const QByteArrayView source = tileData.fileBytes();
     // Copies the source up to position; past its end the new file is zero-filled.
     qint64 at = 0;
     auto copyUpTo = [&](qint64 position) {
@@ -239,16 +320,17 @@ bool DataSetSaver::writeTileData(Run &run, const TileDataMergePlan &plan) const
 
 QString DataSetSaver::notice() const
 {
-    if (emptied.isEmpty())
-        return QString();
-    QStringList tiles;
-    for (int i = 0; i < emptied.size() && i < NoticeSlotLimit; ++i)
-        tiles.append(ArtMergePlan::describeSlot(emptied.at(i)));
-    if (emptied.size() > NoticeSlotLimit)
-        tiles.append(QStringLiteral("%1 more").arg(emptied.size() - NoticeSlotLimit));
-    return QStringLiteral("%1 index entries of %2 pointed outside %3 and were saved as empty slots: %4.")
-        .arg(emptied.size())
-        .arg(IndexFileName, ArtFileName, tiles.join(QStringLiteral(", ")));
+    QStringList notes;
+    if (!emptied.isEmpty())
+        notes.append(QStringLiteral("%1 tiles had no readable record and were saved without an image: %2.")
+                         .arg(emptied.size())
+                         .arg(describeSlots(emptied)));
+    if (!repaired.isEmpty())
+        notes.append(QStringLiteral("%1 tiles had an index length that did not match their record; the "
+                                    "whole record was saved with its right length: %2.")
+                         .arg(repaired.size())
+                         .arg(describeSlots(repaired)));
+    return notes.join(QLatin1Char('\n'));
 }
 
 DataSetSaver::Status DataSetSaver::save(const QString &outputDirectory)
@@ -256,6 +338,7 @@ DataSetSaver::Status DataSetSaver::save(const QString &outputDirectory)
     error.clear();
     failedPath.clear();
     emptied.clear();
+    repaired.clear();
 
     if (!QFileInfo(outputDirectory).isDir())
         return fail(QStringLiteral("The output directory %1 does not exist.").arg(native(outputDirectory)),
@@ -265,13 +348,13 @@ DataSetSaver::Status DataSetSaver::save(const QString &outputDirectory)
                                    "the original files are never overwritten."),
             outputDirectory);
 
-    const MappedFile anim(animDataPath);
-    for (const MappedFile *input : {&art.indexData(), &art.artData(), &tileData.data(), &anim}) {
-        if (!input->isOpen())
-            return fail(QStringLiteral("%1 could not be read: %2")
-                            .arg(native(input->fileName()), input->errorString()),
-                input->fileName());
+    for (const QString &problem :
+        {art.container().errorString(), tileData.errorString(), animData.errorString()}) {
+        if (!problem.isEmpty())
+            return fail(problem);
     }
+    if (!checkInputsUnchanged())
+        return Status::Failed;
 
     ArtMergePlan artPlan;
     TileDataMergePlan tilePlan;
@@ -279,13 +362,32 @@ DataSetSaver::Status DataSetSaver::save(const QString &outputDirectory)
     if (!artPlan.build(art, &reason) || !tilePlan.build(tileData, &reason))
         return fail(reason);
 
-    const QByteArray index = encodeIndex(artPlan.index());
-    const qint64 total = artPlan.artSize() + index.size() + tilePlan.outputSize() + anim.size();
+    const qint64 indexSize = qint64(artPlan.slots().size()) * ArtFormat::IndexEntrySize;
+    const qint64 total
+        = artPlan.estimatedSize() + indexSize + tilePlan.outputSize() + animData.fileBytes().size();
     Run run(*this, outputDirectory, total);
-    const bool written = run.start() && writeArt(run, artPlan) && run.open(IndexFileName) && run.write(index)
-        && writeTileData(run, tilePlan) && run.open(AnimDataFileName) && run.write(anim.bytes())
-        && run.commit();
-    if (written)
-        emptied = artPlan.damagedSlots();
-    return run.status;
+    const bool written = run.start() && writeArt(run, artPlan) && writeTileData(run, tilePlan)
+        && run.open(AnimDataFileName) && run.write(animData.fileBytes());
+    // What was read must be what was opened, or the new set would mix two versions.
+    const Status status = !written ? run.status
+        : !checkInputsUnchanged()  ? Status::Failed
+        : run.commit()             ? Status::Saved
+                                   : run.status;
+    if (status != Status::Saved) {
+        emptied.clear();
+        repaired.clear();
+    }
+    return status;
+}
+
+bool DataSetSaver::checkInputsUnchanged()
+{
+    const QString changed = changedInput();
+    if (changed.isEmpty())
+        return true;
+    fail(QStringLiteral("%1 has changed on disk since it was opened, so the data set was not saved. Open the "
+                        "data set again to save your edits with the new file.")
+             .arg(native(changed)),
+        changed);
+    return false;
 }

@@ -2,9 +2,11 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 #include <functional>
 
+class AnimDataFile;
 class ArtMergePlan;
 class ArtWork;
 class TileData;
@@ -33,7 +35,7 @@ public:
     static const QString TileDataFileName;
     static const QString AnimDataFileName;
 
-    DataSetSaver(const ArtWork &art, const TileData &tileData, const QString &animDataPath);
+    DataSetSaver(const ArtWork &art, const TileData &tileData, const AnimDataFile &animData);
 
     void setProgressHandler(ProgressHandler handler) { progress = std::move(handler); }
     void setFaultHook(FaultHook hook) { faultHook = std::move(hook); }
@@ -44,27 +46,37 @@ public:
     // (empty when the failure is not about one file).
     QString errorString() const { return error; }
     QString failedFile() const { return failedPath; }
-    // After a save: index slots whose entry pointed outside art.mul; they were written as
-    // empty slots. notice() describes them for the user (empty when there are none).
+    // After a save: slots whose record could not be read (an entry outside the art
+    // file, a damaged record); they were written as empty slots.
     const QVector<int> &emptiedSlots() const { return emptied; }
+    // After a save: slots whose index length did not match their record; the whole
+    // record was written with its right length.
+    const QVector<int> &repairedSlots() const { return repaired; }
+    // Describes both for the user; empty when there are none.
     QString notice() const;
 
-    // True when directory is where one of the data files lies.
+    // True when directory is, by identity, where one of the data files lies.
     bool isDataDirectory(const QString &directory) const;
+    // The files the save reads.
+    QStringList inputFiles() const;
 
 private:
     class Run;
 
     Status fail(const QString &message, const QString &path = QString());
-    bool writeArt(Run &run, const ArtMergePlan &plan) const;
+    // The first input that changed on disk since it was opened; empty when none did.
+    QString changedInput() const;
+    bool checkInputsUnchanged();
+    bool writeArt(Run &run, const ArtMergePlan &plan);
     bool writeTileData(Run &run, const TileDataMergePlan &plan) const;
 
     const ArtWork &art;
     const TileData &tileData;
-    QString animDataPath;
+    const AnimDataFile &animData;
     ProgressHandler progress;
     FaultHook faultHook;
     QString error;
     QString failedPath;
     QVector<int> emptied;
+    QVector<int> repaired;
 };

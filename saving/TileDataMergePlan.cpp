@@ -31,7 +31,7 @@ TileDataMergePlan::Patch patchFor(int key, const QString &path)
 bool TileDataMergePlan::build(const TileData &tileData, QString *error)
 {
     list.clear();
-    size = tileData.data().size();
+    size = tileData.fileBytes().size();
     const QHash<int, QString> &pending = tileData.pendingRecords();
     for (auto it = pending.cbegin(); it != pending.cend(); ++it) {
         if (it.key() < 0) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "io/MappedFile.h"
+#include "io/DataFile.h"
 #include "tiledata/AnimDataEntry.h"
 
 #include <QString>
@@ -14,8 +14,14 @@ public:
     static constexpr int BlockSize = BlockHeaderSize + EntriesPerBlock * AnimDataEntry::Size; // 548
 
     AnimDataFile() = default;
-    void setFileName(const QString &path);
+    // Reads the file whole; false (and *error naming it) when it cannot be read.
+    bool setFileName(const QString &path, QString *error = nullptr);
     QString fileName() const { return file.fileName(); }
+    const DataFile &dataFile() const { return file; }
+    // Why the file could not be read; empty when it was.
+    QString errorString() const { return loadError; }
+    // The file's bytes as read when it was opened.
+    const QByteArray &fileBytes() const { return bytes; }
 
     static constexpr qint64 entryPosition(int id)
     {
@@ -27,5 +33,7 @@ public:
     AnimDataEntry readEntry(int id) const;
 
 private:
-    MappedFile file;
+    DataFile file;
+    QByteArray bytes;
+    QString loadError;
 };

@@ -26,9 +26,15 @@ TileData::TileData(const QString &fileName, const QString &tempDir)
 // The private pending-edit directory goes with pendingDir, and every pending file with it.
 TileData::~TileData() = default;
 
-void TileData::setFileName(const QString &path)
+bool TileData::setFileName(const QString &path, QString *error)
 {
-    file.open(path);
+    bytes.clear();
+    loadError.clear();
+    if (file.open(path, &loadError))
+        bytes = file.readAll(MaxFileSize, &loadError);
+    if (error)
+        *error = loadError;
+    return loadError.isEmpty();
 }
 
 void TileData::setTempDir(const QString &directory)
@@ -99,7 +105,7 @@ QString TileData::staticName(int id) const
 
 int TileData::staticCount() const
 {
-    return staticCountForSize(file.size());
+    return staticCountForSize(bytes.size());
 }
 
 QByteArray TileData::record(int key, qint64 position, int size) const
@@ -118,8 +124,9 @@ QByteArray TileData::fileRecord(qint64 position, int size) const
 {
     if (position < 0)
         return QByteArray(size, '\0');
-    const QByteArrayView bytes = file.from(position);
-    return bytes.first(qMin<qsizetype>(bytes.size(), size)).toByteArray().leftJustified(size, '\0', true);
+    if (position < 0 || position >= bytes.size())
+        return QByteArray(size, '\0');
+    return bytes.mid(position, size).leftJustified(size, '\0', true);
 }
 
 bool TileData::setRecord(int key, const QString &fileName, const QByteArray &record, int size, QString *error)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "io/MappedFile.h"
+#include "io/DataFile.h"
 #include "io/PendingEditDirectory.h"
 
 #include <QByteArray>
@@ -21,7 +21,8 @@ public:
     explicit TileData(const QString &fileName, const QString &tempDir = QString());
     ~TileData() override;
 
-    void setFileName(const QString &path);
+    // Reads the file whole; false (and *error naming it) when it cannot be read.
+    bool setFileName(const QString &path, QString *error = nullptr);
     // Starts a new, empty private pending-edit directory; pending edits are forgotten.
     void setTempDir(const QString &directory);
 
@@ -43,7 +44,11 @@ public:
 
     int staticCount() const;
     QString fileName() const { return file.fileName(); }
-    const MappedFile &data() const { return file; }
+    const DataFile &dataFile() const { return file; }
+    // Why the file could not be read; empty when it was.
+    QString errorString() const { return loadError; }
+    // The file's bytes as read when it was opened.
+    const QByteArray &fileBytes() const { return bytes; }
 
     // Key (land id, or static id + StaticKeyBase) to pending-record file.
     const QHash<int, QString> &pendingRecords() const { return pending; }
@@ -58,7 +63,9 @@ private:
     QByteArray fileRecord(qint64 position, int size) const;
     bool setRecord(int key, const QString &fileName, const QByteArray &record, int size, QString *error);
 
-    MappedFile file;
+    DataFile file;
+    QByteArray bytes;
+    QString loadError;
     QString tempDir;
     std::unique_ptr<PendingEditDirectory> pendingDir;
     QHash<int, QString> pending;

@@ -17,6 +17,8 @@ constexpr int LandBlockSize = BlockHeaderSize + RecordsPerBlock * LandRecordSize
 constexpr int StaticBlockSize = BlockHeaderSize + RecordsPerBlock * StaticRecordSize; // 1188
 constexpr qint64 LandSectionSize = qint64(LandCount / RecordsPerBlock) * LandBlockSize; // 428032
 constexpr int NameSize = 20;
+// Far more than a file of the most static records the format can number.
+constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
 // Land and static records share one key space in the pending map.
 constexpr int StaticKeyBase = 0x4000;
 

@@ -58,7 +58,7 @@ private:
 void MainWindowTest::initTestCase()
 {
     // Probes read the native settings store; point it at a private place.
-    QVERIFY(scratch.isValid());
+    QVERIFY(scratch.isValid() && QDir(scratch.path()).mkpath(QStringLiteral("empty")));
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratch.filePath("user"));
     QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, scratch.filePath("system"));
 
@@ -77,17 +77,19 @@ void MainWindowTest::initTestCase()
 
 void MainWindowTest::windowStates_data()
 {
-    // "@" stands for the data set's directory.
+    // "@" stands for the data set's directory, "#" for a directory without data files.
     QTest::addColumn<QStringList>("probes"); // the four registry values, in probe order
     QTest::addColumn<QString>("directory"); // the one the window uses
     QTest::addColumn<int>("statics"); // static tiles shown; -1: the empty window
-    QTest::newRow("first, no separator") << QStringList{"@", "/aos", "/td", "/uo"} << "@" << 96;
-    QTest::newRow("second") << QStringList{"", "@/", "/td", "/uo"} << "@/" << 96;
-    QTest::newRow("third, a program path") << QStringList{"", "", "@/", "/uo"} << "@\\" << 96;
-    QTest::newRow("fourth") << QStringList{"", "", "", "@"} << "@\\" << 96;
-    QTest::newRow("missing files") << QStringList{"@/none", "", "", ""} << "@/none" << 0;
-    QTest::newRow("chosen") << QStringList{"", "", "", ""} << "@/" << 96;
-    QTest::newRow("chooser cancelled") << QStringList{"", "", "", ""} << "" << -1;
+    QTest::addColumn<int>("choosers"); // directory choosers shown
+    QTest::newRow("first, no separator") << QStringList{"@", "/aos", "/td", "/uo"} << "@" << 96 << 0;
+    QTest::newRow("second") << QStringList{"", "@/", "/td", "/uo"} << "@/" << 96 << 0;
+    QTest::newRow("third, a program path") << QStringList{"", "", "@/", "/uo"} << "@\\" << 96 << 0;
+    QTest::newRow("fourth") << QStringList{"", "", "", "@"} << "@\\" << 96 << 0;
+    // Named, then another directory is asked for.
+    QTest::newRow("missing files") << QStringList{"#", "", "", ""} << "@/" << 96 << 1;
+    QTest::newRow("chosen") << QStringList{"", "", "", ""} << "@/" << 96 << 1;
+    QTest::newRow("chooser cancelled") << QStringList{"", "", "", ""} << "" << -1 << 1;
 }
 
 void MainWindowTest::windowStates()
@@ -95,10 +97,12 @@ void MainWindowTest::windowStates()
     QFETCH(QStringList, probes);
     QFETCH(QString, directory);
     QFETCH(int, statics);
+    QFETCH(int, choosers);
     for (int i = 0; i < DataDirectory::ProbeCount; ++i) {
         const DataDirectory::Probe &probe = DataDirectory::probe(i);
         QSettings(QString::fromLatin1(probe.organization), QString::fromLatin1(probe.application))
-            .setValue(QString::fromLatin1(probe.key), probes[i].replace('@', data->path()));
+            .setValue(QString::fromLatin1(probe.key),
+                probes[i].replace('@', data->path()).replace('#', scratch.filePath("empty")));
     }
     FakePrompts prompts;
     if (statics >= 0) // the chooser is asked only when no probe holds a value
@@ -106,7 +110,16 @@ void MainWindowTest::windowStates()
     MyMainWindow window;
 
     QCOMPARE(window.dataDirectory(), directory.replace('@', data->path()));
-    QCOMPARE(prompts.count(QStringLiteral("directory")), probes.join("").isEmpty() ? 1 : 0);
+    QCOMPARE(prompts.count(QStringLiteral("directory")), choosers);
+    // A directory without data files is named with every file it lacks.
+    if (probes.first() == scratch.filePath("empty")) {
+        QCOMPARE(prompts.count(QStringLiteral("warning")), 1);
+        const QString text = prompts.last(QStringLiteral("warning"))->text;
+        for (const char *file : {"art.mul", "artidx.mul", "tiledata.mul", "animdata.mul"})
+            QVERIFY2(text.contains(QLatin1String(file)), qPrintable(text));
+    } else {
+        QCOMPARE(prompts.count(QStringLiteral("warning")), 0);
+    }
     QCOMPARE(window.isComplete(), statics >= 0);
     QCOMPARE(window.findChild<QStatusBar *>() != nullptr, statics >= 0);
     if (statics < 0) {

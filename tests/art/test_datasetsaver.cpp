@@ -64,7 +64,7 @@ struct Saving
 {
     explicit Saving(const DataSetBuilder &builder = sampleSet()) : data(builder) { }
     QString out(const char *name) const { return output.filePath(QLatin1String(name)); }
-    DataSetSaver saver() { return DataSetSaver(data.art(), data.tiles(), data.filePath("animdata.mul")); }
+    DataSetSaver saver() { return DataSetSaver(data.art(), data.tiles(), data.anims()); }
 
     TestDataSet data;
     QTemporaryDir output;
@@ -138,10 +138,10 @@ void TestDataSetSaver::savedDataSetHoldsTheEditsAndCopiesTheRest()
     ArtWork saved(s.out("artidx.mul"), s.out("art.mul"));
     QCOMPARE(saved.getTerrain(3, false), art.getTerrain(3, false));
     QCOMPARE(saved.getStatic(5, false), art.getStatic(5, false));
-    QCOMPARE(saved.terrainEntry(7).offset, -1);
-    QCOMPARE(saved.staticEntry(9).offset, -1);
+    QCOMPARE(saved.container().entry(7).offset, -1);
+    QCOMPARE(saved.container().entry(ArtFormat::StaticIdBase + 9).offset, -1);
     QCOMPARE(saved.getStatic(beyond, false), art.getStatic(beyond, false));
-    QCOMPARE(saved.staticEntry(beyond - 1), (ArtIndexEntry{-1, -1, 0}));
+    QCOMPARE(saved.container().entry(ArtFormat::StaticIdBase + beyond - 1), (ArtIndexEntry{-1, -1, 0}));
     QCOMPARE(TileData(s.out("tiledata.mul")).landName(40), QStringLiteral("edited land"));
 
     // Every other art record byte for byte, each index entry keeping its third field.
@@ -202,7 +202,7 @@ void TestDataSetSaver::entriesOutsideTheArtFileBecomeEmptySlots()
     QCOMPARE(saver.emptiedSlots(), (QVector<int>{10, 11, StaticIdBase + 2}));
     QVERIFY(saver.notice().contains("terrain tile 10") && saver.notice().contains("static tile 2"));
     ArtWork saved(s.out("artidx.mul"), s.out("art.mul"));
-    QCOMPARE(saved.terrainEntry(10), (ArtIndexEntry{-1, -1, 7}));
+    QCOMPARE(saved.container().entry(10), (ArtIndexEntry{-1, -1, 7}));
     QCOMPARE(saved.getTerrain(12, false), s.data.art().getTerrain(12, false));
 }
 

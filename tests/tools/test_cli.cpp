@@ -156,7 +156,7 @@ void TestCli::badInput_data()
     QTest::newRow("no command") << QStringList() << QByteArray("no command");
     QTest::newRow("missing directory")
         << QStringList{QStringLiteral("info"), QStringLiteral("/nonexistent/x")}
-        << QByteArray("no such directory");
+        << QByteArray("is not a directory");
     QTest::newRow("land id out of range") << QStringList{QStringLiteral("tile"), dir, QStringLiteral("land"),
         QStringLiteral("16384")} << QByteArray("out of range");
     QTest::newRow("not an id") << QStringList{QStringLiteral("anim"), dir, QStringLiteral("12abc")}

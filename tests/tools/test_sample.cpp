@@ -1,5 +1,6 @@
 // The sample data set: deterministic, valid, and as varied as real data.
 
+#include "art/ArtFormat.h"
 #include "art/ArtWork.h"
 #include "tiledata/LandTileRecord.h"
 #include "tiledata/StaticTileRecord.h"
@@ -48,7 +49,8 @@ void TestSample::looksLikeRealData()
 {
     QTemporaryDir dir;
     QVERIFY(DataSetBuilder::procedural(small(1)).write(dir.path()));
-    ArtWork art(dir.filePath(QStringLiteral("artidx.mul")), dir.filePath(QStringLiteral("art.mul")), dir.path());
+    ArtWork art(
+        dir.filePath(QStringLiteral("artidx.mul")), dir.filePath(QStringLiteral("art.mul")), dir.path());
     TileData tiles(dir.filePath(QStringLiteral("tiledata.mul")), dir.path());
     QCOMPARE(tiles.staticCount(), 608);
 
@@ -64,7 +66,7 @@ void TestSample::looksLikeRealData()
     int wide = 0;
     int tiny = 0;
     for (int id = 0; id < 600; ++id) {
-        if (art.staticEntry(id).isEmpty()) {
+        if (art.container().entry(ArtFormat::StaticIdBase + id).isEmpty()) {
             ++emptySlots;
             continue;
         }

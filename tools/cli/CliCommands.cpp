@@ -5,7 +5,7 @@
 #include "tiledata/AnimDataFile.h"
 #include "tiledata/TileData.h"
 #include "tools/cli/CliError.h"
-#include "tools/cli/DataSetDirectory.h"
+#include "tools/cli/OpenDataSet.h"
 #include "tools/cli/TileId.h"
 #include "tools/cli/TileJson.h"
 
@@ -16,11 +16,6 @@
 #include <cstdio>
 
 namespace {
-
-const QString ArtIndexName = QStringLiteral("artidx.mul");
-const QString ArtName = QStringLiteral("art.mul");
-const QString TileDataName = QStringLiteral("tiledata.mul");
-const QString AnimDataName = QStringLiteral("animdata.mul");
 
 void expectArguments(const QStringList &args, int count, const char *usage)
 {
@@ -37,11 +32,6 @@ Kind parseKind(const QString &text, const char *terrainWord)
     if (text == QLatin1String("static"))
         return Kind::Static;
     throw CliError(QStringLiteral("'%1' is neither %2 nor static").arg(text, QLatin1String(terrainWord)));
-}
-
-std::unique_ptr<ArtWork> openArt(const DataSetDirectory &dir)
-{
-    return std::make_unique<ArtWork>(dir.existingFile(ArtIndexName), dir.existingFile(ArtName));
 }
 
 int imageCount(ArtWork &art, Kind kind, int count)
@@ -97,22 +87,23 @@ void exportAll(ArtWork &art, Kind kind, const QString &outDir, QTextStream &out)
 void CliCommands::info(const QStringList &args, QTextStream &out)
 {
     expectArguments(args, 1, "info DIR");
-    const DataSetDirectory dir(args[0]);
-    auto art = openArt(dir);
-    const TileData tiles(dir.existingFile(TileDataName));
-    out << "terrain images: " << imageCount(*art, Kind::Terrain, ArtFormat::TerrainCount) << '\n';
-    out << "static images: " << imageCount(*art, Kind::Static, art->staticSlotCount()) << '\n';
-    out << "static tiles: " << tiles.staticCount() << '\n';
-    for (const QString &name : {ArtName, ArtIndexName, TileDataName, AnimDataName})
-        out << name << ": " << QFileInfo(dir.existingFile(name)).size() << " bytes\n";
+    const auto set = OpenDataSet::open(args[0]);
+    ArtWork &art = set->art();
+    out << "terrain images: " << imageCount(art, Kind::Terrain, ArtFormat::TerrainCount) << '\n';
+    out << "static images: " << imageCount(art, Kind::Static, art.staticSlotCount()) << '\n';
+    out << "static tiles: " << set->tiles().staticCount() << '\n';
+    const QStringList files
+        = art.container().fileNames() + QStringList{set->tiles().fileName(), set->anims().fileName()};
+    for (const QString &path : files)
+        out << QFileInfo(path).fileName() << ": " << QFileInfo(path).size() << " bytes\n";
 }
 
 void CliCommands::tile(const QStringList &args, QTextStream &out)
 {
     expectArguments(args, 3, "tile DIR land|static ID");
-    const DataSetDirectory dir(args[0]);
+    const auto set = OpenDataSet::open(args[0]);
     const Kind kind = parseKind(args[1], "land");
-    const TileData tiles(dir.existingFile(TileDataName));
+    const TileData &tiles = set->tiles();
     QJsonObject json;
     if (kind == Kind::Terrain) {
         const int id = TileId::parse(args[2], ArtFormat::TerrainCount, QStringLiteral("land"));
@@ -127,26 +118,25 @@ void CliCommands::tile(const QStringList &args, QTextStream &out)
 void CliCommands::anim(const QStringList &args, QTextStream &out)
 {
     expectArguments(args, 2, "anim DIR ID");
-    const DataSetDirectory dir(args[0]);
-    const QString path = dir.existingFile(AnimDataName);
-    const int entries = int(QFileInfo(path).size() / AnimDataFile::BlockSize * AnimDataFile::EntriesPerBlock);
+    const auto set = OpenDataSet::open(args[0]);
+    const AnimDataFile &anim = set->anims();
+    const int entries
+        = int(anim.fileBytes().size() / AnimDataFile::BlockSize * AnimDataFile::EntriesPerBlock);
     const int id = TileId::parse(args[1], entries, QStringLiteral("animation"));
-    AnimDataFile anim;
-    anim.setFileName(path);
     out << QJsonDocument(TileJson::animation(id, anim.readEntry(id))).toJson(QJsonDocument::Indented);
 }
 
 void CliCommands::exportImages(const QStringList &args, QTextStream &out)
 {
     expectArguments(args, 4, "export DIR terrain|static ID|all OUT");
-    const DataSetDirectory dir(args[0]);
+    const auto set = OpenDataSet::open(args[0]);
     const Kind kind = parseKind(args[1], "terrain");
-    auto art = openArt(dir);
+    ArtWork &art = set->art();
     if (args[2] == QLatin1String("all"))
-        return exportAll(*art, kind, args[3], out);
+        return exportAll(art, kind, args[3], out);
 
-    const int id = TileId::parse(args[2], idCount(*art, kind), args[1]);
-    const QImage image = kind == Kind::Terrain ? art->getTerrain(id, false) : art->getStatic(id, false);
+    const int id = TileId::parse(args[2], idCount(art, kind), args[1]);
+    const QImage image = kind == Kind::Terrain ? art.getTerrain(id, false) : art.getStatic(id, false);
     if (image.isNull())
         throw CliError(QStringLiteral("%1 %2 has no image").arg(args[1], args[2]));
     savePng(image, args[3]);

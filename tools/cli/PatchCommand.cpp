@@ -4,7 +4,7 @@
 #include "saving/DataSetSaver.h"
 #include "tiledata/TileData.h"
 #include "tools/cli/CliError.h"
-#include "tools/cli/DataSetDirectory.h"
+#include "tools/cli/OpenDataSet.h"
 #include "tools/cli/PatchList.h"
 
 #include <QDir>
@@ -63,17 +63,16 @@ void PatchCommand::run(const QStringList &args, QTextStream &out)
 {
     if (args.size() != 3)
         throw CliError(QStringLiteral("usage: tessera-cli patch DIR OUTDIR LIST"));
-    const DataSetDirectory dir(args[0]);
+    const auto set = OpenDataSet::open(args[0]);
     const QString &outDir = args[1];
     const QString &listPath = args[2];
 
-    ArtWork art(dir.existingFile(DataSetSaver::IndexFileName), dir.existingFile(DataSetSaver::ArtFileName));
-    const TileData tiles(dir.existingFile(DataSetSaver::TileDataFileName));
-    const QString animPath = dir.existingFile(DataSetSaver::AnimDataFileName);
+    ArtWork &art = set->art();
+    const TileData &tiles = set->tiles();
     const PatchList list = PatchList::read(listPath, qMax(tiles.staticCount(), art.staticSlotCount()));
     apply(art, listPath, list);
 
-    DataSetSaver saver(art, tiles, animPath);
+    DataSetSaver saver(art, tiles, set->anims());
     if (saver.isDataDirectory(outDir))
         throw CliError(
             QStringLiteral("%1 is the data directory; the originals are never overwritten").arg(outDir));

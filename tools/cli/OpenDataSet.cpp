@@ -1,0 +1,12 @@
+#include "tools/cli/OpenDataSet.h"
+
+#include "tools/cli/CliError.h"
+
+std::unique_ptr<DataSet> OpenDataSet::open(const QString &directory, const DataSet::Options &options)
+{
+    QString error;
+    std::unique_ptr<DataSet> set = DataSet::open(directory, options, &error);
+    if (!set)
+        throw CliError(QString(error).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    return set;
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "dataset/DataSet.h"
+
+#include <QString>
+#include <memory>
+
+// The data set named on the command line; a CliError names what is missing or damaged
+// when the directory does not hold one.
+namespace OpenDataSet {
+
+std::unique_ptr<DataSet> open(const QString &directory, const DataSet::Options &options = {});
+
+} // namespace OpenDataSet
