@@ -94,6 +94,7 @@ public:
     bool fail(const QString &message);
 
 private:
+    bool flush();
     bool writeChunk(QByteArrayView chunk);
     bool report(bool force);
     bool failWrite(const QString &reason);
@@ -102,6 +103,9 @@ private:
     StagedOutput output;
     QFile *file = nullptr;
     QString fileName;
+    // Records are small: they are gathered into chunks, so that a save of many records
+    // costs as many writes as a copy of the same bytes.
+    QByteArray buffer;
     qint64 total = 0;
     qint64 done = 0;
     qint64 reported = 0;
@@ -109,6 +113,8 @@ private:
 
 bool DataSetSaver::Run::open(const QString &name)
 {
+    if (!flush())
+        return false;
     fileName = name;
     QString reason;
     file = output.create(name, &reason);
@@ -117,11 +123,26 @@ bool DataSetSaver::Run::open(const QString &name)
 
 bool DataSetSaver::Run::write(QByteArrayView bytes)
 {
+    if (bytes.size() < ChunkSize - buffer.size()) {
+        buffer.append(bytes);
+        return true;
+    }
+    if (!flush())
+        return false;
     for (qint64 at = 0; at < bytes.size(); at += ChunkSize) {
         if (!writeChunk(bytes.sliced(at, qMin(ChunkSize, bytes.size() - at))))
             return false;
     }
     return true;
+}
+
+bool DataSetSaver::Run::flush()
+{
+    if (buffer.isEmpty())
+        return true;
+    const bool written = writeChunk(buffer);
+    buffer.resize(0);
+    return written;
 }
 
 bool DataSetSaver::Run::writeZeros(qint64 count)
@@ -167,6 +188,8 @@ bool DataSetSaver::Run::writePendingFile(const QString &path, qint64 length, con
 
 bool DataSetSaver::Run::commit()
 {
+    if (!flush())
+        return false;
     QString failed;
     QString reason;
     if (output.commit(&failed, &reason)) {
