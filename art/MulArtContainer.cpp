@@ -96,8 +96,9 @@ QByteArray MulArtContainer::record(int slot) const
     if (stored.isEmpty() || stored.offset < 0)
         return {};
     if (slot < StaticIdBase) {
-        const QByteArray bytes = artFile.read(stored.offset, TerrainRecordSize);
-        return bytes.size() == TerrainRecordSize ? bytes : QByteArray();
+        // Every indexed byte is kept, and never fewer than a terrain record holds.
+        const QByteArray bytes = artFile.read(stored.offset, qMax<qint64>(stored.length, TerrainRecordSize));
+        return bytes.size() >= TerrainRecordSize ? bytes : QByteArray();
     }
     return staticRecord(stored);
 }
@@ -106,11 +107,10 @@ QByteArray MulArtContainer::staticRecord(const ArtIndexEntry &stored) const
 {
     // The index length is usually the record's; where it is too short the record is
     // read as far as its own line table says, as the game does.
-    QByteArray bytes = artFile.read(stored.offset, qMax<qint64>(stored.length, 0));
-    qint64 extent = staticExtent(bytes);
-    if (extent < 0) {
-        bytes = artFile.read(stored.offset, MaxStaticRecordSize);
-        extent = staticExtent(bytes);
-    }
-    return extent < 0 ? QByteArray() : bytes.left(extent);
+    const QByteArray indexed = artFile.read(stored.offset, qMax<qint64>(stored.length, 0));
+    if (staticExtent(indexed) >= 0)
+        return indexed;
+    const QByteArray longest = artFile.read(stored.offset, MaxStaticRecordSize);
+    const qint64 extent = staticExtent(longest);
+    return extent < 0 ? QByteArray() : longest.left(extent);
 }

@@ -11,6 +11,7 @@
 #include <QDirIterator>
 #include <QProcess>
 #include <QtTest>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace ArtFormat;
@@ -102,6 +103,10 @@ private Q_SLOTS:
     void savedDataSetHoldsTheEditsAndCopiesTheRest();
     void dataDirectoryIsRefused();
     void entriesOutsideTheArtFileBecomeEmptySlots();
+    void indexLengthsThatDisagreeWithTheirRecords();
+    void sharedRecordsStaySharedWhenEditsMoveThem();
+    void inputChangedOnDiskIsRefused();
+    void savingTwiceLeavesOnlyTheDataSet();
     void faultLeavesTheOutputAsItWas_data();
     void faultLeavesTheOutputAsItWas();
     void unwritableOutputDirectory();
@@ -206,6 +211,102 @@ void TestDataSetSaver::entriesOutsideTheArtFileBecomeEmptySlots()
     QCOMPARE(saved.getTerrain(12, false), s.data.art().getTerrain(12, false));
 }
 
+void TestDataSetSaver::indexLengthsThatDisagreeWithTheirRecords()
+{
+    // Entries that point at another tile's record with a wrong length: the store reads
+    // the whole record, and so must the saved set.
+    DataSetBuilder builder = sampleSet();
+    builder.setTerrainImage(9, TestDataSet::terrain(Qt::cyan));
+    builder.setStaticImage(2, TestDataSet::solid(20, 30, Qt::magenta));
+    // Raw entries hold no record of their own: place them first, then read where the
+    // records they point at ended up.
+    for (int slot : {10, StaticIdBase + 5, StaticIdBase + 6})
+        slot < StaticIdBase ? builder.setRawTerrainEntry(slot, -1, 0)
+                            : builder.setRawStaticEntry(slot - StaticIdBase, -1, 0);
+    const QByteArray index = builder.artIndexBytes();
+    const ArtIndexEntry terrain9 = entryIn(index, 9);
+    const ArtIndexEntry static2 = entryIn(index, StaticIdBase + 2);
+    builder.setRawTerrainEntry(10, terrain9.offset, 100);
+    builder.setRawStaticEntry(5, static2.offset, 8);
+    builder.setRawStaticEntry(6, static2.offset, static2.length + 40); // longer: kept whole
+    Saving s(builder);
+    ArtWork &art = s.data.art();
+    QCOMPARE(art.getTerrain(10, false), art.getTerrain(9, false));
+    QCOMPARE(art.getStatic(5, false), art.getStatic(2, false));
+
+    DataSetSaver saver = s.saver();
+    QCOMPARE(saver.save(s.output.path()), Status::Saved);
+    QCOMPARE(saver.repairedSlots(), (QVector<int>{10, StaticIdBase + 5}));
+    QVERIFY2(saver.notice().contains("terrain tile 10") && saver.notice().contains("static tile 5"),
+        qPrintable(saver.notice()));
+    ArtWork saved(s.out("artidx.mul"), s.out("art.mul"));
+    for (int id : {9, 10})
+        QCOMPARE(saved.getTerrain(id, false), art.getTerrain(id, false));
+    for (int id : {2, 5, 6})
+        QCOMPARE(saved.getStatic(id, false), art.getStatic(id, false));
+    const QByteArray outIndex = fileBytes(s.out("artidx.mul"));
+    QCOMPARE(entryIn(outIndex, 10).length, 2024);
+    QCOMPARE(entryIn(outIndex, StaticIdBase + 5).length, static2.length);
+    QCOMPARE(entryIn(outIndex, StaticIdBase + 6).length, static2.length + 40);
+}
+
+void TestDataSetSaver::sharedRecordsStaySharedWhenEditsMoveThem()
+{
+    // Statics 3 and 4 share one record; an edit before them changes where it lands.
+    DataSetBuilder builder = sampleSet();
+    builder.setStaticImage(3, TestDataSet::solid(15, 25, Qt::yellow));
+    const ArtIndexEntry static3 = entryIn(builder.artIndexBytes(), StaticIdBase + 3);
+    builder.setRawStaticEntry(4, static3.offset, static3.length, 99);
+    Saving s(builder);
+    QVERIFY(s.data.art().setTerrain(0, TestDataSet::terrain(Qt::red)));
+    QVERIFY(s.data.art().setStatic(1, TestDataSet::solid(40, 40, Qt::blue)));
+    QCOMPARE(s.saver().save(s.output.path()), Status::Saved);
+    const QByteArray outIndex = fileBytes(s.out("artidx.mul"));
+    const ArtIndexEntry out3 = entryIn(outIndex, StaticIdBase + 3);
+    QCOMPARE(entryIn(outIndex, StaticIdBase + 4), (ArtIndexEntry{out3.offset, out3.length, 99}));
+    ArtWork saved(s.out("artidx.mul"), s.out("art.mul"));
+    QCOMPARE(saved.getStatic(4, false), ArtWork::normalizeStatic(TestDataSet::solid(15, 25, Qt::yellow)));
+    QCOMPARE(saved.getStatic(3, false), saved.getStatic(4, false));
+}
+
+void TestDataSetSaver::inputChangedOnDiskIsRefused()
+{
+    // Before the save starts, and while it runs: either way nothing is put in place.
+    for (const bool during : {false, true}) {
+        EarlierOutput f;
+        QVERIFY(f.ok);
+        const auto grow = [&] {
+            QFile art(f.data.filePath("art.mul"));
+            return art.open(QIODevice::Append) && art.write("more") == 4;
+        };
+        DataSetSaver saver = f.saver();
+        if (during) {
+            saver.setFaultHook([&](Step at, const QString &fileName) {
+                if (at == Step::Write && fileName == QLatin1String("tiledata.mul"))
+                    grow();
+                return QString();
+            });
+        } else {
+            QVERIFY(grow());
+        }
+        QCOMPARE(saver.save(f.output.path()), Status::Failed);
+        QVERIFY2(
+            saver.errorString().contains(QStringLiteral("changed on disk")), qPrintable(saver.errorString()));
+        QCOMPARE(QFileInfo(saver.failedFile()).fileName(), QStringLiteral("art.mul"));
+        QVERIFY(f.untouched());
+    }
+}
+
+void TestDataSetSaver::savingTwiceLeavesOnlyTheDataSet()
+{
+    EarlierOutput f;
+    QVERIFY(f.ok);
+    QCOMPARE(f.saver().save(f.output.path()), Status::Saved);
+    QCOMPARE(f.saver().save(f.output.path()), Status::Saved);
+    QCOMPARE(QDir(f.output.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        (QStringList{"animdata.mul", "art.mul", "artidx.mul", "notes.txt", "tiledata.mul"}));
+}
+
 void TestDataSetSaver::faultLeavesTheOutputAsItWas_data()
 {
     QTest::addColumn<int>("step"); // a DataSetSaver::Step
@@ -289,7 +390,7 @@ void TestDataSetSaver::patchListBadLines_data()
     QTest::newRow("unknown kind") << "land 5 a.png" << QString("'land' is neither terrain nor static");
     QTest::newRow("no file") << "terrain 5" << QString("expected");
     QTest::newRow("id not a number") << "terrain five a.png" << QString("not a tile id");
-    QTest::newRow("negative id") << "static -1 a.png" << QString("out of range");
+    QTest::newRow("negative id") << "static -1 a.png" << QString("not a tile id");
     QTest::newRow("terrain id too large") << "terrain 16384 a.png" << QString("out of range");
     QTest::newRow("static id too large") << "static 0x64 delete" << QString("out of range");
 }
@@ -315,10 +416,12 @@ void TestDataSetSaver::patchCommand()
     const QImage road = TestDataSet::terrain(Qt::darkYellow);
     const QImage sign = TestDataSet::solid(30, 50, Qt::darkRed);
     QVERIFY(road.save(s.out("road tile.png")) && sign.save(s.out("sign.png")));
-    const auto patch = [&](const QString &outDir, QString *err) {
+    QVERIFY(sign.save(s.out("delete me.png")));
+    const auto patch = [&](const QString &outDir, QString *err, const char *list = "edits.txt") {
         QProcess process;
-        process.start(QStringLiteral(TESSERA_CLI), {"patch", s.data.path(), outDir, s.out("edits.txt")});
-        process.waitForFinished(120000);
+        process.start(QStringLiteral(TESSERA_CLI), {"patch", s.data.path(), outDir, s.out(list)});
+        if (!process.waitForFinished(30000))
+            process.kill();
         *err = QString::fromLocal8Bit(process.readAllStandardError());
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     };
@@ -334,14 +437,20 @@ void TestDataSetSaver::patchCommand()
         QCOMPARE(snapshot(s.output.path()), before);
     }
 
+    // A list that is a FIFO would block the command for ever.
+    QCOMPARE(mkfifo(QFile::encodeName(s.out("fifo.txt")).constData(), 0600), 0);
+    QCOMPARE(patch(s.out("fromfifo"), &err, "fifo.txt"), 1);
+    QVERIFY2(err.contains(QStringLiteral("not a regular file")), qPrintable(err));
+
     QVERIFY(writeFile(s.out("edits.txt"),
         "# rebuild\r\n  terrain 0x21   road tile.png \r\n\nstatic 5 sign.png\nterrain 7 "
-        "delete\n"));
+        "delete\nstatic 6 delete me.png\n"));
     QVERIFY2(patch(s.out("patched"), &err) == 0, qPrintable(err));
     ArtWork patched(s.out("patched/artidx.mul"), s.out("patched/art.mul"));
     QCOMPARE(patched.getTerrain(0x21, false), ArtWork::normalizeTerrain(road));
     QCOMPARE(patched.getStatic(5, false), ArtWork::normalizeStatic(sign));
     QVERIFY(patched.getTerrain(7, false).isNull());
+    QCOMPARE(patched.getStatic(6, false), ArtWork::normalizeStatic(sign)); // a file, not the word
     QCOMPARE(patched.getTerrain(8, false), s.data.art().getTerrain(8, false));
     QCOMPARE(fileBytes(s.out("patched/tiledata.mul")), fileBytes(s.data.filePath("tiledata.mul")));
 }

@@ -159,8 +159,10 @@ void TestCli::badInput_data()
         << QByteArray("is not a directory");
     QTest::newRow("land id out of range") << QStringList{QStringLiteral("tile"), dir, QStringLiteral("land"),
         QStringLiteral("16384")} << QByteArray("out of range");
-    QTest::newRow("not an id") << QStringList{QStringLiteral("anim"), dir, QStringLiteral("12abc")}
-                               << QByteArray("not a tile id");
+    for (const char *malformed :
+        {"12abc", "+5", " 5", "5 ", "0x+5", "0x", "0x-1", "1e3", "", "99999999999999999999"})
+        QTest::addRow("not an id: '%s'", malformed) << QStringList{QStringLiteral("anim"), dir,
+            QLatin1String(malformed)} << QByteArray("not a tile id");
     QTest::newRow("unwritable output") << QStringList{QStringLiteral("export"), dir,
         QStringLiteral("terrain"), QStringLiteral("0x10"), QStringLiteral("/nonexistent/dir/out.png")}
                                        << QByteArray("cannot write");

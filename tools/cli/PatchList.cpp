@@ -17,6 +17,10 @@ const QLatin1String DeleteWord("delete");
 
 PatchList PatchList::read(const QString &listPath, int staticLimit)
 {
+    // A FIFO or a device would block the command until someone writes to it.
+    const QFileInfo info(listPath);
+    if (info.exists() && !info.isFile())
+        throw CliError(QStringLiteral("%1 is not a regular file").arg(listPath));
     QFile file(listPath);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         throw CliError(QStringLiteral("cannot read %1: %2").arg(listPath, file.errorString()));

@@ -2,15 +2,22 @@
 
 #include "tools/cli/CliError.h"
 
+#include <QRegularExpression>
+
 int TileId::parse(const QString &text, int limit, const QString &what)
 {
+    // Digits only: no sign, no spaces, and base 10 unless 0x, so that "010" is ten.
+    static const QRegularExpression form(QStringLiteral("^(?:([0-9]+)|0[xX]([0-9a-fA-F]+))$"));
+    const QRegularExpressionMatch match = form.match(text);
     bool ok = false;
-    const bool hex = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive);
-    // Base 10 unless 0x: a leading zero must not turn "010" into octal.
-    const qlonglong id = hex ? text.mid(2).toLongLong(&ok, 16) : text.toLongLong(&ok, 10);
-    if (!ok || text.isEmpty() || (hex && text.size() == 2))
+    const qulonglong id = !match.hasMatch() ? 0
+        : match.capturedLength(1) > 0       ? match.captured(1).toULongLong(&ok, 10)
+                                            : match.captured(2).toULongLong(&ok, 16);
+    if (!ok)
         throw CliError(QStringLiteral("'%1' is not a tile id (decimal or 0x-hex)").arg(text));
-    if (id < 0 || id >= limit)
+    if (limit <= 0)
+        throw CliError(QStringLiteral("there is no %1 id %2: the data set has none").arg(what, text));
+    if (id >= qulonglong(limit))
         throw CliError(QStringLiteral("%1 id %2 is out of range (0 to %3)").arg(what, text).arg(limit - 1));
     return int(id);
 }
