@@ -1,5 +1,7 @@
 #include "io/PendingEditDirectory.h"
 
+#include "io/CheckedWrite.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
@@ -38,7 +40,9 @@ bool PendingEditDirectory::writeFile(const QString &fileName, const QByteArray &
         return false;
     }
     QSaveFile file(filePath(fileName));
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    // Unbuffered, so that a full disk fails the write itself and its reason is the system's.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || !CheckedWrite::writeAll(file, bytes)
+        || !file.commit()) {
         if (error)
             *error = QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString());
         file.cancelWriting();

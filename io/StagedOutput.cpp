@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 #ifdef Q_OS_WIN
@@ -22,15 +24,20 @@ std::filesystem::path fsPath(const QString &path)
 
 // Pushes the file's bytes to the disk, so that a crash after the rename cannot leave a
 // data file that exists but is empty or half-written.
-bool syncToDisk(QFile &file)
+bool syncToDisk(QFile &file, QString *error)
 {
-    if (!file.flush())
+    if (!file.flush()) {
+        *error = file.errorString();
         return false;
+    }
 #ifdef Q_OS_WIN
-    return _commit(file.handle()) == 0;
+    const bool synced = _commit(file.handle()) == 0;
 #else
-    return ::fsync(file.handle()) == 0;
+    const bool synced = ::fsync(file.handle()) == 0;
 #endif
+    if (!synced)
+        *error = QString::fromLocal8Bit(std::strerror(errno));
+    return synced;
 }
 
 // Renames over an existing file in one step (QFile::rename refuses to).
@@ -94,7 +101,9 @@ QFile *StagedOutput::create(const QString &fileName, QString *error)
     Staged entry;
     entry.fileName = fileName;
     entry.file = std::make_unique<QFile>(path);
-    if (!entry.file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // Unbuffered: the writer hands over large chunks, and a failing write then reports
+    // the system's reason itself.
+    if (!entry.file->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
         if (error)
             *error = entry.file->errorString();
         QFile::remove(path);
@@ -107,13 +116,12 @@ QFile *StagedOutput::create(const QString &fileName, QString *error)
 bool StagedOutput::commit(QString *failedFile, QString *error)
 {
     for (const Staged &entry : staged) {
-        const bool synced = syncToDisk(*entry.file);
+        QString reason;
+        const bool synced = syncToDisk(*entry.file, &reason);
         entry.file->close();
         if (!synced || entry.file->error() != QFileDevice::NoError) {
             *failedFile = entry.fileName;
-            *error = entry.file->error() != QFileDevice::NoError
-                ? entry.file->errorString()
-                : QStringLiteral("the data could not be written to the disk");
+            *error = synced ? entry.file->errorString() : reason;
             discard();
             return false;
         }

@@ -2,6 +2,7 @@
 
 #include "art/ArtFormat.h"
 #include "art/ArtWork.h"
+#include "io/CheckedWrite.h"
 #include "io/DataFile.h"
 #include "io/FileStamp.h"
 #include "io/StagedOutput.h"
@@ -162,7 +163,7 @@ bool DataSetSaver::Run::writeChunk(QByteArrayView chunk)
         if (!injected.isEmpty())
             return failWrite(injected);
     }
-    if (file->write(chunk.data(), chunk.size()) != chunk.size())
+    if (!CheckedWrite::writeAll(*file, chunk))
         return failWrite(file->errorString());
     done += chunk.size();
     return report(false);

@@ -1,6 +1,7 @@
 // The art store: reading by id, the two caches, pending edits and their private
 // directory, and damaged art files.
 
+#include "FileSizeLimit.h"
 #include "TestDataSet.h"
 #include "art/ArtCodec.h"
 #include "art/ArtFormat.h"
@@ -267,6 +268,16 @@ void TestArtWork::failedPendingWriteChangesNothing()
     QVERIFY(QDir(art.pendingDirectory()).mkdir(QStringLiteral("Static2.wfg")));
     QVERIFY(!art.setStatic(2, TestDataSet::solid(2, 2, Qt::green), &error));
     QCOMPARE(art.getStatic(2, false).pixel(0, 0), qRgb(248, 0, 0));
+
+    // A write the system cuts short (a full disk) fails with the system's reason, and the
+    // edit before it stays.
+    {
+        const FileSizeLimit diskFull(1000);
+        QVERIFY(!art.setTerrain(6, TestDataSet::terrain(Qt::red), &error));
+    }
+    QVERIFY2(error.contains(QLatin1String("File too large")), qPrintable(error));
+    QVERIFY(
+        !art.pendingTerrain().contains(6) && QDir(art.pendingDirectory()).entryList({"Terrain6*"}).isEmpty());
 
     // Images a record cannot express are refused, not stored truncated.
     QImage dense(300, 200, QImage::Format_ARGB32);

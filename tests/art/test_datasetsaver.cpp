@@ -1,6 +1,7 @@
 // Saving a data set with its pending edits: the saved set, failures that must leave the
 // output as it was, and tessera-cli patch on top of the saver.
 
+#include "FileSizeLimit.h"
 #include "TestDataSet.h"
 #include "art/ArtFormat.h"
 #include "saving/DataSetSaver.h"
@@ -109,6 +110,7 @@ private Q_SLOTS:
     void savingTwiceLeavesOnlyTheDataSet();
     void faultLeavesTheOutputAsItWas_data();
     void faultLeavesTheOutputAsItWas();
+    void diskFillingUpNamesTheSystemsReason();
     void unwritableOutputDirectory();
     void cancelledSaveLeavesTheOutputAsItWas();
     void patchListBadLines_data();
@@ -346,6 +348,22 @@ void TestDataSetSaver::faultLeavesTheOutputAsItWas()
     QCOMPARE(QFileInfo(saver.failedFile()).fileName(), named);
     if (step == int(Step::Rename))
         QCOMPARE(renames, 4);
+    QVERIFY(f.untouched());
+}
+
+void TestDataSetSaver::diskFillingUpNamesTheSystemsReason()
+{
+    EarlierOutput f;
+    QVERIFY(f.ok);
+    DataSetSaver saver = f.saver();
+    Status status;
+    {
+        const FileSizeLimit diskFull(64 * 1024);
+        status = saver.save(f.output.path());
+    }
+    QCOMPARE(status, Status::Failed);
+    QVERIFY2(saver.errorString().contains(QStringLiteral("art.mul: File too large")),
+        qPrintable(saver.errorString()));
     QVERIFY(f.untouched());
 }
 
