@@ -4,7 +4,12 @@
 #include "art/ArtFormat.h"
 #include "art/MulArtContainer.h"
 
+#include <QFileInfo>
+#include <QRegularExpression>
+
 using namespace ArtFormat;
+
+const QString ArtWork::PendingStoreName = QStringLiteral("art");
 
 // What differs between terrain and statics for the store.
 struct ArtWork::Kind
@@ -90,6 +95,18 @@ void ArtWork::setContainer(std::unique_ptr<ArtContainer> container)
 void ArtWork::setTempDir(const QString &directory)
 {
     tempDir = directory;
+    clearPending();
+    pendingDir = std::make_unique<PendingEditDirectory>(directory, pendingDescription());
+}
+
+PendingEditDirectory::Description ArtWork::pendingDescription() const
+{
+    const QStringList files = source->fileNames();
+    return {PendingStoreName, files.isEmpty() ? QString() : QFileInfo(files.first()).absolutePath()};
+}
+
+void ArtWork::clearPending()
+{
     terrainPending.clear();
     staticPending.clear();
     // Cached images may be the forgotten edits.
@@ -97,7 +114,47 @@ void ArtWork::setTempDir(const QString &directory)
     staticCache.clear();
     terrainHighlighted = {};
     staticHighlighted = {};
-    pendingDir = std::make_unique<PendingEditDirectory>(directory);
+}
+
+std::unique_ptr<PendingEditDirectory> ArtWork::takePendingEdits()
+{
+    std::unique_ptr<PendingEditDirectory> taken = std::move(pendingDir);
+    setTempDir(tempDir);
+    return taken;
+}
+
+void ArtWork::adoptPendingEdits(std::unique_ptr<PendingEditDirectory> directory, QStringList *dropped)
+{
+    clearPending();
+    pendingDir = std::move(directory);
+    for (const QString &fileName : pendingDir->editFiles()) {
+        if (!adoptEditFile(fileName, dropped))
+            PendingEditDirectory::removeFile(pendingDir->filePath(fileName));
+    }
+    Q_EMIT pendingChanged();
+}
+
+bool ArtWork::adoptEditFile(const QString &fileName, QStringList *dropped)
+{
+    static const QRegularExpression form(QStringLiteral("^(Terrain|Static)([0-9]{1,5})\\.(wfg|deleted)$"));
+    const QRegularExpressionMatch match = form.match(fileName);
+    if (!match.hasMatch())
+        return false;
+    const Kind &kind = match.captured(1) == QLatin1String("Terrain") ? Kind::terrain() : Kind::statics();
+    const int id = match.captured(2).toInt();
+    const bool deleted = match.captured(3) == QLatin1String("deleted");
+    const QString path = pendingDir->filePath(fileName);
+    const bool fits = id < kind.idLimit
+        && (deleted || !kind.decode(PendingEditDirectory::readFile(path), false).isNull());
+    if (!fits) {
+        if (dropped)
+            dropped->append(QStringLiteral("%1 tile %2")
+                                .arg(QLatin1String(kind.slotBase ? "static" : "terrain"))
+                                .arg(id));
+        return false;
+    }
+    (this->*kind.pending).insert(id, deleted ? QString() : path);
+    return true;
 }
 
 QString ArtWork::pendingDirectory() const
@@ -213,7 +270,13 @@ bool ArtWork::setImage(const Kind &kind, int id, const QImage &image, QString *e
     }
     QHash<int, QString> &pending = this->*kind.pending;
 
+    const QString recordName = QLatin1String(kind.filePrefix) + QString::number(id) + QLatin1String(".wfg");
+    // A deletion is kept on disk too, as an empty marker, so that it survives a crash.
+    const QString markerName
+        = QLatin1String(kind.filePrefix) + QString::number(id) + QLatin1String(".deleted");
     if (image.isNull()) {
+        if (!pendingDir->writeFile(markerName, QByteArray(), error))
+            return false;
         PendingEditDirectory::removeFile(pending.value(id));
         forget(kind, id);
         pending.insert(id, QString());
@@ -231,12 +294,12 @@ bool ArtWork::setImage(const Kind &kind, int id, const QImage &image, QString *e
     if (record.isEmpty())
         return false;
 
-    const QString fileName = QLatin1String(kind.filePrefix) + QString::number(id) + QLatin1String(".wfg");
-    if (!pendingDir->writeFile(fileName, record, error))
+    if (!pendingDir->writeFile(recordName, record, error))
         return false;
+    PendingEditDirectory::removeFile(pendingDir->filePath(markerName));
     forget(kind, id);
     cacheImage(kind, id, normalized);
-    pending.insert(id, pendingDir->filePath(fileName));
+    pending.insert(id, pendingDir->filePath(recordName));
     Q_EMIT pendingChanged();
     return true;
 }

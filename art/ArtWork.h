@@ -18,6 +18,8 @@ class ArtWork : public QObject
 
 public:
     static constexpr int MinCacheCapacity = 1000;
+    // How its pending-edit directory names this store.
+    static const QString PendingStoreName;
     // Each cache holds at most its capacity in images and this many bytes per image of
     // its capacity: a screen of terrain fits whole, a few crafted giant statics do not
     // take the memory of thousands of tiles.
@@ -54,6 +56,15 @@ public:
     // Number of static slots the container holds.
     int staticSlotCount() const;
 
+    // Hands the pending edits over, in their directory, for another store to adopt (a
+    // data set opened again); this store starts over with none.
+    std::unique_ptr<PendingEditDirectory> takePendingEdits();
+    // Serves the edits kept in a directory (of a store opened earlier, or of a run that
+    // ended abnormally) as this store's pending edits, in place of its own. Edits that do
+    // not fit this store (an id it cannot hold, a record that does not decode) are
+    // dropped and described in *dropped.
+    void adoptPendingEdits(std::unique_ptr<PendingEditDirectory> directory, QStringList *dropped = nullptr);
+
     // Id to pending-record file; an empty path marks a deleted tile.
     const QHash<int, QString> &pendingTerrain() const { return terrainPending; }
     const QHash<int, QString> &pendingStatics() const { return staticPending; }
@@ -77,6 +88,9 @@ private:
     bool setImage(const Kind &kind, int id, const QImage &image, QString *error);
     void cacheImage(const Kind &kind, int id, const QImage &image);
     void forget(const Kind &kind, int id);
+    void clearPending();
+    bool adoptEditFile(const QString &fileName, QStringList *dropped);
+    PendingEditDirectory::Description pendingDescription() const;
 
     QHash<int, QString> terrainPending;
     QHash<int, QString> staticPending;

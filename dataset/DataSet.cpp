@@ -3,12 +3,14 @@
 #include "art/ArtContainer.h"
 #include "art/ArtWork.h"
 #include "art/MulArtContainer.h"
+#include "io/FileStamp.h"
 #include "tiledata/AnimDataFile.h"
 #include "tiledata/TileData.h"
 #include "tiledata/TileDataFormat.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QStringList>
 
 const QString DataSet::TileDataFileName = QStringLiteral("tiledata.mul");
@@ -108,6 +110,55 @@ std::unique_ptr<DataSet> DataSet::open(const QString &directory, const Options &
     }
     set->artStore = std::make_unique<ArtWork>(std::move(container), options.pendingParent);
     return set;
+}
+
+void DataSet::takeEditsFrom(DataSet &previous, QStringList *dropped)
+{
+    artStore->adoptPendingEdits(previous.artStore->takePendingEdits(), dropped);
+    tileStore->adoptPendingEdits(previous.tileStore->takePendingEdits(), dropped);
+}
+
+QList<PendingEditDirectory::Orphan> DataSet::orphanedEdits(const QString &pendingParent) const
+{
+    const FileStamp mine = FileStamp::of(dir);
+    QList<PendingEditDirectory::Orphan> found;
+    for (const PendingEditDirectory::Orphan &orphan : PendingEditDirectory::orphans(pendingParent)) {
+        if (orphan.editCount > 0 && FileStamp::of(orphan.description.dataDirectory).isSameFileAs(mine))
+            found.append(orphan);
+    }
+    return found;
+}
+
+bool DataSet::recover(
+    const QList<PendingEditDirectory::Orphan> &orphans, QStringList *dropped, QString *error)
+{
+    // The newest session of each store is the one the user last worked in.
+    QHash<QString, QString> newest;
+    for (const PendingEditDirectory::Orphan &orphan : orphans) {
+        QString &chosen = newest[orphan.description.store];
+        if (chosen.isEmpty() || QFileInfo(orphan.path).lastModified() > QFileInfo(chosen).lastModified())
+            chosen = orphan.path;
+    }
+    for (const PendingEditDirectory::Orphan &orphan : orphans) {
+        if (!newest.values().contains(orphan.path))
+            PendingEditDirectory::removeOrphan(orphan.path);
+    }
+    for (auto it = newest.cbegin(); it != newest.cend(); ++it) {
+        std::unique_ptr<PendingEditDirectory> adopted = PendingEditDirectory::adopt(it.value(), error);
+        if (!adopted)
+            return false;
+        if (it.key() == ArtWork::PendingStoreName)
+            artStore->adoptPendingEdits(std::move(adopted), dropped);
+        else if (it.key() == TileData::PendingStoreName)
+            tileStore->adoptPendingEdits(std::move(adopted), dropped);
+    }
+    return true;
+}
+
+void DataSet::removeOrphanedEdits(const QString &pendingParent)
+{
+    for (const PendingEditDirectory::Orphan &orphan : PendingEditDirectory::orphans(pendingParent))
+        PendingEditDirectory::removeOrphan(orphan.path);
 }
 
 QString DataSet::changedFile() const

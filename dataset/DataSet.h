@@ -1,6 +1,10 @@
 #pragma once
 
+#include "io/PendingEditDirectory.h"
+
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 class AnimDataFile;
@@ -44,6 +48,20 @@ public:
     // The first data file written, cut or replaced on disk since it was opened; empty
     // while none was.
     QString changedFile() const;
+
+    // Takes over the pending edits of the data set this one replaces (the same directory
+    // opened again); edits that no longer fit are dropped and described in *dropped.
+    void takeEditsFrom(DataSet &previous, QStringList *dropped = nullptr);
+
+    // Pending edits that runs which ended abnormally left in pendingParent (no live
+    // process holds them), of this data set's directory.
+    QList<PendingEditDirectory::Orphan> orphanedEdits(const QString &pendingParent) const;
+    // Serves the newest of those edits, per store, as this data set's pending edits and
+    // removes the rest; false (and *error) when they cannot be taken over.
+    bool recover(const QList<PendingEditDirectory::Orphan> &orphans, QStringList *dropped, QString *error);
+    // Removes every directory of pending edits in pendingParent that no live process
+    // holds, whatever data set it belongs to.
+    static void removeOrphanedEdits(const QString &pendingParent);
 
 private:
     explicit DataSet(const QString &directory);

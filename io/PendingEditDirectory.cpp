@@ -4,47 +4,184 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLockFile>
 #include <QSaveFile>
+#include <QSettings>
+#include <QTemporaryDir>
 
-PendingEditDirectory::PendingEditDirectory(const QString &parentDirectory)
+const QString PendingEditDirectory::NamePrefix = QStringLiteral("tessera-");
+
+namespace {
+
+const QString LockName = QStringLiteral("session.lock");
+const QString DescriptionName = QStringLiteral("session.ini");
+
+std::unique_ptr<QLockFile> lockIn(const QString &directory)
+{
+    auto lock = std::make_unique<QLockFile>(QDir(directory).filePath(LockName));
+    // A lock is stale only when its process is gone, however long a run lasts.
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0))
+        return nullptr;
+    return lock;
+}
+
+bool readDescription(const QString &directory, PendingEditDirectory::Description *description)
+{
+    const QString path = QDir(directory).filePath(DescriptionName);
+    if (!QFile::exists(path))
+        return false;
+    const QSettings settings(path, QSettings::IniFormat);
+    description->store = settings.value(QStringLiteral("store")).toString();
+    description->dataDirectory = settings.value(QStringLiteral("dataDirectory")).toString();
+    return !description->store.isEmpty();
+}
+
+bool isOurs(const QString &name)
+{
+    return name == DescriptionName || name.startsWith(LockName);
+}
+
+QStringList editFilesIn(const QString &directory)
+{
+    QStringList files;
+    for (const QString &name : QDir(directory).entryList(QDir::Files | QDir::Hidden)) {
+        if (!isOurs(name))
+            files.append(name);
+    }
+    return files;
+}
+
+} // namespace
+
+PendingEditDirectory::PendingEditDirectory(const QString &parentDirectory, const Description &description)
+    : about(description)
 {
     const QString parent = parentDirectory.isEmpty() ? QDir::tempPath() : parentDirectory;
     // QTemporaryDir creates the directory with owner-only permissions and a unique name,
     // so no other user can plant files in it and two running copies never share one.
-    m_dir = std::make_unique<QTemporaryDir>(QDir(parent).filePath(QStringLiteral("tessera-XXXXXX")));
+    QTemporaryDir created(QDir(parent).filePath(NamePrefix + QStringLiteral("XXXXXX")));
+    if (!created.isValid()) {
+        error = QStringLiteral("Cannot create a directory for pending edits in %1: %2")
+                    .arg(QDir::toNativeSeparators(parent), created.errorString());
+        return;
+    }
+    created.setAutoRemove(false);
+    if (!lock(created.path()) || !writeDescription()) {
+        QDir(created.path()).removeRecursively();
+        dir.clear();
+    }
 }
 
-PendingEditDirectory::~PendingEditDirectory() = default;
+PendingEditDirectory::~PendingEditDirectory()
+{
+    if (dir.isEmpty())
+        return;
+    lockFile.reset();
+    QDir(dir).removeRecursively();
+}
+
+bool PendingEditDirectory::lock(const QString &directory)
+{
+    lockFile = lockIn(directory);
+    if (!lockFile) {
+        error = QStringLiteral("Cannot lock the pending-edit directory %1.")
+                    .arg(QDir::toNativeSeparators(directory));
+        return false;
+    }
+    dir = directory;
+    return true;
+}
+
+bool PendingEditDirectory::writeDescription()
+{
+    QSettings settings(filePath(DescriptionName), QSettings::IniFormat);
+    settings.setValue(QStringLiteral("store"), about.store);
+    settings.setValue(QStringLiteral("dataDirectory"), about.dataDirectory);
+    settings.sync();
+    if (settings.status() == QSettings::NoError)
+        return true;
+    error
+        = QStringLiteral("Cannot write to the pending-edit directory %1.").arg(QDir::toNativeSeparators(dir));
+    return false;
+}
+
+std::unique_ptr<PendingEditDirectory> PendingEditDirectory::adopt(const QString &path, QString *errorOut)
+{
+    std::unique_ptr<PendingEditDirectory> adopted(new PendingEditDirectory);
+    if (!readDescription(path, &adopted->about)) {
+        *errorOut
+            = QStringLiteral("%1 is not a directory of pending edits.").arg(QDir::toNativeSeparators(path));
+        return nullptr;
+    }
+    if (!adopted->lock(path)) {
+        *errorOut = QStringLiteral("Another running Tessera holds %1.").arg(QDir::toNativeSeparators(path));
+        return nullptr;
+    }
+    return adopted;
+}
+
+QList<PendingEditDirectory::Orphan> PendingEditDirectory::orphans(const QString &parentDirectory)
+{
+    const QString parent = parentDirectory.isEmpty() ? QDir::tempPath() : parentDirectory;
+    QList<Orphan> found;
+    const QStringList names
+        = QDir(parent).entryList({NamePrefix + QLatin1Char('*')}, QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &name : names) {
+        Orphan orphan;
+        orphan.path = QDir(parent).filePath(name);
+        if (!readDescription(orphan.path, &orphan.description))
+            continue;
+        // Taking its lock for a moment is how a directory shows that nobody holds it.
+        if (!lockIn(orphan.path))
+            continue;
+        orphan.editCount = int(editFilesIn(orphan.path).size());
+        found.append(orphan);
+    }
+    return found;
+}
+
+bool PendingEditDirectory::removeOrphan(const QString &path)
+{
+    QString reason;
+    std::unique_ptr<PendingEditDirectory> adopted = adopt(path, &reason);
+    return adopted != nullptr; // its destructor removes it
+}
 
 bool PendingEditDirectory::isValid() const
 {
-    return m_dir->isValid();
+    return !dir.isEmpty();
 }
 
 QString PendingEditDirectory::path() const
 {
-    return m_dir->isValid() ? m_dir->path() : QString();
+    return dir;
 }
 
 QString PendingEditDirectory::filePath(const QString &fileName) const
 {
-    return m_dir->filePath(fileName);
+    return QDir(dir).filePath(fileName);
 }
 
-bool PendingEditDirectory::writeFile(const QString &fileName, const QByteArray &bytes, QString *error) const
+QStringList PendingEditDirectory::editFiles() const
 {
-    if (!m_dir->isValid()) {
-        if (error)
-            *error
-                = QStringLiteral("Cannot create a directory for pending edits: %1").arg(m_dir->errorString());
+    return isValid() ? editFilesIn(dir) : QStringList();
+}
+
+bool PendingEditDirectory::writeFile(
+    const QString &fileName, const QByteArray &bytes, QString *errorOut) const
+{
+    if (!isValid()) {
+        if (errorOut)
+            *errorOut = error;
         return false;
     }
     QSaveFile file(filePath(fileName));
     // Unbuffered, so that a full disk fails the write itself and its reason is the system's.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || !CheckedWrite::writeAll(file, bytes)
         || !file.commit()) {
-        if (error)
-            *error = QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString());
+        if (errorOut)
+            *errorOut = QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString());
         file.cancelWriting();
         return false;
     }

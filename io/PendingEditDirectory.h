@@ -1,22 +1,57 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
-#include <QTemporaryDir>
+#include <QStringList>
 #include <memory>
 
-// The private, owner-only directory in which a store keeps one file per pending edit.
-// It is created inside the given parent directory (the system temporary directory
-// when empty) and removed with everything in it when this object goes.
+class QLockFile;
+
+// The private, owner-only directory in which a store keeps one file per pending edit,
+// created inside a parent directory (the system temporary directory when empty) and
+// removed with everything in it when this object goes. A lock file inside tells other
+// runs that a live process holds it; a small description names the store and the data
+// directory, so that the edits of a run that crashed can be found and recovered.
 class PendingEditDirectory
 {
 public:
-    explicit PendingEditDirectory(const QString &parentDirectory = QString());
+    // What a directory says of itself.
+    struct Description
+    {
+        QString store; // "art" or "tiledata"
+        QString dataDirectory;
+    };
+    // A directory that no live process holds.
+    struct Orphan
+    {
+        QString path;
+        Description description;
+        int editCount = 0;
+    };
+
+    static const QString NamePrefix;
+
+    PendingEditDirectory(const QString &parentDirectory, const Description &description);
     ~PendingEditDirectory();
+    PendingEditDirectory(const PendingEditDirectory &) = delete;
+    PendingEditDirectory &operator=(const PendingEditDirectory &) = delete;
+
+    // Takes over a directory of an earlier run; null (and *error) when a live process
+    // holds it or it is not one of ours.
+    static std::unique_ptr<PendingEditDirectory> adopt(const QString &path, QString *error);
+    // The directories of ours in parentDirectory that no live process holds.
+    static QList<Orphan> orphans(const QString &parentDirectory);
+    // Removes a directory of ours that no live process holds; false when one does.
+    static bool removeOrphan(const QString &path);
 
     bool isValid() const;
+    QString errorString() const { return error; }
     QString path() const;
     QString filePath(const QString &fileName) const;
+    const Description &description() const { return about; }
+    // The names of the edit files it holds (the lock and the description left out).
+    QStringList editFiles() const;
 
     // Writes the whole file or nothing (a failed write leaves an older file as it was).
     bool writeFile(const QString &fileName, const QByteArray &bytes, QString *error) const;
@@ -25,5 +60,12 @@ public:
     static void removeFile(const QString &path);
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
+    PendingEditDirectory() = default;
+    bool lock(const QString &directory);
+    bool writeDescription();
+
+    QString dir;
+    Description about;
+    std::unique_ptr<QLockFile> lockFile;
+    QString error;
 };

@@ -3,7 +3,12 @@
 #include "tiledata/TileDataFormat.h"
 #include "tiledata/TileName.h"
 
+#include <QFileInfo>
+#include <QRegularExpression>
+
 using namespace TileDataFormat;
+
+const QString TileData::PendingStoreName = QStringLiteral("tiledata");
 
 namespace {
 
@@ -41,7 +46,49 @@ void TileData::setTempDir(const QString &directory)
 {
     tempDir = directory;
     pending.clear();
-    pendingDir = std::make_unique<PendingEditDirectory>(directory);
+    const PendingEditDirectory::Description description{
+        PendingStoreName, QFileInfo(file.fileName()).absolutePath()};
+    pendingDir = std::make_unique<PendingEditDirectory>(directory, description);
+}
+
+std::unique_ptr<PendingEditDirectory> TileData::takePendingEdits()
+{
+    std::unique_ptr<PendingEditDirectory> taken = std::move(pendingDir);
+    setTempDir(tempDir);
+    return taken;
+}
+
+void TileData::adoptPendingEdits(std::unique_ptr<PendingEditDirectory> directory, QStringList *dropped)
+{
+    pending.clear();
+    pendingDir = std::move(directory);
+    for (const QString &fileName : pendingDir->editFiles()) {
+        if (!adoptEditFile(fileName, dropped))
+            PendingEditDirectory::removeFile(pendingDir->filePath(fileName));
+    }
+    Q_EMIT pendingChanged();
+}
+
+bool TileData::adoptEditFile(const QString &fileName, QStringList *dropped)
+{
+    static const QRegularExpression form(QStringLiteral("^T([TS])([0-9]{1,5})\\.wfg$"));
+    const QRegularExpressionMatch match = form.match(fileName);
+    if (!match.hasMatch())
+        return false;
+    const bool land = match.captured(1) == QLatin1String("T");
+    const int id = match.captured(2).toInt();
+    const QString path = pendingDir->filePath(fileName);
+    const bool fits = land ? id < LandCount && QFileInfo(path).size() == LandRecordSize
+                           : id < staticCount() && QFileInfo(path).size() == StaticRecordSize;
+    if (!fits) {
+        if (dropped)
+            dropped->append(QStringLiteral("%1 tile %2 (tile data)")
+                                .arg(QLatin1String(land ? "land" : "static"))
+                                .arg(id));
+        return false;
+    }
+    pending.insert(land ? id : id + StaticKeyBase, path);
+    return true;
 }
 
 QString TileData::pendingDirectory() const

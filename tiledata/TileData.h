@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 // tiledata.mul one record at a time (read-only), with edited records kept as pending
@@ -16,6 +17,9 @@ class TileData : public QObject
     Q_OBJECT
 
 public:
+    // How its pending-edit directory names this store.
+    static const QString PendingStoreName;
+
     // tempDir: where the private pending-edit directory is created (empty: the
     // system temporary directory).
     explicit TileData(const QString &fileName, const QString &tempDir = QString());
@@ -50,6 +54,15 @@ public:
     // The file's bytes as read when it was opened.
     const QByteArray &fileBytes() const { return bytes; }
 
+    // Hands the pending edits over, in their directory, for another store to adopt (a
+    // data set opened again); this store starts over with none.
+    std::unique_ptr<PendingEditDirectory> takePendingEdits();
+    // Serves the records kept in a directory (of a store opened earlier, or of a run
+    // that ended abnormally) as this store's pending edits, in place of its own. Records
+    // that do not fit this file (an id it does not hold, a record of another size) are
+    // dropped and described in *dropped.
+    void adoptPendingEdits(std::unique_ptr<PendingEditDirectory> directory, QStringList *dropped = nullptr);
+
     // Key (land id, or static id + StaticKeyBase) to pending-record file.
     const QHash<int, QString> &pendingRecords() const { return pending; }
     bool hasPendingEdits() const { return !pending.isEmpty(); }
@@ -62,6 +75,7 @@ private:
     QByteArray record(int key, qint64 position, int size) const;
     QByteArray fileRecord(qint64 position, int size) const;
     bool setRecord(int key, const QString &fileName, const QByteArray &record, int size, QString *error);
+    bool adoptEditFile(const QString &fileName, QStringList *dropped);
 
     DataFile file;
     QByteArray bytes;

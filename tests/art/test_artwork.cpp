@@ -99,7 +99,8 @@ void TestArtWork::cacheEvictsLeastRecentlyUsed()
         QVERIFY(art.setTerrain(id, tile));
     QVERIFY(!art.getTerrain(0, false).isNull()); // 0 becomes the most recently used
     QVERIFY(art.setTerrain(ArtWork::MinCacheCapacity, tile));
-    QDir(art.pendingDirectory()).removeRecursively();
+    for (const QString &file : art.pendingTerrain())
+        QFile::remove(file);
 
     QVERIFY(!art.getTerrain(0, false).isNull());
     QVERIFY(art.getTerrain(1, false).isNull()); // the least recently used went
@@ -184,11 +185,14 @@ void TestArtWork::deleteAndReimport()
     QVERIFY(art.getTerrain(3, true).isNull());
     QVERIFY(art.pendingTerrain().contains(3));
 
-    // An image that was never edited: no file, reads as deleted.
+    // An image that was never edited: no record, reads as deleted. Deletions are kept
+    // on disk only as empty markers, so that they survive a crash.
     QVERIFY(!art.getTerrain(4, false).isNull());
     QVERIFY(art.setTerrain(4, QImage()));
     QVERIFY(art.getTerrain(4, false).isNull());
-    QCOMPARE(QDir(art.pendingDirectory()).entryList(QDir::Files).size(), 0);
+    QCOMPARE(QDir(art.pendingDirectory()).entryList({"*.wfg"}, QDir::Files).size(), 0);
+    QCOMPARE(QDir(art.pendingDirectory()).entryList({"*.deleted"}, QDir::Files),
+        (QStringList{"Terrain3.deleted", "Terrain4.deleted"}));
 
     QVERIFY(art.setTerrain(4, TestDataSet::terrain(Qt::green)));
     QCOMPARE(art.getTerrain(4, false).pixel(22, 22), qRgb(0, 248, 0));
@@ -214,7 +218,7 @@ void TestArtWork::pendingDirectoryIsPrivateAndRemoved()
         // Two stores never overwrite each other's edits.
         QCOMPARE(first.getTerrain(1, false).pixel(22, 22), qRgb(248, 0, 0));
         QCOMPARE(second.getTerrain(1, false).pixel(22, 22), qRgb(0, 0, 248));
-        QDir(second.pendingDirectory()).removeRecursively();
+        QVERIFY(QFile::remove(second.pendingTerrain().value(1)));
         QVERIFY(!first.getTerrain(1, true).isNull());
     }
     QVERIFY(!QFileInfo::exists(directory));
