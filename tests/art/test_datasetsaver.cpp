@@ -81,7 +81,7 @@ struct EarlierOutput : Saving
         ok = data.art().setTerrain(1, TestDataSet::terrain(Qt::red)) && writeFile(out("notes.txt"), "mine")
             && saver().save(output.path()) == Status::Saved
             && data.art().setTerrain(2, TestDataSet::terrain(Qt::blue)) && data.art().setStatic(3, QImage())
-            && data.tiles().setLandRecord(2, QByteArray(TileDataFormat::LandRecordSize, 'x'));
+            && data.tiles().setLandRecord(2, QByteArray(26, 'x'));
         before = snapshot(output.path());
         pending = snapshot(data.pendingParent());
     }
@@ -107,6 +107,7 @@ private Q_SLOTS:
     void indexLengthsThatDisagreeWithTheirRecords();
     void sharedRecordsStaySharedWhenEditsMoveThem();
     void inputChangedOnDiskIsRefused();
+    void pendingFileChangingDuringTheSaveIsRefused();
     void savingTwiceLeavesOnlyTheDataSet();
     void faultLeavesTheOutputAsItWas_data();
     void faultLeavesTheOutputAsItWas();
@@ -173,8 +174,10 @@ void TestDataSetSaver::savedDataSetHoldsTheEditsAndCopiesTheRest()
     QVERIFY(copied > 300 / 2);
     // Tile data: the pending records in place, everything else (block headers too) as it was.
     QByteArray tileData = fileBytes(s.data.filePath("tiledata.mul"));
-    tileData.replace(TileDataFormat::landPosition(40), TileDataFormat::LandRecordSize, land.toBytes());
-    tileData.replace(TileDataFormat::staticPosition(33), TileDataFormat::StaticRecordSize, item.toBytes());
+    // Land 40: block 1 (836 bytes each), record 8 (26 bytes), after a 4-byte header.
+    tileData.replace(836 + 8 * 26 + 4, 26, land.toBytes());
+    // Static 33: after the land section (428,032), block 1 (1,188), record 1 (37), header.
+    tileData.replace(428032 + 1188 + 37 + 4, 37, item.toBytes());
     QCOMPARE(fileBytes(s.out("tiledata.mul")), tileData);
     QCOMPARE(fileBytes(s.out("animdata.mul")), fileBytes(s.data.filePath("animdata.mul")));
 
@@ -297,6 +300,28 @@ void TestDataSetSaver::inputChangedOnDiskIsRefused()
         QCOMPARE(QFileInfo(saver.failedFile()).fileName(), QStringLiteral("art.mul"));
         QVERIFY(f.untouched());
     }
+}
+
+void TestDataSetSaver::pendingFileChangingDuringTheSaveIsRefused()
+{
+    // The tile data edit grows between the check that planned the save and its copy.
+    EarlierOutput f;
+    QVERIFY(f.ok);
+    const QString pendingRecord = f.data.tiles().pendingRecords().value(2);
+    DataSetSaver saver = f.saver();
+    saver.setFaultHook([&](Step at, const QString &fileName) {
+        if (at == Step::Write && fileName == QLatin1String("artidx.mul")) {
+            QFile record(pendingRecord);
+            if (record.open(QIODevice::Append))
+                record.write("grown");
+        }
+        return QString();
+    });
+    QCOMPARE(saver.save(f.output.path()), Status::Failed);
+    QVERIFY2(saver.errorString().contains(QStringLiteral("land tile 2"))
+            && saver.errorString().contains(QStringLiteral("changed size")),
+        qPrintable(saver.errorString()));
+    QCOMPARE(snapshot(f.output.path()), f.before);
 }
 
 void TestDataSetSaver::savingTwiceLeavesOnlyTheDataSet()
