@@ -1,7 +1,10 @@
 #pragma once
 
+#include "tiledata/TileDataLayout.h"
+
 #include <QString>
 #include <memory>
+#include <optional>
 
 class AnimDataFile;
 class ArtWork;
@@ -21,6 +24,9 @@ public:
         // Where the stores make their private pending-edit directories (empty: the
         // system temporary directory).
         QString pendingParent;
+        // Read tiledata.mul in this layout rather than the one its size tells (for a
+        // cut or damaged file).
+        std::optional<TileDataLayout> tileDataLayout;
     };
 
     ~DataSet();

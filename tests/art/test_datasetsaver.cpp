@@ -4,7 +4,6 @@
 #include "TestDataSet.h"
 #include "art/ArtFormat.h"
 #include "saving/DataSetSaver.h"
-#include "tiledata/TileDataFormat.h"
 #include "tools/cli/CliError.h"
 #include "tools/cli/PatchList.h"
 
@@ -79,7 +78,7 @@ struct EarlierOutput : Saving
         ok = data.art().setTerrain(1, TestDataSet::terrain(Qt::red)) && writeFile(out("notes.txt"), "mine")
             && saver().save(output.path()) == Status::Saved
             && data.art().setTerrain(2, TestDataSet::terrain(Qt::blue)) && data.art().setStatic(3, QImage())
-            && data.tiles().setLandRecord(2, QByteArray(TileDataFormat::LandRecordSize, 'x'));
+            && data.tiles().setLandRecord(2, QByteArray(26, 'x'));
         before = snapshot(output.path());
         pending = snapshot(data.pendingParent());
     }
@@ -164,10 +163,11 @@ void TestDataSetSaver::savedDataSetHoldsTheEditsAndCopiesTheRest()
         }
     }
     QVERIFY(copied > 300 / 2);
-    // Tile data: the pending records in place, everything else (block headers too) as it was.
+    // Tile data: the pending records in place, everything else (block headers too) as it
+    // was. Land 40 is record 8 of block 1; static 33 record 1 of the second static block.
     QByteArray tileData = fileBytes(s.data.filePath("tiledata.mul"));
-    tileData.replace(TileDataFormat::landPosition(40), TileDataFormat::LandRecordSize, land.toBytes());
-    tileData.replace(TileDataFormat::staticPosition(33), TileDataFormat::StaticRecordSize, item.toBytes());
+    tileData.replace(836 + 4 + 8 * 26, 26, land.toBytes());
+    tileData.replace(428032 + 1188 + 4 + 1 * 37, 37, item.toBytes());
     QCOMPARE(fileBytes(s.out("tiledata.mul")), tileData);
     QCOMPARE(fileBytes(s.out("animdata.mul")), fileBytes(s.data.filePath("animdata.mul")));
 
