@@ -147,6 +147,9 @@ bool DataSetSaver::Run::flush()
 
 bool DataSetSaver::Run::writeZeros(qint64 count)
 {
+    // What is gathered goes first: the zeros come after it in the file.
+    if (count > 0 && !flush())
+        return false;
     const QByteArray zeros(int(qMin(count, ChunkSize)), '\0');
     for (qint64 left = count; left > 0; left -= zeros.size()) {
         if (!writeChunk(QByteArrayView(zeros).first(qMin(left, qint64(zeros.size())))))

@@ -26,6 +26,16 @@ TileDataMergePlan::Patch patchFor(TileDataLayout layout, int key, const QString 
     return patch;
 }
 
+// Where the block holding the record ends: a file grown by a record grows by whole
+// blocks, or its layout and its last records would be lost when it is read again.
+qint64 blockEnd(TileDataLayout layout, int key)
+{
+    using namespace TileDataFormat;
+    if (key < StaticKeyBase)
+        return qint64(key / RecordsPerBlock + 1) * layout.landBlockSize();
+    return layout.staticBlockPosition((key - StaticKeyBase) / RecordsPerBlock + 1);
+}
+
 } // namespace
 
 bool TileDataMergePlan::build(const TileData &tileData, QString *error)
@@ -47,7 +57,7 @@ bool TileDataMergePlan::build(const TileData &tileData, QString *error)
                           QDir::toNativeSeparators(patch.path));
             return false;
         }
-        size = qMax(size, patch.position + patch.size);
+        size = qMax(size, blockEnd(tileData.layout(), it.key()));
         list.append(patch);
     }
     std::sort(
