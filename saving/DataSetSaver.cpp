@@ -6,6 +6,7 @@
 #include "io/FileStamp.h"
 #include "io/StagedOutput.h"
 #include "saving/ArtMergePlan.h"
+#include "saving/TileDataConversion.h"
 #include "saving/TileDataMergePlan.h"
 #include "tiledata/AnimDataFile.h"
 #include "tiledata/TileData.h"
@@ -326,6 +327,13 @@ bool DataSetSaver::writeTileData(Run &run, const TileDataMergePlan &plan) const
 {
     if (!run.open(TileDataFileName))
         return false;
+    if (tileDataLayout && *tileDataLayout != tileData.layout()) {
+        QByteArray converted;
+        QString reason;
+        return TileDataConversion::convert(tileData, *tileDataLayout, &converted, &reason)
+            ? run.write(converted)
+            : run.fail(reason);
+    }
     const QByteArrayView source = tileData.fileBytes();
     // Copies the source up to position; past its end the new file is zero-filled.
     qint64 at = 0;
