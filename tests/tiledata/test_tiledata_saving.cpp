@@ -178,9 +178,6 @@ void TestTileDataSaving::highSeasNarrowsWithoutUpperFlags()
     QString error;
     QVERIFY2(TileDataConversion::convert(*set.tiles, Classic, &converted, &error), qPrintable(error));
     QCOMPARE(converted, markedTileData(classic, 428032 + 2 * 1188));
-    // Into its own layout: the file as it is.
-    QVERIFY(TileDataConversion::convert(*set.tiles, HighSeas, &converted, &error));
-    QCOMPARE(converted, markedTileData(wide, 493568 + 2 * 1316));
 }
 
 void TestTileDataSaving::narrowingRefusesUpperFlags_data()

@@ -139,7 +139,6 @@ void TestSample::programWritesEitherLayout_data()
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<qint64>("size"); // of tiledata.mul; 0: refused
     QTest::newRow("default") << QStringList() << qint64(428032 + 2 * 1188);
-    QTest::newRow("classic") << QStringList{"--tiledata", "classic"} << qint64(428032 + 2 * 1188);
     QTest::newRow("high-seas") << QStringList{"--tiledata", "high-seas"} << qint64(493568 + 2 * 1316);
     QTest::newRow("unknown") << QStringList{"--tiledata", "uop"} << qint64(0);
 }
