@@ -33,6 +33,11 @@ QString MyBar::idText(int id, int decimalWidth)
         .arg(id, HexIdWidth, Hexadecimal, Fill);
 }
 
+QString MyBar::formatText(bool uopArt, const QString &tileDataLayout)
+{
+    return QStringLiteral("%1 art, %2 tile data").arg(QLatin1String(uopArt ? "UOP" : "MUL"), tileDataLayout);
+}
+
 void MyBar::updateName(QString n)
 {
     nameLabel->setText(nameText(n));

@@ -24,6 +24,8 @@ public:
     static QString nameText(const QString &name);
     static QString sizeText(int width, int height);
     static QString idText(int id, int decimalWidth);
+    // The forms of the open data set: "MUL art, classic tile data".
+    static QString formatText(bool uopArt, const QString &tileDataLayout);
 
 public Q_SLOTS:
     void updateName(QString n);

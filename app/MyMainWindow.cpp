@@ -3,12 +3,12 @@
 #include "app/DataDirectory.h"
 #include "app/DataSetSaveController.h"
 #include "app/MyBar.h"
+#include "art/ArtContainer.h"
 #include "art/ArtWork.h"
 #include "browser/ArtTab.h"
 #include "browser/SWidget.h"
 #include "browser/TWidget.h"
 #include "browser/TilePalette.h"
-#include "dataset/DataSet.h"
 #include "tiledata/AnimDataFile.h"
 #include "tiledata/TileData.h"
 #include "tileprop/ArtWidget.h"
@@ -28,6 +28,13 @@ MyMainWindow::MyMainWindow(QWidget *parent, Qt::WindowFlags flags) : QMainWindow
 
 MyMainWindow::MyMainWindow(const QString &dataDirectory, QWidget *parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags)
+{
+    build(dataDirectory);
+}
+
+MyMainWindow::MyMainWindow(
+    const QString &dataDirectory, const DataSet::Options &options, QWidget *parent, Qt::WindowFlags flags)
+    : QMainWindow(parent, flags), openOptions(options)
 {
     build(dataDirectory);
 }
@@ -106,12 +113,17 @@ void MyMainWindow::createStatusLabels()
     idLabel = new QLabel(statusBar());
     statusBar()->addPermanentWidget(idLabel, 0);
     showId(-1);
+    formatLabel = new QLabel(statusBar());
+    formatLabel->setObjectName(QStringLiteral("formatLabel"));
+    statusBar()->addPermanentWidget(formatLabel, 0);
+    formatLabel->setText(MyBar::formatText(
+        dataSet->art().container().format() == ArtContainer::Format::Uop, dataSet->tiles().layoutName()));
 }
 
 bool MyMainWindow::openDataSet(const QString &directory)
 {
     QString error;
-    dataSet = DataSet::open(DataDirectory::filePath(directory, QString()), DataSet::Options(), &error);
+    dataSet = DataSet::open(DataDirectory::filePath(directory, QString()), openOptions, &error);
     if (!dataSet)
         UserPrompts::current().warning(this, QStringLiteral("Tessera"),
             QStringLiteral("%1\n\nChoose the directory that holds the game's data files.").arg(error));

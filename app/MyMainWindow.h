@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dataset/DataSet.h"
+
 #include <QMainWindow>
 #include <QString>
 #include <memory>
@@ -7,7 +9,6 @@
 class AnimDataFile;
 class ArtTab;
 class ArtWork;
-class DataSet;
 class DataSetSaveController;
 class MyBar;
 class QAction;
@@ -31,6 +32,9 @@ public:
     // Uses dataDirectory for this run, without searching or asking (an empty one: as above).
     explicit MyMainWindow(
         const QString &dataDirectory, QWidget *parent = nullptr, Qt::WindowFlags flags = {});
+    // As above, opening the data set with options (a forced tile-data layout).
+    MyMainWindow(const QString &dataDirectory, const DataSet::Options &options, QWidget *parent = nullptr,
+        Qt::WindowFlags flags = {});
     ~MyMainWindow() override;
 
     // Empty when no directory is known; then the window holds only its menus.
@@ -81,11 +85,13 @@ private:
     QLabel *sizeLabel = nullptr;
     QLabel *nameLabel = nullptr;
     QLabel *idLabel = nullptr;
+    QLabel *formatLabel = nullptr;
     MyBar *bar = nullptr;
     TileData *tileData = nullptr;
     AnimDataFile *animData = nullptr;
     QAction *fileSaveAction = nullptr;
     DataSetSaveController *saving = nullptr;
     QString mulPath;
+    DataSet::Options openOptions;
     std::unique_ptr<DataSet> dataSet;
 };

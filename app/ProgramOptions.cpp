@@ -24,8 +24,14 @@ bool ProgramOptions::parse(const QStringList &arguments, QString *error)
         QStringLiteral("Render the window to FILE once it is laid out, and exit."), QStringLiteral("FILE"));
     const QCommandLineOption sizeOption(QStringLiteral("size"),
         QStringLiteral("The window size for --screenshot, e.g. 1280x800."), QStringLiteral("WxH"));
+    const QCommandLineOption tileDataOption(QStringLiteral("tiledata"),
+        QStringLiteral("Read tiledata.mul in this layout (%1) rather than the one its size tells, "
+                       "for a cut or damaged file.")
+            .arg(TileDataLayout::names().join(QStringLiteral(" or "))),
+        QStringLiteral("layout"));
     parser.addOption(screenshotOption);
     parser.addOption(sizeOption);
+    parser.addOption(tileDataOption);
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
         return false;
@@ -46,6 +52,16 @@ bool ProgramOptions::parse(const QStringList &arguments, QString *error)
             *error = QStringLiteral("%1 is not a directory.").arg(QDir::toNativeSeparators(dataDirectory));
             return false;
         }
+    }
+    if (parser.isSet(tileDataOption)) {
+        TileDataLayout layout;
+        if (!TileDataLayout::fromName(parser.value(tileDataOption), &layout)) {
+            *error = QStringLiteral("--tiledata must be %1, not \"%2\".")
+                         .arg(TileDataLayout::names().join(QStringLiteral(" or ")),
+                             parser.value(tileDataOption));
+            return false;
+        }
+        dataSetOptions.tileDataLayout = layout;
     }
     screenshotFile = parser.value(screenshotOption);
     if (parser.isSet(sizeOption)) {

@@ -1,16 +1,20 @@
 #pragma once
 
+#include "dataset/DataSet.h"
+
 #include <QSize>
 #include <QString>
 #include <QStringList>
 
-// tessera [--screenshot FILE [--size WxH]] [DATA_DIR]
+// tessera [--tiledata classic|high-seas] [--screenshot FILE [--size WxH]] [DATA_DIR]
 class ProgramOptions
 {
 public:
     QString dataDirectory;
     QString screenshotFile;
     QSize windowSize;
+    // How the data set is opened: --tiledata.
+    DataSet::Options dataSetOptions;
 
     // Reads arguments (the program name first). --help and --version print and exit;
     // a bad argument gives false and *error.

@@ -21,7 +21,7 @@ int takeScreenshot(const ProgramOptions &options)
     if (directory.isEmpty())
         return fail(
             QStringLiteral("--screenshot needs DATA_DIR: no data directory is set up on this machine."));
-    MyMainWindow window(directory);
+    MyMainWindow window(directory, options.dataSetOptions);
     QString error;
     if (!WindowScreenshot::save(&window, options.windowSize, options.screenshotFile, &error))
         return fail(error);
@@ -50,7 +50,7 @@ int main(int argc, char **argv)
     if (!options.screenshotFile.isEmpty())
         return takeScreenshot(options);
 
-    MyMainWindow window(options.dataDirectory);
+    MyMainWindow window(options.dataDirectory, options.dataSetOptions);
     QObject::connect(&app, &QApplication::lastWindowClosed, &app, &QApplication::quit);
     window.show();
     return app.exec();

@@ -6,7 +6,6 @@
 #include "io/FileStamp.h"
 #include "tiledata/AnimDataFile.h"
 #include "tiledata/TileData.h"
-#include "tiledata/TileDataFormat.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -85,17 +84,19 @@ std::unique_ptr<DataSet> DataSet::open(const QString &directory, const Options &
     }
 
     const QString tilePath = set->filePath(TileDataFileName);
-    set->tileStore = std::make_unique<TileData>(tilePath, options.pendingParent);
+    set->tileStore = std::make_unique<TileData>(tilePath, options.pendingParent, options.tileDataLayout);
+    const TileData &tiles = *set->tileStore;
     if (!present(tilePath))
         problems.missing(TileDataFileName);
-    else if (!set->tileStore->errorString().isEmpty())
-        problems.damaged(set->tileStore->errorString());
-    else if (set->tileStore->fileBytes().size() < TileDataFormat::LandSectionSize)
+    else if (!tiles.errorString().isEmpty())
+        problems.damaged(tiles.errorString());
+    else if (tiles.fileBytes().size() < tiles.layout().landSectionSize())
         problems.damaged(QStringLiteral("%1 is damaged: it is %2 bytes long, shorter than its land section "
-                                        "(%3 bytes).")
+                                        "(%3 bytes in the %4 layout).")
                              .arg(native(tilePath))
-                             .arg(set->tileStore->fileBytes().size())
-                             .arg(TileDataFormat::LandSectionSize));
+                             .arg(tiles.fileBytes().size())
+                             .arg(tiles.layout().landSectionSize())
+                             .arg(tiles.layoutName()));
 
     const QString animPath = set->filePath(AnimDataFileName);
     set->animStore = std::make_unique<AnimDataFile>();

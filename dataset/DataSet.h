@@ -1,11 +1,13 @@
 #pragma once
 
 #include "io/PendingEditDirectory.h"
+#include "tiledata/TileDataLayout.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 class AnimDataFile;
 class ArtWork;
@@ -25,6 +27,9 @@ public:
         // Where the stores make their private pending-edit directories (empty: the
         // system temporary directory).
         QString pendingParent;
+        // Read tiledata.mul in this layout rather than the one its size tells (for a
+        // cut or damaged file).
+        std::optional<TileDataLayout> tileDataLayout;
     };
 
     ~DataSet();

@@ -7,6 +7,7 @@
 #include "io/FileStamp.h"
 #include "io/StagedOutput.h"
 #include "saving/ArtMergePlan.h"
+#include "saving/TileDataConversion.h"
 #include "saving/TileDataMergePlan.h"
 #include "tiledata/AnimDataFile.h"
 #include "tiledata/TileData.h"
@@ -148,6 +149,9 @@ bool DataSetSaver::Run::flush()
 
 bool DataSetSaver::Run::writeZeros(qint64 count)
 {
+    // What is gathered goes first: the zeros come after it in the file.
+    if (count > 0 && !flush())
+        return false;
     const QByteArray zeros(int(qMin(count, ChunkSize)), '\0');
     for (qint64 left = count; left > 0; left -= zeros.size()) {
         if (!writeChunk(QByteArrayView(zeros).first(qMin(left, qint64(zeros.size())))))
@@ -324,6 +328,13 @@ bool DataSetSaver::writeTileData(Run &run, const TileDataMergePlan &plan) const
 {
     if (!run.open(TileDataFileName))
         return false;
+    if (tileDataLayout && *tileDataLayout != tileData.layout()) {
+        QByteArray converted;
+        QString reason;
+        return TileDataConversion::convert(tileData, *tileDataLayout, &converted, &reason)
+            ? run.write(converted)
+            : run.fail(reason);
+    }
     const QByteArrayView source = tileData.fileBytes();
     // Copies the source up to position; past its end the new file is zero-filled.
     qint64 at = 0;

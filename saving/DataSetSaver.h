@@ -1,10 +1,13 @@
 #pragma once
 
+#include "tiledata/TileDataLayout.h"
+
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <QVector>
 #include <functional>
+#include <optional>
 
 class AnimDataFile;
 class ArtMergePlan;
@@ -39,6 +42,9 @@ public:
 
     void setProgressHandler(ProgressHandler handler) { progress = std::move(handler); }
     void setFaultHook(FaultHook hook) { faultHook = std::move(hook); }
+    // Writes tiledata.mul in this layout rather than the one it was read in; a save
+    // that would drop an upper flag fails, naming the tile.
+    void setTileDataLayout(TileDataLayout layout) { tileDataLayout = layout; }
 
     Status save(const QString &outputDirectory);
 
@@ -75,6 +81,7 @@ private:
     const AnimDataFile &animData;
     ProgressHandler progress;
     FaultHook faultHook;
+    std::optional<TileDataLayout> tileDataLayout;
     QString error;
     QString failedPath;
     QVector<int> emptied;

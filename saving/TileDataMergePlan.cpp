@@ -9,21 +9,31 @@
 
 namespace {
 
-TileDataMergePlan::Patch patchFor(int key, const QString &path)
+// Pending records are in the layout the file was read in, and go where it keeps them.
+TileDataMergePlan::Patch patchFor(TileDataLayout layout, int key, const QString &path)
 {
-    using namespace TileDataFormat;
+    using TileDataFormat::StaticKeyBase;
     TileDataMergePlan::Patch patch;
     patch.path = path;
+    patch.label = TileData::describeKey(key);
     if (key < StaticKeyBase) {
-        patch.position = landPosition(key);
-        patch.size = LandRecordSize;
-        patch.label = QStringLiteral("land tile %1").arg(key);
+        patch.position = layout.landPosition(key);
+        patch.size = layout.landRecordSize();
     } else {
-        patch.position = staticPosition(key - StaticKeyBase);
-        patch.size = StaticRecordSize;
-        patch.label = QStringLiteral("static tile %1").arg(key - StaticKeyBase);
+        patch.position = layout.staticPosition(key - StaticKeyBase);
+        patch.size = layout.staticRecordSize();
     }
     return patch;
+}
+
+// Where the block holding the record ends: a file grown by a record grows by whole
+// blocks, or its layout and its last records would be lost when it is read again.
+qint64 blockEnd(TileDataLayout layout, int key)
+{
+    using namespace TileDataFormat;
+    if (key < StaticKeyBase)
+        return qint64(key / RecordsPerBlock + 1) * layout.landBlockSize();
+    return layout.staticBlockPosition((key - StaticKeyBase) / RecordsPerBlock + 1);
 }
 
 } // namespace
@@ -38,7 +48,7 @@ bool TileDataMergePlan::build(const TileData &tileData, QString *error)
             *error = QStringLiteral("A pending tile data edit has the invalid key %1.").arg(it.key());
             return false;
         }
-        const Patch patch = patchFor(it.key(), it.value());
+        const Patch patch = patchFor(tileData.layout(), it.key(), it.value());
         const QFileInfo info(patch.path);
         if (!info.isFile() || info.size() != patch.size) {
             *error
@@ -47,7 +57,7 @@ bool TileDataMergePlan::build(const TileData &tileData, QString *error)
                           QDir::toNativeSeparators(patch.path));
             return false;
         }
-        size = qMax(size, patch.position + patch.size);
+        size = qMax(size, blockEnd(tileData.layout(), it.key()));
         list.append(patch);
     }
     std::sort(

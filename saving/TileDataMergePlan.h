@@ -6,9 +6,9 @@
 class TileData;
 
 // Where the tile data store's pending records go in a new tiledata.mul: the file is
-// copied as it is (block headers included) with each pending record written over its
-// record. A record past the end of a short file extends the file with zero bytes, which
-// is how the store reads the bytes it lacks.
+// copied as it is (block headers included) with each pending record, in the layout the
+// file was read in, written over its record. A record past the end of a short file
+// extends the file with zero bytes to the end of the record's block.
 class TileDataMergePlan
 {
 public:

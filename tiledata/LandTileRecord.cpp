@@ -2,16 +2,22 @@
 
 #include "tiledata/RecordReader.h"
 #include "tiledata/RecordWriter.h"
-#include "tiledata/TileDataFormat.h"
 #include "tiledata/TileName.h"
 
 using namespace TileDataFormat;
 
 LandTileRecord LandTileRecord::fromBytes(const QByteArray &bytes)
 {
-    RecordReader in(bytes, LandRecordSize);
+    constexpr TileDataLayout wide = TileDataLayout::highSeas();
+    return fromBytes(bytes, bytes.size() == wide.landRecordSize() ? wide : TileDataLayout::classic());
+}
+
+LandTileRecord LandTileRecord::fromBytes(const QByteArray &bytes, TileDataLayout layout)
+{
+    RecordReader in(bytes, layout.landRecordSize());
     LandTileRecord record;
-    record.flags = in.take<quint32>();
+    record.layout = layout;
+    record.flags = in.takeFlags(layout);
     record.texid = in.take<quint16>();
     record.name = in.takeBytes(NameSize);
     return record;
@@ -19,8 +25,8 @@ LandTileRecord LandTileRecord::fromBytes(const QByteArray &bytes)
 
 QByteArray LandTileRecord::toBytes() const
 {
-    RecordWriter out(LandRecordSize);
-    out.put(flags);
+    RecordWriter out(layout.landRecordSize());
+    out.putFlags(flags, layout);
     out.put(texid);
     out.putBytes(name, NameSize);
     return out.bytes();
@@ -34,4 +40,9 @@ QString LandTileRecord::nameText() const
 void LandTileRecord::setNameText(const QString &text)
 {
     name = TileName::encode(text);
+}
+
+bool LandTileRecord::operator==(const LandTileRecord &other) const
+{
+    return flags == other.flags && texid == other.texid && TileName::sameField(name, other.name);
 }

@@ -1,25 +1,31 @@
 #pragma once
 
+#include "tiledata/TileDataLayout.h"
+
 #include <QByteArray>
 #include <QString>
 
-// A 26-byte land record of tiledata.mul. The name keeps all 20 stored bytes, also
-// those after the terminating NUL, so that an unedited name is written back as it was.
+// A land record of tiledata.mul: 26 bytes classic, 30 high-seas. The name keeps all 20
+// stored bytes, also those after the terminating NUL, so that an unedited name is
+// written back as it was.
 struct LandTileRecord
 {
-    quint32 flags = 0;
+    quint64 flags = 0;
     quint16 texid = 0;
-    QByteArray name = QByteArray(20, '\0');
+    QByteArray name = QByteArray(TileDataFormat::NameSize, '\0');
+    // The layout the record was read in and toBytes() writes; a classic record keeps
+    // only the lower 32 flag bits.
+    TileDataLayout layout;
 
-    // Short input is read as if zero-filled.
+    // In the layout whose land record is bytes.size() long; any other length is read
+    // as classic, short input as if zero-filled.
     static LandTileRecord fromBytes(const QByteArray &bytes);
+    static LandTileRecord fromBytes(const QByteArray &bytes, TileDataLayout layout);
     QByteArray toBytes() const;
 
     QString nameText() const;
     void setNameText(const QString &text);
 
-    bool operator==(const LandTileRecord &other) const
-    {
-        return flags == other.flags && texid == other.texid && name == other.name;
-    }
+    // The fields, whatever the layout.
+    bool operator==(const LandTileRecord &other) const;
 };

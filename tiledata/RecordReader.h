@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tiledata/TileDataLayout.h"
+
 #include <QByteArray>
 #include <QtEndian>
 
@@ -16,6 +18,11 @@ public:
         const T value = qFromLittleEndian<T>(m_bytes.constData() + m_pos);
         m_pos += int(sizeof(T));
         return value;
+    }
+    // The flags field: 32 bits classic, 64 high-seas.
+    quint64 takeFlags(TileDataLayout layout)
+    {
+        return layout.hasUpperFlags() ? take<quint64>() : take<quint32>();
     }
     QByteArray takeBytes(int count)
     {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tiledata/TileDataLayout.h"
+
 #include <QByteArray>
 #include <QtEndian>
 
@@ -12,6 +14,14 @@ public:
     {
         const T le = qToLittleEndian(value);
         m_bytes.append(reinterpret_cast<const char *>(&le), sizeof(T));
+    }
+    // The flags field: the lower 32 bits classic, all 64 high-seas.
+    void putFlags(quint64 flags, TileDataLayout layout)
+    {
+        if (layout.hasUpperFlags())
+            put(flags);
+        else
+            put(quint32(flags));
     }
     void putBytes(const QByteArray &bytes, int count)
     {

@@ -2,16 +2,22 @@
 
 #include "tiledata/RecordReader.h"
 #include "tiledata/RecordWriter.h"
-#include "tiledata/TileDataFormat.h"
 #include "tiledata/TileName.h"
 
 using namespace TileDataFormat;
 
 StaticTileRecord StaticTileRecord::fromBytes(const QByteArray &bytes)
 {
-    RecordReader in(bytes, StaticRecordSize);
+    constexpr TileDataLayout wide = TileDataLayout::highSeas();
+    return fromBytes(bytes, bytes.size() == wide.staticRecordSize() ? wide : TileDataLayout::classic());
+}
+
+StaticTileRecord StaticTileRecord::fromBytes(const QByteArray &bytes, TileDataLayout layout)
+{
+    RecordReader in(bytes, layout.staticRecordSize());
     StaticTileRecord r;
-    r.flags = in.take<quint32>();
+    r.layout = layout;
+    r.flags = in.takeFlags(layout);
     r.weight = in.take<quint8>();
     r.quality = in.take<quint8>();
     r.unknown = in.take<quint16>();
@@ -28,8 +34,8 @@ StaticTileRecord StaticTileRecord::fromBytes(const QByteArray &bytes)
 
 QByteArray StaticTileRecord::toBytes() const
 {
-    RecordWriter out(StaticRecordSize);
-    out.put(flags);
+    RecordWriter out(layout.staticRecordSize());
+    out.putFlags(flags, layout);
     out.put(weight);
     out.put(quality);
     out.put(unknown);
@@ -56,5 +62,8 @@ void StaticTileRecord::setNameText(const QString &text)
 
 bool StaticTileRecord::operator==(const StaticTileRecord &other) const
 {
-    return toBytes() == other.toBytes();
+    return flags == other.flags && weight == other.weight && quality == other.quality
+        && unknown == other.unknown && unknown1 == other.unknown1 && quantity == other.quantity
+        && animid == other.animid && unknown2 == other.unknown2 && hue == other.hue
+        && unknown3 == other.unknown3 && height == other.height && TileName::sameField(name, other.name);
 }

@@ -1,12 +1,15 @@
 #pragma once
 
+#include "tiledata/TileDataLayout.h"
+
 #include <QByteArray>
 #include <QString>
 
-// A 37-byte static record of tiledata.mul; the name keeps all 20 stored bytes.
+// A static record of tiledata.mul: 37 bytes classic, 41 high-seas (wider flags, the
+// same fields after them); the name keeps all 20 stored bytes.
 struct StaticTileRecord
 {
-    quint32 flags = 0;
+    quint64 flags = 0;
     quint8 weight = 0;
     quint8 quality = 0;
     quint16 unknown = 0;
@@ -17,14 +20,20 @@ struct StaticTileRecord
     quint8 hue = 0;
     quint16 unknown3 = 0;
     quint8 height = 0;
-    QByteArray name = QByteArray(20, '\0');
+    QByteArray name = QByteArray(TileDataFormat::NameSize, '\0');
+    // The layout the record was read in and toBytes() writes; a classic record keeps
+    // only the lower 32 flag bits.
+    TileDataLayout layout;
 
-    // Short input is read as if zero-filled.
+    // In the layout whose static record is bytes.size() long; any other length is read
+    // as classic, short input as if zero-filled.
     static StaticTileRecord fromBytes(const QByteArray &bytes);
+    static StaticTileRecord fromBytes(const QByteArray &bytes, TileDataLayout layout);
     QByteArray toBytes() const;
 
     QString nameText() const;
     void setNameText(const QString &text);
 
+    // The fields, whatever the layout.
     bool operator==(const StaticTileRecord &other) const;
 };

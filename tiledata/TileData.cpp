@@ -1,6 +1,5 @@
 #include "tiledata/TileData.h"
 
-#include "tiledata/TileDataFormat.h"
 #include "tiledata/TileName.h"
 
 #include <QFileInfo>
@@ -17,28 +16,37 @@ QString pendingFileName(const char *prefix, int id)
     return QLatin1String(prefix) + QString::number(id) + QLatin1String(".wfg");
 }
 
-constexpr int NameOffsetLand = 6;
-constexpr int NameOffsetStatic = 17;
+bool inRange(int id, int count)
+{
+    return id >= 0 && id < count;
+}
+
+void setError(QString *error, const QString &text)
+{
+    if (error)
+        *error = text;
+}
 
 } // namespace
 
-TileData::TileData(const QString &fileName, const QString &tempDir)
+TileData::TileData(const QString &fileName, const QString &tempDir, std::optional<TileDataLayout> layout)
 {
-    setFileName(fileName);
+    setFileName(fileName, nullptr, layout);
     setTempDir(tempDir);
 }
 
 // The private pending-edit directory goes with pendingDir, and every pending file with it.
 TileData::~TileData() = default;
 
-bool TileData::setFileName(const QString &path, QString *error)
+bool TileData::setFileName(const QString &path, QString *error, std::optional<TileDataLayout> layout)
 {
     bytes.clear();
     loadError.clear();
     if (file.open(path, &loadError))
         bytes = file.readAll(MaxFileSize, &loadError);
-    if (error)
-        *error = loadError;
+    layoutForced = layout.has_value();
+    fileLayout = layout.value_or(TileDataLayout::detect(bytes.size()));
+    setError(error, loadError);
     return loadError.isEmpty();
 }
 
@@ -78,8 +86,9 @@ bool TileData::adoptEditFile(const QString &fileName, QStringList *dropped)
     const bool land = match.captured(1) == QLatin1String("T");
     const int id = match.captured(2).toInt();
     const QString path = pendingDir->filePath(fileName);
-    const bool fits = land ? id < LandCount && QFileInfo(path).size() == LandRecordSize
-                           : id < staticCount() && QFileInfo(path).size() == StaticRecordSize;
+    const qint64 size = QFileInfo(path).size();
+    const bool fits = land ? holdsLand(id) && size == fileLayout.landRecordSize()
+                           : inRange(id, staticCount()) && size == fileLayout.staticRecordSize();
     if (!fits) {
         if (dropped)
             dropped->append(QStringLiteral("%1 tile %2 (tile data)")
@@ -96,93 +105,146 @@ QString TileData::pendingDirectory() const
     return pendingDir->path();
 }
 
-QByteArray TileData::landRecord(int id) const
+QString TileData::describeKey(int key)
 {
-    return record(id, landPosition(id), LandRecordSize);
+    return key < StaticKeyBase ? QStringLiteral("land tile %1").arg(key)
+                               : QStringLiteral("static tile %1").arg(key - StaticKeyBase);
 }
 
-QByteArray TileData::staticRecord(int id) const
+int TileData::landCount() const
 {
-    return record(id + StaticKeyBase, staticPosition(id), StaticRecordSize);
-}
-
-QByteArray TileData::originalLandRecord(int id) const
-{
-    return fileRecord(landPosition(id), LandRecordSize);
-}
-
-QByteArray TileData::originalStaticRecord(int id) const
-{
-    return fileRecord(staticPosition(id), StaticRecordSize);
-}
-
-bool TileData::setLandRecord(int id, const QByteArray &record, QString *error)
-{
-    if (id < 0 || id >= LandCount) {
-        if (error)
-            *error = QStringLiteral("There is no land tile %1.").arg(id);
-        return false;
-    }
-    return setRecord(id, pendingFileName("TT", id), record, LandRecordSize, error);
-}
-
-bool TileData::setStaticRecord(int id, const QByteArray &record, QString *error)
-{
-    if (id < 0 || id >= MaxStaticCount) {
-        if (error)
-            *error = QStringLiteral("There is no static tile %1.").arg(id);
-        return false;
-    }
-    return setRecord(id + StaticKeyBase, pendingFileName("TS", id), record, StaticRecordSize, error);
-}
-
-QString TileData::landName(int id) const
-{
-    if (id < 0)
-        return {};
-    return TileName::decode(landRecord(id).constData() + NameOffsetLand, NameSize);
-}
-
-QString TileData::staticName(int id) const
-{
-    if (id < 0)
-        return {};
-    return TileName::decode(staticRecord(id).constData() + NameOffsetStatic, NameSize);
+    return fileLayout.landCountForSize(bytes.size());
 }
 
 int TileData::staticCount() const
 {
-    return staticCountForSize(bytes.size());
+    return fileLayout.staticCountForSize(bytes.size());
 }
 
-QByteArray TileData::record(int key, qint64 position, int size) const
+bool TileData::holdsLand(int id) const
+{
+    return inRange(id, landCount()) || (inRange(id, LandCount) && pending.contains(id));
+}
+
+bool TileData::holdsStatic(int id) const
+{
+    return inRange(id, staticCount())
+        || (inRange(id, MaxStaticCount) && pending.contains(id + StaticKeyBase));
+}
+
+QByteArray TileData::landRecord(int id, QString *error) const
+{
+    if (!holdsLand(id)) {
+        setError(error, missingRecord(true, id));
+        return QByteArray();
+    }
+    const int size = fileLayout.landRecordSize();
+    const QByteArray edited = pendingRecord(id, size);
+    return edited.isEmpty() ? fileRecord(fileLayout.landPosition(id), size) : edited;
+}
+
+QByteArray TileData::staticRecord(int id, QString *error) const
+{
+    if (!holdsStatic(id)) {
+        setError(error, missingRecord(false, id));
+        return QByteArray();
+    }
+    const int size = fileLayout.staticRecordSize();
+    const QByteArray edited = pendingRecord(id + StaticKeyBase, size);
+    return edited.isEmpty() ? fileRecord(fileLayout.staticPosition(id), size) : edited;
+}
+
+QByteArray TileData::originalLandRecord(int id) const
+{
+    if (!inRange(id, landCount()))
+        return QByteArray();
+    return fileRecord(fileLayout.landPosition(id), fileLayout.landRecordSize());
+}
+
+QByteArray TileData::originalStaticRecord(int id) const
+{
+    if (!inRange(id, staticCount()))
+        return QByteArray();
+    return fileRecord(fileLayout.staticPosition(id), fileLayout.staticRecordSize());
+}
+
+bool TileData::setLandRecord(int id, const QByteArray &record, QString *error)
+{
+    if (!inRange(id, LandCount)) {
+        setError(error, QStringLiteral("There is no land tile %1.").arg(id));
+        return false;
+    }
+    return setRecord(id, pendingFileName("TT", id), record, fileLayout.landRecordSize(), error);
+}
+
+bool TileData::setStaticRecord(int id, const QByteArray &record, QString *error)
+{
+    if (!inRange(id, MaxStaticCount)) {
+        setError(error, QStringLiteral("There is no static tile %1.").arg(id));
+        return false;
+    }
+    return setRecord(
+        id + StaticKeyBase, pendingFileName("TS", id), record, fileLayout.staticRecordSize(), error);
+}
+
+QString TileData::landName(int id) const
+{
+    const QByteArray record = landRecord(id);
+    if (record.isEmpty())
+        return QString();
+    return TileName::decode(record.constData() + fileLayout.landNameOffset(), NameSize);
+}
+
+QString TileData::staticName(int id) const
+{
+    const QByteArray record = staticRecord(id);
+    if (record.isEmpty())
+        return QString();
+    return TileName::decode(record.constData() + fileLayout.staticNameOffset(), NameSize);
+}
+
+QByteArray TileData::pendingRecord(int key, int size) const
 {
     const auto edit = pending.constFind(key);
-    if (edit != pending.cend()) {
-        const QByteArray bytes = PendingEditDirectory::readFile(*edit);
-        // A pending file that vanished or is short is not a record: use the data file's.
-        if (bytes.size() >= size)
-            return bytes.left(size);
-    }
-    return fileRecord(position, size);
+    if (edit == pending.cend())
+        return QByteArray();
+    const QByteArray record = PendingEditDirectory::readFile(*edit);
+    // A pending file that vanished or is short is not a record: the data file's is used.
+    return record.size() >= size ? record.left(size) : QByteArray();
 }
 
 QByteArray TileData::fileRecord(qint64 position, int size) const
 {
-    if (position < 0)
-        return QByteArray(size, '\0');
-    if (position < 0 || position >= bytes.size())
+    // Held records lie in whole blocks; the zero fill is for a pending edit's id past the
+    // end of the file whose pending file is gone.
+    if (position >= bytes.size())
         return QByteArray(size, '\0');
     return bytes.mid(position, size).leftJustified(size, '\0', true);
 }
 
 bool TileData::setRecord(int key, const QString &fileName, const QByteArray &record, int size, QString *error)
 {
-    // Records always travel full length; the file holds exactly one.
-    const QByteArray bytes = record.leftJustified(size, '\0', true);
-    if (!pendingDir->writeFile(fileName, bytes, error))
+    if (record.size() != size) {
+        setError(error,
+            QStringLiteral("The record of %1 is %2 bytes long; %3 in the %4 layout takes %5.")
+                .arg(describeKey(key))
+                .arg(record.size())
+                .arg(QFileInfo(file.fileName()).fileName(), fileLayout.name())
+                .arg(size));
+        return false;
+    }
+    if (!pendingDir->writeFile(fileName, record, error))
         return false;
     pending.insert(key, pendingDir->filePath(fileName));
     Q_EMIT pendingChanged();
     return true;
+}
+
+QString TileData::missingRecord(bool land, int id) const
+{
+    const int count = land ? landCount() : staticCount();
+    const QString kind = QLatin1String(land ? "land" : "static");
+    const QString held = count == 0 ? QStringLiteral("none") : QStringLiteral("0 to %1").arg(count - 1);
+    return QStringLiteral("%1 holds no %2 tile %3 (its %2 tiles: %4).")
+        .arg(QFileInfo(fileName()).fileName(), kind, QString::number(id), held);
 }

@@ -2,6 +2,7 @@
 
 #include "io/DataFile.h"
 #include "io/PendingEditDirectory.h"
+#include "tiledata/TileDataLayout.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -9,9 +10,11 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
 
-// tiledata.mul one record at a time (read-only), with edited records kept as pending
-// files in a private directory and served in place of the file's records.
+// tiledata.mul one record at a time (read-only), in the layout it was read in, with
+// edited records kept as pending files in a private directory and served in place of
+// the file's records. It alone decides which ids the file holds.
 class TileData : public QObject
 {
     Q_OBJECT
@@ -21,32 +24,52 @@ public:
     static const QString PendingStoreName;
 
     // tempDir: where the private pending-edit directory is created (empty: the
-    // system temporary directory).
-    explicit TileData(const QString &fileName, const QString &tempDir = QString());
+    // system temporary directory). layout: read the file in this layout rather than
+    // the one its size tells (for a cut or damaged file).
+    explicit TileData(const QString &fileName, const QString &tempDir = QString(),
+        std::optional<TileDataLayout> layout = std::nullopt);
     ~TileData() override;
 
     // Reads the file whole; false (and *error naming it) when it cannot be read.
-    bool setFileName(const QString &path, QString *error = nullptr);
+    bool setFileName(
+        const QString &path, QString *error = nullptr, std::optional<TileDataLayout> layout = std::nullopt);
     // Starts a new, empty private pending-edit directory; pending edits are forgotten.
     void setTempDir(const QString &directory);
 
-    // Always full length (26 or 37 bytes); bytes past the end of the file read as 0.
-    QByteArray landRecord(int id) const;
-    QByteArray staticRecord(int id) const;
-    // The record as the data file holds it, ignoring pending edits.
+    TileDataLayout layout() const { return fileLayout; }
+    // "classic" or "high-seas".
+    QString layoutName() const { return fileLayout.name(); }
+    // Whether the layout was given rather than told by the file's size.
+    bool isLayoutForced() const { return layoutForced; }
+    // Bytes past the file's last whole block: a file cut inside a block or not of its
+    // layout. Those bytes are kept by a save but hold no record.
+    qint64 partialBlockBytes() const { return fileLayout.partialBlockBytes(bytes.size()); }
+
+    // The records the file holds: those of its whole blocks.
+    int landCount() const;
+    int staticCount() const;
+    // Whether a record is there to read: the file holds it or an edit is pending.
+    bool holdsLand(int id) const;
+    bool holdsStatic(int id) const;
+
+    // The record in the file's layout (26 or 37 bytes classic, 30 or 41 high-seas);
+    // empty, and *error saying so, for an id that is not there.
+    QByteArray landRecord(int id, QString *error = nullptr) const;
+    QByteArray staticRecord(int id, QString *error = nullptr) const;
+    // The record as the data file holds it, ignoring pending edits; empty when it does not.
     QByteArray originalLandRecord(int id) const;
     QByteArray originalStaticRecord(int id) const;
 
-    // When the pending file cannot be written nothing changes, false is returned and
-    // *error says why.
+    // A record must be of the file's layout. Ids up to the format's limits may be
+    // edited, also past the end of a short file. When the record is refused or its
+    // pending file cannot be written nothing changes, false is returned and *error says why.
     bool setLandRecord(int id, const QByteArray &record, QString *error = nullptr);
     bool setStaticRecord(int id, const QByteArray &record, QString *error = nullptr);
 
-    // Null for a negative id.
+    // Null for an id that is not there.
     QString landName(int id) const;
     QString staticName(int id) const;
 
-    int staticCount() const;
     QString fileName() const { return file.fileName(); }
     const DataFile &dataFile() const { return file; }
     // Why the file could not be read; empty when it was.
@@ -67,19 +90,24 @@ public:
     const QHash<int, QString> &pendingRecords() const { return pending; }
     bool hasPendingEdits() const { return !pending.isEmpty(); }
     QString pendingDirectory() const;
+    // "land tile 5", "static tile 7": how messages name the tile of a pending key.
+    static QString describeKey(int key);
 
 Q_SIGNALS:
     void pendingChanged();
 
 private:
-    QByteArray record(int key, qint64 position, int size) const;
+    QByteArray pendingRecord(int key, int size) const;
     QByteArray fileRecord(qint64 position, int size) const;
     bool setRecord(int key, const QString &fileName, const QByteArray &record, int size, QString *error);
     bool adoptEditFile(const QString &fileName, QStringList *dropped);
+    QString missingRecord(bool land, int id) const;
 
     DataFile file;
     QByteArray bytes;
     QString loadError;
+    TileDataLayout fileLayout;
+    bool layoutForced = false;
     QString tempDir;
     std::unique_ptr<PendingEditDirectory> pendingDir;
     QHash<int, QString> pending;

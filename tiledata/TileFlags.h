@@ -4,51 +4,66 @@
 #include <QStringList>
 #include <QtGlobal>
 
-// The 32 flag bits shared by land and static records, in bit order.
+// The 64 flag bits of land and static records, in bit order. Classic records hold the
+// lower 32; high-seas records hold all 64.
 namespace TileFlags {
 
-enum Flag : quint32 {
-    Background = 1u << 0,
-    Weapon = 1u << 1,
-    Transparent = 1u << 2,
-    Translucent = 1u << 3,
-    Wall = 1u << 4,
-    Damaging = 1u << 5,
-    Impassable = 1u << 6,
-    Wet = 1u << 7,
-    Unknown = 1u << 8,
-    Surface = 1u << 9,
-    Bridge = 1u << 10,
-    Generic = 1u << 11,
-    Window = 1u << 12,
-    NoShoot = 1u << 13,
-    PrefixA = 1u << 14,
-    PrefixAn = 1u << 15,
-    Internal = 1u << 16,
-    Foliage = 1u << 17,
-    PartialHue = 1u << 18,
-    Unknown1 = 1u << 19,
-    Map = 1u << 20,
-    Container = 1u << 21,
-    Wearable = 1u << 22,
-    LightSource = 1u << 23,
-    Animated = 1u << 24,
-    Diagnol = 1u << 25,
-    Unknown2 = 1u << 26,
-    Armor = 1u << 27,
-    Roof = 1u << 28,
-    Door = 1u << 29,
-    StairBack = 1u << 30,
-    StairRight = 1u << 31,
+enum Flag : quint64 {
+    Background = 1ull << 0,
+    Weapon = 1ull << 1,
+    Transparent = 1ull << 2,
+    Translucent = 1ull << 3,
+    Wall = 1ull << 4,
+    Damaging = 1ull << 5,
+    Impassable = 1ull << 6,
+    Wet = 1ull << 7,
+    Unknown = 1ull << 8,
+    Surface = 1ull << 9,
+    Bridge = 1ull << 10,
+    Generic = 1ull << 11,
+    Window = 1ull << 12,
+    NoShoot = 1ull << 13,
+    PrefixA = 1ull << 14,
+    PrefixAn = 1ull << 15,
+    Internal = 1ull << 16,
+    Foliage = 1ull << 17,
+    PartialHue = 1ull << 18,
+    Unknown1 = 1ull << 19,
+    Map = 1ull << 20,
+    Container = 1ull << 21,
+    Wearable = 1ull << 22,
+    LightSource = 1ull << 23,
+    Animated = 1ull << 24,
+    Diagnol = 1ull << 25,
+    Unknown2 = 1ull << 26,
+    Armor = 1ull << 27,
+    Roof = 1ull << 28,
+    Door = 1ull << 29,
+    StairBack = 1ull << 30,
+    StairRight = 1ull << 31,
+    // Only in high-seas records.
+    AlphaBlend = 1ull << 32,
+    UseNewArt = 1ull << 33,
+    ArtUsed = 1ull << 34,
+    NoShadow = 1ull << 36,
+    PixelBleed = 1ull << 37,
+    PlayAnimOnce = 1ull << 38,
+    MultiMovable = 1ull << 40,
 };
 
-constexpr int FlagCount = 32;
+constexpr int LowerFlagCount = 32;
+constexpr int FlagCount = 64;
+// The bits a classic record cannot hold.
+constexpr quint64 UpperFlags = ~quint64(0) << LowerFlagCount;
 
-// The flag's name ("Background", "Weapon", …) for bit 0..31.
+// The flag's name ("Background", "AlphaBlend", …; "Bit 35" for a bit without one) for
+// bit 0..63; empty for any other bit.
 QString flagName(int bit);
-// The label of the flag's check box ("Generic/Stackable", "No Shoot", …).
+// The label of the flag's check box ("Generic/Stackable", "No Shadow", "Bit 35", …).
 QString flagLabel(int bit);
+// Whether the bit has a name of its own rather than "Bit N".
+bool isNamed(int bit);
 // Names of the bits set in flags, in bit order.
-QStringList flagNames(quint32 flags);
+QStringList flagNames(quint64 flags);
 
 } // namespace TileFlags

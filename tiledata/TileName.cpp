@@ -16,3 +16,9 @@ QByteArray TileName::encode(const QString &text)
     bytes.append(TileDataFormat::NameSize - bytes.size(), '\0');
     return bytes;
 }
+
+bool TileName::sameField(const QByteArray &a, const QByteArray &b)
+{
+    using TileDataFormat::NameSize;
+    return a.leftJustified(NameSize, '\0', true) == b.leftJustified(NameSize, '\0', true);
+}

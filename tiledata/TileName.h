@@ -10,5 +10,7 @@ namespace TileName {
 QString decode(const char *field, int size = 20);
 // Latin-1, cut after 20 bytes, NUL-padded to 20.
 QByteArray encode(const QString &text);
+// Whether two names are stored as the same 20 bytes (a shorter one NUL-padded).
+bool sameField(const QByteArray &a, const QByteArray &b);
 
 } // namespace TileName

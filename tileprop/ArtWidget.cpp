@@ -87,6 +87,27 @@ void ArtWidget::collectFlagBoxes()
         ui->checkUnknown1, ui->checkMap, ui->checkContainer, ui->checkWearable, ui->checkLightSource,
         ui->checkAnimated, ui->checkDiagnol, ui->checkUnknown2, ui->checkArmor, ui->checkRoof, ui->checkDoor,
         ui->checkStairBack, ui->checkStairRight};
+    // A classic file holds no upper flags: there is nothing to show or edit.
+    const bool upperFlags = tiles && tiles->layout().hasUpperFlags();
+    ui->groupUpperFlags->setVisible(upperFlags);
+    for (int bit = TileFlags::LowerFlagCount; upperFlags && bit < TileFlags::FlagCount; ++bit) {
+        if (TileFlags::isNamed(bit))
+            upperFlagBox(bit);
+    }
+}
+
+QCheckBox *ArtWidget::upperFlagBox(int bit)
+{
+    QCheckBox *&box = flagBoxes[bit];
+    if (box)
+        return box;
+    box = new QCheckBox(TileFlags::flagLabel(bit), ui->groupUpperFlags);
+    box->setObjectName(QStringLiteral("check") + TileFlags::flagName(bit).remove(QLatin1Char(' ')));
+    constexpr int Columns = 4;
+    const int position = ui->upperFlagsLayout->count();
+    ui->upperFlagsLayout->addWidget(box, position / Columns, position % Columns);
+    connect(box, &QCheckBox::stateChanged, this, &ArtWidget::checkChange);
+    return box;
 }
 
 void ArtWidget::addValidators()
@@ -106,8 +127,8 @@ void ArtWidget::wireForm()
     connect(ui->checkWearable, &QCheckBox::stateChanged, this, &ArtWidget::wearableChange);
     connect(ui->checkLightSource, &QCheckBox::stateChanged, this, &ArtWidget::lightChange);
     connect(ui->checkAnimated, &QCheckBox::stateChanged, this, &ArtWidget::toggleAnim);
-    for (QCheckBox *box : flagBoxes)
-        connect(box, &QCheckBox::stateChanged, this, &ArtWidget::checkChange);
+    for (int bit = 0; bit < TileFlags::LowerFlagCount; ++bit)
+        connect(flagBoxes[bit], &QCheckBox::stateChanged, this, &ArtWidget::checkChange);
     for (QLineEdit *edit : {ui->lineName, ui->lineAnimid, ui->lineHeight, ui->lineHue, ui->lineQuality,
              ui->lineQuantity, ui->lineUnknown, ui->lineUnknown1, ui->lineUnknown2, ui->lineUnknown3,
              ui->lineWeight, ui->lineTexid})
@@ -152,10 +173,15 @@ void ArtWidget::fillStatic()
     ui->lineName->setText(r.nameText());
 }
 
-void ArtWidget::applyFlags(quint32 flags)
+void ArtWidget::applyFlags(quint64 flags)
 {
-    for (int bit = 0; bit < TileFlags::FlagCount; ++bit)
-        flagBoxes[bit]->setChecked(flags & (1u << bit));
+    for (int bit = 0; bit < TileFlags::FlagCount; ++bit) {
+        const bool set = flags & (quint64(1) << bit);
+        // Every upper bit that is set gets a box, named or not, so that it can be seen.
+        QCheckBox *box = set && bit >= TileFlags::LowerFlagCount ? upperFlagBox(bit) : flagBoxes[bit];
+        if (box)
+            box->setChecked(set);
+    }
     if (flags & (TileFlags::Weapon | TileFlags::Armor))
         ui->labelQuantity->setText(tr("Class"));
     if (flags & TileFlags::Container)
@@ -373,20 +399,21 @@ void ArtWidget::warnNotStored(const QString &what, const QString &error)
     UserPrompts::current().warning(this, windowTitle(), tr("%1 could not be stored: %2").arg(what, error));
 }
 
-quint32 ArtWidget::formFlags() const
+quint64 ArtWidget::formFlags() const
 {
-    quint32 flags = 0;
+    quint64 flags = 0;
     for (int bit = 0; bit < TileFlags::FlagCount; ++bit) {
-        if (flagBoxes[bit]->checkState() != Qt::Unchecked)
-            flags |= 1u << bit;
+        if (flagBoxes[bit] && flagBoxes[bit]->checkState() != Qt::Unchecked)
+            flags |= quint64(1) << bit;
     }
     return flags;
 }
 
-quint32 ArtWidget::editedFlags(quint32 stored, quint32 shown) const
+quint64 ArtWidget::editedFlags(quint64 stored, quint64 shown) const
 {
-    const quint32 form = formFlags();
-    const quint32 changed = form ^ shown;
+    // Bits without a box were clear when shown and stay as stored.
+    const quint64 form = formFlags();
+    const quint64 changed = form ^ shown;
     return (stored & ~changed) | (form & changed);
 }
 

@@ -63,7 +63,9 @@ private:
     void fillFromRecord();
     void fillTerrain();
     void fillStatic();
-    void applyFlags(quint32 flags);
+    void applyFlags(quint64 flags);
+    // The box of an upper flag, made on first use in the high-seas group.
+    QCheckBox *upperFlagBox(int bit);
     void fillImage();
     void fillAnimation(AnimDataFile *anim);
     void showImage();
@@ -73,8 +75,8 @@ private:
     void deleteImage();
     void saveImage();
 
-    quint32 formFlags() const;
-    quint32 editedFlags(quint32 stored, quint32 shown) const;
+    quint64 formFlags() const;
+    quint64 editedFlags(quint64 stored, quint64 shown) const;
     LandTileRecord editedLandRecord(LandTileRecord stored) const;
     StaticTileRecord editedStaticRecord(StaticTileRecord stored) const;
     bool storeImage();
@@ -95,6 +97,8 @@ private:
     bool filling = false;
     QWidget *animPage = nullptr;
     QString animTitle;
+    // One box per bit: the lower 32 from the form; the upper ones only for a high-seas
+    // file, for the named bits and for any other bit a shown record sets.
     std::array<QCheckBox *, TileFlags::FlagCount> flagBoxes{};
     // The record as the form was filled from it: only what the user changed since
     // replaces the stored bytes on OK.

@@ -43,6 +43,8 @@ private Q_SLOTS:
     void filePathJoinsWithOneSeparator_data();
     void filePathJoinsWithOneSeparator();
     void statusTexts();
+    void statusNamesTheTileDataLayout_data();
+    void statusNamesTheTileDataLayout();
     void teardownRemovesPendingFiles();
     void programWithoutDisplay_data();
     void programWithoutDisplay();
@@ -154,8 +156,9 @@ void MainWindowTest::statusTexts()
     MyMainWindow window(data->path());
     const QList<QLabel *> labels
         = window.statusBar()->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly);
-    QCOMPARE(labels.size(), 3);
+    QCOMPARE(labels.size(), 4);
     QCOMPARE(labels.at(2)->text(), QStringLiteral("ID:         -1 (0x  -1)"));
+    QCOMPARE(labels.at(3)->text(), QStringLiteral("MUL art, classic tile data"));
 
     window.tabs()->terrain()->terrainPalette()->setSelected(123);
     QCOMPARE(labels.at(0)->text(), QStringLiteral("Name:                grass"));
@@ -167,6 +170,34 @@ void MainWindowTest::statusTexts()
     QCOMPARE(labels.at(0)->text(), QStringLiteral("Name: a name of twenty ch."));
     QCOMPARE(labels.at(1)->text(), QStringLiteral("Size:   30 x   50"));
     QCOMPARE(labels.at(2)->text(), QStringLiteral("ID:     7 (0x   7)"));
+}
+
+void MainWindowTest::statusNamesTheTileDataLayout_data()
+{
+    QTest::addColumn<QString>("forced"); // empty: told by the file's size
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("told") << QString() << "MUL art, high-seas tile data";
+    QTest::newRow("forced") << "classic"
+                            << "MUL art, classic tile data";
+}
+
+void MainWindowTest::statusNamesTheTileDataLayout()
+{
+    QFETCH(QString, forced);
+    QFETCH(QString, shown);
+    DataSetBuilder builder(64);
+    builder.setTileDataLayout(TileDataLayout::highSeas());
+    TestDataSet highSeas(builder);
+    DataSet::Options options;
+    if (!forced.isEmpty()) {
+        TileDataLayout layout;
+        QVERIFY(TileDataLayout::fromName(forced, &layout));
+        options.tileDataLayout = layout;
+    }
+    FakePrompts prompts;
+    MyMainWindow window(highSeas.path(), options);
+    QVERIFY(window.isComplete());
+    QCOMPARE(window.statusBar()->findChild<QLabel *>(QStringLiteral("formatLabel"))->text(), shown);
 }
 
 void MainWindowTest::teardownRemovesPendingFiles()
@@ -194,6 +225,11 @@ void MainWindowTest::programWithoutDisplay_data()
                               << "500 x 300";
     QTest::newRow("unwritable") << QStringList{"--screenshot", "/no/such/dir/a.png", data->path()}
                                 << "/no/such/dir";
+    QTest::newRow("tile data layout given")
+        << QStringList{"--screenshot", shot, "--size", "500x300", "--tiledata", "classic", data->path()}
+        << "";
+    QTest::newRow("unknown tile data layout") << QStringList{"--screenshot", shot, "--tiledata", "new",
+        data->path()} << "--tiledata must be classic or high-seas";
 }
 
 void MainWindowTest::programWithoutDisplay()

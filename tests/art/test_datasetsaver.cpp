@@ -5,7 +5,6 @@
 #include "TestDataSet.h"
 #include "art/ArtFormat.h"
 #include "saving/DataSetSaver.h"
-#include "tiledata/TileDataFormat.h"
 #include "tools/cli/CliError.h"
 #include "tools/cli/PatchList.h"
 
@@ -172,7 +171,8 @@ void TestDataSetSaver::savedDataSetHoldsTheEditsAndCopiesTheRest()
         }
     }
     QVERIFY(copied > 300 / 2);
-    // Tile data: the pending records in place, everything else (block headers too) as it was.
+    // Tile data: the pending records in place, everything else (block headers too) as it
+    // was. Land 40 is record 8 of block 1; static 33 record 1 of the second static block.
     QByteArray tileData = fileBytes(s.data.filePath("tiledata.mul"));
     // Land 40: block 1 (836 bytes each), record 8 (26 bytes), after a 4-byte header.
     tileData.replace(836 + 8 * 26 + 4, 26, land.toBytes());

@@ -7,7 +7,6 @@
 #include "dataset/DataSet.h"
 #include "tiledata/StaticTileRecord.h"
 #include "tiledata/TileData.h"
-#include "tiledata/TileDataFormat.h"
 
 #include <QtTest>
 #include <sys/stat.h>
@@ -34,7 +33,9 @@ std::unique_ptr<DataSet> openSet(
     const QString &directory, const QString &pendingParent, QString *error = nullptr)
 {
     QString ignored;
-    return DataSet::open(directory, DataSet::Options{pendingParent}, error ? error : &ignored);
+    DataSet::Options options;
+    options.pendingParent = pendingParent;
+    return DataSet::open(directory, options, error ? error : &ignored);
 }
 
 // The edits a user makes: terrain 3 replaced, static 2 deleted, static 40's record changed.
@@ -153,7 +154,7 @@ void TestDataSetOpening::reopeningKeepsTheEditsThatStillFit()
     auto third = openSet(data.path(), data.pendingParent());
     QVERIFY(third && makeEdits(*third));
     QVERIFY(QFile::resize(
-        data.filePath("tiledata.mul"), TileDataFormat::LandSectionSize + TileDataFormat::StaticBlockSize));
+        data.filePath("tiledata.mul"), 428032 + 1188));
     auto fourth = openSet(data.path(), data.pendingParent());
     QVERIFY(fourth);
     fourth->takeEditsFrom(*third, &dropped);

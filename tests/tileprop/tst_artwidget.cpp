@@ -463,7 +463,70 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(data->filePath("saved.png")));
     }
 
+    void upperFlagsForHighSeasOnly_data()
+    {
+        QTest::addColumn<bool>("highSeas");
+        QTest::addColumn<int>("id");
+        QTest::newRow("classic static") << false << Junk;
+        QTest::newRow("classic terrain") << false << Land;
+        QTest::newRow("high-seas static") << true << Junk;
+        QTest::newRow("high-seas terrain") << true << Land;
+    }
+    void upperFlagsForHighSeasOnly()
+    {
+        QFETCH(bool, highSeas);
+        QFETCH(int, id);
+        if (highSeas)
+            useHighSeas();
+        ArtWidget *window = open(id);
+        auto *group = window->findChild<QWidget *>("groupUpperFlags");
+        QVERIFY(group);
+        QCOMPARE(!group->isHidden(), highSeas); // the page itself is not the current one
+        QStringList boxes;
+        for (const QCheckBox *box : group->findChildren<QCheckBox *>())
+            boxes << box->objectName() + (box->isChecked() ? "+" : "");
+        // The named upper flags, and every other bit the record sets (47 for the static).
+        const QStringList expected{"checkAlphaBlend", "checkUseNewArt", "checkArtUsed", "checkNoShadow+",
+            "checkPixelBleed", "checkPlayAnimOnce", "checkMultiMovable"};
+        QCOMPARE(boxes,
+            !highSeas ? QStringList() : expected + (id == Junk ? QStringList{"checkBit47+"} : QStringList()));
+        // The lower 32 are the form's, whatever the layout.
+        QCOMPARE(window->findChild<QWidget *>("tab1")->findChildren<QCheckBox *>().size() - boxes.size(), 32);
+    }
+
+    void upperFlagsEditedAndKept()
+    {
+        useHighSeas();
+        QPointer<ArtWidget> window = open(Junk);
+        // Meanwhile another edit sets bit 50, which this window never showed.
+        StaticTileRecord meanwhile = StaticTileRecord::fromBytes(data->tiles().staticRecord(Junk));
+        meanwhile.flags |= quint64(1) << 50;
+        QVERIFY(data->tiles().setStaticRecord(Junk, meanwhile.toBytes()));
+        applyEdits(window, {"checkAlphaBlend", "checkBit47", "checkWet", "lineWeight=91"});
+        window->accept();
+        QVERIFY(isDeleted(window));
+        // Roof, AlphaBlend (32), NoShadow (36) and bit 50 set; Wet and bit 47 cleared.
+        QCOMPARE(data->tiles().staticRecord(Junk),
+            QByteArray::fromHex("00000010 11000400 5b 00 0403 00 00 0000 00 00 0000 00") + JunkName);
+    }
+
 private:
+    // The same tiles in a high-seas tiledata.mul; Junk and Land use upper flags.
+    void useHighSeas()
+    {
+        DataSetBuilder builder(64);
+        builder.setTileDataLayout(TileDataLayout::highSeas());
+        StaticTileRecord junk = StaticTileRecord::fromBytes(JunkNumbers + JunkName);
+        junk.flags |= TileFlags::Roof | TileFlags::NoShadow | (quint64(1) << 47);
+        builder.setStaticTile(Junk, junk);
+        LandTileRecord land = LandTileRecord::fromBytes(QByteArray::fromHex("40000000 4d00") + JunkName);
+        land.flags |= TileFlags::NoShadow;
+        builder.setLandTile(Land, land);
+        builder.setTerrainImage(Land, TestDataSet::terrain(Qt::green));
+        data = std::make_unique<TestDataSet>(builder);
+        QVERIFY(data->isValid());
+        QCOMPARE(data->tiles().layoutName(), QStringLiteral("high-seas"));
+    }
     ArtWidget *open(int id)
     {
         const int kind = id == Land ? ArtWidget::TerrainKind : ArtWidget::StaticKind;

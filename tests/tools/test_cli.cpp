@@ -43,9 +43,13 @@ private Q_SLOTS:
     void exportAll();
     void badInput_data();
     void badInput();
+    void highSeasTileAsJson();
+    void tileDataLayoutToldOrGiven_data();
+    void tileDataLayoutToldOrGiven();
 
 private:
     std::unique_ptr<TestDataSet> data;
+    std::unique_ptr<TestDataSet> highSeas;
 };
 
 void TestCli::initTestCase()
@@ -72,6 +76,17 @@ void TestCli::initTestCase()
     builder.setAnim(3, anim);
     data = std::make_unique<TestDataSet>(builder);
     QVERIFY(data->isValid());
+
+    // 96 statics, high-seas; static 0x21 uses upper flags up to the highest bit.
+    DataSetBuilder wide(96);
+    wide.setTileDataLayout(TileDataLayout::highSeas());
+    wide.setTerrainImage(0x10, TestDataSet::terrain(Qt::red));
+    item.flags = TileFlags::Door | TileFlags::NoShadow | (quint64(1) << 63);
+    item.setNameText(QStringLiteral("backpack"));
+    item.weight = 3;
+    wide.setStaticTile(0x21, item);
+    highSeas = std::make_unique<TestDataSet>(wide);
+    QVERIFY(highSeas->isValid());
 }
 
 void TestCli::info()
@@ -81,6 +96,7 @@ void TestCli::info()
     QVERIFY2(run.out.contains("terrain images: 2\n"), run.out);
     QVERIFY(run.out.contains("static images: 1\n"));
     QVERIFY(run.out.contains("static tiles: 64\n"));
+    QVERIFY(run.out.contains("tile data layout: classic\n"));
     QVERIFY(run.out.contains("tiledata.mul: "
         + QByteArray::number(QFileInfo(data->filePath(QStringLiteral("tiledata.mul"))).size())));
 }
@@ -159,6 +175,19 @@ void TestCli::badInput_data()
         << QByteArray("is not a directory");
     QTest::newRow("land id out of range") << QStringList{QStringLiteral("tile"), dir, QStringLiteral("land"),
         QStringLiteral("16384")} << QByteArray("out of range");
+    QTest::newRow("static id the file does not hold")
+        << QStringList{QStringLiteral("tile"), dir, QStringLiteral("static"), QStringLiteral("64")}
+        << QByteArray("tiledata.mul holds no static tile 64 (its static tiles: 0 to 63)");
+    QTest::newRow("static id past every file")
+        << QStringList{QStringLiteral("tile"), dir, QStringLiteral("static"), QStringLiteral("2147483647")}
+        << QByteArray("out of range");
+    QTest::newRow("unknown tile data layout")
+        << QStringList{QStringLiteral("info"), dir, QStringLiteral("--tiledata"), QStringLiteral("hs")}
+        << QByteArray("--tiledata must be classic or high-seas");
+    QTest::newRow("classic file read as high-seas")
+        << QStringList{QStringLiteral("tile"), dir, QStringLiteral("land"), QStringLiteral("1"),
+               QStringLiteral("--tiledata"), QStringLiteral("high-seas")}
+        << QByteArray("shorter than its land section (493568 bytes in the high-seas layout)");
     for (const char *malformed :
         {"12abc", "+5", " 5", "5 ", "0x+5", "0x", "0x-1", "1e3", "", "99999999999999999999"})
         QTest::addRow("not an id: '%s'", malformed) << QStringList{QStringLiteral("anim"), dir,
@@ -179,6 +208,74 @@ void TestCli::badInput()
     QVERIFY2(run.err.contains(message), run.err);
     QCOMPARE(run.err.count('\n'), 1);
     QVERIFY(run.out.isEmpty());
+}
+
+void TestCli::highSeasTileAsJson()
+{
+    const Run run
+        = cli({QStringLiteral("tile"), highSeas->path(), QStringLiteral("static"), QStringLiteral("0x21")});
+    QCOMPARE(run.exitCode, 0);
+    // 2^63 + 2^36 + 2^29, exactly, as JSON holds any integer.
+    QVERIFY2(run.out.contains("\"flags\": 9223372106111123456,"), run.out);
+    const QJsonObject json = QJsonDocument::fromJson(run.out).object();
+    QCOMPARE(json.value(QLatin1String("flagNames")).toArray(),
+        QJsonArray({QStringLiteral("Door"), QStringLiteral("NoShadow"), QStringLiteral("Bit 63")}));
+    QCOMPARE(json.value(QLatin1String("name")).toString(), QStringLiteral("backpack"));
+    QCOMPARE(json.value(QLatin1String("weight")).toInt(), 3);
+    QCOMPARE(json.value(QLatin1String("height")).toInt(), 12);
+}
+
+void TestCli::tileDataLayoutToldOrGiven_data()
+{
+    QTest::addColumn<qint64>("cut"); // bytes cut off the end of the high-seas tiledata.mul
+    QTest::addColumn<QString>("given");
+    QTest::addColumn<QByteArray>("layout"); // as info says it
+    QTest::addColumn<QByteArray>("warning"); // of a file that ends inside a block
+    QTest::newRow("told") << qint64(0) << QString() << QByteArray("high-seas") << QByteArray();
+    // 493,568 + 3 × 1,316 - 100 = 428,032 + 58 × 1,188 + 480
+    QTest::newRow("cut, told") << qint64(100) << QString() << QByteArray("classic")
+                               << QByteArray("tiledata.mul ends 480 bytes into a block");
+    QTest::newRow("cut, given") << qint64(100) << "high-seas" << QByteArray("high-seas (forced)")
+                                << QByteArray("tiledata.mul ends 1216 bytes into a block");
+}
+
+void TestCli::tileDataLayoutToldOrGiven()
+{
+    QFETCH(qint64, cut);
+    QFETCH(QString, given);
+    QFETCH(QByteArray, layout);
+    QFETCH(QByteArray, warning);
+    QTemporaryDir copy;
+    for (const char *name : {"art.mul", "artidx.mul", "tiledata.mul", "animdata.mul"})
+        QVERIFY(QFile::copy(highSeas->filePath(QLatin1String(name)), copy.filePath(QLatin1String(name))));
+    QFile tileData(copy.filePath(QStringLiteral("tiledata.mul")));
+    QVERIFY(tileData.resize(493568 + 3 * 1316 - cut));
+    const QStringList option
+        = given.isEmpty() ? QStringList() : QStringList{QStringLiteral("--tiledata"), given};
+
+    const Run info = cli(QStringList{QStringLiteral("info"), copy.path()} + option);
+    QCOMPARE(info.exitCode, 0);
+    QVERIFY2(info.out.contains("tile data layout: " + layout + '\n'), info.out);
+    QVERIFY2(warning.isEmpty() ? info.err.isEmpty() : info.err.contains(warning), info.err);
+    // Every command that opens the data set reads it in the layout given.
+    const Run tile = cli(
+        QStringList{QStringLiteral("tile"), copy.path(), QStringLiteral("static"), QStringLiteral("0x21")}
+        + option);
+    QCOMPARE(tile.exitCode, 0);
+    const QJsonObject json = QJsonDocument::fromJson(tile.out).object();
+    QCOMPARE(json.value(QLatin1String("name")).toString() == QLatin1String("backpack"), layout != "classic");
+    QTemporaryDir out;
+    QFile noEdits(out.filePath(QStringLiteral("none.txt")));
+    QVERIFY(noEdits.open(QIODevice::WriteOnly));
+    noEdits.close();
+    const QString saveTo = out.filePath(QStringLiteral("saved"));
+    const Run patch
+        = cli(QStringList{QStringLiteral("patch"), copy.path(), saveTo, noEdits.fileName()} + option);
+    QCOMPARE(patch.exitCode, 0);
+    // Tile data without edits is copied as it is, whichever layout it was read in.
+    QFile saved(QDir(saveTo).filePath(QStringLiteral("tiledata.mul")));
+    QVERIFY(saved.open(QIODevice::ReadOnly) && tileData.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), tileData.readAll());
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -8,6 +8,7 @@
 #include "tiledata/TileFlags.h"
 #include "tools/sample/DataSetBuilder.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -18,6 +19,9 @@ class TestSample : public QObject
 private Q_SLOTS:
     void deterministicForASeed();
     void looksLikeRealData();
+    void highSeasSetUsesUpperFlags();
+    void programWritesEitherLayout_data();
+    void programWritesEitherLayout();
 };
 
 namespace {
@@ -94,6 +98,66 @@ void TestSample::looksLikeRealData()
         animated += record.flags & TileFlags::Animated ? 1 : 0;
     }
     QVERIFY(exactTwenty > 0 && unnamed > 0 && trailingBytes > 0 && animated > 0);
+}
+
+void TestSample::highSeasSetUsesUpperFlags()
+{
+    DataSetBuilder::Options options = small(3);
+    const DataSetBuilder classic = DataSetBuilder::procedural(options);
+    options.tileDataLayout = TileDataLayout::highSeas();
+    const DataSetBuilder highSeas = DataSetBuilder::procedural(options);
+    QCOMPARE(highSeas.artBytes(), classic.artBytes());
+    QCOMPARE(highSeas.tileDataBytes().size(), 493568 + 19 * 1316);
+
+    QTemporaryDir dir;
+    QVERIFY(highSeas.write(dir.path()));
+    TileData tiles(dir.filePath(QStringLiteral("tiledata.mul")), dir.path());
+    QCOMPARE(tiles.layoutName(), QStringLiteral("high-seas"));
+    QCOMPARE(tiles.staticCount(), 608);
+    quint64 upperSeen = 0;
+    int landUpper = 0;
+    for (int id = 0; id < 608; ++id) {
+        const StaticTileRecord record = StaticTileRecord::fromBytes(tiles.staticRecord(id));
+        StaticTileRecord lower = record;
+        lower.flags &= ~TileFlags::UpperFlags;
+        // The upper flags are the only difference from the classic set.
+        QCOMPARE(lower, classic.staticTile(id));
+        upperSeen |= record.flags & TileFlags::UpperFlags;
+    }
+    for (int id = 0; id < 16384; ++id)
+        landUpper += LandTileRecord::fromBytes(tiles.landRecord(id)).flags & TileFlags::UpperFlags ? 1 : 0;
+    QVERIFY(landUpper > 0);
+    for (const quint64 flag : {TileFlags::AlphaBlend, TileFlags::UseNewArt, TileFlags::ArtUsed,
+             TileFlags::NoShadow, TileFlags::PixelBleed, TileFlags::PlayAnimOnce, TileFlags::MultiMovable})
+        QVERIFY2(upperSeen & flag, qPrintable(TileFlags::flagNames(flag).join(' ')));
+    // And a bit without a name, as real files may set.
+    QVERIFY(TileFlags::flagNames(upperSeen).filter(QStringLiteral("Bit ")).size() > 0);
+}
+
+void TestSample::programWritesEitherLayout_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<qint64>("size"); // of tiledata.mul; 0: refused
+    QTest::newRow("default") << QStringList() << qint64(428032 + 2 * 1188);
+    QTest::newRow("high-seas") << QStringList{"--tiledata", "high-seas"} << qint64(493568 + 2 * 1316);
+    QTest::newRow("unknown") << QStringList{"--tiledata", "uop"} << qint64(0);
+}
+
+void TestSample::programWritesEitherLayout()
+{
+    QFETCH(QStringList, options);
+    QFETCH(qint64, size);
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("set"));
+    QProcess program;
+    program.start(QStringLiteral(TESSERA_SAMPLE), QStringList{out, "--statics", "64"} + options);
+    QVERIFY(program.waitForFinished(60000));
+    QCOMPARE(program.exitCode() == 0, size > 0);
+    if (size == 0) {
+        QVERIFY(program.readAllStandardError().contains("--tiledata must be classic or high-seas"));
+        return;
+    }
+    QCOMPARE(QFileInfo(QDir(out).filePath(QStringLiteral("tiledata.mul"))).size(), size);
 }
 
 QTEST_GUILESS_MAIN(TestSample)

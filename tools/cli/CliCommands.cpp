@@ -4,6 +4,7 @@
 #include "art/ArtWork.h"
 #include "tiledata/AnimDataFile.h"
 #include "tiledata/TileData.h"
+#include "tiledata/TileDataFormat.h"
 #include "tools/cli/CliError.h"
 #include "tools/cli/OpenDataSet.h"
 #include "tools/cli/TileId.h"
@@ -12,7 +13,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImageWriter>
-#include <QJsonDocument>
 #include <cstdio>
 
 namespace {
@@ -82,6 +82,25 @@ void exportAll(ArtWork &art, Kind kind, const QString &outDir, QTextStream &out)
     out << written << " images written to " << outDir << '\n';
 }
 
+// The record the store gives, or its reason why there is none.
+QByteArray heldRecord(const QByteArray &record, const QString &error)
+{
+    if (record.isEmpty())
+        throw CliError(error);
+    return record;
+}
+
+void describeTileData(const TileData &tiles, QTextStream &out)
+{
+    out << "tile data layout: " << tiles.layoutName() << (tiles.isLayoutForced() ? " (forced)" : "") << '\n';
+    const qint64 partial = tiles.partialBlockBytes();
+    if (partial > 0)
+        std::fprintf(stderr,
+            "tessera-cli: warning: %s ends %lld bytes into a block: it is cut, damaged or not of the %s "
+            "layout (see --tiledata)\n",
+            qPrintable(QFileInfo(tiles.fileName()).fileName()), partial, qPrintable(tiles.layoutName()));
+}
+
 } // namespace
 
 void CliCommands::info(const QStringList &args, QTextStream &out)
@@ -92,6 +111,7 @@ void CliCommands::info(const QStringList &args, QTextStream &out)
     out << "terrain images: " << imageCount(art, Kind::Terrain, ArtFormat::TerrainCount) << '\n';
     out << "static images: " << imageCount(art, Kind::Static, art.staticSlotCount()) << '\n';
     out << "static tiles: " << set->tiles().staticCount() << '\n';
+    describeTileData(set->tiles(), out);
     const QStringList files
         = art.container().fileNames() + QStringList{set->tiles().fileName(), set->anims().fileName()};
     for (const QString &path : files)
@@ -105,14 +125,18 @@ void CliCommands::tile(const QStringList &args, QTextStream &out)
     const Kind kind = parseKind(args[1], "land");
     const TileData &tiles = set->tiles();
     QJsonObject json;
+    QString error;
+    // Ids within the format's limits; the store says whether the file holds them.
     if (kind == Kind::Terrain) {
-        const int id = TileId::parse(args[2], ArtFormat::TerrainCount, QStringLiteral("land"));
-        json = TileJson::land(id, LandTileRecord::fromBytes(tiles.landRecord(id)));
+        const int id = TileId::parse(args[2], TileDataFormat::LandCount, QStringLiteral("land"));
+        const QByteArray record = heldRecord(tiles.landRecord(id, &error), error);
+        json = TileJson::land(id, LandTileRecord::fromBytes(record, tiles.layout()));
     } else {
-        const int id = TileId::parse(args[2], tiles.staticCount(), QStringLiteral("static"));
-        json = TileJson::statics(id, StaticTileRecord::fromBytes(tiles.staticRecord(id)));
+        const int id = TileId::parse(args[2], TileDataFormat::MaxStaticCount, QStringLiteral("static"));
+        const QByteArray record = heldRecord(tiles.staticRecord(id, &error), error);
+        json = TileJson::statics(id, StaticTileRecord::fromBytes(record, tiles.layout()));
     }
-    out << QJsonDocument(json).toJson(QJsonDocument::Indented);
+    out << TileJson::toText(json);
 }
 
 void CliCommands::anim(const QStringList &args, QTextStream &out)
@@ -123,7 +147,7 @@ void CliCommands::anim(const QStringList &args, QTextStream &out)
     const int entries
         = int(anim.fileBytes().size() / AnimDataFile::BlockSize * AnimDataFile::EntriesPerBlock);
     const int id = TileId::parse(args[1], entries, QStringLiteral("animation"));
-    out << QJsonDocument(TileJson::animation(id, anim.readEntry(id))).toJson(QJsonDocument::Indented);
+    out << TileJson::toText(TileJson::animation(id, anim.readEntry(id)));
 }
 
 void CliCommands::exportImages(const QStringList &args, QTextStream &out)

@@ -9,6 +9,9 @@
 // when the directory does not hold one.
 namespace OpenDataSet {
 
-std::unique_ptr<DataSet> open(const QString &directory, const DataSet::Options &options = {});
+// The options every later open() without options uses: those of the command line.
+void setOptions(const DataSet::Options &options);
+std::unique_ptr<DataSet> open(const QString &directory);
+std::unique_ptr<DataSet> open(const QString &directory, const DataSet::Options &options);
 
 } // namespace OpenDataSet

@@ -3,15 +3,19 @@
 #include "tiledata/TileFlags.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
 
 namespace {
 
-QJsonObject withFlags(int id, const char *kind, quint32 flags)
+const QString FlagsKey = QStringLiteral("flags");
+
+QJsonObject withFlags(int id, const char *kind, quint64 flags)
 {
     QJsonObject object;
     object.insert(QStringLiteral("id"), id);
     object.insert(QStringLiteral("kind"), QLatin1String(kind));
-    object.insert(QStringLiteral("flags"), qint64(flags));
+    // Exact: Qt keeps 64-bit integers; toText() writes bit 63 unsigned.
+    object.insert(FlagsKey, qint64(flags));
     object.insert(QStringLiteral("flagNames"), QJsonArray::fromStringList(TileFlags::flagNames(flags)));
     return object;
 }
@@ -56,4 +60,15 @@ QJsonObject TileJson::animation(int id, const AnimDataEntry &entry)
     object.insert(QStringLiteral("frameInterval"), int(entry.frameInterval));
     object.insert(QStringLiteral("frameStart"), int(entry.frameStart));
     return object;
+}
+
+QByteArray TileJson::toText(const QJsonObject &object)
+{
+    QByteArray text = QJsonDocument(object).toJson(QJsonDocument::Indented);
+    const qint64 flags = object.value(FlagsKey).toInteger();
+    if (flags < 0) {
+        const QByteArray key = '"' + FlagsKey.toLatin1() + "\": ";
+        text.replace(key + QByteArray::number(flags), key + QByteArray::number(quint64(flags)));
+    }
+    return text;
 }

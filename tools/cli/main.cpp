@@ -1,5 +1,7 @@
 #include "tools/cli/CliCommands.h"
 #include "tools/cli/CliError.h"
+#include "tools/cli/DataSetOptions.h"
+#include "tools/cli/OpenDataSet.h"
 #include "tools/cli/PatchCommand.h"
 
 #include <QCommandLineParser>
@@ -35,7 +37,9 @@ const char *const Description
       "  export DIR terrain|static all OUTDIR  every image of that kind as PNG\n"
       "  patch DIR OUTDIR LIST                 DIR with the art edits of LIST, saved to OUTDIR;\n"
       "                                        LIST lines: terrain|static ID FILE, terrain|static ID\n"
-      "                                        delete, # comments (FILE relative to LIST)";
+      "                                        delete, # comments (FILE relative to LIST)\n\n"
+      "The layout of tiledata.mul (classic, or high-seas with 64-bit flags) is told by its size\n"
+      "unless --tiledata names it.";
 
 } // namespace
 
@@ -49,9 +53,11 @@ int main(int argc, char *argv[])
     parser.setApplicationDescription(QLatin1String(Description));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("info, tile, anim, export or patch"));
+    parser.addPositionalArgument(
+        QStringLiteral("command"), QStringLiteral("info, tile, anim, export or patch"));
     parser.addPositionalArgument(QStringLiteral("arguments"), QStringLiteral("The command's arguments."),
         QStringLiteral("[arguments...]"));
+    DataSetOptions::addTo(parser);
     parser.process(app);
 
     QStringList args = parser.positionalArguments();
@@ -67,6 +73,7 @@ int main(int argc, char *argv[])
     }
     QTextStream out(stdout);
     try {
+        OpenDataSet::setOptions(DataSetOptions::read(parser));
         (*command)(args, out);
     } catch (const CliError &error) {
         out.flush();

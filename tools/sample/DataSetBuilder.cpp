@@ -46,6 +46,8 @@ DataSetBuilder::DataSetBuilder(int staticCount)
 DataSetBuilder DataSetBuilder::procedural(const Options &options)
 {
     DataSetBuilder builder(options.staticCount);
+    builder.setTileDataLayout(options.tileDataLayout);
+    const bool upperFlags = options.tileDataLayout.hasUpperFlags();
     ProceduralArt art(options.seed);
     for (int id = 0; id < qMin(options.terrainImages, TerrainCount); ++id) {
         if (art.leaveEmpty())
@@ -60,12 +62,18 @@ DataSetBuilder DataSetBuilder::procedural(const Options &options)
         builder.setStaticRecord(id, art.staticRecord(id));
         builder.m_slots[StaticIdBase + id].reserved = id & 0xff;
     }
-    for (int id = 0; id < LandCount; ++id)
+    for (int id = 0; id < LandCount; ++id) {
         builder.m_land[id] = art.landTile(id);
+        if (upperFlags)
+            builder.m_land[id].flags |= ProceduralArt::upperLandFlags(id);
+    }
     for (int id = 0; id < builder.m_statics.size(); ++id) {
-        builder.m_statics[id] = art.staticTile(id);
-        if (builder.m_statics[id].flags & TileFlags::Animated)
+        StaticTileRecord &record = builder.m_statics[id];
+        record = art.staticTile(id);
+        if (record.flags & TileFlags::Animated)
             builder.setAnim(id, art.animation(id));
+        if (upperFlags)
+            record.flags |= ProceduralArt::upperStaticFlags(id, record.flags);
     }
     return builder;
 }
@@ -188,17 +196,22 @@ QByteArray DataSetBuilder::artBytes() const
 
 QByteArray DataSetBuilder::tileDataBytes() const
 {
+    const TileDataLayout layout = m_tileDataLayout;
     QByteArray bytes;
-    bytes.reserve(LandSectionSize + qsizetype(m_statics.size() / RecordsPerBlock) * StaticBlockSize);
+    bytes.reserve(layout.staticBlockPosition(m_statics.size() / RecordsPerBlock));
     for (int id = 0; id < m_land.size(); ++id) {
         if (id % RecordsPerBlock == 0)
             appendInt32(bytes, id / RecordsPerBlock); // block headers carry a running number
-        bytes.append(m_land[id].toBytes());
+        LandTileRecord record = m_land[id];
+        record.layout = layout;
+        bytes.append(record.toBytes());
     }
     for (int id = 0; id < m_statics.size(); ++id) {
         if (id % RecordsPerBlock == 0)
             appendInt32(bytes, id / RecordsPerBlock);
-        bytes.append(m_statics[id].toBytes());
+        StaticTileRecord record = m_statics[id];
+        record.layout = layout;
+        bytes.append(record.toBytes());
     }
     return bytes;
 }

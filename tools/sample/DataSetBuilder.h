@@ -22,6 +22,8 @@ public:
         quint32 seed = 1;
         int terrainImages = 16384; // procedural terrain ids 0..terrainImages-1 (some left empty)
         int staticImages = -1; // procedural static ids 0..staticImages-1; -1: all of them
+        // The layout of tiledata.mul; a high-seas set also uses upper flags.
+        TileDataLayout tileDataLayout;
     };
 
     explicit DataSetBuilder(int staticCount = 64);
@@ -30,6 +32,9 @@ public:
     static DataSetBuilder procedural(const Options &options);
 
     int staticCount() const { return m_staticCount; }
+    // The layout tileDataBytes() writes (classic unless set); records keep their fields.
+    void setTileDataLayout(TileDataLayout layout) { m_tileDataLayout = layout; }
+    TileDataLayout tileDataLayout() const { return m_tileDataLayout; }
 
     // Art: an image is encoded as the game stores it; a null image empties the slot.
     void setTerrainImage(int id, const QImage &image);
@@ -69,6 +74,7 @@ private:
     void setSlot(int slot, const QByteArray &record);
 
     int m_staticCount;
+    TileDataLayout m_tileDataLayout;
     QMap<int, Slot> m_slots;
     QVector<LandTileRecord> m_land;
     QVector<StaticTileRecord> m_statics;

@@ -19,6 +19,9 @@ Ground groundOf(int id)
     return Ground((quint32(id / 12) * 2654435761u >> 13) % 4);
 }
 
+// A bit of the upper half that has no name, as real files may set some.
+constexpr quint64 UnnamedUpperFlag = quint64(1) << 47;
+
 const char *const GroundNames[] = {"grass", "sand", "water", "stone"};
 const char *const ItemNames[] = {"wooden chair", "stone wall", "oak tree", "barrel", "lantern", "long sword",
     "leather tunic", "door", "roof tile", "candle", "small crate"};
@@ -233,6 +236,32 @@ StaticTileRecord ProceduralArt::staticTile(int id)
     if (kind == 2 && name.size() < 18)
         record.name.replace(name.size() + 1, 2, "\x7f\x01");
     return record;
+}
+
+quint64 ProceduralArt::upperLandFlags(int id)
+{
+    quint64 flags = id % 8 == 3 ? quint64(TileFlags::AlphaBlend) : 0;
+    if (id % 31 == 0)
+        flags |= TileFlags::NoShadow;
+    return flags;
+}
+
+quint64 ProceduralArt::upperStaticFlags(int id, quint64 flags)
+{
+    quint64 upper = flags & TileFlags::Foliage ? quint64(TileFlags::AlphaBlend) : 0;
+    if (id % 4 == 1)
+        upper |= TileFlags::NoShadow;
+    if (id % 9 == 2)
+        upper |= TileFlags::UseNewArt | TileFlags::ArtUsed;
+    if ((flags & TileFlags::Animated) && id % 2 == 0)
+        upper |= TileFlags::PlayAnimOnce;
+    if (id % 23 == 5)
+        upper |= TileFlags::PixelBleed;
+    if (id % 50 == 7)
+        upper |= TileFlags::MultiMovable;
+    if (id % 101 == 13)
+        upper |= UnnamedUpperFlag;
+    return upper;
 }
 
 AnimDataEntry ProceduralArt::animation(int id)

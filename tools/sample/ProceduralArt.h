@@ -22,6 +22,10 @@ public:
     LandTileRecord landTile(int id);
     StaticTileRecord staticTile(int id);
     AnimDataEntry animation(int id);
+    // Flags of the high-seas layout's upper half, from the id (and the lower flags)
+    // alone, so that both layouts of a set share every other field.
+    static quint64 upperLandFlags(int id);
+    static quint64 upperStaticFlags(int id, quint64 flags);
 
 private:
     quint32 next();

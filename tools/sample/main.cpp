@@ -33,8 +33,13 @@ int main(int argc, char *argv[])
         QStringLiteral("16384"));
     const QCommandLineOption seedOption(QStringLiteral("seed"),
         QStringLiteral("Seed of the drawing (default 1)."), QStringLiteral("S"), QStringLiteral("1"));
+    const QCommandLineOption tileDataOption(QStringLiteral("tiledata"),
+        QStringLiteral("Layout of tiledata.mul: %1 (default classic).")
+            .arg(TileDataLayout::names().join(QStringLiteral(" or "))),
+        QStringLiteral("layout"), TileDataLayout().name());
     parser.addOption(staticsOption);
     parser.addOption(seedOption);
+    parser.addOption(tileDataOption);
     parser.process(app);
 
     if (parser.positionalArguments().size() != 1)
@@ -47,6 +52,9 @@ int main(int argc, char *argv[])
     options.seed = parser.value(seedOption).toUInt(&ok);
     if (!ok)
         return fail(QStringLiteral("--seed must be a non-negative number"));
+    if (!TileDataLayout::fromName(parser.value(tileDataOption), &options.tileDataLayout))
+        return fail(QStringLiteral("--tiledata must be %1")
+                        .arg(TileDataLayout::names().join(QStringLiteral(" or "))));
 
     QElapsedTimer timer;
     timer.start();
