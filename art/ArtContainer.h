@@ -1,5 +1,6 @@
 #pragma once
 
+#include "art/ArtFormat.h"
 #include "art/ArtIndexEntry.h"
 
 #include <QByteArray>
@@ -14,6 +15,16 @@ class ArtContainer
 {
 public:
     enum class Format { Mul, Uop };
+
+    // A record as the container keeps it, for copying it unchanged into a container of
+    // the same format: its bytes, compressed as the .uop format numbers compressions
+    // (0 none, 1 zlib), and its decompressed length.
+    struct StoredRecord
+    {
+        QByteArray bytes;
+        quint16 compression = 0;
+        quint32 length = 0;
+    };
 
     virtual ~ArtContainer() = default;
 
@@ -35,11 +46,30 @@ public:
     // record with its header); empty when there is none or it cannot be read.
     virtual QByteArray record(int slot) const = 0;
 
-    // What was found wrong in the container's structure when it was opened, for reports.
+    // The record of a slot as the container keeps it; bytes empty when there is none or
+    // it cannot be read. Containers that keep records as they are give record(slot).
+    virtual StoredRecord storedRecord(int slot) const
+    {
+        const QByteArray bytes = record(slot);
+        return {bytes, 0, quint32(bytes.size())};
+    }
+
+    // What was found wrong in the container, for reports: its structure as found when it
+    // was opened, and records found unreadable since.
     virtual QStringList notes() const { return {}; }
+
+    // "terrain tile 12" or "static tile 7", for messages about a slot.
+    static QString describeSlot(int slot);
 
     static QString formatName(Format format)
     {
         return format == Format::Mul ? QStringLiteral("mul") : QStringLiteral("uop");
     }
 };
+
+inline QString ArtContainer::describeSlot(int slot)
+{
+    return slot >= ArtFormat::StaticIdBase
+        ? QStringLiteral("static tile %1").arg(slot - ArtFormat::StaticIdBase)
+        : QStringLiteral("terrain tile %1").arg(slot);
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dataset/ArtContainerChoice.h"
+
 #include <QString>
 #include <memory>
 
@@ -21,6 +23,8 @@ public:
         // Where the stores make their private pending-edit directories (empty: the
         // system temporary directory).
         QString pendingParent;
+        // Which art container is read.
+        ArtContainerChoice::Choice art = ArtContainerChoice::Choice::Automatic;
     };
 
     ~DataSet();

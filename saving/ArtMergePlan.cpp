@@ -1,5 +1,6 @@
 #include "saving/ArtMergePlan.h"
 
+#include "art/ArtContainer.h"
 #include "art/ArtFormat.h"
 #include "art/ArtWork.h"
 
@@ -53,8 +54,7 @@ int highestReplacedSlot(const QHash<int, QString> &pending, int slotBase)
 
 QString ArtMergePlan::describeSlot(int slot)
 {
-    return isStaticSlot(slot) ? QStringLiteral("static tile %1").arg(slot - ArtFormat::StaticIdBase)
-                              : QStringLiteral("terrain tile %1").arg(slot);
+    return ArtContainer::describeSlot(slot);
 }
 
 int ArtMergePlan::outputSlotCount(const ArtWork &art) const

@@ -1,3 +1,4 @@
+#include "dataset/ArtContainerChoice.h"
 #include "tools/sample/DataSetBuilder.h"
 
 #include <QCommandLineParser>
@@ -22,8 +23,10 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(TESSERA_VERSION));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Writes a procedurally drawn sample data set: art.mul, "
-                                                    "artidx.mul, tiledata.mul and animdata.mul."));
+    parser.setApplicationDescription(
+        QStringLiteral("Writes a procedurally drawn sample data set: art.mul and "
+                       "artidx.mul (or artLegacyMUL.uop), tiledata.mul and "
+                       "animdata.mul."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(
@@ -33,8 +36,13 @@ int main(int argc, char *argv[])
         QStringLiteral("16384"));
     const QCommandLineOption seedOption(QStringLiteral("seed"),
         QStringLiteral("Seed of the drawing (default 1)."), QStringLiteral("S"), QStringLiteral("1"));
+    const QCommandLineOption artOption(QStringLiteral("art"),
+        QStringLiteral(
+            "The art container: mul (art.mul and artidx.mul, the default) or uop (artLegacyMUL.uop)."),
+        QStringLiteral("mul|uop"), QStringLiteral("mul"));
     parser.addOption(staticsOption);
     parser.addOption(seedOption);
+    parser.addOption(artOption);
     parser.process(app);
 
     if (parser.positionalArguments().size() != 1)
@@ -47,11 +55,16 @@ int main(int argc, char *argv[])
     options.seed = parser.value(seedOption).toUInt(&ok);
     if (!ok)
         return fail(QStringLiteral("--seed must be a non-negative number"));
+    ArtContainerChoice::Choice art = ArtContainerChoice::Choice::Automatic;
+    if (!ArtContainerChoice::parse(parser.value(artOption), &art))
+        return fail(QStringLiteral("--art must be mul or uop"));
+    DataSetBuilder::Output output;
+    output.art = ArtContainerChoice::formatIn(QString(), art);
 
     QElapsedTimer timer;
     timer.start();
     QString error;
-    if (!DataSetBuilder::procedural(options).write(parser.positionalArguments().constFirst(), &error))
+    if (!DataSetBuilder::procedural(options).write(parser.positionalArguments().constFirst(), output, &error))
         return fail(error);
     std::fprintf(stderr, "wrote %s in %lld ms\n", qPrintable(parser.positionalArguments().constFirst()),
         timer.elapsed());
