@@ -1,10 +1,12 @@
 #include "tools/cli/CliCommands.h"
 
 #include "art/ArtFormat.h"
+#include "art/ArtRecordCheck.h"
 #include "art/ArtWork.h"
 #include "tiledata/AnimDataFile.h"
 #include "tiledata/TileData.h"
 #include "tools/cli/CliError.h"
+#include "tools/cli/CliOptions.h"
 #include "tools/cli/OpenDataSet.h"
 #include "tools/cli/TileId.h"
 #include "tools/cli/TileJson.h"
@@ -12,7 +14,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImageWriter>
+#include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <cstdio>
 
 namespace {
@@ -34,14 +38,64 @@ Kind parseKind(const QString &text, const char *terrainWord)
     throw CliError(QStringLiteral("'%1' is neither %2 nor static").arg(text, QLatin1String(terrainWord)));
 }
 
-int imageCount(ArtWork &art, Kind kind, int count)
+// Slots first..end-1 whose record would show an image, told from the records without
+// decoding them; a record shared by several slots is read once.
+int imageCount(const ArtContainer &container, int first, int end)
 {
+    QHash<QPair<qint32, qint32>, bool> shows;
     int images = 0;
-    for (int id = 0; id < count; ++id) {
-        const QImage image = kind == Kind::Terrain ? art.getTerrain(id, false) : art.getStatic(id, false);
-        images += image.isNull() ? 0 : 1;
+    for (int slot = first; slot < end; ++slot) {
+        const ArtIndexEntry entry = container.entry(slot);
+        if (entry.isEmpty())
+            continue;
+        const QPair<qint32, qint32> key(entry.offset, entry.length);
+        auto known = shows.constFind(key);
+        if (known == shows.cend())
+            known = shows.insert(key, ArtRecordCheck::shows(slot, container.record(slot)));
+        images += *known ? 1 : 0;
     }
     return images;
+}
+
+// The name of the tile-data layout the store has read; the store reads the classic
+// layout only.
+QString tileDataLayoutName(const TileData &)
+{
+    return QStringLiteral("classic");
+}
+
+void printInfo(const DataSet &set, QTextStream &out)
+{
+    const ArtWork &art = set.art();
+    const ArtContainer &container = art.container();
+    const int terrainImages = imageCount(container, 0, qMin(container.slotCount(), ArtFormat::TerrainCount));
+    const int staticImages = imageCount(container, ArtFormat::StaticIdBase, container.slotCount());
+    const QStringList files
+        = container.fileNames() + QStringList{set.tiles().fileName(), set.anims().fileName()};
+    const QStringList notes = container.notes();
+    if (CliOptions::current().json) {
+        QJsonArray sizes;
+        for (const QString &path : files)
+            sizes.append(QJsonObject{{QStringLiteral("name"), QFileInfo(path).fileName()},
+                {QStringLiteral("bytes"), QFileInfo(path).size()}});
+        const QJsonObject json{{QStringLiteral("artContainer"), ArtContainer::formatName(container.format())},
+            {QStringLiteral("tileDataLayout"), tileDataLayoutName(set.tiles())},
+            {QStringLiteral("terrainImages"), terrainImages}, {QStringLiteral("staticImages"), staticImages},
+            {QStringLiteral("staticTiles"), set.tiles().staticCount()},
+            {QStringLiteral("artNotes"), QJsonArray::fromStringList(notes)},
+            {QStringLiteral("files"), sizes}};
+        out << QJsonDocument(json).toJson(QJsonDocument::Indented);
+        return;
+    }
+    out << "art container: " << ArtContainer::formatName(container.format()) << '\n';
+    out << "tile data layout: " << tileDataLayoutName(set.tiles()) << '\n';
+    out << "terrain images: " << terrainImages << '\n';
+    out << "static images: " << staticImages << '\n';
+    out << "static tiles: " << set.tiles().staticCount() << '\n';
+    for (const QString &path : files)
+        out << QFileInfo(path).fileName() << ": " << QFileInfo(path).size() << " bytes\n";
+    for (const QString &note : notes)
+        out << "art container note: " << note << '\n';
 }
 
 int idCount(const ArtWork &art, Kind kind)
@@ -86,16 +140,8 @@ void exportAll(ArtWork &art, Kind kind, const QString &outDir, QTextStream &out)
 
 void CliCommands::info(const QStringList &args, QTextStream &out)
 {
-    expectArguments(args, 1, "info DIR");
-    const auto set = OpenDataSet::open(args[0]);
-    ArtWork &art = set->art();
-    out << "terrain images: " << imageCount(art, Kind::Terrain, ArtFormat::TerrainCount) << '\n';
-    out << "static images: " << imageCount(art, Kind::Static, art.staticSlotCount()) << '\n';
-    out << "static tiles: " << set->tiles().staticCount() << '\n';
-    const QStringList files
-        = art.container().fileNames() + QStringList{set->tiles().fileName(), set->anims().fileName()};
-    for (const QString &path : files)
-        out << QFileInfo(path).fileName() << ": " << QFileInfo(path).size() << " bytes\n";
+    expectArguments(args, 1, "info DIR [--json]");
+    printInfo(*OpenDataSet::open(args[0]), out);
 }
 
 void CliCommands::tile(const QStringList &args, QTextStream &out)

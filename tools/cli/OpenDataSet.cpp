@@ -1,6 +1,14 @@
 #include "tools/cli/OpenDataSet.h"
 
 #include "tools/cli/CliError.h"
+#include "tools/cli/CliOptions.h"
+
+std::unique_ptr<DataSet> OpenDataSet::open(const QString &directory)
+{
+    DataSet::Options options;
+    options.art = CliOptions::current().art;
+    return open(directory, options);
+}
 
 std::unique_ptr<DataSet> OpenDataSet::open(const QString &directory, const DataSet::Options &options)
 {

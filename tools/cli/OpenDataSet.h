@@ -9,6 +9,8 @@
 // when the directory does not hold one.
 namespace OpenDataSet {
 
-std::unique_ptr<DataSet> open(const QString &directory, const DataSet::Options &options = {});
+// With the command line's options (--art).
+std::unique_ptr<DataSet> open(const QString &directory);
+std::unique_ptr<DataSet> open(const QString &directory, const DataSet::Options &options);
 
 } // namespace OpenDataSet
