@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -28,6 +29,13 @@ MyMainWindow::MyMainWindow(QWidget *parent, Qt::WindowFlags flags) : QMainWindow
 
 MyMainWindow::MyMainWindow(const QString &dataDirectory, QWidget *parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags)
+{
+    build(dataDirectory);
+}
+
+MyMainWindow::MyMainWindow(
+    const QString &dataDirectory, const DataSet::Options &options, QWidget *parent, Qt::WindowFlags flags)
+    : QMainWindow(parent, flags), openOptions(options)
 {
     build(dataDirectory);
 }
@@ -106,12 +114,21 @@ void MyMainWindow::createStatusLabels()
     idLabel = new QLabel(statusBar());
     statusBar()->addPermanentWidget(idLabel, 0);
     showId(-1);
+    const ArtContainer &container = dataSet->art().container();
+    containerLabel = new QLabel(artContainerText(container), statusBar());
+    containerLabel->setToolTip(QDir::toNativeSeparators(container.fileNames().join(QLatin1Char('\n'))));
+    statusBar()->addPermanentWidget(containerLabel, 0);
+}
+
+QString MyMainWindow::artContainerText(const ArtContainer &container)
+{
+    return QStringLiteral("Art: %1").arg(ArtContainer::formatName(container.format()).toUpper());
 }
 
 bool MyMainWindow::openDataSet(const QString &directory)
 {
     QString error;
-    dataSet = DataSet::open(DataDirectory::filePath(directory, QString()), DataSet::Options(), &error);
+    dataSet = DataSet::open(DataDirectory::filePath(directory, QString()), openOptions, &error);
     if (!dataSet)
         UserPrompts::current().warning(this, QStringLiteral("Tessera"),
             QStringLiteral("%1\n\nChoose the directory that holds the game's data files.").arg(error));

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "dataset/DataSet.h"
+
 #include <QMainWindow>
 #include <QString>
 #include <memory>
 
 class AnimDataFile;
+class ArtContainer;
 class ArtTab;
 class ArtWork;
 class DataSet;
@@ -25,12 +28,17 @@ public:
     // "[*]" shows where the mark of unsaved edits goes.
     static QString title() { return QStringLiteral("Tessera[*]"); }
     static QString chooserCaption() { return QStringLiteral("Mul file location"); }
+    // The status-bar text that names the art container open.
+    static QString artContainerText(const ArtContainer &container);
 
     // Looks for the data directory in the settings, then asks the user.
     explicit MyMainWindow(QWidget *parent = nullptr, Qt::WindowFlags flags = {});
     // Uses dataDirectory for this run, without searching or asking (an empty one: as above).
     explicit MyMainWindow(
         const QString &dataDirectory, QWidget *parent = nullptr, Qt::WindowFlags flags = {});
+    // As above, opening the data set with options (e.g. the art container to read).
+    MyMainWindow(const QString &dataDirectory, const DataSet::Options &options, QWidget *parent = nullptr,
+        Qt::WindowFlags flags = {});
     ~MyMainWindow() override;
 
     // Empty when no directory is known; then the window holds only its menus.
@@ -81,11 +89,13 @@ private:
     QLabel *sizeLabel = nullptr;
     QLabel *nameLabel = nullptr;
     QLabel *idLabel = nullptr;
+    QLabel *containerLabel = nullptr;
     MyBar *bar = nullptr;
     TileData *tileData = nullptr;
     AnimDataFile *animData = nullptr;
     QAction *fileSaveAction = nullptr;
     DataSetSaveController *saving = nullptr;
     QString mulPath;
+    DataSet::Options openOptions;
     std::unique_ptr<DataSet> dataSet;
 };

@@ -1,14 +1,17 @@
 #pragma once
 
+#include "dataset/ArtContainerChoice.h"
+
 #include <QSize>
 #include <QString>
 #include <QStringList>
 
-// tessera [--screenshot FILE [--size WxH]] [DATA_DIR]
+// tessera [--art mul|uop] [--screenshot FILE [--size WxH]] [DATA_DIR]
 class ProgramOptions
 {
 public:
     QString dataDirectory;
+    ArtContainerChoice::Choice art = ArtContainerChoice::Choice::Automatic;
     QString screenshotFile;
     QSize windowSize;
 

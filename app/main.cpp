@@ -13,6 +13,13 @@ int fail(const QString &message)
     return 1;
 }
 
+DataSet::Options dataSetOptions(const ProgramOptions &options)
+{
+    DataSet::Options open;
+    open.art = options.art;
+    return open;
+}
+
 int takeScreenshot(const ProgramOptions &options)
 {
     // Nobody is there to answer a directory chooser.
@@ -21,7 +28,7 @@ int takeScreenshot(const ProgramOptions &options)
     if (directory.isEmpty())
         return fail(
             QStringLiteral("--screenshot needs DATA_DIR: no data directory is set up on this machine."));
-    MyMainWindow window(directory);
+    MyMainWindow window(directory, dataSetOptions(options));
     QString error;
     if (!WindowScreenshot::save(&window, options.windowSize, options.screenshotFile, &error))
         return fail(error);
@@ -50,7 +57,7 @@ int main(int argc, char **argv)
     if (!options.screenshotFile.isEmpty())
         return takeScreenshot(options);
 
-    MyMainWindow window(options.dataDirectory);
+    MyMainWindow window(options.dataDirectory, dataSetOptions(options));
     QObject::connect(&app, &QApplication::lastWindowClosed, &app, &QApplication::quit);
     window.show();
     return app.exec();

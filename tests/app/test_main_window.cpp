@@ -3,6 +3,7 @@
 #include "app/DataDirectory.h"
 #include "app/DataSetSaveController.h"
 #include "app/MyMainWindow.h"
+#include "app/ProgramOptions.h"
 #include "browser/ArtTab.h"
 #include "browser/SPalette.h"
 #include "browser/SWidget.h"
@@ -47,6 +48,7 @@ private Q_SLOTS:
     void programWithoutDisplay_data();
     void programWithoutDisplay();
     void saveAsksOnceAndClearsTheMark();
+    void artContainerOfTheWindow();
     void closeAsksAboutUnsavedEdits_data();
     void closeAsksAboutUnsavedEdits();
 
@@ -154,8 +156,9 @@ void MainWindowTest::statusTexts()
     MyMainWindow window(data->path());
     const QList<QLabel *> labels
         = window.statusBar()->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly);
-    QCOMPARE(labels.size(), 3);
+    QCOMPARE(labels.size(), 4);
     QCOMPARE(labels.at(2)->text(), QStringLiteral("ID:         -1 (0x  -1)"));
+    QCOMPARE(labels.at(3)->text(), QStringLiteral("Art: MUL"));
 
     window.tabs()->terrain()->terrainPalette()->setSelected(123);
     QCOMPARE(labels.at(0)->text(), QStringLiteral("Name:                grass"));
@@ -243,6 +246,38 @@ void MainWindowTest::saveAsksOnceAndClearsTheMark()
     QCOMPARE(prompts.count(QStringLiteral("warning")), 1);
     window.saveAction()->trigger();
     QCOMPARE(prompts.count(QStringLiteral("directory")), 2);
+}
+
+void MainWindowTest::artContainerOfTheWindow()
+{
+    // Tile data for 96 statics, art up to static 200, as artLegacyMUL.uop.
+    DataSetBuilder builder(96);
+    builder.setStaticImage(200, TestDataSet::solid(8, 8, Qt::red));
+    QTemporaryDir dir;
+    DataSetBuilder::Output output;
+    output.art = ArtContainer::Format::Uop;
+    QVERIFY(builder.write(dir.path(), output));
+    FakePrompts prompts;
+    {
+        MyMainWindow window(dir.path());
+        QVERIFY(window.isComplete());
+        const QList<QLabel *> labels
+            = window.statusBar()->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly);
+        QCOMPARE(labels.last()->text(), QStringLiteral("Art: UOP"));
+        QVERIFY(labels.last()->toolTip().endsWith("artLegacyMUL.uop"));
+        QCOMPARE(window.tabs()->statics()->staticPalette()->tileCount(), 201);
+    }
+    // Forced to the other container, which is not there: named, then the chooser (cancelled).
+    ProgramOptions options;
+    QString error;
+    QVERIFY(options.parse({"tessera", "--art", "mul", dir.path()}, &error));
+    DataSet::Options open;
+    open.art = options.art;
+    MyMainWindow forced(options.dataDirectory, open);
+    QVERIFY(!forced.isComplete());
+    QVERIFY(prompts.last(QStringLiteral("warning"))->text.contains("Missing: art.mul, artidx.mul."));
+    QVERIFY(!ProgramOptions().parse({"tessera", "--art", "zip", dir.path()}, &error));
+    QVERIFY(error.contains("--art must be mul or uop"));
 }
 
 void MainWindowTest::closeAsksAboutUnsavedEdits_data()
