@@ -63,6 +63,8 @@ void MainWindowTest::initTestCase()
     QVERIFY(scratch.isValid() && QDir(scratch.path()).mkpath(QStringLiteral("empty")));
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratch.filePath("user"));
     QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, scratch.filePath("system"));
+    // And on Linux the registry of a Wine prefix: an empty one.
+    qputenv("WINEPREFIX", QFile::encodeName(scratch.filePath("empty")));
 
     DataSetBuilder builder(96);
     LandTileRecord land;
