@@ -3,7 +3,8 @@
 #include "io/MypHash.h"
 
 #include <QHash>
-#include <QSet>
+#include <algorithm>
+#include <cstring>
 
 using namespace ArtFormat;
 
@@ -13,7 +14,8 @@ namespace {
 
 const char NamePrefix[] = "build/artlegacymul/";
 const char NameSuffix[] = ".tga";
-constexpr int NameDigits = 8;
+constexpr int PrefixSize = sizeof NamePrefix - 1;
+constexpr int SuffixSize = sizeof NameSuffix - 1;
 // Notes list this many tiles of a kind, then how many more there are.
 constexpr int NoteLimit = 10;
 
@@ -29,10 +31,18 @@ QString listed(const QStringList &items)
 
 QByteArray UopArtContainer::entryName(int slot)
 {
-    QByteArray name(NamePrefix);
-    name += QByteArray::number(slot).rightJustified(NameDigits, '0');
-    name += NameSuffix;
-    return name;
+    char name[EntryNameSize];
+    writeEntryName(slot, name);
+    return QByteArray(name, EntryNameSize);
+}
+
+void UopArtContainer::writeEntryName(int slot, char *name)
+{
+    std::memcpy(name, NamePrefix, PrefixSize);
+    quint32 value = quint32(qMax(slot, 0));
+    for (int digit = NameDigits - 1; digit >= 0; --digit, value /= 10)
+        name[PrefixSize + digit] = char('0' + value % 10);
+    std::memcpy(name + PrefixSize + NameDigits, NameSuffix, SuffixSize);
 }
 
 bool UopArtContainer::open(const QString &path, QString *error)
@@ -51,17 +61,23 @@ bool UopArtContainer::open(const QString &path, QString *error)
 void UopArtContainer::mapSlots()
 {
     // Entries that point at the same bytes are one block, as equal index entries are.
-    QHash<QPair<quint64, quint32>, int> blockOf;
+    QHash<quint64, int> blockAt;
+    blockAt.reserve(reader.entryCount());
     blocks.resize(reader.entryCount());
     for (int i = 0; i < reader.entryCount(); ++i) {
         const MypEntry &entry = reader.entry(i);
-        blocks[i] = blockOf.value({entry.dataStart(), entry.storedLength}, i);
-        blockOf.insert({entry.dataStart(), entry.storedLength}, blocks[i]);
+        const auto first = blockAt.constFind(entry.dataStart());
+        const bool same = first != blockAt.cend() && reader.entry(*first).storedLength == entry.storedLength;
+        blocks[i] = same ? *first : i;
+        if (first == blockAt.cend())
+            blockAt.insert(entry.dataStart(), i);
     }
     QVector<int> found(MaxSlots, -1);
     int count = 0;
+    char name[EntryNameSize];
     for (int slot = 0; slot < MaxSlots; ++slot) {
-        found[slot] = reader.find(MypHash::ofName(entryName(slot)));
+        writeEntryName(slot, name);
+        found[slot] = reader.find(MypHash::ofName(QByteArrayView(name, EntryNameSize)));
         if (found[slot] >= 0)
             count = slot + 1;
     }
@@ -72,35 +88,32 @@ void UopArtContainer::mapSlots()
 void UopArtContainer::noteProblems()
 {
     openNotes = reader.notes();
-    QSet<int> named;
+    // Entry number to the position named after it; -1 for entries no position names.
+    QVector<int> slotOfEntry(reader.entryCount(), -1);
     QStringList damaged;
     for (int slot = 0; slot < slotEntries.size(); ++slot) {
         const int index = slotEntries.at(slot);
         if (index < 0)
             continue;
-        named.insert(index);
+        slotOfEntry[index] = slot;
         if (!reader.problem(index).isEmpty())
             damaged.append(QStringLiteral("%1: %2").arg(describeSlot(slot), reader.problem(index)));
     }
     if (!damaged.isEmpty())
         openNotes.append(
             QStringLiteral("%1 entries cannot be read: %2.").arg(damaged.size()).arg(listed(damaged)));
-    QHash<int, int> slotOfEntry;
-    for (int slot = 0; slot < slotEntries.size(); ++slot) {
-        if (slotEntries.at(slot) >= 0)
-            slotOfEntry.insert(slotEntries.at(slot), slot);
-    }
     QStringList repeated;
     for (int index : reader.duplicates()) {
-        const int first = reader.find(reader.entry(index).hash);
-        if (slotOfEntry.contains(first))
-            repeated.append(describeSlot(slotOfEntry.value(first)));
+        const int slot = slotOfEntry.at(reader.find(reader.entry(index).hash));
+        slotOfEntry[index] = slot;
+        if (slot >= 0)
+            repeated.append(describeSlot(slot));
     }
     if (!repeated.isEmpty())
         openNotes.append(QStringLiteral("%1 entries repeat the name of an earlier entry, which is used: %2.")
                              .arg(repeated.size())
                              .arg(listed(repeated)));
-    const int foreign = reader.entryCount() - int(named.size()) - int(repeated.size());
+    const qsizetype foreign = std::count(slotOfEntry.cbegin(), slotOfEntry.cend(), -1);
     if (foreign > 0)
         openNotes.append(
             QStringLiteral("%1 entries are not named after an art position; they are ignored and "

@@ -22,8 +22,12 @@ public:
     // are unreadable rather than allocated.
     static constexpr qint64 MaxRecordLength = 1024 * 1024;
 
-    // The entry name of an index position.
+    // The entry name of an index position: build/artlegacymul/ and eight digits, .tga.
+    static constexpr int NameDigits = 8;
+    static constexpr int EntryNameSize = 19 + NameDigits + 4;
     static QByteArray entryName(int slot);
+    // The same name into name, which holds EntryNameSize bytes.
+    static void writeEntryName(int slot, char *name);
 
     // False (and *error naming the file and the damage) when the container cannot be
     // read; it then has no slots.

@@ -7,10 +7,12 @@
 #include "io/MypWriter.h"
 #include "io/Zlib.h"
 
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
 #include <functional>
+#include <zlib.h>
 
 namespace {
 
@@ -181,6 +183,7 @@ private Q_SLOTS:
     void damagedContainers_data();
     void damagedContainers();
     void compressedDataOfTheWrongLength();
+    void adler32AsZlibComputesIt();
 };
 
 void TestMyp::lookup3Vectors()
@@ -334,6 +337,25 @@ void TestMyp::compressedDataOfTheWrongLength()
     QVERIFY(!Zlib::decompress(stream, 0, &out, &why));
     // Adler-32 of "Wikipedia", the checksum's usual worked example.
     QCOMPARE(Zlib::adler32("Wikipedia"), 0x11E60398u);
+}
+
+void TestMyp::adler32AsZlibComputesIt()
+{
+    // Every length around the block size, and runs long enough to need reducing, of
+    // bytes that make the sums large; at odd offsets.
+    QByteArray bytes(300000, Qt::Uninitialized);
+    QRandomGenerator random(7);
+    for (char &byte : bytes)
+        byte = char(0x80 | random.bounded(128));
+    bytes.fill(char(0xFF), 20000); // the largest bytes over several reductions
+    for (qsizetype length : {0, 1, 31, 32, 33, 63, 64, 65, 5551, 5552, 5553, 20000, 100001, 299990}) {
+        for (qsizetype offset : {0, 3}) {
+            const QByteArrayView view(bytes.constData() + offset, length);
+            const uLong expected = ::adler32(::adler32(0, nullptr, 0),
+                reinterpret_cast<const Bytef *>(view.data()), uInt(view.size()));
+            QCOMPARE(Zlib::adler32(view), quint32(expected));
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestMyp)
