@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 // Where the art store's records come from: art.mul with its index artidx.mul, or the
 // artLegacyMUL.uop container. Records are addressed by index position, the slot:
@@ -24,6 +25,8 @@ public:
         QByteArray bytes;
         quint16 compression = 0;
         quint32 length = 0;
+        // The Adler-32 of bytes, when the container has checked it against its own.
+        std::optional<quint32> checksum;
     };
 
     virtual ~ArtContainer() = default;
@@ -51,7 +54,7 @@ public:
     virtual StoredRecord storedRecord(int slot) const
     {
         const QByteArray bytes = record(slot);
-        return {bytes, 0, quint32(bytes.size())};
+        return {bytes, 0, quint32(bytes.size()), std::nullopt};
     }
 
     // What was found wrong in the container, for reports: its structure as found when it

@@ -29,6 +29,22 @@ QString listed(const QStringList &items)
 
 } // namespace
 
+const QHash<quint64, int> &UopArtContainer::positionsByHash()
+{
+    // The names never change: their hashes are computed once.
+    static const QHash<quint64, int> table = [] {
+        QHash<quint64, int> hashes;
+        hashes.reserve(MaxSlots);
+        char name[EntryNameSize];
+        for (int slot = 0; slot < MaxSlots; ++slot) {
+            writeEntryName(slot, name);
+            hashes.insert(MypHash::ofName(QByteArrayView(name, EntryNameSize)), slot);
+        }
+        return hashes;
+    }();
+    return table;
+}
+
 QByteArray UopArtContainer::entryName(int slot)
 {
     char name[EntryNameSize];
@@ -72,14 +88,16 @@ void UopArtContainer::mapSlots()
         if (first == blockAt.cend())
             blockAt.insert(entry.dataStart(), i);
     }
+    const QHash<quint64, int> &positions = positionsByHash();
     QVector<int> found(MaxSlots, -1);
     int count = 0;
-    char name[EntryNameSize];
-    for (int slot = 0; slot < MaxSlots; ++slot) {
-        writeEntryName(slot, name);
-        found[slot] = reader.find(MypHash::ofName(QByteArrayView(name, EntryNameSize)));
-        if (found[slot] >= 0)
-            count = slot + 1;
+    // In table order, so that of entries with the same name the first is used.
+    for (int i = 0; i < reader.entryCount(); ++i) {
+        const int slot = positions.value(reader.entry(i).hash, -1);
+        if (slot >= 0 && found.at(slot) < 0) {
+            found[slot] = i;
+            count = qMax(count, slot + 1);
+        }
     }
     found.resize(count);
     slotEntries = found;
@@ -165,7 +183,7 @@ ArtContainer::StoredRecord UopArtContainer::storedRecord(int slot) const
     const MypEntry &stored = reader.entry(index);
     // Bytes kept as they are have the length they have, whatever their entry said.
     const quint32 length = stored.compression == 0 ? quint32(bytes.size()) : stored.decompressedLength;
-    return {bytes, stored.compression, length};
+    return {bytes, stored.compression, length, stored.checksum};
 }
 
 void UopArtContainer::noteUnreadable(int slot, const QString &why) const

@@ -3,6 +3,7 @@
 #include "art/ArtContainer.h"
 #include "io/MypReader.h"
 
+#include <QHash>
 #include <QMap>
 #include <QVector>
 
@@ -47,6 +48,8 @@ public:
     QStringList notes() const override;
 
 private:
+    // The name hash of every index position, to its position.
+    static const QHash<quint64, int> &positionsByHash();
     void mapSlots();
     void noteProblems();
     int entryIndex(int slot) const;

@@ -85,12 +85,19 @@ QByteArray MypWriter::headerAndTables() const
 MypEntry MypWriter::entryFor(
     quint64 hash, quint64 offset, QByteArrayView stored, quint16 compression, quint32 decompressedLength)
 {
+    return entryFor(
+        hash, offset, quint32(stored.size()), Zlib::adler32(stored), compression, decompressedLength);
+}
+
+MypEntry MypWriter::entryFor(quint64 hash, quint64 offset, quint32 storedLength, quint32 checksum,
+    quint16 compression, quint32 decompressedLength)
+{
     MypEntry entry;
     entry.offset = offset;
-    entry.storedLength = quint32(stored.size());
+    entry.storedLength = storedLength;
     entry.decompressedLength = decompressedLength;
     entry.hash = hash;
-    entry.checksum = Zlib::adler32(stored);
+    entry.checksum = checksum;
     entry.compression = compression;
     return entry;
 }

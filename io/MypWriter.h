@@ -34,6 +34,9 @@ public:
     // The entry of stored bytes placed at offset, with their Adler-32.
     static MypEntry entryFor(
         quint64 hash, quint64 offset, QByteArrayView stored, quint16 compression, quint32 decompressedLength);
+    // The same, for stored bytes whose length and Adler-32 are known.
+    static MypEntry entryFor(quint64 hash, quint64 offset, quint32 storedLength, quint32 checksum,
+        quint16 compression, quint32 decompressedLength);
 
 private:
     int tableCount() const;

@@ -121,8 +121,8 @@ bool DataSetSaver::writeArt(SaveRun &run, const ArtMergePlan &plan, ArtFileWrite
         case ArtMergePlan::Slot::Source::PendingFile: {
             QByteArray record;
             if (!run.readPendingFile(planned.path, planned.length, ArtMergePlan::describeSlot(slot), &record)
-                || !writer.addRecord(
-                    run, slot, {record, 0, quint32(record.size())}, planned.entry.reserved, &handle))
+                || !writer.addRecord(run, slot, {record, 0, quint32(record.size()), std::nullopt},
+                    planned.entry.reserved, &handle))
                 return false;
             break;
         }

@@ -25,8 +25,13 @@ bool UopArtWriter::begin(SaveRun &run, int, int recordSlots)
 bool UopArtWriter::addRecord(
     SaveRun &run, int slot, const ArtContainer::StoredRecord &record, qint32, int *handle)
 {
-    const MypEntry entry = MypWriter::entryFor(MypHash::ofName(UopArtContainer::entryName(slot)),
-        quint64(run.position()), record.bytes, record.compression, record.length);
+    const quint64 hash = MypHash::ofName(UopArtContainer::entryName(slot));
+    const quint64 offset = quint64(run.position());
+    // A checksum the container has checked need not be computed again.
+    const MypEntry entry = record.checksum
+        ? MypWriter::entryFor(
+            hash, offset, quint32(record.bytes.size()), *record.checksum, record.compression, record.length)
+        : MypWriter::entryFor(hash, offset, record.bytes, record.compression, record.length);
     if (!writer->add(entry))
         return run.fail(QStringLiteral("More art records were written than planned."));
     *handle = int(written.size());
