@@ -156,7 +156,8 @@ void TestUop::sameArtThroughBothContainers()
     QCOMPARE(container.record(StaticIdBase + 7), mul->art().container().record(StaticIdBase + 7));
     QVERIFY(!container.entry(StaticIdBase + SharedStatic).isEmpty());
     QCOMPARE(container.entry(StaticIdBase + SharingStatic), container.entry(StaticIdBase + SharedStatic));
-    QVERIFY(!(container.entry(StaticIdBase + SharedStatic + 1) == container.entry(StaticIdBase + SharedStatic)));
+    QVERIFY(
+        !(container.entry(StaticIdBase + SharedStatic + 1) == container.entry(StaticIdBase + SharedStatic)));
     QCOMPARE(container.entry(StaticIdBase + 7).length, qint32(container.record(StaticIdBase + 7).size()));
     QVERIFY(container.entry(StaticIdBase + HighStatic - 1).isEmpty());
 }

@@ -351,8 +351,8 @@ void TestMyp::adler32AsZlibComputesIt()
     for (qsizetype length : {0, 1, 31, 32, 33, 63, 64, 65, 5551, 5552, 5553, 20000, 100001, 299990}) {
         for (qsizetype offset : {0, 3}) {
             const QByteArrayView view(bytes.constData() + offset, length);
-            const uLong expected = ::adler32(::adler32(0, nullptr, 0),
-                reinterpret_cast<const Bytef *>(view.data()), uInt(view.size()));
+            const uLong expected = ::adler32(
+                ::adler32(0, nullptr, 0), reinterpret_cast<const Bytef *>(view.data()), uInt(view.size()));
             QCOMPARE(Zlib::adler32(view), quint32(expected));
         }
     }
