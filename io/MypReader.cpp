@@ -148,7 +148,7 @@ bool MypReader::readTable(quint64 offset, quint64 *next, QString *why)
     const quint64 room = (size - offset - TableHeaderSize) / EntrySize;
     // Entries of all tables together cannot outnumber what the file holds, whatever
     // tables overlap: this bounds the memory a damaged chain can ask for.
-    if (count > room || quint64(entries.size()) + count > size / EntrySize) {
+    if (count > room || quint64(entries.size()) + count > qMin<quint64>(size / EntrySize, MaxEntries)) {
         *why = QStringLiteral("the table at %1 holds %2 entries, more than fit in the file")
                    .arg(hex(offset))
                    .arg(count);

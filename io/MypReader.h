@@ -23,6 +23,10 @@ public:
     // Far more tables than any container holds; a longer chain is taken as damage rather
     // than walked for ever.
     static constexpr int MaxTables = 1 << 16;
+    // Far more entries than any of the game's containers holds (the art has one per
+    // index position, fewer than 100,000): the memory a damaged table can claim is bounded
+    // by this as well as by the file's size.
+    static constexpr quint32 MaxEntries = 1 << 21;
 
     // maxLength: the longest entry, stored or decompressed, the caller can use; longer
     // entries are unreadable, so damaged lengths never ask for a huge allocation.
