@@ -3,7 +3,8 @@
 #include <QString>
 
 // Where the data files are: the game's installation directory as the registry (or the
-// platform's settings store) names it under one of four editions of the game.
+// platform's settings store) names it under one of four editions of the game; on Linux
+// also as the registry of a Wine prefix names it.
 class DataDirectory
 {
 public:
@@ -23,8 +24,13 @@ public:
     };
     static const Probe &probe(int index);
 
-    // The first probe, in order, that holds a value; empty when none does.
+    // The first probe, in order, that holds a value in the settings store; then, on Linux,
+    // the first that holds one in the registry of the Wine prefix ($WINEPREFIX, else
+    // ~/.wine), as a path in the prefix. Empty when none does. A value that names the
+    // client program rather than its directory stands for its directory.
     static QString search();
+    // The same search in the Wine prefix only.
+    static QString searchWine(const QString &prefix);
     // The prefix kept for a directory the user chose.
     static QString fromChosen(const QString &directory);
     // directory + one separator + fileName, whatever separators directory ends with.
@@ -32,4 +38,6 @@ public:
 
 private:
     static QString read(const Probe &probe);
+    // The directory of a value that names a program file; the value itself otherwise.
+    static QString withoutProgram(const QString &value);
 };

@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -115,6 +116,7 @@ void MyMainWindow::createStatusLabels()
     showId(-1);
     formatLabel = new QLabel(statusBar());
     formatLabel->setObjectName(QStringLiteral("formatLabel"));
+    formatLabel->setToolTip(QDir::toNativeSeparators(dataSet->art().container().fileNames().join(QLatin1Char('\n'))));
     statusBar()->addPermanentWidget(formatLabel, 0);
     formatLabel->setText(MyBar::formatText(
         dataSet->art().container().format() == ArtContainer::Format::Uop, dataSet->tiles().layoutName()));

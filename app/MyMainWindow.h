@@ -7,6 +7,7 @@
 #include <memory>
 
 class AnimDataFile;
+class ArtContainer;
 class ArtTab;
 class ArtWork;
 class DataSetSaveController;
@@ -32,7 +33,7 @@ public:
     // Uses dataDirectory for this run, without searching or asking (an empty one: as above).
     explicit MyMainWindow(
         const QString &dataDirectory, QWidget *parent = nullptr, Qt::WindowFlags flags = {});
-    // As above, opening the data set with options (a forced tile-data layout).
+    // As above, opening the data set with options (the art container, the tile-data layout).
     MyMainWindow(const QString &dataDirectory, const DataSet::Options &options, QWidget *parent = nullptr,
         Qt::WindowFlags flags = {});
     ~MyMainWindow() override;

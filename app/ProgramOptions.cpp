@@ -17,13 +17,18 @@ bool ProgramOptions::parse(const QStringList &arguments, QString *error)
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("DATA_DIR"),
-        QStringLiteral("The directory of art.mul, artidx.mul, tiledata.mul and animdata.mul, "
-                       "used instead of the installation directory for this run."),
+        QStringLiteral(
+            "The directory of the data files (art.mul and artidx.mul or artLegacyMUL.uop, "
+            "tiledata.mul, animdata.mul), used instead of the installation directory for this run."),
         QStringLiteral("[DATA_DIR]"));
     const QCommandLineOption screenshotOption(QStringLiteral("screenshot"),
         QStringLiteral("Render the window to FILE once it is laid out, and exit."), QStringLiteral("FILE"));
     const QCommandLineOption sizeOption(QStringLiteral("size"),
         QStringLiteral("The window size for --screenshot, e.g. 1280x800."), QStringLiteral("WxH"));
+    const QCommandLineOption artOption(QStringLiteral("art"),
+        QStringLiteral("Read the art from art.mul and artidx.mul (mul) or from artLegacyMUL.uop (uop). "
+                       "Without it, art.mul and artidx.mul are read when both are there."),
+        QStringLiteral("mul|uop"));
     const QCommandLineOption tileDataOption(QStringLiteral("tiledata"),
         QStringLiteral("Read tiledata.mul in this layout (%1) rather than the one its size tells, "
                        "for a cut or damaged file.")
@@ -32,6 +37,7 @@ bool ProgramOptions::parse(const QStringList &arguments, QString *error)
     parser.addOption(screenshotOption);
     parser.addOption(sizeOption);
     parser.addOption(tileDataOption);
+    parser.addOption(artOption);
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
         return false;
@@ -62,6 +68,10 @@ bool ProgramOptions::parse(const QStringList &arguments, QString *error)
             return false;
         }
         dataSetOptions.tileDataLayout = layout;
+    }
+    if (parser.isSet(artOption) && !ArtContainerChoice::parse(parser.value(artOption), &dataSetOptions.art)) {
+        *error = QStringLiteral("--art must be mul or uop, not \"%1\".").arg(parser.value(artOption));
+        return false;
     }
     screenshotFile = parser.value(screenshotOption);
     if (parser.isSet(sizeOption)) {

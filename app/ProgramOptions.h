@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringList>
 
-// tessera [--tiledata classic|high-seas] [--screenshot FILE [--size WxH]] [DATA_DIR]
+// tessera [--art mul|uop] [--tiledata classic|high-seas] [--screenshot FILE [--size WxH]] [DATA_DIR]
 class ProgramOptions
 {
 public:

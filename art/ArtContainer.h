@@ -1,10 +1,12 @@
 #pragma once
 
+#include "art/ArtFormat.h"
 #include "art/ArtIndexEntry.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 // Where the art store's records come from: art.mul with its index artidx.mul, or the
 // artLegacyMUL.uop container. Records are addressed by index position, the slot:
@@ -14,6 +16,18 @@ class ArtContainer
 {
 public:
     enum class Format { Mul, Uop };
+
+    // A record as the container keeps it, for copying it unchanged into a container of
+    // the same format: its bytes, compressed as the .uop format numbers compressions
+    // (0 none, 1 zlib), and its decompressed length.
+    struct StoredRecord
+    {
+        QByteArray bytes;
+        quint16 compression = 0;
+        quint32 length = 0;
+        // The Adler-32 of bytes, when the container has checked it against its own.
+        std::optional<quint32> checksum;
+    };
 
     virtual ~ArtContainer() = default;
 
@@ -35,11 +49,30 @@ public:
     // record with its header); empty when there is none or it cannot be read.
     virtual QByteArray record(int slot) const = 0;
 
-    // What was found wrong in the container's structure when it was opened, for reports.
+    // The record of a slot as the container keeps it; bytes empty when there is none or
+    // it cannot be read. Containers that keep records as they are give record(slot).
+    virtual StoredRecord storedRecord(int slot) const
+    {
+        const QByteArray bytes = record(slot);
+        return {bytes, 0, quint32(bytes.size()), std::nullopt};
+    }
+
+    // What was found wrong in the container, for reports: its structure as found when it
+    // was opened, and records found unreadable since.
     virtual QStringList notes() const { return {}; }
+
+    // "terrain tile 12" or "static tile 7", for messages about a slot.
+    static QString describeSlot(int slot);
 
     static QString formatName(Format format)
     {
         return format == Format::Mul ? QStringLiteral("mul") : QStringLiteral("uop");
     }
 };
+
+inline QString ArtContainer::describeSlot(int slot)
+{
+    return slot >= ArtFormat::StaticIdBase
+        ? QStringLiteral("static tile %1").arg(slot - ArtFormat::StaticIdBase)
+        : QStringLiteral("terrain tile %1").arg(slot);
+}

@@ -1,6 +1,7 @@
 #include "art/MulArtContainer.h"
 
 #include "art/ArtFormat.h"
+#include "art/ArtRecordCheck.h"
 
 #include <QtEndian>
 
@@ -16,38 +17,6 @@ constexpr qint64 MaxIndexBytes = qint64(IndexEntrySize) * 0x1000000;
 // More than any static record can span: its line table and the start of its last line
 // are addressed by 16-bit word counts.
 constexpr qint64 MaxStaticRecordSize = 256 * 1024;
-
-// The bytes a static record spans from its start, or -1 when the bytes given do not
-// hold a whole record.
-qint64 staticExtent(QByteArrayView record)
-{
-    const qsizetype size = record.size();
-    if (size < StaticLineTableOffset)
-        return -1;
-    const char *base = record.data();
-    const int height = qFromLittleEndian<qint16>(base + StaticHeaderSize + 2);
-    const qint64 dataStart = StaticLineTableOffset + 2 * qint64(qMax(height, 0));
-    if (height <= 0 || dataStart > size)
-        return -1;
-    qint64 end = dataStart;
-    for (int y = 0; y < height; ++y) {
-        qint64 pos = dataStart + 2 * qint64(qFromLittleEndian<qint16>(base + StaticLineTableOffset + 2 * y));
-        for (;;) {
-            if (pos < 0 || pos + 4 > size)
-                return -1;
-            const int xOffset = qFromLittleEndian<qint16>(base + pos);
-            const int runLength = qFromLittleEndian<qint16>(base + pos + 2);
-            pos += 4;
-            if (xOffset + runLength == 0)
-                break;
-            pos += 2 * qint64(runLength);
-            if (runLength < 0 || pos > size)
-                return -1;
-        }
-        end = qMax(end, pos);
-    }
-    return end;
-}
 
 } // namespace
 
@@ -108,9 +77,9 @@ QByteArray MulArtContainer::staticRecord(const ArtIndexEntry &stored) const
     // The index length is usually the record's; where it is too short the record is
     // read as far as its own line table says, as the game does.
     const QByteArray indexed = artFile.read(stored.offset, qMax<qint64>(stored.length, 0));
-    if (staticExtent(indexed) >= 0)
+    if (ArtRecordCheck::staticExtent(indexed) >= 0)
         return indexed;
     const QByteArray longest = artFile.read(stored.offset, MaxStaticRecordSize);
-    const qint64 extent = staticExtent(longest);
+    const qint64 extent = ArtRecordCheck::staticExtent(longest);
     return extent < 0 ? QByteArray() : longest.left(extent);
 }

@@ -4,7 +4,8 @@
 #include "tiledata/TileData.h"
 
 SPalette::SPalette(ArtWork *artWork, TileData *tileData, QWidget *parent, Qt::WindowFlags flags)
-    : TilePalette(artWork, tileData, parent, flags), staticCount(tileData->staticCount())
+    : TilePalette(artWork, tileData, parent, flags),
+      staticCount(qMax(tileData->staticCount(), artWork->staticSlotCount()))
 { }
 
 QImage SPalette::image(int id, bool highlighted) const

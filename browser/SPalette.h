@@ -2,8 +2,8 @@
 
 #include "browser/TilePalette.h"
 
-// The static palette: ids 0 to the tile data's static count - 1, each image placed by
-// its size, and the selection reported with its image's real size.
+// The static palette: every static id that the tile data or the art holds, each image
+// placed by its size, and the selection reported with its image's real size.
 class SPalette : public TilePalette
 {
     Q_OBJECT
@@ -20,6 +20,6 @@ protected:
     QString tileName(int id) const override;
 
 private:
-    // Taken once from tiledata.mul, not from the art index.
+    // Taken once: the more of tiledata.mul's statics and the art's static slots.
     const int staticCount;
 };

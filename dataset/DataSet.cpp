@@ -1,8 +1,6 @@
 #include "dataset/DataSet.h"
 
-#include "art/ArtContainer.h"
 #include "art/ArtWork.h"
-#include "art/MulArtContainer.h"
 #include "io/FileStamp.h"
 #include "tiledata/AnimDataFile.h"
 #include "tiledata/TileData.h"
@@ -69,19 +67,11 @@ std::unique_ptr<DataSet> DataSet::open(const QString &directory, const Options &
         return nullptr;
     }
 
-    auto container = std::make_unique<MulArtContainer>();
-    const QString indexPath = set->filePath(MulArtContainer::IndexFileName);
-    const QString artPath = set->filePath(MulArtContainer::ArtFileName);
-    if (!present(indexPath) || !present(artPath)) {
-        for (const QString &name : {MulArtContainer::ArtFileName, MulArtContainer::IndexFileName}) {
-            if (!present(set->filePath(name)))
-                problems.missing(name);
-        }
-    } else {
-        QString why;
-        if (!container->open(indexPath, artPath, &why))
-            problems.damaged(why);
-    }
+    ArtContainerChoice::Opened art = ArtContainerChoice::open(directory, options.art);
+    for (const QString &name : art.missing)
+        problems.missing(name);
+    if (!art.damage.isEmpty())
+        problems.damaged(art.damage);
 
     const QString tilePath = set->filePath(TileDataFileName);
     set->tileStore = std::make_unique<TileData>(tilePath, options.pendingParent, options.tileDataLayout);
@@ -109,7 +99,7 @@ std::unique_ptr<DataSet> DataSet::open(const QString &directory, const Options &
         *error = problems.describe(directory);
         return nullptr;
     }
-    set->artStore = std::make_unique<ArtWork>(std::move(container), options.pendingParent);
+    set->artStore = std::make_unique<ArtWork>(std::move(art.container), options.pendingParent);
     return set;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dataset/ArtContainerChoice.h"
 #include "io/PendingEditDirectory.h"
 #include "tiledata/TileDataLayout.h"
 
@@ -30,6 +31,8 @@ public:
         // Read tiledata.mul in this layout rather than the one its size tells (for a
         // cut or damaged file).
         std::optional<TileDataLayout> tileDataLayout;
+        // Which art container is read.
+        ArtContainerChoice::Choice art = ArtContainerChoice::Choice::Automatic;
     };
 
     ~DataSet();

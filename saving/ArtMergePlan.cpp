@@ -1,5 +1,6 @@
 #include "saving/ArtMergePlan.h"
 
+#include "art/ArtContainer.h"
 #include "art/ArtFormat.h"
 #include "art/ArtWork.h"
 
@@ -53,8 +54,7 @@ int highestReplacedSlot(const QHash<int, QString> &pending, int slotBase)
 
 QString ArtMergePlan::describeSlot(int slot)
 {
-    return isStaticSlot(slot) ? QStringLiteral("static tile %1").arg(slot - ArtFormat::StaticIdBase)
-                              : QStringLiteral("terrain tile %1").arg(slot);
+    return ArtContainer::describeSlot(slot);
 }
 
 int ArtMergePlan::outputSlotCount(const ArtWork &art) const
@@ -68,6 +68,7 @@ bool ArtMergePlan::build(const ArtWork &art, QString *error)
 {
     list.clear();
     estimate = 0;
+    records = 0;
     if (!validIds(art.pendingTerrain(), ArtFormat::TerrainCount, "terrain", error)
         || !validIds(art.pendingStatics(), ArtFormat::MaxStaticCount, "static", error))
         return false;
@@ -85,6 +86,7 @@ bool ArtMergePlan::build(const ArtWork &art, QString *error)
         if (edit == pending.cend()) {
             const Slot::Source source = original.isEmpty() ? Slot::Source::Empty : Slot::Source::Container;
             list.append({source, original, QString(), 0});
+            records += source == Slot::Source::Container ? 1 : 0;
             estimate += original.isEmpty() ? 0 : qMax(original.length, 0);
         } else if (edit->isEmpty()) {
             list.append({Slot::Source::Empty, emptyEntry(original.reserved), QString(), 0});
@@ -109,6 +111,7 @@ bool ArtMergePlan::addPending(int slot, const QString &path, const ArtIndexEntry
         return false;
     }
     list.append({Slot::Source::PendingFile, original, path, length});
+    ++records;
     estimate += length;
     return true;
 }

@@ -31,6 +31,8 @@ public:
     // The bytes the plan's records take, as far as known before reading them: pending
     // records exactly, the container's by their stored lengths.
     qint64 estimatedSize() const { return estimate; }
+    // The slots that get a record (their own or one they share).
+    int recordCount() const { return records; }
 
     // "terrain tile 12" or "static tile 7", for messages about a slot.
     static QString describeSlot(int slot);
@@ -41,4 +43,5 @@ private:
 
     QVector<Slot> list;
     qint64 estimate = 0;
+    int records = 0;
 };

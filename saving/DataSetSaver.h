@@ -1,8 +1,12 @@
 #pragma once
 
+#include "art/ArtContainer.h"
+#include "saving/SaveRun.h"
 #include "tiledata/TileDataLayout.h"
 
 #include <QByteArrayView>
+#include <QHash>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -10,28 +14,26 @@
 #include <optional>
 
 class AnimDataFile;
+class ArtFileWriter;
 class ArtMergePlan;
 class ArtWork;
 class TileData;
 class TileDataMergePlan;
 
 // Writes the data set with the stores' pending edits merged in as a new, complete data
-// set in another directory: art.mul and artidx.mul with the art edits, tiledata.mul
-// with the tile data edits, animdata.mul as it is. The inputs are only read, and the
-// stores' pending edits are left as they are whatever happens. Every file is written
-// under a temporary name and renamed into place only once all four are complete, so a
-// failed or cancelled save leaves the output directory as it was.
+// set in another directory: the art with its edits, in the container it was read from
+// (art.mul and artidx.mul, or artLegacyMUL.uop) unless another is asked for,
+// tiledata.mul with the tile data edits, animdata.mul as it is. The inputs are only
+// read, and the stores' pending edits are left as they are whatever happens. Every file
+// is written under a temporary name and renamed into place only once all are complete,
+// so a failed or cancelled save leaves the output directory as it was.
 class DataSetSaver
 {
 public:
-    enum class Status { Saved, Cancelled, Failed };
-    enum class Step { Write, Rename };
-
-    // Called as the files are written; returning false cancels the save.
-    using ProgressHandler = std::function<bool(qint64 done, qint64 total)>;
-    // A test seam: called before each write to a staged file and before each rename into
-    // place; a non-empty result makes that step fail with this text.
-    using FaultHook = std::function<QString(Step step, const QString &fileName)>;
+    using Status = SaveRun::Status;
+    using Step = SaveRun::Step;
+    using ProgressHandler = SaveRun::ProgressHandler;
+    using FaultHook = SaveRun::FaultHook;
 
     static const QString ArtFileName;
     static const QString IndexFileName;
@@ -45,6 +47,9 @@ public:
     // Writes tiledata.mul in this layout rather than the one it was read in; a save
     // that would drop an upper flag fails, naming the tile.
     void setTileDataLayout(TileDataLayout layout) { tileDataLayout = layout; }
+    // Writes the art in this container rather than in the one it was read from.
+    void setArtFormat(ArtContainer::Format format) { artFormat = format; }
+    ArtContainer::Format outputArtFormat() const;
 
     Status save(const QString &outputDirectory);
 
@@ -67,14 +72,14 @@ public:
     QStringList inputFiles() const;
 
 private:
-    class Run;
-
     Status fail(const QString &message, const QString &path = QString());
     // The first input that changed on disk since it was opened; empty when none did.
     QString changedInput() const;
     bool checkInputsUnchanged();
-    bool writeArt(Run &run, const ArtMergePlan &plan);
-    bool writeTileData(Run &run, const TileDataMergePlan &plan) const;
+    bool writeArt(SaveRun &run, const ArtMergePlan &plan, ArtFileWriter &writer);
+    bool writeContainerRecord(SaveRun &run, int slot, const ArtIndexEntry &original, ArtFileWriter &writer,
+        QHash<QPair<qint32, qint32>, int> &written);
+    bool writeTileData(SaveRun &run, const TileDataMergePlan &plan) const;
 
     const ArtWork &art;
     const TileData &tileData;
@@ -82,6 +87,7 @@ private:
     ProgressHandler progress;
     FaultHook faultHook;
     std::optional<TileDataLayout> tileDataLayout;
+    std::optional<ArtContainer::Format> artFormat;
     QString error;
     QString failedPath;
     QVector<int> emptied;

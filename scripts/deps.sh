@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build ccache qt6-base-dev qt6-base-dev-tools libgl-dev
-          fonts-dejavu-core)
+          zlib1g-dev fonts-dejavu-core)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -3,6 +3,7 @@
 #include "app/DataDirectory.h"
 #include "app/DataSetSaveController.h"
 #include "app/MyMainWindow.h"
+#include "app/ProgramOptions.h"
 #include "browser/ArtTab.h"
 #include "browser/SPalette.h"
 #include "browser/SWidget.h"
@@ -49,6 +50,7 @@ private Q_SLOTS:
     void programWithoutDisplay_data();
     void programWithoutDisplay();
     void saveAsksOnceAndClearsTheMark();
+    void artContainerOfTheWindow();
     void closeAsksAboutUnsavedEdits_data();
     void closeAsksAboutUnsavedEdits();
 
@@ -63,6 +65,8 @@ void MainWindowTest::initTestCase()
     QVERIFY(scratch.isValid() && QDir(scratch.path()).mkpath(QStringLiteral("empty")));
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratch.filePath("user"));
     QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, scratch.filePath("system"));
+    // And on Linux the registry of a Wine prefix: an empty one.
+    qputenv("WINEPREFIX", QFile::encodeName(scratch.filePath("empty")));
 
     DataSetBuilder builder(96);
     LandTileRecord land;
@@ -279,6 +283,36 @@ void MainWindowTest::saveAsksOnceAndClearsTheMark()
     QCOMPARE(prompts.count(QStringLiteral("warning")), 1);
     window.saveAction()->trigger();
     QCOMPARE(prompts.count(QStringLiteral("directory")), 2);
+}
+
+void MainWindowTest::artContainerOfTheWindow()
+{
+    // Tile data for 96 statics, art up to static 200, as artLegacyMUL.uop.
+    DataSetBuilder builder(96);
+    builder.setStaticImage(200, TestDataSet::solid(8, 8, Qt::red));
+    QTemporaryDir dir;
+    DataSetBuilder::Output output;
+    output.art = ArtContainer::Format::Uop;
+    QVERIFY(builder.write(dir.path(), output));
+    FakePrompts prompts;
+    {
+        MyMainWindow window(dir.path());
+        QVERIFY(window.isComplete());
+        const QList<QLabel *> labels
+            = window.statusBar()->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly);
+        QCOMPARE(labels.last()->text(), QStringLiteral("UOP art, classic tile data"));
+        QVERIFY(labels.last()->toolTip().endsWith("artLegacyMUL.uop"));
+        QCOMPARE(window.tabs()->statics()->staticPalette()->tileCount(), 201);
+    }
+    // Forced to the other container, which is not there: named, then the chooser (cancelled).
+    ProgramOptions options;
+    QString error;
+    QVERIFY(options.parse({"tessera", "--art", "mul", dir.path()}, &error));
+    MyMainWindow forced(options.dataDirectory, options.dataSetOptions);
+    QVERIFY(!forced.isComplete());
+    QVERIFY(prompts.last(QStringLiteral("warning"))->text.contains("Missing: art.mul, artidx.mul."));
+    QVERIFY(!ProgramOptions().parse({"tessera", "--art", "zip", dir.path()}, &error));
+    QVERIFY(error.contains("--art must be mul or uop"));
 }
 
 void MainWindowTest::closeAsksAboutUnsavedEdits_data()

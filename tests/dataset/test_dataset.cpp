@@ -78,9 +78,9 @@ void TestDataSetOpening::directoriesWithoutADataSet_data()
     const QStringList all{"art.mul", "artidx.mul", "tiledata.mul", "animdata.mul"};
     QTest::newRow("empty directory") << all << QByteArray() << false
                                      << QStringList{
-                                            "Missing: art.mul, artidx.mul, tiledata.mul, animdata.mul"};
+                                            "Missing: art.mul and artidx.mul (or artLegacyMUL.uop), tiledata.mul, animdata.mul."};
     QTest::newRow("index only missing")
-        << QStringList{"artidx.mul"} << QByteArray() << false << QStringList{"Missing: artidx.mul."};
+        << QStringList{"artidx.mul"} << QByteArray() << false << QStringList{"Missing: artidx.mul (or artLegacyMUL.uop)."};
     QTest::newRow("animation data missing")
         << QStringList{"animdata.mul"} << QByteArray() << false << QStringList{"Missing: animdata.mul."};
     QTest::newRow("tile data cut in its land section")

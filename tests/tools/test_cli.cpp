@@ -1,6 +1,7 @@
 // tessera-cli, run as a user runs it: output, exit codes and files written.
 
 #include "TestDataSet.h"
+#include "art/ArtFormat.h"
 #include "tiledata/TileFlags.h"
 
 #include <QDir>
@@ -46,6 +47,9 @@ private Q_SLOTS:
     void highSeasTileAsJson();
     void tileDataLayoutToldOrGiven_data();
     void tileDataLayoutToldOrGiven();
+    void infoOfBothContainers_data();
+    void infoOfBothContainers();
+    void convertRoundTrip();
 
 private:
     std::unique_ptr<TestDataSet> data;
@@ -196,6 +200,11 @@ void TestCli::badInput_data()
         QStringLiteral("terrain"), QStringLiteral("0x10"), QStringLiteral("/nonexistent/dir/out.png")}
                                        << QByteArray("cannot write");
     QTest::newRow("wrong argument count") << QStringList{QStringLiteral("tile"), dir} << QByteArray("usage:");
+    QTest::newRow("unknown container") << QStringList{QStringLiteral("info"), dir,
+        QStringLiteral("--art=zip")} << QByteArray("--art must be mul or uop");
+    QTest::newRow("json where it means nothing")
+        << QStringList{QStringLiteral("anim"), dir, QStringLiteral("3"), QStringLiteral("--json")}
+        << QByteArray("--json is for info only");
 }
 
 void TestCli::badInput()
@@ -276,6 +285,94 @@ void TestCli::tileDataLayoutToldOrGiven()
     QFile saved(QDir(saveTo).filePath(QStringLiteral("tiledata.mul")));
     QVERIFY(saved.open(QIODevice::ReadOnly) && tileData.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll(), tileData.readAll());
+}
+
+void TestCli::infoOfBothContainers_data()
+{
+    QTest::addColumn<QString>("art");
+    QTest::newRow("mul") << QStringLiteral("mul");
+    QTest::newRow("uop") << QStringLiteral("uop");
+}
+
+void TestCli::infoOfBothContainers()
+{
+    QFETCH(QString, art);
+    // Two terrain images, one static image; a large sparse static shared by many slots,
+    // which counts once per slot without being decoded; one damaged record.
+    DataSetBuilder builder(64);
+    builder.setTerrainImage(0x10, TestDataSet::terrain(Qt::red));
+    builder.setTerrainImage(0x11, TestDataSet::terrain(Qt::green));
+    QImage sparse(4000, 4000, QImage::Format_ARGB32);
+    sparse.fill(Qt::transparent);
+    sparse.setPixel(5, 5, qRgb(255, 0, 0));
+    builder.setStaticImage(3, sparse);
+    for (int id = 10; id < 40; ++id)
+        builder.shareSlot(ArtFormat::StaticIdBase + id, ArtFormat::StaticIdBase + 3);
+    builder.setStaticRecord(4, QByteArray(6, '\0'));
+    builder.setStaticImage(1000, TestDataSet::solid(3, 3, Qt::blue)); // past the static tiles
+    QTemporaryDir dir;
+    DataSetBuilder::Output output;
+    output.art = art == "uop" ? ArtContainer::Format::Uop : ArtContainer::Format::Mul;
+    QVERIFY(builder.write(dir.path(), output));
+
+    const Run json = cli({QStringLiteral("info"), dir.path(), QStringLiteral("--json")});
+    QCOMPARE(json.exitCode, 0);
+    const QJsonObject info = QJsonDocument::fromJson(json.out).object();
+    QCOMPARE(info.value("artContainer").toString(), art);
+    QCOMPARE(info.value("tileDataLayout").toString(), QStringLiteral("classic"));
+    QCOMPARE(info.value("terrainImages").toInt(), 2);
+    QCOMPARE(info.value("staticImages").toInt(), 1 + 30 + 1);
+    QCOMPARE(info.value("staticTiles").toInt(), 64);
+    QVERIFY(info.value("artNotes").isArray());
+    const Run text = cli({QStringLiteral("info"), dir.path()});
+    QVERIFY2(text.out.startsWith("art container: " + art.toLatin1() + "\n"), text.out);
+
+    // --art forces the container, before or after the command.
+    const QString other = art == "uop" ? QStringLiteral("mul") : QStringLiteral("uop");
+    const Run forced = cli({QStringLiteral("--art"), other, QStringLiteral("info"), dir.path()});
+    QCOMPARE(forced.exitCode, 1);
+    QVERIFY2(forced.err.contains("Missing: " + QByteArray(other == "uop" ? "artLegacyMUL.uop" : "art.mul")),
+        forced.err);
+    QCOMPARE(cli({QStringLiteral("tile"), dir.path(), QStringLiteral("land"), QStringLiteral("1"),
+                     QStringLiteral("--art"), art})
+                 .exitCode,
+        0);
+}
+
+void TestCli::convertRoundTrip()
+{
+    QTemporaryDir out;
+    const QString uop = out.filePath(QStringLiteral("uop"));
+    const QString back = out.filePath(QStringLiteral("back"));
+    Run run
+        = cli({QStringLiteral("convert"), data->path(), uop, QStringLiteral("--art"), QStringLiteral("uop")});
+    QVERIFY2(run.exitCode == 0, run.err);
+    QCOMPARE(QDir(uop).entryList(QDir::Files),
+        (QStringList{QStringLiteral("animdata.mul"), QStringLiteral("artLegacyMUL.uop"),
+            QStringLiteral("tiledata.mul")}));
+    run = cli({QStringLiteral("convert"), uop, back, QStringLiteral("--art"), QStringLiteral("mul")});
+    QVERIFY2(run.exitCode == 0, run.err);
+
+    ArtWork original(data->filePath(QStringLiteral("artidx.mul")), data->filePath(QStringLiteral("art.mul")));
+    ArtWork converted(
+        QDir(back).filePath(QStringLiteral("artidx.mul")), QDir(back).filePath(QStringLiteral("art.mul")));
+    for (int id = 0; id < ArtFormat::TerrainCount; ++id)
+        QCOMPARE(converted.getTerrain(id, false), original.getTerrain(id, false));
+    // The index reaches as far as the last record the container held.
+    QCOMPARE(converted.staticSlotCount(), 4);
+    for (int id = 0; id < original.staticSlotCount(); ++id)
+        QCOMPARE(converted.getStatic(id, false), original.getStatic(id, false));
+    for (const QString name : {"tiledata.mul", "animdata.mul"}) {
+        QFile a(data->filePath(name));
+        QFile b(QDir(back).filePath(name));
+        QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+        QCOMPARE(a.readAll(), b.readAll());
+    }
+    // Without the form to write, nothing is written.
+    run = cli({QStringLiteral("convert"), data->path(), out.filePath(QStringLiteral("none"))});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains("--art mul|uop"), run.err);
+    QVERIFY(!QFileInfo::exists(out.filePath(QStringLiteral("none"))));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -1,11 +1,13 @@
 #include "tools/cli/CliCommands.h"
 
 #include "art/ArtFormat.h"
+#include "art/ArtRecordCheck.h"
 #include "art/ArtWork.h"
 #include "tiledata/AnimDataFile.h"
 #include "tiledata/TileData.h"
 #include "tiledata/TileDataFormat.h"
 #include "tools/cli/CliError.h"
+#include "tools/cli/CliOptions.h"
 #include "tools/cli/OpenDataSet.h"
 #include "tools/cli/TileId.h"
 #include "tools/cli/TileJson.h"
@@ -13,6 +15,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImageWriter>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <cstdio>
 
 namespace {
@@ -34,14 +39,69 @@ Kind parseKind(const QString &text, const char *terrainWord)
     throw CliError(QStringLiteral("'%1' is neither %2 nor static").arg(text, QLatin1String(terrainWord)));
 }
 
-int imageCount(ArtWork &art, Kind kind, int count)
+// Slots first..end-1 whose record would show an image, told from the records without
+// decoding them; a record shared by several slots is read once.
+int imageCount(const ArtContainer &container, int first, int end)
 {
+    QHash<QPair<qint32, qint32>, bool> shows;
     int images = 0;
-    for (int id = 0; id < count; ++id) {
-        const QImage image = kind == Kind::Terrain ? art.getTerrain(id, false) : art.getStatic(id, false);
-        images += image.isNull() ? 0 : 1;
+    for (int slot = first; slot < end; ++slot) {
+        const ArtIndexEntry entry = container.entry(slot);
+        if (entry.isEmpty())
+            continue;
+        const QPair<qint32, qint32> key(entry.offset, entry.length);
+        auto known = shows.constFind(key);
+        if (known == shows.cend())
+            known = shows.insert(key, ArtRecordCheck::shows(slot, container.record(slot)));
+        images += *known ? 1 : 0;
     }
     return images;
+}
+
+// The layout line of info's text, and a warning on stderr for a file cut inside a block.
+void describeTileData(const TileData &tiles, QTextStream &out)
+{
+    out << "tile data layout: " << tiles.layoutName() << (tiles.isLayoutForced() ? " (forced)" : "") << '\n';
+    const qint64 partial = tiles.partialBlockBytes();
+    if (partial > 0)
+        std::fprintf(stderr,
+            "tessera-cli: warning: %s ends %lld bytes into a block: it is cut, damaged or not of the %s "
+            "layout (see --tiledata)\n",
+            qPrintable(QFileInfo(tiles.fileName()).fileName()), partial, qPrintable(tiles.layoutName()));
+}
+
+void printInfo(const DataSet &set, QTextStream &out)
+{
+    const ArtWork &art = set.art();
+    const ArtContainer &container = art.container();
+    const int terrainImages = imageCount(container, 0, qMin(container.slotCount(), ArtFormat::TerrainCount));
+    const int staticImages = imageCount(container, ArtFormat::StaticIdBase, container.slotCount());
+    const QStringList files
+        = container.fileNames() + QStringList{set.tiles().fileName(), set.anims().fileName()};
+    const QStringList notes = container.notes();
+    if (CliOptions::current().json) {
+        QJsonArray sizes;
+        for (const QString &path : files)
+            sizes.append(QJsonObject{{QStringLiteral("name"), QFileInfo(path).fileName()},
+                {QStringLiteral("bytes"), QFileInfo(path).size()}});
+        const QJsonObject json{{QStringLiteral("artContainer"), ArtContainer::formatName(container.format())},
+            {QStringLiteral("tileDataLayout"), set.tiles().layoutName()},
+            {QStringLiteral("terrainImages"), terrainImages}, {QStringLiteral("staticImages"), staticImages},
+            {QStringLiteral("staticTiles"), set.tiles().staticCount()},
+            {QStringLiteral("artNotes"), QJsonArray::fromStringList(notes)},
+            {QStringLiteral("files"), sizes}};
+        out << QJsonDocument(json).toJson(QJsonDocument::Indented);
+        return;
+    }
+    out << "art container: " << ArtContainer::formatName(container.format()) << '\n';
+    describeTileData(set.tiles(), out);
+    out << "terrain images: " << terrainImages << '\n';
+    out << "static images: " << staticImages << '\n';
+    out << "static tiles: " << set.tiles().staticCount() << '\n';
+    for (const QString &path : files)
+        out << QFileInfo(path).fileName() << ": " << QFileInfo(path).size() << " bytes\n";
+    for (const QString &note : notes)
+        out << "art container note: " << note << '\n';
 }
 
 int idCount(const ArtWork &art, Kind kind)
@@ -90,32 +150,13 @@ QByteArray heldRecord(const QByteArray &record, const QString &error)
     return record;
 }
 
-void describeTileData(const TileData &tiles, QTextStream &out)
-{
-    out << "tile data layout: " << tiles.layoutName() << (tiles.isLayoutForced() ? " (forced)" : "") << '\n';
-    const qint64 partial = tiles.partialBlockBytes();
-    if (partial > 0)
-        std::fprintf(stderr,
-            "tessera-cli: warning: %s ends %lld bytes into a block: it is cut, damaged or not of the %s "
-            "layout (see --tiledata)\n",
-            qPrintable(QFileInfo(tiles.fileName()).fileName()), partial, qPrintable(tiles.layoutName()));
-}
 
 } // namespace
 
 void CliCommands::info(const QStringList &args, QTextStream &out)
 {
-    expectArguments(args, 1, "info DIR");
-    const auto set = OpenDataSet::open(args[0]);
-    ArtWork &art = set->art();
-    out << "terrain images: " << imageCount(art, Kind::Terrain, ArtFormat::TerrainCount) << '\n';
-    out << "static images: " << imageCount(art, Kind::Static, art.staticSlotCount()) << '\n';
-    out << "static tiles: " << set->tiles().staticCount() << '\n';
-    describeTileData(set->tiles(), out);
-    const QStringList files
-        = art.container().fileNames() + QStringList{set->tiles().fileName(), set->anims().fileName()};
-    for (const QString &path : files)
-        out << QFileInfo(path).fileName() << ": " << QFileInfo(path).size() << " bytes\n";
+    expectArguments(args, 1, "info DIR [--json]");
+    printInfo(*OpenDataSet::open(args[0]), out);
 }
 
 void CliCommands::tile(const QStringList &args, QTextStream &out)

@@ -1,25 +1,14 @@
 #include "tools/cli/OpenDataSet.h"
 
 #include "tools/cli/CliError.h"
-
-namespace {
-
-DataSet::Options &commandLineOptions()
-{
-    static DataSet::Options options;
-    return options;
-}
-
-} // namespace
-
-void OpenDataSet::setOptions(const DataSet::Options &options)
-{
-    commandLineOptions() = options;
-}
+#include "tools/cli/CliOptions.h"
 
 std::unique_ptr<DataSet> OpenDataSet::open(const QString &directory)
 {
-    return open(directory, commandLineOptions());
+    DataSet::Options options;
+    options.art = CliOptions::current().art;
+    options.tileDataLayout = CliOptions::current().tileDataLayout;
+    return open(directory, options);
 }
 
 std::unique_ptr<DataSet> OpenDataSet::open(const QString &directory, const DataSet::Options &options)

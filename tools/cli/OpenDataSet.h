@@ -9,8 +9,7 @@
 // when the directory does not hold one.
 namespace OpenDataSet {
 
-// The options every later open() without options uses: those of the command line.
-void setOptions(const DataSet::Options &options);
+// With the command line's options (--art, --tiledata).
 std::unique_ptr<DataSet> open(const QString &directory);
 std::unique_ptr<DataSet> open(const QString &directory, const DataSet::Options &options);
 

@@ -6,11 +6,9 @@
 #include "tools/cli/CliError.h"
 #include "tools/cli/OpenDataSet.h"
 #include "tools/cli/PatchList.h"
+#include "tools/cli/SaveToDirectory.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QImageReader>
-#include <cstdio>
 
 namespace {
 
@@ -44,19 +42,6 @@ void apply(ArtWork &art, const QString &listPath, const PatchList &list)
     }
 }
 
-// Saves into outDir, creating it when missing (and removing it again if the save fails).
-void save(DataSetSaver &saver, const QString &outDir)
-{
-    const bool created = !QFileInfo::exists(outDir);
-    if (created && !QDir().mkpath(outDir))
-        throw CliError(QStringLiteral("cannot create directory %1").arg(outDir));
-    if (saver.save(outDir) != DataSetSaver::Status::Saved) {
-        if (created)
-            QDir().rmdir(outDir);
-        throw CliError(saver.errorString());
-    }
-}
-
 } // namespace
 
 void PatchCommand::run(const QStringList &args, QTextStream &out)
@@ -73,11 +58,6 @@ void PatchCommand::run(const QStringList &args, QTextStream &out)
     apply(art, listPath, list);
 
     DataSetSaver saver(art, tiles, set->anims());
-    if (saver.isDataDirectory(outDir))
-        throw CliError(
-            QStringLiteral("%1 is the data directory; the originals are never overwritten").arg(outDir));
-    save(saver, outDir);
-    if (!saver.notice().isEmpty())
-        std::fprintf(stderr, "tessera-cli: warning: %s\n", qPrintable(saver.notice()));
+    SaveToDirectory::save(saver, outDir);
     out << list.entries().size() << " edits applied, data set written to " << outDir << '\n';
 }

@@ -1,7 +1,7 @@
 #include "tools/cli/CliCommands.h"
 #include "tools/cli/CliError.h"
-#include "tools/cli/DataSetOptions.h"
-#include "tools/cli/OpenDataSet.h"
+#include "tools/cli/CliOptions.h"
+#include "tools/cli/ConvertCommand.h"
 #include "tools/cli/PatchCommand.h"
 
 #include <QCommandLineParser>
@@ -22,22 +22,28 @@ const QMap<QString, Command> &commands()
         {QStringLiteral("anim"), CliCommands::anim},
         {QStringLiteral("export"), CliCommands::exportImages},
         {QStringLiteral("patch"), PatchCommand::run},
+        {QStringLiteral("convert"), ConvertCommand::run},
     };
     return table;
 }
 
 const char *const Description
-    = "Reads a Tessera data directory (art.mul, artidx.mul, tiledata.mul, animdata.mul).\n"
-      "Ids are decimal or 0x-hex.\n\n"
+    = "Reads a Tessera data directory (art.mul with artidx.mul or artLegacyMUL.uop, tiledata.mul,\n"
+      "animdata.mul). The art is read from art.mul and artidx.mul when both are there, otherwise\n"
+      "from artLegacyMUL.uop; --art mul|uop forces either. Ids are decimal or 0x-hex.\n\n"
       "Commands:\n"
-      "  info DIR                              image counts, static tile count, file sizes\n"
+      "  info DIR [--json]                     art container, image counts, static tile count,\n"
+      "                                        file sizes, what is wrong with the art container\n"
       "  tile DIR land|static ID               a tile-data record as JSON\n"
       "  anim DIR ID                           an animation entry as JSON\n"
       "  export DIR terrain|static ID OUT.png  one tile's image as PNG\n"
       "  export DIR terrain|static all OUTDIR  every image of that kind as PNG\n"
       "  patch DIR OUTDIR LIST                 DIR with the art edits of LIST, saved to OUTDIR;\n"
       "                                        LIST lines: terrain|static ID FILE, terrain|static ID\n"
-      "                                        delete, # comments (FILE relative to LIST)\n\n"
+      "                                        delete, # comments (FILE relative to LIST); the art\n"
+      "                                        is saved in the container it was read from\n"
+      "  convert DIR OUTDIR --art mul|uop      DIR written whole to OUTDIR with its art in the\n"
+      "                                        container named, every image and record unchanged\n\n"
       "The layout of tiledata.mul (classic, or high-seas with 64-bit flags) is told by its size\n"
       "unless --tiledata names it.";
 
@@ -54,10 +60,10 @@ int main(int argc, char *argv[])
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(
-        QStringLiteral("command"), QStringLiteral("info, tile, anim, export or patch"));
+        QStringLiteral("command"), QStringLiteral("info, tile, anim, export, patch or convert"));
     parser.addPositionalArgument(QStringLiteral("arguments"), QStringLiteral("The command's arguments."),
         QStringLiteral("[arguments...]"));
-    DataSetOptions::addTo(parser);
+    CliOptions::addTo(parser);
     parser.process(app);
 
     QStringList args = parser.positionalArguments();
@@ -71,9 +77,18 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "tessera-cli: unknown command '%s'; see --help\n", qPrintable(name));
         return 2;
     }
+    CliOptions &options = CliOptions::current();
+    QString optionError;
+    if (!CliOptions::read(parser, &options, &optionError)) {
+        std::fprintf(stderr, "tessera-cli: %s\n", qPrintable(optionError));
+        return 2;
+    }
+    if (options.json && name != QLatin1String("info")) {
+        std::fprintf(stderr, "tessera-cli: --json is for info only (tile and anim always print JSON)\n");
+        return 2;
+    }
     QTextStream out(stdout);
     try {
-        OpenDataSet::setOptions(DataSetOptions::read(parser));
         (*command)(args, out);
     } catch (const CliError &error) {
         out.flush();

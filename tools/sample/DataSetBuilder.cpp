@@ -2,6 +2,13 @@
 
 #include "art/ArtCodec.h"
 #include "art/ArtFormat.h"
+#include "art/MulArtContainer.h"
+#include "art/UopArtContainer.h"
+#include "dataset/ArtContainerChoice.h"
+#include "io/MypFormat.h"
+#include "io/MypHash.h"
+#include "io/MypWriter.h"
+#include "io/Zlib.h"
 #include "tiledata/AnimDataFile.h"
 #include "tiledata/TileDataFormat.h"
 #include "tiledata/TileFlags.h"
@@ -115,6 +122,11 @@ void DataSetBuilder::setRawStaticEntry(int id, qint32 offset, qint32 length, qin
     m_slots[StaticIdBase + id] = Slot{QByteArray(), true, offset, length, reserved};
 }
 
+void DataSetBuilder::shareSlot(int slot, int withSlot)
+{
+    m_slots[slot] = Slot{QByteArray(), false, -1, 0, m_slots.value(slot).reserved, withSlot};
+}
+
 void DataSetBuilder::clearTerrain(int id)
 {
     m_slots.remove(id);
@@ -155,33 +167,48 @@ void DataSetBuilder::setAnim(int id, const AnimDataEntry &entry)
 void DataSetBuilder::setSlot(int slot, const QByteArray &record)
 {
     Slot &s = m_slots[slot];
-    s = Slot{record, false, -1, qint32(record.size()), s.reserved};
+    s = Slot{record, false, -1, qint32(record.size()), s.reserved, -1};
+}
+
+QMap<int, qint64> DataSetBuilder::recordOffsets() const
+{
+    QMap<int, qint64> offsets;
+    qint64 offset = 0;
+    for (auto it = m_slots.cbegin(); it != m_slots.cend(); ++it) {
+        if (it->raw || it->sharedWith >= 0)
+            continue;
+        offsets.insert(it.key(), offset);
+        offset += it->record.size();
+    }
+    return offsets;
 }
 
 QByteArray DataSetBuilder::artIndexBytes() const
 {
     const int slotCount = qMax(StaticIdBase + m_staticCount, m_slots.isEmpty() ? 0 : m_slots.lastKey() + 1);
+    const QMap<int, qint64> offsets = recordOffsets();
     QByteArray index;
     index.reserve(qsizetype(slotCount) * IndexEntrySize);
-    qint64 offset = 0;
-    auto slot = m_slots.cbegin();
     for (int n = 0; n < slotCount; ++n) {
-        if (slot == m_slots.cend() || slot.key() != n) {
+        const auto slot = m_slots.constFind(n);
+        if (slot == m_slots.cend()) {
             appendInt32(index, -1);
             appendInt32(index, -1);
             appendInt32(index, 0);
             continue;
         }
+        const int owner = slot->sharedWith >= 0 ? slot->sharedWith : n;
         if (slot->raw) {
             appendInt32(index, slot->offset);
             appendInt32(index, slot->length);
+        } else if (!offsets.contains(owner)) {
+            appendInt32(index, -1);
+            appendInt32(index, -1);
         } else {
-            appendInt32(index, qint32(offset));
-            appendInt32(index, qint32(slot->record.size()));
-            offset += slot->record.size();
+            appendInt32(index, qint32(offsets.value(owner)));
+            appendInt32(index, qint32(m_slots.value(owner).record.size()));
         }
         appendInt32(index, slot->reserved);
-        ++slot;
     }
     return index;
 }
@@ -229,7 +256,43 @@ QByteArray DataSetBuilder::animDataBytes() const
     return bytes;
 }
 
+QByteArray DataSetBuilder::uopArtBytes(const Output &output) const
+{
+    const QMap<int, qint64> owned = recordOffsets();
+    QVector<int> positions;
+    for (auto it = m_slots.cbegin(); it != m_slots.cend(); ++it) {
+        if (!it->raw && owned.contains(it->sharedWith >= 0 ? it->sharedWith : it.key()))
+            positions.append(it.key());
+    }
+    MypWriter writer(int(positions.size()), output.tableCapacity);
+    QByteArray data;
+    // Each record is stored once; positions that share it point at the same bytes.
+    QHash<int, MypEntry> stored;
+    for (int position : positions) {
+        const int owner
+            = m_slots.value(position).sharedWith >= 0 ? m_slots.value(position).sharedWith : position;
+        if (!stored.contains(owner)) {
+            const QByteArray &record = m_slots.value(owner).record;
+            const QByteArray bytes = output.compressArt ? Zlib::compress(record) : record;
+            stored.insert(owner,
+                MypWriter::entryFor(0, quint64(writer.dataStart() + data.size()), bytes,
+                    output.compressArt ? MypFormat::CompressionZlib : MypFormat::CompressionNone,
+                    quint32(record.size())));
+            data += bytes;
+        }
+        MypEntry entry = stored.value(owner);
+        entry.hash = MypHash::ofName(UopArtContainer::entryName(position));
+        writer.add(entry);
+    }
+    return writer.headerAndTables() + data;
+}
+
 bool DataSetBuilder::write(const QString &directory, QString *error) const
+{
+    return write(directory, Output(), error);
+}
+
+bool DataSetBuilder::write(const QString &directory, const Output &output, QString *error) const
 {
     QDir dir(directory);
     if (!dir.mkpath(QStringLiteral("."))) {
@@ -237,8 +300,16 @@ bool DataSetBuilder::write(const QString &directory, QString *error) const
             *error = QStringLiteral("Cannot create directory %1").arg(directory);
         return false;
     }
-    return writeFile(dir.filePath(QStringLiteral("artidx.mul")), artIndexBytes(), error)
-        && writeFile(dir.filePath(QStringLiteral("art.mul")), artBytes(), error)
-        && writeFile(dir.filePath(QStringLiteral("tiledata.mul")), tileDataBytes(), error)
+    const QString conflict = ArtContainerChoice::conflictFor(directory, output.art);
+    if (!conflict.isEmpty()) {
+        if (error)
+            *error = conflict;
+        return false;
+    }
+    const bool art = output.art == ArtContainer::Format::Uop
+        ? writeFile(dir.filePath(UopArtContainer::FileName), uopArtBytes(output), error)
+        : writeFile(dir.filePath(MulArtContainer::IndexFileName), artIndexBytes(), error)
+            && writeFile(dir.filePath(MulArtContainer::ArtFileName), artBytes(), error);
+    return art && writeFile(dir.filePath(QStringLiteral("tiledata.mul")), tileDataBytes(), error)
         && writeFile(dir.filePath(QStringLiteral("animdata.mul")), animDataBytes(), error);
 }

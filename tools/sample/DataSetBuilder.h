@@ -1,5 +1,6 @@
 #pragma once
 
+#include "art/ArtContainer.h"
 #include "tiledata/AnimDataEntry.h"
 #include "tiledata/LandTileRecord.h"
 #include "tiledata/StaticTileRecord.h"
@@ -10,9 +11,10 @@
 #include <QString>
 #include <QVector>
 
-// Builds a complete data set (art.mul, artidx.mul, tiledata.mul, animdata.mul) in
-// memory and writes it to a directory. The generator draws a procedural set with it;
-// tests build small sets tile by tile, including damaged records.
+// Builds a complete data set (the art as art.mul with artidx.mul or as
+// artLegacyMUL.uop, tiledata.mul, animdata.mul) in memory and writes it to a directory.
+// The generator draws a procedural set with it; tests build small sets tile by tile,
+// including damaged records.
 class DataSetBuilder
 {
 public:
@@ -24,6 +26,15 @@ public:
         int staticImages = -1; // procedural static ids 0..staticImages-1; -1: all of them
         // The layout of tiledata.mul; a high-seas set also uses upper flags.
         TileDataLayout tileDataLayout;
+    };
+
+    // How the files are written.
+    struct Output
+    {
+        ArtContainer::Format art = ArtContainer::Format::Mul;
+        // artLegacyMUL.uop only: every record zlib-compressed, and entries per table.
+        bool compressArt = false;
+        int tableCapacity = 1000;
     };
 
     explicit DataSetBuilder(int staticCount = 64);
@@ -42,7 +53,11 @@ public:
     // A raw record, for damaged or hand-made data; the index entry points at it.
     void setTerrainRecord(int id, const QByteArray &record);
     void setStaticRecord(int id, const QByteArray &record);
-    // An index entry as given, for entries that point anywhere.
+    // Index position slot shares the record of position withSlot (one record, two
+    // entries pointing at it).
+    void shareSlot(int slot, int withSlot);
+    // An index entry as given, for entries that point anywhere; art.mul only (the
+    // position has no entry in artLegacyMUL.uop).
     void setRawTerrainEntry(int id, qint32 offset, qint32 length, qint32 reserved = 0);
     void setRawStaticEntry(int id, qint32 offset, qint32 length, qint32 reserved = 0);
     void clearTerrain(int id);
@@ -58,9 +73,14 @@ public:
     QByteArray artBytes() const;
     QByteArray tileDataBytes() const;
     QByteArray animDataBytes() const;
+    QByteArray uopArtBytes(const Output &output) const;
 
-    // Writes the four files into directory (created when missing).
+    // Writes the files into directory (created when missing): art.mul and artidx.mul,
+    // or artLegacyMUL.uop, then tiledata.mul and animdata.mul. Art written as
+    // artLegacyMUL.uop into a directory that holds art.mul and artidx.mul is refused:
+    // those would be read in its place.
     bool write(const QString &directory, QString *error = nullptr) const;
+    bool write(const QString &directory, const Output &output, QString *error = nullptr) const;
 
 private:
     struct Slot
@@ -70,8 +90,11 @@ private:
         qint32 offset = -1;
         qint32 length = 0;
         qint32 reserved = 0;
+        int sharedWith = -1; // the position whose record this one shares
     };
     void setSlot(int slot, const QByteArray &record);
+    // Where each position's own record starts in art.mul.
+    QMap<int, qint64> recordOffsets() const;
 
     int m_staticCount;
     TileDataLayout m_tileDataLayout;

@@ -1,3 +1,4 @@
+#include "dataset/ArtContainerChoice.h"
 #include "tools/sample/DataSetBuilder.h"
 
 #include <QCommandLineParser>
@@ -22,8 +23,10 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(TESSERA_VERSION));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Writes a procedurally drawn sample data set: art.mul, "
-                                                    "artidx.mul, tiledata.mul and animdata.mul."));
+    parser.setApplicationDescription(
+        QStringLiteral("Writes a procedurally drawn sample data set: art.mul and "
+                       "artidx.mul (or artLegacyMUL.uop), tiledata.mul and "
+                       "animdata.mul."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(
@@ -37,8 +40,13 @@ int main(int argc, char *argv[])
         QStringLiteral("Layout of tiledata.mul: %1 (default classic).")
             .arg(TileDataLayout::names().join(QStringLiteral(" or "))),
         QStringLiteral("layout"), TileDataLayout().name());
+    const QCommandLineOption artOption(QStringLiteral("art"),
+        QStringLiteral(
+            "The art container: mul (art.mul and artidx.mul, the default) or uop (artLegacyMUL.uop)."),
+        QStringLiteral("mul|uop"), QStringLiteral("mul"));
     parser.addOption(staticsOption);
     parser.addOption(seedOption);
+    parser.addOption(artOption);
     parser.addOption(tileDataOption);
     parser.process(app);
 
@@ -55,11 +63,16 @@ int main(int argc, char *argv[])
     if (!TileDataLayout::fromName(parser.value(tileDataOption), &options.tileDataLayout))
         return fail(QStringLiteral("--tiledata must be %1")
                         .arg(TileDataLayout::names().join(QStringLiteral(" or "))));
+    ArtContainerChoice::Choice art = ArtContainerChoice::Choice::Automatic;
+    if (!ArtContainerChoice::parse(parser.value(artOption), &art))
+        return fail(QStringLiteral("--art must be mul or uop"));
+    DataSetBuilder::Output output;
+    output.art = ArtContainerChoice::formatIn(QString(), art);
 
     QElapsedTimer timer;
     timer.start();
     QString error;
-    if (!DataSetBuilder::procedural(options).write(parser.positionalArguments().constFirst(), &error))
+    if (!DataSetBuilder::procedural(options).write(parser.positionalArguments().constFirst(), output, &error))
         return fail(error);
     std::fprintf(stderr, "wrote %s in %lld ms\n", qPrintable(parser.positionalArguments().constFirst()),
         timer.elapsed());
