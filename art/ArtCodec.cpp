@@ -46,17 +46,23 @@ void putInt16(QByteArray &out, qsizetype position, qint16 value)
 // The colour a decoder shows for a stored word.
 struct Palette
 {
-    explicit Palette(bool highlighted) : highlighted(highlighted)
-    {
-        for (int red = 0; red < 32; ++red)
-            hue[red] = ArtCodec::fromColor16(ArtCodec::highlightHue()[red]);
-    }
+    explicit Palette(bool highlighted) : highlighted(highlighted) { }
     QRgb operator()(quint16 word) const
     {
-        return highlighted ? hue[(word >> 10) & 31] : ArtCodec::fromColor16(word);
+        return highlighted ? hueColors()[(word >> 10) & 31] : ArtCodec::fromColor16(word);
+    }
+    // The highlight table as pixels, converted once.
+    static const std::array<QRgb, 32> &hueColors()
+    {
+        static const std::array<QRgb, 32> colors = [] {
+            std::array<QRgb, 32> converted;
+            for (int red = 0; red < 32; ++red)
+                converted[red] = ArtCodec::fromColor16(ArtCodec::highlightHue()[red]);
+            return converted;
+        }();
+        return colors;
     }
     bool highlighted;
-    QRgb hue[32];
 };
 
 #if defined(__SSE2__) && Q_BYTE_ORDER == Q_LITTLE_ENDIAN
@@ -256,20 +262,24 @@ QImage ArtCodec::decodeTerrain(QByteArrayView record, bool highlighted)
     if (image.isNull())
         return {};
 
-    // A transparent square, then the rows of the diamond converted in place.
+    // Each row: the transparent margins either side of the diamond, then its pixels.
     const qsizetype stride = image.bytesPerLine();
     uchar *bits = image.bits();
-    std::memset(bits, 0, size_t(stride) * TerrainSize);
     const char *words = record.data();
     const Palette palette(highlighted);
     for (int y = 0; y < TerrainSize; ++y) {
+        const int start = terrainRowStart(y);
         const int count = terrainRowLength(y);
-        QRgb *pixels = reinterpret_cast<QRgb *>(bits + y * stride) + terrainRowStart(y);
+        QRgb *line = reinterpret_cast<QRgb *>(bits + y * stride);
+        for (int x = 0; x < start; ++x) {
+            line[x] = 0;
+            line[TerrainSize - 1 - x] = 0;
+        }
         if (highlighted) {
             for (int i = 0; i < count; ++i)
-                pixels[i] = palette(wordAt(words + 2 * i));
+                line[start + i] = palette(wordAt(words + 2 * i));
         } else {
-            convertWords(words, pixels, count);
+            convertWords(words, line + start, count);
         }
         words += 2 * count;
     }
