@@ -2,6 +2,8 @@
 
 #include "art/ArtFormat.h"
 #include "art/ArtWork.h"
+#include "art/ImageFileWriter.h"
+#include "io/FileIdentity.h"
 #include "tiledata/AnimDataFile.h"
 #include "tiledata/TileData.h"
 #include "tools/cli/CliError.h"
@@ -11,8 +13,8 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QImageWriter>
 #include <QJsonDocument>
+#include <QVector>
 #include <cstdio>
 
 namespace {
@@ -66,14 +68,32 @@ QString exportName(Kind kind, int id)
         .arg(id, 4, 16, QLatin1Char('0'));
 }
 
-void savePng(const QImage &image, const QString &path)
+// The files of the data set by identity, so that no export replaces one of them
+// however its path is spelt.
+QVector<FileIdentity> dataSetFiles(const DataSetDirectory &dir)
 {
-    QImageWriter writer(path, "png");
-    if (!writer.write(image))
-        throw CliError(QStringLiteral("cannot write %1: %2").arg(path, writer.errorString()));
+    QVector<FileIdentity> files;
+    for (const QString &name : {ArtName, ArtIndexName, TileDataName, AnimDataName}) {
+        const FileIdentity identity = FileIdentity::of(dir.filePath(name));
+        if (identity.isValid())
+            files.append(identity);
+    }
+    return files;
 }
 
-void exportAll(ArtWork &art, Kind kind, const QString &outDir, QTextStream &out)
+// Writes the PNG whole or not at all, never over a file of the data set.
+void savePng(const QImage &image, const QString &path, const QVector<FileIdentity> &dataFiles)
+{
+    if (dataFiles.contains(FileIdentity::of(path)))
+        throw CliError(
+            QStringLiteral("%1 is a file of the data set; the originals are never overwritten").arg(path));
+    QString error;
+    if (!ImageFileWriter::write(image, path, "png", &error))
+        throw CliError(QStringLiteral("cannot write %1: %2").arg(path, error));
+}
+
+void exportAll(
+    ArtWork &art, Kind kind, const QString &outDir, const QVector<FileIdentity> &dataFiles, QTextStream &out)
 {
     if (!QDir().mkpath(outDir) || !QFileInfo(outDir).isWritable())
         throw CliError(QStringLiteral("cannot write to directory %1").arg(outDir));
@@ -82,7 +102,7 @@ void exportAll(ArtWork &art, Kind kind, const QString &outDir, QTextStream &out)
     for (int id = 0; id < count; ++id) {
         const QImage image = kind == Kind::Terrain ? art.getTerrain(id, false) : art.getStatic(id, false);
         if (!image.isNull()) {
-            savePng(image, QDir(outDir).filePath(exportName(kind, id)));
+            savePng(image, QDir(outDir).filePath(exportName(kind, id)), dataFiles);
             ++written;
         }
         if ((id + 1) % 1024 == 0 || id + 1 == count)
@@ -142,13 +162,14 @@ void CliCommands::exportImages(const QStringList &args, QTextStream &out)
     const DataSetDirectory dir(args[0]);
     const Kind kind = parseKind(args[1], "terrain");
     auto art = openArt(dir);
+    const QVector<FileIdentity> dataFiles = dataSetFiles(dir);
     if (args[2] == QLatin1String("all"))
-        return exportAll(*art, kind, args[3], out);
+        return exportAll(*art, kind, args[3], dataFiles, out);
 
     const int id = TileId::parse(args[2], idCount(*art, kind), args[1]);
     const QImage image = kind == Kind::Terrain ? art->getTerrain(id, false) : art->getStatic(id, false);
     if (image.isNull())
         throw CliError(QStringLiteral("%1 %2 has no image").arg(args[1], args[2]));
-    savePng(image, args[3]);
+    savePng(image, args[3], dataFiles);
     out << "wrote " << args[3] << '\n';
 }
