@@ -2,7 +2,10 @@
 
 #include "art/ArtFormat.h"
 
+#include <QVector>
 #include <QtEndian>
+#include <array>
+#include <cmath>
 #include <cstring>
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -11,6 +14,13 @@
 using namespace ArtFormat;
 
 namespace {
+
+constexpr int FixedPointShift = 16;
+constexpr qint64 FixedPointOne = qint64(1) << FixedPointShift;
+constexpr QRgb AlphaMask = 0xff000000u;
+// What terrain stores for a pixel without a colour to show: black, the format's
+// "nothing" colour (a terrain tile shows every stored word, so it shows black).
+constexpr quint16 TerrainTransparentWord = 0;
 
 quint16 wordAt(const char *p)
 {
@@ -36,17 +46,23 @@ void putInt16(QByteArray &out, qsizetype position, qint16 value)
 // The colour a decoder shows for a stored word.
 struct Palette
 {
-    explicit Palette(bool highlighted) : highlighted(highlighted)
-    {
-        for (int red = 0; red < 32; ++red)
-            hue[red] = ArtCodec::fromColor16(ArtCodec::highlightHue()[red]);
-    }
+    explicit Palette(bool highlighted) : highlighted(highlighted) { }
     QRgb operator()(quint16 word) const
     {
-        return highlighted ? hue[(word >> 10) & 31] : ArtCodec::fromColor16(word);
+        return highlighted ? hueColors()[(word >> 10) & 31] : ArtCodec::fromColor16(word);
+    }
+    // The highlight table as pixels, converted once.
+    static const std::array<QRgb, 32> &hueColors()
+    {
+        static const std::array<QRgb, 32> colors = [] {
+            std::array<QRgb, 32> converted;
+            for (int red = 0; red < 32; ++red)
+                converted[red] = ArtCodec::fromColor16(ArtCodec::highlightHue()[red]);
+            return converted;
+        }();
+        return colors;
     }
     bool highlighted;
-    QRgb hue[32];
 };
 
 #if defined(__SSE2__) && Q_BYTE_ORDER == Q_LITTLE_ENDIAN
@@ -83,13 +99,56 @@ void convertWords(const char *words, QRgb *out, int count)
         out[i] = ArtCodec::fromColor16(wordAt(words + 2 * i));
 }
 
-// Pixels of a static image run that fall inside the image.
-void drawRun(QRgb *line, int width, qint64 x, const char *words, int count, const Palette &palette)
+// The sizes of a static record, checked against the record and MaxStaticSide.
+struct StaticShape
 {
-    const qint64 first = qMax<qint64>(x, 0);
-    const qint64 last = qMin<qint64>(x + count, width);
-    for (qint64 px = first; px < last; ++px)
-        line[px] = palette(wordAt(words + 2 * (px - x)));
+    int width = 0;
+    int height = 0;
+    qint64 dataStart = 0;
+};
+
+bool readStaticShape(QByteArrayView record, StaticShape *shape)
+{
+    if (record.size() < StaticLineTableOffset)
+        return false;
+    shape->width = int16At(record.data() + StaticHeaderSize);
+    shape->height = int16At(record.data() + StaticHeaderSize + 2);
+    shape->dataStart = StaticLineTableOffset + 2 * qint64(shape->height);
+    return shape->width > 0 && shape->width <= MaxStaticSide && shape->height > 0
+        && shape->height <= MaxStaticSide && shape->dataStart <= record.size();
+}
+
+// Reads line y's runs, handing draw(x, words, count) the part of each run inside the
+// image, and returns the offset just past the line's end marker, or -1 for damage.
+// Every run starts left of the width and moves x on by at least one pixel, so a line
+// costs at most width + 1 run headers however its runs are laid out or shared.
+template <typename Draw>
+qint64 walkStaticLine(QByteArrayView record, const StaticShape &shape, int y, Draw &&draw)
+{
+    const char *base = record.data();
+    const qsizetype size = record.size();
+    const int lineOffset = int16At(base + StaticLineTableOffset + 2 * y);
+    if (lineOffset < 0)
+        return -1;
+    qint64 pos = shape.dataStart + 2 * qint64(lineOffset);
+    int x = 0;
+    for (;;) {
+        if (pos + StaticRunHeaderSize > size)
+            return -1;
+        const int xOffset = int16At(base + pos);
+        const int runLength = int16At(base + pos + 2);
+        pos += StaticRunHeaderSize;
+        if (xOffset == 0 && runLength == 0)
+            return pos;
+        if (xOffset < 0 || runLength < 0 || x + xOffset >= shape.width)
+            return -1;
+        if (pos + 2 * qint64(runLength) > size)
+            return -1;
+        x += xOffset;
+        draw(x, base + pos, qMin(runLength, shape.width - x));
+        x += runLength;
+        pos += 2 * qint64(runLength);
+    }
 }
 
 QImage toArgb32(const QImage &image)
@@ -99,9 +158,77 @@ QImage toArgb32(const QImage &image)
     return image.convertToFormat(QImage::Format_ARGB32);
 }
 
+bool isOpaque(QRgb pixel)
+{
+    return qAlpha(pixel) >= ArtCodec::MinOpaqueAlpha;
+}
+
+// Whether a static stores the pixel in a run: black is the format's transparent colour.
 bool visible(QRgb pixel)
 {
-    return (ArtCodec::toColor16(pixel) & ColorMask) != 0;
+    return isOpaque(pixel) && (ArtCodec::toColor16(pixel) & ColorMask) != 0;
+}
+
+// The size QSize::scaled gives for covering TerrainSize x TerrainSize with
+// KeepAspectRatioByExpanding, in 64 bits so that no side overflows.
+struct CoverSize
+{
+    qint64 width;
+    qint64 height;
+};
+
+CoverSize coverSize(qint64 width, qint64 height)
+{
+    const qint64 scaledWidth = TerrainSize * width / height;
+    if (scaledWidth >= TerrainSize)
+        return {scaledWidth, TerrainSize};
+    return {TerrainSize, TerrainSize * height / width};
+}
+
+// The source pixel that QImage's FastTransformation scaling (the raster engine's
+// nearest-neighbour scaler) shows at target pixel i when size pixels become scaled:
+// 16.16 fixed point, stepping size / scaled from just below the first pixel's centre.
+int nearestSource(int i, qint64 size, qint64 scaled)
+{
+    const double ratio = double(size) / double(scaled);
+    const qint64 step = qint64(ratio * FixedPointOne);
+    const qint64 first = qint64(std::ceil(0.5 * ratio * FixedPointOne)) - 1;
+    return int(qMin((first + i * step) >> FixedPointShift, size - 1));
+}
+
+// The top-left TerrainSize x TerrainSize of source scaled to cover that square, in the
+// source's format, built from the source pixels that land there and nothing else.
+QImage coveringWindow(const QImage &source)
+{
+    if (source.width() == TerrainSize && source.height() == TerrainSize)
+        return source;
+    const CoverSize scaled = coverSize(source.width(), source.height());
+    std::array<int, TerrainSize> columns;
+    std::array<int, TerrainSize> rows;
+    for (int i = 0; i < TerrainSize; ++i) {
+        columns[i] = nearestSource(i, source.width(), scaled.width);
+        rows[i] = nearestSource(i, source.height(), scaled.height);
+    }
+    QImage window(TerrainSize, TerrainSize, source.format());
+    if (window.isNull())
+        return {};
+    if (source.colorCount() > 0)
+        window.setColorTable(source.colorTable());
+    if (source.depth() % 8 != 0) { // one bit a pixel
+        for (int y = 0; y < TerrainSize; ++y) {
+            for (int x = 0; x < TerrainSize; ++x)
+                window.setPixel(x, y, source.pixelIndex(columns[x], rows[y]));
+        }
+        return window;
+    }
+    const int bytes = source.depth() / 8;
+    for (int y = 0; y < TerrainSize; ++y) {
+        const uchar *from = source.constScanLine(rows[y]);
+        uchar *to = window.scanLine(y);
+        for (int x = 0; x < TerrainSize; ++x)
+            std::memcpy(to + x * bytes, from + qsizetype(columns[x]) * bytes, size_t(bytes));
+    }
+    return window;
 }
 
 } // namespace
@@ -123,7 +250,7 @@ quint16 ArtCodec::toColor16(QRgb pixel)
             v = 1;
         return quint16(v);
     };
-    const quint16 opaque = qAlpha(pixel) >= 128 ? OpaqueBit : 0;
+    const quint16 opaque = qAlpha(pixel) >= MinOpaqueAlpha ? OpaqueBit : 0;
     return opaque | component(qRed(pixel)) << 10 | component(qGreen(pixel)) << 5 | component(qBlue(pixel));
 }
 
@@ -135,20 +262,24 @@ QImage ArtCodec::decodeTerrain(QByteArrayView record, bool highlighted)
     if (image.isNull())
         return {};
 
-    // A transparent square, then the rows of the diamond converted in place.
+    // Each row: the transparent margins either side of the diamond, then its pixels.
     const qsizetype stride = image.bytesPerLine();
     uchar *bits = image.bits();
-    std::memset(bits, 0, size_t(stride) * TerrainSize);
     const char *words = record.data();
     const Palette palette(highlighted);
     for (int y = 0; y < TerrainSize; ++y) {
+        const int start = terrainRowStart(y);
         const int count = terrainRowLength(y);
-        QRgb *pixels = reinterpret_cast<QRgb *>(bits + y * stride) + terrainRowStart(y);
+        QRgb *line = reinterpret_cast<QRgb *>(bits + y * stride);
+        for (int x = 0; x < start; ++x) {
+            line[x] = 0;
+            line[TerrainSize - 1 - x] = 0;
+        }
         if (highlighted) {
             for (int i = 0; i < count; ++i)
-                pixels[i] = palette(wordAt(words + 2 * i));
+                line[start + i] = palette(wordAt(words + 2 * i));
         } else {
-            convertWords(words, pixels, count);
+            convertWords(words, line + start, count);
         }
         words += 2 * count;
     }
@@ -157,63 +288,68 @@ QImage ArtCodec::decodeTerrain(QByteArrayView record, bool highlighted)
 
 QImage ArtCodec::decodeStatic(QByteArrayView record, bool highlighted)
 {
-    const qsizetype size = record.size();
-    if (size < StaticLineTableOffset)
+    StaticShape shape;
+    if (!readStaticShape(record, &shape))
         return {};
-    const char *base = record.data();
-    const int width = int16At(base + StaticHeaderSize);
-    const int height = int16At(base + StaticHeaderSize + 2);
-    if (width <= 0 || height <= 0 || qint64(width) * height > MaxStaticPixels)
-        return {};
-    const qint64 dataStart = StaticLineTableOffset + 2 * qint64(height);
-    if (dataStart > size)
-        return {};
-
-    QImage image(width, height, QImage::Format_ARGB32);
+    QImage image(shape.width, shape.height, QImage::Format_ARGB32);
     if (image.isNull())
         return {};
     image.fill(0);
     const Palette palette(highlighted);
-    for (int y = 0; y < height; ++y) {
-        qint64 pos = dataStart + 2 * qint64(int16At(base + StaticLineTableOffset + 2 * y));
-        if (pos < 0)
-            return {};
+    for (int y = 0; y < shape.height; ++y) {
         QRgb *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        qint64 x = 0;
-        for (;;) {
-            if (pos + 4 > size)
-                return {};
-            const int xOffset = int16At(base + pos);
-            const int runLength = int16At(base + pos + 2);
-            pos += 4;
-            if (xOffset + runLength == 0)
-                break;
-            if (runLength < 0 || pos + 2 * qint64(runLength) > size)
-                return {};
-            x += xOffset;
-            drawRun(line, width, x, base + pos, runLength, palette);
-            x += runLength;
-            pos += 2 * qint64(runLength);
-        }
+        const auto draw = [&](int x, const char *words, int count) {
+            if (highlighted) {
+                for (int i = 0; i < count; ++i)
+                    line[x + i] = palette(wordAt(words + 2 * i));
+            } else {
+                convertWords(words, line + x, count);
+            }
+        };
+        if (walkStaticLine(record, shape, y, draw) < 0)
+            return {};
     }
     return image;
 }
 
+qint64 ArtCodec::terrainRecordExtent(QByteArrayView record)
+{
+    return record.size() >= TerrainRecordSize ? TerrainRecordSize : -1;
+}
+
+qint64 ArtCodec::staticRecordExtent(QByteArrayView record)
+{
+    StaticShape shape;
+    if (!readStaticShape(record, &shape))
+        return -1;
+    qint64 extent = shape.dataStart;
+    for (int y = 0; y < shape.height; ++y) {
+        const qint64 lineEnd = walkStaticLine(record, shape, y, [](int, const char *, int) {});
+        if (lineEnd < 0)
+            return -1;
+        extent = qMax(extent, lineEnd);
+    }
+    return extent;
+}
+
 QByteArray ArtCodec::encodeTerrain(const QImage &source)
 {
-    QImage image = source.depth() == 32 ? source : source.convertToFormat(QImage::Format_ARGB32);
-    if (image.width() != TerrainSize || image.height() != TerrainSize)
-        image
-            = image.scaled(TerrainSize, TerrainSize, Qt::KeepAspectRatioByExpanding, Qt::FastTransformation);
-    image = toArgb32(image);
+    if (source.isNull())
+        return {};
+    const QImage image = toArgb32(coveringWindow(source));
+    if (image.isNull())
+        return {};
+    const QRgb forcedAlpha = image.hasAlphaChannel() ? 0 : AlphaMask;
 
     QByteArray out;
     out.reserve(TerrainRecordSize);
     for (int y = 0; y < TerrainSize; ++y) {
         const QRgb *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
         const int start = terrainRowStart(y);
-        for (int x = start; x < start + terrainRowLength(y); ++x)
-            appendInt16(out, qint16(toColor16(line[x])));
+        for (int x = start; x < start + terrainRowLength(y); ++x) {
+            const QRgb pixel = line[x] | forcedAlpha;
+            appendInt16(out, qint16(isOpaque(pixel) ? toColor16(pixel) : TerrainTransparentWord));
+        }
     }
     return out;
 }
@@ -229,11 +365,14 @@ QByteArray ArtCodec::encodeStatic(const QImage &source, QString *error)
         return fail(QStringLiteral("There is no image to store."));
     const int width = source.width();
     const int height = source.height();
-    if (width > 32767 || height > 32767 || qint64(width) * height > MaxStaticPixels)
-        return fail(
-            QStringLiteral("The image is %1 x %2 pixels, larger than a tile can be.").arg(width).arg(height));
+    if (width > MaxStaticSide || height > MaxStaticSide)
+        return fail(QStringLiteral("The image is %1 x %2 pixels; a static tile is at most %3 x %3.")
+                        .arg(width)
+                        .arg(height)
+                        .arg(MaxStaticSide));
 
     const QImage image = toArgb32(source);
+    const QRgb forcedAlpha = image.hasAlphaChannel() ? 0 : AlphaMask;
     QByteArray out;
     out.reserve(StaticLineTableOffset + 2 * height + 4 * height);
     out.append(StaticLineTableOffset + 2 * qsizetype(height), '\0'); // header 0, size, line table
@@ -241,14 +380,17 @@ QByteArray ArtCodec::encodeStatic(const QImage &source, QString *error)
     putInt16(out, StaticHeaderSize + 2, qint16(height));
     const qsizetype dataStart = StaticLineTableOffset + 2 * qsizetype(height);
 
+    QVector<QRgb> line(width);
     for (int y = 0; y < height; ++y) {
         const qsizetype lineOffset = (out.size() - dataStart) / 2;
-        if (lineOffset > 32767)
+        if (lineOffset > MaxStaticWordOffset)
             return fail(
                 QStringLiteral("The image holds too many pixels for a tile: line %1 cannot be addressed.")
                     .arg(y));
         putInt16(out, StaticLineTableOffset + 2 * y, qint16(lineOffset));
-        const QRgb *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        const QRgb *pixels = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < width; ++x)
+            line[x] = pixels[x] | forcedAlpha;
         int x = 0;
         int previousEnd = 0;
         for (;;) {

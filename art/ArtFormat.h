@@ -17,11 +17,22 @@ constexpr int TerrainHalfRows = 22;
 constexpr int TerrainWordCount = 1012;
 constexpr int TerrainRecordSize = 2 * TerrainWordCount;
 
-// A static record: uint32 header, int16 width, int16 height, int16 line table.
+// A static record: uint32 header, int16 width, int16 height, int16 line table (each
+// line's offset in words from the end of the table), then each line's runs: int16 x
+// offset from the end of the previous run, int16 length, that many colour words; a
+// run of 0, 0 ends the line.
 constexpr int StaticHeaderSize = 4;
 constexpr int StaticLineTableOffset = 8;
-// Decoded images are capped so that damaged dimensions cannot ask for gigabytes.
-constexpr qint64 MaxStaticPixels = 4096 * 4096;
+constexpr int StaticRunHeaderSize = 4;
+// Largest width and height of a static image: real statics are at most a few hundred
+// pixels a side, so anything larger is damage, and a decoded image stays within 4 MB.
+constexpr int MaxStaticSide = 1024;
+// A line table entry and a run's x offset are int16 words.
+constexpr int MaxStaticWordOffset = 32767;
+// The most bytes a static record that decodes can span: its line table, a last line
+// starting as far as a line offset reaches, and that line's runs across the widest image.
+constexpr qint64 MaxStaticRecordSize = StaticLineTableOffset + 2 * qint64(MaxStaticSide)
+    + 2 * qint64(MaxStaticWordOffset) + qint64(MaxStaticSide + 1) * StaticRunHeaderSize + 2 * qint64(MaxStaticSide);
 
 constexpr quint16 ColorMask = 0x7fff;
 constexpr quint16 OpaqueBit = 0x8000;

@@ -1,7 +1,7 @@
 #include "art/MulArtContainer.h"
 
 #include "art/ArtFormat.h"
-#include "art/ArtRecordCheck.h"
+#include "art/ArtCodec.h"
 
 #include <QtEndian>
 
@@ -14,9 +14,6 @@ namespace {
 
 // No index of this format holds more slots than a 32-bit record count can address.
 constexpr qint64 MaxIndexBytes = qint64(IndexEntrySize) * 0x1000000;
-// More than any static record can span: its line table and the start of its last line
-// are addressed by 16-bit word counts.
-constexpr qint64 MaxStaticRecordSize = 256 * 1024;
 
 } // namespace
 
@@ -77,9 +74,9 @@ QByteArray MulArtContainer::staticRecord(const ArtIndexEntry &stored) const
     // The index length is usually the record's; where it is too short the record is
     // read as far as its own line table says, as the game does.
     const QByteArray indexed = artFile.read(stored.offset, qMax<qint64>(stored.length, 0));
-    if (ArtRecordCheck::staticExtent(indexed) >= 0)
+    if (ArtCodec::staticRecordExtent(indexed) >= 0)
         return indexed;
     const QByteArray longest = artFile.read(stored.offset, MaxStaticRecordSize);
-    const qint64 extent = ArtRecordCheck::staticExtent(longest);
+    const qint64 extent = ArtCodec::staticRecordExtent(longest);
     return extent < 0 ? QByteArray() : longest.left(extent);
 }

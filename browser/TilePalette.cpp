@@ -316,7 +316,7 @@ bool TilePalette::acceptsDrop(const QPoint &position, const QMimeData *mime) con
     // local file among them is refused.
     if (mime->hasUrls()) {
         const QString fileName = ImageTransfer::localFile(mime);
-        return !fileName.isEmpty() && !ImageFiles::load(fileName, QString(), nullptr).isNull();
+        return !fileName.isEmpty() && !ImageFiles::load(fileName, nullptr).isNull();
     }
     return ImageTransfer::offersPng(mime);
 }
@@ -343,7 +343,7 @@ void TilePalette::dropEvent(QDropEvent *event)
 bool TilePalette::dropFile(int id, const QString &fileName)
 {
     QString error;
-    const QImage dropped = ImageFiles::load(fileName, QString(), &error);
+    const QImage dropped = ImageFiles::load(fileName, &error);
     if (dropped.isNull()) {
         warn(QStringLiteral("Could not load the dropped image file \"%1\": %2")
                  .arg(QDir::toNativeSeparators(fileName), error));
@@ -357,9 +357,11 @@ bool TilePalette::dropPng(int id, const QByteArray &png)
     // No data is what the drag of a tile without an image carries: a copy of "no image".
     if (png.isEmpty())
         return changeImage(id, QImage());
-    const QImage dropped = QImage::fromData(png);
+    QString error;
+    const QImage dropped = ImageFiles::loadData(png, &error);
     if (dropped.isNull()) {
-        warn(QStringLiteral("The dropped image could not be read; %1 was not changed.").arg(tileName(id)));
+        warn(QStringLiteral("The dropped image could not be read (%2); %1 was not changed.")
+                 .arg(tileName(id), error));
         return false;
     }
     return changeImage(id, dropped);

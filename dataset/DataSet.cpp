@@ -1,7 +1,7 @@
 #include "dataset/DataSet.h"
 
 #include "art/ArtWork.h"
-#include "io/FileStamp.h"
+#include "io/FileIdentity.h"
 #include "tiledata/AnimDataFile.h"
 #include "tiledata/TileData.h"
 
@@ -111,10 +111,10 @@ void DataSet::takeEditsFrom(DataSet &previous, QStringList *dropped)
 
 QList<PendingEditDirectory::Orphan> DataSet::orphanedEdits(const QString &pendingParent) const
 {
-    const FileStamp mine = FileStamp::of(dir);
+    const FileIdentity mine = FileIdentity::of(dir);
     QList<PendingEditDirectory::Orphan> found;
     for (const PendingEditDirectory::Orphan &orphan : PendingEditDirectory::orphans(pendingParent)) {
-        if (orphan.editCount > 0 && FileStamp::of(orphan.description.dataDirectory).isSameFileAs(mine))
+        if (orphan.editCount > 0 && FileIdentity::of(orphan.description.dataDirectory) == mine)
             found.append(orphan);
     }
     return found;

@@ -30,8 +30,3 @@ FileStamp FileStamp::of(const QString &path)
 #endif
     return stamp;
 }
-
-bool FileStamp::isSameFileAs(const FileStamp &other) const
-{
-    return exists && other.exists && device == other.device && inode == other.inode;
-}

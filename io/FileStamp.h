@@ -6,6 +6,7 @@
 // What the file system says of a file at one moment: which file it is (device and
 // inode) and what state its contents are in (size and modification time). A stamp
 // taken again differs once the file was written, cut, or replaced by another file.
+// (FileIdentity alone tells whether two paths name one file.)
 struct FileStamp
 {
     bool exists = false;
@@ -15,9 +16,6 @@ struct FileStamp
     qint64 modifiedNs = 0;
 
     static FileStamp of(const QString &path);
-
-    // Both name the same file or directory, whatever paths led to them.
-    bool isSameFileAs(const FileStamp &other) const;
 
     bool operator==(const FileStamp &other) const
     {

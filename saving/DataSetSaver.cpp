@@ -4,7 +4,7 @@
 #include "art/ArtWork.h"
 #include "dataset/ArtContainerChoice.h"
 #include "io/DataFile.h"
-#include "io/FileStamp.h"
+#include "io/FileIdentity.h"
 #include "saving/ArtMergePlan.h"
 #include "saving/MulArtWriter.h"
 #include "saving/TileDataConversion.h"
@@ -81,9 +81,9 @@ QStringList DataSetSaver::inputFiles() const
 bool DataSetSaver::isDataDirectory(const QString &directory) const
 {
     // By identity, not by name: a link or a second mount of the data directory is it too.
-    const FileStamp candidate = FileStamp::of(directory);
+    const FileIdentity candidate = FileIdentity::of(directory);
     for (const QString &input : inputFiles()) {
-        if (candidate.isSameFileAs(FileStamp::of(directoryOf(input))))
+        if (candidate == FileIdentity::of(directoryOf(input)))
             return true;
     }
     return false;

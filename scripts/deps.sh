@@ -3,8 +3,10 @@
 # apt-get; otherwise it names the packages to install and stops.
 set -euo pipefail
 
+# clang and libclang-rt-14-dev (libFuzzer and the sanitizer runtimes of clang 14) build
+# the fuzz targets (scripts/fuzz.sh).
 packages=(build-essential cmake ninja-build ccache qt6-base-dev qt6-base-dev-tools libgl-dev
-          zlib1g-dev fonts-dejavu-core)
+          zlib1g-dev fonts-dejavu-core clang libclang-rt-14-dev)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,36 +1,59 @@
 #include "ui/ImageFiles.h"
 
+#include "art/ImageFileLoader.h"
+#include "art/ImageFileWriter.h"
 #include "ui/UserPrompts.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QSaveFile>
 #include <QStringList>
 
 namespace {
 
-QString filterFor(const QList<QByteArray> &formats)
+const QByteArray DefaultFormat = QByteArrayLiteral("png");
+
+// The formats with the default first, then the others in the order given.
+QList<QByteArray> defaultFirst(QList<QByteArray> formats)
+{
+    if (formats.removeAll(DefaultFormat) > 0)
+        formats.prepend(DefaultFormat);
+    return formats;
+}
+
+QStringList entriesFor(const QList<QByteArray> &formats)
 {
     QStringList entries;
     for (const QByteArray &format : formats) {
         const QString name = QString::fromLatin1(format);
         entries << name + QLatin1String(" (*.") + name + QLatin1Char(')');
     }
-    return entries.join(QLatin1String(";;"));
+    return entries;
+}
+
+// The format path's extension names, when it can be written.
+QByteArray writableSuffixFormat(const QString &path)
+{
+    const QByteArray suffix = QFileInfo(path).suffix().toLower().toLatin1();
+    return ImageFileWriter::canWrite(suffix) ? suffix : QByteArray();
 }
 
 } // namespace
 
 QString ImageFiles::readFilter()
 {
-    return filterFor(QImageReader::supportedImageFormats());
+    const QList<QByteArray> formats = defaultFirst(QImageReader::supportedImageFormats());
+    QStringList patterns;
+    for (const QByteArray &format : formats)
+        patterns << QLatin1String("*.") + QString::fromLatin1(format);
+    const QString all = QLatin1String("All images (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+    return (QStringList{all} + entriesFor(QImageReader::supportedImageFormats())).join(QLatin1String(";;"));
 }
 
 QString ImageFiles::writeFilter()
 {
-    return filterFor(QImageWriter::supportedImageFormats());
+    return entriesFor(defaultFirst(QImageWriter::supportedImageFormats())).join(QLatin1String(";;"));
 }
 
 QString ImageFiles::formatOfFilter(const QString &filter)
@@ -40,19 +63,21 @@ QString ImageFiles::formatOfFilter(const QString &filter)
 
 QString ImageFiles::withFormatSuffix(const QString &path, const QString &format)
 {
-    const QString suffix = QLatin1Char('.') + format;
-    if (format.isEmpty() || path.endsWith(suffix))
+    if (!writableSuffixFormat(path).isEmpty())
         return path;
-    return path + suffix;
+    const QByteArray chosen = format.toLower().toLatin1();
+    return path + QLatin1Char('.')
+        + QString::fromLatin1(ImageFileWriter::canWrite(chosen) ? chosen : DefaultFormat);
 }
 
-QImage ImageFiles::load(const QString &path, const QString &format, QString *error)
+QImage ImageFiles::load(const QString &path, QString *error)
 {
-    QImageReader reader(path, format.toLatin1());
-    const QImage image = reader.read();
-    if (image.isNull() && error)
-        *error = reader.errorString();
-    return image;
+    return ImageFileLoader::load(path, error);
+}
+
+QImage ImageFiles::loadData(const QByteArray &bytes, QString *error)
+{
+    return ImageFileLoader::fromData(bytes, error);
 }
 
 bool ImageFiles::save(const QImage &image, const QString &path, const QString &format, QString *error)
@@ -62,39 +87,21 @@ bool ImageFiles::save(const QImage &image, const QString &path, const QString &f
             *error = QStringLiteral("The tile has no image.");
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    QImageWriter writer(&file, format.toLatin1());
-    if (format.isEmpty())
-        writer.setFormat(QFileInfo(path).suffix().toLatin1());
-    if (!writer.write(image)) {
-        if (error)
-            *error = writer.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    QByteArray written = writableSuffixFormat(path);
+    if (written.isEmpty())
+        written = ImageFileWriter::canWrite(format.toLatin1()) ? format.toLower().toLatin1() : DefaultFormat;
+    return ImageFileWriter::write(image, path, written, error);
 }
 
 QImage ImageFiles::chooseAndLoad(QWidget *parent, QString *message)
 {
     message->clear();
-    QString filter;
     const QString path = UserPrompts::current().openFileName(
-        parent, QStringLiteral("Image file to import"), readFilter(), &filter);
+        parent, QStringLiteral("Image file to import"), readFilter(), nullptr);
     if (path.isEmpty())
         return {};
     QString error;
-    const QImage loaded = load(path, formatOfFilter(filter), &error);
+    const QImage loaded = load(path, &error);
     if (loaded.isNull())
         *message = QStringLiteral("Could not load the image file \"%1\": %2")
                        .arg(QDir::toNativeSeparators(path), error);

@@ -396,8 +396,8 @@ private Q_SLOTS:
         row("import of a file that does not load", 4, "Import", "broken.png", false, "broken.png");
         row("save, bare name", 3, "Save", "tile", true, "tile.png");
         row("save, with its extension", 3, "Save", "tile.png", true, "tile.png");
-        row("save, other extension", 3, "Save", "tile.jpg", true, "tile.jpg.jpeg");
-        row("save, extension case differs", 3, "Save", "tile.PNG", true, "tile.PNG.png");
+        row("save, other extension", 3, "Save", "tile.bmp", true, "tile.bmp");
+        row("save, extension in capitals", 3, "Save", "tile.PNG", true, "tile.PNG");
         row("save of a tile without image", 7, "Save", "empty", false, "empty.png");
         row("save to a missing directory", 1, "Save", "/no/such/dir/tile", false, "/no/such/dir/tile.png");
     }
@@ -412,13 +412,23 @@ private Q_SLOTS:
         ArtWork &art = f.data.art();
         const QImage before = art.getTerrain(id, false);
         const bool import = choice == "Import";
-        const QString format = import ? QStringLiteral("png") : outcome.section(QLatin1Char('.'), -1);
+        const QString format
+            = import ? QStringLiteral("png") : outcome.section(QLatin1Char('.'), -1).toLower();
         const QString filter = filterOf({format.toLatin1()});
         f.prompts.menuChoices = QStringList{choice};
         (import ? f.prompts.openFiles : f.prompts.saveFiles).append({f.file(chosen), filter});
         mouse(f.terrain, inCell(id / Columns, id % Columns), Qt::RightButton);
-        QCOMPARE(f.prompts.last(import ? "open" : "save")->filter,
-            filterOf(import ? QImageReader::supportedImageFormats() : QImageWriter::supportedImageFormats()));
+        // Import offers every image first; save offers PNG first.
+        QStringList offered = f.prompts.last(import ? "open" : "save")->filter.split(QStringLiteral(";;"));
+        QVERIFY(import ? offered.first().startsWith("All images (*.png ") : offered.first() == "png (*.png)");
+        if (import)
+            offered.removeFirst();
+        QStringList expected
+            = filterOf(import ? QImageReader::supportedImageFormats() : QImageWriter::supportedImageFormats())
+                  .split(QStringLiteral(";;"));
+        offered.sort();
+        expected.sort();
+        QCOMPARE(offered, expected);
         QCOMPARE(art.getTerrain(id, false), import && done ? ArtWork::normalizeTerrain(f.good) : before);
         QCOMPARE(art.hasPendingEdits(), import && done);
         QCOMPARE(f.prompts.count("warning"), done ? 0 : 1);

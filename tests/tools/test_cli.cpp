@@ -4,12 +4,16 @@
 #include "art/ArtFormat.h"
 #include "tiledata/TileFlags.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QtTest>
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -20,13 +24,29 @@ struct Run
     QByteArray err;
 };
 
-Run cli(const QStringList &args)
+// fileSizeLimit > 0: the program may not write files past that many bytes, as on a
+// full disk (a write beyond fails with "File too large").
+Run cli(const QStringList &args, rlim_t fileSizeLimit = 0)
 {
     QProcess process;
+    if (fileSizeLimit > 0) {
+        process.setChildProcessModifier([fileSizeLimit] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit limit{fileSizeLimit, fileSizeLimit};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        });
+    }
     process.start(QStringLiteral(TESSERA_CLI), args);
     process.waitForFinished(60000);
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
         process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+QByteArray fileHash(const QString &path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
 }
 
 } // namespace
@@ -42,6 +62,9 @@ private Q_SLOTS:
     void animAsJson();
     void exportOne();
     void exportAll();
+    void exportNeverReplacesADataFile_data();
+    void exportNeverReplacesADataFile();
+    void exportReportsFailedWrites();
     void badInput_data();
     void badInput();
     void highSeasTileAsJson();
@@ -166,6 +189,62 @@ void TestCli::exportAll()
         (QStringList{QStringLiteral("terrain-0x0010.png"), QStringLiteral("terrain-0x0011.png")}));
     QVERIFY(!run.err.isEmpty()); // progress
     QCOMPARE(QImage(QDir(dir).filePath(QStringLiteral("terrain-0x0011.png"))).pixel(22, 22), qRgb(0, 248, 0));
+}
+
+void TestCli::exportNeverReplacesADataFile_data()
+{
+    QTest::addColumn<QString>("target"); // @DATA@: the data directory, @OUT@: a scratch directory
+    QTest::newRow("art.mul") << "@DATA@/art.mul";
+    QTest::newRow("index, spelt with ..") << "@DATA@/../@NAME@/artidx.mul";
+    QTest::newRow("tile data") << "@DATA@/tiledata.mul";
+    QTest::newRow("symbolic link to art.mul") << "@OUT@/link.png";
+    QTest::newRow("hard link to art.mul") << "@OUT@/hard.png";
+}
+
+void TestCli::exportNeverReplacesADataFile()
+{
+    QFETCH(QString, target);
+    QTemporaryDir out;
+    const QString art = data->filePath(QStringLiteral("art.mul"));
+    QVERIFY(QFile::link(art, out.filePath(QStringLiteral("link.png"))));
+    QVERIFY(::link(QFile::encodeName(art).constData(),
+                QFile::encodeName(out.filePath(QStringLiteral("hard.png"))).constData())
+        == 0);
+    target.replace(QStringLiteral("@DATA@"), data->path())
+        .replace(QStringLiteral("@NAME@"), QFileInfo(data->path()).fileName())
+        .replace(QStringLiteral("@OUT@"), out.path());
+    QStringList files = QDir(data->path()).entryList(QDir::Files);
+    QMap<QString, QByteArray> before;
+    for (const QString &name : files)
+        before[name] = fileHash(data->filePath(name));
+
+    const Run run = cli(
+        {QStringLiteral("export"), data->path(), QStringLiteral("static"), QStringLiteral("3"), target});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains("is a file of the data set"), run.err);
+    QCOMPARE(QDir(data->path()).entryList(QDir::Files), files);
+    for (const QString &name : files)
+        QCOMPARE(fileHash(data->filePath(name)), before[name]);
+}
+
+void TestCli::exportReportsFailedWrites()
+{
+    // The disk is full: the export fails with the system's reason, and leaves no file.
+    QTemporaryDir out;
+    const QString png = out.filePath(QStringLiteral("item.png"));
+    const Run one = cli(
+        {QStringLiteral("export"), data->path(), QStringLiteral("static"), QStringLiteral("3"), png}, 16);
+    QCOMPARE(one.exitCode, 1);
+    QVERIFY2(one.err.contains("File too large"), one.err);
+    QVERIFY(one.out.isEmpty());
+    QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+
+    const QString dir = out.filePath(QStringLiteral("all"));
+    const Run all = cli(
+        {QStringLiteral("export"), data->path(), QStringLiteral("terrain"), QStringLiteral("all"), dir}, 16);
+    QCOMPARE(all.exitCode, 1);
+    QVERIFY2(all.err.contains("File too large"), all.err);
+    QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 void TestCli::badInput_data()
@@ -302,7 +381,7 @@ void TestCli::infoOfBothContainers()
     DataSetBuilder builder(64);
     builder.setTerrainImage(0x10, TestDataSet::terrain(Qt::red));
     builder.setTerrainImage(0x11, TestDataSet::terrain(Qt::green));
-    QImage sparse(4000, 4000, QImage::Format_ARGB32);
+    QImage sparse(ArtFormat::MaxStaticSide, ArtFormat::MaxStaticSide, QImage::Format_ARGB32);
     sparse.fill(Qt::transparent);
     sparse.setPixel(5, 5, qRgb(255, 0, 0));
     builder.setStaticImage(3, sparse);

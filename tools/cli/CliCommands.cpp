@@ -1,8 +1,10 @@
 #include "tools/cli/CliCommands.h"
 
 #include "art/ArtFormat.h"
-#include "art/ArtRecordCheck.h"
+#include "art/ArtCodec.h"
 #include "art/ArtWork.h"
+#include "art/ImageFileWriter.h"
+#include "io/FileIdentity.h"
 #include "tiledata/AnimDataFile.h"
 #include "tiledata/TileData.h"
 #include "tiledata/TileDataFormat.h"
@@ -14,10 +16,10 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QImageWriter>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QVector>
 #include <cstdio>
 
 namespace {
@@ -39,6 +41,14 @@ Kind parseKind(const QString &text, const char *terrainWord)
     throw CliError(QStringLiteral("'%1' is neither %2 nor static").arg(text, QLatin1String(terrainWord)));
 }
 
+// Whether decoding the record of the slot gives an image, told without building it.
+bool recordShows(int slot, QByteArrayView record)
+{
+    return (slot < ArtFormat::StaticIdBase ? ArtCodec::terrainRecordExtent(record)
+                                           : ArtCodec::staticRecordExtent(record))
+        >= 0;
+}
+
 // Slots first..end-1 whose record would show an image, told from the records without
 // decoding them; a record shared by several slots is read once.
 int imageCount(const ArtContainer &container, int first, int end)
@@ -52,7 +62,7 @@ int imageCount(const ArtContainer &container, int first, int end)
         const QPair<qint32, qint32> key(entry.offset, entry.length);
         auto known = shows.constFind(key);
         if (known == shows.cend())
-            known = shows.insert(key, ArtRecordCheck::shows(slot, container.record(slot)));
+            known = shows.insert(key, recordShows(slot, container.record(slot)));
         images += *known ? 1 : 0;
     }
     return images;
@@ -116,14 +126,34 @@ QString exportName(Kind kind, int id)
         .arg(id, 4, 16, QLatin1Char('0'));
 }
 
-void savePng(const QImage &image, const QString &path)
+// The files of the data set by identity, so that no export replaces one of them
+// however its path is spelt.
+QVector<FileIdentity> dataSetFiles(const DataSet &set)
 {
-    QImageWriter writer(path, "png");
-    if (!writer.write(image))
-        throw CliError(QStringLiteral("cannot write %1: %2").arg(path, writer.errorString()));
+    QVector<FileIdentity> files;
+    const QStringList paths
+        = set.art().container().fileNames() + QStringList{set.tiles().fileName(), set.anims().fileName()};
+    for (const QString &path : paths) {
+        const FileIdentity identity = FileIdentity::of(path);
+        if (identity.isValid())
+            files.append(identity);
+    }
+    return files;
 }
 
-void exportAll(ArtWork &art, Kind kind, const QString &outDir, QTextStream &out)
+// Writes the PNG whole or not at all, never over a file of the data set.
+void savePng(const QImage &image, const QString &path, const QVector<FileIdentity> &dataFiles)
+{
+    if (dataFiles.contains(FileIdentity::of(path)))
+        throw CliError(
+            QStringLiteral("%1 is a file of the data set; the originals are never overwritten").arg(path));
+    QString error;
+    if (!ImageFileWriter::write(image, path, "png", &error))
+        throw CliError(QStringLiteral("cannot write %1: %2").arg(path, error));
+}
+
+void exportAll(
+    ArtWork &art, Kind kind, const QString &outDir, const QVector<FileIdentity> &dataFiles, QTextStream &out)
 {
     if (!QDir().mkpath(outDir) || !QFileInfo(outDir).isWritable())
         throw CliError(QStringLiteral("cannot write to directory %1").arg(outDir));
@@ -132,7 +162,7 @@ void exportAll(ArtWork &art, Kind kind, const QString &outDir, QTextStream &out)
     for (int id = 0; id < count; ++id) {
         const QImage image = kind == Kind::Terrain ? art.getTerrain(id, false) : art.getStatic(id, false);
         if (!image.isNull()) {
-            savePng(image, QDir(outDir).filePath(exportName(kind, id)));
+            savePng(image, QDir(outDir).filePath(exportName(kind, id)), dataFiles);
             ++written;
         }
         if ((id + 1) % 1024 == 0 || id + 1 == count)
@@ -197,13 +227,14 @@ void CliCommands::exportImages(const QStringList &args, QTextStream &out)
     const auto set = OpenDataSet::open(args[0]);
     const Kind kind = parseKind(args[1], "terrain");
     ArtWork &art = set->art();
+    const QVector<FileIdentity> dataFiles = dataSetFiles(*set);
     if (args[2] == QLatin1String("all"))
-        return exportAll(art, kind, args[3], out);
+        return exportAll(art, kind, args[3], dataFiles, out);
 
     const int id = TileId::parse(args[2], idCount(art, kind), args[1]);
     const QImage image = kind == Kind::Terrain ? art.getTerrain(id, false) : art.getStatic(id, false);
     if (image.isNull())
         throw CliError(QStringLiteral("%1 %2 has no image").arg(args[1], args[2]));
-    savePng(image, args[3]);
+    savePng(image, args[3], dataFiles);
     out << "wrote " << args[3] << '\n';
 }

@@ -1,6 +1,7 @@
 #include "tools/cli/PatchCommand.h"
 
 #include "art/ArtWork.h"
+#include "art/ImageFileLoader.h"
 #include "saving/DataSetSaver.h"
 #include "tiledata/TileData.h"
 #include "tools/cli/CliError.h"
@@ -8,7 +9,9 @@
 #include "tools/cli/PatchList.h"
 #include "tools/cli/SaveToDirectory.h"
 
-#include <QImageReader>
+#include <QDir>
+#include <QFileInfo>
+#include <cstdio>
 
 namespace {
 
@@ -21,11 +24,11 @@ QImage loadImage(const QString &listPath, const PatchList::Entry &entry)
 {
     if (entry.imagePath.isEmpty())
         return QImage();
-    QImageReader reader(entry.imagePath);
-    const QImage image = reader.read();
+    QString error;
+    const QImage image = ImageFileLoader::load(entry.imagePath, &error);
     if (image.isNull())
-        throw CliError(lineError(listPath, entry,
-            QStringLiteral("cannot read image %1: %2").arg(entry.imagePath, reader.errorString())));
+        throw CliError(lineError(
+            listPath, entry, QStringLiteral("cannot read image %1: %2").arg(entry.imagePath, error)));
     return image;
 }
 

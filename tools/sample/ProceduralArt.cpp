@@ -55,7 +55,8 @@ Span shapeSpan(int shape, int y, int width, int height)
     case 1: { // tree: a crown above a trunk
         if (y > height * 2 / 3)
             return {width * 2 / 5, width * 3 / 5 + 1};
-        const int half = int(width / 2.0 * (y + 1) / (height * 2.0 / 3.0));
+        // Never wider than the image: a run may not start left of it.
+        const int half = qMin(width / 2, int(width / 2.0 * (y + 1) / (height * 2.0 / 3.0)));
         return {width / 2 - half, width / 2 + half};
     }
     default: // block
