@@ -3,6 +3,8 @@
 
 #include "art/ArtCodec.h"
 #include "art/ArtFormat.h"
+#include "tiledata/AnimDataFile.h"
+#include "tiledata/TileDataLayout.h"
 #include "tools/sample/DataSetBuilder.h"
 
 #include <QDir>
@@ -84,6 +86,73 @@ Seeds roundTripSeeds(const SeedSource &source)
     return seeds;
 }
 
+// fuzz_art_store's input: terrain and static entry counts, the entries, then art.mul;
+// the first few records of each kind, laid out again from offset 0.
+Seeds artStoreSeeds(const SeedSource &source)
+{
+    Seeds seeds;
+    for (int count = 1; count <= 4; ++count) {
+        QByteArray entries;
+        QByteArray art;
+        const auto add = [&](const QByteArray &record) {
+            const qint32 le[3]
+                = {qToLittleEndian(qint32(art.size())), qToLittleEndian(qint32(record.size())), 0};
+            entries.append(reinterpret_cast<const char *>(le), sizeof le);
+            art.append(record);
+        };
+        for (const QByteArray &record : source.terrain.mid(0, count))
+            add(record);
+        for (const QByteArray &record : source.statics.mid(count, count))
+            add(record);
+        seeds.append(QByteArray(1, char(qMin(count, int(source.terrain.size()))))
+            + QByteArray(1, char(qMin(count, int(source.statics.size() - count)))) + entries + art);
+    }
+    return seeds;
+}
+
+// fuzz_tile_data's input: a choice byte, then the static section of the data set's
+// tiledata.mul in either layout (the target makes up the land section).
+Seeds tileDataSeeds(const SeedSource &source)
+{
+    Seeds seeds;
+    for (const TileDataLayout layout : {TileDataLayout::classic(), TileDataLayout::highSeas()}) {
+        DataSetBuilder builder = source.builder;
+        builder.setTileDataLayout(layout);
+        const QByteArray statics = builder.tileDataBytes().mid(layout.landSectionSize());
+        const char madeUp = char(0x80 | (layout.hasUpperFlags() ? 0x40 : 0));
+        for (const char choice : {char(madeUp | 0), char(madeUp | 1), char(madeUp | 2)})
+            seeds.append(QByteArray(1, choice) + statics.left(4 * layout.staticBlockSize()));
+    }
+    return seeds;
+}
+
+Seeds animDataSeeds(const SeedSource &source)
+{
+    return {source.builder.animDataBytes().left(16 * AnimDataFile::BlockSize)};
+}
+
+Seeds uopSeeds(const SeedSource &source)
+{
+    DataSetBuilder::Output plain;
+    plain.art = ArtContainer::Format::Uop;
+    DataSetBuilder small = source.builder;
+    for (int id = 16; id < TerrainCount; ++id)
+        small.clearTerrain(id);
+    for (int id = 32; id < source.builder.staticCount(); ++id)
+        small.clearStatic(id);
+    Seeds seeds{small.uopArtBytes(plain)};
+    DataSetBuilder::Output compressed = plain;
+    compressed.compressArt = true;
+    seeds.append(small.uopArtBytes(compressed));
+    return seeds;
+}
+
+Seeds patchListSeeds(const SeedSource &)
+{
+    return {QByteArray("# a list\nterrain 1 tile.png\nstatic 0x1F delete\n"),
+        QByteArray("terrain 0x21   road tile.png \r\n\nstatic 5 sign.png\nterrain 7 delete\n")};
+}
+
 // Target name (the fuzz_*.cpp file's name) to its seeds.
 QVector<std::pair<QString, std::function<Seeds(const SeedSource &)>>> seedsByTarget()
 {
@@ -92,6 +161,11 @@ QVector<std::pair<QString, std::function<Seeds(const SeedSource &)>>> seedsByTar
         {QStringLiteral("fuzz_static_decode"), [](const SeedSource &s) { return s.statics; }},
         {QStringLiteral("fuzz_static_extent"), [](const SeedSource &s) { return s.statics; }},
         {QStringLiteral("fuzz_roundtrip"), roundTripSeeds},
+        {QStringLiteral("fuzz_art_store"), artStoreSeeds},
+        {QStringLiteral("fuzz_tile_data"), tileDataSeeds},
+        {QStringLiteral("fuzz_anim_data"), animDataSeeds},
+        {QStringLiteral("fuzz_uop_container"), uopSeeds},
+        {QStringLiteral("fuzz_patch_list"), patchListSeeds},
     };
 }
 

@@ -113,6 +113,8 @@ private Q_SLOTS:
     void diskFillingUpNamesTheSystemsReason();
     void unwritableOutputDirectory();
     void cancelledSaveLeavesTheOutputAsItWas();
+    void patchListFileNames_data();
+    void patchListFileNames();
     void patchListBadLines_data();
     void patchListBadLines();
     void patchCommand();
@@ -424,6 +426,27 @@ void TestDataSetSaver::cancelledSaveLeavesTheOutputAsItWas()
     // Once every file is in place a late cancel changes nothing: the save is done.
     saver.setProgressHandler([](qint64 done, qint64 total) { return done < total; });
     QCOMPARE(saver.save(f.output.path()), Status::Saved);
+}
+
+void TestDataSetSaver::patchListFileNames_data()
+{
+    QTest::addColumn<QString>("file"); // as the line names it
+    QTest::addColumn<QString>("path"); // the image file read; empty: a deletion
+    QTest::newRow("beside the list") << "tile.png" << "/lists/tile.png";
+    QTest::newRow("relative") << "../art/t 1.png" << "/art/t 1.png";
+    QTest::newRow("absolute") << "/data/t.png" << "/data/t.png";
+    QTest::newRow("starting with a colon") << ":t.png" << "/lists/:t.png"; // not a Qt resource
+    QTest::newRow("starting with delete") << "delete me.png" << "/lists/delete me.png";
+    QTest::newRow("the word delete") << "delete" << "";
+}
+
+void TestDataSetSaver::patchListFileNames()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, path);
+    const PatchList list = PatchList::parse("static 3 " + file + "\n", "/lists", 100, "e.txt");
+    QCOMPARE(list.entries().size(), 1);
+    QCOMPARE(list.entries().first().imagePath, path);
 }
 
 void TestDataSetSaver::patchListBadLines_data()

@@ -13,6 +13,13 @@ namespace {
 
 const QLatin1String DeleteWord("delete");
 
+// An absolute path of the file system. Qt takes a name starting with ':' for one of its
+// built-in resources; in a list it is a file beside the list like any other name.
+bool isFileSystemPath(const QString &file)
+{
+    return QDir::isAbsolutePath(file) && !file.startsWith(QLatin1Char(':'));
+}
+
 } // namespace
 
 PatchList PatchList::read(const QString &listPath, int staticLimit)
@@ -66,6 +73,6 @@ PatchList::Entry PatchList::parseLine(const QString &line, const QString &baseDi
     entry.id = TileId::parse(match.captured(2), terrain ? ArtFormat::TerrainCount : staticLimit, kind);
     const QString file = match.captured(3);
     if (file != DeleteWord)
-        entry.imagePath = QDir::cleanPath(QDir(baseDirectory).absoluteFilePath(file));
+        entry.imagePath = QDir::cleanPath(isFileSystemPath(file) ? file : baseDirectory + QLatin1Char('/') + file);
     return entry;
 }

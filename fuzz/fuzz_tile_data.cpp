@@ -1,0 +1,83 @@
+// tiledata.mul of any static section, in either layout or told by its size: every record
+// the store says the file holds is read whole, its fields decoded and written back to
+// the same bytes. The input's first byte picks the layout (0 told by the size, 1
+// classic, 2 high-seas) and how many land blocks come before its static section: a land
+// section of zeros is made up, so that short inputs reach the statics.
+
+#include "FuzzSupport.h"
+#include "tiledata/LandTileRecord.h"
+#include "tiledata/StaticTileRecord.h"
+#include "tiledata/TileData.h"
+#include "tiledata/TileDataLayout.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <optional>
+
+namespace {
+
+// Reading every one of 65,536 statics would make each run slow; the first and last
+// records show the same as all.
+constexpr int RecordsRead = 256;
+
+const QTemporaryDir &scratch()
+{
+    static const QTemporaryDir dir;
+    return dir;
+}
+
+template <typename Record> void checkRoundTrip(const QByteArray &bytes, TileDataLayout layout)
+{
+    FUZZ_CHECK(Record::fromBytes(bytes, layout).toBytes() == bytes);
+}
+
+void readAll(const TileData &tiles, int count, bool land)
+{
+    for (int i = 0; i < count && i < 2 * RecordsRead; ++i) {
+        const int id = i < RecordsRead ? i : count - 1 - (i - RecordsRead);
+        const QByteArray record = land ? tiles.landRecord(id) : tiles.staticRecord(id);
+        const TileDataLayout layout = tiles.layout();
+        FUZZ_CHECK(record.size() == (land ? layout.landRecordSize() : layout.staticRecordSize()));
+        if (land)
+            checkRoundTrip<LandTileRecord>(record, layout);
+        else
+            checkRoundTrip<StaticTileRecord>(record, layout);
+        (land ? tiles.landName(id) : tiles.staticName(id)).size();
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const ExactBytes input(data, size);
+    const QByteArrayView bytes = input.view();
+    if (bytes.isEmpty())
+        return 0;
+    const int choice = quint8(bytes[0]) % 3;
+    const bool fullLandSection = quint8(bytes[0]) & 0x80;
+    std::optional<TileDataLayout> forced;
+    if (choice == 1)
+        forced = TileDataLayout::classic();
+    else if (choice == 2)
+        forced = TileDataLayout::highSeas();
+    const TileDataLayout made
+        = forced.value_or(quint8(bytes[0]) & 0x40 ? TileDataLayout::highSeas() : TileDataLayout::classic());
+    QByteArray file(fullLandSection ? made.landSectionSize() : 0, '\0');
+    file.append(bytes.sliced(1).toByteArray());
+
+    const QString path = scratch().filePath(QStringLiteral("tiledata.mul"));
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(file) != file.size())
+        return 0;
+    out.close();
+
+    TileData tiles(path, scratch().path(), forced);
+    FUZZ_CHECK(!forced || tiles.layout() == *forced);
+    readAll(tiles, tiles.landCount(), true);
+    readAll(tiles, tiles.staticCount(), false);
+    // Ids the file does not hold are refused, not read.
+    FUZZ_CHECK(tiles.staticRecord(tiles.staticCount()).isEmpty());
+    FUZZ_CHECK(tiles.staticRecord(-1).isEmpty() && tiles.landRecord(-1).isEmpty());
+    return 0;
+}
