@@ -125,14 +125,34 @@ bool ArtWork::setStatic(int id, const QImage &image, QString *error)
     return setImage(Kind::statics(), id, image, error);
 }
 
-QImage ArtWork::normalizeTerrain(const QImage &image)
+QImage ArtWork::normalizeTerrain(const QImage &image, QString *error)
 {
-    return ArtCodec::normalizeTerrain(image);
+    return normalized(Kind::terrain(), image, error);
 }
 
-QImage ArtWork::normalizeStatic(const QImage &image)
+QImage ArtWork::normalizeStatic(const QImage &image, QString *error)
 {
-    return ArtCodec::normalizeStatic(image);
+    return normalized(Kind::statics(), image, error);
+}
+
+PendingEdit ArtWork::pendingTerrainEdit(int id) const
+{
+    return pendingEdit(Kind::terrain(), id);
+}
+
+PendingEdit ArtWork::pendingStaticEdit(int id) const
+{
+    return pendingEdit(Kind::statics(), id);
+}
+
+bool ArtWork::restoreTerrainEdit(int id, const PendingEdit &edit, QString *error)
+{
+    return restoreEdit(Kind::terrain(), id, edit, error);
+}
+
+bool ArtWork::restoreStaticEdit(int id, const PendingEdit &edit, QString *error)
+{
+    return restoreEdit(Kind::statics(), id, edit, error);
 }
 
 void ArtWork::setCacheCapacity(int images)
@@ -204,13 +224,34 @@ void ArtWork::forget(const Kind &kind, int id)
         last = {};
 }
 
+QImage ArtWork::normalized(const Kind &kind, const QImage &image, QString *error)
+{
+    if (image.isNull())
+        return image;
+    const QImage stored = kind.decode(kind.encode(image, error), false);
+    if (stored.isNull() && error && error->isEmpty())
+        *error = QStringLiteral("The image cannot be stored in the art file's format.");
+    return stored;
+}
+
+bool ArtWork::checkId(const Kind &kind, int id, QString *error)
+{
+    if (id >= 0 && id < kind.idLimit)
+        return true;
+    if (error)
+        *error = QStringLiteral("There is no tile %1.").arg(id);
+    return false;
+}
+
+QString ArtWork::pendingFileName(const Kind &kind, int id) const
+{
+    return QLatin1String(kind.filePrefix) + QString::number(id) + QLatin1String(".wfg");
+}
+
 bool ArtWork::setImage(const Kind &kind, int id, const QImage &image, QString *error)
 {
-    if (id < 0 || id >= kind.idLimit) {
-        if (error)
-            *error = QStringLiteral("There is no tile %1.").arg(id);
+    if (!checkId(kind, id, error))
         return false;
-    }
     QHash<int, QString> &pending = this->*kind.pending;
 
     if (image.isNull()) {
@@ -223,20 +264,53 @@ bool ArtWork::setImage(const Kind &kind, int id, const QImage &image, QString *e
 
     // Store the image as it will look once stored, so that the pending record and the
     // image shown agree (every stored pixel opaque).
-    const QByteArray first = kind.encode(image, error);
-    if (first.isEmpty())
+    const QImage stored = normalized(kind, image, error);
+    if (stored.isNull())
         return false;
-    const QImage normalized = kind.decode(first, false);
-    const QByteArray record = kind.encode(normalized, error);
+    const QByteArray record = kind.encode(stored, error);
     if (record.isEmpty())
         return false;
 
-    const QString fileName = QLatin1String(kind.filePrefix) + QString::number(id) + QLatin1String(".wfg");
+    const QString fileName = pendingFileName(kind, id);
     if (!pendingDir->writeFile(fileName, record, error))
         return false;
     forget(kind, id);
-    cacheImage(kind, id, normalized);
+    cacheImage(kind, id, stored);
     pending.insert(id, pendingDir->filePath(fileName));
+    Q_EMIT pendingChanged();
+    return true;
+}
+
+PendingEdit ArtWork::pendingEdit(const Kind &kind, int id) const
+{
+    const QHash<int, QString> &pending = this->*kind.pending;
+    const auto edit = pending.constFind(id);
+    if (edit == pending.cend())
+        return PendingEdit::none();
+    if (edit->isEmpty())
+        return PendingEdit::deleted();
+    return PendingEdit::replaced(PendingEditDirectory::readFile(*edit));
+}
+
+bool ArtWork::restoreEdit(const Kind &kind, int id, const PendingEdit &edit, QString *error)
+{
+    if (!checkId(kind, id, error))
+        return false;
+    QHash<int, QString> &pending = this->*kind.pending;
+    if (edit.state == PendingEdit::State::Replaced) {
+        // The exact bytes go back; the image is decoded from them when next asked for.
+        const QString fileName = pendingFileName(kind, id);
+        if (!pendingDir->writeFile(fileName, edit.record, error))
+            return false;
+        pending.insert(id, pendingDir->filePath(fileName));
+    } else {
+        PendingEditDirectory::removeFile(pending.value(id));
+        if (edit.state == PendingEdit::State::Deleted)
+            pending.insert(id, QString());
+        else
+            pending.remove(id);
+    }
+    forget(kind, id);
     Q_EMIT pendingChanged();
     return true;
 }

@@ -89,6 +89,36 @@ bool TileData::setStaticRecord(int id, const QByteArray &record, QString *error)
     return setRecord(id + StaticKeyBase, pendingFileName("TS", id), record, StaticRecordSize, error);
 }
 
+PendingEdit TileData::pendingLandEdit(int id) const
+{
+    return pendingEdit(id);
+}
+
+PendingEdit TileData::pendingStaticEdit(int id) const
+{
+    return pendingEdit(id + StaticKeyBase);
+}
+
+bool TileData::restoreLandEdit(int id, const PendingEdit &edit, QString *error)
+{
+    if (id < 0 || id >= LandCount) {
+        if (error)
+            *error = QStringLiteral("There is no land tile %1.").arg(id);
+        return false;
+    }
+    return restoreEdit(id, pendingFileName("TT", id), edit, error);
+}
+
+bool TileData::restoreStaticEdit(int id, const PendingEdit &edit, QString *error)
+{
+    if (id < 0 || id >= MaxStaticCount) {
+        if (error)
+            *error = QStringLiteral("There is no static tile %1.").arg(id);
+        return false;
+    }
+    return restoreEdit(id + StaticKeyBase, pendingFileName("TS", id), edit, error);
+}
+
 QString TileData::landName(int id) const
 {
     if (id < 0)
@@ -136,6 +166,29 @@ bool TileData::setRecord(int key, const QString &fileName, const QByteArray &rec
     if (!pendingDir->writeFile(fileName, bytes, error))
         return false;
     pending.insert(key, pendingDir->filePath(fileName));
+    Q_EMIT pendingChanged();
+    return true;
+}
+
+PendingEdit TileData::pendingEdit(int key) const
+{
+    const auto edit = pending.constFind(key);
+    if (edit == pending.cend())
+        return PendingEdit::none();
+    return PendingEdit::replaced(PendingEditDirectory::readFile(*edit));
+}
+
+bool TileData::restoreEdit(int key, const QString &fileName, const PendingEdit &edit, QString *error)
+{
+    if (edit.state == PendingEdit::State::Replaced) {
+        // The exact bytes go back, as the pending file held them.
+        if (!pendingDir->writeFile(fileName, edit.record, error))
+            return false;
+        pending.insert(key, pendingDir->filePath(fileName));
+    } else {
+        PendingEditDirectory::removeFile(pending.value(key));
+        pending.remove(key);
+    }
     Q_EMIT pendingChanged();
     return true;
 }

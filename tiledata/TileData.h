@@ -1,6 +1,7 @@
 #pragma once
 
 #include "io/DataFile.h"
+#include "io/PendingEdit.h"
 #include "io/PendingEditDirectory.h"
 
 #include <QByteArray>
@@ -38,6 +39,15 @@ public:
     bool setLandRecord(int id, const QByteArray &record, QString *error = nullptr);
     bool setStaticRecord(int id, const QByteArray &record, QString *error = nullptr);
 
+    // The pending edit of a record exactly as it is held now, and putting one back: what
+    // undoing and redoing an edit needs (a record is never Deleted). Restoring
+    // State::None forgets the record's edit. When the record cannot be written nothing
+    // changes, false is returned and *error says why.
+    PendingEdit pendingLandEdit(int id) const;
+    PendingEdit pendingStaticEdit(int id) const;
+    bool restoreLandEdit(int id, const PendingEdit &edit, QString *error = nullptr);
+    bool restoreStaticEdit(int id, const PendingEdit &edit, QString *error = nullptr);
+
     // Null for a negative id.
     QString landName(int id) const;
     QString staticName(int id) const;
@@ -62,6 +72,8 @@ private:
     QByteArray record(int key, qint64 position, int size) const;
     QByteArray fileRecord(qint64 position, int size) const;
     bool setRecord(int key, const QString &fileName, const QByteArray &record, int size, QString *error);
+    PendingEdit pendingEdit(int key) const;
+    bool restoreEdit(int key, const QString &fileName, const PendingEdit &edit, QString *error);
 
     DataFile file;
     QByteArray bytes;
