@@ -101,7 +101,7 @@ void measure(const BenchDataSet &data, const char *kind, bool statics)
         QElapsedTimer timer;
         timer.start();
         QPainter painter(&target);
-        TilePalette::drawFrames(painter, columns, cells, selected);
+        TilePalette::drawFrames(painter, columns, cells, selected, 0, cells / columns);
         for (int id = 0; id < cells; ++id)
             TilePalette::drawTile(painter, id / columns, id % columns, images.at(id));
         painter.end();
