@@ -2,6 +2,7 @@
 
 #include "art/ArtWork.h"
 #include "browser/ImageTransfer.h"
+#include "browser/PaletteRowPainter.h"
 #include "edits/TileEdits.h"
 #include "ui/ImageFiles.h"
 #include "ui/UserPrompts.h"
@@ -20,10 +21,10 @@
 #include <QPointer>
 #include <QResizeEvent>
 #include <QToolTip>
-#include <QVarLengthArray>
 
 TilePalette::TilePalette(ArtWork *artWork, TileData *tileData, QWidget *parent, Qt::WindowFlags flags)
-    : QWidget(parent, flags), artWork(artWork), tileData(tileData)
+    : QWidget(parent, flags), artWork(artWork), tileData(tileData),
+      rowPainter(std::make_unique<PaletteRowPainter>())
 {
     setAcceptDrops(true);
     setFocusPolicy(Qt::StrongFocus);
@@ -31,10 +32,7 @@ TilePalette::TilePalette(ArtWork *artWork, TileData *tileData, QWidget *parent, 
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-QRect TilePalette::imageBox(int row, int col)
-{
-    return QRect(CellPitch * col + 1, CellPitch * row + 1, ImageBoxSize, ImageBoxSize);
-}
+TilePalette::~TilePalette() = default;
 
 // An image smaller than the box is moved in by half the difference, so it sits in the
 // middle; it is drawn one to one and cut at the box's right and bottom edges.
@@ -43,89 +41,6 @@ QRect TilePalette::imageTarget(const QRect &imageBox, const QSize &imageSize)
     const int dx = imageSize.width() < ImageBoxSize ? (ImageBoxSize - imageSize.width()) / 2 : 0;
     const int dy = imageSize.height() < ImageBoxSize ? (ImageBoxSize - imageSize.height()) / 2 : 0;
     return QRect(imageBox.topLeft() + QPoint(dx, dy), imageSize.boundedTo(QSize(ImageBoxSize, ImageBoxSize)));
-}
-
-void TilePalette::drawFrames(
-    QPainter &painter, int columns, int cellCount, int selectedCell, int firstRow, int lastRow)
-{
-    painter.setPen(QColor(Qt::black));
-    painter.setBrush(Qt::NoBrush);
-    if (columns <= 0 || cellCount <= 0)
-        return;
-    firstRow = qMax(firstRow, 0);
-    lastRow = qMin(lastRow, (cellCount - 1) / columns);
-    if (firstRow > lastRow)
-        return;
-    if (selectedCell >= 0 && selectedCell < cellCount) {
-        const int row = selectedCell / columns;
-        if (row >= firstRow && row <= lastRow)
-            painter.fillRect(
-                QRect(CellPitch * (selectedCell % columns), CellPitch * row, CellPitch, CellPitch),
-                Qt::yellow);
-    }
-
-    // Neighbouring frames share their edges (a frame's outline runs one pixel past its
-    // rectangle), so the frames of all cells are the lines of one grid: the full rows,
-    // then the cells of a last, shorter row. Filled as one-pixel rectangles they are the
-    // same pixels as a stroked rectangle per cell, drawn many times faster.
-    const int fullRows = cellCount / columns;
-    const int rest = cellCount % columns;
-    QVarLengthArray<QRect, 256> lines;
-    const auto horizontal
-        = [&lines](int y, int cells) { lines.append(QRect(0, y, CellPitch * cells + 1, 1)); };
-    const auto vertical
-        = [&lines](int x, int top, int rows) { lines.append(QRect(x, top, 1, CellPitch * rows + 1)); };
-    const int lastFull = qMin(lastRow, fullRows - 1);
-    if (firstRow <= lastFull) {
-        for (int row = firstRow; row <= lastFull + 1; ++row)
-            horizontal(CellPitch * row, columns);
-        for (int col = 0; col <= columns; ++col)
-            vertical(CellPitch * col, CellPitch * firstRow, lastFull - firstRow + 1);
-    }
-    if (rest > 0 && fullRows >= firstRow && fullRows <= lastRow) {
-        const int top = CellPitch * fullRows;
-        horizontal(top, rest);
-        horizontal(top + CellPitch, rest);
-        for (int col = 0; col <= rest; ++col)
-            vertical(CellPitch * col, top, 1);
-    }
-    for (const QRect &line : lines)
-        painter.fillRect(line, Qt::black);
-}
-
-void TilePalette::drawTile(QPainter &painter, int row, int col, const QImage &image)
-{
-    const QRect box = imageBox(row, col);
-    if (image.isNull()) {
-        const QLineF cross[]
-            = {QLineF(box.left(), box.top(), box.left() + ImageBoxSize, box.top() + ImageBoxSize),
-                QLineF(box.left(), box.top() + ImageBoxSize, box.left() + ImageBoxSize, box.top())};
-        painter.drawLines(cross, 2);
-        return;
-    }
-    painter.drawImage(imageTarget(box, image.size()).topLeft(), visiblePart(image));
-}
-
-void TilePalette::drawPendingMark(QPainter &painter, int row, int col)
-{
-    // A right triangle in the box's top right corner, one column of pixels at a time:
-    // the rightmost column is PendingMarkSize pixels high, each one to its left one less.
-    const QRect box = imageBox(row, col);
-    for (int i = 0; i < PendingMarkSize; ++i)
-        painter.fillRect(QRect(box.right() - i, box.top(), 1, PendingMarkSize - i), pendingMarkColor());
-}
-
-QImage TilePalette::visiblePart(const QImage &image)
-{
-    // Only the box-sized window at the origin can show, and premultiplied the raster
-    // engine blends it several times faster. Decoded 16-bit colours are opaque or
-    // transparent black, premultiplied already: a view of the image's own pixels
-    // under the other format does, with nothing copied or converted.
-    const QSize size = image.size().boundedTo(QSize(ImageBoxSize, ImageBoxSize));
-    if (image.format() != QImage::Format_ARGB32)
-        return image.copy(QRect(QPoint(0, 0), size)).convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    return QImage(image.constBits(), size.width(), size.height(), image.bytesPerLine(),
-        QImage::Format_ARGB32_Premultiplied);
 }
 
 int TilePalette::tileAt(const QPoint &position) const
@@ -452,27 +367,30 @@ void TilePalette::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
     const QRect area = event->rect();
-    // The palette is opaque: every pixel of the area is painted, the background first.
-    painter.fillRect(area, palette().window());
+    const QColor background = palette().window().color();
     const int cells = visibleCellCount();
-    if (cells <= 0)
-        return;
-    const int firstRow = area.top() / CellPitch;
-    const int lastRow = qMin(area.bottom() / CellPitch, (cells - 1) / columns);
-    drawFrames(painter, columns, cells, selected - startId, firstRow, lastRow);
-    // Only the cells the area meets are asked for their images.
-    const int firstCol = area.left() / CellPitch;
-    const int lastCol = qMin(area.right() / CellPitch, columns - 1);
-    for (int row = firstRow; row <= lastRow; ++row) {
-        for (int col = firstCol; col <= lastCol; ++col) {
-            const int cell = row * columns + col;
-            if (cell >= cells)
-                break;
-            const int id = startId + cell;
-            drawTile(painter, row, col, image(id, id == selected));
-            if (hasPendingEdit(id))
-                drawPendingMark(painter, row, col);
+    const int cellsPerRow = qMax(columns, 1);
+    const auto cellsIn = [&](int row) { return row < 0 ? 0 : qBound(0, cells - row * cellsPerRow, columns); };
+    // The palette is opaque: every pixel of the area is painted, row by row; below the
+    // line under the last tiles only the background.
+    for (int row = area.top() / CellPitch; row <= area.bottom() / CellPitch; ++row) {
+        const int top = CellPitch * row;
+        PaletteRowPainter::Row grid;
+        grid.top = top;
+        grid.cells = cellsIn(row);
+        grid.cellsAbove = row > 0 ? cellsIn(row - 1) : 0;
+        if (grid.cells == 0 && grid.cellsAbove == 0) {
+            painter.fillRect(QRect(area.left(), top, area.width(), area.bottom() + 1 - top), background);
+            break;
         }
+        const int first = startId + row * columns;
+        grid.selectedColumn = selected >= first && selected < first + grid.cells ? selected - first : -1;
+        grid.left = area.left();
+        grid.right = area.right();
+        rowPainter->paint(
+            painter, grid, background,
+            [&](int column) { return image(first + column, first + column == selected); },
+            [&](int column) { return hasPendingEdit(first + column); });
     }
 }
 

@@ -8,10 +8,11 @@
 #include <QPoint>
 #include <QRect>
 #include <QWidget>
+#include <memory>
 
 class ArtWork;
+class PaletteRowPainter;
 class QMimeData;
-class QPainter;
 class TileData;
 
 // The grid both palettes share: one 46-pixel cell per tile id, in id order, left to
@@ -41,19 +42,11 @@ public:
     static QString deleteText() { return QStringLiteral("Delete"); }
     static QString saveText() { return QStringLiteral("Save"); }
 
-    // The 44 x 44 box one pixel inside the frame of the cell in visible row row and
-    // column col, where the image goes.
-    static QRect imageBox(int row, int col);
-    // Where an image of the given size is drawn inside imageBox: in the middle when it
-    // is smaller, cut at the right and bottom edges when it is larger.
+    // Where an image of the given size is drawn inside a cell's 44 x 44 image box: in
+    // the middle when it is smaller, cut at the right and bottom edges when it is larger.
     static QRect imageTarget(const QRect &imageBox, const QSize &imageSize);
-    // The frames of the cells 0 to cellCount-1 of a grid of the given columns, in its
-    // rows firstRow to lastRow: a black outline, filled yellow for the cell selectedCell.
-    static void drawFrames(
-        QPainter &painter, int columns, int cellCount, int selectedCell, int firstRow, int lastRow);
-    // Expects an image as the store decodes it: every pixel opaque or transparent black.
-    static void drawTile(QPainter &painter, int row, int col, const QImage &image);
-    static void drawPendingMark(QPainter &painter, int row, int col);
+
+    ~TilePalette() override;
 
     int tileAt(const QPoint &position) const;
     int firstVisibleId() const { return startId; }
@@ -127,9 +120,6 @@ protected:
 private:
     static constexpr QPoint NoDrag{-1, -1};
 
-    // What drawTile draws of an image; it refers to the image's pixels.
-    static QImage visiblePart(const QImage &image);
-
     QRect cellRect(int id) const;
     // Rows wholly in view, at least one.
     int wholeRowCount() const;
@@ -146,4 +136,6 @@ private:
     bool dropFile(int id, const QString &fileName);
     bool dropPng(int id, const QByteArray &png);
     void warn(const QString &text);
+
+    std::unique_ptr<PaletteRowPainter> rowPainter;
 };
