@@ -576,20 +576,15 @@ private Q_SLOTS:
         const auto row = [](const char *name, int from, int topRow, QStringList keys, int to, int top) {
             QTest::newRow(name) << from << topRow << keys << to << top;
         };
-        row("right, left", 7, 0, {"Right", "Right", "Left"}, 8, 0);
+        row("right, right, left", 7, 0, {"Right", "Right", "Left"}, 8, 0);
         row("left at the first tile", 0, 0, {"Left"}, 0, 0);
-        row("right at the last tile", 63, 9, {"Right"}, 63, 9);
         row("down scrolls one row", 17, 0, {"Down"}, 22, 1);
         row("up scrolls one row", 12, 2, {"Up"}, 7, 1);
-        row("up in the first row", 3, 0, {"Up"}, 3, 0);
         row("down with no tile below", 59, 9, {"Down"}, 59, 9);
         row("page down, a screen", 2, 0, {"PgDown"}, 22, 1);
-        row("page down near the end", 52, 7, {"PgDown"}, 62, 9);
         row("page down past the end, other column", 54, 7, {"PgDown"}, 59, 8);
         row("page up to the first row", 12, 0, {"PgUp"}, 2, 0);
-        row("page up", 47, 6, {"PgUp"}, 27, 5);
-        row("end", 3, 0, {"End"}, 63, 9);
-        row("home", 50, 9, {"Home"}, 0, 0);
+        row("end, home", 3, 0, {"End", "Home"}, 0, 0);
         row("no selection: the first tile in view", -1, 3, {"Down"}, 15, 3);
         row("selection out of view comes back", 2, 8, {"Right"}, 3, 0);
     }
@@ -736,37 +731,6 @@ private Q_SLOTS:
         scrollBar->setValue(scrollBar->value() + 100);
         QCoreApplication::processEvents();
         QCOMPARE(log.areas, QList<QRect>{palette->rect()});
-    }
-
-    void selectTileScrollsItIntoView()
-    {
-        Fixture f;
-        auto tabs = std::make_unique<ArtTab>(&f.data.art(), &f.data.tiles());
-        TilePalette *palette = tabs->terrain()->terrainPalette();
-        tabs->resize(500, 400);
-        tabs->show();
-        QVERIFY(QTest::qWaitForWindowExposed(tabs.get()));
-        SignalLog log(palette);
-        palette->selectTile(12345);
-        const int columns = palette->columnCount();
-        QCOMPARE(palette->selectedId(), 12345);
-        QCOMPARE(log.entries, (QStringList{"12345", "44x44"}));
-        const int row = 12345 / columns;
-        const int top = palette->firstVisibleId() / columns;
-        QVERIFY(row >= top && row < top + palette->height() / 46);
-        QCOMPARE(tabs->terrain()->rowScrollBar()->value(), top);
-        palette->selectTile(Terrain); // no such tile: nothing happens
-        QCOMPARE(palette->selectedId(), 12345);
-    }
-
-    void sizeHintIsSeveralRowsOfCells()
-    {
-        Fixture f;
-        const QSize hint = f.statics.sizeHint();
-        QVERIFY(hint.width() >= 8 * 46 && hint.height() >= 6 * 46);
-        // The tabs around it ask for room for all of it.
-        ArtTab tabs(&f.data.art(), &f.data.tiles());
-        QVERIFY(tabs.sizeHint().width() > hint.width() && tabs.sizeHint().height() > hint.height());
     }
 };
 

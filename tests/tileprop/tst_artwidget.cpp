@@ -511,13 +511,6 @@ private Q_SLOTS:
         QVERIFY(!data->art().hasPendingEdits());
     }
 
-    void intervalUnits()
-    {
-        QCOMPARE(AnimationPlayer::intervalMs(3), 300);
-        QCOMPARE(AnimationPlayer::intervalMs(0), 100);
-        QCOMPARE(AnimationPlayer::intervalMs(-5), 100);
-    }
-
     void windowClosedWhilePrompting_data()
     {
         QTest::addColumn<QString>("choice");
