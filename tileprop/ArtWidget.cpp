@@ -256,11 +256,6 @@ void ArtWidget::stopAnimation()
     player->stop();
 }
 
-bool ArtWidget::isPlaying() const
-{
-    return player->isPlaying();
-}
-
 void ArtWidget::done(int result)
 {
     stopAnimation();
@@ -306,14 +301,13 @@ void ArtWidget::textChange(const QString &)
 
 void ArtWidget::toggleAnim(int state)
 {
-    if (state == Qt::Unchecked)
-        stopAnimation();
     if (state != Qt::Unchecked) {
         const int index = ui->tabWidget->indexOf(animPage);
         if (index >= 0)
             ui->tabWidget->removeTab(index);
         ui->tabWidget->addTab(animPage, animTitle);
     } else if (ui->tabWidget->count() > AnimPageIndex) {
+        stopAnimation();
         ui->tabWidget->removeTab(AnimPageIndex);
     }
 }

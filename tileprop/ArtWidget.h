@@ -61,7 +61,6 @@ public Q_SLOTS:
     // offset, shown in turn on the image page at the entry's frame interval.
     void playAnimation();
     void stopAnimation();
-    bool isPlaying() const;
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
