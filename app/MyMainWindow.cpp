@@ -238,7 +238,6 @@ void MyMainWindow::createStatusLabels()
     showName(QStringLiteral(" "));
     showSize(0, 0);
     showId(-1);
-    statusBar()->clearMessage();
 }
 
 void MyMainWindow::createStores()
