@@ -1,9 +1,8 @@
 #include "app/DataSetSaveController.h"
 
-#include "art/ArtWork.h"
 #include "dataset/DataSet.h"
+#include "edits/TileEdits.h"
 #include "saving/DataSetSaver.h"
-#include "tiledata/TileData.h"
 #include "ui/UserPrompts.h"
 
 #include <QCoreApplication>
@@ -19,20 +18,15 @@ constexpr int ProgressDelayMs = 300;
 
 } // namespace
 
-DataSetSaveController::DataSetSaveController(QWidget *window, DataSet *dataSet)
-    : QObject(window), window(window), dataSet(dataSet),
-      unsaved(dataSet->art().hasPendingEdits() || dataSet->tiles().hasPendingEdits())
+DataSetSaveController::DataSetSaveController(QWidget *window, DataSet *dataSet, TileEdits *edits)
+    : QObject(window), window(window), dataSet(dataSet), edits(edits)
 {
-    connect(&dataSet->art(), &ArtWork::pendingChanged, this, [this] { setUnsaved(true); });
-    connect(&dataSet->tiles(), &TileData::pendingChanged, this, [this] { setUnsaved(true); });
+    connect(edits, &TileEdits::unsavedChanged, this, &DataSetSaveController::unsavedChanged);
 }
 
-void DataSetSaveController::setUnsaved(bool value)
+bool DataSetSaveController::hasUnsavedEdits() const
 {
-    if (unsaved == value)
-        return;
-    unsaved = value;
-    Q_EMIT unsavedChanged(unsaved);
+    return edits->hasUnsavedEdits();
 }
 
 bool DataSetSaveController::save()
@@ -43,12 +37,21 @@ bool DataSetSaveController::save()
     return !directory.isEmpty() && saveTo(directory);
 }
 
+bool DataSetSaveController::saveAs()
+{
+    if (saving)
+        return false;
+    const QString directory = chooseDirectory();
+    return !directory.isEmpty() && saveTo(directory);
+}
+
 QString DataSetSaveController::chooseDirectory()
 {
-    // Start beside the data directory (in its parent): the output must be another directory.
-    const QString start = lastTried.isEmpty()
-        ? QFileInfo(QDir(dataSet->directory()).absolutePath()).absolutePath()
-        : lastTried;
+    // Start where the last save went, else beside the data directory (in its parent):
+    // the output must be another directory.
+    QString start = lastTried.isEmpty() ? chooserStart : lastTried;
+    if (start.isEmpty() || !QFileInfo(start).isDir())
+        start = QFileInfo(QDir(dataSet->directory()).absolutePath()).absolutePath();
     return UserPrompts::current().existingDirectory(window, chooserCaption(), start);
 }
 
@@ -80,17 +83,18 @@ bool DataSetSaveController::saveTo(const QString &directory)
     if (status == DataSetSaver::Status::Cancelled)
         return false;
     lastOutput = directory;
-    setUnsaved(false);
+    edits->markSaved();
+    Q_EMIT saved(directory);
     if (!saver.notice().isEmpty())
         UserPrompts::current().warning(window, QStringLiteral("Saved with repairs"), saver.notice());
     return true;
 }
 
-bool DataSetSaveController::confirmClose()
+bool DataSetSaveController::confirmClose(const QString &question)
 {
-    if (!unsaved)
+    if (!hasUnsavedEdits())
         return true;
-    switch (UserPrompts::current().askSaveChanges(window, unsavedQuestion())) {
+    switch (UserPrompts::current().askSaveChanges(window, question)) {
     case UserPrompts::SaveAnswer::Save:
         return save();
     case UserPrompts::SaveAnswer::Discard:

@@ -3,12 +3,16 @@
 #include "app/DataDirectory.h"
 #include "app/DataSetSaveController.h"
 #include "app/MyBar.h"
+#include "app/TileClipboard.h"
+#include "app/TileLocator.h"
 #include "art/ArtContainer.h"
 #include "art/ArtWork.h"
 #include "browser/ArtTab.h"
 #include "browser/SWidget.h"
 #include "browser/TWidget.h"
 #include "browser/TilePalette.h"
+#include "dataset/DataSet.h"
+#include "edits/TileEdits.h"
 #include "tiledata/AnimDataFile.h"
 #include "tiledata/TileData.h"
 #include "tileprop/ArtWidget.h"
@@ -22,120 +26,232 @@
 #include <QMenuBar>
 #include <QStatusBar>
 
-MyMainWindow::MyMainWindow(QWidget *parent, Qt::WindowFlags flags) : QMainWindow(parent, flags)
+namespace {
+
+const QString ProgramName = QStringLiteral("Tessera");
+
+QAction *addItem(QMenu *menu, const QString &text, MyMainWindow *window, void (MyMainWindow::*slot)(),
+    const QList<QKeySequence> &shortcuts = {})
 {
-    build(QString());
+    auto *action = new QAction(text, window);
+    action->setShortcuts(shortcuts);
+    QObject::connect(action, &QAction::triggered, window, slot);
+    menu->addAction(action);
+    return action;
 }
 
+// What the grid does with keys of its own, for the list of shortcuts.
+const char *const GridKeys[][2] = {
+    {"Arrow keys", "Select the neighbouring tile"},
+    {"Page Up, Page Down", "Select the tile a screen up or down"},
+    {"Home, End", "Select the first or the last tile"},
+    {"Enter", "Open the selected tile's properties"},
+    {"Delete", "Delete the selected tile's image"},
+    {"Menu", "Open the selected tile's menu"},
+};
+
+} // namespace
+
+MyMainWindow::MyMainWindow(QWidget *parent, Qt::WindowFlags flags)
+    : MyMainWindow(StartOptions(), parent, flags)
+{ }
+
 MyMainWindow::MyMainWindow(const QString &dataDirectory, QWidget *parent, Qt::WindowFlags flags)
-    : QMainWindow(parent, flags)
-{
-    build(dataDirectory);
-}
+    : MyMainWindow(StartOptions{dataDirectory, true}, parent, flags)
+{ }
 
 MyMainWindow::MyMainWindow(
     const QString &dataDirectory, const DataSet::Options &options, QWidget *parent, Qt::WindowFlags flags)
-    : QMainWindow(parent, flags), openOptions(options)
+    : MyMainWindow(StartOptions{dataDirectory, true, options}, parent, flags)
+{ }
+
+MyMainWindow::MyMainWindow(const StartOptions &options, QWidget *parent, Qt::WindowFlags flags)
+    : QMainWindow(parent, flags), settings(options.useSettings), locator(std::make_unique<TileLocator>(this)),
+      openOptions(options.dataSet)
 {
-    build(dataDirectory);
+    build(options);
 }
 
 MyMainWindow::~MyMainWindow()
 {
-    // Stores first (they remove their pending-edit files), the widget tree last.
-    dataSet.reset();
-    delete bar;
+    teardown();
 }
 
-void MyMainWindow::build(const QString &dataDirectory)
+void MyMainWindow::build(const StartOptions &options)
 {
     setWindowTitle(title());
     createMenus();
+    restoreGeometry(settings.windowGeometry());
 
-    QString directory = dataDirectory.isEmpty() ? DataDirectory::search() : dataDirectory;
+    QString directory = options.dataDirectory;
     if (directory.isEmpty())
-        directory = chooseDirectory();
+        directory = DataDirectory::search();
+    if (directory.isEmpty())
+        directory = settings.lastDataDirectory();
+    if (directory.isEmpty())
+        directory = chooseDirectory(QString());
     // A directory without a data set is named and another one asked for.
-    while (!directory.isEmpty() && !openDataSet(directory))
-        directory = chooseDirectory();
-    if (!dataSet) {
+    const QString hint = QStringLiteral("Choose the directory that holds the game's data files.");
+    std::unique_ptr<DataSet> set;
+    while (!directory.isEmpty() && !(set = openDataSet(directory, hint)))
+        directory = chooseDirectory(QString());
+    if (!set) {
         close();
         return;
     }
+    install(std::move(set), directory);
+}
+
+std::unique_ptr<DataSet> MyMainWindow::openDataSet(const QString &directory, const QString &hint)
+{
+    QString error;
+    auto set = DataSet::open(DataDirectory::filePath(directory, QString()), openOptions, &error);
+    if (!set)
+        UserPrompts::current().warning(this, ProgramName, QStringLiteral("%1\n\n%2").arg(error, hint));
+    return set;
+}
+
+QString MyMainWindow::chooseDirectory(const QString &start)
+{
+    const QString chosen = UserPrompts::current().existingDirectory(this, chooserCaption(), start);
+    return DataDirectory::fromChosen(chosen);
+}
+
+bool MyMainWindow::openDirectory(const QString &directory)
+{
+    auto set = openDataSet(directory, QStringLiteral("The data set open now stays open."));
+    if (!set)
+        return false;
+    if (saving && !saving->confirmClose(openQuestion()))
+        return false;
+    install(std::move(set), directory);
+    return true;
+}
+
+void MyMainWindow::install(std::unique_ptr<DataSet> set, const QString &directory)
+{
+    teardown();
+    dataSet = std::move(set);
     mulPath = directory;
     createStatusLabels();
     createStores();
+    settings.rememberDataDirectory(directory);
+    updateRecentMenu();
+    updateActions();
+    updateUndoActions();
+}
+
+void MyMainWindow::teardown()
+{
+    // The widgets go first (the palettes and the properties windows opened from them),
+    // then what connects them to the stores, the history, and the stores last (they
+    // remove their pending-edit files).
+    if (artTab) {
+        // Taking the tabs apart changes the current tab: nothing here may hear of it.
+        artTab->disconnect(this);
+        artTab = nullptr;
+        delete takeCentralWidget();
+    }
+    delete saving;
+    saving = nullptr;
+    delete bar;
+    bar = nullptr;
+    tileEdits.reset();
+    dataSet.reset();
+    artWork = nullptr;
+    tileData = nullptr;
+    animData = nullptr;
 }
 
 void MyMainWindow::createMenus()
 {
-    // Items without a function yet are shown disabled rather than doing nothing.
-    const auto addItem
-        = [this](QMenu *menu, const QString &text, void (MyMainWindow::*slot)(), bool enabled) {
-              auto *action = new QAction(text, this);
-              connect(action, &QAction::triggered, this, slot);
-              action->setEnabled(enabled);
-              menu->addAction(action);
-              return action;
-          };
+    createFileMenu();
+    createEditMenu();
+    createHelpMenu();
+    updateRecentMenu();
+    updateActions();
+    updateUndoActions();
+}
 
-    auto *fileMenu = new QMenu(QStringLiteral("File"), this);
-    fileSaveAction = addItem(fileMenu, QStringLiteral("Save"), &MyMainWindow::fileSave, false);
-    fileSaveAction->setShortcut(QKeySequence::Save);
+void MyMainWindow::createFileMenu()
+{
+    auto *fileMenu = menuBar()->addMenu(QStringLiteral("File"));
+    addItem(fileMenu, QStringLiteral("Open Data Directory..."), this, &MyMainWindow::fileOpen,
+        {QKeySequence::Open});
+    openRecentMenu = fileMenu->addMenu(QStringLiteral("Open Recent"));
     fileMenu->addSeparator();
-    addItem(fileMenu, QStringLiteral("Close"), &MyMainWindow::fileClose, false);
+    fileSaveAction
+        = addItem(fileMenu, QStringLiteral("Save"), this, &MyMainWindow::fileSave, {QKeySequence::Save});
+    fileSaveAsAction = addItem(fileMenu, QStringLiteral("Save As..."), this, &MyMainWindow::fileSaveAs,
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
     fileMenu->addSeparator();
-    addItem(fileMenu, QStringLiteral("Settings"), &MyMainWindow::fileMulPath, true);
-    menuBar()->addMenu(fileMenu);
+    // Closing a data set without closing the window has no function yet: shown disabled.
+    addItem(fileMenu, QStringLiteral("Close"), this, &MyMainWindow::fileClose)->setEnabled(false);
+    fileMenu->addSeparator();
+    addItem(fileMenu, QStringLiteral("Quit"), this, &MyMainWindow::fileQuit,
+        {QKeySequence(Qt::CTRL | Qt::Key_Q)});
+}
 
-    auto *editMenu = new QMenu(QStringLiteral("Edit"), this);
-    addItem(editMenu, QStringLiteral("Cut"), &MyMainWindow::editCut, false);
-    addItem(editMenu, QStringLiteral("Copy"), &MyMainWindow::editCopy, false);
-    addItem(editMenu, QStringLiteral("Paste"), &MyMainWindow::editPaste, false);
+void MyMainWindow::createEditMenu()
+{
+    auto *editMenu = menuBar()->addMenu(QStringLiteral("Edit"));
+    undoAction
+        = addItem(editMenu, QStringLiteral("Undo"), this, &MyMainWindow::editUndo, {QKeySequence::Undo});
+    redoAction = addItem(editMenu, QStringLiteral("Redo"), this, &MyMainWindow::editRedo,
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     editMenu->addSeparator();
-    addItem(editMenu, QStringLiteral("Find"), &MyMainWindow::editFind, false);
-    addItem(editMenu, QStringLiteral("Next"), &MyMainWindow::editFindNext, false);
-    addItem(editMenu, QStringLiteral("Locate"), &MyMainWindow::editLocate, false);
-    menuBar()->addMenu(editMenu);
+    cutAction = addItem(editMenu, QStringLiteral("Cut"), this, &MyMainWindow::editCut, {QKeySequence::Cut});
+    copyAction
+        = addItem(editMenu, QStringLiteral("Copy"), this, &MyMainWindow::editCopy, {QKeySequence::Copy});
+    pasteAction
+        = addItem(editMenu, QStringLiteral("Paste"), this, &MyMainWindow::editPaste, {QKeySequence::Paste});
+    editMenu->addSeparator();
+    findAction
+        = addItem(editMenu, QStringLiteral("Find..."), this, &MyMainWindow::editFind, {QKeySequence::Find});
+    findNextAction = addItem(
+        editMenu, QStringLiteral("Next"), this, &MyMainWindow::editFindNext, {QKeySequence(Qt::Key_F3)});
+    locateAction = addItem(editMenu, QStringLiteral("Locate..."), this, &MyMainWindow::editLocate,
+        {QKeySequence(Qt::CTRL | Qt::Key_G)});
+}
 
-    auto *aboutAction = new QAction(QStringLiteral("About"), this);
-    connect(aboutAction, &QAction::triggered, this, &MyMainWindow::about);
-    menuBar()->addAction(aboutAction);
+void MyMainWindow::createHelpMenu()
+{
+    auto *helpMenu = menuBar()->addMenu(QStringLiteral("Help"));
+    addItem(helpMenu, QStringLiteral("Keyboard Shortcuts"), this, &MyMainWindow::showShortcuts);
+    addItem(helpMenu, QStringLiteral("About"), this, &MyMainWindow::about);
+}
+
+void MyMainWindow::updateRecentMenu()
+{
+    openRecentMenu->clear();
+    const QStringList recent = settings.recentDirectories();
+    for (const QString &directory : recent) {
+        QAction *action = openRecentMenu->addAction(QDir::toNativeSeparators(directory));
+        connect(action, &QAction::triggered, this, [this, directory] { openDirectory(directory); });
+    }
+    openRecentMenu->setEnabled(!recent.isEmpty());
 }
 
 void MyMainWindow::createStatusLabels()
 {
-    nameLabel = new QLabel(statusBar());
-    statusBar()->addPermanentWidget(nameLabel, 0);
+    if (!nameLabel) {
+        nameLabel = new QLabel(statusBar());
+        statusBar()->addPermanentWidget(nameLabel, 0);
+        sizeLabel = new QLabel(statusBar());
+        statusBar()->addPermanentWidget(sizeLabel, 0);
+        idLabel = new QLabel(statusBar());
+        statusBar()->addPermanentWidget(idLabel, 0);
+        formatLabel = new QLabel(statusBar());
+        formatLabel->setObjectName(QStringLiteral("formatLabel"));
+        statusBar()->addPermanentWidget(formatLabel, 0);
+    }
+    const ArtContainer &container = dataSet->art().container();
+    formatLabel->setText(
+        MyBar::formatText(container.format() == ArtContainer::Format::Uop, dataSet->tiles().layoutName()));
+    formatLabel->setToolTip(QDir::toNativeSeparators(container.fileNames().join(QLatin1Char('\n'))));
     showName(QStringLiteral(" "));
-    sizeLabel = new QLabel(statusBar());
-    statusBar()->addPermanentWidget(sizeLabel, 0);
     showSize(0, 0);
-    idLabel = new QLabel(statusBar());
-    statusBar()->addPermanentWidget(idLabel, 0);
     showId(-1);
-    formatLabel = new QLabel(statusBar());
-    formatLabel->setObjectName(QStringLiteral("formatLabel"));
-    formatLabel->setToolTip(QDir::toNativeSeparators(dataSet->art().container().fileNames().join(QLatin1Char('\n'))));
-    statusBar()->addPermanentWidget(formatLabel, 0);
-    formatLabel->setText(MyBar::formatText(
-        dataSet->art().container().format() == ArtContainer::Format::Uop, dataSet->tiles().layoutName()));
-}
-
-bool MyMainWindow::openDataSet(const QString &directory)
-{
-    QString error;
-    dataSet = DataSet::open(DataDirectory::filePath(directory, QString()), openOptions, &error);
-    if (!dataSet)
-        UserPrompts::current().warning(this, QStringLiteral("Tessera"),
-            QStringLiteral("%1\n\nChoose the directory that holds the game's data files.").arg(error));
-    return dataSet != nullptr;
-}
-
-QString MyMainWindow::chooseDirectory()
-{
-    const QString chosen = UserPrompts::current().existingDirectory(this, chooserCaption(), QString());
-    return DataDirectory::fromChosen(chosen);
 }
 
 void MyMainWindow::createStores()
@@ -144,26 +260,103 @@ void MyMainWindow::createStores()
     // palettes, come last.
     tileData = &dataSet->tiles();
     animData = &dataSet->anims();
-    bar = new MyBar(nameLabel, sizeLabel, idLabel, tileData);
     artWork = &dataSet->art();
+    tileEdits = std::make_unique<TileEdits>(*artWork, *tileData);
+    bar = new MyBar(nameLabel, sizeLabel, idLabel, tileData);
     artTab = new ArtTab(artWork, tileData, this);
     setCentralWidget(artTab);
     connectPalette(artTab->terrain()->tilePalette(), &MyBar::updateTId, ArtWidget::TerrainKind);
     connectPalette(artTab->statics()->tilePalette(), &MyBar::updateSId, ArtWidget::StaticKind);
-    saving = new DataSetSaveController(this, dataSet.get());
+    connect(artTab, &QTabWidget::currentChanged, this, &MyMainWindow::updateActions);
+
+    connect(tileEdits.get(), &TileEdits::tileChanged, this, &MyMainWindow::showTileChange);
+    QUndoStack &history = tileEdits->history();
+    connect(&history, &QUndoStack::indexChanged, this, &MyMainWindow::updateUndoActions);
+    connect(&history, &QUndoStack::cleanChanged, this, &MyMainWindow::updateUndoActions);
+
+    saving = new DataSetSaveController(this, dataSet.get(), tileEdits.get());
+    saving->setChooserStart(settings.lastOutputDirectory());
     connect(saving, &DataSetSaveController::unsavedChanged, this, &QWidget::setWindowModified);
-    fileSaveAction->setEnabled(true);
+    connect(saving, &DataSetSaveController::saved, this, [this](const QString &directory) {
+        settings.setLastOutputDirectory(directory);
+        statusBar()->showMessage(QStringLiteral("Saved to %1").arg(QDir::toNativeSeparators(directory)));
+    });
+    setWindowModified(saving->hasUnsavedEdits());
 }
 
 void MyMainWindow::connectPalette(TilePalette *palette, void (MyBar::*selectionSlot)(int), int kind)
 {
     connect(palette, &TilePalette::updateSelected, bar, selectionSlot);
     connect(palette, &TilePalette::updateSize, bar, &MyBar::updateSize);
-    connect(palette, &TilePalette::tileActivated, this, [this, palette, kind](int id) {
-        // A child of the palette, as before: it goes with the window's widget tree.
-        auto *properties = new ArtWidget(artWork, tileData, animData, id, kind, palette, Qt::Window);
-        properties->show();
-    });
+    connect(palette, &TilePalette::updateSelected, this, &MyMainWindow::updateActions);
+    connect(palette, &TilePalette::tileActivated, this,
+        [this, palette, kind](int id) { openProperties(palette, kind, id); });
+    connect(palette, &TilePalette::imageEditRequested, this,
+        [this, palette](int id, const QImage &image, const QString &action) {
+            applyImageEdit(palette, id, image, action);
+        });
+}
+
+void MyMainWindow::openProperties(TilePalette *palette, int kind, int id)
+{
+    // A child of the palette, as before: it goes with the window's widget tree.
+    auto *properties = new ArtWidget(tileEdits.get(), animData, id, kind, palette, Qt::Window);
+    properties->show();
+}
+
+void MyMainWindow::applyImageEdit(TilePalette *palette, int id, const QImage &image, const QString &action)
+{
+    QString error;
+    if (!tileEdits->changeImage(palette->kind(), id, image, action, &error))
+        warn(error);
+}
+
+void MyMainWindow::showTileChange(TileKind kind, int id)
+{
+    TilePalette *palette
+        = kind == TileKind::Terrain ? artTab->terrain()->tilePalette() : artTab->statics()->tilePalette();
+    palette->updateTile(id);
+    if (palette == currentPalette() && palette->selectedId() == id)
+        palette->reportSelection();
+}
+
+TilePalette *MyMainWindow::currentPalette() const
+{
+    if (!artTab)
+        return nullptr;
+    return artTab->currentIndex() == ArtTab::StaticsIndex ? artTab->statics()->tilePalette()
+                                                          : artTab->terrain()->tilePalette();
+}
+
+void MyMainWindow::updateActions()
+{
+    const TilePalette *palette = currentPalette();
+    const bool selection
+        = palette && palette->selectedId() >= 0 && palette->selectedId() < palette->tileCount();
+    for (QAction *action : {cutAction, copyAction, pasteAction})
+        action->setEnabled(selection);
+    for (QAction *action : {findAction, findNextAction, locateAction})
+        action->setEnabled(palette != nullptr);
+    fileSaveAction->setEnabled(saving != nullptr);
+    fileSaveAsAction->setEnabled(saving != nullptr);
+}
+
+void MyMainWindow::updateUndoActions()
+{
+    QUndoStack *history = tileEdits ? &tileEdits->history() : nullptr;
+    const bool canUndo = history && history->canUndo();
+    const bool canRedo = history && history->canRedo();
+    undoAction->setEnabled(canUndo);
+    redoAction->setEnabled(canRedo);
+    undoAction->setText(
+        canUndo ? QStringLiteral("Undo %1").arg(history->undoText()) : QStringLiteral("Undo"));
+    redoAction->setText(
+        canRedo ? QStringLiteral("Redo %1").arg(history->redoText()) : QStringLiteral("Redo"));
+}
+
+void MyMainWindow::warn(const QString &text)
+{
+    UserPrompts::current().warning(this, ProgramName, text);
 }
 
 void MyMainWindow::showName(const QString &name)
@@ -187,34 +380,135 @@ void MyMainWindow::fileSave()
         saving->save();
 }
 
-void MyMainWindow::closeEvent(QCloseEvent *event)
+void MyMainWindow::fileSaveAs()
 {
-    if (saving && !saving->confirmClose())
-        event->ignore();
-    else
-        event->accept();
+    if (saving)
+        saving->saveAs();
 }
 
-void MyMainWindow::fileMulPath()
+void MyMainWindow::fileOpen()
 {
-    const QString chosen = UserPrompts::current().existingDirectory(this, chooserCaption(), mulPath);
-    if (!chosen.isEmpty())
-        mulPath = DataDirectory::fromChosen(chosen);
+    const QString start = mulPath.isEmpty() ? settings.lastDataDirectory() : mulPath;
+    const QString directory = chooseDirectory(start);
+    if (!directory.isEmpty())
+        openDirectory(directory);
 }
-
-void MyMainWindow::editCut() { }
-
-void MyMainWindow::editPaste() { }
-
-void MyMainWindow::editCopy() { }
-
-void MyMainWindow::editFind() { }
-
-void MyMainWindow::editFindNext() { }
-
-void MyMainWindow::editLocate() { }
 
 void MyMainWindow::fileClose() { }
+
+void MyMainWindow::fileQuit()
+{
+    close();
+}
+
+void MyMainWindow::closeEvent(QCloseEvent *event)
+{
+    if (saving && !saving->confirmClose()) {
+        event->ignore();
+        return;
+    }
+    settings.setWindowGeometry(saveGeometry());
+    event->accept();
+}
+
+void MyMainWindow::editUndo()
+{
+    QString error;
+    if (tileEdits && !tileEdits->undo(&error))
+        warn(error);
+}
+
+void MyMainWindow::editRedo()
+{
+    QString error;
+    if (tileEdits && !tileEdits->redo(&error))
+        warn(error);
+}
+
+bool MyMainWindow::copySelection()
+{
+    TilePalette *palette = currentPalette();
+    const int id = palette ? palette->selectedId() : TilePalette::NoTile;
+    if (id < 0)
+        return false;
+    const QImage image = palette->tileImage(id);
+    if (image.isNull()) {
+        warn(QStringLiteral("%1 has no image to copy.").arg(tileLabel(palette->kind(), id)));
+        return false;
+    }
+    TileClipboard::copy(image);
+    return true;
+}
+
+void MyMainWindow::editCopy()
+{
+    copySelection();
+}
+
+void MyMainWindow::editCut()
+{
+    if (copySelection())
+        applyImageEdit(currentPalette(), currentPalette()->selectedId(), QImage(), TileEdits::cutName());
+}
+
+void MyMainWindow::editPaste()
+{
+    TilePalette *palette = currentPalette();
+    if (!palette || palette->selectedId() < 0)
+        return;
+    QString error;
+    const QImage pasted = TileClipboard::image(&error);
+    if (pasted.isNull())
+        warn(error);
+    else
+        applyImageEdit(palette, palette->selectedId(), pasted, TileEdits::pasteName());
+}
+
+void MyMainWindow::editFind()
+{
+    if (TilePalette *palette = currentPalette())
+        locator->find(*palette, *tileData);
+}
+
+void MyMainWindow::editFindNext()
+{
+    if (TilePalette *palette = currentPalette())
+        locator->findNext(*palette, *tileData);
+}
+
+void MyMainWindow::editLocate()
+{
+    if (TilePalette *palette = currentPalette())
+        locator->locate(*palette);
+}
+
+QString MyMainWindow::shortcutList() const
+{
+    QStringList lines;
+    for (const QAction *menu : menuBar()->actions()) {
+        for (const QAction *action : menu->menu()->actions()) {
+            if (action->shortcuts().isEmpty())
+                continue;
+            QStringList keys;
+            for (const QKeySequence &key : action->shortcuts())
+                keys << key.toString(QKeySequence::NativeText);
+            // The name without the edit it would undo or redo now.
+            const QString name = action == undoAction ? QStringLiteral("Undo")
+                : action == redoAction                ? QStringLiteral("Redo")
+                                                      : action->text().remove(QStringLiteral("..."));
+            lines << QStringLiteral("%1: %2").arg(name, keys.join(QStringLiteral(" or ")));
+        }
+    }
+    lines << QString() << QStringLiteral("In the palettes:");
+    for (const auto &key : GridKeys)
+        lines << QStringLiteral("%1: %2").arg(QLatin1String(key[0]), QLatin1String(key[1]));
+    return lines.join(QLatin1Char('\n'));
+}
+
+void MyMainWindow::showShortcuts()
+{
+    UserPrompts::current().information(this, QStringLiteral("Keyboard Shortcuts"), shortcutList());
+}
 
 void MyMainWindow::about()
 {

@@ -1,32 +1,54 @@
 #pragma once
 
+#include "app/AppSettings.h"
 #include "dataset/DataSet.h"
+#include "edits/TileKind.h"
 
 #include <QMainWindow>
 #include <QString>
 #include <memory>
 
 class AnimDataFile;
-class ArtContainer;
 class ArtTab;
 class ArtWork;
 class DataSetSaveController;
 class MyBar;
 class QAction;
 class QLabel;
+class QMenu;
 class TileData;
+class TileEdits;
+class TileLocator;
 class TilePalette;
 
 // The one window: menus, the art tabs with both palettes, and the status bar. It owns
-// the stores and deletes them (and so their pending edits) before its widgets go.
+// the data set open in it and the history of its edits, connects the palettes' and the
+// properties windows' requests to them, and deletes the stores (and so their pending
+// edits) before its widgets go.
 class MyMainWindow : public QMainWindow
 {
     Q_OBJECT
 
 public:
+    struct StartOptions
+    {
+        // Used for this run, without searching or asking; empty: search, then the last
+        // directory remembered, then ask.
+        QString dataDirectory;
+        // Whether the window reads and writes Tessera's settings.
+        bool useSettings = true;
+        // How every data set is opened in this window (a forced art container or
+        // tile-data layout).
+        DataSet::Options dataSet;
+    };
+
     // "[*]" shows where the mark of unsaved edits goes.
     static QString title() { return QStringLiteral("Tessera[*]"); }
     static QString chooserCaption() { return QStringLiteral("Mul file location"); }
+    static QString openQuestion()
+    {
+        return QStringLiteral("There are unsaved edits. Save them before opening another data directory?");
+    }
 
     // Looks for the data directory in the settings, then asks the user.
     explicit MyMainWindow(QWidget *parent = nullptr, Qt::WindowFlags flags = {});
@@ -36,6 +58,7 @@ public:
     // As above, opening the data set with options (the art container, the tile-data layout).
     MyMainWindow(const QString &dataDirectory, const DataSet::Options &options, QWidget *parent = nullptr,
         Qt::WindowFlags flags = {});
+    explicit MyMainWindow(const StartOptions &options, QWidget *parent = nullptr, Qt::WindowFlags flags = {});
     ~MyMainWindow() override;
 
     // Empty when no directory is known; then the window holds only its menus.
@@ -44,55 +67,100 @@ public:
     ArtWork *artStore() const { return artWork; }
     TileData *tileStore() const { return tileData; }
     AnimDataFile *animStore() const { return animData; }
+    TileEdits *edits() const { return tileEdits.get(); }
     ArtTab *tabs() const { return artTab; }
     MyBar *statusController() const { return bar; }
     QAction *saveAction() const { return fileSaveAction; }
     DataSetSaveController *saveController() const { return saving; }
+    // The palette of the tab in view; null without a data set.
+    TilePalette *currentPalette() const;
+    QMenu *recentMenu() const { return openRecentMenu; }
+    // The text of every shortcut, as Help > Keyboard Shortcuts lists them.
+    QString shortcutList() const;
+
+    // Opens the data set in directory in place of the one open now, after asking about
+    // unsaved edits. False, with the open data set kept, when the directory holds no
+    // data set (the user has been told what is missing) or the user cancelled.
+    bool openDirectory(const QString &directory);
 
 public Q_SLOTS:
     void fileSave();
-    void fileMulPath();
+    void fileSaveAs();
+    void fileOpen();
+    void fileClose();
+    void fileQuit();
+    void editUndo();
+    void editRedo();
     void editCut();
     void editPaste();
     void editCopy();
     void editFind();
     void editFindNext();
     void editLocate();
-    void fileClose();
     void about();
+    void showShortcuts();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void build(const QString &dataDirectory);
-    // Opens the data set in directory; false, after telling the user what is missing or
-    // damaged, when it holds none.
-    bool openDataSet(const QString &directory);
+    void build(const StartOptions &options);
+    // The data set in directory; null, after telling the user what is missing or
+    // damaged and followed by hint, when it holds none.
+    std::unique_ptr<DataSet> openDataSet(const QString &directory, const QString &hint);
     // Asks for a data directory; empty when the user cancels.
-    QString chooseDirectory();
+    QString chooseDirectory(const QString &start);
+    void install(std::unique_ptr<DataSet> set, const QString &directory);
+    void teardown();
     void createMenus();
+    void createFileMenu();
+    void createEditMenu();
+    void createHelpMenu();
+    void updateRecentMenu();
     void createStatusLabels();
     void createStores();
     // The palette's selection goes to the status bar, its activated tiles open the
-    // properties window of the given kind.
+    // properties window of the given kind, its edit requests become edits.
     void connectPalette(TilePalette *palette, void (MyBar::*selectionSlot)(int), int kind);
+    void openProperties(TilePalette *palette, int kind, int id);
+    void applyImageEdit(TilePalette *palette, int id, const QImage &image, const QString &action);
+    // The cell and, when it is the selection in view, the status bar show the tile as it is now.
+    void showTileChange(TileKind kind, int id);
+    // Copies the selected tile's image; false, after telling the user, when it has none.
+    bool copySelection();
+    void updateActions();
+    void updateUndoActions();
+    void warn(const QString &text);
     void showName(const QString &name);
     void showSize(int width, int height);
     void showId(int id);
 
+    AppSettings settings;
     ArtWork *artWork = nullptr;
     ArtTab *artTab = nullptr;
     QLabel *sizeLabel = nullptr;
     QLabel *nameLabel = nullptr;
     QLabel *idLabel = nullptr;
+    // Names the art container and the tile-data layout open.
     QLabel *formatLabel = nullptr;
     MyBar *bar = nullptr;
     TileData *tileData = nullptr;
     AnimDataFile *animData = nullptr;
     QAction *fileSaveAction = nullptr;
+    QAction *fileSaveAsAction = nullptr;
+    QMenu *openRecentMenu = nullptr;
+    QAction *undoAction = nullptr;
+    QAction *redoAction = nullptr;
+    QAction *cutAction = nullptr;
+    QAction *copyAction = nullptr;
+    QAction *pasteAction = nullptr;
+    QAction *findAction = nullptr;
+    QAction *findNextAction = nullptr;
+    QAction *locateAction = nullptr;
     DataSetSaveController *saving = nullptr;
+    std::unique_ptr<TileLocator> locator;
     QString mulPath;
     DataSet::Options openOptions;
     std::unique_ptr<DataSet> dataSet;
+    std::unique_ptr<TileEdits> tileEdits;
 };

@@ -21,7 +21,9 @@ int takeScreenshot(const ProgramOptions &options)
     if (directory.isEmpty())
         return fail(
             QStringLiteral("--screenshot needs DATA_DIR: no data directory is set up on this machine."));
-    MyMainWindow window(directory, options.dataSetOptions);
+    // A picture for documentation: nothing remembered from earlier runs shapes it, and it
+    // leaves nothing to remember.
+    MyMainWindow window(MyMainWindow::StartOptions{directory, false, options.dataSetOptions});
     QString error;
     if (!WindowScreenshot::save(&window, options.windowSize, options.screenshotFile, &error))
         return fail(error);

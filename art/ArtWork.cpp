@@ -182,14 +182,34 @@ bool ArtWork::setStatic(int id, const QImage &image, QString *error)
     return setImage(Kind::statics(), id, image, error);
 }
 
-QImage ArtWork::normalizeTerrain(const QImage &image)
+QImage ArtWork::normalizeTerrain(const QImage &image, QString *error)
 {
-    return ArtCodec::normalizeTerrain(image);
+    return normalized(Kind::terrain(), image, error);
 }
 
-QImage ArtWork::normalizeStatic(const QImage &image)
+QImage ArtWork::normalizeStatic(const QImage &image, QString *error)
 {
-    return ArtCodec::normalizeStatic(image);
+    return normalized(Kind::statics(), image, error);
+}
+
+PendingEdit ArtWork::pendingTerrainEdit(int id) const
+{
+    return pendingEdit(Kind::terrain(), id);
+}
+
+PendingEdit ArtWork::pendingStaticEdit(int id) const
+{
+    return pendingEdit(Kind::statics(), id);
+}
+
+bool ArtWork::restoreTerrainEdit(int id, const PendingEdit &edit, QString *error)
+{
+    return restoreEdit(Kind::terrain(), id, edit, error);
+}
+
+bool ArtWork::restoreStaticEdit(int id, const PendingEdit &edit, QString *error)
+{
+    return restoreEdit(Kind::statics(), id, edit, error);
 }
 
 void ArtWork::setCacheCapacity(int images)
@@ -261,45 +281,104 @@ void ArtWork::forget(const Kind &kind, int id)
         last = {};
 }
 
+QImage ArtWork::normalized(const Kind &kind, const QImage &image, QString *error)
+{
+    if (image.isNull())
+        return image;
+    const QImage stored = kind.decode(kind.encode(image, error), false);
+    if (stored.isNull() && error && error->isEmpty())
+        *error = QStringLiteral("The image cannot be stored in the art file's format.");
+    return stored;
+}
+
+bool ArtWork::checkId(const Kind &kind, int id, QString *error)
+{
+    if (id >= 0 && id < kind.idLimit)
+        return true;
+    if (error)
+        *error = QStringLiteral("There is no tile %1.").arg(id);
+    return false;
+}
+
+QString ArtWork::pendingFileName(const Kind &kind, int id) const
+{
+    return QLatin1String(kind.filePrefix) + QString::number(id) + QLatin1String(".wfg");
+}
+
+QString ArtWork::deletionMarkerName(const Kind &kind, int id) const
+{
+    return QLatin1String(kind.filePrefix) + QString::number(id) + QLatin1String(".deleted");
+}
+
 bool ArtWork::setImage(const Kind &kind, int id, const QImage &image, QString *error)
 {
-    if (id < 0 || id >= kind.idLimit) {
-        if (error)
-            *error = QStringLiteral("There is no tile %1.").arg(id);
+    if (!checkId(kind, id, error))
         return false;
-    }
-    QHash<int, QString> &pending = this->*kind.pending;
-
-    const QString recordName = QLatin1String(kind.filePrefix) + QString::number(id) + QLatin1String(".wfg");
-    // A deletion is kept on disk too, as an empty marker, so that it survives a crash.
-    const QString markerName
-        = QLatin1String(kind.filePrefix) + QString::number(id) + QLatin1String(".deleted");
-    if (image.isNull()) {
-        if (!pendingDir->writeFile(markerName, QByteArray(), error))
-            return false;
-        PendingEditDirectory::removeFile(pending.value(id));
-        forget(kind, id);
-        pending.insert(id, QString());
-        Q_EMIT pendingChanged();
-        return true;
-    }
+    if (image.isNull())
+        return storeDeletion(kind, id, error);
 
     // Store the image as it will look once stored, so that the pending record and the
     // image shown agree (every stored pixel opaque).
-    const QByteArray first = kind.encode(image, error);
-    if (first.isEmpty())
+    const QImage stored = normalized(kind, image, error);
+    if (stored.isNull())
         return false;
-    const QImage normalized = kind.decode(first, false);
-    const QByteArray record = kind.encode(normalized, error);
-    if (record.isEmpty())
+    const QByteArray record = kind.encode(stored, error);
+    if (record.isEmpty() || !storeRecord(kind, id, record, error))
         return false;
+    cacheImage(kind, id, stored);
+    return true;
+}
 
-    if (!pendingDir->writeFile(recordName, record, error))
+bool ArtWork::storeRecord(const Kind &kind, int id, const QByteArray &record, QString *error)
+{
+    const QString fileName = pendingFileName(kind, id);
+    if (!pendingDir->writeFile(fileName, record, error))
         return false;
-    PendingEditDirectory::removeFile(pendingDir->filePath(markerName));
+    PendingEditDirectory::removeFile(pendingDir->filePath(deletionMarkerName(kind, id)));
     forget(kind, id);
-    cacheImage(kind, id, normalized);
-    pending.insert(id, pendingDir->filePath(recordName));
+    (this->*kind.pending).insert(id, pendingDir->filePath(fileName));
+    Q_EMIT pendingChanged();
+    return true;
+}
+
+bool ArtWork::storeDeletion(const Kind &kind, int id, QString *error)
+{
+    // A deletion is kept on disk too, as an empty marker, so that it survives a crash.
+    if (!pendingDir->writeFile(deletionMarkerName(kind, id), QByteArray(), error))
+        return false;
+    QHash<int, QString> &pending = this->*kind.pending;
+    PendingEditDirectory::removeFile(pending.value(id));
+    forget(kind, id);
+    pending.insert(id, QString());
+    Q_EMIT pendingChanged();
+    return true;
+}
+
+PendingEdit ArtWork::pendingEdit(const Kind &kind, int id) const
+{
+    const QHash<int, QString> &pending = this->*kind.pending;
+    const auto edit = pending.constFind(id);
+    if (edit == pending.cend())
+        return PendingEdit::none();
+    if (edit->isEmpty())
+        return PendingEdit::deleted();
+    return PendingEdit::replaced(PendingEditDirectory::readFile(*edit));
+}
+
+bool ArtWork::restoreEdit(const Kind &kind, int id, const PendingEdit &edit, QString *error)
+{
+    if (!checkId(kind, id, error))
+        return false;
+    // The exact bytes go back; the image is decoded from them when next asked for.
+    if (edit.state == PendingEdit::State::Replaced)
+        return storeRecord(kind, id, edit.record, error);
+    if (edit.state == PendingEdit::State::Deleted)
+        return storeDeletion(kind, id, error);
+    QHash<int, QString> &pending = this->*kind.pending;
+    PendingEditDirectory::removeFile(pending.value(id));
+    PendingEditDirectory::removeFile(pendingDir->filePath(deletionMarkerName(kind, id)));
+    pending.remove(id);
+    forget(kind, id);
     Q_EMIT pendingChanged();
     return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "art/ArtContainer.h"
+#include "io/PendingEdit.h"
 #include "io/PendingEditDirectory.h"
 
 #include <QCache>
@@ -45,8 +46,18 @@ public:
     bool setTerrain(int id, const QImage &image, QString *error = nullptr);
     bool setStatic(int id, const QImage &image, QString *error = nullptr);
 
-    static QImage normalizeTerrain(const QImage &image);
-    static QImage normalizeStatic(const QImage &image);
+    // The image as storing it gives it back; a null image (a deletion) stays null. An
+    // image that cannot be stored gives a null image and *error says why.
+    static QImage normalizeTerrain(const QImage &image, QString *error = nullptr);
+    static QImage normalizeStatic(const QImage &image, QString *error = nullptr);
+
+    // The pending edit of a tile exactly as it is held now, and putting one back: what
+    // undoing and redoing an edit needs. Restoring State::None forgets the tile's edit.
+    // When a record cannot be written nothing changes, false is returned and *error says why.
+    PendingEdit pendingTerrainEdit(int id) const;
+    PendingEdit pendingStaticEdit(int id) const;
+    bool restoreTerrainEdit(int id, const PendingEdit &edit, QString *error = nullptr);
+    bool restoreStaticEdit(int id, const PendingEdit &edit, QString *error = nullptr);
 
     // Each cache holds at least MinCacheCapacity images.
     void setCacheCapacity(int images);
@@ -85,7 +96,15 @@ private:
     QImage getImage(const Kind &kind, int id, bool highlighted);
     QImage plainImage(const Kind &kind, int id);
     QImage decodeStored(const Kind &kind, int id) const;
+    static QImage normalized(const Kind &kind, const QImage &image, QString *error);
+    static bool checkId(const Kind &kind, int id, QString *error);
+    QString pendingFileName(const Kind &kind, int id) const;
+    QString deletionMarkerName(const Kind &kind, int id) const;
+    bool storeRecord(const Kind &kind, int id, const QByteArray &record, QString *error);
+    bool storeDeletion(const Kind &kind, int id, QString *error);
     bool setImage(const Kind &kind, int id, const QImage &image, QString *error);
+    PendingEdit pendingEdit(const Kind &kind, int id) const;
+    bool restoreEdit(const Kind &kind, int id, const PendingEdit &edit, QString *error);
     void cacheImage(const Kind &kind, int id, const QImage &image);
     void forget(const Kind &kind, int id);
     void clearPending();

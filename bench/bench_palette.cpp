@@ -1,15 +1,20 @@
 // One full paint of a 3840 x 2160 palette on the default sample set, off-screen: with
-// empty caches (cold), with warm caches, and the floor: the same painter drawing the
-// same cell frames and the same images, already decoded.
+// empty caches (cold), with warm caches, and the floor: the same rows composed from the
+// same images, already decoded, without asking the store. Then scrolling by one row in
+// a 3840 x 2160 window with warm caches: the whole step as the window does it (the
+// pixels on screen moved, the row that comes into view painted), and the paint of that
+// row alone.
 
 #include "art/ArtWork.h"
 #include "bench/BenchDataSet.h"
+#include "browser/PaletteRowPainter.h"
 #include "browser/SPalette.h"
 #include "browser/TPalette.h"
 #include "tiledata/TileData.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QVector>
@@ -72,6 +77,57 @@ struct Setup
     std::unique_ptr<TilePalette> palette;
 };
 
+// Scrolls a shown palette of the screen's size one row at a time between two rows, so
+// that after the first steps every row that comes into view is cached.
+void measureScroll(const BenchDataSet &data, const char *kind, bool statics)
+{
+    constexpr int FirstRow = 100;
+    constexpr int Steps = 40;
+    Setup setup(data, statics);
+    TilePalette &palette = *setup.palette;
+    palette.show();
+    QCoreApplication::processEvents();
+    palette.setStart(FirstRow);
+    QCoreApplication::processEvents();
+
+    // Times the palette's own paints, and how much of it they cover.
+    struct PaintTimer : QObject
+    {
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            if (event->type() == QEvent::Paint) {
+                timer.start();
+                height = static_cast<QPaintEvent *>(event)->rect().height();
+            }
+            return false;
+        }
+        QElapsedTimer timer;
+        int height = 0;
+    } paints;
+    palette.installEventFilter(&paints);
+
+    QVector<double> whole;
+    QVector<double> rowPaint;
+    int paintedHeight = 0;
+    for (int step = 0; step < Steps; ++step) {
+        QElapsedTimer timer;
+        timer.start();
+        palette.setStart(FirstRow + (step + 1) % 2);
+        QCoreApplication::processEvents();
+        const double total = millis(timer);
+        // The first steps fill the caches.
+        if (step < 2)
+            continue;
+        whole.append(total);
+        rowPaint.append(millis(paints.timer));
+        paintedHeight = paints.height;
+    }
+    std::printf("%s_scroll_row_ms: %.2f\n", kind, best(whole));
+    std::printf("%s_scroll_row_paint_ms: %.2f\n", kind, best(rowPaint));
+    std::printf("%s_scroll_painted_height: %d\n", kind, paintedHeight);
+    std::fflush(stdout);
+}
+
 void measure(const BenchDataSet &data, const char *kind, bool statics)
 {
     QImage target(Screen, QImage::Format_ARGB32_Premultiplied);
@@ -97,13 +153,23 @@ void measure(const BenchDataSet &data, const char *kind, bool statics)
     for (int id = 0; id < cells; ++id)
         images.append(setup.image(id, id == selected));
     QVector<double> floor;
+    PaletteRowPainter rows;
+    const QColor background = palette.palette().window().color();
     for (int round = 0; round < Rounds; ++round) {
         QElapsedTimer timer;
         timer.start();
         QPainter painter(&target);
-        TilePalette::drawFrames(painter, columns, cells, selected);
-        for (int id = 0; id < cells; ++id)
-            TilePalette::drawTile(painter, id / columns, id % columns, images.at(id));
+        for (int row = 0; row * columns < cells; ++row) {
+            PaletteRowPainter::Row grid;
+            grid.top = TilePalette::CellPitch * row;
+            grid.cells = qMin(columns, cells - row * columns);
+            grid.cellsAbove = row > 0 ? columns : 0;
+            grid.selectedColumn = selected / columns == row ? selected % columns : -1;
+            grid.right = Screen.width() - 1;
+            rows.paint(
+                painter, grid, background, [&](int column) { return images.at(row * columns + column); },
+                [](int) { return false; });
+        }
         painter.end();
         floor.append(millis(timer));
     }
@@ -135,5 +201,7 @@ int main(int argc, char **argv)
     const BenchDataSet data(argc, argv);
     measure(data, "terrain", false);
     measure(data, "statics", true);
+    measureScroll(data, "terrain", false);
+    measureScroll(data, "statics", true);
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "art/ArtWork.h"
 #include "tiledata/TileData.h"
+#include "tiledata/TileDataFormat.h"
 
 SPalette::SPalette(ArtWork *artWork, TileData *tileData, QWidget *parent, Qt::WindowFlags flags)
     : TilePalette(artWork, tileData, parent, flags),
@@ -18,12 +19,13 @@ QSize SPalette::selectionSize(int id) const
     return artWork->getStatic(id, false).size();
 }
 
-bool SPalette::storeImage(int id, const QImage &image, QString *error)
+QString SPalette::tileNameOf(int id) const
 {
-    return artWork->setStatic(id, image, error);
+    return tileData->staticName(id);
 }
 
-QString SPalette::tileName(int id) const
+bool SPalette::hasPendingEdit(int id) const
 {
-    return QStringLiteral("static %1").arg(id);
+    return artWork->pendingStatics().contains(id)
+        || tileData->pendingRecords().contains(id + TileDataFormat::StaticKeyBase);
 }

@@ -12,12 +12,13 @@ public:
     SPalette(ArtWork *artWork, TileData *tileData, QWidget *parent = nullptr, Qt::WindowFlags flags = {});
 
     int tileCount() const override { return staticCount; }
+    TileKind kind() const override { return TileKind::Static; }
 
 protected:
     QImage image(int id, bool highlighted) const override;
-    bool storeImage(int id, const QImage &image, QString *error) override;
     QSize selectionSize(int id) const override;
-    QString tileName(int id) const override;
+    QString tileNameOf(int id) const override;
+    bool hasPendingEdit(int id) const override;
 
 private:
     // Taken once: the more of tiledata.mul's statics and the art's static slots.

@@ -1,6 +1,7 @@
 #include "browser/TPalette.h"
 
 #include "art/ArtWork.h"
+#include "tiledata/TileData.h"
 
 TPalette::TPalette(ArtWork *artWork, TileData *tileData, QWidget *parent, Qt::WindowFlags flags)
     : TilePalette(artWork, tileData, parent, flags)
@@ -16,12 +17,13 @@ QSize TPalette::selectionSize(int) const
     return QSize(ArtFormat::TerrainSize, ArtFormat::TerrainSize);
 }
 
-bool TPalette::storeImage(int id, const QImage &image, QString *error)
+QString TPalette::tileNameOf(int id) const
 {
-    return artWork->setTerrain(id, image, error);
+    return tileData->landName(id);
 }
 
-QString TPalette::tileName(int id) const
+bool TPalette::hasPendingEdit(int id) const
 {
-    return QStringLiteral("terrain tile %1").arg(id);
+    // Land records are keyed by their id.
+    return artWork->pendingTerrain().contains(id) || tileData->pendingRecords().contains(id);
 }

@@ -11,10 +11,11 @@ public:
     TPalette(ArtWork *artWork, TileData *tileData, QWidget *parent = nullptr, Qt::WindowFlags flags = {});
 
     int tileCount() const override { return ArtFormat::TerrainCount; }
+    TileKind kind() const override { return TileKind::Terrain; }
 
 protected:
     QImage image(int id, bool highlighted) const override;
-    bool storeImage(int id, const QImage &image, QString *error) override;
     QSize selectionSize(int id) const override;
-    QString tileName(int id) const override;
+    QString tileNameOf(int id) const override;
+    bool hasPendingEdit(int id) const override;
 };

@@ -2,6 +2,8 @@
 
 #include "art/ArtWork.h"
 #include "browser/ImageTransfer.h"
+#include "browser/PaletteRowPainter.h"
+#include "edits/TileEdits.h"
 #include "ui/ImageFiles.h"
 #include "ui/UserPrompts.h"
 
@@ -9,29 +11,28 @@
 #include <QApplication>
 #include <QDir>
 #include <QDrag>
+#include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QResizeEvent>
-#include <QVector>
+#include <QToolTip>
 
 TilePalette::TilePalette(ArtWork *artWork, TileData *tileData, QWidget *parent, Qt::WindowFlags flags)
-    : QWidget(parent, flags), artWork(artWork), tileData(tileData)
+    : QWidget(parent, flags), artWork(artWork), tileData(tileData),
+      rowPainter(std::make_unique<PaletteRowPainter>())
 {
     setAcceptDrops(true);
+    setFocusPolicy(Qt::StrongFocus);
+    // Every pixel is painted: scrolling can move the pixels already on screen.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-QRect TilePalette::cellFrame(int row, int col)
-{
-    return QRect(CellPitch * col, CellPitch * row, CellPitch, CellPitch);
-}
-
-QRect TilePalette::imageBox(int row, int col)
-{
-    return QRect(CellPitch * col + 1, CellPitch * row + 1, ImageBoxSize, ImageBoxSize);
-}
+TilePalette::~TilePalette() = default;
 
 // An image smaller than the box is moved in by half the difference, so it sits in the
 // middle; it is drawn one to one and cut at the box's right and bottom edges.
@@ -40,70 +41,6 @@ QRect TilePalette::imageTarget(const QRect &imageBox, const QSize &imageSize)
     const int dx = imageSize.width() < ImageBoxSize ? (ImageBoxSize - imageSize.width()) / 2 : 0;
     const int dy = imageSize.height() < ImageBoxSize ? (ImageBoxSize - imageSize.height()) / 2 : 0;
     return QRect(imageBox.topLeft() + QPoint(dx, dy), imageSize.boundedTo(QSize(ImageBoxSize, ImageBoxSize)));
-}
-
-void TilePalette::drawFrames(QPainter &painter, int columns, int cellCount, int selectedCell)
-{
-    painter.setPen(QColor(Qt::black));
-    painter.setBrush(Qt::NoBrush);
-    if (columns <= 0 || cellCount <= 0)
-        return;
-    if (selectedCell >= 0 && selectedCell < cellCount)
-        painter.fillRect(cellFrame(selectedCell / columns, selectedCell % columns), Qt::yellow);
-
-    // Neighbouring frames share their edges (a frame's outline runs one pixel past its
-    // rectangle), so the frames of all cells are the lines of one grid: the full rows,
-    // then the cells of a last, shorter row. Filled as one-pixel rectangles they are the
-    // same pixels as a stroked rectangle per cell, drawn many times faster.
-    const int fullRows = cellCount / columns;
-    const int rest = cellCount % columns;
-    QVector<QRect> lines;
-    lines.reserve(fullRows + columns + rest + 5);
-    const auto horizontal
-        = [&lines](int y, int cells) { lines.append(QRect(0, y, CellPitch * cells + 1, 1)); };
-    const auto vertical
-        = [&lines](int x, int top, int rows) { lines.append(QRect(x, top, 1, CellPitch * rows + 1)); };
-    if (fullRows > 0) {
-        for (int row = 0; row <= fullRows; ++row)
-            horizontal(CellPitch * row, columns);
-        for (int col = 0; col <= columns; ++col)
-            vertical(CellPitch * col, 0, fullRows);
-    }
-    if (rest > 0) {
-        const int top = CellPitch * fullRows;
-        horizontal(top, rest);
-        horizontal(top + CellPitch, rest);
-        for (int col = 0; col <= rest; ++col)
-            vertical(CellPitch * col, top, 1);
-    }
-    for (const QRect &line : lines)
-        painter.fillRect(line, Qt::black);
-}
-
-void TilePalette::drawTile(QPainter &painter, int row, int col, const QImage &image)
-{
-    const QRect box = imageBox(row, col);
-    if (image.isNull()) {
-        const QLineF cross[]
-            = {QLineF(box.left(), box.top(), box.left() + ImageBoxSize, box.top() + ImageBoxSize),
-                QLineF(box.left(), box.top() + ImageBoxSize, box.left() + ImageBoxSize, box.top())};
-        painter.drawLines(cross, 2);
-        return;
-    }
-    painter.drawImage(imageTarget(box, image.size()).topLeft(), visiblePart(image));
-}
-
-QImage TilePalette::visiblePart(const QImage &image)
-{
-    // Only the box-sized window at the origin can show, and premultiplied the raster
-    // engine blends it several times faster. Decoded 16-bit colours are opaque or
-    // transparent black, premultiplied already: a view of the image's own pixels
-    // under the other format does, with nothing copied or converted.
-    const QSize size = image.size().boundedTo(QSize(ImageBoxSize, ImageBoxSize));
-    if (image.format() != QImage::Format_ARGB32)
-        return image.copy(QRect(QPoint(0, 0), size)).convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    return QImage(image.constBits(), size.width(), size.height(), image.bytesPerLine(),
-        QImage::Format_ARGB32_Premultiplied);
 }
 
 int TilePalette::tileAt(const QPoint &position) const
@@ -123,9 +60,40 @@ int TilePalette::visibleRowCount() const
     return (height() + CellPitch - 1) / CellPitch;
 }
 
+int TilePalette::wholeRowCount() const
+{
+    return qMax(1, height() / CellPitch);
+}
+
 int TilePalette::visibleCellCount() const
 {
     return qBound(0, tileCount() - startId, columns * visibleRowCount());
+}
+
+QRect TilePalette::cellRect(int id) const
+{
+    if (columns <= 0 || id < startId)
+        return {};
+    const int cell = id - startId;
+    return QRect(CellPitch * (cell % columns), CellPitch * (cell / columns), CellPitch, CellPitch);
+}
+
+QSize TilePalette::sizeHint() const
+{
+    return QSize(CellPitch * HintColumns + 1, CellPitch * HintRows + 1);
+}
+
+QString TilePalette::toolTipText(int id) const
+{
+    const QString name = tileNameOf(id);
+    QString text
+        = QStringLiteral("%1 %2 (0x%3)\n%4")
+              .arg(kind() == TileKind::Terrain ? QStringLiteral("Terrain") : QStringLiteral("Static"))
+              .arg(id)
+              .arg(QString::number(id, 16).toUpper(), name.isEmpty() ? QStringLiteral("(no name)") : name);
+    if (hasPendingEdit(id))
+        text += QStringLiteral("\nEdited, not saved yet");
+    return text;
 }
 
 void TilePalette::reportSelection()
@@ -135,8 +103,17 @@ void TilePalette::reportSelection()
 
 void TilePalette::setStart(int value)
 {
-    startId = columns * value;
-    update();
+    const int start = columns * value;
+    if (start == startId)
+        return;
+    // Both starts are whole rows: the rows still in view move with the pixels already
+    // on screen, and only the rows that come into view are painted.
+    const int dy = (startId - start) / columns * CellPitch;
+    startId = start;
+    if (isVisible() && qAbs(dy) < height())
+        scroll(0, dy);
+    else
+        update();
 }
 
 void TilePalette::setSelected(int sel)
@@ -145,6 +122,64 @@ void TilePalette::setSelected(int sel)
     Q_EMIT updateSelected(sel);
     const QSize size = selectionSize(sel);
     Q_EMIT updateSize(size.width(), size.height());
+}
+
+void TilePalette::selectTile(int id)
+{
+    if (id >= 0 && id < tileCount())
+        moveSelection(id);
+}
+
+void TilePalette::moveSelection(int id)
+{
+    if (id != selected) {
+        const int previous = selected;
+        setSelected(id);
+        updateTile(previous);
+        updateTile(id);
+    }
+    scrollIntoView(id);
+}
+
+void TilePalette::updateTile(int id)
+{
+    const QRect cell = cellRect(id);
+    if (!cell.isEmpty())
+        update(cell);
+}
+
+void TilePalette::scrollIntoView(int id)
+{
+    if (columns <= 0 || id < 0)
+        return;
+    const int row = id / columns;
+    const int top = startId / columns;
+    const int rows = wholeRowCount();
+    int newTop = top;
+    if (row < top)
+        newTop = row;
+    else if (row >= top + rows)
+        newTop = row - rows + 1;
+    if (newTop == top)
+        return;
+    setStart(newTop);
+    // The page's scroll bar follows.
+    Q_EMIT newSize(tileCount() / columns, newTop);
+}
+
+bool TilePalette::event(QEvent *event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QWidget::event(event);
+    const auto *help = static_cast<QHelpEvent *>(event);
+    const int id = tileAt(help->pos());
+    if (id == NoTile) {
+        QToolTip::hideText();
+        event->ignore();
+    } else {
+        QToolTip::showText(help->globalPos(), toolTipText(id), this, cellRect(id));
+    }
+    return true;
 }
 
 void TilePalette::mousePressEvent(QMouseEvent *event)
@@ -158,8 +193,10 @@ void TilePalette::mousePressEvent(QMouseEvent *event)
         dragStart = position;
         if (id == selected)
             return;
+        const int previous = selected;
         setSelected(id);
-        update();
+        updateTile(previous);
+        updateTile(id);
     } else if (event->button() == Qt::RightButton) {
         runContextMenu(id, event->globalPosition().toPoint());
     }
@@ -183,6 +220,83 @@ void TilePalette::mouseMoveEvent(QMouseEvent *event)
     if ((event->position().toPoint() - dragStart).manhattanLength() < QApplication::startDragDistance())
         return;
     startDrag();
+}
+
+int TilePalette::keyTarget(int key) const
+{
+    const int count = tileCount();
+    if (count <= 0)
+        return NoTile;
+    if (key == Qt::Key_Home)
+        return 0;
+    if (key == Qt::Key_End)
+        return count - 1;
+    const bool arrowOrPage = key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up
+        || key == Qt::Key_Down || key == Qt::Key_PageUp || key == Qt::Key_PageDown;
+    if (!arrowOrPage)
+        return NoTile;
+    // Without a selection every move starts at the first tile in view.
+    if (selected < 0 || selected >= count)
+        return qMin(startId, count - 1);
+    const int row = columns > 0 ? columns : 1;
+    const int page = row * wholeRowCount();
+    switch (key) {
+    case Qt::Key_Left:
+        return qMax(selected - 1, 0);
+    case Qt::Key_Right:
+        return qMin(selected + 1, count - 1);
+    case Qt::Key_Up:
+        return selected >= row ? selected - row : selected;
+    case Qt::Key_Down:
+        return selected + row < count ? selected + row : selected;
+    case Qt::Key_PageUp:
+        // Up by a screen, in the same column; at most to the first row.
+        return selected >= page ? selected - page : selected % row;
+    default: {
+        if (selected + page < count)
+            return selected + page;
+        // The last tile of the same column.
+        const int last = (count - 1) / row * row + selected % row;
+        return qMax(selected, last < count ? last : last - row);
+    }
+    }
+}
+
+void TilePalette::keyPressEvent(QKeyEvent *event)
+{
+    const bool onTile = selected >= 0 && selected < tileCount();
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (onTile)
+            Q_EMIT tileActivated(selected);
+        return;
+    case Qt::Key_Delete:
+        if (onTile)
+            Q_EMIT imageEditRequested(selected, QImage(), TileEdits::deleteName());
+        return;
+    case Qt::Key_Menu:
+        if (onTile)
+            runContextMenu(selected, mapToGlobal(cellRect(selected).center()));
+        return;
+    default:
+        break;
+    }
+    const int target = keyTarget(event->key());
+    if (target == NoTile) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    moveSelection(target);
+}
+
+void TilePalette::contextMenuEvent(QContextMenuEvent *event)
+{
+    // The right press has opened the menu for the tile under the pointer already; the
+    // keyboard's menu key opens it for the selected tile.
+    event->accept();
+    if (event->reason() == QContextMenuEvent::Keyboard && selected >= 0 && selected < tileCount())
+        runContextMenu(selected, mapToGlobal(cellRect(selected).center()));
 }
 
 void TilePalette::startDrag()
@@ -210,7 +324,7 @@ void TilePalette::runContextMenu(int id, const QPoint &globalPos)
     if (choice == importText())
         importImage(id);
     else if (choice == deleteText())
-        deleteImage(id);
+        Q_EMIT imageEditRequested(id, QImage(), TileEdits::deleteName());
     else if (choice == saveText())
         exportImage(id);
 }
@@ -225,12 +339,7 @@ void TilePalette::importImage(int id)
     if (!message.isEmpty())
         warn(message);
     else if (!loaded.isNull())
-        changeImage(id, loaded);
-}
-
-void TilePalette::deleteImage(int id)
-{
-    changeImage(id, QImage());
+        Q_EMIT imageEditRequested(id, loaded, TileEdits::importName());
 }
 
 void TilePalette::exportImage(int id)
@@ -246,17 +355,7 @@ void TilePalette::exportImage(int id)
     QString error;
     if (!ImageFiles::save(image(id, false), fileName, format, &error))
         warn(QStringLiteral("Could not save the image of %1 to \"%2\": %3")
-                 .arg(tileName(id), QDir::toNativeSeparators(fileName), error));
-}
-
-bool TilePalette::changeImage(int id, const QImage &image)
-{
-    QString error;
-    const bool stored = storeImage(id, image, &error);
-    update();
-    if (!stored)
-        warn(QStringLiteral("The image of %1 was not changed: %2").arg(tileName(id), error));
-    return stored;
+                 .arg(tileLabel(kind(), id), QDir::toNativeSeparators(fileName), error));
 }
 
 void TilePalette::warn(const QString &text)
@@ -264,14 +363,34 @@ void TilePalette::warn(const QString &text)
     UserPrompts::current().warning(this, window()->windowTitle(), text);
 }
 
-void TilePalette::paintEvent(QPaintEvent *)
+void TilePalette::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
+    const QRect area = event->rect();
+    const QColor background = palette().window().color();
     const int cells = visibleCellCount();
-    drawFrames(painter, columns, cells, selected - startId);
-    for (int cell = 0; cell < cells; ++cell) {
-        const int id = startId + cell;
-        drawTile(painter, cell / columns, cell % columns, image(id, id == selected));
+    const int cellsPerRow = qMax(columns, 1);
+    const auto cellsIn = [&](int row) { return row < 0 ? 0 : qBound(0, cells - row * cellsPerRow, columns); };
+    // The palette is opaque: every pixel of the area is painted, row by row; below the
+    // line under the last tiles only the background.
+    for (int row = area.top() / CellPitch; row <= area.bottom() / CellPitch; ++row) {
+        const int top = CellPitch * row;
+        PaletteRowPainter::Row grid;
+        grid.top = top;
+        grid.cells = cellsIn(row);
+        grid.cellsAbove = row > 0 ? cellsIn(row - 1) : 0;
+        if (grid.cells == 0 && grid.cellsAbove == 0) {
+            painter.fillRect(QRect(area.left(), top, area.width(), area.bottom() + 1 - top), background);
+            break;
+        }
+        const int first = startId + row * columns;
+        grid.selectedColumn = selected >= first && selected < first + grid.cells ? selected - first : -1;
+        grid.left = area.left();
+        grid.right = area.right();
+        rowPainter->paint(
+            painter, grid, background,
+            [&](int column) { return image(first + column, first + column == selected); },
+            [&](int column) { return hasPendingEdit(first + column); });
     }
 }
 
@@ -327,16 +446,16 @@ void TilePalette::dropEvent(QDropEvent *event)
     const int id = tileAt(event->position().toPoint());
     if (!mime || id == NoTile)
         return;
-    bool changed = false;
+    bool taken = false;
     if (mime->hasUrls()) {
         const QString fileName = ImageTransfer::localFile(mime);
         if (fileName.isEmpty())
             return;
-        changed = dropFile(id, fileName);
+        taken = dropFile(id, fileName);
     } else if (ImageTransfer::offersPng(mime)) {
-        changed = dropPng(id, mime->data(ImageTransfer::pngType()));
+        taken = dropPng(id, mime->data(ImageTransfer::pngType()));
     }
-    if (changed)
+    if (taken)
         event->accept();
 }
 
@@ -349,20 +468,24 @@ bool TilePalette::dropFile(int id, const QString &fileName)
                  .arg(QDir::toNativeSeparators(fileName), error));
         return false;
     }
-    return changeImage(id, dropped);
+    Q_EMIT imageEditRequested(id, dropped, TileEdits::dropName());
+    return true;
 }
 
 bool TilePalette::dropPng(int id, const QByteArray &png)
 {
     // No data is what the drag of a tile without an image carries: a copy of "no image".
-    if (png.isEmpty())
-        return changeImage(id, QImage());
+    if (png.isEmpty()) {
+        Q_EMIT imageEditRequested(id, QImage(), TileEdits::dropName());
+        return true;
+    }
     QString error;
     const QImage dropped = ImageFiles::loadData(png, &error);
     if (dropped.isNull()) {
         warn(QStringLiteral("The dropped image could not be read (%2); %1 was not changed.")
-                 .arg(tileName(id), error));
+                 .arg(tileLabel(kind(), id), error));
         return false;
     }
-    return changeImage(id, dropped);
+    Q_EMIT imageEditRequested(id, dropped, TileEdits::dropName());
+    return true;
 }

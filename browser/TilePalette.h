@@ -1,22 +1,26 @@
 #pragma once
 
 #include "art/ArtFormat.h"
+#include "edits/TileKind.h"
 
+#include <QColor>
 #include <QImage>
 #include <QPoint>
 #include <QRect>
-#include <QRectF>
 #include <QWidget>
+#include <memory>
 
 class ArtWork;
+class PaletteRowPainter;
 class QMimeData;
-class QPainter;
 class TileData;
 
 // The grid both palettes share: one 46-pixel cell per tile id, in id order, left to
-// right and top to bottom, scrolled by whole rows, with one selected tile; and the
-// editing of tile images by context menu, drag and drop. TPalette and SPalette add the
-// id range, the store calls and the size they report for the selection.
+// right and top to bottom, scrolled by whole rows, with one selected tile that the
+// mouse and the keyboard move; the editing of tile images by context menu, keys, drag
+// and drop. The palette changes no store itself: it asks for every edit with
+// imageEditRequested. TPalette and SPalette add the id range, the images and the size
+// they report for the selection.
 class TilePalette : public QWidget
 {
     Q_OBJECT
@@ -26,27 +30,23 @@ public:
     static constexpr int ImageBoxSize = ArtFormat::TerrainSize;
     static constexpr int NoTile = -1;
     static constexpr int MinCacheScreens = 2;
+    // The size the palette asks for: a working window on first start.
+    static constexpr int HintColumns = 12;
+    static constexpr int HintRows = 8;
+    // The triangle in the top right corner of a tile with unsaved edits.
+    static constexpr int PendingMarkSize = 8;
+    static QColor pendingMarkColor() { return QColor(255, 96, 0); }
 
     // The context menu's actions, recognised by their text.
     static QString importText() { return QStringLiteral("Import"); }
     static QString deleteText() { return QStringLiteral("Delete"); }
     static QString saveText() { return QStringLiteral("Save"); }
 
-    // The 46 x 46 frame of the cell in visible row row and column col.
-    static QRect cellFrame(int row, int col);
-    // The 44 x 44 box one pixel inside the frame where the image goes.
-    static QRect imageBox(int row, int col);
-    // Where an image of the given size is drawn inside imageBox: images narrower or
-    // lower than the box move in from its left and top edges, the right and bottom
-    // edges stay. The source is always the box-sized window at the image's origin.
+    // Where an image of the given size is drawn inside a cell's 44 x 44 image box: in
+    // the middle when it is smaller, cut at the right and bottom edges when it is larger.
     static QRect imageTarget(const QRect &imageBox, const QSize &imageSize);
-    // The picture of cells 0 to cellCount-1 of a grid of the given columns, drawn in
-    // two passes: first every cell frame (a black outline, filled yellow for the cell
-    // selectedCell), then, per cell, its image or a cross where it has none.
-    static void drawFrames(QPainter &painter, int columns, int cellCount, int selectedCell);
-    // Expects the painter as drawFrames leaves it, and an image as the store decodes it:
-    // every pixel opaque or transparent black.
-    static void drawTile(QPainter &painter, int row, int col, const QImage &image);
+
+    ~TilePalette() override;
 
     int tileAt(const QPoint &position) const;
     int firstVisibleId() const { return startId; }
@@ -57,15 +57,29 @@ public:
     int selectedId() const { return selected; }
     // Ids are 0 to tileCount()-1.
     virtual int tileCount() const = 0;
+    virtual TileKind kind() const = 0;
+    // The tile's image as stored, never highlighted; null when it has none.
+    QImage tileImage(int id) const { return image(id, false); }
+    // What the tool tip of a tile says: its kind, id in decimal and hexadecimal, name.
+    QString toolTipText(int id) const;
     // Re-announces the selection (updateSelected, then updateSize) without changing it.
     void reportSelection();
+    // Selects id as a click on it would, and scrolls it into view.
+    void selectTile(int id);
+    // Repaints the cell of id, when it is in view.
+    void updateTile(int id);
+
+    QSize sizeHint() const override;
 
 Q_SIGNALS:
     void newSize(int maxrow, int rwidth);
     void updateSelected(int id);
     void updateSize(int width, int height);
-    // The user asked for the properties of tile id (a double-click on it).
+    // The user asked for the properties of tile id (a double-click on it, or Enter).
     void tileActivated(int id);
+    // The user asked for the image of tile id to become image (a null image: deleted),
+    // by the edit named action (TileEdits' names).
+    void imageEditRequested(int id, const QImage &image, const QString &action);
 
 public Q_SLOTS:
     void setStart(int value);
@@ -75,16 +89,18 @@ protected:
     TilePalette(ArtWork *artWork, TileData *tileData, QWidget *parent, Qt::WindowFlags flags);
 
     virtual QImage image(int id, bool highlighted) const = 0;
-    // A null image deletes the tile's image. False and *error when it cannot be stored.
-    virtual bool storeImage(int id, const QImage &image, QString *error) = 0;
     // The size updateSize reports for a selected id.
     virtual QSize selectionSize(int id) const = 0;
-    // "terrain tile 12", for messages.
-    virtual QString tileName(int id) const = 0;
+    virtual QString tileNameOf(int id) const = 0;
+    // Whether the tile has pending edits in the art or the tile data.
+    virtual bool hasPendingEdit(int id) const = 0;
 
+    bool event(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     // The drag-over rule decides the enter event too: without an accepted enter no
@@ -104,19 +120,22 @@ protected:
 private:
     static constexpr QPoint NoDrag{-1, -1};
 
-    // What drawTile draws of an image; it refers to the image's pixels.
-    static QImage visiblePart(const QImage &image);
-
+    QRect cellRect(int id) const;
+    // Rows wholly in view, at least one.
+    int wholeRowCount() const;
+    // The tile a navigation key leads to from the selection; NoTile for other keys.
+    int keyTarget(int key) const;
+    void moveSelection(int id);
+    void scrollIntoView(int id);
     void growCaches();
     void runContextMenu(int id, const QPoint &globalPos);
     void importImage(int id);
-    void deleteImage(int id);
     void exportImage(int id);
     void startDrag();
     bool acceptsDrop(const QPoint &position, const QMimeData *mime) const;
     bool dropFile(int id, const QString &fileName);
     bool dropPng(int id, const QByteArray &png);
-    // Stores a changed image and repaints; tells the user when it cannot be stored.
-    bool changeImage(int id, const QImage &image);
     void warn(const QString &text);
+
+    std::unique_ptr<PaletteRowPainter> rowPainter;
 };

@@ -100,6 +100,34 @@ bool TileData::adoptEditFile(const QString &fileName, QStringList *dropped)
     return true;
 }
 
+PendingEdit TileData::pendingLandEdit(int id) const
+{
+    return pendingEdit(id);
+}
+
+PendingEdit TileData::pendingStaticEdit(int id) const
+{
+    return pendingEdit(id + StaticKeyBase);
+}
+
+bool TileData::restoreLandEdit(int id, const PendingEdit &edit, QString *error)
+{
+    if (!inRange(id, LandCount)) {
+        setError(error, QStringLiteral("There is no land tile %1.").arg(id));
+        return false;
+    }
+    return restoreEdit(id, pendingFileName("TT", id), edit, error);
+}
+
+bool TileData::restoreStaticEdit(int id, const PendingEdit &edit, QString *error)
+{
+    if (!inRange(id, MaxStaticCount)) {
+        setError(error, QStringLiteral("There is no static tile %1.").arg(id));
+        return false;
+    }
+    return restoreEdit(id + StaticKeyBase, pendingFileName("TS", id), edit, error);
+}
+
 QString TileData::pendingDirectory() const
 {
     return pendingDir->path();
@@ -247,4 +275,27 @@ QString TileData::missingRecord(bool land, int id) const
     const QString held = count == 0 ? QStringLiteral("none") : QStringLiteral("0 to %1").arg(count - 1);
     return QStringLiteral("%1 holds no %2 tile %3 (its %2 tiles: %4).")
         .arg(QFileInfo(fileName()).fileName(), kind, QString::number(id), held);
+}
+
+PendingEdit TileData::pendingEdit(int key) const
+{
+    const auto edit = pending.constFind(key);
+    if (edit == pending.cend())
+        return PendingEdit::none();
+    return PendingEdit::replaced(PendingEditDirectory::readFile(*edit));
+}
+
+bool TileData::restoreEdit(int key, const QString &fileName, const PendingEdit &edit, QString *error)
+{
+    if (edit.state == PendingEdit::State::Replaced) {
+        // The exact bytes go back, as the pending file held them.
+        if (!pendingDir->writeFile(fileName, edit.record, error))
+            return false;
+        pending.insert(key, pendingDir->filePath(fileName));
+    } else {
+        PendingEditDirectory::removeFile(pending.value(key));
+        pending.remove(key);
+    }
+    Q_EMIT pendingChanged();
+    return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "io/DataFile.h"
+#include "io/PendingEdit.h"
 #include "io/PendingEditDirectory.h"
 #include "tiledata/TileDataLayout.h"
 
@@ -66,6 +67,15 @@ public:
     bool setLandRecord(int id, const QByteArray &record, QString *error = nullptr);
     bool setStaticRecord(int id, const QByteArray &record, QString *error = nullptr);
 
+    // The pending edit of a record exactly as it is held now, and putting one back: what
+    // undoing and redoing an edit needs (a record is never Deleted). Restoring
+    // State::None forgets the record's edit. When the record cannot be written nothing
+    // changes, false is returned and *error says why.
+    PendingEdit pendingLandEdit(int id) const;
+    PendingEdit pendingStaticEdit(int id) const;
+    bool restoreLandEdit(int id, const PendingEdit &edit, QString *error = nullptr);
+    bool restoreStaticEdit(int id, const PendingEdit &edit, QString *error = nullptr);
+
     // Null for an id that is not there.
     QString landName(int id) const;
     QString staticName(int id) const;
@@ -102,6 +112,8 @@ private:
     bool setRecord(int key, const QString &fileName, const QByteArray &record, int size, QString *error);
     bool adoptEditFile(const QString &fileName, QStringList *dropped);
     QString missingRecord(bool land, int id) const;
+    PendingEdit pendingEdit(int key) const;
+    bool restoreEdit(int key, const QString &fileName, const PendingEdit &edit, QString *error);
 
     DataFile file;
     QByteArray bytes;

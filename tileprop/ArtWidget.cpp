@@ -1,17 +1,23 @@
 #include "tileprop/ArtWidget.h"
 
 #include "art/ArtWork.h"
+#include "edits/TileEdits.h"
 #include "tiledata/AnimDataFile.h"
 #include "tiledata/TileData.h"
+#include "tiledata/TileDataFormat.h"
+#include "tileprop/AnimationPlayer.h"
 #include "tileprop/NumberFieldValidator.h"
 #include "ui/ImageFiles.h"
 #include "ui/UserPrompts.h"
 #include "ui_tileprop.h"
 
+#include <QBoxLayout>
 #include <QDir>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
 
 namespace {
 
@@ -40,22 +46,40 @@ void setNumberRange(QLineEdit *edit, uint maximum)
     edit->setValidator(new NumberFieldValidator(maximum, edit));
 }
 
+// The layout among root's that holds widget directly.
+QBoxLayout *boxHolding(QWidget *root, QWidget *widget)
+{
+    for (QBoxLayout *layout : root->findChildren<QBoxLayout *>()) {
+        if (layout->indexOf(widget) >= 0)
+            return layout;
+    }
+    return nullptr;
+}
+
 } // namespace
 
-ArtWidget::ArtWidget(ArtWork *art, TileData *tiles, AnimDataFile *anim, int id, int kind, QWidget *parent,
-    Qt::WindowFlags flags)
-    : QDialog(parent, flags), ui(std::make_unique<Ui::tileprop>()), art(art), tiles(tiles), kind(kind), id(id)
+ArtWidget::ArtWidget(
+    TileEdits *edits, AnimDataFile *anim, int id, int kind, QWidget *parent, Qt::WindowFlags flags)
+    : QDialog(parent, flags), ui(std::make_unique<Ui::tileprop>()), edits(edits),
+      art(edits ? &edits->art() : nullptr), tiles(edits ? &edits->tiles() : nullptr), kind(kind), id(id),
+      player(new AnimationPlayer(this))
 {
     ui->setupUi(this);
     resize(size().expandedTo(minimumSizeHint()));
     animPage = ui->tabWidget->widget(AnimPageIndex);
     animTitle = ui->tabWidget->tabText(AnimPageIndex);
     setAttribute(Qt::WA_DeleteOnClose);
+    // Enter anywhere in the window presses OK.
+    ui->okButton->setDefault(true);
+    addStopButton();
 
     collectFlagBoxes();
     addValidators();
     wireForm();
-    setWindowTitle(isTerrain() ? tr("Terrain: %1").arg(id) : tr("Static: %1").arg(id));
+    setWindowTitle(tr("%1: %2 (0x%3)")
+                       .arg(isTerrain() ? tr("Terrain") : tr("Static"))
+                       .arg(id)
+                       .arg(QString::number(id, 16).toUpper()));
     if (id < 0)
         return;
 
@@ -117,6 +141,10 @@ void ArtWidget::addValidators()
         setNumberRange(edit, ByteMaximum);
     for (QLineEdit *edit : {ui->lineTexid, ui->lineUnknown, ui->lineAnimid, ui->lineUnknown3})
         setNumberRange(edit, WordMaximum);
+    // A name is at most 20 Latin-1 characters, as the file stores it.
+    ui->lineName->setMaxLength(TileDataFormat::NameSize);
+    ui->lineName->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[\\x{1}-\\x{ff}]*")), ui->lineName));
 }
 
 void ArtWidget::wireForm()
@@ -133,6 +161,18 @@ void ArtWidget::wireForm()
              ui->lineQuantity, ui->lineUnknown, ui->lineUnknown1, ui->lineUnknown2, ui->lineUnknown3,
              ui->lineWeight, ui->lineTexid})
         connect(edit, &QLineEdit::textChanged, this, &ArtWidget::textChange);
+    connect(ui->pushButton, &QPushButton::clicked, this, &ArtWidget::playAnimation);
+    connect(stopButton, &QPushButton::clicked, this, &ArtWidget::stopAnimation);
+    connect(player, &AnimationPlayer::frameShown, this, &ArtWidget::showFrame);
+    connect(player, &AnimationPlayer::stopped, this, &ArtWidget::showImage);
+}
+
+void ArtWidget::addStopButton()
+{
+    stopButton = new QPushButton(tr("Stop"), ui->pushButton->parentWidget());
+    stopButton->setObjectName(QStringLiteral("stopButton"));
+    if (QBoxLayout *row = boxHolding(animPage, ui->pushButton))
+        row->insertWidget(row->indexOf(ui->pushButton) + 1, stopButton);
 }
 
 void ArtWidget::fillFromRecord()
@@ -204,6 +244,7 @@ void ArtWidget::fillImage()
 void ArtWidget::fillAnimation(AnimDataFile *anim)
 {
     const AnimDataEntry entry = anim ? anim->readEntry(id) : AnimDataEntry();
+    animEntry = entry;
     for (const qint8 offset : entry.frameOffsets)
         ui->listOffset->addItem(QString::number(offset));
     ui->lineAnimUnknown->setText(QString::number(entry.animUnknown));
@@ -214,10 +255,37 @@ void ArtWidget::fillAnimation(AnimDataFile *anim)
 
 void ArtWidget::showImage()
 {
-    if (image.isNull())
+    showFrame(image);
+}
+
+void ArtWidget::showFrame(const QImage &frame)
+{
+    if (frame.isNull())
         ui->labelImage->clear();
     else
-        ui->labelImage->setPixmap(QPixmap::fromImage(image));
+        ui->labelImage->setPixmap(QPixmap::fromImage(frame));
+}
+
+void ArtWidget::playAnimation()
+{
+    // Damaged counts still play something: at least the first frame, at most every slot.
+    const int count = qBound(1, int(animEntry.frameCount), AnimDataEntry::FrameSlots);
+    QVector<QImage> frames;
+    for (int frame = 0; frame < count; ++frame)
+        frames.append(art ? art->getStatic(id + animEntry.frameOffsets[frame], false) : QImage());
+    ui->tabWidget->setCurrentWidget(ui->tab);
+    player->play(frames, animEntry.frameInterval);
+}
+
+void ArtWidget::stopAnimation()
+{
+    player->stop();
+}
+
+void ArtWidget::done(int result)
+{
+    stopAnimation();
+    QDialog::done(result);
 }
 
 void ArtWidget::weaponChange(int state)
@@ -265,6 +333,7 @@ void ArtWidget::toggleAnim(int state)
             ui->tabWidget->removeTab(index);
         ui->tabWidget->addTab(animPage, animTitle);
     } else if (ui->tabWidget->count() > AnimPageIndex) {
+        stopAnimation();
         ui->tabWidget->removeTab(AnimPageIndex);
     }
 }
@@ -305,18 +374,23 @@ void ArtWidget::importImage()
     const QImage loaded = ImageFiles::chooseAndLoad(this, &message);
     if (!self)
         return;
+    // Show the image as storing it will give it back. One that cannot be stored is
+    // refused now, in the words the palette uses, and the image shown stays.
+    const QImage stored
+        = loaded.isNull() ? loaded : TileEdits::prepareImage(tileKind(), id, loaded, &message);
     if (!message.isEmpty())
         UserPrompts::current().warning(this, windowTitle(), message);
-    if (loaded.isNull())
+    if (stored.isNull())
         return;
-    // Show the image as storing it will give it back.
-    image = isTerrain() ? ArtWork::normalizeTerrain(loaded) : ArtWork::normalizeStatic(loaded);
+    stopAnimation();
+    image = stored;
     showImage();
     imageChanged = true;
 }
 
 void ArtWidget::deleteImage()
 {
+    stopAnimation();
     image = QImage();
     showImage();
     imageChanged = true;
@@ -340,63 +414,44 @@ void ArtWidget::saveImage()
 
 void ArtWidget::accept()
 {
-    const QPointer<ArtWidget> self(this);
-    bool stored = storeImage();
-    if (!self)
-        return;
-    stored = storeRecord() && stored;
-    if (!self)
-        return;
     // A failed edit keeps the window open, so that nothing the user entered is lost.
-    if (stored)
+    if (storeEdits())
         QDialog::accept();
 }
 
-bool ArtWidget::storeImage()
+bool ArtWidget::storeEdits()
 {
-    if (!imageChanged)
+    if (!imageChanged && !modified)
         return true;
-    QString error = tr("The art files are no longer open.");
-    const bool stored
-        = art && (isTerrain() ? art->setTerrain(id, image, &error) : art->setStatic(id, image, &error));
-    if (!stored) {
-        warnNotStored(tr("The image"), error);
+    QString error = tr("The data files are no longer open.");
+    std::optional<QImage> newImage;
+    if (imageChanged)
+        newImage = image;
+    const std::optional<QByteArray> record = tiles ? editedRecord() : std::nullopt;
+    const bool unchanged = !newImage && !record;
+    if (!edits || !tiles
+        || !(unchanged || edits->changeProperties(tileKind(), id, newImage, record, &error))) {
+        // The window may be closed while the warning is shown: nothing of it is touched after.
+        UserPrompts::current().warning(this, windowTitle(), error);
         return false;
     }
     imageChanged = false;
-    return true;
-}
-
-bool ArtWidget::storeRecord()
-{
-    if (!modified)
-        return true;
-    QString error = tr("The tile data file is no longer open.");
-    bool stored = false;
-    if (tiles && isTerrain()) {
-        const LandTileRecord current = LandTileRecord::fromBytes(tiles->landRecord(id));
-        const LandTileRecord edited = editedLandRecord(current);
-        stored = edited == current || tiles->setLandRecord(id, edited.toBytes(), &error);
-        if (stored)
-            shownLand = edited;
-    } else if (tiles) {
-        const StaticTileRecord current = StaticTileRecord::fromBytes(tiles->staticRecord(id));
-        const StaticTileRecord edited = editedStaticRecord(current);
-        stored = edited == current || tiles->setStaticRecord(id, edited.toBytes(), &error);
-        if (stored)
-            shownStatic = edited;
-    }
-    if (!stored) {
-        warnNotStored(tr("The tile data"), error);
-        return false;
-    }
     modified = false;
     return true;
 }
 
-void ArtWidget::warnNotStored(const QString &what, const QString &error)
+std::optional<QByteArray> ArtWidget::editedRecord() const
 {
-    UserPrompts::current().warning(this, windowTitle(), tr("%1 could not be stored: %2").arg(what, error));
+    if (!modified || !tiles)
+        return std::nullopt;
+    if (isTerrain()) {
+        const LandTileRecord current = LandTileRecord::fromBytes(tiles->landRecord(id));
+        const LandTileRecord edited = editedLandRecord(current);
+        return edited == current ? std::nullopt : std::optional<QByteArray>(edited.toBytes());
+    }
+    const StaticTileRecord current = StaticTileRecord::fromBytes(tiles->staticRecord(id));
+    const StaticTileRecord edited = editedStaticRecord(current);
+    return edited == current ? std::nullopt : std::optional<QByteArray>(edited.toBytes());
 }
 
 quint64 ArtWidget::formFlags() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "edits/TileKind.h"
+#include "tiledata/AnimDataEntry.h"
 #include "tiledata/LandTileRecord.h"
 #include "tiledata/StaticTileRecord.h"
 #include "tiledata/TileFlags.h"
@@ -9,21 +11,25 @@
 #include <QPointer>
 #include <array>
 #include <memory>
+#include <optional>
 
 class AnimDataFile;
+class AnimationPlayer;
 class ArtWork;
 class QCheckBox;
 class QLineEdit;
 class QMouseEvent;
+class QPushButton;
 class TileData;
+class TileEdits;
 
 namespace Ui {
 class tileprop;
 }
 
 // The properties window of one tile: its image, its flags, numbers and name from
-// tiledata.mul and its static animation entry. OK hands a changed image to the art
-// store and a changed record to the tile data store, both as pending edits.
+// tiledata.mul and its static animation entry, which it can play. OK makes the changed
+// image and the changed record one edit of the tile, through the window's edits.
 class ArtWidget : public QDialog
 {
     Q_OBJECT
@@ -33,7 +39,7 @@ public:
 
     // kind: TerrainKind, or any other value for a static. A window for a negative id
     // is never shown: show() deletes it instead.
-    ArtWidget(ArtWork *art, TileData *tiles, AnimDataFile *anim, int id, int kind, QWidget *parent = nullptr,
+    ArtWidget(TileEdits *edits, AnimDataFile *anim, int id, int kind, QWidget *parent = nullptr,
         Qt::WindowFlags flags = {});
     ~ArtWidget() override;
 
@@ -49,12 +55,19 @@ public Q_SLOTS:
     void checkChange(int state);
     void textChange(const QString &text);
     void toggleAnim(int state);
+    void done(int result) override;
+
+    // The animation page's Play and Stop: the statics at the tile's id plus each frame
+    // offset, shown in turn on the image page at the entry's frame interval.
+    void playAnimation();
+    void stopAnimation();
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
     bool isTerrain() const { return kind == TerrainKind; }
+    TileKind tileKind() const { return isTerrain() ? TileKind::Terrain : TileKind::Static; }
     QString tileDescription() const;
 
     void collectFlagBoxes();
@@ -68,7 +81,9 @@ private:
     QCheckBox *upperFlagBox(int bit);
     void fillImage();
     void fillAnimation(AnimDataFile *anim);
+    void addStopButton();
     void showImage();
+    void showFrame(const QImage &frame);
 
     void runImageMenu(const QPoint &globalPos);
     void importImage();
@@ -79,13 +94,14 @@ private:
     quint64 editedFlags(quint64 stored, quint64 shown) const;
     LandTileRecord editedLandRecord(LandTileRecord stored) const;
     StaticTileRecord editedStaticRecord(StaticTileRecord stored) const;
-    bool storeImage();
-    bool storeRecord();
-    void warnNotStored(const QString &what, const QString &error);
+    // The record as OK stores it; nothing when the user changed nothing in it.
+    std::optional<QByteArray> editedRecord() const;
+    bool storeEdits();
 
     std::unique_ptr<Ui::tileprop> ui;
     // The stores go away before the widget tree does; a window still open then
     // must not reach into them.
+    QPointer<TileEdits> edits;
     QPointer<ArtWork> art;
     QPointer<TileData> tiles;
     int kind;
@@ -97,6 +113,9 @@ private:
     bool filling = false;
     QWidget *animPage = nullptr;
     QString animTitle;
+    AnimDataEntry animEntry;
+    AnimationPlayer *player = nullptr;
+    QPushButton *stopButton = nullptr;
     // One box per bit: the lower 32 from the form; the upper ones only for a high-seas
     // file, for the named bits and for any other bit a shown record sets.
     std::array<QCheckBox *, TileFlags::FlagCount> flagBoxes{};

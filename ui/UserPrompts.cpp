@@ -2,6 +2,7 @@
 
 #include <QDrag>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMenu>
 #include <QMessageBox>
 
@@ -45,6 +46,20 @@ QAction *UserPrompts::execMenu(QMenu *menu, const QPoint &globalPos)
 Qt::DropAction UserPrompts::execDrag(QDrag *drag, Qt::DropActions actions)
 {
     return drag->exec(actions);
+}
+
+QString UserPrompts::text(
+    QWidget *parent, const QString &title, const QString &label, const QString &initialText)
+{
+    bool accepted = false;
+    const QString answer
+        = QInputDialog::getText(parent, title, label, QLineEdit::Normal, initialText, &accepted);
+    return accepted ? (answer.isNull() ? QStringLiteral("") : answer) : QString();
+}
+
+void UserPrompts::information(QWidget *parent, const QString &title, const QString &text)
+{
+    QMessageBox::information(parent, title, text);
 }
 
 void UserPrompts::warning(QWidget *parent, const QString &title, const QString &text)

@@ -31,7 +31,11 @@ public:
     // Runs the menu at globalPos; the chosen action, or nullptr when dismissed.
     virtual QAction *execMenu(QMenu *menu, const QPoint &globalPos);
     virtual Qt::DropAction execDrag(QDrag *drag, Qt::DropActions actions);
+    // A line of text; a null string when the user cancels.
+    virtual QString text(
+        QWidget *parent, const QString &title, const QString &label, const QString &initialText);
     virtual void warning(QWidget *parent, const QString &title, const QString &text);
+    virtual void information(QWidget *parent, const QString &title, const QString &text);
     virtual void about(QWidget *parent, const QString &title, const QString &text);
     virtual SaveAnswer askSaveChanges(QWidget *parent, const QString &text);
 };

@@ -1,5 +1,6 @@
 #include "FakePrompts.h"
 #include "TestDataSet.h"
+#include "app/AppSettings.h"
 #include "app/DataDirectory.h"
 #include "app/DataSetSaveController.h"
 #include "app/MyMainWindow.h"
@@ -9,9 +10,13 @@
 #include "browser/SWidget.h"
 #include "browser/TPalette.h"
 #include "browser/TWidget.h"
+#include "browser/TilePalette.h"
+#include "edits/TileEdits.h"
 
 #include <QAction>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProcess>
 #include <QSettings>
 #include <QStatusBar>
@@ -23,6 +28,12 @@ QImage savedTerrain(const QString &directory, int id)
 {
     return ArtWork(QDir(directory).filePath("artidx.mul"), QDir(directory).filePath("art.mul"))
         .getTerrain(id, false);
+}
+
+QImage savedStatic(const QString &directory, int id)
+{
+    return ArtWork(QDir(directory).filePath("artidx.mul"), QDir(directory).filePath("art.mul"))
+        .getStatic(id, false);
 }
 
 QStringList entries(const QString &directory)
@@ -39,6 +50,7 @@ class MainWindowTest : public QObject
 
 private Q_SLOTS:
     void initTestCase();
+    void init();
     void windowStates_data();
     void windowStates();
     void filePathJoinsWithOneSeparator_data();
@@ -53,10 +65,20 @@ private Q_SLOTS:
     void artContainerOfTheWindow();
     void closeAsksAboutUnsavedEdits_data();
     void closeAsksAboutUnsavedEdits();
+    void openAsksAboutUnsavedEdits_data();
+    void openAsksAboutUnsavedEdits();
+    void openRefusesADirectoryWithoutADataSet();
+    void settingsCarryOverToTheNextWindow();
+    void saveAsChoosesAgainAndSaysWhere();
+    void quitAsksLikeClose();
+    void menusAndShortcuts();
+    void firstWindowIsAWorkingSize();
 
 private:
     QTemporaryDir scratch;
     std::unique_ptr<TestDataSet> data;
+    // A second data set, of 64 statics.
+    std::unique_ptr<TestDataSet> other;
 };
 
 void MainWindowTest::initTestCase()
@@ -79,6 +101,19 @@ void MainWindowTest::initTestCase()
     builder.setStaticImage(7, TestDataSet::solid(30, 50, Qt::gray));
     data = std::make_unique<TestDataSet>(builder);
     QVERIFY(data->isValid());
+    other = std::make_unique<TestDataSet>(DataSetBuilder(64));
+    QVERIFY(other->isValid());
+}
+
+void MainWindowTest::init()
+{
+    // Every case starts as a first run: Tessera remembers nothing yet, and no
+    // installation is found.
+    QSettings(AppSettings::organization(), AppSettings::application()).clear();
+    for (int i = 0; i < DataDirectory::ProbeCount; ++i) {
+        const DataDirectory::Probe &probe = DataDirectory::probe(i);
+        QSettings(QString::fromLatin1(probe.organization), QString::fromLatin1(probe.application)).clear();
+    }
 }
 
 void MainWindowTest::windowStates_data()
@@ -131,6 +166,10 @@ void MainWindowTest::windowStates()
     if (statics < 0) {
         QCOMPARE(prompts.last(QStringLiteral("directory"))->caption, QStringLiteral("Mul file location"));
         QVERIFY(!window.centralWidget() && !window.artStore() && !window.tileStore() && !window.animStore());
+        // File > Open builds what is missing.
+        prompts.directories.append(data->path());
+        window.fileOpen();
+        QVERIFY(window.isComplete() && window.findChild<QStatusBar *>());
         return;
     }
     QCOMPARE(window.tabs()->currentIndex(), int(ArtTab::TerrainIndex));
@@ -243,6 +282,8 @@ void MainWindowTest::programWithoutDisplay()
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         environment.remove(QString::fromLatin1(name));
+    // Whatever the program would remember goes into the test's own place.
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), scratch.filePath("program-config"));
     QProcess program;
     program.setProcessEnvironment(environment);
     program.start(QStringLiteral(TESSERA_EXECUTABLE), arguments);
@@ -357,6 +398,183 @@ void MainWindowTest::closeAsksAboutUnsavedEdits()
     QVERIFY(savedTerrain(out.path(), 123).isNull()); // deleted when saved, no file otherwise
     QCOMPARE(window.isWindowModified(), !saved);
     QVERIFY(window.artStore()->pendingTerrain().contains(123));
+}
+
+void MainWindowTest::openAsksAboutUnsavedEdits_data()
+{
+    QTest::addColumn<int>("answer"); // a UserPrompts::SaveAnswer
+    QTest::newRow("save") << int(UserPrompts::SaveAnswer::Save);
+    QTest::newRow("discard") << int(UserPrompts::SaveAnswer::Discard);
+    QTest::newRow("cancel") << int(UserPrompts::SaveAnswer::Cancel);
+}
+
+void MainWindowTest::openAsksAboutUnsavedEdits()
+{
+    QFETCH(int, answer);
+    const auto chosen = UserPrompts::SaveAnswer(answer);
+    FakePrompts prompts;
+    QTemporaryDir out;
+    MyMainWindow window(data->path());
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QString error;
+    QVERIFY(window.edits()->changeImage(TileKind::Terrain, 123, QImage(), TileEdits::deleteName(), &error));
+    const QString pendingDirectory = window.artStore()->pendingDirectory();
+    prompts.directories = QStringList{other->path(), out.path()}; // the data set, then where to save
+    prompts.saveAnswers = {chosen};
+    QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);
+
+    QCOMPARE(prompts.last("saveChanges")->text, MyMainWindow::openQuestion());
+    const bool opened = chosen != UserPrompts::SaveAnswer::Cancel;
+    QCOMPARE(window.tabs()->statics()->staticPalette()->tileCount(), opened ? 64 : 96);
+    QCOMPARE(QDir(window.dataDirectory()) == QDir(other->path()), opened);
+    // Saved edits are in the output; the others are gone with the data set, or kept with it.
+    const bool saved = chosen == UserPrompts::SaveAnswer::Save;
+    QCOMPARE(entries(out.path()).size(), saved ? 4 : 0);
+    QVERIFY(!saved || savedTerrain(out.path(), 123).isNull());
+    QCOMPARE(QFileInfo::exists(pendingDirectory), !opened);
+    QCOMPARE(window.isWindowModified(), !opened);
+    QCOMPARE(window.edits()->history().count(), opened ? 0 : 1);
+    QCOMPARE(window.artStore()->pendingTerrain().contains(123), !opened);
+    // The status bar starts again with the new data set.
+    const QList<QLabel *> labels
+        = window.statusBar()->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly);
+    QCOMPARE(labels.size(), 4); // name, size, id, and what the data set is made of
+    if (opened)
+        QCOMPARE(labels.at(2)->text(), QStringLiteral("ID:         -1 (0x  -1)"));
+}
+
+void MainWindowTest::openRefusesADirectoryWithoutADataSet()
+{
+    FakePrompts prompts;
+    MyMainWindow window(data->path());
+    QString error;
+    QVERIFY(window.edits()->changeImage(TileKind::Static, 7, QImage(), TileEdits::deleteName(), &error));
+    prompts.directories = QStringList{scratch.filePath("empty")};
+    window.fileOpen();
+    QCOMPARE(prompts.count("saveChanges"), 0); // refused before anything is asked
+    QCOMPARE(prompts.count("warning"), 1);
+    const QString text = prompts.last("warning")->text;
+    for (const char *file : {"art.mul", "artidx.mul", "tiledata.mul", "animdata.mul"})
+        QVERIFY2(text.contains(QLatin1String(file)), qPrintable(text));
+    QCOMPARE(window.dataDirectory(), data->path());
+    QVERIFY(window.artStore()->pendingStatics().contains(7));
+    QCOMPARE(window.edits()->history().count(), 1);
+}
+
+void MainWindowTest::settingsCarryOverToTheNextWindow()
+{
+    FakePrompts prompts;
+    QTemporaryDir out;
+    {
+        MyMainWindow first(other->path());
+        first.show();
+        QVERIFY(first.openDirectory(data->path()));
+        first.resize(640, 480);
+        QString error;
+        QVERIFY(first.edits()->changeImage(TileKind::Terrain, 5, QImage(), TileEdits::deleteName(), &error));
+        prompts.directories = QStringList{out.path()};
+        QVERIFY(first.saveController()->save());
+        QVERIFY(first.close());
+    }
+    // Under Tessera's own name, in the settings place the test gave.
+    QVERIFY(QFile::exists(scratch.filePath("user/Tessera/Tessera.conf")));
+
+    // No directory given and no installation found: the last data directory.
+    MyMainWindow second;
+    QCOMPARE(prompts.count("directory"), 1);
+    QCOMPARE(QDir(second.dataDirectory()), QDir(data->path()));
+    QCOMPARE(second.size(), QSize(640, 480));
+    QStringList recent;
+    for (const QAction *action : second.recentMenu()->actions())
+        recent << action->text();
+    QCOMPARE(recent,
+        (QStringList{QDir::toNativeSeparators(QDir(data->path()).absolutePath()),
+            QDir::toNativeSeparators(QDir(other->path()).absolutePath())}));
+    // The output chooser starts where the last save went.
+    second.fileSaveAs();
+    QCOMPARE(prompts.last("directory")->text, QDir(out.path()).absolutePath());
+    // A recent directory opens as File > Open would open it.
+    second.recentMenu()->actions().at(1)->trigger();
+    QCOMPARE(second.tabs()->statics()->staticPalette()->tileCount(), 64);
+}
+
+void MainWindowTest::saveAsChoosesAgainAndSaysWhere()
+{
+    FakePrompts prompts;
+    QTemporaryDir first;
+    QTemporaryDir second;
+    MyMainWindow window(data->path());
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QString error;
+    QVERIFY(window.edits()->changeImage(TileKind::Terrain, 123, QImage(), TileEdits::deleteName(), &error));
+    prompts.directories = QStringList{first.path(), second.path()};
+    QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("Saved to %1").arg(first.path()));
+    QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(prompts.count("directory"), 2);
+    QCOMPARE(prompts.last("directory")->text, first.path());
+    QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("Saved to %1").arg(second.path()));
+    QVERIFY(savedTerrain(second.path(), 123).isNull());
+    // Save goes on into the directory chosen last.
+    QVERIFY(window.edits()->changeImage(TileKind::Static, 7, QImage(), TileEdits::deleteName(), &error));
+    QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(prompts.count("directory"), 2);
+    QVERIFY(savedStatic(second.path(), 7).isNull());
+    QVERIFY(!savedStatic(first.path(), 7).isNull());
+}
+
+void MainWindowTest::quitAsksLikeClose()
+{
+    FakePrompts prompts;
+    MyMainWindow window(data->path());
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QString error;
+    QVERIFY(window.edits()->changeImage(TileKind::Terrain, 123, QImage(), TileEdits::deleteName(), &error));
+    prompts.saveAnswers = {UserPrompts::SaveAnswer::Cancel, UserPrompts::SaveAnswer::Discard};
+    QTest::keyClick(&window, Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(window.isVisible());
+    QTest::keyClick(&window, Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(!window.isVisible());
+    QCOMPARE(prompts.count("saveChanges"), 2);
+}
+
+void MainWindowTest::menusAndShortcuts()
+{
+    FakePrompts prompts;
+    MyMainWindow window(data->path());
+    QStringList menus;
+    for (const QAction *action : window.menuBar()->actions())
+        menus << action->text();
+    QCOMPARE(menus, (QStringList{"File", "Edit", "Help"}));
+    QMenu *help = window.menuBar()->actions().at(2)->menu();
+    QCOMPARE(help->actions().size(), 2);
+    help->actions().at(0)->trigger();
+    QCOMPARE(prompts.last("information")->caption, QStringLiteral("Keyboard Shortcuts"));
+    const QStringList lines = prompts.last("information")->text.split('\n');
+    for (const char *line :
+        {"Open Data Directory: Ctrl+O", "Save: Ctrl+S", "Save As: Ctrl+Shift+S", "Quit: Ctrl+Q",
+            "Undo: Ctrl+Z", "Redo: Ctrl+Shift+Z or Ctrl+Y", "Cut: Ctrl+X", "Copy: Ctrl+C", "Paste: Ctrl+V",
+            "Find: Ctrl+F", "Next: F3", "Locate: Ctrl+G", "Enter: Open the selected tile's properties"})
+        QVERIFY2(lines.contains(QLatin1String(line)), line);
+    help->actions().at(1)->trigger();
+    QCOMPARE(prompts.last("about")->caption, QStringLiteral("About Tessera"));
+}
+
+void MainWindowTest::firstWindowIsAWorkingSize()
+{
+    FakePrompts prompts;
+    MyMainWindow window(data->path());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    TilePalette *palette = window.currentPalette();
+    QVERIFY2(palette->columnCount() >= 10 && palette->height() >= 6 * 46,
+        qPrintable(QStringLiteral("%1 x %2").arg(palette->width()).arg(palette->height())));
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -7,11 +7,15 @@
 #include "browser/TPalette.h"
 #include "browser/TWidget.h"
 
+#include "edits/TileEdits.h"
+
 #include <QImageReader>
 #include <QImageWriter>
 #include <QMenu>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollBar>
+#include <QToolTip>
 #include <QtTest>
 
 namespace {
@@ -44,7 +48,7 @@ QPoint inCell(int row, int col, int dx = 20, int dy = 20)
     return QPoint(46 * col + dx, 46 * row + dy);
 }
 
-// The widget's own painting on a white background.
+// The widget's own painting (on white, where it paints nothing).
 QImage render(QWidget &widget)
 {
     QImage image(widget.size(), QImage::Format_ARGB32_Premultiplied);
@@ -53,29 +57,46 @@ QImage render(QWidget &widget)
     return image;
 }
 
-// The grid drawn the plain way: per cell a rectangle (yellow when selected), then its
-// image (premultiplied) placed one to one and cut at the box, or a cross.
-QImage referencePicture(TilePalette &palette, const std::function<QImage(int, bool)> &imageOf)
+// The palette's picture from what a user sees, pixel by pixel: the background, then per
+// cell a black frame on a 46-pixel grid (yellow inside for the selected tile), the
+// image's opaque pixels one pixel inside the frame (in the middle of the 44 x 44 box when
+// smaller, cut at its right and bottom when larger), a diagonal cross where there is no
+// image, and an orange corner on tiles with pending edits.
+QImage expectedPicture(const QSize &size, const QColor &background, int first, int count, int columns,
+    int selected, const std::function<QImage(int)> &imageOf, const std::function<bool(int)> &pendingOf)
 {
-    QImage picture(palette.size(), QImage::Format_ARGB32_Premultiplied);
-    picture.fill(Qt::white);
-    QPainter painter(&picture);
-    painter.setPen(QColor(Qt::black));
-    const int first = palette.firstVisibleId(), columns = palette.columnCount();
-    const int end = qMin(palette.tileCount(), first + columns * palette.visibleRowCount());
-    for (int id = first; id < end; ++id) {
-        const int row = (id - first) / columns, col = (id - first) % columns;
-        const bool selected = id == palette.selectedId();
-        painter.setBrush(selected ? QBrush(Qt::yellow) : QBrush());
-        painter.drawRect(TilePalette::cellFrame(row, col));
-        const QImage image = imageOf(id, selected).convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        const QRect box = TilePalette::imageBox(row, col);
-        const QRect target = TilePalette::imageTarget(box, image.size());
-        if (!image.isNull())
-            painter.drawImage(target, image, QRect(QPoint(0, 0), target.size()));
-        else
-            painter.drawLines({QLineF(box.topLeft(), box.topLeft() + QPoint(44, 44)),
-                QLineF(box.topLeft() + QPoint(0, 44), box.topLeft() + QPoint(44, 0))});
+    QImage picture(size, QImage::Format_ARGB32_Premultiplied);
+    picture.fill(background);
+    const int rows = (size.height() + 45) / 46;
+    const auto set = [&](int x, int y, QColor c) {
+        if (x >= 0 && y >= 0 && x < size.width() && y < size.height())
+            picture.setPixelColor(x, y, c);
+    };
+    for (int cell = 0; cell < columns * rows && first + cell < count; ++cell) {
+        const int id = first + cell, left = 46 * (cell % columns), top = 46 * (cell / columns);
+        for (int y = top + 1; y < top + 46 && id == selected; ++y)
+            for (int x = left + 1; x < left + 46; ++x)
+                set(x, y, Qt::yellow);
+        for (int i = 0; i <= 46; ++i) {
+            set(left + i, top, Qt::black);
+            set(left + i, top + 46, Qt::black);
+            set(left, top + i, Qt::black);
+            set(left + 46, top + i, Qt::black);
+        }
+        const QImage image = imageOf(id);
+        for (int i = 0; i < 44 && image.isNull(); ++i) {
+            set(left + 1 + i, top + 1 + i, Qt::black);
+            set(left + 1 + i, top + 44 - i, Qt::black);
+        }
+        const int dx = image.width() < 44 ? (44 - image.width()) / 2 : 0;
+        const int dy = image.height() < 44 ? (44 - image.height()) / 2 : 0;
+        for (int y = 0; y < qMin(image.height(), 44); ++y)
+            for (int x = 0; x < qMin(image.width(), 44); ++x)
+                if (qAlpha(image.pixel(x, y)) == 255)
+                    set(left + 1 + dx + x, top + 1 + dy + y, image.pixelColor(x, y));
+        for (int i = 0; i < 8 && pendingOf(id); ++i)
+            for (int y = 0; y < 8 - i; ++y)
+                set(left + 44 - i, top + 1 + y, QColor(255, 96, 0));
     }
     return picture;
 }
@@ -101,6 +122,26 @@ DataSetBuilder editingSet()
     return builder;
 }
 
+// Records a palette's edit requests: "id action WxH", "none" for no image.
+struct EditLog : QObject
+{
+    explicit EditLog(TilePalette *p)
+    {
+        connect(p, &TilePalette::imageEditRequested, this,
+            [this](int id, const QImage &image, const QString &action) {
+                entries << QStringLiteral("%1 %2 %3")
+                               .arg(id)
+                               .arg(action,
+                                   image.isNull()
+                                       ? QStringLiteral("none")
+                                       : QStringLiteral("%1x%2").arg(image.width()).arg(image.height()));
+                images << image;
+            });
+    }
+    QStringList entries;
+    QList<QImage> images;
+};
+
 // Hidden palettes of 5 columns on editingSet(), scripted prompts, and files to offer.
 struct Fixture
 {
@@ -118,6 +159,8 @@ struct Fixture
     FakePrompts prompts;
     TPalette terrain{&data.art(), &data.tiles()};
     SPalette statics{&data.art(), &data.tiles()};
+    EditLog terrainEdits{&terrain};
+    EditLog staticEdits{&statics};
     QTemporaryDir files;
     const QImage good = TestDataSet::solid(12, 70, QColor(0, 128, 0));
 };
@@ -212,8 +255,8 @@ private Q_SLOTS:
         QTEST(static_cast<QList<QList<QVariant>>>(spy), "announced");
         QFETCH(QPoint, position);
         QTEST(palette.tileAt(position), "id");
-        // Without columns nothing divides by zero: nothing is drawn.
-        QVERIFY(width >= 46 || render(palette).pixelColor(10, 10) == Qt::white);
+        // Without columns nothing divides by zero: only the background is drawn.
+        QVERIFY(width >= 46 || render(palette).pixelColor(10, 10) == palette.palette().window().color());
     }
 
     void cachesCoverTwoScreensAndNeverShrink()
@@ -275,13 +318,17 @@ private Q_SLOTS:
         resizeNow(f.statics, QSize(46, 46));
         const QImage shown = render(f.statics);
         int wrong = 0; // pixels of the image box that are blue but should not be, or the reverse
-        for (int y = 1; y <= 44; ++y)
-            for (int x = 1; x <= 44; ++x)
-                wrong += (shown.pixelColor(x, y) == blue) != drawn.contains(x, y);
+        for (int y = 1; y <= 44; ++y) {
+            for (int x = 1; x <= 44; ++x) {
+                // The tile is edited: the corner mark, 8 pixels on each side, covers the image.
+                const bool mark = x > 44 - 8 && y <= 8 - (44 - x);
+                wrong += (shown.pixelColor(x, y) == blue) != (drawn.contains(x, y) && !mark);
+            }
+        }
         QCOMPARE(wrong, 0);
     }
 
-    void pictureMatchesThePlainDrawing_data()
+    void pictureShowsTheTiles_data()
     {
         QTest::addColumn<bool>("statics");
         QTest::addColumn<QSize>("size");
@@ -292,7 +339,7 @@ private Q_SLOTS:
         QTest::newRow("statics, mixed sizes") << true << QSize(9 * 46 + 40, 6 * 46 + 45) << 0 << 3;
         QTest::newRow("statics, one column to the end") << true << QSize(50, 5 * 46) << 61 << 63;
     }
-    void pictureMatchesThePlainDrawing()
+    void pictureShowsTheTiles()
     {
         QFETCH(bool, statics);
         QFETCH(QSize, size);
@@ -306,13 +353,23 @@ private Q_SLOTS:
         translucent.setPixel(0, 0, qRgba(255, 255, 255, 0));
         QVERIFY(art.setStatic(1, TestDataSet::solid(1, 1, Qt::red)) && art.setStatic(5, translucent));
         QVERIFY(art.setStatic(4, TestDataSet::solid(100, 43, Qt::blue)) && art.setTerrain(5, translucent));
+        // A record edit marks the tile as well as an art edit does.
+        QVERIFY(f.data.tiles().setStaticRecord(2, QByteArray(37, '\1')));
+        QVERIFY(f.data.tiles().setLandRecord(16383, QByteArray(26, '\1')));
+        const QList<int> edited = statics ? QList<int>{1, 2, 4, 5} : QList<int>{5, 16383};
         TilePalette &palette = statics ? static_cast<TilePalette &>(f.statics) : f.terrain;
         resizeNow(palette, size);
         palette.setStart(startRow);
         palette.setSelected(selected);
-        QCOMPARE(render(palette), referencePicture(palette, [&](int id, bool lit) {
-            return statics ? art.getStatic(id, lit) : art.getTerrain(id, lit);
-        }));
+        const int columns = size.width() / 46;
+        const QImage expected = expectedPicture(
+            size, palette.palette().window().color(), startRow * columns, statics ? 64 : Terrain, columns,
+            selected,
+            [&](int id) {
+                return statics ? art.getStatic(id, id == selected) : art.getTerrain(id, id == selected);
+            },
+            [&](int id) { return edited.contains(id); });
+        QCOMPARE(render(palette), expected);
     }
 
     void pagesScrollAndTabsReannounce()
@@ -373,9 +430,11 @@ private Q_SLOTS:
         mouse(f.terrain, inCell(0, 4), Qt::RightButton); // dismissed
         mouse(f.terrain, inCell(0, 4), Qt::RightButton); // the file dialog is cancelled
         QCOMPARE(f.prompts.last("menu")->text, QStringLiteral("Import|Delete|Save"));
-        QVERIFY(!f.data.art().hasPendingEdits());
+        QVERIFY(f.terrainEdits.entries.isEmpty());
         mouse(f.terrain, inCell(0, 2), Qt::RightButton);
-        QCOMPARE(f.data.art().pendingTerrain(), (QHash<int, QString>{{2, QString()}})); // deleted
+        // The palette asks for the edit; it changes no store itself.
+        QCOMPARE(f.terrainEdits.entries, QStringList{"2 Delete none"});
+        QVERIFY(!f.data.art().hasPendingEdits());
         QCOMPARE(f.terrain.selectedId(), 1);
         QCOMPARE(f.prompts.shown.size(), 4); // no warning
     }
@@ -429,8 +488,10 @@ private Q_SLOTS:
         offered.sort();
         expected.sort();
         QCOMPARE(offered, expected);
-        QCOMPARE(art.getTerrain(id, false), import && done ? ArtWork::normalizeTerrain(f.good) : before);
-        QCOMPARE(art.hasPendingEdits(), import && done);
+        const QString asked = QStringLiteral("%1 Import 12x70").arg(id);
+        QCOMPARE(f.terrainEdits.entries, import && done ? QStringList{asked} : QStringList());
+        QVERIFY(!import || !done || f.terrainEdits.images.first() == f.good);
+        QCOMPARE(art.getTerrain(id, false), before);
         QCOMPARE(f.prompts.count("warning"), done ? 0 : 1);
         QVERIFY(done || f.prompts.last("warning")->text.contains(outcome));
         if (import)
@@ -475,30 +536,30 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("offered");
         QTest::addColumn<bool>("over"); // accepted on drag enter and move
-        QTest::addColumn<QString>("result"); // of the drop: "good", "cleared" or "kept"
+        QTest::addColumn<QString>("asked"); // the edit asked for by the drop; empty: none
         QTest::addColumn<QString>("named"); // in the warning; empty: no warning
-        const auto row = [](const char *offered, bool over, const char *result, const char *named = "") {
-            QTest::newRow(offered) << QString(offered) << over << QString(result) << QString(named);
+        const auto row = [](const char *offered, bool over, const char *asked, const char *named = "") {
+            QTest::newRow(offered) << QString(offered) << over << QString(asked) << QString(named);
         };
-        row("url:good.png", true, "good");
-        row("url:picture", true, "good"); // an image file without extension
-        row("remote+url:good.png", true, "good");
-        row("url:broken.png+png:good", false, "kept", "broken.png");
-        row("url:missing.png", false, "kept", "missing.png");
-        row("urls+png:good", false, "kept");
-        row("remote+png:good", false, "kept");
-        row("png:good", true, "good");
-        row("png:empty", true, "cleared");
-        row("png:garbage", true, "kept", "static 3"); // not looked at on drag-over
-        row("png:huge", true, "kept", "static 3");
+        row("url:good.png", true, "3 Drop 12x70");
+        row("url:picture", true, "3 Drop 12x70"); // an image file without extension
+        row("remote+url:good.png", true, "3 Drop 12x70");
+        row("url:broken.png+png:good", false, "", "broken.png");
+        row("url:missing.png", false, "", "missing.png");
+        row("urls+png:good", false, "");
+        row("remote+png:good", false, "");
+        row("png:good", true, "3 Drop 12x70");
+        row("png:empty", true, "3 Drop none");
+        row("png:garbage", true, "", "Static 0x3"); // not looked at on drag-over
+        // Read, and asked for: whether it can be stored is the edit's to say.
+        row("png:huge", true, "3 Drop 1x40000");
     }
     void dragAndDropRule()
     {
         QFETCH(QString, offered);
-        QFETCH(QString, result);
+        QFETCH(QString, asked);
         QFETCH(QString, named);
         Fixture f;
-        const QImage before = f.data.art().getStatic(3, false);
         const std::unique_ptr<QMimeData> mime = offer(f, offered);
         QTEST(takes<QDragEnterEvent>(f.statics, inCell(0, 3), *mime), "over");
         QTEST(takes<QDragMoveEvent>(f.statics, inCell(0, 3), *mime), "over");
@@ -506,11 +567,180 @@ private Q_SLOTS:
         QVERIFY(!takes<QDropEvent>(f.statics, PastLastColumn, *mime));
         QCOMPARE(f.prompts.shown.size(), 0);
 
-        QCOMPARE(takes<QDropEvent>(f.statics, inCell(0, 3), *mime), result != "kept");
-        const QImage expected = result == "good" ? ArtWork::normalizeStatic(f.good) : QImage();
-        QCOMPARE(f.data.art().getStatic(3, false), result == "kept" ? before : expected);
+        QCOMPARE(takes<QDropEvent>(f.statics, inCell(0, 3), *mime), !asked.isEmpty());
+        QCOMPARE(f.staticEdits.entries, asked.isEmpty() ? QStringList() : QStringList{asked});
+        QVERIFY(asked != "3 Drop 12x70" || f.staticEdits.images.first() == f.good);
+        QVERIFY(!f.data.art().hasPendingEdits());
         QCOMPARE(f.prompts.count("warning"), named.isEmpty() ? 0 : 1);
         QVERIFY(named.isEmpty() || f.prompts.last("warning")->text.contains(named));
+    }
+
+    void keysMoveTheSelectionAndKeepItInView_data()
+    {
+        QTest::addColumn<int>("from"); // selected before; -1: none
+        QTest::addColumn<int>("topRow"); // first visible row before
+        QTest::addColumn<QStringList>("keys");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<int>("top"); // first visible row after
+        // The page shows 5 columns and 4 whole rows; 64 statics end in row 12 with 4 tiles.
+        const auto row = [](const char *name, int from, int topRow, QStringList keys, int to, int top) {
+            QTest::newRow(name) << from << topRow << keys << to << top;
+        };
+        row("right, right, left", 7, 0, {"Right", "Right", "Left"}, 8, 0);
+        row("left at the first tile", 0, 0, {"Left"}, 0, 0);
+        row("down scrolls one row", 17, 0, {"Down"}, 22, 1);
+        row("up scrolls one row", 12, 2, {"Up"}, 7, 1);
+        row("down with no tile below", 59, 9, {"Down"}, 59, 9);
+        row("page down, a screen", 2, 0, {"PgDown"}, 22, 1);
+        row("page down past the end, other column", 54, 7, {"PgDown"}, 59, 8);
+        row("page up to the first row", 12, 0, {"PgUp"}, 2, 0);
+        row("end, home", 3, 0, {"End", "Home"}, 0, 0);
+        row("no selection: the first tile in view", -1, 3, {"Down"}, 15, 3);
+        row("selection out of view comes back", 2, 8, {"Right"}, 3, 0);
+    }
+    void keysMoveTheSelectionAndKeepItInView()
+    {
+        QFETCH(int, from);
+        QFETCH(int, topRow);
+        QFETCH(QStringList, keys);
+        Fixture f;
+        auto tabs = std::make_unique<ArtTab>(&f.data.art(), &f.data.tiles());
+        tabs->setCurrentIndex(ArtTab::StaticsIndex);
+        TilePalette *palette = tabs->statics()->staticPalette();
+        QScrollBar *scrollBar = tabs->statics()->rowScrollBar();
+        tabs->show();
+        QVERIFY(QTest::qWaitForWindowExposed(tabs.get()));
+        tabs->resize(
+            tabs->width() - palette->width() + 5 * 46 + 10, tabs->height() - palette->height() + 4 * 46 + 20);
+        QCoreApplication::processEvents();
+        QCOMPARE(palette->columnCount(), 5);
+        QCOMPARE(palette->height() / 46, 4);
+        palette->setSelected(from);
+        scrollBar->setValue(topRow);
+        const QMap<QString, Qt::Key> names{{"Right", Qt::Key_Right}, {"Left", Qt::Key_Left},
+            {"Up", Qt::Key_Up}, {"Down", Qt::Key_Down}, {"PgUp", Qt::Key_PageUp},
+            {"PgDown", Qt::Key_PageDown}, {"Home", Qt::Key_Home}, {"End", Qt::Key_End}};
+        SignalLog log(palette);
+        for (const QString &key : keys)
+            QTest::keyClick(palette, names.value(key));
+        QTEST(palette->selectedId(), "to");
+        QTEST(palette->firstVisibleId() / 5, "top");
+        QCOMPARE(scrollBar->value(), palette->firstVisibleId() / 5); // the scroll bar follows
+        QFETCH(int, to);
+        if (to != from) // announced as a click announces: the id, then the size
+            QCOMPARE(log.entries.mid(log.entries.size() - 2),
+                (QStringList{QString::number(to), to == 3 ? "30x50" : "0x0"}));
+    }
+
+    void clickTakesFocusAndKeysAct()
+    {
+        Fixture f;
+        auto tabs = std::make_unique<ArtTab>(&f.data.art(), &f.data.tiles());
+        TilePalette *palette = tabs->terrain()->terrainPalette();
+        tabs->show();
+        tabs->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(tabs.get()));
+        tabs->setFocus();
+        QVERIFY(!palette->hasFocus());
+        QTest::mouseClick(palette, Qt::LeftButton, {}, inCell(0, 2));
+        QVERIFY(palette->hasFocus());
+        QCOMPARE(palette->selectedId(), 2);
+
+        QSignalSpy activated(palette, &TilePalette::tileActivated);
+        EditLog edits(palette);
+        QTest::keyClick(palette, Qt::Key_Return);
+        QTest::keyClick(palette, Qt::Key_Enter);
+        QCOMPARE(activated.size(), 2);
+        QCOMPARE(activated.at(1).at(0).toInt(), 2);
+        QTest::keyClick(palette, Qt::Key_Delete);
+        QCOMPARE(edits.entries, QStringList{"2 Delete none"});
+        // The menu key opens the selected tile's menu.
+        f.prompts.menuChoices = QStringList{"Delete"};
+        QTest::keyClick(palette, Qt::Key_Menu);
+        QCOMPARE(f.prompts.count("menu"), 1);
+        QCOMPARE(edits.entries, (QStringList{"2 Delete none", "2 Delete none"}));
+        QVERIFY(!f.data.art().hasPendingEdits());
+    }
+
+    void toolTipNamesTheTile()
+    {
+        Fixture f;
+        StaticTileRecord named;
+        named.setNameText(QStringLiteral("a lamp post"));
+        QVERIFY(f.data.tiles().setStaticRecord(11, named.toBytes()));
+        auto tabs = std::make_unique<ArtTab>(&f.data.art(), &f.data.tiles());
+        tabs->setCurrentIndex(ArtTab::StaticsIndex);
+        TilePalette *palette = tabs->statics()->staticPalette();
+        tabs->show();
+        QVERIFY(QTest::qWaitForWindowExposed(tabs.get()));
+        const int columns = palette->columnCount();
+        const auto tipAt = [&](int id) {
+            const QPoint at = inCell(id / columns, id % columns);
+            QHelpEvent help(QEvent::ToolTip, at, palette->mapToGlobal(at));
+            QCoreApplication::sendEvent(palette, &help);
+            return QToolTip::isVisible() ? QToolTip::text() : QString("(none)");
+        };
+        QCOMPARE(tipAt(11), QStringLiteral("Static 11 (0xB)\na lamp post\nEdited, not saved yet"));
+        QCOMPARE(tipAt(63), QStringLiteral("Static 63 (0x3F)\n(no name)"));
+        const QPoint beside(columns * 46 + 2, 5);
+        QHelpEvent help(QEvent::ToolTip, beside, palette->mapToGlobal(beside));
+        QCoreApplication::sendEvent(palette, &help);
+        QTRY_VERIFY(!QToolTip::isVisible());
+    }
+
+    void scrollingMovesThePixelsAndPaintsTheNewRow()
+    {
+        Fixture f;
+        auto tabs = std::make_unique<ArtTab>(&f.data.art(), &f.data.tiles());
+        TilePalette *palette = tabs->terrain()->terrainPalette();
+        QScrollBar *scrollBar = tabs->terrain()->rowScrollBar();
+        tabs->resize(600, 400);
+        tabs->show();
+        QVERIFY(QTest::qWaitForWindowExposed(tabs.get()));
+        // Tiles that differ from row to row, some of them marked as edited.
+        for (int id = 0; id < 400; id += 3)
+            QVERIFY(f.data.art().setTerrain(id, TestDataSet::terrain(QColor(id % 256, 255 - id % 200, 90))));
+        palette->setSelected(palette->columnCount() * 3 + 1);
+        palette->update();
+        QCoreApplication::processEvents();
+        // Paint events the palette gets from now on.
+        struct PaintLog : QObject
+        {
+            bool eventFilter(QObject *, QEvent *event) override
+            {
+                if (event->type() == QEvent::Paint)
+                    areas << static_cast<QPaintEvent *>(event)->region().boundingRect();
+                return false;
+            }
+            QList<QRect> areas;
+        } log;
+        palette->installEventFilter(&log);
+        for (int step : {1, 1, -1, 2}) {
+            log.areas.clear();
+            scrollBar->setValue(scrollBar->value() + step);
+            QCoreApplication::processEvents();
+            QCOMPARE(log.areas.size(), 1);
+            // Only the rows that came into view, at the bottom (down) or at the top (up).
+            const int rows = qAbs(step);
+            const QRect area = log.areas.first();
+            QVERIFY2(area.height() <= 46 * rows + palette->height() % 46,
+                qPrintable(QString::number(area.height())));
+            QCOMPARE(step > 0 ? area.bottom() : area.top(), step > 0 ? palette->height() - 1 : 0);
+            // And the pixels on screen are the whole picture as a fresh paint draws it.
+            const QPoint origin = palette->mapTo(tabs.get(), QPoint(0, 0));
+            const QImage screen = QGuiApplication::primaryScreen()
+                                      ->grabWindow(tabs->winId())
+                                      .toImage()
+                                      .copy(QRect(origin, palette->size()))
+                                      .convertToFormat(QImage::Format_RGB32);
+            const QImage fresh = palette->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            QCOMPARE(screen, fresh);
+        }
+        // A jump beyond the screen paints it whole.
+        log.areas.clear();
+        scrollBar->setValue(scrollBar->value() + 100);
+        QCoreApplication::processEvents();
+        QCOMPARE(log.areas, QList<QRect>{palette->rect()});
     }
 };
 

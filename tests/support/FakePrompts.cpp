@@ -94,6 +94,17 @@ Qt::DropAction FakePrompts::execDrag(QDrag *drag, Qt::DropActions actions)
     return dragResults.isEmpty() ? Qt::IgnoreAction : dragResults.takeFirst();
 }
 
+QString FakePrompts::text(QWidget *, const QString &title, const QString &label, const QString &initialText)
+{
+    shown.append({QStringLiteral("text"), title, label + QLatin1Char('|') + initialText, QString()});
+    return texts.isEmpty() ? QString() : texts.takeFirst();
+}
+
+void FakePrompts::information(QWidget *, const QString &title, const QString &text)
+{
+    shown.append({QStringLiteral("information"), title, text, QString()});
+}
+
 void FakePrompts::warning(QWidget *, const QString &title, const QString &text)
 {
     shown.append({QStringLiteral("warning"), title, text, QString()});

@@ -23,9 +23,13 @@ public:
     };
     struct Shown
     {
-        QString kind; // "directory", "open", "save", "menu", "drag", "warning", "about", "saveChanges"
+        // "directory", "open", "save", "menu", "drag", "text", "warning", "information",
+        // "about", "saveChanges"
+        QString kind;
         QString caption;
-        QString text; // message text, start directory, or the menu's action texts joined by "|"
+        // Message text, start directory, the menu's action texts joined by "|", or a text
+        // prompt's label and initial text joined by "|"
+        QString text;
         QString filter; // file dialogs only
     };
     struct Drag
@@ -47,6 +51,8 @@ public:
     QStringList menuChoices;
     QList<Qt::DropAction> dragResults;
     QList<SaveAnswer> saveAnswers;
+    // Answers to text prompts; a null string cancels.
+    QStringList texts;
 
     QList<Shown> shown;
     QList<Drag> drags;
@@ -62,7 +68,10 @@ public:
         QWidget *parent, const QString &caption, const QString &filter, QString *selectedFilter) override;
     QAction *execMenu(QMenu *menu, const QPoint &globalPos) override;
     Qt::DropAction execDrag(QDrag *drag, Qt::DropActions actions) override;
+    QString text(
+        QWidget *parent, const QString &title, const QString &label, const QString &initialText) override;
     void warning(QWidget *parent, const QString &title, const QString &text) override;
+    void information(QWidget *parent, const QString &title, const QString &text) override;
     void about(QWidget *parent, const QString &title, const QString &text) override;
     SaveAnswer askSaveChanges(QWidget *parent, const QString &text) override;
 

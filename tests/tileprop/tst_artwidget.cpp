@@ -1,6 +1,8 @@
 #include "FakePrompts.h"
 #include "TestDataSet.h"
+#include "edits/TileEdits.h"
 #include "tiledata/TileDataFormat.h"
+#include "tileprop/AnimationPlayer.h"
 #include "tileprop/ArtWidget.h"
 
 #include <QCheckBox>
@@ -9,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTextDocument>
 #include <QtTest>
@@ -135,8 +138,17 @@ private Q_SLOTS:
         builder.setLandTile(Land, LandTileRecord::fromBytes(QByteArray::fromHex("40000000 4d00") + JunkName));
         builder.setStaticImage(Pictured, TestDataSet::solid(20, 30, Qt::red));
         builder.setTerrainImage(Land, TestDataSet::terrain(Qt::green));
+        AnimDataEntry lamp; // three frames: statics 5, 7 and 4, a fifth of a second each
+        lamp.frameOffsets[1] = 2;
+        lamp.frameOffsets[2] = -1;
+        lamp.frameCount = 3;
+        lamp.frameInterval = 2;
+        builder.setAnim(Pictured, lamp);
+        builder.setStaticImage(7, TestDataSet::solid(10, 10, Qt::blue));
+        builder.setStaticImage(4, TestDataSet::solid(8, 12, Qt::green));
         data = std::make_unique<TestDataSet>(builder);
         QVERIFY(data->isValid());
+        edits = std::make_unique<TileEdits>(data->art(), data->tiles());
         original = storedImage(Pictured);
         // Not in 15-bit colour: storing changes it.
         QVERIFY(TestDataSet::solid(33, 17, QColor(45, 91, 203)).save(data->filePath("import.png"), "PNG"));
@@ -147,43 +159,8 @@ private Q_SLOTS:
         for (QWidget *widget : QApplication::topLevelWidgets())
             delete qobject_cast<ArtWidget *>(widget);
         prompts.reset();
+        edits.reset();
         data.reset();
-    }
-
-    void formShowsItsTexts_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("property"); // "cell": row and column in its grid
-        QTest::addColumn<QString>("value");
-        const char *const rows[][3] = {
-            {"checkDiagnol", "text", "No Diagnol"},
-            {"checkInternal", "cell", "1,1"}, // above Impassable
-            {"checkAnimated", "toolTip",
-                "This results in the tile having a static animation, which is located in animdata.mul"},
-            {"label_8", "text", "Anim ID"},
-            {"label_8", "cell", "2,3"},
-            {"label_8", "toolTip",
-                "Specified the animation in anim.mul for this item. Adding 50,000 (male) or 60,000 (female) "
-                "to this id will obtain the Gump id for this item."},
-        };
-        for (const auto &row : rows)
-            QTest::addRow("%s %s", row[0], row[1]) << row[0] << row[1] << row[2];
-    }
-    void formShowsItsTexts()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, property);
-        QFETCH(QString, value);
-        ArtWidget *window = open(Plain);
-        QString actual = shown(window, name, property.toLatin1());
-        if (property == "cell") {
-            QWidget *widget = window->findChild<QWidget *>(name);
-            auto *grid = qobject_cast<QGridLayout *>(widget->parentWidget()->layout());
-            int row = -1, column = -1, span = 0;
-            grid->getItemPosition(grid->indexOf(widget), &row, &column, &span, &span);
-            actual = QString("%1,%2").arg(row).arg(column);
-        }
-        QCOMPARE(actual, value);
     }
 
     void labelsFollowTheFlags_data()
@@ -280,7 +257,7 @@ private Q_SLOTS:
             << QByteArray(JunkNumbers).replace(4, 1, "\x5b") + JunkName;
         QTest::newRow("untouched terrain name keeps its bytes")
             << Land << QStringList{"checkWet"} << QByteArray::fromHex("c0000000 4d00") + JunkName;
-        QTest::newRow("long name cut, no terminator")
+        QTest::newRow("long name refused past 20, no terminator")
             << Junk << QStringList{"lineName=abcdefghijklmnopqrstuvwxy"}
             << JunkNumbers + "abcdefghijklmnopqrst";
     }
@@ -412,26 +389,128 @@ private Q_SLOTS:
 
     void editsNotStoredAreReportedAndKept()
     {
-        // A directory where a pending file would go makes its write fail.
-        QDir artPending(data->art().pendingDirectory());
+        // A directory where the record's pending file would go makes its write fail.
         QDir tilesPending(data->tiles().pendingDirectory());
-        QVERIFY(artPending.mkdir("Static5.wfg") && tilesPending.mkdir("TS5.wfg"));
+        QVERIFY(tilesPending.mkdir("TS5.wfg"));
         QPointer<ArtWidget> window = open(Pictured);
         prompts->openFiles = {{data->filePath("import.png"), "png (*.png)"}};
         choose(window, "Import");
-        applyEdits(window, {"lineWeight=1"});
+        applyEdits(window, {"lineWeight=1", "lineHeight=7"});
         window->accept();
-        QCOMPARE(prompts->count("warning"), 2);
-        QVERIFY(prompts->shown[2].text.contains("Static5.wfg"));
-        QVERIFY(prompts->shown[3].text.contains("TS5.wfg"));
+        // Image and record are one edit: neither is stored, and one warning says why.
+        QCOMPARE(prompts->count("warning"), 1);
+        QVERIFY(prompts->last("warning")->text.contains("TS5.wfg"));
         QVERIFY(!isDeleted(window));
         QVERIFY(!data->art().hasPendingEdits() && !data->tiles().hasPendingEdits());
+        QCOMPARE(edits->history().count(), 0);
 
-        QVERIFY(artPending.rmdir("Static5.wfg") && tilesPending.rmdir("TS5.wfg"));
+        // The user takes one change back by hand: only the other one is an edit now.
+        applyEdits(window, {"lineWeight=0"});
+        QVERIFY(tilesPending.rmdir("TS5.wfg"));
         window->accept();
         QVERIFY(isDeleted(window));
         QCOMPARE(storedImage(Pictured).size(), QSize(33, 17));
-        QCOMPARE(data->tiles().staticRecord(Pictured).at(4), char(1));
+        const StaticTileRecord stored = StaticTileRecord::fromBytes(data->tiles().staticRecord(Pictured));
+        QCOMPARE(stored.weight, quint8(0));
+        QCOMPARE(stored.height, quint8(7));
+
+        // One step of the history, named after the window, takes both back.
+        QCOMPARE(edits->history().count(), 1);
+        QCOMPARE(edits->history().undoText(), QStringLiteral("Properties of Static 0x5"));
+        QString error;
+        QVERIFY(edits->undo(&error));
+        QVERIFY(!data->art().hasPendingEdits() && !data->tiles().hasPendingEdits());
+        QCOMPARE(storedImage(Pictured), original);
+    }
+
+    void refusedImportWarnsAndKeepsTheImage_data()
+    {
+        QTest::addColumn<bool>("deletedFirst");
+        QTest::newRow("over the tile's image") << false;
+        QTest::newRow("after Delete") << true;
+    }
+    void refusedImportWarnsAndKeepsTheImage()
+    {
+        QFETCH(bool, deletedFirst);
+        // Dense and opaque beyond about 175 x 175: the line offsets no longer fit a static.
+        QImage dense(200, 200, QImage::Format_ARGB32);
+        for (int y = 0; y < 200; ++y)
+            for (int x = 0; x < 200; ++x)
+                dense.setPixel(x, y, qRgb(x, y, (x ^ y) & 0xff));
+        QVERIFY(dense.save(data->filePath("dense.png"), "PNG"));
+        QPointer<ArtWidget> window = open(Pictured);
+        if (deletedFirst)
+            choose(window, "Delete");
+        prompts->openFiles = {{data->filePath("dense.png"), "png (*.png)"}};
+        choose(window, "Import");
+        QCOMPARE(prompts->count("warning"), 1);
+        // The words the palette's Import uses for the same image.
+        QString palettes;
+        QVERIFY(!edits->changeImage(TileKind::Static, Pictured, dense, TileEdits::importName(), &palettes));
+        QCOMPARE(prompts->last("warning")->text, palettes);
+        QVERIFY(palettes.startsWith("The image of Static 0x5 was not changed: "));
+        QCOMPARE(shownImage(window), deletedFirst ? QImage() : original);
+        window->accept();
+        QVERIFY(isDeleted(window));
+        // OK stores what was shown before: a deletion only when the user asked for one.
+        QCOMPARE(storedImage(Pictured), deletedFirst ? QImage() : original);
+        QCOMPARE(data->art().hasPendingEdits(), deletedFirst);
+    }
+
+    void enterPressesOkAndTheTitleNamesTheTile()
+    {
+        QPointer<ArtWidget> window = open(Junk);
+        QCOMPARE(window->windowTitle(), QStringLiteral("Static: 11 (0xB)"));
+        QCOMPARE(open(Land)->windowTitle(), QStringLiteral("Terrain: 40 (0x28)"));
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        applyEdits(window, {"lineWeight=7"});
+        QTest::keyClick(field(window, "lineWeight"), Qt::Key_Return);
+        QVERIFY(isDeleted(window));
+        QCOMPARE(StaticTileRecord::fromBytes(data->tiles().staticRecord(Junk)).weight, quint8(7));
+    }
+
+    void nameRefusesWhatTheFileCannotHold()
+    {
+        ArtWidget *window = open(Plain);
+        applyEdits(window, {"lineName=abcdefghijklmnopqrstuvwxyz"});
+        QCOMPARE(field(window, "lineName")->text(), QStringLiteral("abcdefghijklmnopqrst"));
+        // Characters outside Latin-1 cannot be stored: they are refused as typed.
+        applyEdits(window, {QStringLiteral("lineName=a\u20acb\u00e9")});
+        QCOMPARE(field(window, "lineName")->text(), QStringLiteral("ab\u00e9"));
+    }
+
+    void playShowsTheFramesInTurnAndStopStops()
+    {
+        QPointer<ArtWidget> window = open(Pictured);
+        auto *play = window->findChild<QPushButton *>("pushButton");
+        auto *stop = window->findChild<QPushButton *>("stopButton");
+        QVERIFY(play && stop && stop->parentWidget() == play->parentWidget());
+        QList<QImage> frames;
+        auto *player = window->findChild<AnimationPlayer *>();
+        connect(player, &AnimationPlayer::frameShown, this, [&] { frames << shownImage(window); });
+        QElapsedTimer clock;
+        clock.start();
+        QTest::mouseClick(play, Qt::LeftButton);
+        QCOMPARE(window->findChild<QTabWidget *>("tabWidget")->currentWidget()->objectName(),
+            QStringLiteral("tab"));
+        QTRY_VERIFY_WITH_TIMEOUT(frames.size() >= 4, 3000);
+        // Three frames of 200 ms each, then the first again: at least 600 ms.
+        QVERIFY(clock.elapsed() >= 3 * 200 - 20);
+        QCOMPARE(frames.at(0), original);
+        QCOMPARE(frames.at(1), storedImage(7));
+        QCOMPARE(frames.at(2), storedImage(4));
+        QCOMPARE(frames.at(3), original);
+        QTest::mouseClick(stop, Qt::LeftButton);
+        const int shown = frames.size();
+        QTest::qWait(450);
+        QCOMPARE(frames.size(), shown);
+        QCOMPARE(shownImage(window), original);
+        // OK while playing stores nothing of the frames.
+        QTest::mouseClick(play, Qt::LeftButton);
+        window->accept();
+        QVERIFY(isDeleted(window));
+        QVERIFY(!data->art().hasPendingEdits());
     }
 
     void windowClosedWhilePrompting_data()
@@ -525,15 +604,16 @@ private:
         land.flags |= TileFlags::NoShadow;
         builder.setLandTile(Land, land);
         builder.setTerrainImage(Land, TestDataSet::terrain(Qt::green));
+        edits.reset();
         data = std::make_unique<TestDataSet>(builder);
         QVERIFY(data->isValid());
         QCOMPARE(data->tiles().layoutName(), QStringLiteral("high-seas"));
+        edits = std::make_unique<TileEdits>(data->art(), data->tiles());
     }
     ArtWidget *open(int id)
     {
         const int kind = id == Land ? ArtWidget::TerrainKind : ArtWidget::StaticKind;
-        auto *window
-            = new ArtWidget(&data->art(), &data->tiles(), &data->anims(), id, kind, nullptr, Qt::Window);
+        auto *window = new ArtWidget(edits.get(), &data->anims(), id, kind, nullptr, Qt::Window);
         window->show();
         return window;
     }
@@ -551,6 +631,7 @@ private:
     }
 
     std::unique_ptr<TestDataSet> data;
+    std::unique_ptr<TileEdits> edits;
     std::unique_ptr<ClosingPrompts> prompts;
     QImage original;
 };

@@ -1,0 +1,114 @@
+#include "app/TileLocator.h"
+
+#include "browser/TilePalette.h"
+#include "edits/TileNameSearch.h"
+#include "ui/UserPrompts.h"
+
+namespace {
+
+constexpr int Decimal = 10;
+constexpr int Hexadecimal = 16;
+
+QString kindName(TileKind kind)
+{
+    return kind == TileKind::Terrain ? QStringLiteral("terrain tile") : QStringLiteral("static");
+}
+
+QString hex(int value)
+{
+    return QStringLiteral("0x") + QString::number(value, Hexadecimal).toUpper();
+}
+
+bool allDigits(const QString &text, int base)
+{
+    for (const QChar c : text) {
+        const bool digit = c >= QLatin1Char('0') && c <= QLatin1Char('9');
+        const bool hexLetter = (c >= QLatin1Char('a') && c <= QLatin1Char('f'))
+            || (c >= QLatin1Char('A') && c <= QLatin1Char('F'));
+        if (!digit && !(base == Hexadecimal && hexLetter))
+            return false;
+    }
+    return !text.isEmpty();
+}
+
+} // namespace
+
+TileLocator::TileLocator(QWidget *window) : window(window) { }
+
+bool TileLocator::parseId(const QString &text, int *id)
+{
+    const QString trimmed = text.trimmed();
+    const bool hexadecimal = trimmed.startsWith(QLatin1String("0x"), Qt::CaseInsensitive);
+    const QString digits = hexadecimal ? trimmed.mid(2) : trimmed;
+    const int base = hexadecimal ? Hexadecimal : Decimal;
+    // Signs, spaces inside and other letters are no part of an id.
+    if (!allDigits(digits, base))
+        return false;
+    bool ok = false;
+    const int value = digits.toInt(&ok, base);
+    if (ok)
+        *id = value;
+    return ok;
+}
+
+void TileLocator::locate(TilePalette &palette)
+{
+    const int count = palette.tileCount();
+    const QString answer = UserPrompts::current().text(window, locateTitle(),
+        QStringLiteral("Id of the %1 (decimal, or hexadecimal starting with 0x):")
+            .arg(kindName(palette.kind())),
+        QString());
+    if (answer.isNull())
+        return;
+    int id = -1;
+    if (!parseId(answer, &id)) {
+        UserPrompts::current().warning(window, locateTitle(),
+            QStringLiteral(
+                "\"%1\" is not an id: type a decimal number, or a hexadecimal one starting with 0x.")
+                .arg(answer));
+        return;
+    }
+    if (id < 0 || id >= count) {
+        const QString range = count > 0
+            ? QStringLiteral("from 0 to %1 (0x0 to %2)").arg(count - 1).arg(hex(count - 1))
+            : QStringLiteral("none: there are no %1s").arg(kindName(palette.kind()));
+        UserPrompts::current().warning(window, locateTitle(),
+            QStringLiteral("There is no %1 %2: the ids run %3.")
+                .arg(kindName(palette.kind()))
+                .arg(id)
+                .arg(range));
+        return;
+    }
+    palette.selectTile(id);
+}
+
+void TileLocator::find(TilePalette &palette, const TileData &tiles)
+{
+    const QString answer = UserPrompts::current().text(window, findTitle(),
+        QStringLiteral("Find the next %1 whose name contains:").arg(kindName(palette.kind())), lastText);
+    if (answer.isEmpty())
+        return;
+    lastText = answer;
+    search(palette, tiles);
+}
+
+void TileLocator::findNext(TilePalette &palette, const TileData &tiles)
+{
+    if (lastText.isEmpty())
+        find(palette, tiles);
+    else
+        search(palette, tiles);
+}
+
+void TileLocator::search(TilePalette &palette, const TileData &tiles)
+{
+    const int found
+        = TileNameSearch::next(tiles, palette.kind(), palette.tileCount(), palette.selectedId(), lastText);
+    if (found < 0) {
+        UserPrompts::current().information(window, findTitle(),
+            QStringLiteral("Not found: no %1 has a name containing \"%2\".")
+                .arg(kindName(palette.kind()), lastText));
+        return;
+    }
+    palette.selectTile(found);
+}

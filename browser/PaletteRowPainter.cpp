@@ -1,0 +1,122 @@
+#include "browser/PaletteRowPainter.h"
+
+#include "browser/TilePalette.h"
+
+#include <QPainter>
+
+namespace {
+
+constexpr int Pitch = TilePalette::CellPitch;
+constexpr int Box = TilePalette::ImageBoxSize;
+constexpr QRgb Black = 0xff000000;
+constexpr QRgb Yellow = 0xffffff00;
+
+void fill(QRgb *line, int from, int to, QRgb colour)
+{
+    for (int x = from; x <= to; ++x)
+        line[x] = colour;
+}
+
+// The opaque pixels of source over what dest holds. The store's pixels are opaque or
+// transparent black, so this is a choice per pixel, which the compiler vectorises.
+void overlay(QRgb *dest, const QRgb *source, int count)
+{
+    for (int x = 0; x < count; ++x)
+        dest[x] = (source[x] >> 24) ? source[x] : dest[x];
+}
+
+} // namespace
+
+void PaletteRowPainter::paint(QPainter &painter, const Row &row, const QColor &background,
+    const ImageOf &imageOf, const PendingOf &pendingOf)
+{
+    if (row.right < row.left)
+        return;
+    if (strip.width() <= row.right)
+        strip = QImage(row.right + 1, Pitch, QImage::Format_ARGB32_Premultiplied);
+    pixels = strip.bits();
+    stride = strip.bytesPerLine();
+    collect(row, imageOf, pendingOf);
+    compose(row, background.rgba());
+    for (const Cell &cell : cells) {
+        if (cell.image.isNull())
+            drawCross(cell.column);
+        if (cell.pending)
+            drawPendingMark(cell.column);
+    }
+    cells.clear();
+    const QPainter::CompositionMode mode = painter.compositionMode();
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(QPoint(row.left, row.top), strip, QRect(row.left, 0, row.right - row.left + 1, Pitch));
+    painter.setCompositionMode(mode);
+}
+
+void PaletteRowPainter::collect(const Row &row, const ImageOf &imageOf, const PendingOf &pendingOf)
+{
+    const int lastColumn = qMin(row.right / Pitch, row.cells - 1);
+    for (int column = row.left / Pitch; column <= lastColumn; ++column) {
+        Cell cell;
+        cell.column = column;
+        cell.image = imageOf(column);
+        if (!cell.image.isNull() && cell.image.format() != QImage::Format_ARGB32
+            && cell.image.format() != QImage::Format_ARGB32_Premultiplied)
+            cell.image = cell.image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        cell.target = TilePalette::imageTarget(QRect(Pitch * column + 1, 1, Box, Box), cell.image.size());
+        cell.selected = column == row.selectedColumn;
+        cell.pending = pendingOf(column);
+        cells.append(cell);
+    }
+}
+
+void PaletteRowPainter::compose(const Row &row, QRgb background)
+{
+    // The top line runs over the cells of this row and of the one above, each frame's
+    // outline one pixel past its cell.
+    const int lineEnd = Pitch * qMax(row.cells, row.cellsAbove);
+    QRgb *top = line(0);
+    for (int x = row.left; x <= row.right; ++x)
+        top[x] = x <= lineEnd && lineEnd > 0 ? Black : background;
+    // Below it, line by line (each stays in the cache while it is made): the background,
+    // a vertical line left of every cell and right of the last one, the selection's
+    // yellow, the images.
+    const int lastLine = row.cells > 0 ? Pitch * row.cells : -1;
+    const int firstLine = row.left + (Pitch - row.left % Pitch) % Pitch;
+    for (int y = 1; y < Pitch; ++y) {
+        QRgb *pixelsOfLine = line(y);
+        fill(pixelsOfLine, row.left, row.right, background);
+        for (int x = firstLine; x <= qMin(row.right, lastLine); x += Pitch)
+            pixelsOfLine[x] = Black;
+        for (const Cell &cell : cells) {
+            if (cell.selected)
+                fill(pixelsOfLine, Pitch * cell.column + 1, Pitch * cell.column + Pitch - 1, Yellow);
+            const int imageLine = y - cell.target.top();
+            if (imageLine >= 0 && imageLine < cell.target.height())
+                overlay(pixelsOfLine + cell.target.left(),
+                    reinterpret_cast<const QRgb *>(cell.image.constScanLine(imageLine)), cell.target.width());
+        }
+    }
+}
+
+void PaletteRowPainter::drawCross(int column)
+{
+    // A tile without an image: a cross from corner to corner of its image box, set
+    // pixel by pixel (the painter's line drawing costs many times more).
+    const int left = Pitch * column + 1;
+    for (int i = 0; i < Box; ++i) {
+        line(1 + i)[left + i] = Black;
+        line(Box - i)[left + i] = Black;
+    }
+}
+
+void PaletteRowPainter::drawPendingMark(int column)
+{
+    // A right triangle in the image box's top right corner, one column of pixels at a
+    // time: the rightmost column is PendingMarkSize pixels high, each one to its left
+    // one less.
+    const int right = Pitch * column + Box;
+    const QRgb mark = TilePalette::pendingMarkColor().rgba();
+    for (int i = 0; i < TilePalette::PendingMarkSize; ++i) {
+        for (int y = 1; y <= TilePalette::PendingMarkSize - i; ++y)
+            line(y)[right - i] = mark;
+    }
+}

@@ -1,0 +1,163 @@
+#include "edits/TileEdits.h"
+
+#include "art/ArtWork.h"
+#include "edits/TileEditCommand.h"
+#include "tiledata/TileData.h"
+
+#include <QScopedValueRollback>
+
+TileEdits::TileEdits(ArtWork &art, TileData &tiles, QObject *parent)
+    : QObject(parent), artStore(art), tileStore(tiles),
+      changedOutside(art.hasPendingEdits() || tiles.hasPendingEdits()), unsaved(changedOutside)
+{
+    connect(&artStore, &ArtWork::pendingChanged, this, &TileEdits::storesChanged);
+    connect(&tileStore, &TileData::pendingChanged, this, &TileEdits::storesChanged);
+    connect(&stack, &QUndoStack::cleanChanged, this, &TileEdits::updateUnsaved);
+}
+
+TileEdits::~TileEdits() = default;
+
+QString TileEdits::notChangedText(TileKind kind, int id, const QString &what, const QString &reason)
+{
+    return QStringLiteral("The %1 of %2 was not changed: %3").arg(what, tileLabel(kind, id), reason);
+}
+
+QImage TileEdits::prepareImage(TileKind kind, int id, const QImage &image, QString *error)
+{
+    QString reason;
+    const QImage stored = kind == TileKind::Terrain ? ArtWork::normalizeTerrain(image, &reason)
+                                                    : ArtWork::normalizeStatic(image, &reason);
+    if (stored.isNull() && !image.isNull() && error)
+        *error = notChangedText(kind, id, QStringLiteral("image"), reason);
+    return stored;
+}
+
+bool TileEdits::storeImage(TileKind kind, int id, const QImage &image, QString *error)
+{
+    QString reason;
+    const bool stored = kind == TileKind::Terrain ? artStore.setTerrain(id, image, &reason)
+                                                  : artStore.setStatic(id, image, &reason);
+    if (!stored && error)
+        *error = notChangedText(kind, id, QStringLiteral("image"), reason);
+    return stored;
+}
+
+bool TileEdits::storeRecord(TileKind kind, int id, const QByteArray &record, QString *error)
+{
+    QString reason;
+    const bool stored = kind == TileKind::Terrain ? tileStore.setLandRecord(id, record, &reason)
+                                                  : tileStore.setStaticRecord(id, record, &reason);
+    if (!stored && error)
+        *error = notChangedText(kind, id, QStringLiteral("tile data"), reason);
+    return stored;
+}
+
+bool TileEdits::changeImage(TileKind kind, int id, const QImage &image, const QString &action, QString *error)
+{
+    TileEditCommand::State which;
+    which.art = PendingEdit();
+    const TileEditCommand::State before = TileEditCommand::current(artStore, tileStore, kind, id, which);
+    {
+        QScopedValueRollback<bool> guard(applying, true);
+        if (!storeImage(kind, id, image, error))
+            return false;
+    }
+    pushIfChanged(kind, id, action, before, which);
+    return true;
+}
+
+bool TileEdits::changeProperties(TileKind kind, int id, const std::optional<QImage> &image,
+    const std::optional<QByteArray> &record, QString *error)
+{
+    TileEditCommand::State which;
+    if (image)
+        which.art = PendingEdit();
+    if (record)
+        which.record = PendingEdit();
+    const TileEditCommand::State before = TileEditCommand::current(artStore, tileStore, kind, id, which);
+    {
+        QScopedValueRollback<bool> guard(applying, true);
+        if (image && !storeImage(kind, id, *image, error))
+            return false;
+        if (record && !storeRecord(kind, id, *record, error)) {
+            // Both or neither: the image stored a moment ago is taken back.
+            TileEditCommand::restore(artStore, tileStore, kind, id, before, before, nullptr);
+            return false;
+        }
+    }
+    pushIfChanged(kind, id, propertiesName(), before, which);
+    return true;
+}
+
+void TileEdits::pushIfChanged(TileKind kind, int id, const QString &action,
+    const TileEditCommand::State &before, const TileEditCommand::State &which)
+{
+    const TileEditCommand::State after = TileEditCommand::current(artStore, tileStore, kind, id, which);
+    // Deleting a deleted tile, or storing what is stored already, is no step to take back.
+    if (after == before)
+        return;
+    stack.push(new TileEditCommand(artStore, tileStore, kind, id,
+        QStringLiteral("%1 of %2").arg(action, tileLabel(kind, id)), before, after));
+    Q_EMIT tileChanged(kind, id);
+}
+
+bool TileEdits::undo(QString *error)
+{
+    return step(false, error);
+}
+
+bool TileEdits::redo(QString *error)
+{
+    return step(true, error);
+}
+
+bool TileEdits::step(bool forward, QString *error)
+{
+    if (forward ? !stack.canRedo() : !stack.canUndo())
+        return true;
+    const auto *command
+        = static_cast<const TileEditCommand *>(stack.command(forward ? stack.index() : stack.index() - 1));
+    QScopedValueRollback<bool> guard(applying, true);
+    forward ? stack.redo() : stack.undo();
+    const QString failure = command->errorString();
+    if (failure.isEmpty()) {
+        Q_EMIT tileChanged(command->kind(), command->id());
+        return true;
+    }
+    // The tile was left as it was: so is the history (the command skips this step).
+    forward ? stack.undo() : stack.redo();
+    if (error)
+        *error
+            = QStringLiteral("Could not %1 the %2: %3")
+                  .arg(forward ? QStringLiteral("redo") : QStringLiteral("undo"), command->text(), failure);
+    return false;
+}
+
+bool TileEdits::hasUnsavedEdits() const
+{
+    return unsaved;
+}
+
+void TileEdits::markSaved()
+{
+    changedOutside = false;
+    stack.setClean();
+    updateUnsaved();
+}
+
+void TileEdits::storesChanged()
+{
+    if (applying)
+        return;
+    changedOutside = true;
+    updateUnsaved();
+}
+
+void TileEdits::updateUnsaved()
+{
+    const bool now = changedOutside || !stack.isClean();
+    if (now == unsaved)
+        return;
+    unsaved = now;
+    Q_EMIT unsavedChanged(unsaved);
+}

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "edits/TileEditCommand.h"
+#include "edits/TileKind.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QObject>
+#include <QString>
+#include <QUndoStack>
+#include <optional>
+
+class ArtWork;
+class TileData;
+
+// Every edit the window makes to the stores, as one undo history: replacing or
+// deleting a tile's image (import, delete, drop, paste, cut) and the properties
+// window's OK (image and record together). Each edit is one step that undo takes back
+// and redo makes again, exactly. Whether there are unsaved edits follows the history:
+// undoing back to where the last save was leaves nothing unsaved.
+class TileEdits : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The names of the edits, as the history shows them ("Import of Static 0x1F3").
+    static QString importName() { return QStringLiteral("Import"); }
+    static QString deleteName() { return QStringLiteral("Delete"); }
+    static QString dropName() { return QStringLiteral("Drop"); }
+    static QString pasteName() { return QStringLiteral("Paste"); }
+    static QString cutName() { return QStringLiteral("Cut"); }
+    static QString propertiesName() { return QStringLiteral("Properties"); }
+
+    TileEdits(ArtWork &art, TileData &tiles, QObject *parent = nullptr);
+    ~TileEdits() override;
+
+    ArtWork &art() const { return artStore; }
+    TileData &tiles() const { return tileStore; }
+    QUndoStack &history() { return stack; }
+
+    // Replaces the image of a tile (a null image deletes it) as the edit named action.
+    // False when it cannot be stored: nothing changed, and *error is a sentence naming
+    // the tile and the reason, for the user.
+    bool changeImage(TileKind kind, int id, const QImage &image, const QString &action, QString *error);
+    // The properties window's OK: the image and the record (each only when given) as
+    // one edit. False, with nothing changed, when either cannot be stored.
+    bool changeProperties(TileKind kind, int id, const std::optional<QImage> &image,
+        const std::optional<QByteArray> &record, QString *error);
+    // The image as changeImage would store it for the tile; null, with the same
+    // sentence changeImage would give in *error, when it cannot be stored.
+    static QImage prepareImage(TileKind kind, int id, const QImage &image, QString *error);
+
+    // False, with the tile left as it was and *error saying why, when the step could
+    // not be made; the history then stays where it was.
+    bool undo(QString *error);
+    bool redo(QString *error);
+
+    bool hasUnsavedEdits() const;
+    // Everything pending has been saved: the history's position becomes the clean one.
+    void markSaved();
+
+Q_SIGNALS:
+    // An edit, undo or redo changed the tile.
+    void tileChanged(TileKind kind, int id);
+    void unsavedChanged(bool unsaved);
+
+private:
+    static QString notChangedText(TileKind kind, int id, const QString &what, const QString &reason);
+    bool storeImage(TileKind kind, int id, const QImage &image, QString *error);
+    bool storeRecord(TileKind kind, int id, const QByteArray &record, QString *error);
+    void pushIfChanged(TileKind kind, int id, const QString &action, const TileEditCommand::State &before,
+        const TileEditCommand::State &which);
+    bool step(bool forward, QString *error);
+    void storesChanged();
+    void updateUnsaved();
+
+    ArtWork &artStore;
+    TileData &tileStore;
+    QUndoStack stack;
+    // Set while this object changes the stores, so that only changes made elsewhere
+    // count as edits outside the history.
+    bool applying = false;
+    bool changedOutside = false;
+    bool unsaved = false;
+};

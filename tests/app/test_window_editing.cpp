@@ -1,0 +1,394 @@
+// Working in the window: reaching tiles by id and name, the clipboard, undo and redo of
+// every kind of edit through the menus and keys, and what the window shows after an edit.
+
+#include "FakePrompts.h"
+#include "TestDataSet.h"
+#include "app/AppSettings.h"
+#include "app/MyMainWindow.h"
+#include "browser/ArtTab.h"
+#include "browser/ImageTransfer.h"
+#include "browser/SWidget.h"
+#include "browser/TWidget.h"
+#include "browser/TilePalette.h"
+#include "edits/TileEdits.h"
+#include "tileprop/ArtWidget.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSettings>
+#include <QStatusBar>
+#include <QtTest>
+
+namespace {
+
+constexpr int Gray = 7; // 30 x 50, named
+constexpr int HalfClear = 8; // 20 x 10, the left half transparent
+constexpr int Empty = 9; // no image
+
+QImage halfClear()
+{
+    QImage image(20, 10, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 10; x < 20; ++x)
+            image.setPixel(x, y, qRgb(248, 0, 0));
+    return image;
+}
+
+// Dense and opaque beyond about 175 x 175: the line offsets no longer fit a static.
+QImage dense()
+{
+    QImage image(200, 200, QImage::Format_ARGB32);
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 200; ++x)
+            image.setPixel(x, y, qRgb(x, y, (x * 7 + y) & 0xff));
+    return image;
+}
+
+QImage argb(const QImage &image)
+{
+    return image.convertToFormat(QImage::Format_ARGB32);
+}
+
+} // namespace
+
+class WindowEditingTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(scratch.isValid());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratch.filePath("user"));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, scratch.filePath("system"));
+        DataSetBuilder builder(96);
+        LandTileRecord grass;
+        grass.setNameText(QStringLiteral("grass"));
+        builder.setLandTile(123, grass);
+        builder.setTerrainImage(123, TestDataSet::terrain(Qt::darkGreen));
+        StaticTileRecord item;
+        item.setNameText(QStringLiteral("a name of twenty ch."));
+        builder.setStaticTile(Gray, item);
+        builder.setStaticImage(Gray, TestDataSet::solid(30, 50, Qt::gray));
+        builder.setStaticImage(HalfClear, halfClear());
+        const char *const lamps[][2] = {{"20", "lamp"}, {"30", "Lamp post"}, {"50", "street LAMP"}};
+        for (const auto &lamp : lamps) {
+            item.setNameText(QLatin1String(lamp[1]));
+            builder.setStaticTile(QByteArray(lamp[0]).toInt(), item);
+        }
+        data = std::make_unique<TestDataSet>(builder);
+        QVERIFY(data->isValid());
+        QVERIFY(dense().save(data->filePath("dense.png"), "PNG"));
+        QVERIFY(TestDataSet::solid(12, 6, Qt::blue).save(data->filePath("blue.png"), "PNG"));
+    }
+    void init()
+    {
+        QSettings(AppSettings::organization(), AppSettings::application()).clear();
+        prompts = std::make_unique<FakePrompts>();
+        window = std::make_unique<MyMainWindow>(data->path());
+        window->resize(800, 600);
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QGuiApplication::clipboard()->clear();
+    }
+    void cleanup()
+    {
+        window.reset();
+        prompts.reset();
+    }
+
+    void locate_data()
+    {
+        QTest::addColumn<bool>("statics");
+        QTest::addColumn<QString>("typed"); // a null string cancels
+        QTest::addColumn<int>("selected"); // -1: nothing selected
+        QTest::addColumn<QString>("warning"); // a part of it; empty: none
+        QTest::newRow("hexadecimal, spaces around") << false << " 0x7B " << 123 << "";
+        QTest::newRow("last terrain") << false << "16383" << 16383 << "";
+        QTest::newRow("past the terrain") << false << "16384" << -1 << "0 to 16383 (0x0 to 0x3FFF)";
+        QTest::newRow("past the statics") << true << "96" << -1 << "0 to 95 (0x0 to 0x5F)";
+        QTest::newRow("signed") << true << "+5" << -1 << "\"+5\" is not an id";
+        QTest::newRow("hex without digits") << true << "0x" << -1 << "is not an id";
+        QTest::newRow("cancelled") << true << QString() << -1 << "";
+    }
+    void locate()
+    {
+        QFETCH(bool, statics);
+        QFETCH(QString, typed);
+        QFETCH(QString, warning);
+        window->tabs()->setCurrentIndex(statics ? ArtTab::StaticsIndex : ArtTab::TerrainIndex);
+        prompts->texts = QStringList{typed};
+        QTest::keyClick(window.get(), Qt::Key_G, Qt::ControlModifier);
+        QCOMPARE(prompts->count("text"), 1);
+        QTEST(window->currentPalette()->selectedId(), "selected");
+        QCOMPARE(prompts->count("warning"), warning.isEmpty() ? 0 : 1);
+        QVERIFY(warning.isEmpty() || prompts->last("warning")->text.contains(warning));
+        QFETCH(int, selected);
+        if (selected < 0)
+            return;
+        // As a click: the status bar shows it, and it is in view.
+        QCOMPARE(idLabel()->text(), QStringLiteral("ID: %1 (0x%2)").arg(selected, 5).arg(selected, 4, 16));
+        TilePalette *palette = window->currentPalette();
+        const int row = selected / palette->columnCount();
+        const int top = palette->firstVisibleId() / palette->columnCount();
+        QVERIFY(row >= top && row < top + palette->height() / 46);
+    }
+
+    void findAndNext()
+    {
+        window->tabs()->setCurrentIndex(ArtTab::StaticsIndex);
+        TilePalette *palette = window->currentPalette();
+        prompts->texts = QStringList{"LAMP"};
+        QTest::keyClick(window.get(), Qt::Key_F3); // nothing to find yet: asks
+        QCOMPARE(palette->selectedId(), 20);
+        QCOMPARE(nameLabel()->text(), QStringLiteral("Name:                 lamp"));
+        QTest::keyClick(window.get(), Qt::Key_F3);
+        QCOMPARE(palette->selectedId(), 30);
+        QTest::keyClick(window.get(), Qt::Key_F3);
+        QTest::keyClick(window.get(), Qt::Key_F3); // around the end
+        QCOMPARE(palette->selectedId(), 20);
+        // Find asks again, offering the last text.
+        prompts->texts = QStringList{"post"};
+        QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+        QCOMPARE(prompts->last("text")->text.section('|', 1), QStringLiteral("LAMP"));
+        QCOMPARE(palette->selectedId(), 30);
+        QCOMPARE(prompts->count("information"), 0);
+        prompts->texts = QStringList{"lantern"};
+        QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+        QCOMPARE(prompts->count("information"), 1);
+        QVERIFY(prompts->last("information")->text.startsWith("Not found"));
+        QCOMPARE(palette->selectedId(), 30);
+        // Each tab searches its own names.
+        window->tabs()->setCurrentIndex(ArtTab::TerrainIndex);
+        prompts->texts = QStringList{"Grass"};
+        QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+        QCOMPARE(window->currentPalette()->selectedId(), 123);
+    }
+
+    void copyPasteAndCutThroughTheClipboard()
+    {
+        QVERIFY(!action("Edit", "Copy")->isEnabled()); // nothing selected yet
+        select(true, HalfClear);
+        QVERIFY(action("Edit", "Copy")->isEnabled());
+        QTest::keyClick(window.get(), Qt::Key_C, Qt::ControlModifier);
+        const QMimeData *mime = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(mime && mime->hasImage());
+        const QImage copied = argb(qvariant_cast<QImage>(mime->imageData()));
+        const QImage png = argb(QImage::fromData(mime->data(QStringLiteral("image/png")), "PNG"));
+        // Transparent pixels stay transparent, for any image editor that pastes it.
+        for (const QImage &image : {copied, png}) {
+            QCOMPARE(image.size(), QSize(20, 10));
+            QCOMPARE(qAlpha(image.pixel(3, 3)), 0);
+            QCOMPARE(image.pixel(15, 3), qRgb(248, 0, 0));
+        }
+
+        select(true, Empty);
+        QTest::keyClick(window.get(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(staticImage(Empty), staticImage(HalfClear));
+        QCOMPARE(undoText(), QStringLiteral("Undo Paste of Static 0x9"));
+
+        select(true, Gray);
+        const QImage gray = staticImage(Gray);
+        QTest::keyClick(window.get(), Qt::Key_X, Qt::ControlModifier);
+        QVERIFY(staticImage(Gray).isNull());
+        QCOMPARE(argb(QGuiApplication::clipboard()->image()), gray);
+        QCOMPARE(undoText(), QStringLiteral("Undo Cut of Static 0x7"));
+        // Cutting a tile without an image copies nothing and deletes nothing.
+        QTest::keyClick(window.get(), Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(prompts->count("warning"), 1);
+        QVERIFY(prompts->last("warning")->text.contains("Static 0x7 has no image"));
+        QCOMPARE(argb(QGuiApplication::clipboard()->image()), gray);
+        QCOMPARE(window->edits()->history().count(), 2);
+    }
+
+    void pasteFollowsTheRulesOfImport_data()
+    {
+        QTest::addColumn<QString>("clipboard"); // "dense", "text", "file:NAME"
+        QTest::addColumn<QString>("result"); // "kept" or the size stored
+        QTest::newRow("image the encoder refuses") << "dense"
+                                                   << "kept";
+        QTest::newRow("text") << "text"
+                              << "kept";
+        QTest::newRow("a copied image file") << "file:blue.png"
+                                             << "12x6";
+        QTest::newRow("a copied file that is no image") << "file:art.mul"
+                                                        << "kept";
+    }
+    void pasteFollowsTheRulesOfImport()
+    {
+        QFETCH(QString, clipboard);
+        QFETCH(QString, result);
+        // The same image through the palette's Import, for the words it uses.
+        QString importWarning;
+        if (clipboard == "dense") {
+            select(true, Gray);
+            prompts->menuChoices = QStringList{"Import"};
+            prompts->openFiles = {{data->filePath("dense.png"), QString()}};
+            QTest::mouseClick(window->currentPalette(), Qt::RightButton, {}, cellOf(Gray));
+            QCOMPARE(prompts->count("warning"), 1);
+            importWarning = prompts->last("warning")->text;
+            QVERIFY(importWarning.startsWith("The image of Static 0x7 was not changed"));
+            QGuiApplication::clipboard()->setImage(dense());
+        } else if (clipboard == "text") {
+            QGuiApplication::clipboard()->setText(QStringLiteral("not a picture"));
+        } else {
+            auto *mime = new QMimeData;
+            mime->setUrls({QUrl::fromLocalFile(data->filePath(clipboard.mid(5)))});
+            QGuiApplication::clipboard()->setMimeData(mime);
+        }
+        select(true, Gray);
+        const QImage before = staticImage(Gray);
+        const int warnings = prompts->count("warning");
+        QTest::keyClick(window.get(), Qt::Key_V, Qt::ControlModifier);
+        const QImage after = staticImage(Gray);
+        QCOMPARE(result == "kept" ? after : QImage(), result == "kept" ? before : QImage());
+        QVERIFY(result == "kept" || QStringLiteral("%1x%2").arg(after.width()).arg(after.height()) == result);
+        QCOMPARE(prompts->count("warning"), warnings + (result == "kept" ? 1 : 0));
+        if (clipboard == "dense")
+            QCOMPARE(prompts->last("warning")->text, importWarning);
+        QCOMPARE(window->edits()->history().count(), result == "kept" ? 0 : 1);
+    }
+
+    void undoAndRedoEveryKindOfEdit()
+    {
+        // Each step: its undo menu text, then the edit itself.
+        QList<QPair<QString, QImage>> seen; // undo text, and static 7's image after the step
+        const auto step = [&](const std::function<void()> &edit) {
+            edit();
+            seen.append({undoText(), staticImage(Gray)});
+        };
+        const QImage original = staticImage(Gray);
+        TilePalette *statics = window->tabs()->statics()->tilePalette();
+        step([&] { // import, through the tile's menu
+            select(true, Gray);
+            prompts->menuChoices = QStringList{"Import"};
+            prompts->openFiles = {{data->filePath("blue.png"), QString()}};
+            QTest::mouseClick(statics, Qt::RightButton, {}, cellOf(Gray));
+        });
+        step([&] { QTest::keyClick(statics, Qt::Key_Delete); });
+        step([&] { // a drop of another tile's PNG
+            QMimeData mime;
+            mime.setData(ImageTransfer::pngType(), ImageTransfer::pngBytes(staticImage(HalfClear)));
+            // As the window system delivers it: an accepted enter, then the drop.
+            QDragEnterEvent enter(cellOf(Gray), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(statics, &enter);
+            QDropEvent drop(cellOf(Gray), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(statics, &drop);
+            QVERIFY(enter.isAccepted() && drop.isAccepted());
+        });
+        step([&] { // the properties window's OK, by Enter: a new name
+            QTest::keyClick(statics, Qt::Key_Return);
+            auto *properties = window->findChild<ArtWidget *>();
+            QVERIFY(properties);
+            auto *name = properties->findChild<QLineEdit *>("lineName");
+            name->selectAll();
+            QTest::keyClicks(name, "renamed");
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        step([&] { QTest::keyClick(window.get(), Qt::Key_X, Qt::ControlModifier); });
+        step([&] { QTest::keyClick(window.get(), Qt::Key_V, Qt::ControlModifier); });
+        const QStringList texts{"Undo Import of Static 0x7", "Undo Delete of Static 0x7",
+            "Undo Drop of Static 0x7", "Undo Properties of Static 0x7", "Undo Cut of Static 0x7",
+            "Undo Paste of Static 0x7"};
+        QStringList undoTexts;
+        for (const auto &entry : seen)
+            undoTexts << entry.first;
+        QCOMPARE(undoTexts, texts);
+        // The status bar showed the new name at once.
+        QCOMPARE(nameLabel()->text(), QStringLiteral("Name:              renamed"));
+        QCOMPARE(sizeLabel()->text(), QStringLiteral("Size:   20 x   10"));
+
+        QVERIFY(window->isWindowModified());
+        QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(redoText(), QStringLiteral("Redo Paste of Static 0x7"));
+        for (int i = seen.size() - 2; i >= 0; --i) {
+            QCOMPARE(staticImage(Gray), seen.at(i).second);
+            QCOMPARE(undoText(), texts.at(i));
+            QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+        }
+        QCOMPARE(staticImage(Gray), original);
+        QCOMPARE(nameLabel()->text(), QStringLiteral("Name: a name of twenty ch."));
+        QCOMPARE(sizeLabel()->text(), QStringLiteral("Size:   30 x   50"));
+        QVERIFY(!window->isWindowModified()); // back where nothing was edited
+        QVERIFY(!undoAction()->isEnabled());
+        // Both redo keys make the steps again.
+        for (int i = 0; i < seen.size(); ++i) {
+            QTest::keyClick(window.get(), i % 2 ? Qt::Key_Y : Qt::Key_Z,
+                i % 2 ? Qt::ControlModifier : Qt::ControlModifier | Qt::ShiftModifier);
+            QCOMPARE(staticImage(Gray), seen.at(i).second);
+        }
+        QCOMPARE(nameLabel()->text(), QStringLiteral("Name:              renamed"));
+        QVERIFY(!redoAction()->isEnabled());
+    }
+
+    void cellShowsTheEditMarkAtOnce()
+    {
+        select(true, Gray);
+        TilePalette *palette = window->currentPalette();
+        QCoreApplication::processEvents();
+        const QPoint cell = cellOf(Gray) - QPoint(20, 20); // the cell's frame corner
+        const QPoint corner = cell + QPoint(44, 1);
+        QVERIFY(palette->grab().toImage().pixelColor(corner) != QColor(255, 96, 0));
+        QTest::keyClick(palette, Qt::Key_Delete);
+        QCoreApplication::processEvents();
+        const QImage shown = QGuiApplication::primaryScreen()->grabWindow(window->winId()).toImage();
+        QCOMPARE(shown.pixelColor(palette->mapTo(window.get(), corner)), QColor(255, 96, 0));
+        QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+        QCoreApplication::processEvents();
+        const QImage undone = QGuiApplication::primaryScreen()->grabWindow(window->winId()).toImage();
+        QVERIFY(undone.pixelColor(palette->mapTo(window.get(), corner)) != QColor(255, 96, 0));
+    }
+
+private:
+    void select(bool statics, int id)
+    {
+        window->tabs()->setCurrentIndex(statics ? ArtTab::StaticsIndex : ArtTab::TerrainIndex);
+        window->currentPalette()->selectTile(id);
+        window->currentPalette()->setFocus();
+    }
+    // The middle of the cell of id in the palette in view.
+    QPoint cellOf(int id) const
+    {
+        const TilePalette *palette = window->currentPalette();
+        const int cell = id - palette->firstVisibleId();
+        return QPoint(46 * (cell % palette->columnCount()) + 20, 46 * (cell / palette->columnCount()) + 20);
+    }
+    QImage staticImage(int id) const { return argb(window->artStore()->getStatic(id, false)); }
+    QLabel *label(int index) const
+    {
+        return window->statusBar()->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly).at(index);
+    }
+    QLabel *nameLabel() const { return label(0); }
+    QLabel *sizeLabel() const { return label(1); }
+    QLabel *idLabel() const { return label(2); }
+    QAction *action(const QString &menu, const QString &text) const
+    {
+        for (QAction *top : window->menuBar()->actions()) {
+            if (top->text() != menu)
+                continue;
+            for (QAction *item : top->menu()->actions()) {
+                if (item->text().startsWith(text))
+                    return item;
+            }
+        }
+        return nullptr;
+    }
+    QAction *undoAction() const { return action("Edit", "Undo"); }
+    QAction *redoAction() const { return action("Edit", "Redo"); }
+    QString undoText() const { return undoAction()->text(); }
+    QString redoText() const { return redoAction()->text(); }
+
+    QTemporaryDir scratch;
+    std::unique_ptr<TestDataSet> data;
+    std::unique_ptr<FakePrompts> prompts;
+    std::unique_ptr<MyMainWindow> window;
+};
+
+QTEST_MAIN(WindowEditingTest)
+#include "test_window_editing.moc"
