@@ -2,6 +2,7 @@
 
 #include "app/DataDirectory.h"
 #include "app/DataSetSaveController.h"
+#include "app/DataSetWatcher.h"
 #include "app/MyBar.h"
 #include "app/TileClipboard.h"
 #include "app/TileLocator.h"
@@ -24,6 +25,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScopedValueRollback>
 #include <QStatusBar>
 
 namespace {
@@ -99,7 +101,34 @@ void MyMainWindow::build(const StartOptions &options)
         close();
         return;
     }
+    if (options.recoverEdits)
+        recoverEdits(*set);
     install(std::move(set), directory);
+}
+
+void MyMainWindow::recoverEdits(DataSet &set)
+{
+    const QList<PendingEditDirectory::Orphan> orphans = set.orphanedEdits(openOptions.pendingParent);
+    int edits = 0;
+    for (const PendingEditDirectory::Orphan &orphan : orphans)
+        edits += orphan.editCount;
+    if (edits > 0) {
+        const QString question
+            = QStringLiteral("Tessera ended without saving last time: %1 pending edits of this data set (%2) "
+                             "were left behind.\n\nRecover them? Otherwise they are discarded.")
+                  .arg(edits)
+                  .arg(QDir::toNativeSeparators(set.directory()));
+        if (UserPrompts::current().confirm(this, ProgramName, question, QStringLiteral("Recover"))) {
+            QStringList dropped;
+            QString error;
+            if (!set.recover(orphans, &dropped, &error))
+                warn(QStringLiteral("The edits could not be recovered: %1").arg(error));
+            else if (!dropped.isEmpty())
+                warn(QStringLiteral("These edits no longer fit the data set and were not recovered: %1.")
+                         .arg(dropped.join(QStringLiteral(", "))));
+        }
+    }
+    DataSet::removeOrphanedEdits(openOptions.pendingParent);
 }
 
 std::unique_ptr<DataSet> MyMainWindow::openDataSet(const QString &directory, const QString &hint)
@@ -128,11 +157,61 @@ bool MyMainWindow::openDirectory(const QString &directory)
     return true;
 }
 
+bool MyMainWindow::reopenDataSet()
+{
+    auto set = openDataSet(mulPath, QStringLiteral("The data set open now stays open."));
+    if (!set)
+        return false;
+    QStringList dropped;
+    set->takeEditsFrom(*dataSet, &dropped);
+    install(std::move(set), mulPath);
+    if (!dropped.isEmpty())
+        warn(QStringLiteral("These pending edits no longer fit the data set and were dropped: %1.")
+                 .arg(dropped.join(QStringLiteral(", "))));
+    statusBar()->showMessage(
+        QStringLiteral("Opened %1 again").arg(QDir::toNativeSeparators(dataSet->directory())));
+    return true;
+}
+
+void MyMainWindow::checkDataFiles()
+{
+    if (!dataSet || askingAboutChange)
+        return;
+    const QString changed = dataSet->changedFile();
+    const FileStamp now = FileStamp::of(changed);
+    if (changed.isEmpty() || (changed == noticedFile && now == noticedStamp))
+        return;
+    noticedFile = changed;
+    noticedStamp = now;
+    QScopedValueRollback<bool> asking(askingAboutChange, true);
+    const QString question = QStringLiteral(
+        "%1 has changed on disk since Tessera opened it; another program may have written "
+        "it.\n\nOpen the data set again to work on the new file? Your pending edits are kept "
+        "wherever they still fit. Until then saving is refused, so that a saved data set never "
+        "mixes the old file with the new.")
+                                 .arg(QDir::toNativeSeparators(changed));
+    if (UserPrompts::current().confirm(this, ProgramName, question, QStringLiteral("Reopen")))
+        reopenDataSet();
+}
+
+void MyMainWindow::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    // Coming back to the window is when files changed meanwhile by other programs show.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        checkDataFiles();
+}
+
 void MyMainWindow::install(std::unique_ptr<DataSet> set, const QString &directory)
 {
     teardown();
     dataSet = std::move(set);
     mulPath = directory;
+    noticedFile.clear();
+    const ArtContainer &container = dataSet->art().container();
+    watcher = std::make_unique<DataSetWatcher>(
+        container.fileNames() + QStringList{dataSet->tiles().fileName(), dataSet->anims().fileName()});
+    connect(watcher.get(), &DataSetWatcher::changed, this, &MyMainWindow::checkDataFiles);
     createStatusLabels();
     createStores();
     settings.rememberDataDirectory(directory);
@@ -156,6 +235,7 @@ void MyMainWindow::teardown()
     saving = nullptr;
     delete bar;
     bar = nullptr;
+    watcher.reset();
     tileEdits.reset();
     dataSet.reset();
     artWork = nullptr;

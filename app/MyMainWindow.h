@@ -3,6 +3,7 @@
 #include "app/AppSettings.h"
 #include "dataset/DataSet.h"
 #include "edits/TileKind.h"
+#include "io/FileStamp.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -12,6 +13,7 @@ class AnimDataFile;
 class ArtTab;
 class ArtWork;
 class DataSetSaveController;
+class DataSetWatcher;
 class MyBar;
 class QAction;
 class QLabel;
@@ -40,6 +42,9 @@ public:
         // How every data set is opened in this window (a forced art container or
         // tile-data layout).
         DataSet::Options dataSet;
+        // Whether to offer the pending edits of a run that ended abnormally, and to
+        // clear away what such runs left behind.
+        bool recoverEdits = true;
     };
 
     // "[*]" shows where the mark of unsaved edits goes.
@@ -82,6 +87,9 @@ public:
     // unsaved edits. False, with the open data set kept, when the directory holds no
     // data set (the user has been told what is missing) or the user cancelled.
     bool openDirectory(const QString &directory);
+    // Opens the data set again from its files, keeping its pending edits wherever they
+    // still fit; false (the user has been told) when the directory no longer holds one.
+    bool reopenDataSet();
 
 public Q_SLOTS:
     void fileSave();
@@ -99,9 +107,13 @@ public Q_SLOTS:
     void editLocate();
     void about();
     void showShortcuts();
+    // Offers to reopen the data set when one of its files changed on disk; asks once
+    // for each new state of the files.
+    void checkDataFiles();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void build(const StartOptions &options);
@@ -111,6 +123,9 @@ private:
     // Asks for a data directory; empty when the user cancels.
     QString chooseDirectory(const QString &start);
     void install(std::unique_ptr<DataSet> set, const QString &directory);
+    // Offers the pending edits that an abnormally ended run left for this data set, and
+    // removes everything such runs left behind.
+    void recoverEdits(DataSet &set);
     void teardown();
     void createMenus();
     void createFileMenu();
@@ -163,4 +178,9 @@ private:
     DataSet::Options openOptions;
     std::unique_ptr<DataSet> dataSet;
     std::unique_ptr<TileEdits> tileEdits;
+    std::unique_ptr<DataSetWatcher> watcher;
+    // The changed file and its state the user was last asked about.
+    QString noticedFile;
+    FileStamp noticedStamp;
+    bool askingAboutChange = false;
 };

@@ -23,7 +23,7 @@ int takeScreenshot(const ProgramOptions &options)
             QStringLiteral("--screenshot needs DATA_DIR: no data directory is set up on this machine."));
     // A picture for documentation: nothing remembered from earlier runs shapes it, and it
     // leaves nothing to remember.
-    MyMainWindow window(MyMainWindow::StartOptions{directory, false, options.dataSetOptions});
+    MyMainWindow window(MyMainWindow::StartOptions{directory, false, options.dataSetOptions, false});
     QString error;
     if (!WindowScreenshot::save(&window, options.windowSize, options.screenshotFile, &error))
         return fail(error);

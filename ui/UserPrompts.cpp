@@ -5,6 +5,7 @@
 #include <QInputDialog>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 UserPrompts realPrompts;
@@ -55,6 +56,17 @@ QString UserPrompts::text(
     const QString answer
         = QInputDialog::getText(parent, title, label, QLineEdit::Normal, initialText, &accepted);
     return accepted ? (answer.isNull() ? QStringLiteral("") : answer) : QString();
+}
+
+bool UserPrompts::confirm(
+    QWidget *parent, const QString &title, const QString &text, const QString &acceptText)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    QPushButton *accept = box.addButton(acceptText, QMessageBox::AcceptRole);
+    box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(accept);
+    box.exec();
+    return box.clickedButton() == accept;
 }
 
 void UserPrompts::information(QWidget *parent, const QString &title, const QString &text)

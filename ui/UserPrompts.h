@@ -38,4 +38,7 @@ public:
     virtual void information(QWidget *parent, const QString &title, const QString &text);
     virtual void about(QWidget *parent, const QString &title, const QString &text);
     virtual SaveAnswer askSaveChanges(QWidget *parent, const QString &text);
+    // A question whose one action is named acceptText; true when the user takes it.
+    virtual bool confirm(
+        QWidget *parent, const QString &title, const QString &text, const QString &acceptText);
 };

@@ -120,3 +120,9 @@ UserPrompts::SaveAnswer FakePrompts::askSaveChanges(QWidget *, const QString &te
     shown.append({QStringLiteral("saveChanges"), QString(), text, QString()});
     return saveAnswers.isEmpty() ? SaveAnswer::Cancel : saveAnswers.takeFirst();
 }
+
+bool FakePrompts::confirm(QWidget *, const QString &title, const QString &text, const QString &acceptText)
+{
+    shown.append({QStringLiteral("confirm"), title, text, acceptText});
+    return !confirmations.isEmpty() && confirmations.takeFirst();
+}

@@ -23,7 +23,7 @@ public:
     };
     struct Shown
     {
-        // "directory", "open", "save", "menu", "drag", "text", "warning", "information",
+        // "directory", "open", "save", "menu", "drag", "text", "warning", "information", "confirm",
         // "about", "saveChanges"
         QString kind;
         QString caption;
@@ -51,6 +51,8 @@ public:
     QStringList menuChoices;
     QList<Qt::DropAction> dragResults;
     QList<SaveAnswer> saveAnswers;
+    // Whether each question is confirmed; an empty queue declines.
+    QList<bool> confirmations;
     // Answers to text prompts; a null string cancels.
     QStringList texts;
 
@@ -74,6 +76,8 @@ public:
     void information(QWidget *parent, const QString &title, const QString &text) override;
     void about(QWidget *parent, const QString &title, const QString &text) override;
     SaveAnswer askSaveChanges(QWidget *parent, const QString &text) override;
+    bool confirm(
+        QWidget *parent, const QString &title, const QString &text, const QString &acceptText) override;
 
 private:
     QString fileAnswer(QList<FileAnswer> &queue, QString *selectedFilter);

@@ -1,0 +1,163 @@
+// The window and the files it does not own: data files that another program changes
+// while they are open, and the pending edits of a run that ended abnormally.
+
+#include "FakePrompts.h"
+#include "TestDataSet.h"
+#include "app/DataSetSaveController.h"
+#include "app/MyMainWindow.h"
+#include "art/ArtWork.h"
+#include "dataset/DataSet.h"
+#include "edits/TileEdits.h"
+#include "io/PendingEditDirectory.h"
+#include "tiledata/TileData.h"
+
+#include <QSettings>
+#include <QStatusBar>
+#include <QtTest>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+DataSetBuilder smallSet()
+{
+    DataSetBuilder builder(64);
+    builder.setTerrainImage(3, TestDataSet::terrain(Qt::blue));
+    builder.setStaticImage(2, TestDataSet::solid(10, 12, Qt::green));
+    return builder;
+}
+
+bool append(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::Append) && file.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+class WindowSafetyTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void changedDataFileOffersToReopen();
+    void changeIsNoticedWithoutAsking();
+    void editsOfACrashedRunAreOffered_data();
+    void editsOfACrashedRunAreOffered();
+
+private:
+    MyMainWindow::StartOptions startIn(const QString &directory) const
+    {
+        MyMainWindow::StartOptions options;
+        options.dataDirectory = directory;
+        options.useSettings = false;
+        options.dataSet.pendingParent = pending.path();
+        return options;
+    }
+
+    QTemporaryDir pending;
+};
+
+void WindowSafetyTest::initTestCase()
+{
+    QVERIFY(pending.isValid());
+}
+
+void WindowSafetyTest::changedDataFileOffersToReopen()
+{
+    TestDataSet data(smallSet());
+    FakePrompts prompts;
+    MyMainWindow window(startIn(data.path()));
+    QVERIFY(window.isComplete());
+    QVERIFY(
+        window.edits()->changeImage(TileKind::Terrain, 3, TestDataSet::terrain(Qt::red), "Import", nullptr));
+    QVERIFY(window.edits()->changeImage(TileKind::Static, 2, QImage(), "Delete", nullptr));
+
+    // Unchanged files: nothing is asked.
+    window.checkDataFiles();
+    QCOMPARE(prompts.count("confirm"), 0);
+
+    // Another program adds a block of statics to tiledata.mul. Declined, the question
+    // is not asked again for the same state, and a save is refused.
+    QVERIFY(append(data.filePath("tiledata.mul"), QByteArray(1188, '\0')));
+    window.checkDataFiles();
+    window.checkDataFiles();
+    QCOMPARE(prompts.count("confirm"), 1);
+    QVERIFY(prompts.last("confirm")->text.contains("tiledata.mul has changed on disk"));
+    QTemporaryDir out;
+    prompts.directories = {out.path()};
+    QVERIFY(!window.saveController()->save());
+    QVERIFY(prompts.last("warning")->text.contains("changed on disk since it was opened"));
+
+    // Accepted, the data set is read again, with the new statics and the pending edits.
+    QVERIFY(append(data.filePath("tiledata.mul"), QByteArray(1188, '\0')));
+    prompts.confirmations = {true};
+    window.checkDataFiles();
+    QCOMPARE(prompts.count("confirm"), 2);
+    QCOMPARE(window.tileStore()->staticCount(), 64 + 2 * 32);
+    QCOMPARE(window.artStore()->getTerrain(3, false).pixel(22, 22), qRgb(248, 0, 0));
+    QVERIFY(window.artStore()->getStatic(2, false).isNull());
+    QVERIFY(window.isWindowModified());
+    prompts.directories = {out.path()};
+    QVERIFY(window.saveController()->save());
+    QCOMPARE(ArtWork(out.filePath("artidx.mul"), out.filePath("art.mul")).getTerrain(3, false).pixel(22, 22),
+        qRgb(248, 0, 0));
+}
+
+void WindowSafetyTest::changeIsNoticedWithoutAsking()
+{
+    // The window watches its files: a change shows without anyone asking it to look.
+    TestDataSet data(smallSet());
+    FakePrompts prompts;
+    MyMainWindow window(startIn(data.path()));
+    QVERIFY(append(data.filePath("art.mul"), "more"));
+    QTRY_COMPARE_WITH_TIMEOUT(prompts.count("confirm"), 1, 10000);
+    QVERIFY(prompts.last("confirm")->text.contains("art.mul has changed on disk"));
+}
+
+void WindowSafetyTest::editsOfACrashedRunAreOffered_data()
+{
+    QTest::addColumn<bool>("recover");
+    QTest::newRow("recovered") << true;
+    QTest::newRow("discarded") << false;
+}
+
+void WindowSafetyTest::editsOfACrashedRunAreOffered()
+{
+    QFETCH(bool, recover);
+    TestDataSet data(smallSet());
+    TestDataSet other(smallSet());
+    // A run on each data set ends abnormally, its edits still pending.
+    for (const QString &directory : {data.path(), other.path()}) {
+        const pid_t child = fork();
+        if (child == 0) {
+            DataSet::Options options;
+            options.pendingParent = pending.path();
+            QString error;
+            auto set = DataSet::open(directory, options, &error);
+            const bool edited = set && set->art().setTerrain(3, TestDataSet::terrain(Qt::red))
+                && set->art().setStatic(2, QImage());
+            _exit(edited ? 0 : 1);
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+
+    FakePrompts prompts;
+    prompts.confirmations = {recover};
+    MyMainWindow window(startIn(data.path()));
+    QCOMPARE(prompts.count("confirm"), 1); // for this data set only
+    QVERIFY(prompts.last("confirm")->text.contains("2 pending edits of this data set"));
+    QCOMPARE(window.artStore()->pendingTerrain().contains(3), recover);
+    QCOMPARE(window.artStore()->getStatic(2, false).isNull(), recover);
+    QCOMPARE(window.isWindowModified(), recover);
+    // Whatever the answer, what the ended runs left behind is gone; the window's own
+    // pending directories stay.
+    QCOMPARE(PendingEditDirectory::orphans(pending.path()).size(), 0);
+    QCOMPARE(QDir(pending.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 2);
+}
+
+QTEST_MAIN(WindowSafetyTest)
+#include "test_window_safety.moc"
