@@ -187,7 +187,7 @@ void ArtWidget::fillTerrain()
 {
     ui->groupArt->hide();
     if (tiles)
-        shownLand = LandTileRecord::fromBytes(tiles->landRecord(id));
+        shownLand = LandTileRecord::fromBytes(tiles->landRecord(id), tiles->layout());
     applyFlags(shownLand.flags);
     ui->lineTexid->setText(QString::number(shownLand.texid));
     ui->lineName->setText(shownLand.nameText());
@@ -197,7 +197,7 @@ void ArtWidget::fillStatic()
 {
     ui->groupTerrain->hide();
     if (tiles)
-        shownStatic = StaticTileRecord::fromBytes(tiles->staticRecord(id));
+        shownStatic = StaticTileRecord::fromBytes(tiles->staticRecord(id), tiles->layout());
     const StaticTileRecord &r = shownStatic;
     applyFlags(r.flags);
     ui->lineWeight->setText(QString::number(r.weight));
@@ -445,11 +445,11 @@ std::optional<QByteArray> ArtWidget::editedRecord() const
     if (!modified || !tiles)
         return std::nullopt;
     if (isTerrain()) {
-        const LandTileRecord current = LandTileRecord::fromBytes(tiles->landRecord(id));
+        const LandTileRecord current = LandTileRecord::fromBytes(tiles->landRecord(id), tiles->layout());
         const LandTileRecord edited = editedLandRecord(current);
         return edited == current ? std::nullopt : std::optional<QByteArray>(edited.toBytes());
     }
-    const StaticTileRecord current = StaticTileRecord::fromBytes(tiles->staticRecord(id));
+    const StaticTileRecord current = StaticTileRecord::fromBytes(tiles->staticRecord(id), tiles->layout());
     const StaticTileRecord edited = editedStaticRecord(current);
     return edited == current ? std::nullopt : std::optional<QByteArray>(edited.toBytes());
 }

@@ -575,6 +575,27 @@ private Q_SLOTS:
         QCOMPARE(window->findChild<QWidget *>("tab1")->findChildren<QCheckBox *>().size() - boxes.size(), 32);
     }
 
+    void staticPastTheTileDataGetsItsFirstRecord()
+    {
+        // The art holds statics the tile data has no record for yet (as newer art
+        // containers do): their properties start empty, in the file's layout, and OK
+        // gives them their first record.
+        useHighSeas();
+        const int beyond = data->tiles().staticCount() + 40;
+        QVERIFY(!data->tiles().holdsStatic(beyond));
+        QPointer<ArtWidget> window = open(beyond);
+        QCOMPARE(field(window, "lineName")->text(), QString());
+        applyEdits(window, {"lineName=new item", "lineWeight=9", "checkAlphaBlend"});
+        window->accept();
+        QVERIFY(isDeleted(window));
+        const StaticTileRecord stored
+            = StaticTileRecord::fromBytes(data->tiles().staticRecord(beyond), data->tiles().layout());
+        QCOMPARE(data->tiles().staticRecord(beyond).size(), 41);
+        QCOMPARE(stored.nameText(), QStringLiteral("new item"));
+        QCOMPARE(stored.weight, quint8(9));
+        QCOMPARE(stored.flags, TileFlags::AlphaBlend);
+    }
+
     void upperFlagsEditedAndKept()
     {
         useHighSeas();
