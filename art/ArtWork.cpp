@@ -127,10 +127,8 @@ void ArtWork::adoptPendingEdits(std::unique_ptr<PendingEditDirectory> directory,
 {
     clearPending();
     pendingDir = std::move(directory);
-    for (const QString &fileName : pendingDir->editFiles()) {
-        if (!adoptEditFile(fileName, dropped))
-            PendingEditDirectory::removeFile(pendingDir->filePath(fileName));
-    }
+    pendingDir->sortEditFiles(
+        [this, dropped](const QString &fileName) { return adoptEditFile(fileName, dropped); });
     Q_EMIT pendingChanged();
 }
 

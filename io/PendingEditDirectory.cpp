@@ -168,6 +168,14 @@ QStringList PendingEditDirectory::editFiles() const
     return isValid() ? editFilesIn(dir) : QStringList();
 }
 
+void PendingEditDirectory::sortEditFiles(const std::function<bool(const QString &fileName)> &keep) const
+{
+    for (const QString &fileName : editFiles()) {
+        if (!keep(fileName))
+            removeFile(filePath(fileName));
+    }
+}
+
 bool PendingEditDirectory::writeFile(
     const QString &fileName, const QByteArray &bytes, QString *errorOut) const
 {

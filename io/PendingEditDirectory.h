@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 class QLockFile;
@@ -52,6 +53,8 @@ public:
     const Description &description() const { return about; }
     // The names of the edit files it holds (the lock and the description left out).
     QStringList editFiles() const;
+    // Offers each edit file to keep; the files it does not keep are removed.
+    void sortEditFiles(const std::function<bool(const QString &fileName)> &keep) const;
 
     // Writes the whole file or nothing (a failed write leaves an older file as it was).
     bool writeFile(const QString &fileName, const QByteArray &bytes, QString *error) const;

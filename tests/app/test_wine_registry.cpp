@@ -4,6 +4,7 @@
 
 #include "FakePrompts.h"
 #include "TestDataSet.h"
+#include "TestFiles.h"
 #include "app/DataDirectory.h"
 #include "app/MyMainWindow.h"
 #include "app/WineRegistry.h"
@@ -13,11 +14,7 @@
 
 namespace {
 
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
+using TestFiles::writeFile;
 
 // A .reg file as Wine writes one, around the given sections.
 QByteArray regFile(const QByteArray &sections)

@@ -3,6 +3,7 @@
 
 #include "FileSizeLimit.h"
 #include "TestDataSet.h"
+#include "TestFiles.h"
 #include "art/ArtFormat.h"
 #include "saving/DataSetSaver.h"
 #include "tools/cli/CliError.h"
@@ -20,17 +21,8 @@ using Status = DataSetSaver::Status;
 
 namespace {
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
+using TestFiles::fileBytes;
+using TestFiles::writeFile;
 
 // Every entry below a directory, hidden ones included, with the contents of its files,
 // so that "left as it was" is checked exactly.
@@ -432,12 +424,18 @@ void TestDataSetSaver::patchListFileNames_data()
 {
     QTest::addColumn<QString>("file"); // as the line names it
     QTest::addColumn<QString>("path"); // the image file read; empty: a deletion
-    QTest::newRow("beside the list") << "tile.png" << "/lists/tile.png";
-    QTest::newRow("relative") << "../art/t 1.png" << "/art/t 1.png";
-    QTest::newRow("absolute") << "/data/t.png" << "/data/t.png";
-    QTest::newRow("starting with a colon") << ":t.png" << "/lists/:t.png"; // not a Qt resource
-    QTest::newRow("starting with delete") << "delete me.png" << "/lists/delete me.png";
-    QTest::newRow("the word delete") << "delete" << "";
+    QTest::newRow("beside the list") << "tile.png"
+                                     << "/lists/tile.png";
+    QTest::newRow("relative") << "../art/t 1.png"
+                              << "/art/t 1.png";
+    QTest::newRow("absolute") << "/data/t.png"
+                              << "/data/t.png";
+    QTest::newRow("starting with a colon") << ":t.png"
+                                           << "/lists/:t.png"; // not a Qt resource
+    QTest::newRow("starting with delete") << "delete me.png"
+                                          << "/lists/delete me.png";
+    QTest::newRow("the word delete") << "delete"
+                                     << "";
 }
 
 void TestDataSetSaver::patchListFileNames()

@@ -3,6 +3,7 @@
 // both containers.
 
 #include "TestDataSet.h"
+#include "TestFiles.h"
 #include "art/ArtFormat.h"
 #include "art/UopArtContainer.h"
 #include "dataset/DataSet.h"
@@ -22,22 +23,13 @@ Q_DECLARE_METATYPE(Choice)
 
 namespace {
 
+using TestFiles::fileBytes;
+using TestFiles::writeFile;
+
 // Beyond 0x4000 + 0x4000 index positions, as in the newer containers.
 constexpr int HighStatic = 0xFFF0;
 constexpr int SharingStatic = 40;
 constexpr int SharedStatic = 3;
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
 
 DataSetBuilder sampleSet()
 {

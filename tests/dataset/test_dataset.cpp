@@ -3,6 +3,7 @@
 // made them: a data set opened again, and a run that ended abnormally.
 
 #include "TestDataSet.h"
+#include "TestFiles.h"
 #include "art/ArtWork.h"
 #include "dataset/DataSet.h"
 #include "tiledata/StaticTileRecord.h"
@@ -15,11 +16,7 @@
 
 namespace {
 
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
+using TestFiles::writeFile;
 
 DataSetBuilder smallSet(int statics = 64)
 {
@@ -76,11 +73,11 @@ void TestDataSetOpening::directoriesWithoutADataSet_data()
     QTest::addColumn<bool>("fifo"); // art.mul is a FIFO
     QTest::addColumn<QStringList>("named"); // what the message names
     const QStringList all{"art.mul", "artidx.mul", "tiledata.mul", "animdata.mul"};
-    QTest::newRow("empty directory") << all << QByteArray() << false
-                                     << QStringList{
-                                            "Missing: art.mul and artidx.mul (or artLegacyMUL.uop), tiledata.mul, animdata.mul."};
-    QTest::newRow("index only missing")
-        << QStringList{"artidx.mul"} << QByteArray() << false << QStringList{"Missing: artidx.mul (or artLegacyMUL.uop)."};
+    QTest::newRow("empty directory")
+        << all << QByteArray() << false
+        << QStringList{"Missing: art.mul and artidx.mul (or artLegacyMUL.uop), tiledata.mul, animdata.mul."};
+    QTest::newRow("index only missing") << QStringList{"artidx.mul"} << QByteArray() << false
+                                        << QStringList{"Missing: artidx.mul (or artLegacyMUL.uop)."};
     QTest::newRow("animation data missing")
         << QStringList{"animdata.mul"} << QByteArray() << false << QStringList{"Missing: animdata.mul."};
     QTest::newRow("tile data cut in its land section")
@@ -153,8 +150,7 @@ void TestDataSetOpening::reopeningKeepsTheEditsThatStillFit()
     second.reset();
     auto third = openSet(data.path(), data.pendingParent());
     QVERIFY(third && makeEdits(*third));
-    QVERIFY(QFile::resize(
-        data.filePath("tiledata.mul"), 428032 + 1188));
+    QVERIFY(QFile::resize(data.filePath("tiledata.mul"), 428032 + 1188));
     auto fourth = openSet(data.path(), data.pendingParent());
     QVERIFY(fourth);
     fourth->takeEditsFrom(*third, &dropped);

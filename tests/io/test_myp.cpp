@@ -2,6 +2,7 @@
 // back, and a table of damaged containers, each of which must give a clear message or
 // an unreadable entry, never a crash, a hang or a huge allocation.
 
+#include "TestFiles.h"
 #include "io/MypHash.h"
 #include "io/MypReader.h"
 #include "io/MypWriter.h"
@@ -15,6 +16,8 @@
 #include <zlib.h>
 
 namespace {
+
+using TestFiles::writeFile;
 
 // The layout as the format describes it, written out here independently of the reader.
 constexpr int FirstTableField = 12; // after u32 magic, u32 version, u32 signature
@@ -75,12 +78,6 @@ qint64 entryAt(const QByteArray &file, int n)
     for (int skip = n / 2; skip > 0; --skip)
         table = qint64(get<quint64>(file, table + 4));
     return table + TableHeader + (n % 2) * EntryBytes;
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
 struct Damage

@@ -4,6 +4,7 @@
 // description, never computed with the code under test.
 
 #include "TestDataSet.h"
+#include "TestFiles.h"
 #include "dataset/DataSet.h"
 #include "tiledata/AnimDataFile.h"
 #include "tiledata/LandTileRecord.h"
@@ -24,6 +25,8 @@ Q_DECLARE_METATYPE(TileDataLayout)
 
 namespace {
 
+using TestFiles::fileBytes;
+
 constexpr qint64 ClassicLand = 428032;
 constexpr qint64 HighSeasLand = 493568;
 constexpr qint64 ClassicBlock = 1188;
@@ -40,12 +43,6 @@ QString writeSized(const QTemporaryDir &dir, qint64 size)
     if (!file.open(QIODevice::WriteOnly) || !file.resize(size))
         return QString();
     return file.fileName();
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 void resizeFile(const QString &path, qint64 size)

@@ -3,6 +3,7 @@
 // written out from the format's description.
 
 #include "TestDataSet.h"
+#include "TestFiles.h"
 #include "saving/DataSetSaver.h"
 #include "saving/TileDataConversion.h"
 #include "tiledata/TileFlags.h"
@@ -15,21 +16,12 @@ Q_DECLARE_METATYPE(TileDataLayout)
 
 namespace {
 
+using TestFiles::fileBytes;
+using TestFiles::writeFile;
+
 const TileDataLayout Classic = TileDataLayout::classic();
 const TileDataLayout HighSeas = TileDataLayout::highSeas();
 const QByteArray Marker = QByteArray::fromHex("efbeadde");
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
 
 // A procedural set of 96 statics: names with bytes after their NUL, every field used;
 // upper flags only when asked for.
