@@ -2,6 +2,8 @@
 
 #include "TestDataSet.h"
 #include "art/ArtFormat.h"
+#include "tiledata/StaticTileRecord.h"
+#include "tiledata/TileData.h"
 #include "tiledata/TileFlags.h"
 
 #include <QCryptographicHash>
@@ -447,6 +449,31 @@ void TestCli::convertRoundTrip()
         QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
         QCOMPARE(a.readAll(), b.readAll());
     }
+    // The tile data widened to high-seas: every record's fields as they were.
+    const QString wide = out.filePath(QStringLiteral("wide"));
+    run = cli({QStringLiteral("convert"), data->path(), wide, QStringLiteral("--art"), QStringLiteral("mul"),
+        QStringLiteral("--tiledata"), QStringLiteral("high-seas")});
+    QVERIFY2(run.exitCode == 0 && run.out.contains("high-seas tile data"), run.out + run.err);
+    const TileData classicTiles(data->filePath(QStringLiteral("tiledata.mul")));
+    const TileData wideTiles(QDir(wide).filePath(QStringLiteral("tiledata.mul")));
+    QCOMPARE(wideTiles.layoutName(), QStringLiteral("high-seas"));
+    QCOMPARE(wideTiles.staticCount(), classicTiles.staticCount());
+    for (int id = 0; id < classicTiles.staticCount(); ++id) {
+        const StaticTileRecord before = StaticTileRecord::fromBytes(classicTiles.staticRecord(id));
+        const StaticTileRecord after = StaticTileRecord::fromBytes(wideTiles.staticRecord(id));
+        QCOMPARE(after.flags, before.flags);
+        QCOMPARE(after.weight, before.weight);
+        QCOMPARE(after.name, before.name);
+    }
+    // Narrowed back, a file whose records use upper flags is refused, naming the first.
+    run = cli({QStringLiteral("convert"), highSeas->path(), out.filePath(QStringLiteral("narrow")),
+        QStringLiteral("--art"), QStringLiteral("mul"), QStringLiteral("--tiledata"),
+        QStringLiteral("classic")});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains("uses flags the classic layout cannot hold"), run.err);
+    QVERIFY(!QFileInfo::exists(
+        QDir(out.filePath(QStringLiteral("narrow"))).filePath(QStringLiteral("tiledata.mul"))));
+
     // Without the form to write, nothing is written.
     run = cli({QStringLiteral("convert"), data->path(), out.filePath(QStringLiteral("none"))});
     QCOMPARE(run.exitCode, 1);
