@@ -15,11 +15,6 @@ const QString DataSet::AnimDataFileName = QStringLiteral("animdata.mul");
 
 namespace {
 
-QString native(const QString &path)
-{
-    return QDir::toNativeSeparators(path);
-}
-
 // Collects what is wrong with the directory, to name it all in one message.
 class Problems
 {
@@ -30,7 +25,8 @@ public:
     QString describe(const QString &directory) const
     {
         QStringList lines;
-        lines.append(QStringLiteral("%1 does not hold a usable data set.").arg(native(directory)));
+        lines.append(
+            QStringLiteral("%1 does not hold a usable data set.").arg(QDir::toNativeSeparators(directory)));
         if (!missingFiles.isEmpty())
             lines.append(QStringLiteral("Missing: %1.").arg(missingFiles.join(QStringLiteral(", "))));
         lines.append(reasons);
@@ -63,7 +59,7 @@ std::unique_ptr<DataSet> DataSet::open(const QString &directory, const Options &
     std::unique_ptr<DataSet> set(new DataSet(directory));
     Problems problems;
     if (!QFileInfo(directory).isDir()) {
-        *error = QStringLiteral("%1 is not a directory.").arg(native(directory));
+        *error = QStringLiteral("%1 is not a directory.").arg(QDir::toNativeSeparators(directory));
         return nullptr;
     }
 
@@ -83,7 +79,7 @@ std::unique_ptr<DataSet> DataSet::open(const QString &directory, const Options &
     else if (tiles.fileBytes().size() < tiles.layout().landSectionSize())
         problems.damaged(QStringLiteral("%1 is damaged: it is %2 bytes long, shorter than its land section "
                                         "(%3 bytes in the %4 layout).")
-                             .arg(native(tilePath))
+                             .arg(QDir::toNativeSeparators(tilePath))
                              .arg(tiles.fileBytes().size())
                              .arg(tiles.layout().landSectionSize())
                              .arg(tiles.layoutName()));

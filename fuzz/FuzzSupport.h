@@ -5,6 +5,9 @@
 // that abort, which libFuzzer records as a finding.
 
 #include <QByteArrayView>
+#include <QFile>
+#include <QString>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -38,3 +41,20 @@ private:
     std::unique_ptr<char[]> bytes;
     size_t length;
 };
+
+// For targets that open files: one directory for the whole run, in which each input
+// replaces the file of the given name. The file's path, or an empty one when it cannot
+// be written.
+inline const QTemporaryDir &scratchDirectory()
+{
+    static const QTemporaryDir dir;
+    return dir;
+}
+
+inline QString writeScratchFile(const QString &name, QByteArrayView bytes)
+{
+    QFile file(scratchDirectory().filePath(name));
+    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        && file.write(bytes.data(), bytes.size()) == bytes.size();
+    return written ? file.fileName() : QString();
+}

@@ -4,27 +4,12 @@
 #include "FuzzSupport.h"
 #include "tiledata/AnimDataFile.h"
 
-#include <QFile>
-#include <QTemporaryDir>
-
-namespace {
-
-const QTemporaryDir &scratch()
-{
-    static const QTemporaryDir dir;
-    return dir;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QString path = scratch().filePath(QStringLiteral("animdata.mul"));
-    QFile out(path);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        || out.write(reinterpret_cast<const char *>(data), qint64(size)) != qint64(size))
+    const QString path = writeScratchFile(QStringLiteral("animdata.mul"),
+        QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)));
+    if (path.isEmpty())
         return 0;
-    out.close();
 
     AnimDataFile anim;
     FUZZ_CHECK(anim.setFileName(path));

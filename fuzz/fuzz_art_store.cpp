@@ -8,26 +8,6 @@
 #include "art/ArtFormat.h"
 #include "art/ArtWork.h"
 
-#include <QFile>
-#include <QTemporaryDir>
-
-namespace {
-
-const QTemporaryDir &scratch()
-{
-    static const QTemporaryDir dir;
-    return dir;
-}
-
-bool writeFile(const QString &path, QByteArrayView bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        && file.write(bytes.data(), bytes.size()) == bytes.size();
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     using namespace ArtFormat;
@@ -44,12 +24,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     index.replace(0, terrain * IndexEntrySize, bytes.sliced(2, terrain * IndexEntrySize).toByteArray());
     index.replace(StaticIdBase * IndexEntrySize, statics * IndexEntrySize,
         bytes.sliced(2 + terrain * IndexEntrySize, statics * IndexEntrySize).toByteArray());
-    const QString indexPath = scratch().filePath(QStringLiteral("artidx.mul"));
-    const QString artPath = scratch().filePath(QStringLiteral("art.mul"));
-    if (!writeFile(indexPath, index) || !writeFile(artPath, bytes.sliced(2 + entries)))
+    const QString indexPath = writeScratchFile(QStringLiteral("artidx.mul"), index);
+    const QString artPath = writeScratchFile(QStringLiteral("art.mul"), bytes.sliced(2 + entries));
+    if (indexPath.isEmpty() || artPath.isEmpty())
         return 0;
 
-    ArtWork art(indexPath, artPath, scratch().path());
+    ArtWork art(indexPath, artPath, scratchDirectory().path());
     for (int id = 0; id < terrain; ++id) {
         const QImage plain = art.getTerrain(id, false);
         FUZZ_CHECK(plain.isNull() || plain.size() == QSize(TerrainSize, TerrainSize));

@@ -10,8 +10,6 @@
 #include "tiledata/TileData.h"
 #include "tiledata/TileDataLayout.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <optional>
 
 namespace {
@@ -19,12 +17,6 @@ namespace {
 // Reading every one of 65,536 statics would make each run slow; the first and last
 // records show the same as all.
 constexpr int RecordsRead = 256;
-
-const QTemporaryDir &scratch()
-{
-    static const QTemporaryDir dir;
-    return dir;
-}
 
 template <typename Record> void checkRoundTrip(const QByteArray &bytes, TileDataLayout layout)
 {
@@ -66,13 +58,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QByteArray file(fullLandSection ? made.landSectionSize() : 0, '\0');
     file.append(bytes.sliced(1).toByteArray());
 
-    const QString path = scratch().filePath(QStringLiteral("tiledata.mul"));
-    QFile out(path);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(file) != file.size())
+    const QString path = writeScratchFile(QStringLiteral("tiledata.mul"), file);
+    if (path.isEmpty())
         return 0;
-    out.close();
 
-    TileData tiles(path, scratch().path(), forced);
+    TileData tiles(path, scratchDirectory().path(), forced);
     FUZZ_CHECK(!forced || tiles.layout() == *forced);
     readAll(tiles, tiles.landCount(), true);
     readAll(tiles, tiles.staticCount(), false);

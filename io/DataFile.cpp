@@ -10,11 +10,6 @@ namespace {
 // keep beside every open file.
 constexpr qint64 WindowSize = 256 * 1024;
 
-QString native(const QString &path)
-{
-    return QDir::toNativeSeparators(path);
-}
-
 } // namespace
 
 DataFile::DataFile() : file(std::make_unique<QFile>()) { }
@@ -27,9 +22,10 @@ bool DataFile::open(const QString &path, QString *errorOut)
     file->setFileName(path);
     const QFileInfo info(path);
     if (info.exists() && !info.isFile())
-        error = QStringLiteral("%1 is not a regular file.").arg(native(path));
+        error = QStringLiteral("%1 is not a regular file.").arg(QDir::toNativeSeparators(path));
     else if (!file->open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        error = QStringLiteral("%1 cannot be read: %2").arg(native(path), file->errorString());
+        error = QStringLiteral("%1 cannot be read: %2")
+                    .arg(QDir::toNativeSeparators(path), file->errorString());
     else
         opened = FileStamp::of(path);
     if (!error.isEmpty()) {
@@ -97,7 +93,7 @@ QByteArray DataFile::readAll(qint64 limit, QString *errorOut) const
     if (size() > limit) {
         if (errorOut)
             *errorOut = QStringLiteral("%1 is %2 bytes long, more than such a file can be (%3 bytes).")
-                            .arg(native(fileName()))
+                            .arg(QDir::toNativeSeparators(fileName()))
                             .arg(size())
                             .arg(limit);
         return {};
@@ -106,7 +102,7 @@ QByteArray DataFile::readAll(qint64 limit, QString *errorOut) const
     if (!isOpen() || !file->seek(0) || file->read(bytes.data(), size()) != size()) {
         if (errorOut)
             *errorOut = QStringLiteral("%1 could not be read whole: it is shorter than when it was opened.")
-                            .arg(native(fileName()));
+                            .arg(QDir::toNativeSeparators(fileName()));
         return {};
     }
     return bytes;

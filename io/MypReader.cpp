@@ -11,11 +11,6 @@ using namespace MypFormat;
 
 namespace {
 
-QString native(const QString &path)
-{
-    return QDir::toNativeSeparators(path);
-}
-
 QString hex(quint64 value)
 {
     return QStringLiteral("0x%1").arg(value, 0, 16);
@@ -72,7 +67,7 @@ bool MypReader::open(const QString &path, qint64 maxEntryLength, QString *error)
 
 bool MypReader::fail(const QString &why, QString *error)
 {
-    openError = QStringLiteral("%1 is damaged: %2.").arg(native(data.fileName()), why);
+    openError = QStringLiteral("%1 is damaged: %2.").arg(QDir::toNativeSeparators(data.fileName()), why);
     data.close();
     entries.clear();
     byHash.clear();

@@ -34,12 +34,6 @@ bool validIds(const QHash<int, QString> &pending, int limit, const char *kind, Q
     return true;
 }
 
-// An empty slot as the data files write it: no offset and no length.
-ArtIndexEntry emptyEntry(qint32 reserved)
-{
-    return {-1, -1, reserved};
-}
-
 int highestReplacedSlot(const QHash<int, QString> &pending, int slotBase)
 {
     int highest = -1;
@@ -51,11 +45,6 @@ int highestReplacedSlot(const QHash<int, QString> &pending, int slotBase)
 }
 
 } // namespace
-
-QString ArtMergePlan::describeSlot(int slot)
-{
-    return ArtContainer::describeSlot(slot);
-}
 
 int ArtMergePlan::outputSlotCount(const ArtWork &art) const
 {
@@ -80,7 +69,8 @@ bool ArtMergePlan::build(const ArtWork &art, QString *error)
         const bool isStatic = isStaticSlot(slot);
         const int id = isStatic ? slot - ArtFormat::StaticIdBase : slot;
         // Slots past the end of the stored index exist only to reach an edited tile.
-        const ArtIndexEntry original = slot < stored ? art.container().entry(slot) : emptyEntry(0);
+        const ArtIndexEntry original
+            = slot < stored ? art.container().entry(slot) : ArtIndexEntry::emptySlot(0);
         const QHash<int, QString> &pending = isStatic ? art.pendingStatics() : art.pendingTerrain();
         const auto edit = pending.constFind(id);
         if (edit == pending.cend()) {
@@ -89,7 +79,7 @@ bool ArtMergePlan::build(const ArtWork &art, QString *error)
             records += source == Slot::Source::Container ? 1 : 0;
             estimate += original.isEmpty() ? 0 : qMax(original.length, 0);
         } else if (edit->isEmpty()) {
-            list.append({Slot::Source::Empty, emptyEntry(original.reserved), QString(), 0});
+            list.append({Slot::Source::Empty, ArtIndexEntry::emptySlot(original.reserved), QString(), 0});
         } else if (!addPending(slot, *edit, original, error)) {
             return false;
         }
@@ -105,9 +95,9 @@ bool ArtMergePlan::addPending(int slot, const QString &path, const ArtIndexEntry
         && (isStaticSlot(slot) ? length >= pendingRecordMinimum(slot) : length == pendingRecordMinimum(slot));
     if (!usable || length > std::numeric_limits<qint32>::max()) {
         *error = info.exists() ? QStringLiteral("The pending edit of %1 is damaged (%2).")
-                                     .arg(describeSlot(slot), QDir::toNativeSeparators(path))
+                                     .arg(ArtContainer::describeSlot(slot), QDir::toNativeSeparators(path))
                                : QStringLiteral("The pending edit of %1 has vanished (%2).")
-                                     .arg(describeSlot(slot), QDir::toNativeSeparators(path));
+                                     .arg(ArtContainer::describeSlot(slot), QDir::toNativeSeparators(path));
         return false;
     }
     list.append({Slot::Source::PendingFile, original, path, length});

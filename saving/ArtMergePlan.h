@@ -34,9 +34,6 @@ public:
     // The slots that get a record (their own or one they share).
     int recordCount() const { return records; }
 
-    // "terrain tile 12" or "static tile 7", for messages about a slot.
-    static QString describeSlot(int slot);
-
 private:
     int outputSlotCount(const ArtWork &art) const;
     bool addPending(int slot, const QString &path, const ArtIndexEntry &original, QString *error);

@@ -27,27 +27,16 @@ namespace {
 
 constexpr int NoticeSlotLimit = 10;
 
-QString native(const QString &path)
-{
-    return QDir::toNativeSeparators(path);
-}
-
 QString directoryOf(const QString &filePath)
 {
     return QFileInfo(filePath).absolutePath();
-}
-
-// An empty slot as the data files write it: no offset and no length.
-ArtIndexEntry emptyEntry(qint32 reserved)
-{
-    return {-1, -1, reserved};
 }
 
 QString describeSlots(const QVector<int> &slots)
 {
     QStringList tiles;
     for (int i = 0; i < slots.size() && i < NoticeSlotLimit; ++i)
-        tiles.append(ArtMergePlan::describeSlot(slots.at(i)));
+        tiles.append(ArtContainer::describeSlot(slots.at(i)));
     if (slots.size() > NoticeSlotLimit)
         tiles.append(QStringLiteral("%1 more").arg(slots.size() - NoticeSlotLimit));
     return tiles.join(QStringLiteral(", "));
@@ -121,7 +110,7 @@ bool DataSetSaver::writeArt(SaveRun &run, const ArtMergePlan &plan, ArtFileWrite
             break;
         case ArtMergePlan::Slot::Source::PendingFile: {
             QByteArray record;
-            if (!run.readPendingFile(planned.path, planned.length, ArtMergePlan::describeSlot(slot), &record)
+            if (!run.readPendingFile(planned.path, planned.length, ArtContainer::describeSlot(slot), &record)
                 || !writer.addRecord(run, slot, {record, 0, quint32(record.size()), std::nullopt},
                     planned.entry.reserved, &handle))
                 return false;
@@ -154,7 +143,7 @@ bool DataSetSaver::writeContainerRecord(SaveRun &run, int slot, const ArtIndexEn
     }
     if (record.bytes.isEmpty()) {
         emptied.append(slot);
-        writer.addEmpty(slot, emptyEntry(original.reserved));
+        writer.addEmpty(slot, ArtIndexEntry::emptySlot(original.reserved));
         return true;
     }
     if (qint64(record.length) != original.length)
@@ -173,8 +162,9 @@ bool DataSetSaver::writeTileData(SaveRun &run, const TileDataMergePlan &plan) co
     if (tileDataLayout && *tileDataLayout != tileData.layout()) {
         QByteArray converted;
         QString reason;
-        return TileDataConversion::convert(tileData, *tileDataLayout, &converted, &reason) ? run.write(converted)
-                                                                                           : run.fail(reason);
+        return TileDataConversion::convert(tileData, *tileDataLayout, &converted, &reason)
+            ? run.write(converted)
+            : run.fail(reason);
     }
     const QByteArrayView source = tileData.fileBytes();
     // Copies the source up to position; past its end the new file is zero-filled.
@@ -217,7 +207,8 @@ DataSetSaver::Status DataSetSaver::save(const QString &outputDirectory)
     repaired.clear();
 
     if (!QFileInfo(outputDirectory).isDir())
-        return fail(QStringLiteral("The output directory %1 does not exist.").arg(native(outputDirectory)),
+        return fail(QStringLiteral("The output directory %1 does not exist.")
+                        .arg(QDir::toNativeSeparators(outputDirectory)),
             outputDirectory);
     if (isDataDirectory(outputDirectory))
         return fail(QStringLiteral("The output directory is the data directory. Choose another directory: "
@@ -272,7 +263,7 @@ bool DataSetSaver::checkInputsUnchanged()
         return true;
     fail(QStringLiteral("%1 has changed on disk since it was opened, so the data set was not saved. Open the "
                         "data set again to save your edits with the new file.")
-             .arg(native(changed)),
+             .arg(QDir::toNativeSeparators(changed)),
         changed);
     return false;
 }

@@ -11,11 +11,6 @@ namespace {
 constexpr qint64 ChunkSize = 4 * 1024 * 1024;
 constexpr qint64 ProgressStep = 1024 * 1024;
 
-QString native(const QString &path)
-{
-    return QDir::toNativeSeparators(path);
-}
-
 } // namespace
 
 SaveRun::SaveRun(const QString &directory, qint64 total, ProgressHandler progress, FaultHook faultHook)
@@ -115,8 +110,8 @@ bool SaveRun::readPendingFile(const QString &path, qint64 length, const QString 
         return true;
     const QString reason
         = pending.error() != QFileDevice::NoError ? pending.errorString() : QStringLiteral("it changed size");
-    return fail(
-        QStringLiteral("The pending edit of %1 could not be read (%2): %3").arg(label, native(path), reason),
+    return fail(QStringLiteral("The pending edit of %1 could not be read (%2): %3")
+                    .arg(label, QDir::toNativeSeparators(path), reason),
         path);
 }
 
@@ -139,7 +134,8 @@ bool SaveRun::commit()
         return true;
     }
     const QString target = output.targetPath(failed);
-    return fail(QStringLiteral("Could not save %1: %2").arg(native(target), reason), target);
+    return fail(
+        QStringLiteral("Could not save %1: %2").arg(QDir::toNativeSeparators(target), reason), target);
 }
 
 bool SaveRun::report(bool force)
@@ -164,5 +160,6 @@ bool SaveRun::fail(const QString &message, const QString &path)
 bool SaveRun::failWrite(const QString &reason)
 {
     const QString target = output.targetPath(fileName);
-    return fail(QStringLiteral("Could not write %1: %2").arg(native(target), reason), target);
+    return fail(
+        QStringLiteral("Could not write %1: %2").arg(QDir::toNativeSeparators(target), reason), target);
 }
