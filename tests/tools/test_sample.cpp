@@ -9,6 +9,7 @@
 #include "tools/sample/DataSetBuilder.h"
 
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -18,10 +19,9 @@ class TestSample : public QObject
 
 private Q_SLOTS:
     void deterministicForASeed();
-    void looksLikeRealData();
-    void highSeasSetUsesUpperFlags();
-    void programWritesEitherLayout_data();
-    void programWritesEitherLayout();
+    void variedLikeRealData();
+    void programWritesEveryCombination_data();
+    void programWritesEveryCombination();
 };
 
 namespace {
@@ -41,123 +41,105 @@ void TestSample::deterministicForASeed()
 {
     const DataSetBuilder a = DataSetBuilder::procedural(small(7));
     const DataSetBuilder b = DataSetBuilder::procedural(small(7));
-    const DataSetBuilder c = DataSetBuilder::procedural(small(8));
-    QCOMPARE(a.artBytes(), b.artBytes());
-    QCOMPARE(a.artIndexBytes(), b.artIndexBytes());
-    QCOMPARE(a.tileDataBytes(), b.tileDataBytes());
-    QCOMPARE(a.animDataBytes(), b.animDataBytes());
-    QVERIFY(a.artBytes() != c.artBytes());
+    for (const auto bytes : {&DataSetBuilder::artBytes, &DataSetBuilder::artIndexBytes,
+             &DataSetBuilder::tileDataBytes, &DataSetBuilder::animDataBytes})
+        QCOMPARE((a.*bytes)(), (b.*bytes)());
+    QVERIFY(a.artBytes() != DataSetBuilder::procedural(small(8)).artBytes());
 }
 
-void TestSample::looksLikeRealData()
+void TestSample::variedLikeRealData()
 {
-    QTemporaryDir dir;
-    QVERIFY(DataSetBuilder::procedural(small(1)).write(dir.path()));
-    ArtWork art(
-        dir.filePath(QStringLiteral("artidx.mul")), dir.filePath(QStringLiteral("art.mul")), dir.path());
-    TileData tiles(dir.filePath(QStringLiteral("tiledata.mul")), dir.path());
-    QCOMPARE(tiles.staticCount(), 608);
-
-    int terrainImages = 0;
-    for (int id = 0; id < 600; ++id)
-        terrainImages += art.getTerrain(id, false).isNull() ? 0 : 1;
-    QVERIFY(terrainImages > 500 && terrainImages < 600); // most, not all
-    QVERIFY(art.getTerrain(600, false).isNull());
-
-    int staticImages = 0;
-    int emptySlots = 0;
-    int tall = 0;
-    int wide = 0;
-    int tiny = 0;
-    for (int id = 0; id < 600; ++id) {
-        if (art.container().entry(ArtFormat::StaticIdBase + id).isEmpty()) {
-            ++emptySlots;
-            continue;
-        }
-        const QImage image = art.getStatic(id, false);
-        QVERIFY2(!image.isNull(), qPrintable(QString::number(id)));
-        ++staticImages;
-        tall += image.height() > 2 * image.width() + 40 ? 1 : 0;
-        wide += image.width() > 2 * image.height() + 40 ? 1 : 0;
-        tiny += image.width() <= 6 && image.height() <= 6 ? 1 : 0;
-        QVERIFY(image.width() <= 250 && image.height() <= 300);
-    }
-    QVERIFY(emptySlots > 0);
-    QVERIFY(tall > 0 && wide > 0 && tiny > 0);
-
-    int exactTwenty = 0;
-    int unnamed = 0;
-    int trailingBytes = 0;
-    int animated = 0;
-    for (int id = 0; id < 600; ++id) {
-        const StaticTileRecord record = StaticTileRecord::fromBytes(tiles.staticRecord(id));
-        const QString name = record.nameText();
-        exactTwenty += name.size() == 20 ? 1 : 0;
-        unnamed += name.isEmpty() ? 1 : 0;
-        trailingBytes += record.name != QByteArray(name.toLatin1()).leftJustified(20, '\0') ? 1 : 0;
-        animated += record.flags & TileFlags::Animated ? 1 : 0;
-    }
-    QVERIFY(exactTwenty > 0 && unnamed > 0 && trailingBytes > 0 && animated > 0);
-}
-
-void TestSample::highSeasSetUsesUpperFlags()
-{
-    DataSetBuilder::Options options = small(3);
+    DataSetBuilder::Options options = small(1);
     const DataSetBuilder classic = DataSetBuilder::procedural(options);
     options.tileDataLayout = TileDataLayout::highSeas();
     const DataSetBuilder highSeas = DataSetBuilder::procedural(options);
     QCOMPARE(highSeas.artBytes(), classic.artBytes());
-    QCOMPARE(highSeas.tileDataBytes().size(), 493568 + 19 * 1316);
-
     QTemporaryDir dir;
     QVERIFY(highSeas.write(dir.path()));
-    TileData tiles(dir.filePath(QStringLiteral("tiledata.mul")), dir.path());
+    ArtWork art(dir.filePath("artidx.mul"), dir.filePath("art.mul"), dir.path());
+    TileData tiles(dir.filePath("tiledata.mul"), dir.path());
     QCOMPARE(tiles.layoutName(), QStringLiteral("high-seas"));
     QCOMPARE(tiles.staticCount(), 608);
+
+    QSet<QString> seen;
+    const auto note = [&](bool holds, const char *kind) {
+        if (holds)
+            seen << QLatin1String(kind);
+    };
+    for (int id = 0; id < 600; ++id) {
+        note(art.getTerrain(id, false).isNull(), "terrain without image");
+        note(!art.getTerrain(id, false).isNull(), "terrain image");
+        const QImage image = art.getStatic(id, false);
+        const bool empty = art.container().entry(ArtFormat::StaticIdBase + id).isEmpty();
+        QVERIFY2(image.isNull() == empty && image.width() <= 250 && image.height() <= 300,
+            qPrintable(QString::number(id)));
+        note(empty, "empty slot");
+        note(image.height() > 2 * image.width() + 40, "tall");
+        note(image.width() > 2 * image.height() + 40, "wide");
+        note(!empty && image.width() <= 6 && image.height() <= 6, "tiny");
+    }
+    // The upper flags are the only difference from the classic set.
     quint64 upperSeen = 0;
-    int landUpper = 0;
     for (int id = 0; id < 608; ++id) {
         const StaticTileRecord record = StaticTileRecord::fromBytes(tiles.staticRecord(id));
+        const QString name = record.nameText();
+        note(name.size() == 20, "name of 20");
+        note(name.isEmpty(), "unnamed");
+        note(record.name != QByteArray(name.toLatin1()).leftJustified(20, '\0'), "bytes after the name");
+        note(record.flags & TileFlags::Animated, "animated");
         StaticTileRecord lower = record;
         lower.flags &= ~TileFlags::UpperFlags;
-        // The upper flags are the only difference from the classic set.
         QCOMPARE(lower, classic.staticTile(id));
         upperSeen |= record.flags & TileFlags::UpperFlags;
     }
     for (int id = 0; id < 16384; ++id)
-        landUpper += LandTileRecord::fromBytes(tiles.landRecord(id)).flags & TileFlags::UpperFlags ? 1 : 0;
-    QVERIFY(landUpper > 0);
-    for (const quint64 flag : {TileFlags::AlphaBlend, TileFlags::UseNewArt, TileFlags::ArtUsed,
-             TileFlags::NoShadow, TileFlags::PixelBleed, TileFlags::PlayAnimOnce, TileFlags::MultiMovable})
-        QVERIFY2(upperSeen & flag, qPrintable(TileFlags::flagNames(flag).join(' ')));
-    // And a bit without a name, as real files may set.
-    QVERIFY(TileFlags::flagNames(upperSeen).filter(QStringLiteral("Bit ")).size() > 0);
+        note(LandTileRecord::fromBytes(tiles.landRecord(id)).flags & TileFlags::UpperFlags,
+            "land with upper flags");
+    QStringList kinds(seen.begin(), seen.end());
+    kinds.sort();
+    QCOMPARE(kinds,
+        (QStringList{"animated", "bytes after the name", "empty slot", "land with upper flags", "name of 20",
+            "tall", "terrain image", "terrain without image", "tiny", "unnamed", "wide"}));
+    // All seven named upper flags, and bits without a name, as real files may set.
+    const QStringList upper = TileFlags::flagNames(upperSeen);
+    QVERIFY2(upper.size() - upper.filter(QStringLiteral("Bit ")).size() == 7 && upper.size() > 7,
+        qPrintable(upper.join(' ')));
 }
 
-void TestSample::programWritesEitherLayout_data()
+void TestSample::programWritesEveryCombination_data()
 {
     QTest::addColumn<QStringList>("options");
-    QTest::addColumn<qint64>("size"); // of tiledata.mul; 0: refused
-    QTest::newRow("default") << QStringList() << qint64(428032 + 2 * 1188);
-    QTest::newRow("high-seas") << QStringList{"--tiledata", "high-seas"} << qint64(493568 + 2 * 1316);
-    QTest::newRow("unknown") << QStringList{"--tiledata", "uop"} << qint64(0);
+    QTest::addColumn<QString>("art"); // the art file written; empty: refused
+    QTest::addColumn<qint64>("size"); // of tiledata.mul
+    QTest::newRow("default") << QStringList() << "artidx.mul" << qint64(428032 + 2 * 1188);
+    QTest::newRow("high-seas") << QStringList{"--tiledata", "high-seas"} << "artidx.mul"
+                               << qint64(493568 + 2 * 1316);
+    QTest::newRow("uop") << QStringList{"--art", "uop"} << "artLegacyMUL.uop" << qint64(428032 + 2 * 1188);
+    QTest::newRow("uop, high-seas") << QStringList{"--art", "uop", "--tiledata", "high-seas"}
+                                    << "artLegacyMUL.uop" << qint64(493568 + 2 * 1316);
+    QTest::newRow("unknown layout") << QStringList{"--tiledata", "uop"} << QString() << qint64(0);
 }
 
-void TestSample::programWritesEitherLayout()
+void TestSample::programWritesEveryCombination()
 {
     QFETCH(QStringList, options);
+    QFETCH(QString, art);
     QFETCH(qint64, size);
     QTemporaryDir dir;
-    const QString out = dir.filePath(QStringLiteral("set"));
+    const QDir out(dir.filePath("set"));
     QProcess program;
-    program.start(QStringLiteral(TESSERA_SAMPLE), QStringList{out, "--statics", "64"} + options);
+    program.start(QStringLiteral(TESSERA_SAMPLE), QStringList{out.path(), "--statics", "64"} + options);
     QVERIFY(program.waitForFinished(60000));
-    QCOMPARE(program.exitCode() == 0, size > 0);
-    if (size == 0) {
+    QCOMPARE(program.exitCode() == 0, !art.isEmpty());
+    if (art.isEmpty()) {
         QVERIFY(program.readAllStandardError().contains("--tiledata must be classic or high-seas"));
         return;
     }
-    QCOMPARE(QFileInfo(QDir(out).filePath(QStringLiteral("tiledata.mul"))).size(), size);
+    QStringList expected{"animdata.mul", art, "tiledata.mul"};
+    if (art == "artidx.mul")
+        expected.insert(1, "art.mul");
+    QCOMPARE(out.entryList(QDir::Files), expected);
+    QCOMPARE(QFileInfo(out.filePath("tiledata.mul")).size(), size);
 }
 
 QTEST_GUILESS_MAIN(TestSample)
