@@ -171,28 +171,22 @@ private Q_SLOTS:
         QVERIFY(!edits->hasUnsavedEdits());
     }
 
-    void failuresChangeNothing_data()
-    {
-        QTest::addColumn<QString>("blocked"); // a directory where this pending file would go
-        QTest::addColumn<QString>("named"); // in the error
-        QTest::newRow("image") << "art:Static5.wfg"
-                               << "image of Static 0x5";
-        QTest::newRow("record, the image taken back") << "tiles:TS5.wfg"
-                                                      << "tile data of Static 0x5";
-    }
     void failuresChangeNothing()
     {
-        QFETCH(QString, blocked);
-        QFETCH(QString, named);
-        const QString directory
-            = blocked.startsWith("art") ? data->art().pendingDirectory() : data->tiles().pendingDirectory();
-        QVERIFY(QDir(directory).mkdir(blocked.section(':', 1)));
+        // A directory where a pending file would go: the image's, then the record's (the
+        // image written before it must be taken back).
         const TileView before = view(*data, TileKind::Static, Pictured);
-        QString error;
-        QVERIFY(!edits->changeProperties(
-            TileKind::Static, Pictured, TestDataSet::solid(9, 9, Qt::cyan), QByteArray(37, 'x'), &error));
-        QVERIFY2(error.contains(named), qPrintable(error));
-        QVERIFY(view(*data, TileKind::Static, Pictured) == before);
+        const QStringList blocked{data->art().pendingDirectory() + "/Static5.wfg", "image of Static 0x5",
+            data->tiles().pendingDirectory() + "/TS5.wfg", "tile data of Static 0x5"};
+        for (int i = 0; i < blocked.size(); i += 2) {
+            QVERIFY(QDir().mkdir(blocked.at(i)));
+            QString error;
+            QVERIFY(!edits->changeProperties(
+                TileKind::Static, Pictured, TestDataSet::solid(9, 9, Qt::cyan), QByteArray(37, 'x'), &error));
+            QVERIFY2(error.contains(blocked.at(i + 1)), qPrintable(error));
+            QVERIFY(view(*data, TileKind::Static, Pictured) == before);
+            QVERIFY(QDir().rmdir(blocked.at(i)));
+        }
         QCOMPARE(edits->history().count(), 0);
         QVERIFY(!edits->hasUnsavedEdits());
     }
