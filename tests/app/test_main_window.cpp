@@ -138,50 +138,37 @@ private Q_SLOTS:
         QVERIFY(!window.artStore()->getTerrain(123, false).isNull());
     }
 
-    void statusNamesWhatTheDataSetIsMadeOf_data()
+    void optionsForceHowTheDataSetIsRead()
     {
-        QTest::addColumn<bool>("uop"); // the art as artLegacyMUL.uop
-        QTest::addColumn<bool>("highSeas"); // tiledata.mul of the high-seas layout
-        QTest::addColumn<QStringList>("forced"); // the program's options
-        QTest::addColumn<QString>("shown"); // empty: named as missing, then the chooser (cancelled)
-        QTest::newRow("mul") << false << false << QStringList() << "MUL art, classic tile data";
-        QTest::newRow("layout told by the size")
-            << false << true << QStringList() << "MUL art, high-seas tile data";
-        QTest::newRow("layout forced")
-            << false << true << QStringList{"--tiledata", "classic"} << "MUL art, classic tile data";
-        QTest::newRow("uop") << true << false << QStringList() << "UOP art, classic tile data";
-        QTest::newRow("forced to the missing mul") << true << false << QStringList{"--art", "mul"} << "";
-    }
-
-    void statusNamesWhatTheDataSetIsMadeOf()
-    {
-        QFETCH(bool, uop);
-        QFETCH(bool, highSeas);
-        QFETCH(QStringList, forced);
-        QFETCH(QString, shown);
-        // Tile data for 96 statics, art up to static 200.
+        // Tile data of the high-seas layout for 96 statics, art up to static 200 as artLegacyMUL.uop.
         DataSetBuilder builder(96);
         builder.setStaticImage(200, TestDataSet::solid(8, 8, Qt::red));
-        if (highSeas)
-            builder.setTileDataLayout(TileDataLayout::highSeas());
+        builder.setTileDataLayout(TileDataLayout::highSeas());
         QTemporaryDir dir;
         DataSetBuilder::Output output;
-        output.art = uop ? ArtContainer::Format::Uop : ArtContainer::Format::Mul;
+        output.art = ArtContainer::Format::Uop;
         QVERIFY(builder.write(dir.path(), output));
-        ProgramOptions options;
-        QString error;
-        QVERIFY(options.parse(QStringList{"tessera"} + forced + QStringList{dir.path()}, &error));
         FakePrompts prompts;
-        MyMainWindow window(options.dataDirectory, options.dataSetOptions);
-        QCOMPARE(window.isComplete(), !shown.isEmpty());
-        if (shown.isEmpty()) {
-            QVERIFY(prompts.last(QStringLiteral("warning"))->text.contains("Missing: art.mul, artidx.mul."));
-            return;
-        }
-        const QLabel *label = window.statusBar()->findChild<QLabel *>(QStringLiteral("formatLabel"));
-        QCOMPARE(label->text(), shown);
-        QVERIFY(label->toolTip().contains(uop ? "artLegacyMUL.uop" : "artidx.mul"));
-        QVERIFY(!forced.isEmpty() || window.tabs()->statics()->staticPalette()->tileCount() == 201);
+        const auto open = [&](const QStringList &forced) {
+            ProgramOptions options;
+            QString error;
+            const bool parsed
+                = options.parse(QStringList{"tessera"} + forced + QStringList{dir.path()}, &error);
+            return parsed ? std::make_unique<MyMainWindow>(options.dataDirectory, options.dataSetOptions)
+                          : nullptr;
+        };
+        const auto shown = [](const std::unique_ptr<MyMainWindow> &window) {
+            const auto *label = window->statusBar()->findChild<QLabel *>(QStringLiteral("formatLabel"));
+            return label->text() + " in " + label->toolTip().section('/', -1);
+        };
+        const auto told = open({});
+        QCOMPARE(shown(told), QStringLiteral("UOP art, high-seas tile data in artLegacyMUL.uop"));
+        QCOMPARE(told->tabs()->statics()->staticPalette()->tileCount(), 201);
+        QCOMPARE(shown(open({"--tiledata", "classic"})),
+            QStringLiteral("UOP art, classic tile data in artLegacyMUL.uop"));
+        // Forced to the other container, which is not there: named, then the chooser (cancelled).
+        QVERIFY(!open({"--art", "mul"})->isComplete());
+        QVERIFY(prompts.last(QStringLiteral("warning"))->text.contains("Missing: art.mul, artidx.mul."));
     }
 
     void programWithoutDisplay_data()
@@ -264,100 +251,76 @@ private Q_SLOTS:
         QCOMPARE(prompts.count(QStringLiteral("directory")), 3);
     }
 
-    void quitAsksAboutUnsavedEdits_data()
+    void unsavedEditsAreAskedAbout_data()
     {
-        // The chooser's answer: "out", "blocked" (out with a directory named tiledata.mul in
-        // it), "data" (the data directory) or "" (cancelled).
+        // File > Quit or File > Open of the other data set, with an edit pending.
+        QTest::addColumn<bool>("open");
+        QTest::addColumn<int>("answer"); // a UserPrompts::SaveAnswer; -1: no data set where opened
+        // The output chooser's answer: "out", "blocked" (out with a directory named
+        // tiledata.mul in it), "data" (the data directory) or "" (cancelled).
         QTest::addColumn<QString>("output");
-        QTest::addColumn<int>("answer"); // a UserPrompts::SaveAnswer
         QTest::addColumn<QString>("warning"); // a part of the warning shown; empty: none
-        QTest::newRow("cancel") << "out" << int(UserPrompts::SaveAnswer::Cancel) << QString();
-        QTest::newRow("discard") << "out" << int(UserPrompts::SaveAnswer::Discard) << QString();
-        QTest::newRow("save") << "out" << int(UserPrompts::SaveAnswer::Save) << QString();
-        QTest::newRow("save, chooser cancelled") << "" << int(UserPrompts::SaveAnswer::Save) << QString();
-        QTest::newRow("save fails") << "blocked" << int(UserPrompts::SaveAnswer::Save) << "tiledata.mul";
-        QTest::newRow("save to the data directory")
-            << "data" << int(UserPrompts::SaveAnswer::Save) << "data directory";
+        const auto row = [](const char *name, bool open, UserPrompts::SaveAnswer answer, const char *output,
+                             const char *warning = "") {
+            QTest::newRow(name) << open << int(answer) << QString(output) << QString(warning);
+        };
+        using Answer = UserPrompts::SaveAnswer;
+        row("quit, cancel", false, Answer::Cancel, "out");
+        row("quit, save", false, Answer::Save, "out");
+        row("quit, save, chooser cancelled", false, Answer::Save, "");
+        row("quit, save fails", false, Answer::Save, "blocked", "tiledata.mul");
+        row("quit, save to the data directory", false, Answer::Save, "data", "data directory");
+        row("open, discard", true, Answer::Discard, "out");
+        row("open, save", true, Answer::Save, "out");
+        // Refused, naming what the directory lacks, before anything is asked.
+        row("open, no data set there", true, Answer(-1), "out", "animdata.mul");
     }
 
-    void quitAsksAboutUnsavedEdits()
+    void unsavedEditsAreAskedAbout()
     {
-        QFETCH(QString, output);
+        QFETCH(bool, open);
         QFETCH(int, answer);
+        QFETCH(QString, output);
         QFETCH(QString, warning);
         FakePrompts prompts;
         QTemporaryDir out;
         QVERIFY(output != "blocked" || QDir(out.path()).mkdir("tiledata.mul"));
-        prompts.saveAnswers.append(UserPrompts::SaveAnswer(answer));
-        if (!output.isEmpty())
-            prompts.directories.append(output == "data" ? data->path() : out.path());
-        MyMainWindow window(data->path());
-        QVERIFY(showActive(window));
-        QVERIFY(window.artStore()->setTerrain(123, QImage()));
-        const bool saved = output == "out" && answer == int(UserPrompts::SaveAnswer::Save);
-        const bool closes = saved || answer == int(UserPrompts::SaveAnswer::Discard);
-        QTest::keyClick(
-            &window, Qt::Key_Q, Qt::ControlModifier); // File > Quit closes as the window's close does
-        QCOMPARE(window.isVisible(), !closes);
-        QCOMPARE(prompts.count(QStringLiteral("saveChanges")), 1);
-        QCOMPARE(prompts.last(QStringLiteral("saveChanges"))->text, DataSetSaveController::unsavedQuestion());
-        QCOMPARE(prompts.count(QStringLiteral("warning")), warning.isEmpty() ? 0 : 1);
-        QVERIFY(warning.isEmpty() || prompts.last(QStringLiteral("warning"))->text.contains(warning));
-        QCOMPARE(entries(out.path()).size(), saved ? 4 : int(output == "blocked"));
-        QCOMPARE(entries(data->path()).size(), 4);
-        QVERIFY(
-            savedImage(out.path(), TileKind::Terrain, 123).isNull()); // deleted when saved, no file otherwise
-        QCOMPARE(window.isWindowModified(), !saved);
-        QVERIFY(window.artStore()->pendingTerrain().contains(123));
-    }
-
-    void openAsksAboutUnsavedEdits_data()
-    {
-        QTest::addColumn<int>("answer"); // a UserPrompts::SaveAnswer; -1: the directory holds no data set
-        QTest::newRow("save") << int(UserPrompts::SaveAnswer::Save);
-        QTest::newRow("discard") << int(UserPrompts::SaveAnswer::Discard);
-        QTest::newRow("cancel") << int(UserPrompts::SaveAnswer::Cancel);
-        QTest::newRow("no data set there") << -1;
-    }
-
-    void openAsksAboutUnsavedEdits()
-    {
-        QFETCH(int, answer);
-        const auto chosen = UserPrompts::SaveAnswer(answer);
-        FakePrompts prompts;
-        QTemporaryDir out;
         MyMainWindow window(data->path());
         QVERIFY(showActive(window));
         QVERIFY(deleteImage(window, TileKind::Terrain, 123));
         const QString pendingDirectory = window.artStore()->pendingDirectory();
-        // The data set, then where to save.
-        prompts.directories = QStringList{answer < 0 ? scratch.filePath("empty") : other->path(), out.path()};
-        if (answer >= 0)
-            prompts.saveAnswers = {chosen};
-        QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);
+        if (open)
+            prompts.directories << (answer < 0 ? scratch.filePath("empty") : other->path());
+        if (!output.isEmpty())
+            prompts.directories << (output == "data" ? data->path() : out.path());
+        prompts.saveAnswers = {UserPrompts::SaveAnswer(answer)};
+        QTest::keyClick(&window, open ? Qt::Key_O : Qt::Key_Q, Qt::ControlModifier);
 
-        // A directory without a data set is refused, naming what it lacks, before anything is asked.
         QCOMPARE(prompts.count("saveChanges"), answer < 0 ? 0 : 1);
-        QVERIFY(answer < 0 || prompts.last("saveChanges")->text == MyMainWindow::openQuestion());
-        QCOMPARE(prompts.count("warning"), answer < 0 ? 1 : 0);
-        QVERIFY(answer >= 0 || prompts.last("warning")->text.contains("animdata.mul"));
-        const bool opened = answer >= 0 && chosen != UserPrompts::SaveAnswer::Cancel;
-        QCOMPARE(window.tabs()->statics()->staticPalette()->tileCount(), opened ? 64 : 96);
-        QCOMPARE(QDir(window.dataDirectory()) == QDir(other->path()), opened);
-        // Saved edits are in the output; the others are gone with the data set, or kept with it.
-        const bool saved = answer >= 0 && chosen == UserPrompts::SaveAnswer::Save;
-        QCOMPARE(entries(out.path()).size(), saved ? 4 : 0);
-        QVERIFY(!saved || savedImage(out.path(), TileKind::Terrain, 123).isNull());
+        QVERIFY(answer < 0
+            || prompts.last("saveChanges")->text
+                == (open ? MyMainWindow::openQuestion() : DataSetSaveController::unsavedQuestion()));
+        QCOMPARE(prompts.count("warning"), warning.isEmpty() ? 0 : 1);
+        QVERIFY(warning.isEmpty() || prompts.last("warning")->text.contains(warning));
+        const bool saved = output == "out" && answer == int(UserPrompts::SaveAnswer::Save);
+        const bool done = saved || answer == int(UserPrompts::SaveAnswer::Discard);
+        QCOMPARE(window.isVisible(), open || !done);
+        QCOMPARE(entries(out.path()).size(), saved ? 4 : int(output == "blocked"));
+        QCOMPARE(entries(data->path()).size(), 4);
+        QVERIFY(
+            savedImage(out.path(), TileKind::Terrain, 123).isNull()); // deleted when saved, no file otherwise
+        // The edit stays pending until its data set goes; it is marked until saved.
+        const bool opened = open && done;
+        QCOMPARE(window.isWindowModified(), !saved && !opened);
         QCOMPARE(QFileInfo::exists(pendingDirectory), !opened);
-        QCOMPARE(window.isWindowModified(), !opened);
-        QCOMPARE(window.edits()->history().count(), opened ? 0 : 1);
         QCOMPARE(window.artStore()->pendingTerrain().contains(123), !opened);
+        QCOMPARE(window.edits()->history().count(), opened ? 0 : 1);
+        QCOMPARE(window.tabs()->statics()->staticPalette()->tileCount(), opened ? 64 : 96);
         // The status bar starts again with the new data set.
         const QList<QLabel *> labels
             = window.statusBar()->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly);
         QCOMPARE(labels.size(), 4); // name, size, id, and what the data set is made of
-        if (opened)
-            QCOMPARE(labels.at(2)->text(), QStringLiteral("ID:         -1 (0x  -1)"));
+        QVERIFY(!opened || labels.at(2)->text() == QStringLiteral("ID:         -1 (0x  -1)"));
     }
 
     void settingsCarryOverToTheNextWindow()
