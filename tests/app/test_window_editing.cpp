@@ -17,8 +17,10 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPainter>
 #include <QSettings>
 #include <QStatusBar>
 #include <QtTest>
@@ -28,24 +30,13 @@ namespace {
 constexpr int Gray = 7; // 30 x 50, named
 constexpr int HalfClear = 8; // 20 x 10, the left half transparent
 constexpr int Empty = 9; // no image
+const QColor EditMark(255, 96, 0); // the corner of a cell with pending edits
 
 QImage halfClear()
 {
     QImage image(20, 10, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
-    for (int y = 0; y < 10; ++y)
-        for (int x = 10; x < 20; ++x)
-            image.setPixel(x, y, qRgb(248, 0, 0));
-    return image;
-}
-
-// Dense and opaque beyond about 175 x 175: the line offsets no longer fit a static.
-QImage dense()
-{
-    QImage image(200, 200, QImage::Format_ARGB32);
-    for (int y = 0; y < 200; ++y)
-        for (int x = 0; x < 200; ++x)
-            image.setPixel(x, y, qRgb(x, y, (x * 7 + y) & 0xff));
+    QPainter(&image).fillRect(10, 0, 10, 10, QColor(248, 0, 0));
     return image;
 }
 
@@ -67,9 +58,6 @@ private Q_SLOTS:
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratch.filePath("user"));
         QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, scratch.filePath("system"));
         DataSetBuilder builder(96);
-        LandTileRecord grass;
-        grass.setNameText(QStringLiteral("grass"));
-        builder.setLandTile(123, grass);
         builder.setTerrainImage(123, TestDataSet::terrain(Qt::darkGreen));
         StaticTileRecord item;
         item.setNameText(QStringLiteral("a name of twenty ch."));
@@ -83,7 +71,6 @@ private Q_SLOTS:
         }
         data = std::make_unique<TestDataSet>(builder);
         QVERIFY(data->isValid());
-        QVERIFY(dense().save(data->filePath("dense.png"), "PNG"));
         QVERIFY(TestDataSet::solid(12, 6, Qt::blue).save(data->filePath("blue.png"), "PNG"));
     }
     void init()
@@ -114,7 +101,6 @@ private Q_SLOTS:
         QTest::newRow("past the terrain") << false << "16384" << -1 << "0 to 16383 (0x0 to 0x3FFF)";
         QTest::newRow("past the statics") << true << "96" << -1 << "0 to 95 (0x0 to 0x5F)";
         QTest::newRow("signed") << true << "+5" << -1 << "\"+5\" is not an id";
-        QTest::newRow("hex without digits") << true << "0x" << -1 << "is not an id";
         QTest::newRow("cancelled") << true << QString() << -1 << "";
     }
     void locate()
@@ -133,7 +119,7 @@ private Q_SLOTS:
         if (selected < 0)
             return;
         // As a click: the status bar shows it, and it is in view.
-        QCOMPARE(idLabel()->text(), QStringLiteral("ID: %1 (0x%2)").arg(selected, 5).arg(selected, 4, 16));
+        QCOMPARE(label(2), QStringLiteral("ID: %1 (0x%2)").arg(selected, 5).arg(selected, 4, 16));
         TilePalette *palette = window->currentPalette();
         const int row = selected / palette->columnCount();
         const int top = palette->firstVisibleId() / palette->columnCount();
@@ -147,7 +133,7 @@ private Q_SLOTS:
         prompts->texts = QStringList{"LAMP"};
         QTest::keyClick(window.get(), Qt::Key_F3); // nothing to find yet: asks
         QCOMPARE(palette->selectedId(), 20);
-        QCOMPARE(nameLabel()->text(), QStringLiteral("Name:                 lamp"));
+        QCOMPARE(label(0), QStringLiteral("Name:                 lamp"));
         QTest::keyClick(window.get(), Qt::Key_F3);
         QCOMPARE(palette->selectedId(), 30);
         QTest::keyClick(window.get(), Qt::Key_F3);
@@ -164,18 +150,13 @@ private Q_SLOTS:
         QCOMPARE(prompts->count("information"), 1);
         QVERIFY(prompts->last("information")->text.startsWith("Not found"));
         QCOMPARE(palette->selectedId(), 30);
-        // Each tab searches its own names.
-        window->tabs()->setCurrentIndex(ArtTab::TerrainIndex);
-        prompts->texts = QStringList{"Grass"};
-        QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
-        QCOMPARE(window->currentPalette()->selectedId(), 123);
     }
 
     void copyPasteAndCutThroughTheClipboard()
     {
-        QVERIFY(!action("Edit", "Copy")->isEnabled()); // nothing selected yet
-        select(true, HalfClear);
-        QVERIFY(action("Edit", "Copy")->isEnabled());
+        QVERIFY(!action("Copy")->isEnabled()); // nothing selected yet
+        select(HalfClear);
+        QVERIFY(action("Copy")->isEnabled());
         QTest::keyClick(window.get(), Qt::Key_C, Qt::ControlModifier);
         const QMimeData *mime = QGuiApplication::clipboard()->mimeData();
         QVERIFY(mime && mime->hasImage());
@@ -188,12 +169,12 @@ private Q_SLOTS:
             QCOMPARE(image.pixel(15, 3), qRgb(248, 0, 0));
         }
 
-        select(true, Empty);
+        select(Empty);
         QTest::keyClick(window.get(), Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(staticImage(Empty), staticImage(HalfClear));
         QCOMPARE(undoText(), QStringLiteral("Undo Paste of Static 0x9"));
 
-        select(true, Gray);
+        select(Gray);
         const QImage gray = staticImage(Gray);
         QTest::keyClick(window.get(), Qt::Key_X, Qt::ControlModifier);
         QVERIFY(staticImage(Gray).isNull());
@@ -205,72 +186,40 @@ private Q_SLOTS:
         QVERIFY(prompts->last("warning")->text.contains("Static 0x7 has no image"));
         QCOMPARE(argb(QGuiApplication::clipboard()->image()), gray);
         QCOMPARE(window->edits()->history().count(), 2);
-    }
-
-    void pasteFollowsTheRulesOfImport_data()
-    {
-        QTest::addColumn<QString>("clipboard"); // "dense", "text", "file:NAME"
-        QTest::addColumn<QString>("result"); // "kept" or the size stored
-        QTest::newRow("image the encoder refuses") << "dense"
-                                                   << "kept";
-        QTest::newRow("text") << "text"
-                              << "kept";
-        QTest::newRow("a copied image file") << "file:blue.png"
-                                             << "12x6";
-        QTest::newRow("a copied file that is no image") << "file:art.mul"
-                                                        << "kept";
-    }
-    void pasteFollowsTheRulesOfImport()
-    {
-        QFETCH(QString, clipboard);
-        QFETCH(QString, result);
-        // The same image through the palette's Import, for the words it uses.
-        QString importWarning;
-        if (clipboard == "dense") {
-            select(true, Gray);
-            prompts->menuChoices = QStringList{"Import"};
-            prompts->openFiles = {{data->filePath("dense.png"), QString()}};
-            QTest::mouseClick(window->currentPalette(), Qt::RightButton, {}, cellOf(Gray));
-            QCOMPARE(prompts->count("warning"), 1);
-            importWarning = prompts->last("warning")->text;
-            QVERIFY(importWarning.startsWith("The image of Static 0x7 was not changed"));
-            QGuiApplication::clipboard()->setImage(dense());
-        } else if (clipboard == "text") {
-            QGuiApplication::clipboard()->setText(QStringLiteral("not a picture"));
-        } else {
-            auto *mime = new QMimeData;
-            mime->setUrls({QUrl::fromLocalFile(data->filePath(clipboard.mid(5)))});
-            QGuiApplication::clipboard()->setMimeData(mime);
-        }
-        select(true, Gray);
-        const QImage before = staticImage(Gray);
-        const int warnings = prompts->count("warning");
+        // Text is refused with a warning; a copied image file is read as Import reads it.
+        QGuiApplication::clipboard()->setText(QStringLiteral("not a picture"));
         QTest::keyClick(window.get(), Qt::Key_V, Qt::ControlModifier);
-        const QImage after = staticImage(Gray);
-        QCOMPARE(result == "kept" ? after : QImage(), result == "kept" ? before : QImage());
-        QVERIFY(result == "kept" || QStringLiteral("%1x%2").arg(after.width()).arg(after.height()) == result);
-        QCOMPARE(prompts->count("warning"), warnings + (result == "kept" ? 1 : 0));
-        if (clipboard == "dense")
-            QCOMPARE(prompts->last("warning")->text, importWarning);
-        QCOMPARE(window->edits()->history().count(), result == "kept" ? 0 : 1);
+        QCOMPARE(prompts->count("warning"), 2);
+        QCOMPARE(window->edits()->history().count(), 2);
+        auto *files = new QMimeData;
+        files->setUrls({QUrl::fromLocalFile(data->filePath("blue.png"))});
+        QGuiApplication::clipboard()->setMimeData(files);
+        QTest::keyClick(window.get(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(staticImage(Gray).size(), QSize(12, 6));
+        QCOMPARE(prompts->count("warning"), 2);
     }
 
     void undoAndRedoEveryKindOfEdit()
     {
-        // Each step: its undo menu text, then the edit itself.
-        QList<QPair<QString, QImage>> seen; // undo text, and static 7's image after the step
+        // After each step: the Undo item's text, and static 7's image.
+        QStringList undoTexts;
+        QList<QImage> seen;
         const auto step = [&](const std::function<void()> &edit) {
             edit();
-            seen.append({undoText(), staticImage(Gray)});
+            undoTexts << undoText();
+            seen << staticImage(Gray);
         };
         const QImage original = staticImage(Gray);
         TilePalette *statics = window->tabs()->statics()->tilePalette();
         step([&] { // import, through the tile's menu
-            select(true, Gray);
+            select(Gray);
             prompts->menuChoices = QStringList{"Import"};
             prompts->openFiles = {{data->filePath("blue.png"), QString()}};
             QTest::mouseClick(statics, Qt::RightButton, {}, cellOf(Gray));
         });
+        // The cell shows the edit mark at once.
+        const QPoint corner = cellOf(Gray) + QPoint(24, -19); // the top right of the image box
+        QCOMPARE(shownPixel(corner), EditMark);
         step([&] { QTest::keyClick(statics, Qt::Key_Delete); });
         step([&] { // a drop of another tile's PNG
             QMimeData mime;
@@ -296,59 +245,42 @@ private Q_SLOTS:
         const QStringList texts{"Undo Import of Static 0x7", "Undo Delete of Static 0x7",
             "Undo Drop of Static 0x7", "Undo Properties of Static 0x7", "Undo Cut of Static 0x7",
             "Undo Paste of Static 0x7"};
-        QStringList undoTexts;
-        for (const auto &entry : seen)
-            undoTexts << entry.first;
         QCOMPARE(undoTexts, texts);
         // The status bar showed the new name at once.
-        QCOMPARE(nameLabel()->text(), QStringLiteral("Name:              renamed"));
-        QCOMPARE(sizeLabel()->text(), QStringLiteral("Size:   20 x   10"));
+        QCOMPARE(label(0), QStringLiteral("Name:              renamed"));
+        QCOMPARE(label(1), QStringLiteral("Size:   20 x   10"));
 
         QVERIFY(window->isWindowModified());
         QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(redoText(), QStringLiteral("Redo Paste of Static 0x7"));
+        QCOMPARE(action("Redo")->text(), QStringLiteral("Redo Paste of Static 0x7"));
         for (int i = seen.size() - 2; i >= 0; --i) {
-            QCOMPARE(staticImage(Gray), seen.at(i).second);
+            QCOMPARE(staticImage(Gray), seen.at(i));
             QCOMPARE(undoText(), texts.at(i));
             QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
         }
         QCOMPARE(staticImage(Gray), original);
-        QCOMPARE(nameLabel()->text(), QStringLiteral("Name: a name of twenty ch."));
-        QCOMPARE(sizeLabel()->text(), QStringLiteral("Size:   30 x   50"));
+        QCOMPARE(label(0), QStringLiteral("Name: a name of twenty ch."));
+        QCOMPARE(label(1), QStringLiteral("Size:   30 x   50"));
         QVERIFY(!window->isWindowModified()); // back where nothing was edited
-        QVERIFY(!undoAction()->isEnabled());
+        QVERIFY(shownPixel(corner) != EditMark);
+        // Off screen, the closed properties window leaves no window active: the keys need one.
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QVERIFY(!action("Undo")->isEnabled());
         // Both redo keys make the steps again.
         for (int i = 0; i < seen.size(); ++i) {
             QTest::keyClick(window.get(), i % 2 ? Qt::Key_Y : Qt::Key_Z,
                 i % 2 ? Qt::ControlModifier : Qt::ControlModifier | Qt::ShiftModifier);
-            QCOMPARE(staticImage(Gray), seen.at(i).second);
+            QCOMPARE(staticImage(Gray), seen.at(i));
         }
-        QCOMPARE(nameLabel()->text(), QStringLiteral("Name:              renamed"));
-        QVERIFY(!redoAction()->isEnabled());
-    }
-
-    void cellShowsTheEditMarkAtOnce()
-    {
-        select(true, Gray);
-        TilePalette *palette = window->currentPalette();
-        QCoreApplication::processEvents();
-        const QPoint cell = cellOf(Gray) - QPoint(20, 20); // the cell's frame corner
-        const QPoint corner = cell + QPoint(44, 1);
-        QVERIFY(palette->grab().toImage().pixelColor(corner) != QColor(255, 96, 0));
-        QTest::keyClick(palette, Qt::Key_Delete);
-        QCoreApplication::processEvents();
-        const QImage shown = QGuiApplication::primaryScreen()->grabWindow(window->winId()).toImage();
-        QCOMPARE(shown.pixelColor(palette->mapTo(window.get(), corner)), QColor(255, 96, 0));
-        QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
-        QCoreApplication::processEvents();
-        const QImage undone = QGuiApplication::primaryScreen()->grabWindow(window->winId()).toImage();
-        QVERIFY(undone.pixelColor(palette->mapTo(window.get(), corner)) != QColor(255, 96, 0));
+        QCOMPARE(label(0), QStringLiteral("Name:              renamed"));
+        QVERIFY(!action("Redo")->isEnabled());
     }
 
 private:
-    void select(bool statics, int id)
+    void select(int id)
     {
-        window->tabs()->setCurrentIndex(statics ? ArtTab::StaticsIndex : ArtTab::TerrainIndex);
+        window->tabs()->setCurrentIndex(ArtTab::StaticsIndex);
         window->currentPalette()->selectTile(id);
         window->currentPalette()->setFocus();
     }
@@ -359,30 +291,31 @@ private:
         const int cell = id - palette->firstVisibleId();
         return QPoint(46 * (cell % palette->columnCount()) + 20, 46 * (cell / palette->columnCount()) + 20);
     }
-    QImage staticImage(int id) const { return argb(window->artStore()->getStatic(id, false)); }
-    QLabel *label(int index) const
+    // The pixel at position of the palette in view, as on screen.
+    QColor shownPixel(const QPoint &position) const
     {
-        return window->statusBar()->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly).at(index);
+        QCoreApplication::processEvents();
+        const QImage screen = QGuiApplication::primaryScreen()->grabWindow(window->winId()).toImage();
+        return screen.pixelColor(window->currentPalette()->mapTo(window.get(), position));
     }
-    QLabel *nameLabel() const { return label(0); }
-    QLabel *sizeLabel() const { return label(1); }
-    QLabel *idLabel() const { return label(2); }
-    QAction *action(const QString &menu, const QString &text) const
+    QImage staticImage(int id) const { return argb(window->artStore()->getStatic(id, false)); }
+    // The status bar's name (0), size (1) and id (2).
+    QString label(int index) const
     {
-        for (QAction *top : window->menuBar()->actions()) {
-            if (top->text() != menu)
-                continue;
-            for (QAction *item : top->menu()->actions()) {
-                if (item->text().startsWith(text))
-                    return item;
-            }
-        }
+        return window->statusBar()
+            ->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly)
+            .at(index)
+            ->text();
+    }
+    // The item of the Edit menu whose text starts with text.
+    QAction *action(const QString &text) const
+    {
+        for (QAction *item : window->menuBar()->actions().at(1)->menu()->actions())
+            if (item->text().startsWith(text))
+                return item;
         return nullptr;
     }
-    QAction *undoAction() const { return action("Edit", "Undo"); }
-    QAction *redoAction() const { return action("Edit", "Redo"); }
-    QString undoText() const { return undoAction()->text(); }
-    QString redoText() const { return redoAction()->text(); }
+    QString undoText() const { return action("Undo")->text(); }
 
     QTemporaryDir scratch;
     std::unique_ptr<TestDataSet> data;

@@ -11,8 +11,6 @@
 #include "io/PendingEditDirectory.h"
 #include "tiledata/TileData.h"
 
-#include <QSettings>
-#include <QStatusBar>
 #include <QtTest>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -40,7 +38,7 @@ class WindowSafetyTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
+    void initTestCase() { QVERIFY(pending.isValid()); }
     void changedDataFileOffersToReopen();
     void changeIsNoticedWithoutAsking();
     void editsOfACrashedRunAreOffered_data();
@@ -59,11 +57,6 @@ private:
     QTemporaryDir pending;
 };
 
-void WindowSafetyTest::initTestCase()
-{
-    QVERIFY(pending.isValid());
-}
-
 void WindowSafetyTest::changedDataFileOffersToReopen()
 {
     TestDataSet data(smallSet());
@@ -73,9 +66,7 @@ void WindowSafetyTest::changedDataFileOffersToReopen()
     QVERIFY(
         window.edits()->changeImage(TileKind::Terrain, 3, TestDataSet::terrain(Qt::red), "Import", nullptr));
     QVERIFY(window.edits()->changeImage(TileKind::Static, 2, QImage(), "Delete", nullptr));
-
-    // Unchanged files: nothing is asked.
-    window.checkDataFiles();
+    window.checkDataFiles(); // unchanged files: nothing is asked
     QCOMPARE(prompts.count("confirm"), 0);
 
     // Another program adds a block of statics to tiledata.mul. Declined, the question
