@@ -22,6 +22,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -218,6 +219,20 @@ void MyMainWindow::install(std::unique_ptr<DataSet> set, const QString &director
     updateRecentMenu();
     updateActions();
     updateUndoActions();
+    warnOfPartialTileData();
+}
+
+void MyMainWindow::warnOfPartialTileData()
+{
+    // A file cut inside a block, or read in the wrong layout, shows wrong records quietly.
+    const TileData &tiles = dataSet->tiles();
+    const qint64 partial = tiles.partialBlockBytes();
+    if (partial > 0)
+        statusBar()->showMessage(
+            QStringLiteral("%1 ends %2 bytes into a block: it is cut, damaged or not of the %3 layout.")
+                .arg(QFileInfo(tiles.fileName()).fileName())
+                .arg(partial)
+                .arg(tiles.layoutName()));
 }
 
 void MyMainWindow::teardown()

@@ -126,6 +126,8 @@ private:
     // Offers the pending edits that an abnormally ended run left for this data set, and
     // removes everything such runs left behind.
     void recoverEdits(DataSet &set);
+    // Says so in the status bar when tiledata.mul does not end with a whole block.
+    void warnOfPartialTileData();
     void teardown();
     void createMenus();
     void createFileMenu();

@@ -10,7 +10,9 @@
 #include "edits/TileEdits.h"
 #include "io/PendingEditDirectory.h"
 #include "tiledata/TileData.h"
+#include "tiledata/TileDataLayout.h"
 
+#include <QStatusBar>
 #include <QtTest>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -40,6 +42,7 @@ class WindowSafetyTest : public QObject
 private Q_SLOTS:
     void initTestCase() { QVERIFY(pending.isValid()); }
     void changedDataFileOffersToReopen();
+    void tileDataEndingInsideABlockIsTold();
     void changeIsNoticedWithoutAsking();
     void editsOfACrashedRunAreOffered_data();
     void editsOfACrashedRunAreOffered();
@@ -94,6 +97,21 @@ void WindowSafetyTest::changedDataFileOffersToReopen()
     QVERIFY(window.saveController()->save());
     QCOMPARE(ArtWork(out.filePath("artidx.mul"), out.filePath("art.mul")).getTerrain(3, false).pixel(22, 22),
         qRgb(248, 0, 0));
+}
+
+void WindowSafetyTest::tileDataEndingInsideABlockIsTold()
+{
+    // A high-seas file cut short is told as classic by its size; the window says so.
+    DataSetBuilder builder = smallSet();
+    builder.setTileDataLayout(TileDataLayout::highSeas());
+    TestDataSet data(builder);
+    const QString tiles = data.filePath("tiledata.mul");
+    QVERIFY(QFile::resize(tiles, QFileInfo(tiles).size() - 100));
+    FakePrompts prompts;
+    MyMainWindow window(startIn(data.path()));
+    QVERIFY(window.isComplete());
+    QVERIFY2(window.statusBar()->currentMessage().contains("tiledata.mul ends 480 bytes into a block"),
+        qPrintable(window.statusBar()->currentMessage()));
 }
 
 void WindowSafetyTest::changeIsNoticedWithoutAsking()
