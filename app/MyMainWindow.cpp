@@ -70,7 +70,7 @@ MyMainWindow::MyMainWindow(
 
 MyMainWindow::MyMainWindow(const StartOptions &options, QWidget *parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags), settings(options.useSettings), locator(std::make_unique<TileLocator>(this)),
-      openOptions(options.dataSet)
+      openOptions(options.dataSet), offerRecovery(options.recoverEdits)
 {
     build(options);
 }
@@ -102,13 +102,14 @@ void MyMainWindow::build(const StartOptions &options)
         close();
         return;
     }
-    if (options.recoverEdits)
-        recoverEdits(*set);
+    recoverEdits(*set);
     install(std::move(set), directory);
 }
 
 void MyMainWindow::recoverEdits(DataSet &set)
 {
+    if (!offerRecovery)
+        return;
     const QList<PendingEditDirectory::Orphan> orphans = set.orphanedEdits(openOptions.pendingParent);
     int edits = 0;
     for (const PendingEditDirectory::Orphan &orphan : orphans)
@@ -122,14 +123,16 @@ void MyMainWindow::recoverEdits(DataSet &set)
         if (UserPrompts::current().confirm(this, ProgramName, question, QStringLiteral("Recover"))) {
             QStringList dropped;
             QString error;
+            // Edits that could not be taken over stay where they are, for the next time.
             if (!set.recover(orphans, &dropped, &error))
                 warn(QStringLiteral("The edits could not be recovered: %1").arg(error));
             else if (!dropped.isEmpty())
                 warn(QStringLiteral("These edits no longer fit the data set and were not recovered: %1.")
                          .arg(dropped.join(QStringLiteral(", "))));
+            return;
         }
     }
-    DataSet::removeOrphanedEdits(openOptions.pendingParent);
+    DataSet::discard(orphans);
 }
 
 std::unique_ptr<DataSet> MyMainWindow::openDataSet(const QString &directory, const QString &hint)
@@ -154,6 +157,7 @@ bool MyMainWindow::openDirectory(const QString &directory)
         return false;
     if (saving && !saving->confirmClose(openQuestion()))
         return false;
+    recoverEdits(*set);
     install(std::move(set), directory);
     return true;
 }

@@ -42,8 +42,8 @@ public:
         // How every data set is opened in this window (a forced art container or
         // tile-data layout).
         DataSet::Options dataSet;
-        // Whether to offer the pending edits of a run that ended abnormally, and to
-        // clear away what such runs left behind.
+        // Whether opening a data set offers the pending edits that runs on it which ended
+        // abnormally left behind (and clears them away when they are declined).
         bool recoverEdits = true;
     };
 
@@ -123,8 +123,9 @@ private:
     // Asks for a data directory; empty when the user cancels.
     QString chooseDirectory(const QString &start);
     void install(std::unique_ptr<DataSet> set, const QString &directory);
-    // Offers the pending edits that an abnormally ended run left for this data set, and
-    // removes everything such runs left behind.
+    // Offers the pending edits that abnormally ended runs left for this data set; what
+    // is declined is removed. Those of other data sets are left alone: they are offered
+    // when their own data set is opened.
     void recoverEdits(DataSet &set);
     // Says so in the status bar when tiledata.mul does not end with a whole block.
     void warnOfPartialTileData();
@@ -178,6 +179,8 @@ private:
     std::unique_ptr<TileLocator> locator;
     QString mulPath;
     DataSet::Options openOptions;
+    // Whether opening a data set offers the edits its crashed runs left behind.
+    bool offerRecovery = true;
     std::unique_ptr<DataSet> dataSet;
     std::unique_ptr<TileEdits> tileEdits;
     std::unique_ptr<DataSetWatcher> watcher;

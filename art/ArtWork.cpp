@@ -102,7 +102,8 @@ void ArtWork::setTempDir(const QString &directory)
 PendingEditDirectory::Description ArtWork::pendingDescription() const
 {
     const QStringList files = source->fileNames();
-    return {PendingStoreName, files.isEmpty() ? QString() : QFileInfo(files.first()).absolutePath()};
+    return {
+        PendingStoreName, files.isEmpty() ? QString() : QFileInfo(files.first()).absolutePath(), QString()};
 }
 
 void ArtWork::clearPending()
@@ -157,6 +158,7 @@ bool ArtWork::adoptEditFile(const QString &fileName, QStringList *dropped)
 
 QString ArtWork::pendingDirectory() const
 {
+    pendingDir->create();
     return pendingDir->path();
 }
 

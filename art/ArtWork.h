@@ -80,6 +80,8 @@ public:
     const QHash<int, QString> &pendingTerrain() const { return terrainPending; }
     const QHash<int, QString> &pendingStatics() const { return staticPending; }
     bool hasPendingEdits() const { return !terrainPending.isEmpty() || !staticPending.isEmpty(); }
+    // Where the pending files go; made now if no edit has made it yet (empty when it
+    // cannot be made).
     QString pendingDirectory() const;
 
 Q_SIGNALS:

@@ -5,6 +5,7 @@
 #include "tiledata/AnimDataFile.h"
 #include "tiledata/TileData.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -108,9 +109,23 @@ void DataSet::takeEditsFrom(DataSet &previous, QStringList *dropped)
 QList<PendingEditDirectory::Orphan> DataSet::orphanedEdits(const QString &pendingParent) const
 {
     const FileIdentity mine = FileIdentity::of(dir);
+    const QString program = QCoreApplication::applicationName();
     QList<PendingEditDirectory::Orphan> found;
     for (const PendingEditDirectory::Orphan &orphan : PendingEditDirectory::orphans(pendingParent)) {
-        if (orphan.editCount > 0 && FileIdentity::of(orphan.description.dataDirectory) == mine)
+        // Another program's edits (the command line's) are not this user's work to recover.
+        const bool ours = orphan.description.program.isEmpty() || orphan.description.program == program;
+        if (ours && FileIdentity::of(orphan.description.dataDirectory) == mine)
+            found.append(orphan);
+    }
+    return found;
+}
+
+QList<PendingEditDirectory::Orphan> DataSet::orphanedEditsOf(
+    const QString &program, const QString &pendingParent)
+{
+    QList<PendingEditDirectory::Orphan> found;
+    for (const PendingEditDirectory::Orphan &orphan : PendingEditDirectory::orphans(pendingParent)) {
+        if (orphan.description.program == program)
             found.append(orphan);
     }
     return found;
@@ -119,17 +134,21 @@ QList<PendingEditDirectory::Orphan> DataSet::orphanedEdits(const QString &pendin
 bool DataSet::recover(
     const QList<PendingEditDirectory::Orphan> &orphans, QStringList *dropped, QString *error)
 {
-    // The newest session of each store is the one the user last worked in.
+    // The newest session of each store that holds edits is the one the user last worked in.
     QHash<QString, QString> newest;
     for (const PendingEditDirectory::Orphan &orphan : orphans) {
+        if (orphan.editCount == 0)
+            continue;
         QString &chosen = newest[orphan.description.store];
         if (chosen.isEmpty() || QFileInfo(orphan.path).lastModified() > QFileInfo(chosen).lastModified())
             chosen = orphan.path;
     }
+    QList<PendingEditDirectory::Orphan> rest;
     for (const PendingEditDirectory::Orphan &orphan : orphans) {
         if (!newest.values().contains(orphan.path))
-            PendingEditDirectory::removeOrphan(orphan.path);
+            rest.append(orphan);
     }
+    discard(rest);
     for (auto it = newest.cbegin(); it != newest.cend(); ++it) {
         std::unique_ptr<PendingEditDirectory> adopted = PendingEditDirectory::adopt(it.value(), error);
         if (!adopted)
@@ -142,9 +161,9 @@ bool DataSet::recover(
     return true;
 }
 
-void DataSet::removeOrphanedEdits(const QString &pendingParent)
+void DataSet::discard(const QList<PendingEditDirectory::Orphan> &orphans)
 {
-    for (const PendingEditDirectory::Orphan &orphan : PendingEditDirectory::orphans(pendingParent))
+    for (const PendingEditDirectory::Orphan &orphan : orphans)
         PendingEditDirectory::removeOrphan(orphan.path);
 }
 

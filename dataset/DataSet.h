@@ -61,15 +61,20 @@ public:
     // opened again); edits that no longer fit are dropped and described in *dropped.
     void takeEditsFrom(DataSet &previous, QStringList *dropped = nullptr);
 
-    // Pending edits that runs which ended abnormally left in pendingParent (no live
-    // process holds them), of this data set's directory.
+    // The pending-edit directories that runs of this application which ended abnormally
+    // left in pendingParent (no live process holds them) for this data set's directory,
+    // and how many edits each holds. Those of other data sets are never among them.
     QList<PendingEditDirectory::Orphan> orphanedEdits(const QString &pendingParent) const;
+    // Those that ended runs of program left in pendingParent, whatever their data set:
+    // for a program whose edits are never recovered.
+    static QList<PendingEditDirectory::Orphan> orphanedEditsOf(
+        const QString &program, const QString &pendingParent);
     // Serves the newest of those edits, per store, as this data set's pending edits and
     // removes the rest; false (and *error) when they cannot be taken over.
     bool recover(const QList<PendingEditDirectory::Orphan> &orphans, QStringList *dropped, QString *error);
-    // Removes every directory of pending edits in pendingParent that no live process
-    // holds, whatever data set it belongs to.
-    static void removeOrphanedEdits(const QString &pendingParent);
+    // Removes those directories (of this data set, from orphanedEdits) with their edits;
+    // one a live process took over meanwhile stays.
+    static void discard(const QList<PendingEditDirectory::Orphan> &orphans);
 
 private:
     explicit DataSet(const QString &directory);

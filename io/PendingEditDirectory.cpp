@@ -2,6 +2,7 @@
 
 #include "io/CheckedWrite.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
@@ -34,6 +35,7 @@ bool readDescription(const QString &directory, PendingEditDirectory::Description
     const QSettings settings(path, QSettings::IniFormat);
     description->store = settings.value(QStringLiteral("store")).toString();
     description->dataDirectory = settings.value(QStringLiteral("dataDirectory")).toString();
+    description->program = settings.value(QStringLiteral("program")).toString();
     return !description->store.isEmpty();
 }
 
@@ -55,22 +57,32 @@ QStringList editFilesIn(const QString &directory)
 } // namespace
 
 PendingEditDirectory::PendingEditDirectory(const QString &parentDirectory, const Description &description)
-    : about(description)
+    : parent(parentDirectory.isEmpty() ? QDir::tempPath() : parentDirectory), about(description)
+{ }
+
+bool PendingEditDirectory::create()
 {
-    const QString parent = parentDirectory.isEmpty() ? QDir::tempPath() : parentDirectory;
+    if (isValid())
+        return true;
+    error.clear();
     // QTemporaryDir creates the directory with owner-only permissions and a unique name,
     // so no other user can plant files in it and two running copies never share one.
     QTemporaryDir created(QDir(parent).filePath(NamePrefix + QStringLiteral("XXXXXX")));
     if (!created.isValid()) {
         error = QStringLiteral("Cannot create a directory for pending edits in %1: %2")
                     .arg(QDir::toNativeSeparators(parent), created.errorString());
-        return;
+        return false;
     }
     created.setAutoRemove(false);
+    if (about.program.isEmpty())
+        about.program = QCoreApplication::applicationName();
     if (!lock(created.path()) || !writeDescription()) {
+        lockFile.reset();
         QDir(created.path()).removeRecursively();
         dir.clear();
+        return false;
     }
+    return true;
 }
 
 PendingEditDirectory::~PendingEditDirectory()
@@ -98,6 +110,7 @@ bool PendingEditDirectory::writeDescription()
     QSettings settings(filePath(DescriptionName), QSettings::IniFormat);
     settings.setValue(QStringLiteral("store"), about.store);
     settings.setValue(QStringLiteral("dataDirectory"), about.dataDirectory);
+    settings.setValue(QStringLiteral("program"), about.program);
     settings.sync();
     if (settings.status() == QSettings::NoError)
         return true;
@@ -160,7 +173,8 @@ QString PendingEditDirectory::path() const
 
 QString PendingEditDirectory::filePath(const QString &fileName) const
 {
-    return QDir(dir).filePath(fileName);
+    // Never a path relative to the working directory.
+    return isValid() ? QDir(dir).filePath(fileName) : QString();
 }
 
 QStringList PendingEditDirectory::editFiles() const
@@ -176,10 +190,9 @@ void PendingEditDirectory::sortEditFiles(const std::function<bool(const QString 
     }
 }
 
-bool PendingEditDirectory::writeFile(
-    const QString &fileName, const QByteArray &bytes, QString *errorOut) const
+bool PendingEditDirectory::writeFile(const QString &fileName, const QByteArray &bytes, QString *errorOut)
 {
-    if (!isValid()) {
+    if (!create()) {
         if (errorOut)
             *errorOut = error;
         return false;

@@ -10,10 +10,12 @@
 class QLockFile;
 
 // The private, owner-only directory in which a store keeps one file per pending edit,
-// created inside a parent directory (the system temporary directory when empty) and
-// removed with everything in it when this object goes. A lock file inside tells other
-// runs that a live process holds it; a small description names the store and the data
-// directory, so that the edits of a run that crashed can be found and recovered.
+// created inside a parent directory (the system temporary directory when empty) when
+// the first edit is written, and removed with everything in it when this object goes.
+// A run that never edits leaves nothing behind, however it ends. A lock file inside
+// tells other runs that a live process holds it; a small description names the store
+// and the data directory, so that the edits of a run that crashed can be found and
+// recovered.
 class PendingEditDirectory
 {
 public:
@@ -22,6 +24,9 @@ public:
     {
         QString store; // "art" or "tiledata"
         QString dataDirectory;
+        // The application that made it (its application name); empty: the one running,
+        // filled in when the directory is created.
+        QString program;
     };
     // A directory that no live process holds.
     struct Orphan
@@ -33,6 +38,7 @@ public:
 
     static const QString NamePrefix;
 
+    // Nothing is created on disk yet.
     PendingEditDirectory(const QString &parentDirectory, const Description &description);
     ~PendingEditDirectory();
     PendingEditDirectory(const PendingEditDirectory &) = delete;
@@ -46,8 +52,13 @@ public:
     // Removes a directory of ours that no live process holds; false when one does.
     static bool removeOrphan(const QString &path);
 
+    // Makes the directory if it is not there yet; false (and errorString()) when it
+    // cannot be made. A later call tries again.
+    bool create();
+    // Whether the directory is there: created, or adopted.
     bool isValid() const;
     QString errorString() const { return error; }
+    // Empty while the directory is not there.
     QString path() const;
     QString filePath(const QString &fileName) const;
     const Description &description() const { return about; }
@@ -56,8 +67,9 @@ public:
     // Offers each edit file to keep; the files it does not keep are removed.
     void sortEditFiles(const std::function<bool(const QString &fileName)> &keep) const;
 
-    // Writes the whole file or nothing (a failed write leaves an older file as it was).
-    bool writeFile(const QString &fileName, const QByteArray &bytes, QString *error) const;
+    // Writes the whole file or nothing (a failed write leaves an older file as it was);
+    // makes the directory first if needed.
+    bool writeFile(const QString &fileName, const QByteArray &bytes, QString *error);
     // Reads a file that this directory holds; empty on failure.
     static QByteArray readFile(const QString &path);
     static void removeFile(const QString &path);
@@ -67,6 +79,7 @@ private:
     bool lock(const QString &directory);
     bool writeDescription();
 
+    QString parent;
     QString dir;
     Description about;
     std::unique_ptr<QLockFile> lockFile;

@@ -55,7 +55,7 @@ void TileData::setTempDir(const QString &directory)
     tempDir = directory;
     pending.clear();
     const PendingEditDirectory::Description description{
-        PendingStoreName, QFileInfo(file.fileName()).absolutePath()};
+        PendingStoreName, QFileInfo(file.fileName()).absolutePath(), QString()};
     pendingDir = std::make_unique<PendingEditDirectory>(directory, description);
 }
 
@@ -85,8 +85,10 @@ bool TileData::adoptEditFile(const QString &fileName, QStringList *dropped)
     const int id = match.captured(2).toInt();
     const QString path = pendingDir->filePath(fileName);
     const qint64 size = QFileInfo(path).size();
-    const bool fits = land ? holdsLand(id) && size == fileLayout.landRecordSize()
-                           : inRange(id, staticCount()) && size == fileLayout.staticRecordSize();
+    // Any id an edit may be made for fits, also past the end of the file, as when the
+    // edit was made; only a record of another layout does not.
+    const bool fits = land ? inRange(id, LandCount) && size == fileLayout.landRecordSize()
+                           : inRange(id, MaxStaticCount) && size == fileLayout.staticRecordSize();
     if (!fits) {
         if (dropped)
             dropped->append(QStringLiteral("%1 tile %2 (tile data)")
@@ -128,6 +130,7 @@ bool TileData::restoreStaticEdit(int id, const PendingEdit &edit, QString *error
 
 QString TileData::pendingDirectory() const
 {
+    pendingDir->create();
     return pendingDir->path();
 }
 

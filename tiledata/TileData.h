@@ -92,13 +92,16 @@ public:
     std::unique_ptr<PendingEditDirectory> takePendingEdits();
     // Serves the records kept in a directory (of a store opened earlier, or of a run
     // that ended abnormally) as this store's pending edits, in place of its own. Records
-    // that do not fit this file (an id it does not hold, a record of another size) are
-    // dropped and described in *dropped.
+    // that do not fit this file (a record of another layout, an id no edit may have) are
+    // dropped and described in *dropped; ids past the end of the file are kept, as
+    // setLandRecord and setStaticRecord take them.
     void adoptPendingEdits(std::unique_ptr<PendingEditDirectory> directory, QStringList *dropped = nullptr);
 
     // Key (land id, or static id + StaticKeyBase) to pending-record file.
     const QHash<int, QString> &pendingRecords() const { return pending; }
     bool hasPendingEdits() const { return !pending.isEmpty(); }
+    // Where the pending files go; made now if no edit has made it yet (empty when it
+    // cannot be made).
     QString pendingDirectory() const;
     // "land tile 5", "static tile 7": how messages name the tile of a pending key.
     static QString describeKey(int key);

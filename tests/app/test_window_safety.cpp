@@ -154,18 +154,29 @@ void WindowSafetyTest::editsOfACrashedRunAreOffered()
         QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
 
+    // Each data set's edits are offered when that data set is opened, at start or later,
+    // and only then; the other data set's stay untouched meanwhile.
     FakePrompts prompts;
-    prompts.confirmations = {recover};
+    prompts.confirmations = {recover, recover};
+    prompts.saveAnswers = {UserPrompts::SaveAnswer::Discard};
     MyMainWindow window(startIn(data.path()));
-    QCOMPARE(prompts.count("confirm"), 1); // for this data set only
-    QVERIFY(prompts.last("confirm")->text.contains("2 pending edits of this data set"));
-    QCOMPARE(window.artStore()->pendingTerrain().contains(3), recover);
-    QCOMPARE(window.artStore()->getStatic(2, false).isNull(), recover);
-    QCOMPARE(window.isWindowModified(), recover);
-    // Whatever the answer, what the ended runs left behind is gone; the window's own
-    // pending directories stay.
+    for (const QString &directory : {data.path(), other.path()}) {
+        if (directory == other.path()) {
+            QCOMPARE(PendingEditDirectory::orphans(pending.path()).size(), 1);
+            QVERIFY(window.openDirectory(other.path()));
+        }
+        QCOMPARE(prompts.count("confirm"), directory == data.path() ? 1 : 2);
+        const QString question = prompts.last("confirm")->text;
+        QVERIFY2(question.contains("2 pending edits of this data set") && question.contains(directory),
+            qPrintable(question));
+        QCOMPARE(window.artStore()->pendingTerrain().contains(3), recover);
+        QCOMPARE(window.artStore()->getStatic(2, false).isNull(), recover);
+        QCOMPARE(window.isWindowModified(), recover);
+    }
+    // Whatever the answer, what the ended runs left behind is gone; only the pending
+    // directory the window recovered (the art's, the one edited) is there.
     QCOMPARE(PendingEditDirectory::orphans(pending.path()).size(), 0);
-    QCOMPARE(QDir(pending.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 2);
+    QCOMPARE(QDir(pending.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), recover ? 1 : 0);
 }
 
 QTEST_MAIN(WindowSafetyTest)

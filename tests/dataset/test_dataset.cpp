@@ -7,6 +7,7 @@
 #include "dataset/DataSet.h"
 #include "tiledata/StaticTileRecord.h"
 #include "tiledata/TileData.h"
+#include "tiledata/TileDataLayout.h"
 
 #include <QtTest>
 #include <sys/stat.h>
@@ -32,21 +33,36 @@ std::unique_ptr<DataSet> openSet(
     return DataSet::open(directory, options, error ? error : &ignored);
 }
 
-// The edits a user makes: terrain 3 replaced, static 2 deleted, static 40's record changed.
+// The edits a user makes: terrain 3 replaced, static 2 deleted, the records of static 40
+// and of static 100 (past the end of the file's 64, a first record) changed.
 bool makeEdits(DataSet &set)
 {
     StaticTileRecord item = StaticTileRecord::fromBytes(set.tiles().staticRecord(40));
     item.setNameText(QStringLiteral("kept"));
+    StaticTileRecord first;
+    first.setNameText(QStringLiteral("first"));
     return set.art().setTerrain(3, TestDataSet::terrain(Qt::red)) && set.art().setStatic(2, QImage())
-        && set.tiles().setStaticRecord(40, item.toBytes());
+        && set.tiles().setStaticRecord(40, item.toBytes())
+        && set.tiles().setStaticRecord(100, first.toBytes());
 }
 
-void checkEdits(DataSet &set)
+void checkEdits(DataSet &set, bool tileDataKept = true)
 {
     QCOMPARE(set.art().getTerrain(3, false).pixel(22, 22), qRgb(248, 0, 0));
     QVERIFY(set.art().getStatic(2, false).isNull());
     QVERIFY(set.art().pendingStatics().contains(2));
-    QCOMPARE(set.tiles().staticName(40), QStringLiteral("kept"));
+    QCOMPARE(set.tiles().staticName(40), tileDataKept ? QStringLiteral("kept") : QString());
+    QCOMPARE(set.tiles().staticName(100), tileDataKept ? QStringLiteral("first") : QString());
+    QCOMPARE(set.tiles().pendingRecords().size(), tileDataKept ? 2 : 0);
+}
+
+// Where a crashed run's leftovers are: the pending directories nobody holds.
+QStringList orphanDataDirectories(const QString &pendingParent)
+{
+    QStringList found;
+    for (const PendingEditDirectory::Orphan &orphan : PendingEditDirectory::orphans(pendingParent))
+        found.append(orphan.description.dataDirectory);
+    return found;
 }
 
 } // namespace
@@ -59,6 +75,7 @@ private Q_SLOTS:
     void directoriesWithoutADataSet_data();
     void directoriesWithoutADataSet();
     void changedFilesAreNoticed();
+    void reopeningKeepsTheEditsThatStillFit_data();
     void reopeningKeepsTheEditsThatStillFit();
     void editsOfACrashedRunAreRecovered();
 };
@@ -117,27 +134,42 @@ void TestDataSetOpening::changedFilesAreNoticed()
     QVERIFY(set->art().getTerrain(3, false).isNull());
 }
 
+void TestDataSetOpening::reopeningKeepsTheEditsThatStillFit_data()
+{
+    QTest::addColumn<QString>("change"); // what happened to tiledata.mul meanwhile
+    QTest::addColumn<QStringList>("dropped");
+    QTest::newRow("unchanged") << "" << QStringList();
+    // Statics 40 and 100 now lie past its end, as 100 did when it was edited.
+    QTest::newRow("cut to one block of statics") << "cut" << QStringList();
+    QTest::newRow("rewritten in the other layout")
+        << "high-seas" << QStringList{"static tile 40 (tile data)", "static tile 100 (tile data)"};
+}
+
 void TestDataSetOpening::reopeningKeepsTheEditsThatStillFit()
 {
-    // Reopened as it was, every edit carries over; reopened with fewer statics in the tile
-    // data, the record edit of static 40 no longer fits and is named, the art edits stay.
+    QFETCH(QString, change);
+    QFETCH(QStringList, dropped);
     TestDataSet data(smallSet());
-    for (const qint64 cutTo : {qint64(0), qint64(428032 + 1188)}) {
-        auto first = openSet(data.path(), data.pendingParent());
-        QVERIFY(first && makeEdits(*first));
-        if (cutTo > 0)
-            QVERIFY(QFile::resize(data.filePath("tiledata.mul"), cutTo));
-        auto second = openSet(data.path(), data.pendingParent());
-        QVERIFY(second);
-        QStringList dropped;
-        second->takeEditsFrom(*first, &dropped);
-        first.reset();
-        QCOMPARE(dropped, cutTo > 0 ? QStringList{"static tile 40 (tile data)"} : QStringList());
-        QCOMPARE(second->art().getTerrain(3, false).pixel(22, 22), qRgb(248, 0, 0));
-        QVERIFY(second->art().getStatic(2, false).isNull());
-        QCOMPARE(second->tiles().staticName(40), cutTo > 0 ? QString() : QStringLiteral("kept"));
-        QCOMPARE(second->tiles().pendingRecords().isEmpty(), cutTo > 0);
+    auto first = openSet(data.path(), data.pendingParent());
+    QVERIFY(first && makeEdits(*first));
+    if (change == "cut")
+        QVERIFY(QFile::resize(data.filePath("tiledata.mul"), 428032 + 1188));
+    if (change == "high-seas") {
+        DataSetBuilder builder(64);
+        builder.setTileDataLayout(TileDataLayout::highSeas());
+        TestDataSet highSeas(builder);
+        QVERIFY(QFile::remove(data.filePath("tiledata.mul")));
+        QVERIFY(QFile::copy(highSeas.filePath("tiledata.mul"), data.filePath("tiledata.mul")));
     }
+    auto second = openSet(data.path(), data.pendingParent());
+    QVERIFY(second);
+    QStringList droppedNow;
+    second->takeEditsFrom(*first, &droppedNow);
+    first.reset();
+    droppedNow.sort();
+    dropped.sort();
+    QCOMPARE(droppedNow, dropped);
+    checkEdits(*second, dropped.isEmpty());
 }
 
 void TestDataSetOpening::editsOfACrashedRunAreRecovered()
@@ -160,22 +192,29 @@ void TestDataSetOpening::editsOfACrashedRunAreRecovered()
     auto live = openSet(data.path(), pending.path());
     QVERIFY(live && makeEdits(*live));
 
-    auto set = openSet(data.path(), pending.path());
-    QVERIFY(set);
-    const QList<PendingEditDirectory::Orphan> orphans = set->orphanedEdits(pending.path());
-    QCOMPARE(orphans.size(), 2); // art and tile data of this directory only
-    QStringList dropped;
-    QString error;
-    QVERIFY2(set->recover(orphans, &dropped, &error), qPrintable(error));
-    checkEdits(*set);
-    QCOMPARE(set->art().pendingTerrain().size(), 1);
-
-    // What is left over of the other data set's run goes; live directories stay.
-    DataSet::removeOrphanedEdits(pending.path());
-    QCOMPARE(PendingEditDirectory::orphans(pending.path()).size(), 0);
+    // Each data set finds its own leftovers (art and tile data) and only those, whether
+    // the other's are discarded or recovered.
+    for (const QString &directory : {other.path(), data.path()}) {
+        auto set = openSet(directory, pending.path());
+        QVERIFY(set);
+        const QList<PendingEditDirectory::Orphan> orphans = set->orphanedEdits(pending.path());
+        QCOMPARE(orphans.size(), 2);
+        for (const PendingEditDirectory::Orphan &orphan : orphans)
+            QCOMPARE(orphan.description.dataDirectory, directory);
+        if (directory == other.path()) {
+            DataSet::discard(orphans);
+            QCOMPARE(orphanDataDirectories(pending.path()), (QStringList{data.path(), data.path()}));
+            continue;
+        }
+        QStringList dropped;
+        QString error;
+        QVERIFY2(set->recover(orphans, &dropped, &error), qPrintable(error));
+        QCOMPARE(dropped, QStringList());
+        checkEdits(*set);
+        QCOMPARE(set->art().pendingTerrain().size(), 1);
+        QCOMPARE(orphanDataDirectories(pending.path()), QStringList());
+    }
     checkEdits(*live);
-    checkEdits(*set);
-    QCOMPARE(QDir(pending.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 4);
 }
 
 QTEST_GUILESS_MAIN(TestDataSetOpening)

@@ -75,6 +75,8 @@ private Q_SLOTS:
     void tileDataLayoutToldOrGiven_data();
     void tileDataLayoutToldOrGiven();
     void convertRoundTrip();
+    void nothingLeftInTheTemporaryDirectory_data();
+    void nothingLeftInTheTemporaryDirectory();
 
 private:
     std::unique_ptr<TestDataSet> data;
@@ -381,6 +383,53 @@ void TestCli::convertRoundTrip()
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.err.contains("--art mul|uop"), run.err);
     QVERIFY(!QFileInfo::exists(out.filePath("none")));
+}
+
+void TestCli::nothingLeftInTheTemporaryDirectory_data()
+{
+    // Runs, one after the other, with their arguments; a run given a byte count is killed
+    // (SIGXFSZ, as by a signal it does not handle) when it writes a file past that size.
+    QTest::addColumn<QList<QStringList>>("runs");
+    QTest::addColumn<QList<int>>("killedBeyond");
+    QTest::newRow("info") << QList<QStringList>{{"info", "DIR"}} << QList<int>{0};
+    QTest::newRow("export killed while writing")
+        << QList<QStringList>{{"export", "DIR", "terrain", "all", "OUT"}} << QList<int>{256};
+    // A killed patch run leaves its edits, which nobody recovers: the next run clears them.
+    QTest::newRow("patch killed while saving, then info")
+        << QList<QStringList>{{"patch", "DIR", "OUT", "LIST"}, {"info", "DIR"}} << QList<int>{4096, 0};
+}
+
+void TestCli::nothingLeftInTheTemporaryDirectory()
+{
+    QFETCH(QList<QStringList>, runs);
+    QFETCH(QList<int>, killedBeyond);
+    QTemporaryDir temp;
+    QTemporaryDir out;
+    QVERIFY(TestFiles::writeFile(out.filePath("list.txt"), "terrain 3 delete\n"));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("TMPDIR", temp.path());
+    for (int n = 0; n < runs.size(); ++n) {
+        QStringList args = runs.at(n);
+        args.replaceInStrings(QRegularExpression("^DIR$"), data->path())
+            .replaceInStrings(QRegularExpression("^OUT$"), out.filePath("out"))
+            .replaceInStrings(QRegularExpression("^LIST$"), out.filePath("list.txt"));
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        const rlim_t limit = killedBeyond.at(n);
+        if (limit > 0) {
+            process.setChildProcessModifier([limit] {
+                const rlimit files{limit, limit};
+                const rlimit noCore{0, 0};
+                setrlimit(RLIMIT_FSIZE, &files);
+                setrlimit(RLIMIT_CORE, &noCore);
+            });
+        }
+        process.start(QStringLiteral(TESSERA_CLI), args);
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitStatus(), limit > 0 ? QProcess::CrashExit : QProcess::NormalExit);
+    }
+    QCOMPARE(
+        QDir(temp.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestCli)

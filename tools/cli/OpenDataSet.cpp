@@ -3,6 +3,8 @@
 #include "tools/cli/CliError.h"
 #include "tools/cli/CliOptions.h"
 
+#include <QCoreApplication>
+
 std::unique_ptr<DataSet> OpenDataSet::open(const QString &directory)
 {
     DataSet::Options options;
@@ -13,6 +15,9 @@ std::unique_ptr<DataSet> OpenDataSet::open(const QString &directory)
 
 std::unique_ptr<DataSet> OpenDataSet::open(const QString &directory, const DataSet::Options &options)
 {
+    // A run of this program that was killed left its pending edits behind; nobody
+    // recovers them (the patch list is the work), so the next run clears them away.
+    DataSet::discard(DataSet::orphanedEditsOf(QCoreApplication::applicationName(), options.pendingParent));
     QString error;
     std::unique_ptr<DataSet> set = DataSet::open(directory, options, &error);
     if (!set)
