@@ -72,8 +72,8 @@ public:
     // Serves the newest of those edits, per store, as this data set's pending edits and
     // removes the rest; false (and *error) when they cannot be taken over.
     bool recover(const QList<PendingEditDirectory::Orphan> &orphans, QStringList *dropped, QString *error);
-    // Removes those directories (of this data set, from orphanedEdits) with their edits;
-    // one a live process took over meanwhile stays.
+    // Removes those directories (as orphanedEdits or orphanedEditsOf found them) with
+    // their edits; one a live process took over meanwhile stays.
     static void discard(const QList<PendingEditDirectory::Orphan> &orphans);
 
 private:
