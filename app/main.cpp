@@ -4,6 +4,7 @@
 #include "app/WindowScreenshot.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 
 namespace {
@@ -44,6 +45,12 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tessera"));
     QApplication::setApplicationVersion(QStringLiteral(TESSERA_VERSION));
+    // Ties the window to the installed desktop entry (its icon and name on Wayland).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tessera.Tessera"));
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/tessera-48.png"));
+    icon.addFile(QStringLiteral(":/icons/tessera-256.png"));
+    QApplication::setWindowIcon(icon);
 
     ProgramOptions options;
     QString error;

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Installs what building Tessera needs on Debian 12, when it is missing. As root it runs
-# apt-get; otherwise it names the packages to install and stops.
+# Installs what building Tessera needs on Debian 12, when it is missing, and any further
+# packages named as arguments. As root it runs apt-get; otherwise it names the packages
+# to install and stops.
 set -euo pipefail
 
+# help2man makes the manual pages from each program's --help.
 # clang and libclang-rt-14-dev (libFuzzer and the sanitizer runtimes of clang 14) build
 # the fuzz targets (scripts/fuzz.sh).
 packages=(build-essential cmake ninja-build ccache qt6-base-dev qt6-base-dev-tools libgl-dev
-          zlib1g-dev fonts-dejavu-core clang libclang-rt-14-dev)
+          zlib1g-dev fonts-dejavu-core help2man clang libclang-rt-14-dev "$@")
 
 missing=()
 for package in "${packages[@]}"; do
