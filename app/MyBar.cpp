@@ -26,11 +26,13 @@ QString MyBar::sizeText(int width, int height)
         .arg(height, SizeWidth, Decimal, Fill);
 }
 
-QString MyBar::idText(int id, int decimalWidth)
+QString MyBar::idText(int id)
 {
+    if (id < 0)
+        return QStringLiteral("ID:");
     return QStringLiteral("ID: %1 (0x%2)")
-        .arg(id, decimalWidth, Decimal, Fill)
-        .arg(id, HexIdWidth, Hexadecimal, Fill);
+        .arg(id, IdWidth, Decimal, Fill)
+        .arg(QString::number(id, Hexadecimal).toUpper());
 }
 
 QString MyBar::formatText(bool uopArt, const QString &tileDataLayout)
@@ -45,13 +47,13 @@ void MyBar::updateName(QString n)
 
 void MyBar::updateSId(int id)
 {
-    idLabel->setText(idText(id, IdWidth));
+    idLabel->setText(idText(id));
     nameLabel->setText(nameText(tileData->staticName(id)));
 }
 
 void MyBar::updateTId(int id)
 {
-    idLabel->setText(idText(id, IdWidth));
+    idLabel->setText(idText(id));
     nameLabel->setText(nameText(tileData->landName(id)));
 }
 
