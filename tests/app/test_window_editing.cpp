@@ -24,6 +24,7 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QTabBar>
+#include <QToolTip>
 #include <QtTest>
 
 namespace {
@@ -294,6 +295,42 @@ private Q_SLOTS:
         }
         QCOMPARE(label(0), QStringLiteral("Name:              renamed"));
         QVERIFY(!action("Redo")->isEnabled());
+    }
+
+    void marksOfUnsavedEditsFollowTheSave()
+    {
+        QTemporaryDir out;
+        TilePalette *statics = window->tabs()->statics()->tilePalette();
+        select(Gray);
+        // A right-click selects the tile it opens the menu of: the status bar and the
+        // history name the same tile.
+        prompts->menuChoices = QStringList{"Delete"};
+        QTest::mouseClick(statics, Qt::RightButton, {}, cellOf(HalfClear));
+        QCOMPARE(label(2), QStringLiteral("ID:     8 (0x8)"));
+        QCOMPARE(undoText(), QStringLiteral("Undo Delete of Static 0x8"));
+        const QPoint corner = cellOf(HalfClear) + QPoint(24, -19);
+        // The corner mark and the tool tip's line, "marked" when both show.
+        const auto marks = [&] {
+            QHelpEvent help(QEvent::ToolTip, cellOf(HalfClear), statics->mapToGlobal(cellOf(HalfClear)));
+            QCoreApplication::sendEvent(statics, &help);
+            return QStringLiteral("%1 %2").arg(shownPixel(corner) == EditMark ? "marked" : "plain",
+                QToolTip::text().endsWith("Edited, not saved yet") ? "marked" : "plain");
+        };
+        QCOMPARE(marks(), QStringLiteral("marked marked"));
+        prompts->directories = QStringList{out.path()};
+        QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(QFile::exists(out.filePath("art.mul")));
+        QCOMPARE(marks(), QStringLiteral("plain plain")); // saved
+        QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(marks(), QStringLiteral("marked marked")); // differs from what was saved
+        QTest::keyClick(window.get(), Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(marks(), QStringLiteral("plain plain"));
+        // A deleted terrain tile has no size, as a static without an image has none.
+        window->tabs()->setCurrentIndex(ArtTab::TerrainIndex);
+        window->currentPalette()->selectTile(123);
+        QCOMPARE(label(1), QStringLiteral("Size:   44 x   44"));
+        QTest::keyClick(window->currentPalette(), Qt::Key_Delete);
+        QCOMPARE(label(1), QStringLiteral("Size:    0 x    0"));
     }
 
 private:
