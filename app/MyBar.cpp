@@ -12,7 +12,11 @@ constexpr int Hexadecimal = 16;
 
 MyBar::MyBar(QLabel *nameLabel, QLabel *sizeLabel, QLabel *idLabel, TileData *tileData)
     : nameLabel(nameLabel), sizeLabel(sizeLabel), idLabel(idLabel), tileData(tileData)
-{ }
+{
+    // As wide as the widest id: the label does not jump with the selection, and without
+    // one its short text does not run into the label beside it.
+    idLabel->setMinimumWidth(idLabel->fontMetrics().horizontalAdvance(idText(WidestId)));
+}
 
 QString MyBar::nameText(const QString &name)
 {

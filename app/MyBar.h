@@ -16,6 +16,7 @@ public:
     static constexpr int NameWidth = 20;
     static constexpr int SizeWidth = 4;
     static constexpr int IdWidth = 5;
+    static constexpr int WidestId = 0xFFFF;
 
     MyBar(QLabel *nameLabel, QLabel *sizeLabel, QLabel *idLabel, TileData *tileData);
 
