@@ -501,15 +501,27 @@ void MyMainWindow::showId(int id)
     idLabel->setText(MyBar::idText(id));
 }
 
+bool MyMainWindow::readyToSave()
+{
+    if (!saving)
+        return false;
+    // A file changed on disk refuses the save: the offer to reopen comes again instead.
+    if (dataSet->changedFile().isEmpty())
+        return true;
+    noticedFile.clear();
+    checkDataFiles();
+    return dataSet->changedFile().isEmpty();
+}
+
 void MyMainWindow::fileSave()
 {
-    if (saving)
+    if (readyToSave())
         saving->save();
 }
 
 void MyMainWindow::fileSaveAs()
 {
-    if (saving)
+    if (readyToSave())
         saving->saveAs();
 }
 

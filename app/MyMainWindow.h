@@ -136,6 +136,8 @@ private:
     // Says so in the status bar when tiledata.mul does not end with a whole block.
     void warnOfPartialTileData();
     void teardown();
+    // False, after offering to reopen it, while a file of the data set has changed on disk.
+    bool readyToSave();
     // The window without a data set: a page that says how to open one.
     void showEmptyPage();
     void createMenus();

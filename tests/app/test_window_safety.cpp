@@ -87,6 +87,10 @@ void WindowSafetyTest::changedDataFileOffersToReopen()
     prompts.directories = {out.path()};
     QVERIFY(!window.saveController()->save());
     QVERIFY(prompts.last("warning")->text.contains("changed on disk since it was opened"));
+    // File > Save offers to reopen again.
+    window.fileSave();
+    QCOMPARE(prompts.count("confirm"), 2);
+    QVERIFY(prompts.last("confirm")->text.contains("File > Reopen"));
 
     // Declined, File > Reopen still reads it again, keeping the edits, the tab and the selection.
     window.tabs()->setCurrentIndex(ArtTab::StaticsIndex);
@@ -104,7 +108,7 @@ void WindowSafetyTest::changedDataFileOffersToReopen()
     QVERIFY(append(data.filePath("tiledata.mul"), QByteArray(1188, '\0')));
     prompts.confirmations = {true};
     window.checkDataFiles();
-    QCOMPARE(prompts.count("confirm"), 2);
+    QCOMPARE(prompts.count("confirm"), 3);
     QCOMPARE(window.tileStore()->staticCount(), 64 + 2 * 32);
     QCOMPARE(window.artStore()->getTerrain(3, false).pixel(22, 22), qRgb(248, 0, 0));
     QVERIFY(window.artStore()->getStatic(2, false).isNull());
