@@ -233,7 +233,7 @@ private Q_SLOTS:
         QVERIFY(window.artStore()->setTerrain(123, TestDataSet::terrain(Qt::yellow)));
         // The title names the data set by its folder.
         QCOMPARE(window.windowHandle()->title(), QDir(data->path()).dirName() + "* - Tessera");
-        // Deep enough not to fit the status bar at the first-run width.
+        // Deep enough not to fit the status bar at this width.
         const QString deep = first.filePath("a folder with a rather long name for the data set/"
                                             "and another one below it, to be sure/and the output");
         QVERIFY(QDir().mkpath(deep));
