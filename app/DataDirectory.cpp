@@ -1,6 +1,7 @@
 #include "app/DataDirectory.h"
 
 #include "app/WineRegistry.h"
+#include "art/UopArtContainer.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -99,4 +100,11 @@ QString DataDirectory::filePath(const QString &directory, const QString &fileNam
     while (end > 0 && isSeparator(directory.at(end - 1)))
         --end;
     return directory.left(end) + QLatin1Char('/') + fileName;
+}
+
+QString DataDirectory::fileListText()
+{
+    return QStringLiteral("%1 and %2 (or %3), %4 and %5")
+        .arg(QLatin1String(ArtFile), QLatin1String(ArtIndexFile), UopArtContainer::FileName,
+            QLatin1String(TileDataFile), QLatin1String(AnimDataFile));
 }

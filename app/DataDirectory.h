@@ -31,6 +31,8 @@ public:
     static QString search();
     // The same search in the Wine prefix only.
     static QString searchWine(const QString &prefix);
+    // The files a data directory holds, for the user: "art.mul and artidx.mul (or ...".
+    static QString fileListText();
     // The prefix kept for a directory the user chose.
     static QString fromChosen(const QString &directory);
     // directory + one separator + fileName, whatever separators directory ends with.

@@ -12,7 +12,11 @@ constexpr int Hexadecimal = 16;
 
 MyBar::MyBar(QLabel *nameLabel, QLabel *sizeLabel, QLabel *idLabel, TileData *tileData)
     : nameLabel(nameLabel), sizeLabel(sizeLabel), idLabel(idLabel), tileData(tileData)
-{ }
+{
+    // As wide as the widest id: the label does not jump with the selection, and without
+    // one its short text does not run into the label beside it.
+    idLabel->setMinimumWidth(idLabel->fontMetrics().horizontalAdvance(idText(WidestId)));
+}
 
 QString MyBar::nameText(const QString &name)
 {
@@ -26,11 +30,13 @@ QString MyBar::sizeText(int width, int height)
         .arg(height, SizeWidth, Decimal, Fill);
 }
 
-QString MyBar::idText(int id, int decimalWidth)
+QString MyBar::idText(int id)
 {
+    if (id < 0)
+        return QStringLiteral("ID:");
     return QStringLiteral("ID: %1 (0x%2)")
-        .arg(id, decimalWidth, Decimal, Fill)
-        .arg(id, HexIdWidth, Hexadecimal, Fill);
+        .arg(id, IdWidth, Decimal, Fill)
+        .arg(QString::number(id, Hexadecimal).toUpper());
 }
 
 QString MyBar::formatText(bool uopArt, const QString &tileDataLayout)
@@ -45,13 +51,13 @@ void MyBar::updateName(QString n)
 
 void MyBar::updateSId(int id)
 {
-    idLabel->setText(idText(id, IdWidth));
+    idLabel->setText(idText(id));
     nameLabel->setText(nameText(tileData->staticName(id)));
 }
 
 void MyBar::updateTId(int id)
 {
-    idLabel->setText(idText(id, IdWidth));
+    idLabel->setText(idText(id));
     nameLabel->setText(nameText(tileData->landName(id)));
 }
 

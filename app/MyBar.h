@@ -16,14 +16,14 @@ public:
     static constexpr int NameWidth = 20;
     static constexpr int SizeWidth = 4;
     static constexpr int IdWidth = 5;
-    static constexpr int FirstIdWidth = 10;
-    static constexpr int HexIdWidth = 4;
+    static constexpr int WidestId = 0xFFFF;
 
     MyBar(QLabel *nameLabel, QLabel *sizeLabel, QLabel *idLabel, TileData *tileData);
 
     static QString nameText(const QString &name);
     static QString sizeText(int width, int height);
-    static QString idText(int id, int decimalWidth);
+    // "ID: 26 (0x1A)", the decimal part right-aligned; just "ID:" when nothing is selected.
+    static QString idText(int id);
     // The forms of the open data set: "MUL art, classic tile data".
     static QString formatText(bool uopArt, const QString &tileDataLayout);
 

@@ -3,9 +3,12 @@
 #include "app/DataDirectory.h"
 #include "app/DataSetSaveController.h"
 #include "app/DataSetWatcher.h"
+#include "app/EmptyWindowPage.h"
 #include "app/MyBar.h"
+#include "app/StatusNotice.h"
 #include "app/TileClipboard.h"
 #include "app/TileLocator.h"
+#include "app/WindowPlacement.h"
 #include "art/ArtContainer.h"
 #include "art/ArtWork.h"
 #include "browser/ArtTab.h"
@@ -80,11 +83,23 @@ MyMainWindow::~MyMainWindow()
     teardown();
 }
 
+QString MyMainWindow::title(const QString &dataSetName)
+{
+    return dataSetName.isEmpty() ? QStringLiteral("Tessera[*]")
+                                 : QStringLiteral("%1[*] - Tessera").arg(dataSetName);
+}
+
+QString MyMainWindow::chooserCaption()
+{
+    return QStringLiteral("Choose the folder that holds the game's data files: %1")
+        .arg(DataDirectory::fileListText());
+}
+
 void MyMainWindow::build(const StartOptions &options)
 {
     setWindowTitle(title());
     createMenus();
-    restoreGeometry(settings.windowGeometry());
+    WindowPlacement::place(*this, settings.windowGeometry());
 
     QString directory = options.dataDirectory;
     if (directory.isEmpty())
@@ -99,7 +114,7 @@ void MyMainWindow::build(const StartOptions &options)
     while (!directory.isEmpty() && !(set = openDataSet(directory, hint)))
         directory = chooseDirectory(QString());
     if (!set) {
-        close();
+        showEmptyPage();
         return;
     }
     recoverEdits(*set);
@@ -169,7 +184,9 @@ bool MyMainWindow::reopenDataSet()
         return false;
     QStringList dropped;
     set->takeEditsFrom(*dataSet, &dropped);
+    const ArtTab::View view = artTab->view();
     install(std::move(set), mulPath);
+    artTab->showView(view);
     if (!dropped.isEmpty())
         warn(QStringLiteral("These pending edits no longer fit the data set and were dropped: %1.")
                  .arg(dropped.join(QStringLiteral(", "))));
@@ -193,7 +210,7 @@ void MyMainWindow::checkDataFiles()
         "%1 has changed on disk since Tessera opened it; another program may have written "
         "it.\n\nOpen the data set again to work on the new file? Your pending edits are kept "
         "wherever they still fit. Until then saving is refused, so that a saved data set never "
-        "mixes the old file with the new.")
+        "mixes the old file with the new; File > Reopen opens it again later.")
                                  .arg(QDir::toNativeSeparators(changed));
     if (UserPrompts::current().confirm(this, ProgramName, question, QStringLiteral("Reopen")))
         reopenDataSet();
@@ -219,6 +236,8 @@ void MyMainWindow::install(std::unique_ptr<DataSet> set, const QString &director
     connect(watcher.get(), &DataSetWatcher::changed, this, &MyMainWindow::checkDataFiles);
     createStatusLabels();
     createStores();
+    setWindowTitle(title(QFileInfo(QDir::cleanPath(dataSet->directory())).fileName()));
+    currentPalette()->setFocus();
     settings.rememberDataDirectory(directory);
     updateRecentMenu();
     updateActions();
@@ -262,6 +281,15 @@ void MyMainWindow::teardown()
     animData = nullptr;
 }
 
+void MyMainWindow::showEmptyPage()
+{
+    setWindowTitle(title());
+    setWindowModified(false);
+    auto *page = new EmptyWindowPage;
+    connect(page, &EmptyWindowPage::openRequested, this, &MyMainWindow::fileOpen);
+    setCentralWidget(page);
+}
+
 void MyMainWindow::createMenus()
 {
     createFileMenu();
@@ -283,9 +311,11 @@ void MyMainWindow::createFileMenu()
         = addItem(fileMenu, QStringLiteral("Save"), this, &MyMainWindow::fileSave, {QKeySequence::Save});
     fileSaveAsAction = addItem(fileMenu, QStringLiteral("Save As..."), this, &MyMainWindow::fileSaveAs,
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
+    fileReopenAction = addItem(
+        fileMenu, QStringLiteral("Reopen"), this, &MyMainWindow::fileReopen, {QKeySequence(Qt::Key_F5)});
     fileMenu->addSeparator();
-    // Closing a data set without closing the window has no function yet: shown disabled.
-    addItem(fileMenu, QStringLiteral("Close"), this, &MyMainWindow::fileClose)->setEnabled(false);
+    fileCloseAction = addItem(fileMenu, QStringLiteral("Close"), this, &MyMainWindow::fileClose,
+        {QKeySequence(Qt::CTRL | Qt::Key_W)});
     fileMenu->addSeparator();
     addItem(fileMenu, QStringLiteral("Quit"), this, &MyMainWindow::fileQuit,
         {QKeySequence(Qt::CTRL | Qt::Key_Q)});
@@ -343,6 +373,7 @@ void MyMainWindow::createStatusLabels()
         formatLabel = new QLabel(statusBar());
         formatLabel->setObjectName(QStringLiteral("formatLabel"));
         statusBar()->addPermanentWidget(formatLabel, 0);
+        notice = new StatusNotice(statusBar());
     }
     const ArtContainer &container = dataSet->art().container();
     formatLabel->setText(
@@ -378,13 +409,14 @@ void MyMainWindow::createStores()
     connect(saving, &DataSetSaveController::unsavedChanged, this, &QWidget::setWindowModified);
     connect(saving, &DataSetSaveController::saved, this, [this](const QString &directory) {
         settings.setLastOutputDirectory(directory);
-        statusBar()->showMessage(QStringLiteral("Saved to %1").arg(QDir::toNativeSeparators(directory)));
+        notice->show(QStringLiteral("Saved to %1").arg(QDir::toNativeSeparators(directory)));
     });
     setWindowModified(saving->hasUnsavedEdits());
 }
 
 void MyMainWindow::connectPalette(TilePalette *palette, void (MyBar::*selectionSlot)(int), int kind)
 {
+    palette->setEdits(tileEdits.get());
     connect(palette, &TilePalette::updateSelected, bar, selectionSlot);
     connect(palette, &TilePalette::updateSize, bar, &MyBar::updateSize);
     connect(palette, &TilePalette::updateSelected, this, &MyMainWindow::updateActions);
@@ -436,8 +468,8 @@ void MyMainWindow::updateActions()
         action->setEnabled(selection);
     for (QAction *action : {findAction, findNextAction, locateAction})
         action->setEnabled(palette != nullptr);
-    fileSaveAction->setEnabled(saving != nullptr);
-    fileSaveAsAction->setEnabled(saving != nullptr);
+    for (QAction *action : {fileSaveAction, fileSaveAsAction, fileReopenAction, fileCloseAction})
+        action->setEnabled(saving != nullptr);
 }
 
 void MyMainWindow::updateUndoActions()
@@ -470,18 +502,30 @@ void MyMainWindow::showSize(int width, int height)
 
 void MyMainWindow::showId(int id)
 {
-    idLabel->setText(MyBar::idText(id, MyBar::FirstIdWidth));
+    idLabel->setText(MyBar::idText(id));
+}
+
+bool MyMainWindow::readyToSave()
+{
+    if (!saving)
+        return false;
+    // A file changed on disk refuses the save: the offer to reopen comes again instead.
+    if (dataSet->changedFile().isEmpty())
+        return true;
+    noticedFile.clear();
+    checkDataFiles();
+    return dataSet->changedFile().isEmpty();
 }
 
 void MyMainWindow::fileSave()
 {
-    if (saving)
+    if (readyToSave())
         saving->save();
 }
 
 void MyMainWindow::fileSaveAs()
 {
-    if (saving)
+    if (readyToSave())
         saving->saveAs();
 }
 
@@ -493,7 +537,28 @@ void MyMainWindow::fileOpen()
         openDirectory(directory);
 }
 
-void MyMainWindow::fileClose() { }
+void MyMainWindow::fileReopen()
+{
+    if (dataSet)
+        reopenDataSet();
+}
+
+void MyMainWindow::fileClose()
+{
+    if (!saving || !saving->confirmClose(closeQuestion()))
+        return;
+    teardown();
+    mulPath.clear();
+    // The status bar describes a data set: it goes with it, and comes back with the next.
+    QStatusBar *described = statusBar();
+    setStatusBar(nullptr);
+    delete described;
+    nameLabel = sizeLabel = idLabel = formatLabel = nullptr;
+    notice = nullptr;
+    showEmptyPage();
+    updateActions();
+    updateUndoActions();
+}
 
 void MyMainWindow::fileQuit()
 {

@@ -18,6 +18,7 @@ class MyBar;
 class QAction;
 class QLabel;
 class QMenu;
+class StatusNotice;
 class TileData;
 class TileEdits;
 class TileLocator;
@@ -47,12 +48,16 @@ public:
         bool recoverEdits = true;
     };
 
-    // "[*]" shows where the mark of unsaved edits goes.
-    static QString title() { return QStringLiteral("Tessera[*]"); }
-    static QString chooserCaption() { return QStringLiteral("Mul file location"); }
+    // "[*]" shows where the mark of unsaved edits goes; the data set is named by its folder.
+    static QString title(const QString &dataSetName = QString());
+    static QString chooserCaption();
     static QString openQuestion()
     {
         return QStringLiteral("There are unsaved edits. Save them before opening another data directory?");
+    }
+    static QString closeQuestion()
+    {
+        return QStringLiteral("There are unsaved edits. Save them before closing the data set?");
     }
 
     // Looks for the data directory in the settings, then asks the user.
@@ -95,6 +100,8 @@ public Q_SLOTS:
     void fileSave();
     void fileSaveAs();
     void fileOpen();
+    void fileReopen();
+    // Closes the data set, after asking about unsaved edits: the window becomes empty.
     void fileClose();
     void fileQuit();
     void editUndo();
@@ -130,6 +137,10 @@ private:
     // Says so in the status bar when tiledata.mul does not end with a whole block.
     void warnOfPartialTileData();
     void teardown();
+    // False, after offering to reopen it, while a file of the data set has changed on disk.
+    bool readyToSave();
+    // The window without a data set: a page that says how to open one.
+    void showEmptyPage();
     void createMenus();
     void createFileMenu();
     void createEditMenu();
@@ -161,11 +172,15 @@ private:
     QLabel *idLabel = nullptr;
     // Names the art container and the tile-data layout open.
     QLabel *formatLabel = nullptr;
+    // "Saved to" and its whole path.
+    StatusNotice *notice = nullptr;
     MyBar *bar = nullptr;
     TileData *tileData = nullptr;
     AnimDataFile *animData = nullptr;
     QAction *fileSaveAction = nullptr;
     QAction *fileSaveAsAction = nullptr;
+    QAction *fileReopenAction = nullptr;
+    QAction *fileCloseAction = nullptr;
     QMenu *openRecentMenu = nullptr;
     QAction *undoAction = nullptr;
     QAction *redoAction = nullptr;

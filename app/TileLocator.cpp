@@ -2,11 +2,11 @@
 
 #include "browser/TilePalette.h"
 #include "edits/TileNameSearch.h"
+#include "tileprop/NumberFieldValidator.h"
 #include "ui/UserPrompts.h"
 
 namespace {
 
-constexpr int Decimal = 10;
 constexpr int Hexadecimal = 16;
 
 QString kindName(TileKind kind)
@@ -19,36 +19,19 @@ QString hex(int value)
     return QStringLiteral("0x") + QString::number(value, Hexadecimal).toUpper();
 }
 
-bool allDigits(const QString &text, int base)
-{
-    for (const QChar c : text) {
-        const bool digit = c >= QLatin1Char('0') && c <= QLatin1Char('9');
-        const bool hexLetter = (c >= QLatin1Char('a') && c <= QLatin1Char('f'))
-            || (c >= QLatin1Char('A') && c <= QLatin1Char('F'));
-        if (!digit && !(base == Hexadecimal && hexLetter))
-            return false;
-    }
-    return !text.isEmpty();
-}
-
 } // namespace
 
 TileLocator::TileLocator(QWidget *window) : window(window) { }
 
 bool TileLocator::parseId(const QString &text, int *id)
 {
-    const QString trimmed = text.trimmed();
-    const bool hexadecimal = trimmed.startsWith(QLatin1String("0x"), Qt::CaseInsensitive);
-    const QString digits = hexadecimal ? trimmed.mid(2) : trimmed;
-    const int base = hexadecimal ? Hexadecimal : Decimal;
-    // Signs, spaces inside and other letters are no part of an id.
-    if (!allDigits(digits, base))
+    // Signs, spaces inside and other letters are no part of an id; the properties
+    // window's number fields read numbers the same way.
+    uint value = 0;
+    if (!NumberFieldValidator::parse(text.trimmed(), &value) || value > uint(INT_MAX))
         return false;
-    bool ok = false;
-    const int value = digits.toInt(&ok, base);
-    if (ok)
-        *id = value;
-    return ok;
+    *id = int(value);
+    return true;
 }
 
 void TileLocator::locate(TilePalette &palette)

@@ -31,3 +31,26 @@ void ArtTab::changeTab(int index)
     else if (index == StaticsIndex)
         staticPage->tilePalette()->reportSelection();
 }
+
+ArtTab::View ArtTab::view() const
+{
+    View view;
+    view.tab = currentIndex();
+    const PalettePage *pages[] = {terrainPage, staticPage};
+    for (int i = 0; i < 2; ++i)
+        view.selected[i] = pages[i]->tilePalette()->selectedId();
+    return view;
+}
+
+void ArtTab::showView(const View &view)
+{
+    setCurrentIndex(view.tab);
+    PalettePage *pages[] = {terrainPage, staticPage};
+    for (int i = 0; i < 2; ++i) {
+        TilePalette *palette = pages[i]->tilePalette();
+        if (view.selected[i] >= 0 && view.selected[i] < palette->tileCount())
+            palette->selectTile(view.selected[i]);
+    }
+    if (QWidget *page = currentWidget())
+        static_cast<PalettePage *>(page)->tilePalette()->setFocus();
+}

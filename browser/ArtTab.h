@@ -20,8 +20,19 @@ public:
     ArtTab(ArtWork *artWork, TileData *tileData, QWidget *parent = nullptr);
     ~ArtTab() override;
 
+    // What a data set opened again keeps of the tabs: the one in view and each
+    // palette's selection.
+    struct View
+    {
+        int tab = TerrainIndex;
+        int selected[2] = {-1, -1};
+    };
+
     TWidget *terrain() const { return terrainPage; }
     SWidget *statics() const { return staticPage; }
+    View view() const;
+    // Selections past the end of a palette are dropped.
+    void showView(const View &view);
 
 public Q_SLOTS:
     void changeTab(int index);

@@ -12,9 +12,10 @@ QImage TPalette::image(int id, bool highlighted) const
     return artWork->getTerrain(id, highlighted);
 }
 
-QSize TPalette::selectionSize(int) const
+QSize TPalette::selectionSize(int id) const
 {
-    return QSize(ArtFormat::TerrainSize, ArtFormat::TerrainSize);
+    // 44 x 44; a tile without an image (deleted, or an empty slot) has no size.
+    return artWork->getTerrain(id, false).size();
 }
 
 QString TPalette::tileNameOf(int id) const

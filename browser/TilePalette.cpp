@@ -91,7 +91,7 @@ QString TilePalette::toolTipText(int id) const
               .arg(kind() == TileKind::Terrain ? QStringLiteral("Terrain") : QStringLiteral("Static"))
               .arg(id)
               .arg(QString::number(id, 16).toUpper(), name.isEmpty() ? QStringLiteral("(no name)") : name);
-    if (hasPendingEdit(id))
+    if (isMarkedUnsaved(id))
         text += QStringLiteral("\nEdited, not saved yet");
     return text;
 }
@@ -126,18 +126,17 @@ void TilePalette::setSelected(int sel)
 
 void TilePalette::selectTile(int id)
 {
-    if (id >= 0 && id < tileCount())
-        moveSelection(id);
+    if (id < 0 || id >= tileCount())
+        return;
+    moveSelection(id);
+    // The keys go on where a click would have left them: in the grid (a window not
+    // active now gives it the focus when it becomes active again).
+    setFocus(Qt::OtherFocusReason);
 }
 
 void TilePalette::moveSelection(int id)
 {
-    if (id != selected) {
-        const int previous = selected;
-        setSelected(id);
-        updateTile(previous);
-        updateTile(id);
-    }
+    selectInPlace(id);
     scrollIntoView(id);
 }
 
@@ -146,6 +145,22 @@ void TilePalette::updateTile(int id)
     const QRect cell = cellRect(id);
     if (!cell.isEmpty())
         update(cell);
+}
+
+void TilePalette::setEdits(TileEdits *history)
+{
+    if (edits)
+        disconnect(edits, nullptr, this, nullptr);
+    edits = history;
+    // A save takes every mark away at once; an undo past it brings marks back.
+    if (edits)
+        connect(edits, &TileEdits::unsavedChanged, this, [this] { update(); });
+    update();
+}
+
+bool TilePalette::isMarkedUnsaved(int id) const
+{
+    return edits ? edits->isUnsaved(kind(), id) : hasPendingEdit(id);
 }
 
 void TilePalette::scrollIntoView(int id)
@@ -191,15 +206,23 @@ void TilePalette::mousePressEvent(QMouseEvent *event)
         return;
     if (event->button() == Qt::LeftButton) {
         dragStart = position;
-        if (id == selected)
-            return;
-        const int previous = selected;
-        setSelected(id);
-        updateTile(previous);
-        updateTile(id);
+        selectInPlace(id);
     } else if (event->button() == Qt::RightButton) {
+        // As in a file manager: the menu acts on the tile the selection and the status
+        // bar show.
+        selectInPlace(id);
         runContextMenu(id, event->globalPosition().toPoint());
     }
+}
+
+void TilePalette::selectInPlace(int id)
+{
+    if (id == selected)
+        return;
+    const int previous = selected;
+    setSelected(id);
+    updateTile(previous);
+    updateTile(id);
 }
 
 void TilePalette::mouseDoubleClickEvent(QMouseEvent *event)
@@ -390,7 +413,7 @@ void TilePalette::paintEvent(QPaintEvent *event)
         rowPainter->paint(
             painter, grid, background,
             [&](int column) { return image(first + column, first + column == selected); },
-            [&](int column) { return hasPendingEdit(first + column); });
+            [&](int column) { return isMarkedUnsaved(first + column); });
     }
 }
 
@@ -403,6 +426,10 @@ void TilePalette::resizeEvent(QResizeEvent *event)
     startId = row * columns;
     growCaches();
     Q_EMIT newSize(tileCount() / columns, row);
+    // A selection made before the palette had a size (a data set opened again) comes into view.
+    if (!laidOut)
+        scrollIntoView(selected);
+    laidOut = true;
     update();
 }
 
@@ -433,10 +460,10 @@ bool TilePalette::acceptsDrop(const QPoint &position, const QMimeData *mime) con
         return false;
     // Offered files take precedence over offered data; an offer of URLs without a
     // local file among them is refused.
-    if (mime->hasUrls()) {
-        const QString fileName = ImageTransfer::localFile(mime);
-        return !fileName.isEmpty() && !ImageFiles::load(fileName, nullptr).isNull();
-    }
+    // A file that turns out not to be an image is taken too, so that the drop can say why
+    // it changed nothing.
+    if (mime->hasUrls())
+        return !ImageTransfer::localFile(mime).isEmpty();
     return ImageTransfer::offersPng(mime);
 }
 

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QImage>
 #include <QPoint>
+#include <QPointer>
 #include <QRect>
 #include <QWidget>
 #include <memory>
@@ -14,6 +15,7 @@ class ArtWork;
 class PaletteRowPainter;
 class QMimeData;
 class TileData;
+class TileEdits;
 
 // The grid both palettes share: one 46-pixel cell per tile id, in id order, left to
 // right and top to bottom, scrolled by whole rows, with one selected tile that the
@@ -68,6 +70,9 @@ public:
     void selectTile(int id);
     // Repaints the cell of id, when it is in view.
     void updateTile(int id);
+    // The history that tells which tiles differ from the last save; without one every
+    // tile with pending edits is marked as unsaved.
+    void setEdits(TileEdits *history);
 
     QSize sizeHint() const override;
 
@@ -94,6 +99,8 @@ protected:
     virtual QString tileNameOf(int id) const = 0;
     // Whether the tile has pending edits in the art or the tile data.
     virtual bool hasPendingEdit(int id) const = 0;
+    // Whether the tile carries the mark of edits not saved yet.
+    bool isMarkedUnsaved(int id) const;
 
     bool event(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
@@ -126,6 +133,8 @@ private:
     // The tile a navigation key leads to from the selection; NoTile for other keys.
     int keyTarget(int key) const;
     void moveSelection(int id);
+    // Selects id where it is, as a click does, without scrolling.
+    void selectInPlace(int id);
     void scrollIntoView(int id);
     void growCaches();
     void runContextMenu(int id, const QPoint &globalPos);
@@ -138,4 +147,7 @@ private:
     void warn(const QString &text);
 
     std::unique_ptr<PaletteRowPainter> rowPainter;
+    QPointer<TileEdits> edits;
+    // Whether the palette has had columns yet.
+    bool laidOut = false;
 };

@@ -3,12 +3,14 @@
 #include "art/ArtWork.h"
 #include "edits/TileEditCommand.h"
 #include "tiledata/TileData.h"
+#include "tiledata/TileDataFormat.h"
 
 #include <QScopedValueRollback>
 
 TileEdits::TileEdits(ArtWork &art, TileData &tiles, QObject *parent)
     : QObject(parent), artStore(art), tileStore(tiles),
-      changedOutside(art.hasPendingEdits() || tiles.hasPendingEdits()), unsaved(changedOutside)
+      changedOutside(art.hasPendingEdits() || tiles.hasPendingEdits()), unsaved(changedOutside),
+      unsavedTiles(pendingTiles())
 {
     connect(&artStore, &ArtWork::pendingChanged, this, &TileEdits::storesChanged);
     connect(&tileStore, &TileData::pendingChanged, this, &TileEdits::storesChanged);
@@ -98,6 +100,7 @@ void TileEdits::pushIfChanged(TileKind kind, int id, const QString &action,
         return;
     stack.push(new TileEditCommand(artStore, tileStore, kind, id,
         QStringLiteral("%1 of %2").arg(action, tileLabel(kind, id)), before, after));
+    compareWithSaved(tileKey(kind, id));
     Q_EMIT tileChanged(kind, id);
 }
 
@@ -121,6 +124,7 @@ bool TileEdits::step(bool forward, QString *error)
     forward ? stack.redo() : stack.undo();
     const QString failure = command->errorString();
     if (failure.isEmpty()) {
+        compareWithSaved(tileKey(command->kind(), command->id()));
         Q_EMIT tileChanged(command->kind(), command->id());
         return true;
     }
@@ -140,6 +144,10 @@ bool TileEdits::hasUnsavedEdits() const
 
 void TileEdits::markSaved()
 {
+    savedStates.clear();
+    for (const qint64 key : pendingTiles())
+        savedStates.insert(key, wholeState(key));
+    unsavedTiles.clear();
     changedOutside = false;
     stack.setClean();
     updateUnsaved();
@@ -150,7 +158,48 @@ void TileEdits::storesChanged()
     if (applying)
         return;
     changedOutside = true;
+    // Which tile changed is not told: every tile pending now or at the save is compared.
+    QSet<qint64> keys = pendingTiles();
+    for (auto saved = savedStates.cbegin(); saved != savedStates.cend(); ++saved)
+        keys.insert(saved.key());
+    for (const qint64 key : keys)
+        compareWithSaved(key);
     updateUnsaved();
+}
+
+QSet<qint64> TileEdits::pendingTiles() const
+{
+    QSet<qint64> keys;
+    for (auto it = artStore.pendingTerrain().cbegin(); it != artStore.pendingTerrain().cend(); ++it)
+        keys.insert(tileKey(TileKind::Terrain, it.key()));
+    for (auto it = artStore.pendingStatics().cbegin(); it != artStore.pendingStatics().cend(); ++it)
+        keys.insert(tileKey(TileKind::Static, it.key()));
+    for (auto it = tileStore.pendingRecords().cbegin(); it != tileStore.pendingRecords().cend(); ++it) {
+        const bool isStatic = it.key() >= TileDataFormat::StaticKeyBase;
+        keys.insert(isStatic ? tileKey(TileKind::Static, it.key() - TileDataFormat::StaticKeyBase)
+                             : tileKey(TileKind::Terrain, it.key()));
+    }
+    return keys;
+}
+
+TileEditCommand::State TileEdits::wholeState(qint64 key) const
+{
+    TileEditCommand::State both;
+    both.art = PendingEdit();
+    both.record = PendingEdit();
+    const TileKind kind = key >> 32 ? TileKind::Static : TileKind::Terrain;
+    return TileEditCommand::current(artStore, tileStore, kind, int(quint32(key)), both);
+}
+
+void TileEdits::compareWithSaved(qint64 key)
+{
+    TileEditCommand::State untouched;
+    untouched.art = PendingEdit::none();
+    untouched.record = PendingEdit::none();
+    if (wholeState(key) == savedStates.value(key, untouched))
+        unsavedTiles.remove(key);
+    else
+        unsavedTiles.insert(key);
 }
 
 void TileEdits::updateUnsaved()

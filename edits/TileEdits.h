@@ -4,8 +4,10 @@
 #include "edits/TileKind.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QImage>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QUndoStack>
 #include <optional>
@@ -56,6 +58,9 @@ public:
     bool redo(QString *error);
 
     bool hasUnsavedEdits() const;
+    // Whether the tile differs from what the last save wrote (before any save: from the
+    // data files), so that undoing past a save makes it unsaved again.
+    bool isUnsaved(TileKind kind, int id) const { return unsavedTiles.contains(tileKey(kind, id)); }
     // Everything pending has been saved: the history's position becomes the clean one.
     void markSaved();
 
@@ -73,6 +78,14 @@ private:
     bool step(bool forward, QString *error);
     void storesChanged();
     void updateUnsaved();
+    static qint64 tileKey(TileKind kind, int id)
+    {
+        return qint64(kind == TileKind::Static) << 32 | quint32(id);
+    }
+    // Every tile with a pending edit in either store.
+    QSet<qint64> pendingTiles() const;
+    TileEditCommand::State wholeState(qint64 key) const;
+    void compareWithSaved(qint64 key);
 
     ArtWork &artStore;
     TileData &tileStore;
@@ -82,4 +95,7 @@ private:
     bool applying = false;
     bool changedOutside = false;
     bool unsaved = false;
+    // What the last save wrote of each tile that had pending edits then.
+    QHash<qint64, TileEditCommand::State> savedStates;
+    QSet<qint64> unsavedTiles;
 };

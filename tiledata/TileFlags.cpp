@@ -16,7 +16,7 @@ constexpr FlagText Flags[TileFlags::FlagCount] = {
     {"PrefixAn", "Prefix An"}, {"Internal", "Internal"}, {"Foliage", "Foliage"},
     {"PartialHue", "Partial Hue"}, {"Unknown1", "Unknown1"}, {"Map", "Map"}, {"Container", "Container"},
     {"Wearable", "Wearable"}, {"LightSource", "LightSource"}, {"Animated", "Animated"},
-    {"Diagnol", "No Diagnol"}, {"Unknown2", "Unknown2"}, {"Armor", "Armor"}, {"Roof", "Roof"},
+    {"Diagnol", "No Diagonal"}, {"Unknown2", "Unknown2"}, {"Armor", "Armor"}, {"Roof", "Roof"},
     {"Door", "Door"}, {"StairBack", "StairBack"}, {"StairRight", "StairRight"},
     {"AlphaBlend", "Alpha Blend"}, // 32
     {"UseNewArt", "Use New Art"}, {"ArtUsed", "Art Used"}, {nullptr, nullptr},

@@ -25,12 +25,11 @@ constexpr int AnimPageIndex = 3;
 constexpr uint ByteMaximum = 255;
 constexpr uint WordMaximum = 65535;
 
-// Decimal text as a 16-bit number; anything else is 0.
+// Decimal or "0x" hexadecimal text as a 16-bit number; anything else is 0.
 quint16 parseNumber(const QString &text)
 {
-    bool ok = false;
-    const uint value = text.toUInt(&ok);
-    return ok && value <= WordMaximum ? quint16(value) : 0;
+    uint value = 0;
+    return NumberFieldValidator::parse(text, &value) && value <= WordMaximum ? quint16(value) : 0;
 }
 
 // A field the user did not touch keeps its stored value; an 8-bit field keeps the
@@ -288,19 +287,26 @@ void ArtWidget::done(int result)
     QDialog::done(result);
 }
 
-void ArtWidget::weaponChange(int state)
+void ArtWidget::weaponChange(int)
 {
-    ui->labelQuantity->setText(state == Qt::Checked ? tr("Class") : tr("Quantity"));
+    showQuantityLabel();
 }
 
-void ArtWidget::armorChange(int state)
+void ArtWidget::armorChange(int)
 {
-    ui->labelQuantity->setText(state == Qt::Checked ? tr("Class") : tr("Quantity"));
+    showQuantityLabel();
+}
+
+void ArtWidget::showQuantityLabel()
+{
+    // Weapons and armour both keep their class there: the label stays while either is ticked.
+    const bool classified = ui->checkWeapon->isChecked() || ui->checkArmor->isChecked();
+    ui->labelQuantity->setText(classified ? tr("Class") : tr("Quantity"));
 }
 
 void ArtWidget::lightChange(int state)
 {
-    ui->labelQuality->setText(state == Qt::Checked ? tr("LightID") : tr("Quality"));
+    ui->labelQuality->setText(state == Qt::Checked ? tr("Light ID") : tr("Quality"));
 }
 
 void ArtWidget::wearableChange(int state)

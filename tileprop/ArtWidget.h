@@ -81,6 +81,7 @@ private:
     QCheckBox *upperFlagBox(int bit);
     void fillImage();
     void fillAnimation(AnimDataFile *anim);
+    void showQuantityLabel();
     void addStopButton();
     void showImage();
     void showFrame(const QImage &frame);

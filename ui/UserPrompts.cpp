@@ -24,7 +24,16 @@ void UserPrompts::install(UserPrompts *prompts)
 
 QString UserPrompts::existingDirectory(QWidget *parent, const QString &caption, const QString &startDirectory)
 {
-    return QFileDialog::getExistingDirectory(parent, caption, startDirectory, QFileDialog::ShowDirsOnly);
+    QFileDialog dialog(parent, caption, startDirectory);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    // A caption that explains what to choose is read whole: the dialog is made as wide.
+    constexpr int TitleBarButtons = 160;
+    const int captionWidth = dialog.fontMetrics().horizontalAdvance(caption) + TitleBarButtons;
+    dialog.resize(qMax(dialog.sizeHint().width(), captionWidth), dialog.sizeHint().height());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
 }
 
 QString UserPrompts::openFileName(

@@ -3,6 +3,7 @@
 #include "app/AppSettings.h"
 #include "app/DataDirectory.h"
 #include "app/DataSetSaveController.h"
+#include "app/EmptyWindowPage.h"
 #include "app/MyMainWindow.h"
 #include "app/ProgramOptions.h"
 #include "browser/ArtTab.h"
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QProcess>
+#include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
 #include <QWindow>
@@ -115,6 +117,8 @@ private Q_SLOTS:
             prompts.directories.append(data->path());
         MyMainWindow window;
 
+        // A first run opens at two thirds of the offscreen 800 x 800 screen, in its middle.
+        QCOMPARE(window.geometry(), QRect(133, 133, 533, 533));
         QCOMPARE(window.dataDirectory(), directory.replace('@', data->path()));
         QTEST(prompts.count(QStringLiteral("directory")), "choosers");
         // A directory without data files is named with every file it lacks.
@@ -124,13 +128,22 @@ private Q_SLOTS:
             QVERIFY(!missing || prompts.last(QStringLiteral("warning"))->text.contains(QLatin1String(file)));
         QCOMPARE(window.isComplete(), complete);
         QCOMPARE(window.findChild<QStatusBar *>() != nullptr, complete);
+        // The chooser says what to choose, for either art container.
+        for (const FakePrompts::Shown &shown : prompts.shown) {
+            QVERIFY2(shown.kind != "directory"
+                    || (shown.caption.startsWith("Choose the folder that holds the game's data files: ")
+                        && shown.caption.contains("artidx.mul")
+                        && shown.caption.contains("artLegacyMUL.uop")),
+                qPrintable(shown.caption));
+        }
         if (!complete) {
-            QCOMPARE(prompts.last(QStringLiteral("directory"))->caption, QStringLiteral("Mul file location"));
-            QVERIFY(
-                !window.centralWidget() && !window.artStore() && !window.tileStore() && !window.animStore());
-            // File > Open builds what is missing.
+            // The empty window says how to open a data set, and its button does.
+            QVERIFY(!window.artStore() && !window.tileStore() && !window.animStore());
+            QCOMPARE(window.windowTitle(), QStringLiteral("Tessera[*]"));
+            auto *page = qobject_cast<EmptyWindowPage *>(window.centralWidget());
+            QVERIFY(page && page->findChild<QLabel *>()->text().contains("animdata.mul"));
             prompts.directories.append(data->path());
-            window.fileOpen();
+            page->openButton()->click();
             QVERIFY(window.isComplete() && window.findChild<QStatusBar *>());
         }
         QCOMPARE(window.tabs()->currentIndex(), int(ArtTab::TerrainIndex));
@@ -215,33 +228,47 @@ private Q_SLOTS:
         QTemporaryDir first;
         QTemporaryDir second;
         MyMainWindow window(data->path());
+        window.resize(800, 500);
         QVERIFY(showActive(window));
         QVERIFY(window.artStore()->setTerrain(123, TestDataSet::terrain(Qt::yellow)));
-        QCOMPARE(window.windowHandle()->title(), QStringLiteral("Tessera*"));
-        prompts.directories = QStringList{first.path(), second.path()};
+        // The title names the data set by its folder.
+        QCOMPARE(window.windowHandle()->title(), QDir(data->path()).dirName() + "* - Tessera");
+        // Deep enough not to fit the status bar at this width.
+        const QString deep = first.filePath("a folder with a rather long name for the data set/"
+                                            "and another one below it, to be sure/and the output");
+        QVERIFY(QDir().mkpath(deep));
+        prompts.directories = QStringList{deep, second.path()};
         QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(prompts.last(QStringLiteral("directory"))->caption, DataSetSaveController::chooserCaption());
-        QCOMPARE(
-            entries(first.path()), (QStringList{"animdata.mul", "art.mul", "artidx.mul", "tiledata.mul"}));
-        QCOMPARE(savedImage(first.path(), TileKind::Terrain, 123), window.artStore()->getTerrain(123, false));
-        QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("Saved to %1").arg(first.path()));
+        // The first output chooser starts beside the data directory.
+        QCOMPARE(prompts.last("directory")->text, QFileInfo(data->path()).absolutePath());
+        QCOMPARE(entries(deep), (QStringList{"animdata.mul", "art.mul", "artidx.mul", "tiledata.mul"}));
+        QCOMPARE(savedImage(deep, TileKind::Terrain, 123), window.artStore()->getTerrain(123, false));
+        // The whole path in the tool tip; the message elided in the middle, left of the labels.
+        QCOMPARE(window.statusBar()->toolTip(), QStringLiteral("Saved to %1").arg(deep));
+        const QString message = window.statusBar()->currentMessage();
+        QVERIFY2(message.startsWith("Saved to /") && message.endsWith("/and the output")
+                && message.contains(QChar(0x2026)),
+            qPrintable(message));
+        const auto *nameLabel = window.statusBar()->findChild<QLabel *>();
+        QVERIFY(window.statusBar()->fontMetrics().horizontalAdvance(message) < nameLabel->x());
         QVERIFY(!window.isWindowModified());
         // Save goes on into the same directory without asking.
         QVERIFY(deleteImage(window, TileKind::Terrain, 123));
         QVERIFY(window.isWindowModified());
         window.saveAction()->trigger();
         QCOMPARE(prompts.count(QStringLiteral("directory")), 1);
-        QVERIFY(savedImage(first.path(), TileKind::Terrain, 123).isNull());
+        QVERIFY(savedImage(deep, TileKind::Terrain, 123).isNull());
         // Save As asks again, starting there; Save then goes on into the directory chosen last.
         QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(prompts.count("directory"), 2);
-        QCOMPARE(prompts.last("directory")->text, first.path());
-        QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("Saved to %1").arg(second.path()));
+        QCOMPARE(prompts.last("directory")->text, deep);
+        QCOMPARE(window.statusBar()->toolTip(), QStringLiteral("Saved to %1").arg(second.path()));
         QVERIFY(deleteImage(window, TileKind::Static, 7));
         QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(prompts.count("directory"), 2);
         QVERIFY(savedImage(second.path(), TileKind::Static, 7).isNull());
-        QVERIFY(!savedImage(first.path(), TileKind::Static, 7).isNull());
+        QVERIFY(!savedImage(deep, TileKind::Static, 7).isNull());
         // When the remembered directory has gone, Save warns, and the next one asks again.
         QVERIFY(deleteImage(window, TileKind::Terrain, 124));
         QVERIFY(second.remove());
@@ -253,32 +280,36 @@ private Q_SLOTS:
 
     void unsavedEditsAreAskedAbout_data()
     {
-        // File > Quit or File > Open of the other data set, with an edit pending.
-        QTest::addColumn<bool>("open");
+        // File > Quit, File > Open of the other data set or File > Close, with an edit pending.
+        QTest::addColumn<QString>("command");
         QTest::addColumn<int>("answer"); // a UserPrompts::SaveAnswer; -1: no data set where opened
         // The output chooser's answer: "out", "blocked" (out with a directory named
         // tiledata.mul in it), "data" (the data directory) or "" (cancelled).
         QTest::addColumn<QString>("output");
         QTest::addColumn<QString>("warning"); // a part of the warning shown; empty: none
-        const auto row = [](const char *name, bool open, UserPrompts::SaveAnswer answer, const char *output,
-                             const char *warning = "") {
-            QTest::newRow(name) << open << int(answer) << QString(output) << QString(warning);
+        const auto row = [](const char *name, const char *command, UserPrompts::SaveAnswer answer,
+                             const char *output, const char *warning = "") {
+            QTest::newRow(name) << QString(command) << int(answer) << QString(output) << QString(warning);
         };
         using Answer = UserPrompts::SaveAnswer;
-        row("quit, cancel", false, Answer::Cancel, "out");
-        row("quit, save", false, Answer::Save, "out");
-        row("quit, save, chooser cancelled", false, Answer::Save, "");
-        row("quit, save fails", false, Answer::Save, "blocked", "tiledata.mul");
-        row("quit, save to the data directory", false, Answer::Save, "data", "data directory");
-        row("open, discard", true, Answer::Discard, "out");
-        row("open, save", true, Answer::Save, "out");
+        row("quit, cancel", "quit", Answer::Cancel, "out");
+        row("quit, save", "quit", Answer::Save, "out");
+        row("quit, save, chooser cancelled", "quit", Answer::Save, "");
+        row("quit, save fails", "quit", Answer::Save, "blocked", "tiledata.mul");
+        row("quit, save to the data directory", "quit", Answer::Save, "data", "data directory");
+        row("open, cancel", "open", Answer::Cancel, "out");
+        row("open, discard", "open", Answer::Discard, "out");
+        row("open, save", "open", Answer::Save, "out");
         // Refused, naming what the directory lacks, before anything is asked.
-        row("open, no data set there", true, Answer(-1), "out", "animdata.mul");
+        row("open, no data set there", "open", Answer(-1), "out", "animdata.mul");
+        row("close, cancel", "close", Answer::Cancel, "out");
+        row("close, discard", "close", Answer::Discard, "out");
+        row("close, save", "close", Answer::Save, "out");
     }
 
     void unsavedEditsAreAskedAbout()
     {
-        QFETCH(bool, open);
+        QFETCH(QString, command);
         QFETCH(int, answer);
         QFETCH(QString, output);
         QFETCH(QString, warning);
@@ -289,38 +320,48 @@ private Q_SLOTS:
         QVERIFY(showActive(window));
         QVERIFY(deleteImage(window, TileKind::Terrain, 123));
         const QString pendingDirectory = window.artStore()->pendingDirectory();
+        const bool open = command == "open";
         if (open)
             prompts.directories << (answer < 0 ? scratch.filePath("empty") : other->path());
         if (!output.isEmpty())
             prompts.directories << (output == "data" ? data->path() : out.path());
         prompts.saveAnswers = {UserPrompts::SaveAnswer(answer)};
-        QTest::keyClick(&window, open ? Qt::Key_O : Qt::Key_Q, Qt::ControlModifier);
+        const QMap<QString, Qt::Key> keys{{"quit", Qt::Key_Q}, {"open", Qt::Key_O}, {"close", Qt::Key_W}};
+        QTest::keyClick(&window, keys.value(command), Qt::ControlModifier);
 
         QCOMPARE(prompts.count("saveChanges"), answer < 0 ? 0 : 1);
-        QVERIFY(answer < 0
-            || prompts.last("saveChanges")->text
-                == (open ? MyMainWindow::openQuestion() : DataSetSaveController::unsavedQuestion()));
+        const QMap<QString, QString> questions{{"quit", DataSetSaveController::unsavedQuestion()},
+            {"open", MyMainWindow::openQuestion()}, {"close", MyMainWindow::closeQuestion()}};
+        QVERIFY(answer < 0 || prompts.last("saveChanges")->text == questions.value(command));
         QCOMPARE(prompts.count("warning"), warning.isEmpty() ? 0 : 1);
         QVERIFY(warning.isEmpty() || prompts.last("warning")->text.contains(warning));
         const bool saved = output == "out" && answer == int(UserPrompts::SaveAnswer::Save);
         const bool done = saved || answer == int(UserPrompts::SaveAnswer::Discard);
-        QCOMPARE(window.isVisible(), open || !done);
+        QCOMPARE(window.isVisible(), command != "quit" || !done);
         QCOMPARE(entries(out.path()).size(), saved ? 4 : int(output == "blocked"));
         QCOMPARE(entries(data->path()).size(), 4);
         QVERIFY(
             savedImage(out.path(), TileKind::Terrain, 123).isNull()); // deleted when saved, no file otherwise
         // The edit stays pending until its data set goes; it is marked until saved.
-        const bool opened = open && done;
-        QCOMPARE(window.isWindowModified(), !saved && !opened);
-        QCOMPARE(QFileInfo::exists(pendingDirectory), !opened);
-        QCOMPARE(window.artStore()->pendingTerrain().contains(123), !opened);
-        QCOMPARE(window.edits()->history().count(), opened ? 0 : 1);
-        QCOMPARE(window.tabs()->statics()->staticPalette()->tileCount(), opened ? 64 : 96);
-        // The status bar starts again with the new data set.
+        const bool gone = (open || command == "close") && done;
+        QCOMPARE(window.isWindowModified(), !saved && !gone);
+        QCOMPARE(QFileInfo::exists(pendingDirectory), !gone);
+        // Closed: the empty window again, without a status bar, and nothing of the data set.
+        QCOMPARE(window.isComplete(), !(gone && !open));
+        if (gone && !open) {
+            QVERIFY(qobject_cast<EmptyWindowPage *>(window.centralWidget()) && !window.edits());
+            QVERIFY(!window.findChild<QStatusBar *>() && !window.saveAction()->isEnabled());
+            QCOMPARE(window.windowTitle(), QStringLiteral("Tessera[*]"));
+            return;
+        }
+        QCOMPARE(window.artStore()->pendingTerrain().contains(123), !gone);
+        QCOMPARE(window.edits()->history().count(), gone ? 0 : 1);
+        QCOMPARE(window.tabs()->statics()->staticPalette()->tileCount(), gone ? 64 : 96);
+        // The status bar starts again with the new data set, with no tile selected.
         const QList<QLabel *> labels
             = window.statusBar()->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly);
         QCOMPARE(labels.size(), 4); // name, size, id, and what the data set is made of
-        QVERIFY(!opened || labels.at(2)->text() == QStringLiteral("ID:         -1 (0x  -1)"));
+        QVERIFY(!gone || labels.at(2)->text() == QStringLiteral("ID:"));
     }
 
     void settingsCarryOverToTheNextWindow()
@@ -358,6 +399,10 @@ private Q_SLOTS:
         QCOMPARE(prompts.count("directory"), 1);
         QCOMPARE(QDir(second.dataDirectory()), QDir(data->path()));
         QCOMPARE(second.size(), QSize(640, 480));
+        // A size too small to work in is not restored.
+        second.resize(300, 200);
+        QVERIFY(second.close());
+        QCOMPARE(MyMainWindow(data->path()).size(), QSize(533, 533));
         QStringList recent;
         for (const QAction *action : second.recentMenu()->actions())
             recent << action->text();

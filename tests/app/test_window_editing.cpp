@@ -23,6 +23,8 @@
 #include <QPainter>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTabBar>
+#include <QToolTip>
 #include <QtTest>
 
 namespace {
@@ -96,12 +98,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("typed"); // a null string cancels
         QTest::addColumn<int>("selected"); // -1: nothing selected
         QTest::addColumn<QString>("warning"); // a part of it; empty: none
-        QTest::newRow("hexadecimal, spaces around") << false << " 0x7B " << 123 << "";
-        QTest::newRow("last terrain") << false << "16383" << 16383 << "";
-        QTest::newRow("past the terrain") << false << "16384" << -1 << "0 to 16383 (0x0 to 0x3FFF)";
-        QTest::newRow("past the statics") << true << "96" << -1 << "0 to 95 (0x0 to 0x5F)";
-        QTest::newRow("signed") << true << "+5" << -1 << "\"+5\" is not an id";
-        QTest::newRow("cancelled") << true << QString() << -1 << "";
+        QTest::addColumn<QString>("shown"); // the status bar's id
+        QTest::newRow("hexadecimal, spaces around") << false << " 0x7B " << 123 << ""
+                                                    << "ID:   123 (0x7B)";
+        QTest::newRow("last terrain") << false << "16383" << 16383 << ""
+                                      << "ID: 16383 (0x3FFF)";
+        QTest::newRow("past the terrain") << false << "16384" << -1 << "0 to 16383 (0x0 to 0x3FFF)"
+                                          << "ID:";
+        QTest::newRow("past the statics") << true << "96" << -1 << "0 to 95 (0x0 to 0x5F)"
+                                          << "ID:";
+        QTest::newRow("signed") << true << "+5" << -1 << "\"+5\" is not an id"
+                                << "ID:";
+        QTest::newRow("cancelled") << true << QString() << -1 << ""
+                                   << "ID:";
     }
     void locate()
     {
@@ -110,17 +119,20 @@ private Q_SLOTS:
         QFETCH(QString, warning);
         window->tabs()->setCurrentIndex(statics ? ArtTab::StaticsIndex : ArtTab::TerrainIndex);
         prompts->texts = QStringList{typed};
+        // Asked from the tab bar, as after a click on a tab.
+        window->tabs()->tabBar()->setFocus();
         QTest::keyClick(window.get(), Qt::Key_G, Qt::ControlModifier);
         QCOMPARE(prompts->count("text"), 1);
         QTEST(window->currentPalette()->selectedId(), "selected");
+        QTEST(label(2), "shown");
         QCOMPARE(prompts->count("warning"), warning.isEmpty() ? 0 : 1);
         QVERIFY(warning.isEmpty() || prompts->last("warning")->text.contains(warning));
         QFETCH(int, selected);
         if (selected < 0)
             return;
-        // As a click: the status bar shows it, and it is in view.
-        QCOMPARE(label(2), QStringLiteral("ID: %1 (0x%2)").arg(selected, 5).arg(selected, 4, 16));
+        // As a click: it is in view, and the keys go to the grid.
         TilePalette *palette = window->currentPalette();
+        QCOMPARE(QApplication::focusWidget(), palette);
         const int row = selected / palette->columnCount();
         const int top = palette->firstVisibleId() / palette->columnCount();
         QVERIFY(row >= top && row < top + palette->height() / 46);
@@ -129,6 +141,7 @@ private Q_SLOTS:
     void findAndNext()
     {
         window->tabs()->setCurrentIndex(ArtTab::StaticsIndex);
+        window->tabs()->tabBar()->setFocus();
         TilePalette *palette = window->currentPalette();
         prompts->texts = QStringList{"LAMP"};
         QTest::keyClick(window.get(), Qt::Key_F3); // nothing to find yet: asks
@@ -145,6 +158,13 @@ private Q_SLOTS:
         QCOMPARE(prompts->last("text")->text.section('|', 1), QStringLiteral("LAMP"));
         QCOMPARE(palette->selectedId(), 30);
         QCOMPARE(prompts->count("information"), 0);
+        // The keys go to the grid: Enter opens the tile found.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        auto *properties = window->findChild<ArtWidget *>();
+        QVERIFY(properties && properties->windowTitle() == QStringLiteral("Static: 30 (0x1E)"));
+        delete properties;
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
         prompts->texts = QStringList{"lantern"};
         QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
         QCOMPARE(prompts->count("information"), 1);
@@ -275,6 +295,42 @@ private Q_SLOTS:
         }
         QCOMPARE(label(0), QStringLiteral("Name:              renamed"));
         QVERIFY(!action("Redo")->isEnabled());
+    }
+
+    void marksOfUnsavedEditsFollowTheSave()
+    {
+        QTemporaryDir out;
+        TilePalette *statics = window->tabs()->statics()->tilePalette();
+        select(Gray);
+        // A right-click selects the tile it opens the menu of: the status bar and the
+        // history name the same tile.
+        prompts->menuChoices = QStringList{"Delete"};
+        QTest::mouseClick(statics, Qt::RightButton, {}, cellOf(HalfClear));
+        QCOMPARE(label(2), QStringLiteral("ID:     8 (0x8)"));
+        QCOMPARE(undoText(), QStringLiteral("Undo Delete of Static 0x8"));
+        const QPoint corner = cellOf(HalfClear) + QPoint(24, -19);
+        // The corner mark and the tool tip's line, "marked" when both show.
+        const auto marks = [&] {
+            QHelpEvent help(QEvent::ToolTip, cellOf(HalfClear), statics->mapToGlobal(cellOf(HalfClear)));
+            QCoreApplication::sendEvent(statics, &help);
+            return QStringLiteral("%1 %2").arg(shownPixel(corner) == EditMark ? "marked" : "plain",
+                QToolTip::text().endsWith("Edited, not saved yet") ? "marked" : "plain");
+        };
+        QCOMPARE(marks(), QStringLiteral("marked marked"));
+        prompts->directories = QStringList{out.path()};
+        QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(QFile::exists(out.filePath("art.mul")));
+        QCOMPARE(marks(), QStringLiteral("plain plain")); // saved
+        QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(marks(), QStringLiteral("marked marked")); // differs from what was saved
+        QTest::keyClick(window.get(), Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(marks(), QStringLiteral("plain plain"));
+        // A deleted terrain tile has no size, as a static without an image has none.
+        window->tabs()->setCurrentIndex(ArtTab::TerrainIndex);
+        window->currentPalette()->selectTile(123);
+        QCOMPARE(label(1), QStringLiteral("Size:   44 x   44"));
+        QTest::keyClick(window->currentPalette(), Qt::Key_Delete);
+        QCOMPARE(label(1), QStringLiteral("Size:    0 x    0"));
     }
 
 private:

@@ -6,12 +6,16 @@
 #include "app/DataSetSaveController.h"
 #include "app/MyMainWindow.h"
 #include "art/ArtWork.h"
+#include "browser/ArtTab.h"
+#include "browser/TilePalette.h"
 #include "dataset/DataSet.h"
 #include "edits/TileEdits.h"
 #include "io/PendingEditDirectory.h"
 #include "tiledata/TileData.h"
 #include "tiledata/TileDataLayout.h"
 
+#include <QMenu>
+#include <QMenuBar>
 #include <QStatusBar>
 #include <QtTest>
 #include <sys/wait.h>
@@ -83,12 +87,28 @@ void WindowSafetyTest::changedDataFileOffersToReopen()
     prompts.directories = {out.path()};
     QVERIFY(!window.saveController()->save());
     QVERIFY(prompts.last("warning")->text.contains("changed on disk since it was opened"));
+    // File > Save offers to reopen again.
+    window.fileSave();
+    QCOMPARE(prompts.count("confirm"), 2);
+    QVERIFY(prompts.last("confirm")->text.contains("File > Reopen"));
+
+    // Declined, File > Reopen still reads it again, keeping the edits, the tab and the selection.
+    window.tabs()->setCurrentIndex(ArtTab::StaticsIndex);
+    window.currentPalette()->selectTile(40);
+    for (QAction *item : window.menuBar()->actions().at(0)->menu()->actions()) {
+        if (item->text() == QStringLiteral("Reopen"))
+            item->trigger();
+    }
+    QCOMPARE(window.tileStore()->staticCount(), 64 + 32);
+    QVERIFY(window.artStore()->getStatic(2, false).isNull());
+    QCOMPARE(window.tabs()->currentIndex(), int(ArtTab::StaticsIndex));
+    QCOMPARE(window.currentPalette()->selectedId(), 40);
 
     // Accepted, the data set is read again, with the new statics and the pending edits.
     QVERIFY(append(data.filePath("tiledata.mul"), QByteArray(1188, '\0')));
     prompts.confirmations = {true};
     window.checkDataFiles();
-    QCOMPARE(prompts.count("confirm"), 2);
+    QCOMPARE(prompts.count("confirm"), 3);
     QCOMPARE(window.tileStore()->staticCount(), 64 + 2 * 32);
     QCOMPARE(window.artStore()->getTerrain(3, false).pixel(22, 22), qRgb(248, 0, 0));
     QVERIFY(window.artStore()->getStatic(2, false).isNull());

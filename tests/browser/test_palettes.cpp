@@ -6,11 +6,13 @@
 #include "browser/SWidget.h"
 #include "browser/TPalette.h"
 #include "browser/TWidget.h"
+#include "edits/TileEdits.h"
 
 #include <QImageReader>
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
+#include <QToolTip>
 #include <QtTest>
 
 namespace {
@@ -258,7 +260,36 @@ private Q_SLOTS:
                 return statics ? art.getStatic(id, id == selected) : art.getTerrain(id, id == selected);
             },
             [&](int id) { return edited.contains(id); });
+        // The selected tile's highlighted image is kept for the next paint, not decoded again.
+        const auto highlighted = [&] {
+            return (statics ? art.getStatic(selected, true) : art.getTerrain(selected, true)).cacheKey();
+        };
+        const qint64 first = highlighted();
         QCOMPARE(render(palette), expected);
+        QCOMPARE(highlighted(), first);
+    }
+
+    void toolTipNamesTheTileAndItsUnsavedEdits()
+    {
+        Fixture f;
+        StaticTileRecord lantern;
+        lantern.setNameText(QStringLiteral("lantern"));
+        QVERIFY(f.data.tiles().setStaticRecord(3, lantern.toBytes()));
+        const auto tipAt = [&](const QPoint &position) {
+            QHelpEvent help(QEvent::ToolTip, position, f.statics.mapToGlobal(position));
+            QCoreApplication::sendEvent(&f.statics, &help);
+            return help.isAccepted() && QToolTip::isVisible() ? QToolTip::text() : QString();
+        };
+        QCOMPARE(tipAt(inCell(0, 2)), QStringLiteral("Static 2 (0x2)\n(no name)"));
+        QCOMPARE(tipAt(PastLastColumn), QString());
+        // Without a history every pending edit is unsaved; with one, what the last save wrote is not.
+        QCOMPARE(tipAt(inCell(2, 1)), QStringLiteral("Static 11 (0xB)\n(no name)"));
+        QCOMPARE(tipAt(inCell(0, 3)), QStringLiteral("Static 3 (0x3)\nlantern\nEdited, not saved yet"));
+        TileEdits history(f.data.art(), f.data.tiles());
+        f.statics.setEdits(&history);
+        QVERIFY(tipAt(inCell(0, 3)).endsWith("Edited, not saved yet"));
+        history.markSaved();
+        QCOMPARE(tipAt(inCell(0, 3)), QStringLiteral("Static 3 (0x3)\nlantern"));
     }
 
     void pagesScrollRepaintAndReannounce()
@@ -276,7 +307,7 @@ private Q_SLOTS:
         tabs->terrain()->terrainPalette()->setSelected(5);
         tabs->setCurrentIndex(ArtTab::StaticsIndex);
         QCOMPARE(statics.entries, (QStringList{"-1", "0x0", "3", "30x50", "3", "30x50"}));
-        QCOMPARE(terrain.entries, (QStringList{"-1", "44x44", "5", "44x44"}));
+        QCOMPARE(terrain.entries, (QStringList{"-1", "0x0", "5", "44x44"}));
 
         tabs->setCurrentIndex(ArtTab::TerrainIndex);
         TilePalette *palette = tabs->terrain()->terrainPalette();
@@ -393,11 +424,12 @@ private Q_SLOTS:
         // Import offers every image first; save offers PNG first.
         QVERIFY(choice != "Import" || f.prompts.last("open")->filter.startsWith("All images (*.png "));
         QVERIFY(choice != "Save" || f.prompts.last("save")->filter.startsWith("png (*.png);;"));
-        // The palette asks for the edit; it changes neither the store nor the selection.
+        // The palette asks for the edit and changes no store; the menu acts on the selection,
+        // which the right press moved to the tile first, as a file manager does.
         QCOMPARE(f.terrainEdits.entries, asked.isEmpty() ? QStringList() : QStringList{asked});
         QVERIFY(!asked.contains("Import") || f.terrainEdits.images.first() == f.good);
         QVERIFY(!f.data.art().hasPendingEdits());
-        QCOMPARE(f.terrain.selectedId(), 1);
+        QCOMPARE(f.terrain.selectedId(), id);
         QCOMPARE(f.prompts.count("warning"), warned.isEmpty() ? 0 : 1);
         QVERIFY(warned.isEmpty() || f.prompts.last("warning")->text.contains(warned));
         if (choice != "Save")
@@ -438,9 +470,10 @@ private Q_SLOTS:
         };
         row("url:picture", true, "3 Drop 12x70"); // an image file without extension
         row("remote+url:good.png", true, "3 Drop 12x70");
-        // A file is taken over the data offered with it: one that does not load is refused.
-        row("url:broken.png+png:good", false, "", "broken.png");
-        row("url:missing.png", false, "", "missing.png");
+        // A file is taken over the data offered with it; one that does not load is taken
+        // too, so that the drop says why it changed nothing.
+        row("url:broken.png+png:good", true, "", "broken.png");
+        row("url:missing.png", true, "", "missing.png");
         row("remote+png:good", false, "");
         row("png:good", true, "3 Drop 12x70");
         row("png:empty", true, "3 Drop none");

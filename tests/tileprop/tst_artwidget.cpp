@@ -208,6 +208,11 @@ private Q_SLOTS:
                    "lineHue=2556", "lineUnknown3=400001", "lineHeight=1357",
                    QStringLiteral("lineName=caf\u00e9"), "checkWeapon", "checkStairRight"}
             << QByteArray::fromHex("02000080 fa c8 bc9a be 82 ffff d2 ff 409c 87") + name("caf\xe9");
+        // Hexadecimal as Locate takes it, with the same refusals.
+        QTest::newRow("hexadecimal") << Plain
+                                     << QStringList{"lineWeight=0x2A", "lineAnimid=0xFFFF1", "lineHue=0X1g0"}
+                                     << QByteArray::fromHex("00000000 2a 00 0000 00 00 ffff 00 10 0000 00")
+                + name("");
         QTest::newRow("terrain widths and byte order")
             << Land << QStringList{"lineTexid=500001", "lineName=sand", "checkDoor"}
             << QByteArray::fromHex("40000020 50c3") + name("sand");
@@ -236,8 +241,43 @@ private Q_SLOTS:
         QVERIFY(!data->art().hasPendingEdits());
         QCOMPARE(data->tiles().hasPendingEdits(), !stored.isEmpty());
         QCOMPARE(record(), stored.isEmpty() ? before : stored);
-        // A later window shows the stored numbers, unsigned.
-        QCOMPARE(numbers(open(id)), typed);
+        // A later window shows the stored numbers, unsigned and in decimal.
+        QStringList decimal;
+        for (const QString &field : typed) {
+            const QString number = field.section('=', 1);
+            decimal << (number.startsWith("0x", Qt::CaseInsensitive)
+                    ? field.section('=', 0, 0) + '=' + QString::number(number.toUInt(nullptr, 16))
+                    : field);
+        }
+        QCOMPARE(numbers(open(id)), decimal);
+    }
+
+    void labelsFollowTheFlags()
+    {
+        ArtWidget *window = open(Plain);
+        auto *quantity = window->findChild<QLabel *>("labelQuantity");
+        QStringList shown;
+        for (const char *box : {"checkWeapon", "checkArmor", "checkArmor", "checkWeapon"}) {
+            applyEdits(window, {box});
+            shown << quantity->text();
+        }
+        // Either flag makes the field a class, until both are clear.
+        QCOMPARE(shown, (QStringList{"Class", "Class", "Class", "Quantity"}));
+        QCOMPARE(window->findChild<QCheckBox *>("checkDiagnol")->text(), QStringLiteral("No Diagonal"));
+        // Play and Stop side by side.
+        window->findChild<QTabWidget *>("tabWidget")->setCurrentIndex(2);
+        applyEdits(window, {"checkAnimated"});
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        window->findChild<QTabWidget *>("tabWidget")->setCurrentIndex(3);
+        const QRect play = window->findChild<QPushButton *>("pushButton")->geometry();
+        const QRect stop = window->findChild<QPushButton *>("stopButton")->geometry();
+        QVERIFY2(stop.top() == play.top() && stop.left() > play.right() && stop.left() - play.right() < 16,
+            qPrintable(QStringLiteral("Play at %1,%2, Stop at %3,%4")
+                           .arg(play.x())
+                           .arg(play.y())
+                           .arg(stop.x())
+                           .arg(stop.y())));
     }
 
     void twoWindowsKeepEachOthersEdits()
