@@ -3,6 +3,8 @@
 #include "tools/cli/CliError.h"
 #include "tools/cli/CliOptions.h"
 
+#include <cstdio>
+
 std::unique_ptr<DataSet> OpenDataSet::open(const QString &directory)
 {
     DataSet::Options options;
@@ -17,5 +19,7 @@ std::unique_ptr<DataSet> OpenDataSet::open(const QString &directory, const DataS
     std::unique_ptr<DataSet> set = DataSet::open(directory, options, &error);
     if (!set)
         throw CliError(QString(error).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    if (!set->interruptedSave().isEmpty())
+        std::fprintf(stderr, "tessera-cli: warning: %s\n", qPrintable(set->interruptedSave()));
     return set;
 }
