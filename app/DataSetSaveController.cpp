@@ -67,9 +67,12 @@ bool DataSetSaveController::saveTo(const QString &directory)
     lastTried = directory;
     DataSetSaver saver(dataSet->art(), dataSet->tiles(), dataSet->anims());
     // Another data set there is replaced only when the user says so; the saver itself
-    // refuses the data directory.
+    // refuses the data set's own files, under any name.
     const QStringList present = DataSet::filesIn(directory);
-    if (directory != lastOutput && !present.isEmpty() && !saver.isDataDirectory(directory)
+    QString input;
+    const bool refused
+        = saver.isDataDirectory(directory) || !saver.replacedInput(directory, &input).isEmpty();
+    if (directory != lastOutput && !present.isEmpty() && !refused
         && !UserPrompts::current().confirm(window, QStringLiteral("Replace the data set?"),
             replaceQuestion(directory, present), QStringLiteral("Replace")))
         return false;
