@@ -239,8 +239,8 @@ DataSetSaver::Status DataSetSaver::save(const QString &outputDirectory)
     const QString replaced = replacedInput(outputDirectory, &input);
     if (!replaced.isEmpty())
         return fail(
-            QStringLiteral("%1 is %2 under another name (a link to it). Choose another directory: the "
-                           "original files are never overwritten.")
+            QStringLiteral("%1 is the same file as %2, which the data set is read from (a link). Choose "
+                           "another directory: the original files are never overwritten.")
                 .arg(QDir::toNativeSeparators(replaced), QDir::toNativeSeparators(input)),
             replaced);
 
