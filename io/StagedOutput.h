@@ -35,8 +35,8 @@ public:
     // which), and the staged files of runs that were killed are removed.
     bool begin(QString *note, QString *error);
 
-    // A new, empty file open for writing that will become fileName in the directory;
-    // nullptr (and *error set) when it cannot be created.
+    // After begin(): a new, empty file open for writing that will become fileName in the
+    // directory; nullptr (and *error set) when it cannot be created.
     QFile *create(const QString &fileName, QString *error);
     // The commit also removes fileName from the directory (and puts it back if it fails).
     void removeOnCommit(const QString &fileName) { removals.append(fileName); }
