@@ -24,6 +24,12 @@ DataSetSaveController::DataSetSaveController(QWidget *window, DataSet *dataSet, 
     connect(edits, &TileEdits::unsavedChanged, this, &DataSetSaveController::unsavedChanged);
 }
 
+QString DataSetSaveController::replaceQuestion(const QString &directory, const QStringList &files)
+{
+    return QStringLiteral("%1 already holds a data set (%2). Replace it with the data set open now?")
+        .arg(QDir::toNativeSeparators(directory), files.join(QStringLiteral(", ")));
+}
+
 bool DataSetSaveController::hasUnsavedEdits() const
 {
     return edits->hasUnsavedEdits();
@@ -59,11 +65,21 @@ bool DataSetSaveController::saveTo(const QString &directory)
 {
     QScopedValueRollback<bool> guard(saving, true);
     lastTried = directory;
+    DataSetSaver saver(dataSet->art(), dataSet->tiles(), dataSet->anims());
+    // Another data set there is replaced only when the user says so; the saver itself
+    // refuses the data set's own files, under any name.
+    const QStringList present = DataSet::filesIn(directory);
+    QString input;
+    const bool refused
+        = saver.isDataDirectory(directory) || !saver.replacedInput(directory, &input).isEmpty();
+    if (directory != lastOutput && !present.isEmpty() && !refused
+        && !UserPrompts::current().confirm(window, QStringLiteral("Replace the data set?"),
+            replaceQuestion(directory, present), QStringLiteral("Replace")))
+        return false;
     QProgressDialog progress(progressText(), QStringLiteral("Cancel"), 0, ProgressSteps, window);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(ProgressDelayMs);
 
-    DataSetSaver saver(dataSet->art(), dataSet->tiles(), dataSet->anims());
     saver.setProgressHandler([&progress](qint64 done, qint64 total) {
         progress.setValue(total > 0 ? int(done * ProgressSteps / total) : ProgressSteps);
         QCoreApplication::processEvents();

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class DataSet;
 class QWidget;
@@ -25,6 +26,9 @@ public:
     {
         return QStringLiteral("There are unsaved edits. Save them before closing?");
     }
+
+    // Asked before a save replaces the data files another directory holds.
+    static QString replaceQuestion(const QString &directory, const QStringList &files);
 
     bool hasUnsavedEdits() const;
     // Where the last successful save went; empty before the first one.

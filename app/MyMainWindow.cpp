@@ -156,6 +156,8 @@ std::unique_ptr<DataSet> MyMainWindow::openDataSet(const QString &directory, con
     auto set = DataSet::open(DataDirectory::filePath(directory, QString()), openOptions, &error);
     if (!set)
         UserPrompts::current().warning(this, ProgramName, QStringLiteral("%1\n\n%2").arg(error, hint));
+    else if (!set->interruptedSave().isEmpty())
+        UserPrompts::current().information(this, ProgramName, set->interruptedSave());
     return set;
 }
 

@@ -90,12 +90,9 @@ bool ArtContainerChoice::parse(const QString &text, Choice *choice)
     return true;
 }
 
-QString ArtContainerChoice::conflictFor(const QString &directory, ArtContainer::Format format)
+QStringList ArtContainerChoice::fileNames(ArtContainer::Format format)
 {
-    if (format != ArtContainer::Format::Uop || !bothMulFiles(directory))
-        return QString();
-    return QStringLiteral("%1 holds %2 and %3, which would be read in place of the %4 written there. Choose "
-                          "another directory, or move those two files away first.")
-        .arg(QDir::toNativeSeparators(directory), MulArtContainer::ArtFileName,
-            MulArtContainer::IndexFileName, UopArtContainer::FileName);
+    if (format == ArtContainer::Format::Uop)
+        return {UopArtContainer::FileName};
+    return {MulArtContainer::ArtFileName, MulArtContainer::IndexFileName};
 }

@@ -27,7 +27,6 @@ public:
 
     // "mul" or "uop" to a forced choice; false for anything else.
     static bool parse(const QString &text, Choice *choice);
-    // Why art written in format into directory would not be the art read there; empty
-    // when it would be.
-    static QString conflictFor(const QString &directory, ArtContainer::Format format);
+    // The files a container in format is made of.
+    static QStringList fileNames(ArtContainer::Format format);
 };

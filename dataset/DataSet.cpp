@@ -1,6 +1,7 @@
 #include "dataset/DataSet.h"
 
 #include "art/ArtWork.h"
+#include "io/CommitJournal.h"
 #include "io/FileIdentity.h"
 #include "tiledata/AnimDataFile.h"
 #include "tiledata/TileData.h"
@@ -55,12 +56,29 @@ QString DataSet::filePath(const QString &fileName) const
     return QDir(dir).filePath(fileName);
 }
 
+QStringList DataSet::filesIn(const QString &directory)
+{
+    QStringList present;
+    for (const QString &name : ArtContainerChoice::fileNames(ArtContainer::Format::Mul)
+            + ArtContainerChoice::fileNames(ArtContainer::Format::Uop)
+            + QStringList{TileDataFileName, AnimDataFileName}) {
+        if (QFileInfo(QDir(directory).filePath(name)).isFile())
+            present.append(name);
+    }
+    return present;
+}
+
 std::unique_ptr<DataSet> DataSet::open(const QString &directory, const Options &options, QString *error)
 {
     std::unique_ptr<DataSet> set(new DataSet(directory));
     Problems problems;
     if (!QFileInfo(directory).isDir()) {
         *error = QStringLiteral("%1 is not a directory.").arg(QDir::toNativeSeparators(directory));
+        return nullptr;
+    }
+    // Never read a set that a save left half replaced.
+    if (CommitJournal::resolveForReading(directory, &set->saveNote) == CommitJournal::Outcome::Failed) {
+        *error = set->saveNote;
         return nullptr;
     }
 

@@ -43,6 +43,10 @@ public:
     // not hold a data set.
     static std::unique_ptr<DataSet> open(const QString &directory, const Options &options, QString *error);
 
+    // The data files, of either art container, that directory holds: what a save or the
+    // generator would replace there.
+    static QStringList filesIn(const QString &directory);
+
     QString directory() const { return dir; }
     QString filePath(const QString &fileName) const;
 
@@ -52,6 +56,10 @@ public:
     const TileData &tiles() const { return *tileStore; }
     AnimDataFile &anims() { return *animStore; }
     const AnimDataFile &anims() const { return *animStore; }
+
+    // A save into the directory that was interrupted while putting its files in place,
+    // which opening finished or undid: what was done, for the user; empty when none.
+    QString interruptedSave() const { return saveNote; }
 
     // The first data file written, cut or replaced on disk since it was opened; empty
     // while none was.
@@ -80,6 +88,7 @@ private:
     explicit DataSet(const QString &directory);
 
     QString dir;
+    QString saveNote;
     std::unique_ptr<TileData> tileStore;
     std::unique_ptr<AnimDataFile> animStore;
     std::unique_ptr<ArtWork> artStore;

@@ -3,10 +3,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 #ifdef Q_OS_WIN
 #include <io.h>
 #else
@@ -16,11 +15,6 @@
 namespace {
 
 constexpr int NameAttempts = 100;
-
-std::filesystem::path fsPath(const QString &path)
-{
-    return std::filesystem::path(QDir::toNativeSeparators(path).toStdU16String());
-}
 
 // Pushes the file's bytes to the disk, so that a crash after the rename cannot leave a
 // data file that exists but is empty or half-written.
@@ -40,16 +34,6 @@ bool syncToDisk(QFile &file, QString *error)
     return synced;
 }
 
-// Renames over an existing file in one step (QFile::rename refuses to).
-bool renameOver(const QString &from, const QString &to, QString *error)
-{
-    std::error_code code;
-    std::filesystem::rename(fsPath(from), fsPath(to), code);
-    if (code && error)
-        *error = QString::fromStdString(code.message());
-    return !code;
-}
-
 bool isRealDirectory(const QString &path)
 {
     const QFileInfo info(path);
@@ -64,7 +48,7 @@ bool occupied(const QString &path)
 
 } // namespace
 
-StagedOutput::StagedOutput(const QString &directory) : directory(directory) { }
+StagedOutput::StagedOutput(const QString &directory) : directory(directory), lock(directory) { }
 
 StagedOutput::~StagedOutput()
 {
@@ -76,12 +60,45 @@ QString StagedOutput::targetPath(const QString &fileName) const
     return QDir(directory).filePath(fileName);
 }
 
+bool StagedOutput::begin(QString *note, QString *error)
+{
+    if (!lock.lock(0)) {
+        *error = lock.errorString();
+        return false;
+    }
+    locked = true;
+    QString message;
+    if (CommitJournal::resolve(directory, &message) == CommitJournal::Outcome::Failed) {
+        *error = message;
+        return false;
+    }
+    *note = message;
+    removeLeftovers();
+    return true;
+}
+
+void StagedOutput::removeLeftovers() const
+{
+    // Only names this class makes: a dot, the file name, a random number, ".part".
+    static const QRegularExpression staging(QStringLiteral("^\\..+\\.[0-9a-f]+\\.part$"));
+    const QDir dir(directory);
+    for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (staging.match(name).hasMatch())
+            QFile::remove(dir.filePath(name));
+    }
+}
+
+QString StagedOutput::stagingName(const QString &fileName) const
+{
+    const QString suffix = QString::number(QRandomGenerator::global()->generate(), 16);
+    return QStringLiteral(".%1.%2.part").arg(fileName, suffix);
+}
+
 QString StagedOutput::reserveName(const QString &fileName, QString *error) const
 {
     QString lastError;
     for (int attempt = 0; attempt < NameAttempts; ++attempt) {
-        const QString suffix = QString::number(QRandomGenerator::global()->generate(), 16);
-        QFile file(QDir(directory).filePath(QStringLiteral(".%1.%2.part").arg(fileName, suffix)));
+        QFile file(QDir(directory).filePath(stagingName(fileName)));
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
             return file.fileName();
         lastError = file.errorString();
@@ -93,8 +110,22 @@ QString StagedOutput::reserveName(const QString &fileName, QString *error) const
     return QString();
 }
 
+QString StagedOutput::unusedName(const QString &fileName) const
+{
+    // The directory is locked and cleared of old staged files: a fresh random name is free.
+    QString name;
+    do
+        name = stagingName(fileName);
+    while (occupied(QDir(directory).filePath(name)));
+    return name;
+}
+
 QFile *StagedOutput::create(const QString &fileName, QString *error)
 {
+    if (!locked) {
+        *error = QStringLiteral("the output directory was not taken for the save");
+        return nullptr;
+    }
     const QString path = reserveName(fileName, error);
     if (path.isEmpty())
         return nullptr;
@@ -113,6 +144,26 @@ QFile *StagedOutput::create(const QString &fileName, QString *error)
     return staged.back().file.get();
 }
 
+bool StagedOutput::planMoves(QVector<CommitJournal::Move> *moves, QString *failedFile, QString *error) const
+{
+    for (const Staged &entry : staged) {
+        const QString target = targetPath(entry.fileName);
+        if (isRealDirectory(target)) {
+            *failedFile = entry.fileName;
+            *error = QStringLiteral("a directory of that name is in the way");
+            return false;
+        }
+        moves->append({QFileInfo(entry.file->fileName()).fileName(), entry.fileName,
+            occupied(target) ? unusedName(entry.fileName) : QString()});
+    }
+    for (const QString &fileName : removals) {
+        const QString target = targetPath(fileName);
+        if (occupied(target) && !isRealDirectory(target))
+            moves->append({QString(), fileName, unusedName(fileName)});
+    }
+    return true;
+}
+
 bool StagedOutput::commit(QString *failedFile, QString *error)
 {
     for (const Staged &entry : staged) {
@@ -126,77 +177,35 @@ bool StagedOutput::commit(QString *failedFile, QString *error)
             return false;
         }
     }
-    for (Staged &entry : staged) {
-        if (!place(entry, error)) {
-            *failedFile = entry.fileName;
-            rollBack();
-            discard();
-            return false;
-        }
+    QVector<CommitJournal::Move> moves;
+    CommitJournal journal(directory);
+    if (!planMoves(&moves, failedFile, error)) {
+        discard();
+        return false;
     }
-    removeBackups();
+    if (!journal.write(moves, error)) {
+        *failedFile = CommitJournal::FileName;
+        discard();
+        return false;
+    }
+    if (!journal.rollForward(moves, renameHook, failedFile, error)) {
+        // Should putting back fail too, the journal stays for the next save or reader.
+        QString ignored;
+        journal.rollBack(moves, &ignored);
+        discard();
+        return false;
+    }
+    QString ignored; // the files are in place: a journal left behind only repeats that
+    journal.finish(moves, &ignored);
     staged.clear();
     return true;
-}
-
-bool StagedOutput::place(Staged &entry, QString *error)
-{
-    if (renameHook) {
-        const QString injected = renameHook(entry.fileName);
-        if (!injected.isEmpty()) {
-            *error = injected;
-            return false;
-        }
-    }
-    const QString target = targetPath(entry.fileName);
-    if (isRealDirectory(target)) {
-        *error = QStringLiteral("a directory of that name is in the way");
-        return false;
-    }
-    if (occupied(target)) {
-        const QString backup = reserveName(entry.fileName, error);
-        if (backup.isEmpty() || !renameOver(target, backup, error)) {
-            if (!backup.isEmpty())
-                QFile::remove(backup);
-            return false;
-        }
-        entry.backupPath = backup;
-    }
-    if (!renameOver(entry.file->fileName(), target, error)) {
-        if (!entry.backupPath.isEmpty() && renameOver(entry.backupPath, target, nullptr))
-            entry.backupPath.clear();
-        return false;
-    }
-    entry.placed = true;
-    return true;
-}
-
-void StagedOutput::rollBack()
-{
-    for (auto it = staged.rbegin(); it != staged.rend(); ++it) {
-        const QString target = targetPath(it->fileName);
-        if (it->placed && it->backupPath.isEmpty())
-            QFile::remove(target);
-        else if (!it->backupPath.isEmpty() && renameOver(it->backupPath, target, nullptr))
-            it->backupPath.clear();
-        it->placed = false;
-    }
-}
-
-void StagedOutput::removeBackups()
-{
-    for (const Staged &entry : staged) {
-        if (!entry.backupPath.isEmpty())
-            QFile::remove(entry.backupPath);
-    }
 }
 
 void StagedOutput::discard()
 {
     for (const Staged &entry : staged) {
         entry.file->close();
-        if (!entry.placed)
-            QFile::remove(entry.file->fileName());
+        QFile::remove(entry.file->fileName());
     }
     staged.clear();
 }

@@ -1,15 +1,22 @@
 #pragma once
 
+#include "io/CommitJournal.h"
+#include "io/DirectoryLock.h"
+
 #include <QFile>
 #include <QString>
+#include <QStringList>
+#include <QVector>
 #include <functional>
 #include <memory>
 #include <vector>
 
 // A set of files written under temporary names in one directory and put in place
 // together: either every target is replaced or, on failure, every target that was
-// already replaced gets its previous file back. Staged files that were never
-// committed are removed when this object goes.
+// already replaced gets its previous file back. The directory is locked against other
+// saves from begin() until this object goes, and the commit keeps a journal there, so
+// that one cut short by a crash is finished or undone by the next save or reader. Staged
+// files that were never committed are removed when this object goes.
 class StagedOutput
 {
 public:
@@ -23,9 +30,16 @@ public:
     StagedOutput(const StagedOutput &) = delete;
     StagedOutput &operator=(const StagedOutput &) = delete;
 
-    // A new, empty file open for writing that will become fileName in the directory;
-    // nullptr (and *error set) when it cannot be created.
+    // Takes the directory: false, and *error, when another save is under way there. A
+    // commit an earlier run left unfinished is finished or undone first (*note says
+    // which), and the staged files of runs that were killed are removed.
+    bool begin(QString *note, QString *error);
+
+    // After begin(): a new, empty file open for writing that will become fileName in the
+    // directory; nullptr (and *error set) when it cannot be created.
     QFile *create(const QString &fileName, QString *error);
+    // The commit also removes fileName from the directory (and puts it back if it fails).
+    void removeOnCommit(const QString &fileName) { removals.append(fileName); }
 
     // Closes and renames every staged file over its target. On failure the directory
     // is left as it was before, *failedFile names the target and *error says why.
@@ -41,16 +55,18 @@ private:
     {
         QString fileName;
         std::unique_ptr<QFile> file;
-        QString backupPath; // the target's previous file while the commit runs
-        bool placed = false;
     };
 
+    QString stagingName(const QString &fileName) const;
     QString reserveName(const QString &fileName, QString *error) const;
-    bool place(Staged &staged, QString *error);
-    void rollBack();
-    void removeBackups();
+    QString unusedName(const QString &fileName) const;
+    bool planMoves(QVector<CommitJournal::Move> *moves, QString *failedFile, QString *error) const;
+    void removeLeftovers() const;
 
     QString directory;
+    DirectoryLock lock;
+    bool locked = false;
     std::vector<Staged> staged;
+    QStringList removals;
     RenameHook renameHook;
 };

@@ -3,6 +3,7 @@
 #include "art/ArtFormat.h"
 #include "art/ArtWork.h"
 #include "dataset/ArtContainerChoice.h"
+#include "dataset/DataSet.h"
 #include "io/DataFile.h"
 #include "io/FileIdentity.h"
 #include "saving/ArtMergePlan.h"
@@ -76,6 +77,23 @@ bool DataSetSaver::isDataDirectory(const QString &directory) const
             return true;
     }
     return false;
+}
+
+QString DataSetSaver::replacedInput(const QString &directory, QString *input) const
+{
+    const QStringList inputs = inputFiles();
+    QVector<FileIdentity> identities;
+    for (const QString &file : inputs)
+        identities.append(FileIdentity::of(file));
+    for (const QString &name : DataSet::filesIn(directory)) {
+        const QString path = QDir(directory).filePath(name);
+        const qsizetype at = identities.indexOf(FileIdentity::of(path));
+        if (at >= 0) {
+            *input = inputs.at(at);
+            return path;
+        }
+    }
+    return QString();
 }
 
 QString DataSetSaver::changedInput() const
@@ -187,6 +205,8 @@ bool DataSetSaver::writeTileData(SaveRun &run, const TileDataMergePlan &plan) co
 QString DataSetSaver::notice() const
 {
     QStringList notes;
+    if (!recovered.isEmpty())
+        notes.append(recovered);
     if (!emptied.isEmpty())
         notes.append(QStringLiteral("%1 tiles had no readable record and were saved without an image: %2.")
                          .arg(emptied.size())
@@ -205,6 +225,7 @@ DataSetSaver::Status DataSetSaver::save(const QString &outputDirectory)
     failedPath.clear();
     emptied.clear();
     repaired.clear();
+    recovered.clear();
 
     if (!QFileInfo(outputDirectory).isDir())
         return fail(QStringLiteral("The output directory %1 does not exist.")
@@ -214,6 +235,14 @@ DataSetSaver::Status DataSetSaver::save(const QString &outputDirectory)
         return fail(QStringLiteral("The output directory is the data directory. Choose another directory: "
                                    "the original files are never overwritten."),
             outputDirectory);
+    QString input;
+    const QString replaced = replacedInput(outputDirectory, &input);
+    if (!replaced.isEmpty())
+        return fail(
+            QStringLiteral("%1 is the same file as %2, which the data set is read from (a link). Choose "
+                           "another directory: the original files are never overwritten.")
+                .arg(QDir::toNativeSeparators(replaced), QDir::toNativeSeparators(input)),
+            replaced);
 
     for (const QString &problem :
         {art.container().errorString(), tileData.errorString(), animData.errorString()}) {
@@ -222,10 +251,6 @@ DataSetSaver::Status DataSetSaver::save(const QString &outputDirectory)
     }
     if (!checkInputsUnchanged())
         return Status::Failed;
-
-    const QString conflict = ArtContainerChoice::conflictFor(outputDirectory, outputArtFormat());
-    if (!conflict.isEmpty())
-        return fail(conflict, outputDirectory);
 
     ArtMergePlan artPlan;
     TileDataMergePlan tilePlan;
@@ -238,7 +263,14 @@ DataSetSaver::Status DataSetSaver::save(const QString &outputDirectory)
         + writer->overhead(int(artPlan.slots().size()), artPlan.recordCount()) + tilePlan.outputSize()
         + animData.fileBytes().size();
     SaveRun run(outputDirectory, total, progress, faultHook);
-    const bool written = run.start() && writeArt(run, artPlan, *writer) && writeTileData(run, tilePlan)
+    // One art container is left: the other kind's files go in the same commit.
+    for (const QString &name : ArtContainerChoice::fileNames(outputArtFormat() == ArtContainer::Format::Mul
+                 ? ArtContainer::Format::Uop
+                 : ArtContainer::Format::Mul))
+        run.removeOnCommit(name);
+    const bool started = run.start();
+    recovered = run.startNote();
+    const bool written = started && writeArt(run, artPlan, *writer) && writeTileData(run, tilePlan)
         && run.open(AnimDataFileName) && run.write(animData.fileBytes());
     // What was read must be what was opened, or the new set would mix two versions.
     Status status = Status::Failed;
@@ -252,6 +284,9 @@ DataSetSaver::Status DataSetSaver::save(const QString &outputDirectory)
     if (status != Status::Saved) {
         emptied.clear();
         repaired.clear();
+        // What was put right in the directory still happened.
+        if (status == Status::Failed && !recovered.isEmpty())
+            error = recovered + QLatin1Char('\n') + error;
     }
     return status;
 }

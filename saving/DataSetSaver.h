@@ -26,7 +26,8 @@ class TileDataMergePlan;
 // tiledata.mul with the tile data edits, animdata.mul as it is. The inputs are only
 // read, and the stores' pending edits are left as they are whatever happens. Every file
 // is written under a temporary name and renamed into place only once all are complete,
-// so a failed or cancelled save leaves the output directory as it was.
+// so a failed or cancelled save leaves the output directory as it was; the other art
+// container's files there are removed in the same step, so that one art is left.
 class DataSetSaver
 {
 public:
@@ -63,11 +64,16 @@ public:
     // After a save: slots whose index length did not match their record; the whole
     // record was written with its right length.
     const QVector<int> &repairedSlots() const { return repaired; }
-    // Describes both for the user; empty when there are none.
+    // Describes both for the user, and an interrupted earlier save into the directory
+    // that this one finished or undid first; empty when there is nothing to tell.
     QString notice() const;
 
     // True when directory is, by identity, where one of the data files lies.
     bool isDataDirectory(const QString &directory) const;
+    // The first file a save into directory would replace or remove that is, by identity
+    // (a symbolic or hard link), one of the files the save reads, and *input that file;
+    // empty when there is none.
+    QString replacedInput(const QString &directory, QString *input) const;
     // The files the save reads.
     QStringList inputFiles() const;
 
@@ -92,4 +98,5 @@ private:
     QString failedPath;
     QVector<int> emptied;
     QVector<int> repaired;
+    QString recovered;
 };

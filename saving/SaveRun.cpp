@@ -21,6 +21,14 @@ SaveRun::SaveRun(const QString &directory, qint64 total, ProgressHandler progres
     });
 }
 
+bool SaveRun::start()
+{
+    QString reason;
+    if (!output.begin(&note, &reason))
+        return fail(reason, output.targetPath(QString()));
+    return report(true);
+}
+
 bool SaveRun::open(const QString &name)
 {
     if (!flush())

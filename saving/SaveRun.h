@@ -30,7 +30,13 @@ public:
     QString errorString() const { return error; }
     QString failedFile() const { return failedPath; }
 
-    bool start() { return report(true); }
+    // Takes the output directory (see StagedOutput::begin); false when it cannot.
+    bool start();
+    // What starting found and put right in the directory (an interrupted earlier save);
+    // empty when nothing.
+    QString startNote() const { return note; }
+    // The commit also removes this file from the directory.
+    void removeOnCommit(const QString &fileName) { output.removeOnCommit(fileName); }
     // Starts the next file; the one before is complete.
     bool open(const QString &fileName);
     // Bytes written into the current file so far.
@@ -66,4 +72,5 @@ private:
     Status state = Status::Saved;
     QString error;
     QString failedPath;
+    QString note;
 };

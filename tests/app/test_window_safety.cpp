@@ -1,5 +1,6 @@
 // The window and the files it does not own: data files that another program changes
-// while they are open, and the pending edits of a run that ended abnormally.
+// while they are open, a save into the directory that was cut short, and the pending
+// edits of a run that ended abnormally.
 
 #include "FakePrompts.h"
 #include "TestDataSet.h"
@@ -11,6 +12,7 @@
 #include "dataset/DataSet.h"
 #include "edits/TileEdits.h"
 #include "io/PendingEditDirectory.h"
+#include "saving/DataSetSaver.h"
 #include "tiledata/TileData.h"
 #include "tiledata/TileDataLayout.h"
 
@@ -18,6 +20,7 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QtTest>
+#include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -48,6 +51,7 @@ private Q_SLOTS:
     void changedDataFileOffersToReopen();
     void tileDataEndingInsideABlockIsTold();
     void changeIsNoticedWithoutAsking();
+    void interruptedSaveIsToldWhenOpened();
     void editsOfACrashedRunAreOffered_data();
     void editsOfACrashedRunAreOffered();
 
@@ -143,6 +147,36 @@ void WindowSafetyTest::changeIsNoticedWithoutAsking()
     QVERIFY(append(data.filePath("art.mul"), "more"));
     QTRY_COMPARE_WITH_TIMEOUT(prompts.count("confirm"), 1, 10000);
     QVERIFY(prompts.last("confirm")->text.contains("art.mul has changed on disk"));
+}
+
+void WindowSafetyTest::interruptedSaveIsToldWhenOpened()
+{
+    // A save killed after putting art.mul and artidx.mul in place, before tiledata.mul.
+    TestDataSet data(smallSet());
+    QTemporaryDir out;
+    QVERIFY(data.art().setTerrain(3, TestDataSet::terrain(Qt::red)));
+    const pid_t child = fork();
+    if (child == 0) {
+        DataSetSaver saver(data.art(), data.tiles(), data.anims());
+        saver.setFaultHook([](DataSetSaver::Step step, const QString &fileName) {
+            if (step == DataSetSaver::Step::Rename && fileName == QLatin1String("tiledata.mul"))
+                ::raise(SIGKILL);
+            return QString();
+        });
+        saver.save(out.path());
+        ::_exit(0);
+    }
+    int status = 0;
+    QVERIFY(child > 0 && waitpid(child, &status, 0) == child && WIFSIGNALED(status));
+    FakePrompts prompts;
+    MyMainWindow window(startIn(out.path()));
+    QVERIFY(window.isComplete());
+    QCOMPARE(prompts.count("information"), 1);
+    QVERIFY2(prompts.last("information")
+                 ->text.contains("was interrupted while its files were being put in "
+                                 "place; it has now been completed"),
+        qPrintable(prompts.last("information")->text));
+    QCOMPARE(window.artStore()->getTerrain(3, false).pixel(22, 22), qRgb(248, 0, 0));
 }
 
 void WindowSafetyTest::editsOfACrashedRunAreOffered_data()

@@ -1,10 +1,12 @@
 // Saving a data set with its pending edits: the saved set, failures that must leave the
-// output as it was, and tessera-cli patch on top of the saver.
+// output as it was, saves that are cut short or overlap, and tessera-cli patch on top of
+// the saver.
 
 #include "FileSizeLimit.h"
 #include "TestDataSet.h"
 #include "TestFiles.h"
 #include "art/ArtFormat.h"
+#include "dataset/DataSet.h"
 #include "saving/DataSetSaver.h"
 #include "tools/cli/CliError.h"
 #include "tools/cli/PatchList.h"
@@ -12,8 +14,11 @@
 #include <QDirIterator>
 #include <QProcess>
 #include <QtTest>
+#include <csignal>
 #include <optional>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace ArtFormat;
 using Step = DataSetSaver::Step;
@@ -63,14 +68,16 @@ struct Saving
     QTemporaryDir output;
 };
 
-// The output already holds an earlier save and a file of the user's; newer edits are
-// pending that the next save would write.
+// The output already holds an earlier save (its art in the container given) and a file
+// of the user's; newer edits are pending that the next save would write.
 struct EarlierOutput : Saving
 {
-    EarlierOutput()
+    explicit EarlierOutput(ArtContainer::Format earlier = ArtContainer::Format::Mul)
     {
+        DataSetSaver first = saver();
+        first.setArtFormat(earlier);
         ok = data.art().setTerrain(1, TestDataSet::terrain(Qt::red)) && writeFile(out("notes.txt"), "mine")
-            && saver().save(output.path()) == Status::Saved
+            && first.save(output.path()) == Status::Saved
             && data.art().setTerrain(2, TestDataSet::terrain(Qt::blue)) && data.art().setStatic(3, QImage())
             && data.tiles().setLandRecord(2, QByteArray(26, 'x'));
         before = snapshot(output.path());
@@ -79,6 +86,21 @@ struct EarlierOutput : Saving
     // Nothing in the output directory changed and every pending edit is still there.
     bool untouched() const { return snapshot(output.path()) == before && pendingKept(); }
     bool pendingKept() const { return snapshot(data.pendingParent()) == pending; }
+    // The output holds the newer edits, all of them: terrain 2 blue (the codec keeps 5 bits
+    // a channel) and land record 2, the second record after the first block's 4-byte header.
+    bool holdsNewerEdits() const
+    {
+        ArtWork saved(out("artidx.mul"), out("art.mul"));
+        return saved.getTerrain(2, false).pixel(22, 22) == qRgb(0, 0, 248)
+            && fileBytes(out("tiledata.mul")).mid(4 + 2 * 26, 26) == QByteArray(26, 'x');
+    }
+    // The output's entries whose names start with a dot.
+    QStringList hidden() const
+    {
+        return QDir(output.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System, QDir::Name)
+            .filter(QRegularExpression(QStringLiteral("^\\.[^.]")));
+    }
 
     bool ok = false;
     QMap<QString, QByteArray> before;
@@ -93,11 +115,15 @@ class TestDataSetSaver : public QObject
 
 private Q_SLOTS:
     void savedDataSetHoldsTheEditsAndCopiesTheRest();
-    void dataDirectoryIsRefused();
+    void inputsAreNeverReplaced_data();
+    void inputsAreNeverReplaced();
     void oddIndexEntries();
     void failedSaveLeavesTheOutputAsItWas_data();
     void failedSaveLeavesTheOutputAsItWas();
     void cancelledSaveLeavesTheOutputAsItWas();
+    void secondSaveIntoTheDirectoryIsRefused();
+    void interruptedSaveIsFinishedOrUndone_data();
+    void interruptedSaveIsFinishedOrUndone();
     void patchListLines_data();
     void patchListLines();
     void patchCommand();
@@ -164,18 +190,59 @@ void TestDataSetSaver::savedDataSetHoldsTheEditsAndCopiesTheRest()
     QCOMPARE(snapshot(s.data.pendingParent()), pending);
 }
 
-void TestDataSetSaver::dataDirectoryIsRefused()
+void TestDataSetSaver::inputsAreNeverReplaced_data()
 {
-    Saving s;
-    QVERIFY(s.data.art().setTerrain(1, TestDataSet::terrain(Qt::red)));
-    const QMap<QString, QByteArray> before = snapshot(s.data.path());
-    DataSetSaver saver = s.saver();
-    QCOMPARE(saver.save(s.data.path()), Status::Failed);
-    QVERIFY(saver.errorString().contains(QStringLiteral("data directory")));
-    // The same directory under another name is still the data directory.
-    QVERIFY(QFile::link(s.data.path(), s.out("link")));
-    QCOMPARE(saver.save(s.out("link")), Status::Failed);
-    QCOMPARE(snapshot(s.data.path()), before);
+    // The data set is opened from "work" and saved into "out"; each time out holds, by
+    // some other name, a file that work reads.
+    QTest::addColumn<QString>("work"); // the data directory, or links to (or copies of) its files
+    QTest::addColumn<QString>("out"); // the data directory, or a symbolic link to it
+    QTest::newRow("the data directory") << "data"
+                                        << "data";
+    QTest::newRow("the data directory by a symbolic link") << "data"
+                                                           << "link";
+    QTest::newRow("its files by symbolic links") << "symbolic links"
+                                                 << "data";
+    QTest::newRow("its files by hard links") << "hard links"
+                                             << "data";
+    QTest::newRow("tiledata.mul by a hard link, the rest copies") << "tiledata.mul linked"
+                                                                  << "data";
+}
+
+void TestDataSetSaver::inputsAreNeverReplaced()
+{
+    QFETCH(QString, work);
+    QFETCH(QString, out);
+    const TestDataSet data(sampleSet());
+    QTemporaryDir scratch;
+    QString from = data.path();
+    if (work != "data") {
+        from = scratch.filePath("work");
+        QVERIFY(QDir().mkpath(from));
+        for (const char *name : {"art.mul", "artidx.mul", "tiledata.mul", "animdata.mul"}) {
+            const QByteArray original = QFile::encodeName(data.filePath(name));
+            const QByteArray copy = QFile::encodeName(QDir(from).filePath(name));
+            if (work == "symbolic links")
+                QCOMPARE(::symlink(original.constData(), copy.constData()), 0);
+            else if (work == "hard links" || qstrcmp(name, "tiledata.mul") == 0)
+                QCOMPARE(::link(original.constData(), copy.constData()), 0);
+            else
+                QVERIFY(QFile::copy(original, copy));
+        }
+    }
+    const QString to = out == "data" ? data.path() : scratch.filePath("link");
+    QVERIFY(out == "data" || QFile::link(data.path(), to));
+    DataSet::Options options;
+    options.pendingParent = scratch.path();
+    QString error;
+    const auto set = DataSet::open(from, options, &error);
+    QVERIFY2(set, qPrintable(error));
+    QVERIFY(set->art().setTerrain(1, TestDataSet::terrain(Qt::red)));
+    const QMap<QString, QByteArray> before = snapshot(data.path());
+    DataSetSaver saver(set->art(), set->tiles(), set->anims());
+    QCOMPARE(saver.save(to), Status::Failed);
+    QVERIFY2(saver.errorString().contains("the original files are never overwritten"),
+        qPrintable(saver.errorString()));
+    QCOMPARE(snapshot(data.path()), before);
 }
 
 void TestDataSetSaver::oddIndexEntries()
@@ -240,29 +307,35 @@ void TestDataSetSaver::failedSaveLeavesTheOutputAsItWas_data()
     QTest::addColumn<QString>("fault"); // fails, the staged art.mul vanishes, an input grows, a full disk
     QTest::addColumn<QString>("failed"); // the file the saver names
     QTest::addColumn<QStringList>("message");
+    QTest::addColumn<bool>("overUop"); // the earlier save holds artLegacyMUL.uop, which goes
     const int write = int(Step::Write);
     const QString noSpace = QStringLiteral("No space left on device");
     for (const QString name : {"art.mul", "animdata.mul"})
         QTest::addRow("disk full writing %s", qPrintable(name))
-            << write << name << "fails" << name << QStringList{name, noSpace};
-    // The last file fails after the other three have been put in place.
-    QTest::newRow("renaming the last file") << int(Step::Rename) << "animdata.mul"
-                                            << "fails"
-                                            << "animdata.mul" << QStringList{"animdata.mul", noSpace};
+            << write << name << "fails" << name << QStringList{name, noSpace} << false;
+    // The last file fails after the other three have been put in place (and the .uop
+    // of the earlier save has been removed).
+    for (const bool overUop : {false, true})
+        QTest::addRow("renaming the last file%s", overUop ? ", over a uop set" : "")
+            << int(Step::Rename) << "animdata.mul"
+            << "fails"
+            << "animdata.mul" << QStringList{"animdata.mul", noSpace} << overUop;
     QTest::newRow("staged file vanishing") << write << "tiledata.mul"
                                            << "vanishes"
-                                           << "art.mul" << QStringList{"art.mul"};
+                                           << "art.mul" << QStringList{"art.mul"} << false;
     QTest::newRow("disk filling up") << -1 << QString() << "full disk" << QString()
-                                     << QStringList{"art.mul: File too large"};
-    QTest::newRow("art.mul changed before") << -1 << QString() << "art.mul grows"
-                                            << "art.mul" << QStringList{"art.mul", "changed on disk"};
-    QTest::newRow("art.mul changed during") << write << "tiledata.mul"
-                                            << "art.mul grows"
-                                            << "art.mul" << QStringList{"art.mul", "changed on disk"};
+                                     << QStringList{"art.mul: File too large"} << false;
+    QTest::newRow("art.mul changed before")
+        << -1 << QString() << "art.mul grows"
+        << "art.mul" << QStringList{"art.mul", "changed on disk"} << false;
+    QTest::newRow("art.mul changed during")
+        << write << "tiledata.mul"
+        << "art.mul grows"
+        << "art.mul" << QStringList{"art.mul", "changed on disk"} << false;
     // Between the check that planned the save and its copy.
     QTest::newRow("pending record changed during")
         << write << "artidx.mul"
-        << "pending grows" << QString() << QStringList{"land tile 2", "changed size"};
+        << "pending grows" << QString() << QStringList{"land tile 2", "changed size"} << false;
 }
 
 void TestDataSetSaver::failedSaveLeavesTheOutputAsItWas()
@@ -272,7 +345,8 @@ void TestDataSetSaver::failedSaveLeavesTheOutputAsItWas()
     QFETCH(QString, fault);
     QFETCH(QString, failed);
     QFETCH(QStringList, message);
-    EarlierOutput f;
+    QFETCH(bool, overUop);
+    EarlierOutput f(overUop ? ArtContainer::Format::Uop : ArtContainer::Format::Mul);
     QVERIFY(f.ok);
     const auto grow = [&] {
         QFile file(
@@ -310,7 +384,8 @@ void TestDataSetSaver::failedSaveLeavesTheOutputAsItWas()
 
 void TestDataSetSaver::cancelledSaveLeavesTheOutputAsItWas()
 {
-    EarlierOutput f;
+    // Over an earlier save as artLegacyMUL.uop, which the finished save removes.
+    EarlierOutput f(ArtContainer::Format::Uop);
     QVERIFY(f.ok);
     DataSetSaver saver = f.saver();
     saver.setProgressHandler([](qint64 done, qint64) { return done == 0; });
@@ -319,8 +394,7 @@ void TestDataSetSaver::cancelledSaveLeavesTheOutputAsItWas()
     // Saving again replaces the earlier save and leaves the user's file alone.
     saver.setProgressHandler([](qint64, qint64) { return true; });
     QCOMPARE(saver.save(f.output.path()), Status::Saved);
-    QCOMPARE(ArtWork(f.out("artidx.mul"), f.out("art.mul")).getTerrain(2, false),
-        f.data.art().getTerrain(2, false));
+    QVERIFY(f.holdsNewerEdits());
     QCOMPARE(fileBytes(f.out("notes.txt")), QByteArray("mine"));
     // Once every file is in place a late cancel changes nothing: the save is done, and
     // saving twice leaves no backups behind.
@@ -328,6 +402,113 @@ void TestDataSetSaver::cancelledSaveLeavesTheOutputAsItWas()
     QCOMPARE(saver.save(f.output.path()), Status::Saved);
     QCOMPARE(QDir(f.output.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
         (QStringList{"animdata.mul", "art.mul", "artidx.mul", "notes.txt", "tiledata.mul"}));
+}
+
+void TestDataSetSaver::secondSaveIntoTheDirectoryIsRefused()
+{
+    // The second save starts while the first is writing (from its progress report).
+    EarlierOutput f;
+    QVERIFY(f.ok);
+    DataSetSaver first = f.saver();
+    DataSetSaver second = f.saver();
+    std::optional<Status> secondStatus;
+    first.setProgressHandler([&](qint64, qint64) {
+        if (!secondStatus)
+            secondStatus = second.save(f.output.path());
+        return true;
+    });
+    QCOMPARE(first.save(f.output.path()), Status::Saved);
+    QCOMPARE(secondStatus, Status::Failed);
+    QVERIFY2(second.errorString().contains(
+                 QStringLiteral("Another save into %1 is under way").arg(f.output.path())),
+        qPrintable(second.errorString()));
+    QVERIFY(f.holdsNewerEdits());
+    QCOMPARE(f.hidden(), QStringList());
+}
+
+void TestDataSetSaver::interruptedSaveIsFinishedOrUndone_data()
+{
+    QTest::addColumn<QString>("killed"); // where the saving process is killed
+    QTest::addColumn<QString>("then"); // who comes next: "open", "save" or "tessera-cli info"
+    QTest::addColumn<bool>("lost"); // the staged tiledata.mul is lost meanwhile
+    QTest::addColumn<QString>("told"); // what the next one says; empty: nothing
+    QTest::addColumn<bool>("newer"); // the output then holds the newer edits (else the earlier save)
+    // Before the commit only staged files were written: the earlier save stands.
+    QTest::newRow("writing, opened") << "writing"
+                                     << "open" << false << QString() << false;
+    QTest::newRow("writing, saved again") << "writing"
+                                          << "save" << false << QString() << true;
+    // art.mul and artidx.mul are new, tiledata.mul and animdata.mul still the earlier ones.
+    const QString completed = "was interrupted while its files were being put in place; it has now been "
+                              "completed";
+    QTest::newRow("renaming, opened") << "renaming"
+                                      << "open" << false << completed << true;
+    QTest::newRow("renaming, saved again") << "renaming"
+                                           << "save" << false << completed << true;
+    QTest::newRow("renaming, tessera-cli") << "renaming"
+                                           << "tessera-cli info" << false << completed << true;
+    QTest::newRow("renaming, staged file lost, opened")
+        << "renaming"
+        << "open" << true << "the files that were there before it have been put back" << false;
+}
+
+void TestDataSetSaver::interruptedSaveIsFinishedOrUndone()
+{
+    QFETCH(QString, killed);
+    QFETCH(QString, then);
+    QFETCH(bool, lost);
+    QFETCH(QString, told);
+    QFETCH(bool, newer);
+    EarlierOutput f;
+    QVERIFY(f.ok);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        DataSetSaver saver = f.saver();
+        saver.setFaultHook([&](Step at, const QString &fileName) {
+            if (fileName == "tiledata.mul" && (at == Step::Rename) == (killed == "renaming"))
+                ::raise(SIGKILL);
+            return QString();
+        });
+        saver.save(f.output.path());
+        ::_exit(0);
+    }
+    int status = 0;
+    QVERIFY(child > 0 && ::waitpid(child, &status, 0) == child && WIFSIGNALED(status));
+    if (lost) {
+        const QStringList staged
+            = QDir(f.output.path()).entryList({".tiledata.mul.*.part"}, QDir::Files | QDir::Hidden);
+        QCOMPARE(staged.size(), 1);
+        QVERIFY(QFile::remove(f.output.filePath(staged.first())));
+    }
+
+    QString said;
+    if (then == "open") {
+        DataSet::Options options;
+        options.pendingParent = f.data.pendingParent();
+        QString error;
+        const auto set = DataSet::open(f.output.path(), options, &error);
+        QVERIFY2(set, qPrintable(error));
+        said = set->interruptedSave();
+    } else if (then == "save") {
+        DataSetSaver saver = f.saver();
+        QCOMPARE(saver.save(f.output.path()), Status::Saved);
+        said = saver.notice();
+        // Nothing of the killed run is left: no staged files, backups, journal or lock.
+        QCOMPARE(f.hidden(), QStringList());
+    } else {
+        QProcess cli;
+        cli.start(QStringLiteral(TESSERA_CLI), {"info", f.output.path()});
+        QVERIFY(cli.waitForFinished(30000) && cli.exitCode() == 0);
+        said = QString::fromLocal8Bit(cli.readAllStandardError());
+    }
+    QVERIFY2(told.isEmpty() ? !said.contains("interrupted") : said.contains(told), qPrintable(said));
+    QCOMPARE(f.holdsNewerEdits(), newer);
+    if (!newer) {
+        for (auto it = f.before.cbegin(); it != f.before.cend(); ++it)
+            QCOMPARE(fileBytes(it.key()), it.value());
+    }
+    // Undone, nothing of the interrupted save is left.
+    QVERIFY(!lost || snapshot(f.output.path()) == f.before);
 }
 
 void TestDataSetSaver::patchListLines_data()
@@ -371,9 +552,10 @@ void TestDataSetSaver::patchCommand()
     const QImage road = TestDataSet::terrain(Qt::darkYellow);
     const QImage sign = TestDataSet::solid(30, 50, Qt::darkRed);
     QVERIFY(road.save(s.out("road tile.png")) && sign.save(s.out("sign.png")));
-    const auto patch = [&](const QString &outDir, const char *list = "edits.txt") {
+    const auto patch = [&](const QString &outDir, const char *list = "edits.txt", QString from = QString()) {
         QProcess process;
-        process.start(QStringLiteral(TESSERA_CLI), {"patch", s.data.path(), outDir, s.out(list)});
+        from = from.isEmpty() ? s.data.path() : from;
+        process.start(QStringLiteral(TESSERA_CLI), {"patch", from, outDir, s.out(list)});
         if (!process.waitForFinished(30000))
             process.kill();
         return qMakePair(process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
@@ -404,6 +586,15 @@ void TestDataSetSaver::patchCommand()
     QVERIFY(art.getTerrain(7, false).isNull());
     QCOMPARE(art.getTerrain(8, false), s.data.art().getTerrain(8, false));
     QCOMPARE(fileBytes(s.out("patched/tiledata.mul")), fileBytes(s.data.filePath("tiledata.mul")));
+
+    // Read through symbolic links to its files, the data set is not written over them.
+    QVERIFY(QDir().mkpath(s.out("links")));
+    for (const char *name : {"art.mul", "artidx.mul", "tiledata.mul", "animdata.mul"})
+        QVERIFY(QFile::link(s.data.filePath(name), s.out("links/") + name));
+    const QMap<QString, QByteArray> originals = snapshot(s.data.path());
+    const auto [refused, complaint] = patch(s.data.path(), "edits.txt", s.out("links"));
+    QVERIFY2(refused == 1 && complaint.contains("never overwritten"), qPrintable(complaint));
+    QCOMPARE(snapshot(s.data.path()), originals);
 }
 
 QTEST_GUILESS_MAIN(TestDataSetSaver)

@@ -1,5 +1,7 @@
 // The sample data set: deterministic, valid, and as varied as real data.
 
+#include "FileSizeLimit.h"
+#include "TestFiles.h"
 #include "art/ArtFormat.h"
 #include "art/ArtWork.h"
 #include "tiledata/LandTileRecord.h"
@@ -12,6 +14,7 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <optional>
 
 class TestSample : public QObject
 {
@@ -109,36 +112,70 @@ void TestSample::variedLikeRealData()
 void TestSample::programWritesEveryCombination_data()
 {
     QTest::addColumn<QStringList>("options");
+    QTest::addColumn<bool>("occupied"); // the directory already holds a small data set
+    QTest::addColumn<qint64>("limit"); // how large a file the program may write; 0: no limit
     QTest::addColumn<QString>("art"); // the art file written; empty: refused
     QTest::addColumn<qint64>("size"); // of tiledata.mul
-    QTest::newRow("default") << QStringList() << "artidx.mul" << qint64(428032 + 2 * 1188);
-    QTest::newRow("high-seas") << QStringList{"--tiledata", "high-seas"} << "artidx.mul"
-                               << qint64(493568 + 2 * 1316);
-    QTest::newRow("uop") << QStringList{"--art", "uop"} << "artLegacyMUL.uop" << qint64(428032 + 2 * 1188);
-    QTest::newRow("uop, high-seas") << QStringList{"--art", "uop", "--tiledata", "high-seas"}
-                                    << "artLegacyMUL.uop" << qint64(493568 + 2 * 1316);
-    QTest::newRow("unknown layout") << QStringList{"--tiledata", "uop"} << QString() << qint64(0);
+    QTest::addColumn<QString>("complaint"); // when refused
+    const qint64 classic = 428032 + 2 * 1188;
+    QTest::newRow("default") << QStringList() << false << qint64(0) << "artidx.mul" << classic << QString();
+    QTest::newRow("high-seas") << QStringList{"--tiledata", "high-seas"} << false << qint64(0) << "artidx.mul"
+                               << qint64(493568 + 2 * 1316) << QString();
+    QTest::newRow("uop") << QStringList{"--art", "uop"} << false << qint64(0) << "artLegacyMUL.uop" << classic
+                         << QString();
+    QTest::newRow("uop, high-seas") << QStringList{"--art", "uop", "--tiledata", "high-seas"} << false
+                                    << qint64(0) << "artLegacyMUL.uop" << qint64(493568 + 2 * 1316)
+                                    << QString();
+    QTest::newRow("unknown layout") << QStringList{"--tiledata", "uop"} << false << qint64(0) << QString()
+                                    << qint64(0) << "--tiledata must be classic or high-seas";
+    QTest::newRow("over a data set")
+        << QStringList() << true << qint64(0) << QString() << qint64(0)
+        << "already holds a data set (art.mul, artidx.mul, tiledata.mul, animdata.mul); give --force";
+    // art.mul and artidx.mul go with the set they belonged to.
+    QTest::newRow("over a data set, forced, as uop")
+        << QStringList{"--force", "--art", "uop"} << true << qint64(0) << "artLegacyMUL.uop" << classic
+        << QString();
+    // artidx.mul (197,376 bytes) fits, art.mul does not: neither may replace the old one.
+    QTest::newRow("over a data set, forced, disk full")
+        << QStringList{"--force"} << true << qint64(256 * 1024) << QString() << qint64(0)
+        << "art.mul: File too large";
 }
 
 void TestSample::programWritesEveryCombination()
 {
     QFETCH(QStringList, options);
+    QFETCH(bool, occupied);
+    QFETCH(qint64, limit);
     QFETCH(QString, art);
     QFETCH(qint64, size);
+    QFETCH(QString, complaint);
     QTemporaryDir dir;
     const QDir out(dir.filePath("set"));
+    QVERIFY(!occupied || DataSetBuilder(32).write(out.path()));
+    QMap<QString, QByteArray> before;
+    for (const QString &name : out.entryList(QDir::Files | QDir::Hidden))
+        before.insert(name, TestFiles::fileBytes(out.filePath(name)));
+    std::optional<FileSizeLimit> diskFull;
+    if (limit > 0)
+        diskFull.emplace(limit);
     QProcess program;
     program.start(QStringLiteral(TESSERA_SAMPLE), QStringList{out.path(), "--statics", "64"} + options);
     QVERIFY(program.waitForFinished(60000));
-    QCOMPARE(program.exitCode() == 0, !art.isEmpty());
+    diskFull.reset();
+    const QString error = QString::fromLocal8Bit(program.readAllStandardError());
+    QVERIFY2((program.exitCode() == 0) == !art.isEmpty(), qPrintable(error));
     if (art.isEmpty()) {
-        QVERIFY(program.readAllStandardError().contains("--tiledata must be classic or high-seas"));
+        QVERIFY2(error.contains(complaint), qPrintable(error));
+        QMap<QString, QByteArray> after;
+        for (const QString &name : out.entryList(QDir::Files | QDir::Hidden))
+            after.insert(name, TestFiles::fileBytes(out.filePath(name)));
+        QCOMPARE(after, before);
         return;
     }
     QStringList expected{"animdata.mul", art, "tiledata.mul"};
     if (art == "artidx.mul")
         expected.insert(1, "art.mul");
-    QCOMPARE(out.entryList(QDir::Files), expected);
+    QCOMPARE(out.entryList(QDir::Files | QDir::Hidden), expected);
     QCOMPARE(QFileInfo(out.filePath("tiledata.mul")).size(), size);
 }
 

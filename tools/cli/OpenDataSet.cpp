@@ -4,6 +4,7 @@
 #include "tools/cli/CliOptions.h"
 
 #include <QCoreApplication>
+#include <cstdio>
 
 std::unique_ptr<DataSet> OpenDataSet::open(const QString &directory)
 {
@@ -22,5 +23,7 @@ std::unique_ptr<DataSet> OpenDataSet::open(const QString &directory, const DataS
     std::unique_ptr<DataSet> set = DataSet::open(directory, options, &error);
     if (!set)
         throw CliError(QString(error).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    if (!set->interruptedSave().isEmpty())
+        std::fprintf(stderr, "tessera-cli: warning: %s\n", qPrintable(set->interruptedSave()));
     return set;
 }

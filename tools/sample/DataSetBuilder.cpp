@@ -5,9 +5,12 @@
 #include "art/MulArtContainer.h"
 #include "art/UopArtContainer.h"
 #include "dataset/ArtContainerChoice.h"
+#include "dataset/DataSet.h"
+#include "io/CheckedWrite.h"
 #include "io/MypFormat.h"
 #include "io/MypHash.h"
 #include "io/MypWriter.h"
+#include "io/StagedOutput.h"
 #include "io/Zlib.h"
 #include "tiledata/AnimDataFile.h"
 #include "tiledata/TileDataFormat.h"
@@ -15,7 +18,6 @@
 #include "tools/sample/ProceduralArt.h"
 
 #include <QDir>
-#include <QSaveFile>
 #include <QtEndian>
 
 using namespace ArtFormat;
@@ -32,16 +34,6 @@ void appendInt32(QByteArray &out, qint32 value)
 {
     const qint32 le = qToLittleEndian(value);
     out.append(reinterpret_cast<const char *>(&le), sizeof le);
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes, QString *error)
-{
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
-        return true;
-    if (error)
-        *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
-    return false;
 }
 
 } // namespace
@@ -294,22 +286,44 @@ bool DataSetBuilder::write(const QString &directory, QString *error) const
 
 bool DataSetBuilder::write(const QString &directory, const Output &output, QString *error) const
 {
+    QString ignored;
+    QString &why = error ? *error : ignored;
     QDir dir(directory);
     if (!dir.mkpath(QStringLiteral("."))) {
-        if (error)
-            *error = QStringLiteral("Cannot create directory %1").arg(directory);
+        why = QStringLiteral("Cannot create directory %1").arg(directory);
         return false;
     }
-    const QString conflict = ArtContainerChoice::conflictFor(directory, output.art);
-    if (!conflict.isEmpty()) {
-        if (error)
-            *error = conflict;
+    // Staged and put in place together, as a save is: a failure leaves what was there.
+    StagedOutput staged(directory);
+    QString note;
+    if (!staged.begin(&note, &why))
+        return false;
+    const bool uop = output.art == ArtContainer::Format::Uop;
+    if (output.replaceOtherArt) {
+        for (const QString &name :
+            ArtContainerChoice::fileNames(uop ? ArtContainer::Format::Mul : ArtContainer::Format::Uop))
+            staged.removeOnCommit(name);
+    }
+    QList<QPair<QString, QByteArray>> files;
+    if (uop)
+        files.append({UopArtContainer::FileName, uopArtBytes(output)});
+    else
+        files += {
+            {MulArtContainer::IndexFileName, artIndexBytes()}, {MulArtContainer::ArtFileName, artBytes()}};
+    files += {{DataSet::TileDataFileName, tileDataBytes()}, {DataSet::AnimDataFileName, animDataBytes()}};
+    QString failed;
+    QString reason;
+    for (const auto &[name, bytes] : files) {
+        QFile *file = staged.create(name, &reason);
+        if (!file || !CheckedWrite::writeAll(*file, bytes)) {
+            why = QStringLiteral("Cannot write %1: %2")
+                      .arg(dir.filePath(name), file ? file->errorString() : reason);
+            return false;
+        }
+    }
+    if (!staged.commit(&failed, &reason)) {
+        why = QStringLiteral("Cannot write %1: %2").arg(dir.filePath(failed), reason);
         return false;
     }
-    const bool art = output.art == ArtContainer::Format::Uop
-        ? writeFile(dir.filePath(UopArtContainer::FileName), uopArtBytes(output), error)
-        : writeFile(dir.filePath(MulArtContainer::IndexFileName), artIndexBytes(), error)
-            && writeFile(dir.filePath(MulArtContainer::ArtFileName), artBytes(), error);
-    return art && writeFile(dir.filePath(QStringLiteral("tiledata.mul")), tileDataBytes(), error)
-        && writeFile(dir.filePath(QStringLiteral("animdata.mul")), animDataBytes(), error);
+    return true;
 }

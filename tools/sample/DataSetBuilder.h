@@ -35,6 +35,9 @@ public:
         // artLegacyMUL.uop only: every record zlib-compressed, and entries per table.
         bool compressArt = false;
         int tableCapacity = 1000;
+        // Removes the other art container's files in the same commit, so that the
+        // directory holds one art; tests that want both leave them.
+        bool replaceOtherArt = false;
     };
 
     explicit DataSetBuilder(int staticCount = 64);
@@ -76,9 +79,8 @@ public:
     QByteArray uopArtBytes(const Output &output) const;
 
     // Writes the files into directory (created when missing): art.mul and artidx.mul,
-    // or artLegacyMUL.uop, then tiledata.mul and animdata.mul. Art written as
-    // artLegacyMUL.uop into a directory that holds art.mul and artidx.mul is refused:
-    // those would be read in its place.
+    // or artLegacyMUL.uop, then tiledata.mul and animdata.mul, all put in place in one
+    // commit; on failure the directory is left as it was.
     bool write(const QString &directory, QString *error = nullptr) const;
     bool write(const QString &directory, const Output &output, QString *error = nullptr) const;
 

@@ -1,8 +1,10 @@
 #include "dataset/ArtContainerChoice.h"
+#include "dataset/DataSet.h"
 #include "tools/sample/DataSetBuilder.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <cstdio>
 
@@ -44,10 +46,14 @@ int main(int argc, char *argv[])
         QStringLiteral(
             "The art container: mul (art.mul and artidx.mul, the default) or uop (artLegacyMUL.uop)."),
         QStringLiteral("mul|uop"), QStringLiteral("mul"));
+    const QCommandLineOption forceOption(QStringLiteral("force"),
+        QStringLiteral("Replace a data set that OUTDIR already holds (without it, such a directory is "
+                       "refused)."));
     parser.addOption(staticsOption);
     parser.addOption(seedOption);
     parser.addOption(artOption);
     parser.addOption(tileDataOption);
+    parser.addOption(forceOption);
     parser.process(app);
 
     if (parser.positionalArguments().size() != 1)
@@ -68,13 +74,19 @@ int main(int argc, char *argv[])
         return fail(QStringLiteral("--art must be mul or uop"));
     DataSetBuilder::Output output;
     output.art = ArtContainerChoice::formatIn(QString(), art);
+    output.replaceOtherArt = true;
+
+    const QString directory = parser.positionalArguments().constFirst();
+    const QStringList existing = DataSet::filesIn(directory);
+    if (!existing.isEmpty() && !parser.isSet(forceOption))
+        return fail(QStringLiteral("%1 already holds a data set (%2); give --force to replace it")
+                        .arg(QDir::toNativeSeparators(directory), existing.join(QStringLiteral(", "))));
 
     QElapsedTimer timer;
     timer.start();
     QString error;
-    if (!DataSetBuilder::procedural(options).write(parser.positionalArguments().constFirst(), output, &error))
+    if (!DataSetBuilder::procedural(options).write(directory, output, &error))
         return fail(error);
-    std::fprintf(stderr, "wrote %s in %lld ms\n", qPrintable(parser.positionalArguments().constFirst()),
-        timer.elapsed());
+    std::fprintf(stderr, "wrote %s in %lld ms\n", qPrintable(directory), timer.elapsed());
     return 0;
 }
