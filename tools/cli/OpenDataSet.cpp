@@ -1,21 +1,23 @@
 #include "tools/cli/OpenDataSet.h"
 
+#include "tiledata/TileData.h"
 #include "tools/cli/CliError.h"
 #include "tools/cli/CliOptions.h"
+
+#include <cstdio>
 
 std::unique_ptr<DataSet> OpenDataSet::open(const QString &directory)
 {
     DataSet::Options options;
-    options.art = CliOptions::current().art;
-    options.tileDataLayout = CliOptions::current().tileDataLayout;
-    return open(directory, options);
-}
-
-std::unique_ptr<DataSet> OpenDataSet::open(const QString &directory, const DataSet::Options &options)
-{
+    options.art = CliOptions::current().inputArt;
+    options.tileDataLayout = CliOptions::current().inputTileDataLayout;
     QString error;
     std::unique_ptr<DataSet> set = DataSet::open(directory, options, &error);
     if (!set)
         throw CliError(QString(error).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    // info --json carries it in its object instead.
+    const QString warning = set->tiles().layoutWarning();
+    if (!warning.isEmpty() && !CliOptions::current().json)
+        std::fprintf(stderr, "tessera-cli: warning: %s\n", qPrintable(warning));
     return set;
 }

@@ -5,12 +5,12 @@
 #include <QString>
 #include <memory>
 
-// The data set named on the command line; a CliError names what is missing or damaged
-// when the directory does not hold one.
+// The data set named on the command line, read as the input options say (--in-art,
+// --in-tiledata); a CliError names what is missing or damaged when the directory does
+// not hold one. When tiledata.mul's layout had to be inferred from damaged data, a
+// warning on stderr says so.
 namespace OpenDataSet {
 
-// With the command line's options (--art, --tiledata).
 std::unique_ptr<DataSet> open(const QString &directory);
-std::unique_ptr<DataSet> open(const QString &directory, const DataSet::Options &options);
 
 } // namespace OpenDataSet
