@@ -102,9 +102,12 @@ void MyMainWindow::build(const StartOptions &options)
         close();
         return;
     }
+    // The art container and layout given for the start belong to this directory only.
+    givenFormsDirectory = FileIdentity::of(directory);
     if (options.recoverEdits)
         recoverEdits(*set);
     install(std::move(set), directory);
+    warnOfTileDataLayout();
 }
 
 void MyMainWindow::recoverEdits(DataSet &set)
@@ -135,7 +138,12 @@ void MyMainWindow::recoverEdits(DataSet &set)
 std::unique_ptr<DataSet> MyMainWindow::openDataSet(const QString &directory, const QString &hint)
 {
     QString error;
-    auto set = DataSet::open(DataDirectory::filePath(directory, QString()), openOptions, &error);
+    DataSet::Options options = openOptions;
+    if (givenFormsDirectory && FileIdentity::of(directory) != *givenFormsDirectory) {
+        options.art = ArtContainerChoice::Choice::Automatic;
+        options.tileDataLayout.reset();
+    }
+    auto set = DataSet::open(DataDirectory::filePath(directory, QString()), options, &error);
     if (!set)
         UserPrompts::current().warning(this, ProgramName, QStringLiteral("%1\n\n%2").arg(error, hint));
     return set;
@@ -155,6 +163,7 @@ bool MyMainWindow::openDirectory(const QString &directory)
     if (saving && !saving->confirmClose(openQuestion()))
         return false;
     install(std::move(set), directory);
+    warnOfTileDataLayout();
     return true;
 }
 
@@ -171,6 +180,7 @@ bool MyMainWindow::reopenDataSet()
                  .arg(dropped.join(QStringLiteral(", "))));
     statusBar()->showMessage(
         QStringLiteral("Opened %1 again").arg(QDir::toNativeSeparators(dataSet->directory())));
+    warnOfTileDataLayout();
     return true;
 }
 
@@ -219,20 +229,17 @@ void MyMainWindow::install(std::unique_ptr<DataSet> set, const QString &director
     updateRecentMenu();
     updateActions();
     updateUndoActions();
-    warnOfPartialTileData();
 }
 
-void MyMainWindow::warnOfPartialTileData()
+void MyMainWindow::warnOfTileDataLayout()
 {
-    // A file cut inside a block, or read in the wrong layout, shows wrong records quietly.
-    const TileData &tiles = dataSet->tiles();
-    const qint64 partial = tiles.partialBlockBytes();
-    if (partial > 0)
-        statusBar()->showMessage(
-            QStringLiteral("%1 ends %2 bytes into a block: it is cut, damaged or not of the %3 layout.")
-                .arg(QFileInfo(tiles.fileName()).fileName())
-                .arg(partial)
-                .arg(tiles.layoutName()));
+    // Records read in a layout guessed from a cut file may be garbage: the user hears of
+    // it before editing or saving them, and the status bar keeps saying so.
+    const QString warning = dataSet->tiles().layoutWarning();
+    if (warning.isEmpty())
+        return;
+    statusBar()->showMessage(warning);
+    UserPrompts::current().warning(this, ProgramName, warning);
 }
 
 void MyMainWindow::teardown()
@@ -341,9 +348,12 @@ void MyMainWindow::createStatusLabels()
         statusBar()->addPermanentWidget(formatLabel, 0);
     }
     const ArtContainer &container = dataSet->art().container();
+    const QString layoutWarning = dataSet->tiles().layoutWarning();
     formatLabel->setText(
-        MyBar::formatText(container.format() == ArtContainer::Format::Uop, dataSet->tiles().layoutName()));
-    formatLabel->setToolTip(QDir::toNativeSeparators(container.fileNames().join(QLatin1Char('\n'))));
+        MyBar::formatText(container.format() == ArtContainer::Format::Uop, dataSet->tiles().layoutName())
+        + (layoutWarning.isEmpty() ? QString() : QStringLiteral(" (damaged file)")));
+    formatLabel->setToolTip(QDir::toNativeSeparators(container.fileNames().join(QLatin1Char('\n')))
+        + (layoutWarning.isEmpty() ? QString() : QStringLiteral("\n\n") + layoutWarning));
     showName(QStringLiteral(" "));
     showSize(0, 0);
     showId(-1);

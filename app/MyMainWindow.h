@@ -3,11 +3,13 @@
 #include "app/AppSettings.h"
 #include "dataset/DataSet.h"
 #include "edits/TileKind.h"
+#include "io/FileIdentity.h"
 #include "io/FileStamp.h"
 
 #include <QMainWindow>
 #include <QString>
 #include <memory>
+#include <optional>
 
 class AnimDataFile;
 class ArtTab;
@@ -39,8 +41,9 @@ public:
         QString dataDirectory;
         // Whether the window reads and writes Tessera's settings.
         bool useSettings = true;
-        // How every data set is opened in this window (a forced art container or
-        // tile-data layout).
+        // How data sets are opened in this window: the pending-edit parent for every
+        // one; a forced art container or tile-data layout for dataDirectory (or the
+        // directory found or chosen at start) only.
         DataSet::Options dataSet;
         // Whether to offer the pending edits of a run that ended abnormally, and to
         // clear away what such runs left behind.
@@ -126,8 +129,9 @@ private:
     // Offers the pending edits that an abnormally ended run left for this data set, and
     // removes everything such runs left behind.
     void recoverEdits(DataSet &set);
-    // Says so in the status bar when tiledata.mul does not end with a whole block.
-    void warnOfPartialTileData();
+    // Says so, in a message and in the status bar, when tiledata.mul's layout was
+    // inferred from damaged data.
+    void warnOfTileDataLayout();
     void teardown();
     void createMenus();
     void createFileMenu();
@@ -178,6 +182,8 @@ private:
     std::unique_ptr<TileLocator> locator;
     QString mulPath;
     DataSet::Options openOptions;
+    // The directory the forms given in openOptions belong to; unset while starting.
+    std::optional<FileIdentity> givenFormsDirectory;
     std::unique_ptr<DataSet> dataSet;
     std::unique_ptr<TileEdits> tileEdits;
     std::unique_ptr<DataSetWatcher> watcher;
