@@ -197,6 +197,9 @@ private Q_SLOTS:
                                   << "500 x 300";
         QTest::newRow("unwritable") << QStringList{"--screenshot", "/no/such/dir/a.png", data->path()}
                                     << "/no/such/dir";
+        // Said on stderr: no dialog waits for an answer nobody gives.
+        QTest::newRow("no data set") << QStringList{"--screenshot", shot, scratch.path()}
+                                     << "does not hold a usable data set";
         QTest::newRow("unknown tile data layout") << QStringList{"--screenshot", shot, "--tiledata", "new",
             data->path()} << "--tiledata must be classic or high-seas";
         QTest::newRow("unknown art container")
