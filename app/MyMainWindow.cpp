@@ -348,12 +348,18 @@ void MyMainWindow::createStatusLabels()
         statusBar()->addPermanentWidget(formatLabel, 0);
     }
     const ArtContainer &container = dataSet->art().container();
-    const QString layoutWarning = dataSet->tiles().layoutWarning();
+    const TileData &tiles = dataSet->tiles();
+    const QString layoutWarning = tiles.layoutWarning();
     formatLabel->setText(
-        MyBar::formatText(container.format() == ArtContainer::Format::Uop, dataSet->tiles().layoutName())
+        MyBar::formatText(container.format() == ArtContainer::Format::Uop, tiles.layoutName())
         + (layoutWarning.isEmpty() ? QString() : QStringLiteral(" (damaged file)")));
+    // The files, and why the tile data is read in its layout.
+    const QString layoutWhy = layoutWarning.isEmpty()
+        ? QStringLiteral("%1 is read as %2 tile data because %3.")
+              .arg(QFileInfo(tiles.fileName()).fileName(), tiles.layoutName(), tiles.layoutReason())
+        : layoutWarning;
     formatLabel->setToolTip(QDir::toNativeSeparators(container.fileNames().join(QLatin1Char('\n')))
-        + (layoutWarning.isEmpty() ? QString() : QStringLiteral("\n\n") + layoutWarning));
+        + QStringLiteral("\n\n") + layoutWhy);
     showName(QStringLiteral(" "));
     showSize(0, 0);
     showId(-1);

@@ -164,6 +164,11 @@ private Q_SLOTS:
         const auto told = open({});
         QCOMPARE(shown(told), QStringLiteral("UOP art, high-seas tile data in artLegacyMUL.uop"));
         QCOMPARE(told->tabs()->statics()->staticPalette()->tileCount(), 201);
+        QVERIFY(told->statusBar()
+                    ->findChild<QLabel *>(QStringLiteral("formatLabel"))
+                    ->toolTip()
+                    .contains("tiledata.mul is read as high-seas tile data because its size is a whole "
+                              "number of high-seas blocks"));
         // A layout that leaves part of a block is told as damage.
         const auto forced = open({"--tiledata", "classic", "--art", "uop"});
         QCOMPARE(
