@@ -47,8 +47,8 @@ class TestTileData : public QObject
 private Q_SLOTS:
     void recordsInBothLayouts_data();
     void recordsInBothLayouts();
-    void layoutFromSize_data();
-    void layoutFromSize();
+    void layoutFromSizeAndContent_data();
+    void layoutFromSizeAndContent();
     void flagNames();
     void idsTheFileDoesNotHold();
     void damagedOrUnwritablePendingFiles();
@@ -126,7 +126,7 @@ void TestTileData::recordsInBothLayouts()
     QCOMPARE(changed.count(), 3);
 }
 
-void TestTileData::layoutFromSize_data()
+void TestTileData::layoutFromSizeAndContent_data()
 {
     QTest::addColumn<int>("written"); // the layout of the generated file of 96 statics
     QTest::addColumn<bool>("named"); // every record named, block headers overwritten: names alone tell
@@ -190,7 +190,7 @@ void TestTileData::layoutFromSize_data()
                                                    << "classic" << 65536 << qint64(980) << "given" << true;
 }
 
-void TestTileData::layoutFromSize()
+void TestTileData::layoutFromSizeAndContent()
 {
     QFETCH(int, written);
     QFETCH(bool, named);
