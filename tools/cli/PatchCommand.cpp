@@ -49,16 +49,16 @@ QString writeFailure(const QString &directory)
 }
 
 // The edits are kept in the temporary directory until saved: when the store could not
-// set up its directory there, that is the fault, not the list's first line.
-void requirePendingDirectory(const ArtWork &art)
+// set up its directory there, or the directory is full, that is the fault, not the
+// list's first line.
+void requireTemporarySpace(const ArtWork &art)
 {
-    if (!art.pendingDirectory().isEmpty())
-        return;
-    const QString directory = QDir::toNativeSeparators(QDir::tempPath());
     const QString reason = writeFailure(QDir::tempPath());
-    throw CliError(
-        QStringLiteral("cannot keep the edits in the temporary directory %1: %2")
-            .arg(directory, reason.isEmpty() ? QStringLiteral("it could not be written") : reason));
+    if (reason.isEmpty() && !art.pendingDirectory().isEmpty())
+        return;
+    throw CliError(QStringLiteral("cannot keep the edits in the temporary directory %1: %2")
+                       .arg(QDir::toNativeSeparators(QDir::tempPath()),
+                           reason.isEmpty() ? QStringLiteral("it could not be written") : reason));
 }
 
 void apply(ArtWork &art, const QString &listPath, const PatchList &list)
@@ -88,7 +88,7 @@ void PatchCommand::run(const QStringList &args, QTextStream &out)
     const TileData &tiles = set->tiles();
     const PatchList list = PatchList::read(listPath, qMax(tiles.staticCount(), art.staticSlotCount()));
     if (!list.entries().isEmpty())
-        requirePendingDirectory(art);
+        requireTemporarySpace(art);
     apply(art, listPath, list);
 
     DataSetSaver saver(art, tiles, set->anims());
