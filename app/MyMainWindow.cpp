@@ -86,6 +86,10 @@ void MyMainWindow::build(const StartOptions &options)
     createMenus();
     restoreGeometry(settings.windowGeometry());
 
+    // The art container and layout given belong to the directory named, or else to the
+    // one the window starts with.
+    if (!options.dataDirectory.isEmpty())
+        givenFormsDirectory = FileIdentity::of(options.dataDirectory);
     QString directory = options.dataDirectory;
     if (directory.isEmpty())
         directory = DataDirectory::search();
@@ -99,11 +103,12 @@ void MyMainWindow::build(const StartOptions &options)
     while (!directory.isEmpty() && !(set = openDataSet(directory, hint)))
         directory = chooseDirectory(QString());
     if (!set) {
+        givenFormsDirectory = FileIdentity();
         close();
         return;
     }
-    // The art container and layout given for the start belong to this directory only.
-    givenFormsDirectory = FileIdentity::of(directory);
+    if (!givenFormsDirectory)
+        givenFormsDirectory = FileIdentity::of(directory);
     if (options.recoverEdits)
         recoverEdits(*set);
     install(std::move(set), directory);

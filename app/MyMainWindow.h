@@ -182,7 +182,8 @@ private:
     std::unique_ptr<TileLocator> locator;
     QString mulPath;
     DataSet::Options openOptions;
-    // The directory the forms given in openOptions belong to; unset while starting.
+    // The directory the forms given in openOptions belong to; unset while starting
+    // without a directory named.
     std::optional<FileIdentity> givenFormsDirectory;
     std::unique_ptr<DataSet> dataSet;
     std::unique_ptr<TileEdits> tileEdits;
