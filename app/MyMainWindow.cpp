@@ -101,6 +101,10 @@ void MyMainWindow::build(const StartOptions &options)
     createMenus();
     WindowPlacement::place(*this, settings.windowGeometry());
 
+    // The art container and layout given belong to the directory named, or else to the
+    // one the window starts with.
+    if (!options.dataDirectory.isEmpty())
+        givenFormsDirectory = FileIdentity::of(options.dataDirectory);
     QString directory = options.dataDirectory;
     if (directory.isEmpty())
         directory = DataDirectory::search();
@@ -114,11 +118,15 @@ void MyMainWindow::build(const StartOptions &options)
     while (!directory.isEmpty() && !(set = openDataSet(directory, hint)))
         directory = chooseDirectory(QString());
     if (!set) {
+        givenFormsDirectory = FileIdentity();
         showEmptyPage();
         return;
     }
+    if (!givenFormsDirectory)
+        givenFormsDirectory = FileIdentity::of(directory);
     recoverEdits(*set);
     install(std::move(set), directory);
+    warnOfTileDataLayout();
 }
 
 void MyMainWindow::recoverEdits(DataSet &set)
@@ -153,7 +161,12 @@ void MyMainWindow::recoverEdits(DataSet &set)
 std::unique_ptr<DataSet> MyMainWindow::openDataSet(const QString &directory, const QString &hint)
 {
     QString error;
-    auto set = DataSet::open(DataDirectory::filePath(directory, QString()), openOptions, &error);
+    DataSet::Options options = openOptions;
+    if (givenFormsDirectory && FileIdentity::of(directory) != *givenFormsDirectory) {
+        options.art = ArtContainerChoice::Choice::Automatic;
+        options.tileDataLayout.reset();
+    }
+    auto set = DataSet::open(DataDirectory::filePath(directory, QString()), options, &error);
     if (!set)
         UserPrompts::current().warning(this, ProgramName, QStringLiteral("%1\n\n%2").arg(error, hint));
     else if (!set->interruptedSave().isEmpty())
@@ -176,6 +189,7 @@ bool MyMainWindow::openDirectory(const QString &directory)
         return false;
     recoverEdits(*set);
     install(std::move(set), directory);
+    warnOfTileDataLayout();
     return true;
 }
 
@@ -194,6 +208,7 @@ bool MyMainWindow::reopenDataSet()
                  .arg(dropped.join(QStringLiteral(", "))));
     statusBar()->showMessage(
         QStringLiteral("Opened %1 again").arg(QDir::toNativeSeparators(dataSet->directory())));
+    warnOfTileDataLayout();
     return true;
 }
 
@@ -244,20 +259,17 @@ void MyMainWindow::install(std::unique_ptr<DataSet> set, const QString &director
     updateRecentMenu();
     updateActions();
     updateUndoActions();
-    warnOfPartialTileData();
 }
 
-void MyMainWindow::warnOfPartialTileData()
+void MyMainWindow::warnOfTileDataLayout()
 {
-    // A file cut inside a block, or read in the wrong layout, shows wrong records quietly.
-    const TileData &tiles = dataSet->tiles();
-    const qint64 partial = tiles.partialBlockBytes();
-    if (partial > 0)
-        statusBar()->showMessage(
-            QStringLiteral("%1 ends %2 bytes into a block: it is cut, damaged or not of the %3 layout.")
-                .arg(QFileInfo(tiles.fileName()).fileName())
-                .arg(partial)
-                .arg(tiles.layoutName()));
+    // Records read in a layout guessed from a cut file may be garbage: the user hears of
+    // it before editing or saving them, and the status bar keeps saying so.
+    const QString warning = dataSet->tiles().layoutWarning();
+    if (warning.isEmpty())
+        return;
+    statusBar()->showMessage(warning);
+    UserPrompts::current().warning(this, ProgramName, warning);
 }
 
 void MyMainWindow::teardown()
@@ -378,9 +390,18 @@ void MyMainWindow::createStatusLabels()
         notice = new StatusNotice(statusBar());
     }
     const ArtContainer &container = dataSet->art().container();
+    const TileData &tiles = dataSet->tiles();
+    const QString layoutWarning = tiles.layoutWarning();
     formatLabel->setText(
-        MyBar::formatText(container.format() == ArtContainer::Format::Uop, dataSet->tiles().layoutName()));
-    formatLabel->setToolTip(QDir::toNativeSeparators(container.fileNames().join(QLatin1Char('\n'))));
+        MyBar::formatText(container.format() == ArtContainer::Format::Uop, tiles.layoutName())
+        + (layoutWarning.isEmpty() ? QString() : QStringLiteral(" (damaged file)")));
+    // The files, and why the tile data is read in its layout.
+    const QString layoutWhy = layoutWarning.isEmpty()
+        ? QStringLiteral("%1 is read as %2 tile data because %3.")
+              .arg(QFileInfo(tiles.fileName()).fileName(), tiles.layoutName(), tiles.layoutReason())
+        : layoutWarning;
+    formatLabel->setToolTip(QDir::toNativeSeparators(container.fileNames().join(QLatin1Char('\n')))
+        + QStringLiteral("\n\n") + layoutWhy);
     showName(QStringLiteral(" "));
     showSize(0, 0);
     showId(-1);

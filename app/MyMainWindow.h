@@ -3,11 +3,13 @@
 #include "app/AppSettings.h"
 #include "dataset/DataSet.h"
 #include "edits/TileKind.h"
+#include "io/FileIdentity.h"
 #include "io/FileStamp.h"
 
 #include <QMainWindow>
 #include <QString>
 #include <memory>
+#include <optional>
 
 class AnimDataFile;
 class ArtTab;
@@ -40,8 +42,9 @@ public:
         QString dataDirectory;
         // Whether the window reads and writes Tessera's settings.
         bool useSettings = true;
-        // How every data set is opened in this window (a forced art container or
-        // tile-data layout).
+        // How data sets are opened in this window: the pending-edit parent for every
+        // one; a forced art container or tile-data layout for dataDirectory (or the
+        // directory found or chosen at start) only.
         DataSet::Options dataSet;
         // Whether opening a data set offers the pending edits that runs on it which ended
         // abnormally left behind (and clears them away when they are declined).
@@ -134,8 +137,9 @@ private:
     // is declined is removed. Those of other data sets are left alone: they are offered
     // when their own data set is opened.
     void recoverEdits(DataSet &set);
-    // Says so in the status bar when tiledata.mul does not end with a whole block.
-    void warnOfPartialTileData();
+    // Says so, in a message and in the status bar, when tiledata.mul's layout was
+    // inferred from damaged data.
+    void warnOfTileDataLayout();
     void teardown();
     // False, after offering to reopen it, while a file of the data set has changed on disk.
     bool readyToSave();
@@ -196,6 +200,9 @@ private:
     DataSet::Options openOptions;
     // Whether opening a data set offers the edits its crashed runs left behind.
     bool offerRecovery = true;
+    // The directory the forms given in openOptions belong to; unset while starting
+    // without a directory named.
+    std::optional<FileIdentity> givenFormsDirectory;
     std::unique_ptr<DataSet> dataSet;
     std::unique_ptr<TileEdits> tileEdits;
     std::unique_ptr<DataSetWatcher> watcher;

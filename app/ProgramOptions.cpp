@@ -25,13 +25,16 @@ bool ProgramOptions::parse(const QStringList &arguments, QString *error)
         QStringLiteral("Render the window to FILE once it is laid out, and exit."), QStringLiteral("FILE"));
     const QCommandLineOption sizeOption(QStringLiteral("size"),
         QStringLiteral("The window size for --screenshot, e.g. 1280x800."), QStringLiteral("WxH"));
-    const QCommandLineOption artOption(QStringLiteral("art"),
-        QStringLiteral("Read the art from art.mul and artidx.mul (mul) or from artLegacyMUL.uop (uop). "
-                       "Without it, art.mul and artidx.mul are read when both are there."),
+    // The same names as tessera-cli's input options; --art and --tiledata as before.
+    const QCommandLineOption artOption(QStringList{QStringLiteral("in-art"), QStringLiteral("art")},
+        QStringLiteral("Read the art of DATA_DIR from art.mul and artidx.mul (mul) or from artLegacyMUL.uop "
+                       "(uop). Without it, art.mul and artidx.mul are read when both are there. Data "
+                       "directories opened later are read as their files tell."),
         QStringLiteral("mul|uop"));
-    const QCommandLineOption tileDataOption(QStringLiteral("tiledata"),
-        QStringLiteral("Read tiledata.mul in this layout (%1) rather than the one its size tells, "
-                       "for a cut or damaged file.")
+    const QCommandLineOption tileDataOption(
+        QStringList{QStringLiteral("in-tiledata"), QStringLiteral("tiledata")},
+        QStringLiteral("Read tiledata.mul of DATA_DIR in this layout (%1) rather than the one its size and "
+                       "content tell, for a cut or damaged file.")
             .arg(TileDataLayout::names().join(QStringLiteral(" or "))),
         QStringLiteral("layout"));
     parser.addOption(screenshotOption);

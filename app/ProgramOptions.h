@@ -6,14 +6,15 @@
 #include <QString>
 #include <QStringList>
 
-// tessera [--art mul|uop] [--tiledata classic|high-seas] [--screenshot FILE [--size WxH]] [DATA_DIR]
+// tessera [--in-art mul|uop] [--in-tiledata classic|high-seas] [--screenshot FILE [--size WxH]] [DATA_DIR]
+// (--art and --tiledata are the same as --in-art and --in-tiledata)
 class ProgramOptions
 {
 public:
     QString dataDirectory;
     QString screenshotFile;
     QSize windowSize;
-    // How the data set is opened: --tiledata.
+    // How the data set of dataDirectory is opened: --in-art, --in-tiledata.
     DataSet::Options dataSetOptions;
 
     // Reads arguments (the program name first). --help and --version print and exit;

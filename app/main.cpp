@@ -1,6 +1,7 @@
 #include "app/DataDirectory.h"
 #include "app/MyMainWindow.h"
 #include "app/ProgramOptions.h"
+#include "app/UnattendedPrompts.h"
 #include "app/WindowScreenshot.h"
 
 #include <QApplication>
@@ -22,9 +23,15 @@ int takeScreenshot(const ProgramOptions &options)
     if (directory.isEmpty())
         return fail(
             QStringLiteral("--screenshot needs DATA_DIR: no data directory is set up on this machine."));
+    // Nobody is there to answer a dialog either: what the window would say goes to stderr.
+    UnattendedPrompts prompts;
+    UserPrompts::install(&prompts);
     // A picture for documentation: nothing remembered from earlier runs shapes it, and it
     // leaves nothing to remember.
     MyMainWindow window(MyMainWindow::StartOptions{directory, false, options.dataSetOptions, false});
+    // Why it holds no data set has been said.
+    if (!window.isComplete())
+        return 1;
     QString error;
     if (!WindowScreenshot::save(&window, options.windowSize, options.screenshotFile, &error))
         return fail(error);

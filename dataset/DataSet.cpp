@@ -97,11 +97,11 @@ std::unique_ptr<DataSet> DataSet::open(const QString &directory, const Options &
         problems.damaged(tiles.errorString());
     else if (tiles.fileBytes().size() < tiles.layout().landSectionSize())
         problems.damaged(QStringLiteral("%1 is damaged: it is %2 bytes long, shorter than its land section "
-                                        "(%3 bytes in the %4 layout).")
+                                        "(%3 bytes in the %4 layout). It is read as %4 tile data because %5.")
                              .arg(QDir::toNativeSeparators(tilePath))
                              .arg(tiles.fileBytes().size())
                              .arg(tiles.layout().landSectionSize())
-                             .arg(tiles.layoutName()));
+                             .arg(tiles.layoutName(), tiles.layoutReason()));
 
     const QString animPath = set->filePath(AnimDataFileName);
     set->animStore = std::make_unique<AnimDataFile>();

@@ -45,7 +45,16 @@ bool TileData::setFileName(const QString &path, QString *error, std::optional<Ti
     if (file.open(path, &loadError))
         bytes = file.readAll(MaxFileSize, &loadError);
     layoutForced = layout.has_value();
-    fileLayout = layout.value_or(TileDataLayout::detect(bytes.size()));
+    if (layoutForced) {
+        fileLayout = *layout;
+        layoutWhy = QStringLiteral("that layout was given");
+        layoutDamaged = partialBlockBytes() > 0;
+    } else {
+        const TileDataLayout::Detection detected = TileDataLayout::detect(bytes);
+        fileLayout = detected.layout;
+        layoutWhy = detected.reason;
+        layoutDamaged = detected.damaged;
+    }
     setError(error, loadError);
     return loadError.isEmpty();
 }
@@ -138,6 +147,27 @@ QString TileData::describeKey(int key)
 {
     return key < StaticKeyBase ? QStringLiteral("land tile %1").arg(key)
                                : QStringLiteral("static tile %1").arg(key - StaticKeyBase);
+}
+
+QString TileData::layoutWarning() const
+{
+    // A file too short for its land section is refused whole, for that reason.
+    if (!layoutDamaged || bytes.size() < fileLayout.landSectionSize())
+        return QString();
+    const QString name = QFileInfo(file.fileName()).fileName();
+    const qint64 partial = partialBlockBytes();
+    if (layoutForced)
+        return QStringLiteral("%1 ends %2 bytes into a %3 block: it is cut, damaged or not of the %3 layout "
+                              "it was given.")
+            .arg(name)
+            .arg(partial)
+            .arg(fileLayout.name());
+    const QString where = partial > 0
+        ? QStringLiteral(" (it ends %1 bytes into a %2 block)").arg(partial).arg(fileLayout.name())
+        : QString();
+    return QStringLiteral("%1 is cut or damaged%2: it is read as %3 tile data because %4. Its records may "
+                          "be wrong.")
+        .arg(name, where, fileLayout.name(), layoutWhy);
 }
 
 int TileData::landCount() const

@@ -40,8 +40,15 @@ public:
     TileDataLayout layout() const { return fileLayout; }
     // "classic" or "high-seas".
     QString layoutName() const { return fileLayout.name(); }
-    // Whether the layout was given rather than told by the file's size.
+    // Whether the layout was given rather than told by the file.
     bool isLayoutForced() const { return layoutForced; }
+    // Why the file is read in its layout, worded to follow "because": "its size is a
+    // whole number of classic blocks", "that layout was given".
+    QString layoutReason() const { return layoutWhy; }
+    // For the user, when the layout was inferred from damaged data (or a given layout
+    // leaves bytes past the last whole block): what is wrong and how the file is read.
+    // Empty otherwise.
+    QString layoutWarning() const;
     // Bytes past the file's last whole block: a file cut inside a block or not of its
     // layout. Those bytes are kept by a save but hold no record.
     qint64 partialBlockBytes() const { return fileLayout.partialBlockBytes(bytes.size()); }
@@ -123,6 +130,8 @@ private:
     QString loadError;
     TileDataLayout fileLayout;
     bool layoutForced = false;
+    QString layoutWhy;
+    bool layoutDamaged = false;
     QString tempDir;
     std::unique_ptr<PendingEditDirectory> pendingDir;
     QHash<int, QString> pending;

@@ -2,6 +2,7 @@
 
 #include "tiledata/TileDataFormat.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -20,9 +21,13 @@ public:
     static constexpr TileDataLayout classic() { return TileDataLayout(Kind::Classic); }
     static constexpr TileDataLayout highSeas() { return TileDataLayout(Kind::HighSeas); }
 
-    // The layout of a file of this size: high-seas when its static section is a whole
-    // number of high-seas blocks but not of classic ones, classic otherwise.
-    static TileDataLayout detect(qint64 fileSize);
+    // The layout a file's bytes are read in, and why.
+    struct Detection;
+    // The layout whose whole blocks the file's size is, when it is one layout's only.
+    // Where the size fits both layouts or neither (a cut file), the content decides:
+    // whichever reading gives names that look like names (Latin-1 text, NUL-padded) and
+    // block headers that count the blocks; classic when neither reading is better.
+    static Detection detect(const QByteArray &bytes);
     // "classic" or "high-seas"; false for any other text.
     static bool fromName(const QString &name, TileDataLayout *layout);
     // Both names, classic first.
@@ -98,4 +103,15 @@ private:
     }
 
     Kind m_kind = Kind::Classic;
+};
+
+struct TileDataLayout::Detection
+{
+    TileDataLayout layout;
+    // Why, for the user, worded to follow "because": "its size is a whole number of
+    // classic blocks".
+    QString reason;
+    // Whether the layout was inferred from damaged data: the size fits neither layout,
+    // or only the one the content does not read as.
+    bool damaged = false;
 };

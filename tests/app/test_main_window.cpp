@@ -172,13 +172,32 @@ private Q_SLOTS:
         };
         const auto shown = [](const std::unique_ptr<MyMainWindow> &window) {
             const auto *label = window->statusBar()->findChild<QLabel *>(QStringLiteral("formatLabel"));
-            return label->text() + " in " + label->toolTip().section('/', -1);
+            return label->text() + " in " + label->toolTip().section('\n', 0, 0).section('/', -1);
         };
         const auto told = open({});
         QCOMPARE(shown(told), QStringLiteral("UOP art, high-seas tile data in artLegacyMUL.uop"));
         QCOMPARE(told->tabs()->statics()->staticPalette()->tileCount(), 201);
-        QCOMPARE(shown(open({"--tiledata", "classic"})),
-            QStringLiteral("UOP art, classic tile data in artLegacyMUL.uop"));
+        QVERIFY(told->statusBar()
+                    ->findChild<QLabel *>(QStringLiteral("formatLabel"))
+                    ->toolTip()
+                    .contains("tiledata.mul is read as high-seas tile data because its size is a whole "
+                              "number of high-seas blocks"));
+        // A layout that leaves part of a block is told as damage.
+        const auto forced = open({"--tiledata", "classic", "--art", "uop"});
+        QCOMPARE(
+            shown(forced), QStringLiteral("UOP art, classic tile data (damaged file) in artLegacyMUL.uop"));
+        QVERIFY(
+            prompts.last(QStringLiteral("warning"))->text.contains("ends 580 bytes into a classic block"));
+        // The forms given belong to the directory named: another one opened later is read as
+        // its files tell (art.mul only, high-seas), the named one again as given.
+        DataSetBuilder otherBuilder(64);
+        otherBuilder.setTileDataLayout(TileDataLayout::highSeas());
+        TestDataSet other(otherBuilder);
+        QVERIFY(forced->openDirectory(other.path()));
+        QCOMPARE(shown(forced), QStringLiteral("MUL art, high-seas tile data in artidx.mul"));
+        QVERIFY(forced->openDirectory(dir.path()));
+        QCOMPARE(
+            shown(forced), QStringLiteral("UOP art, classic tile data (damaged file) in artLegacyMUL.uop"));
         // Forced to the other container, which is not there: named, then the chooser (cancelled).
         QVERIFY(!open({"--art", "mul"})->isComplete());
         QVERIFY(prompts.last(QStringLiteral("warning"))->text.contains("Missing: art.mul, artidx.mul."));
@@ -196,6 +215,9 @@ private Q_SLOTS:
                                   << "500 x 300";
         QTest::newRow("unwritable") << QStringList{"--screenshot", "/no/such/dir/a.png", data->path()}
                                     << "/no/such/dir";
+        // Said on stderr: no dialog waits for an answer nobody gives.
+        QTest::newRow("no data set") << QStringList{"--screenshot", shot, scratch.path()}
+                                     << "does not hold a usable data set";
         QTest::newRow("unknown tile data layout") << QStringList{"--screenshot", shot, "--tiledata", "new",
             data->path()} << "--tiledata must be classic or high-seas";
         QTest::newRow("unknown art container")

@@ -16,6 +16,7 @@
 #include "tiledata/TileData.h"
 #include "tiledata/TileDataLayout.h"
 
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -125,17 +126,36 @@ void WindowSafetyTest::changedDataFileOffersToReopen()
 
 void WindowSafetyTest::tileDataEndingInsideABlockIsTold()
 {
-    // A high-seas file cut short is told as classic by its size; the window says so.
+    // A high-seas file that grows by 100 bytes while open fits neither layout: Reopen still
+    // reads it as high-seas, and says in a message and in the status bar that the layout
+    // was inferred from a damaged file; so does opening it.
     DataSetBuilder builder = smallSet();
     builder.setTileDataLayout(TileDataLayout::highSeas());
     TestDataSet data(builder);
-    const QString tiles = data.filePath("tiledata.mul");
-    QVERIFY(QFile::resize(tiles, QFileInfo(tiles).size() - 100));
+    const QString told = "tiledata.mul is cut or damaged (it ends 100 bytes into a high-seas block): it is "
+                         "read as high-seas tile data";
+    const auto showsDamage = [&told](MyMainWindow &window) {
+        const auto *label = window.statusBar()->findChild<QLabel *>(QStringLiteral("formatLabel"));
+        return window.statusBar()->currentMessage().contains(told)
+            && label->text() == QStringLiteral("MUL art, high-seas tile data (damaged file)")
+            && window.tileStore()->layoutName() == QStringLiteral("high-seas");
+    };
     FakePrompts prompts;
+    {
+        MyMainWindow window(startIn(data.path()));
+        QVERIFY(window.isComplete());
+        QCOMPARE(prompts.count("warning"), 0);
+        QVERIFY(append(data.filePath("tiledata.mul"), QByteArray(100, '\x55')));
+        prompts.confirmations = {true};
+        window.checkDataFiles();
+        QCOMPARE(prompts.count("warning"), 1);
+        QVERIFY2(prompts.last("warning")->text.contains(told), qPrintable(prompts.last("warning")->text));
+        QVERIFY2(showsDamage(window), qPrintable(window.statusBar()->currentMessage()));
+    }
     MyMainWindow window(startIn(data.path()));
-    QVERIFY(window.isComplete());
-    QVERIFY2(window.statusBar()->currentMessage().contains("tiledata.mul ends 480 bytes into a block"),
-        qPrintable(window.statusBar()->currentMessage()));
+    QCOMPARE(prompts.count("warning"), 2);
+    QVERIFY(prompts.last("warning")->text.contains(told));
+    QVERIFY(showsDamage(window));
 }
 
 void WindowSafetyTest::changeIsNoticedWithoutAsking()

@@ -47,8 +47,8 @@ class TestTileData : public QObject
 private Q_SLOTS:
     void recordsInBothLayouts_data();
     void recordsInBothLayouts();
-    void layoutFromSize_data();
-    void layoutFromSize();
+    void layoutFromSizeAndContent_data();
+    void layoutFromSizeAndContent();
     void flagNames();
     void idsTheFileDoesNotHold();
     void damagedOrUnwritablePendingFiles();
@@ -126,50 +126,114 @@ void TestTileData::recordsInBothLayouts()
     QCOMPARE(changed.count(), 3);
 }
 
-void TestTileData::layoutFromSize_data()
+void TestTileData::layoutFromSizeAndContent_data()
 {
-    QTest::addColumn<qint64>("size"); // the generated file's 3 static blocks cut or grown to this
-    QTest::addColumn<int>("forced"); // -1: told by the size
+    QTest::addColumn<int>("written"); // the layout of the generated file of 96 statics
+    QTest::addColumn<bool>("named"); // every record named, block headers overwritten: names alone tell
+    QTest::addColumn<qint64>("size"); // the file cut, or grown with zeros, to this
+    QTest::addColumn<int>("forced"); // -1: told by the file
     QTest::addColumn<QString>("layout"); // empty: the set is refused
     QTest::addColumn<int>("statics");
     QTest::addColumn<qint64>("partial"); // bytes past the last whole block
+    QTest::addColumn<QString>("reason"); // part of why the layout was chosen
+    QTest::addColumn<bool>("warned"); // inferred from damaged data
     const int none = -1;
     const int classic = int(TileDataLayout::Kind::Classic);
     const int highSeas = int(TileDataLayout::Kind::HighSeas);
-    QTest::newRow("cut to 1,000 bytes") << qint64(1000) << none << QString() << 0 << qint64(0);
-    QTest::newRow("cut in the land section, forced")
-        << qint64(450000) << highSeas << QString() << 0 << qint64(0);
+    const qint64 classic96 = ClassicLand + 3 * 1188;
+    const qint64 highSeas96 = HighSeasLand + 3 * 1316;
+    QTest::newRow("cut to 1,000 bytes")
+        << highSeas << false << qint64(1000) << none << QString() << 0 << qint64(0) << QString() << false;
+    QTest::newRow("cut in the land section, forced") << highSeas << false << qint64(450000) << highSeas
+                                                     << QString() << 0 << qint64(0) << QString() << false;
     // (493568 - 428032) is not a whole number of classic blocks.
-    QTest::newRow("high-seas land only") << HighSeasLand << none << "high-seas" << 0 << qint64(0);
-    QTest::newRow("one byte short of high-seas land")
-        << HighSeasLand - 1 << none << "classic" << 1760 << qint64(195);
+    QTest::newRow("high-seas land only") << highSeas << false << HighSeasLand << none << "high-seas" << 0
+                                         << qint64(0) << "whole number of high-seas blocks" << false;
+    QTest::newRow("high-seas one byte short of its land section")
+        << highSeas << false << HighSeasLand - 1 << none << QString() << 0 << qint64(0) << QString() << false;
     // 601,480 = 428,032 + 146 × 1,188 = 493,568 + 82 × 1,316: whole blocks in both.
-    QTest::newRow("whole blocks in both layouts") << qint64(601480) << none << "classic" << 4672 << qint64(0);
-    QTest::newRow("forced high-seas, same size")
-        << qint64(601480) << highSeas << "high-seas" << 2624 << qint64(0);
+    QTest::newRow("high-seas, whole blocks in both layouts")
+        << highSeas << false << qint64(601480) << none << "high-seas" << 2624 << qint64(0)
+        << "fits both layouts" << false;
+    QTest::newRow("classic, whole blocks in both layouts")
+        << classic << false << qint64(601480) << none << "classic" << 4672 << qint64(0) << "fits both layouts"
+        << false;
+    QTest::newRow("high-seas, whole in both, names only")
+        << highSeas << true << qint64(601480) << none << "high-seas" << 2624 << qint64(0)
+        << "fits both layouts" << false;
+    QTest::newRow("classic, whole in both, names only")
+        << classic << true << qint64(601480) << none << "classic" << 4672 << qint64(0) << "fits both layouts"
+        << false;
+    QTest::newRow("classic forced high-seas, same size")
+        << classic << false << qint64(601480) << highSeas << "high-seas" << 2624 << qint64(0) << "given"
+        << false;
+    QTest::newRow("high-seas grown by 100 bytes")
+        << highSeas << false << highSeas96 + 100 << none << "high-seas" << 96 << qint64(100) << "fits neither"
+        << true;
+    QTest::newRow("high-seas cut by 300 bytes, names only")
+        << highSeas << true << highSeas96 - 300 << none << "high-seas" << 64 << qint64(1016) << "fits neither"
+        << true;
+    QTest::newRow("classic cut by 300 bytes, names only")
+        << classic << true << classic96 - 300 << none << "classic" << 64 << qint64(888) << "fits neither"
+        << true;
+    // 499,312 = 428,032 + 60 × 1,188 = 493,568 + 4 × 1,316 + 480.
+    QTest::newRow("high-seas grown to whole classic blocks")
+        << highSeas << false << qint64(499312) << none << "high-seas" << 128 << qint64(480)
+        << "whole number of classic blocks" << true;
     QTest::newRow("full high-seas cut by a record")
-        << FullHighSeas - 41 << none << "classic" << 65536 << qint64(939);
+        << highSeas << false << FullHighSeas - 41 << none << "high-seas" << 65504 << qint64(1275)
+        << "fits neither" << true;
     QTest::newRow("full high-seas cut by a record, forced")
-        << FullHighSeas - 41 << highSeas << "high-seas" << 65504 << qint64(1275);
-    QTest::newRow("full high-seas forced classic")
-        << FullHighSeas << classic << "classic" << 65536 << qint64(980);
+        << highSeas << false << FullHighSeas - 41 << highSeas << "high-seas" << 65504 << qint64(1275)
+        << "given" << true;
+    QTest::newRow("full high-seas forced classic") << highSeas << false << FullHighSeas << classic
+                                                   << "classic" << 65536 << qint64(980) << "given" << true;
 }
 
-void TestTileData::layoutFromSize()
+void TestTileData::layoutFromSizeAndContent()
 {
+    QFETCH(int, written);
+    QFETCH(bool, named);
     QFETCH(qint64, size);
     QFETCH(int, forced);
     QFETCH(QString, layout);
     QFETCH(int, statics);
     QFETCH(qint64, partial);
+    QFETCH(QString, reason);
+    QFETCH(bool, warned);
+    const bool wide = written == int(TileDataLayout::Kind::HighSeas);
     DataSetBuilder builder(96);
-    builder.setTileDataLayout(HighSeas);
+    builder.setTileDataLayout(wide ? HighSeas : Classic);
     StaticTileRecord item;
     item.flags = TileFlags::Roof | TileFlags::NoShadow;
     item.weight = 9;
     builder.setStaticTile(40, item);
+    if (named) {
+        LandTileRecord land;
+        for (int id = 0; id < 16384; ++id) {
+            land.setNameText(QStringLiteral("land %1").arg(id));
+            builder.setLandTile(id, land);
+        }
+        for (int id = 0; id < 96; ++id) {
+            StaticTileRecord named;
+            named.setNameText(QStringLiteral("item %1").arg(id));
+            builder.setStaticTile(id, named);
+        }
+    }
     TestDataSet data(builder);
-    QVERIFY(QFile::resize(data.filePath("tiledata.mul"), size));
+    const QString path = data.filePath("tiledata.mul");
+    if (named) {
+        // Headers that count nothing, so that only the names tell the layouts apart.
+        QByteArray bytes = fileBytes(path);
+        const int landBlock = wide ? 964 : 836;
+        const int staticBlock = wide ? 1316 : 1188;
+        for (int block = 0; block < 512; ++block)
+            bytes.replace(block * landBlock, 4, "\xff\xff\xff\xff");
+        for (int block = 0; block < 3; ++block)
+            bytes.replace(512 * landBlock + block * staticBlock, 4, "\xff\xff\xff\xff");
+        QVERIFY(writeFile(path, bytes));
+    }
+    QVERIFY(QFile::resize(path, size));
 
     DataSet::Options options;
     options.pendingParent = data.pendingParent();
@@ -180,13 +244,20 @@ void TestTileData::layoutFromSize()
     QCOMPARE(set != nullptr, !layout.isEmpty());
     if (!set) {
         QVERIFY2(error.contains(QLatin1String("tiledata.mul is damaged"))
-                && error.contains(QString::number(forced >= 0 ? HighSeasLand : ClassicLand)),
+                && error.contains(QLatin1String("shorter than its land section")),
             qPrintable(error));
         return;
     }
     const TileData &tiles = set->tiles();
     QCOMPARE(tiles.layoutName(), layout);
     QCOMPARE(tiles.isLayoutForced(), forced >= 0);
+    QVERIFY2(tiles.layoutReason().contains(reason), qPrintable(tiles.layoutReason()));
+    QCOMPARE(!tiles.layoutWarning().isEmpty(), warned);
+    if (warned)
+        QVERIFY2(tiles.layoutWarning().contains(QStringLiteral("%1 tile data").arg(layout))
+                || tiles.layoutWarning().contains(
+                    QStringLiteral("%1 bytes into a %2 block").arg(partial).arg(layout)),
+            qPrintable(tiles.layoutWarning()));
     QCOMPARE(tiles.landCount(), 16384);
     QCOMPARE(tiles.staticCount(), statics);
     QCOMPARE(tiles.partialBlockBytes(), partial);
@@ -196,7 +267,9 @@ void TestTileData::layoutFromSize()
     QString why;
     QVERIFY(tiles.staticRecord(statics, &why).isEmpty() && tiles.landRecord(16384).isEmpty());
     QVERIFY2(why.contains(QStringLiteral("holds no static tile %1").arg(statics)), qPrintable(why));
-    if (layout == QLatin1String("high-seas") && statics > 40)
+    if (named)
+        QCOMPARE(tiles.staticName(5), QStringLiteral("item 5"));
+    else if (wide && layout == QLatin1String("high-seas") && statics > 40)
         QCOMPARE(StaticTileRecord::fromBytes(tiles.staticRecord(40)), item);
 }
 

@@ -141,7 +141,7 @@ void TestCli::info()
     QCOMPARE(text.exitCode, 0);
     for (const QByteArray &line : {QByteArray("art container: ") + art.toLatin1(),
              QByteArray("terrain images: 2"), QByteArray("static images: 4"), QByteArray("static tiles: 64"),
-             QByteArray("tile data layout: classic")})
+             QByteArray("tile data layout: classic (its size is a whole number of classic blocks)")})
         QVERIFY2(text.out.contains(line + '\n'), text.out);
     const Run json = cli({"info", dir, "--json"});
     QCOMPARE(json.exitCode, 0);
@@ -151,6 +151,11 @@ void TestCli::info()
     QCOMPARE(info.value("terrainImages").toInt(), 2);
     QCOMPARE(info.value("staticImages").toInt(), 4);
     QCOMPARE(info.value("staticTiles").toInt(), 64);
+    QCOMPARE(info.value("warnings").toArray(), QJsonArray());
+    // A set that cannot be opened still gives an object, naming the error.
+    const Run missing = cli({"info", "/nonexistent/x", "--json"});
+    QCOMPARE(missing.exitCode, 1);
+    QVERIFY2(missing.json().value("error").toString().contains("is not a directory"), missing.out);
 
     // --art forces the container, before or after the command.
     const QString other = art == "uop" ? "mul" : "uop";
@@ -209,6 +214,16 @@ void TestCli::exportImages()
         QVERIFY(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
         QVERIFY(QDir(dir).entryList(QDir::Files | QDir::Hidden).isEmpty());
     }
+
+    // Nor can the edits of a patch be kept in the temporary directory: that is said, with
+    // the system's reason, rather than blamed on the list's first line.
+    QVERIFY(TestFiles::writeFile(out.filePath("list.txt"), "terrain 0x10 delete\n"));
+    const Run patch = cli({"patch", data->path(), out.filePath("saved"), out.filePath("list.txt")}, 16);
+    QCOMPARE(patch.exitCode, 1);
+    QVERIFY2(patch.err.contains("cannot keep the edits in the temporary directory "
+                 + QDir::toNativeSeparators(QDir::tempPath()).toUtf8() + ": File too large"),
+        patch.err);
+    QVERIFY(!QFileInfo::exists(out.filePath("saved")));
 
     QCOMPARE(cli({"export", data->path(), "static", "3", png}).exitCode, 0);
     const QImage image(png);
@@ -278,6 +293,23 @@ void TestCli::badInput_data()
         "/nonexistent/dir/out.png"} << QByteArray("cannot write");
     QTest::newRow("unknown container")
         << QStringList{"info", dir, "--art=zip"} << QByteArray("--art must be mul or uop");
+    QTest::newRow("id with a trailing newline")
+        << QStringList{"anim", dir, "5\n"} << QByteArray("not a tile id");
+    QTest::newRow("negative id") << QStringList{"tile", dir, "land", "-1"}
+                                 << QByteArray("ids are not negative");
+    QTest::newRow("negative id after --")
+        << QStringList{"tile", dir, "static", "--", "-2"} << QByteArray("ids are not negative");
+    QTest::newRow("output directory is a file") << QStringList{"export", dir, "terrain", "all",
+        dir + "/art.mul"} << QByteArray("art.mul is a file, not a directory");
+    QTest::newRow("convert into a file") << QStringList{"convert", dir, dir + "/tiledata.mul", "--art", "uop"}
+                                         << QByteArray("tiledata.mul is a file, not a directory");
+    QTest::newRow("both spellings of how to read, disagreeing") << QStringList{"info", dir, "--art", "mul",
+        "--in-art", "uop"} << QByteArray("--art and --in-art name different forms to read");
+    // Huge values (as long as one argument may be) are quoted by their head only.
+    QTest::newRow("huge id") << QStringList{"anim", dir, QString(100000, '7') + 'x'}
+                             << "'" + QByteArray(79, '7') + "\xe2\x80\xa6' is not a tile id";
+    QTest::newRow("huge option") << QStringList{"info", dir, "--" + QString(100000, 'o')}
+                                 << QByteArray("Unknown option 'ooo");
 }
 
 void TestCli::badInput()
@@ -289,50 +321,74 @@ void TestCli::badInput()
     QVERIFY(run.exitCode > 0);
     QVERIFY2(run.err.contains(message), run.err);
     QCOMPARE(run.err.count('\n'), 1);
+    QVERIFY2(run.err.size() < 400, run.err.left(400));
     QVERIFY(run.out.isEmpty());
 }
 
 void TestCli::tileDataLayoutToldOrGiven_data()
 {
     QTest::addColumn<qint64>("cut"); // bytes cut off the end of the high-seas tiledata.mul
-    QTest::addColumn<QString>("given");
+    QTest::addColumn<QStringList>("option");
     QTest::addColumn<QByteArray>("layout"); // as info says it
-    QTest::addColumn<QByteArray>("warning"); // of a file that ends inside a block
-    QTest::newRow("told") << qint64(0) << QString() << QByteArray("high-seas") << QByteArray();
-    // 493,568 + 3 × 1,316 - 100 = 428,032 + 58 × 1,188 + 480
-    QTest::newRow("cut, told") << qint64(100) << QString() << QByteArray("classic")
-                               << QByteArray("tiledata.mul ends 480 bytes into a block");
-    QTest::newRow("cut, given") << qint64(100) << "high-seas" << QByteArray("high-seas (forced)")
-                                << QByteArray("tiledata.mul ends 1216 bytes into a block");
+    QTest::addColumn<QByteArray>("warning"); // on stderr of every command, in info's JSON
+    QTest::newRow("told") << qint64(0) << QStringList() << QByteArray("high-seas (its size is a whole number")
+                          << QByteArray();
+    // 493,568 + 3 × 1,316 - 100 = 428,032 + 58 × 1,188 + 480: neither layout's whole blocks.
+    QTest::newRow("cut, told") << qint64(100) << QStringList()
+                               << QByteArray("high-seas (its size fits neither")
+                               << QByteArray("tiledata.mul is cut or damaged (it ends 1216 bytes into a "
+                                             "high-seas block): it is read as high-seas tile data");
+    QTest::newRow("cut, given") << qint64(100) << QStringList{"--tiledata", "high-seas"}
+                                << QByteArray("high-seas (forced)")
+                                << QByteArray("tiledata.mul ends 1216 bytes into a high-seas block");
+    QTest::newRow("cut, given for reading")
+        << qint64(100) << QStringList{"--in-tiledata", "classic"} << QByteArray("classic (forced)")
+        << QByteArray("tiledata.mul ends 480 bytes into a classic block");
 }
 
 void TestCli::tileDataLayoutToldOrGiven()
 {
     QFETCH(qint64, cut);
-    QFETCH(QString, given);
+    QFETCH(QStringList, option);
     QFETCH(QByteArray, layout);
     QFETCH(QByteArray, warning);
     QTemporaryDir copy;
     for (const char *name : {"art.mul", "artidx.mul", "tiledata.mul", "animdata.mul"})
         QVERIFY(QFile::copy(highSeas->filePath(name), copy.filePath(name)));
     QVERIFY(QFile::resize(copy.filePath("tiledata.mul"), 493568 + 3 * 1316 - cut));
-    const QStringList option = given.isEmpty() ? QStringList() : QStringList{"--tiledata", given};
+    const auto warned = [&warning](const Run &run) {
+        return warning.isEmpty() ? run.err.isEmpty() : run.err.contains("warning: " + warning);
+    };
 
     const Run info = cli(QStringList{"info", copy.path()} + option);
     QCOMPARE(info.exitCode, 0);
-    QVERIFY2(info.out.contains("tile data layout: " + layout + '\n'), info.out);
-    QVERIFY2(warning.isEmpty() ? info.err.isEmpty() : info.err.contains(warning), info.err);
-    // Every command that opens the data set reads it in the layout given.
+    QVERIFY2(info.out.contains("tile data layout: " + layout), info.out);
+    QVERIFY2(warned(info), info.err);
+    const QJsonArray warnings
+        = cli(QStringList{"info", copy.path(), "--json"} + option).json().value("warnings").toArray();
+    QCOMPARE(warnings.size(), warning.isEmpty() ? 0 : 1);
+    QVERIFY(warning.isEmpty() || warnings.at(0).toString().contains(QString::fromUtf8(warning)));
+    // Every command that opens the data set reads it in the layout given, and warns.
+    const bool wide = layout.startsWith("high-seas");
     const Run tile = cli(QStringList{"tile", copy.path(), "static", "0x21"} + option);
     QCOMPARE(tile.exitCode, 0);
-    QCOMPARE(tile.json().value("name").toString() == "backpack", layout != "classic");
+    QCOMPARE(tile.json().value("name").toString() == "backpack", wide);
+    QVERIFY2(warned(tile), tile.err);
     // Tile data without edits is copied as it is, whichever layout it was read in.
     QTemporaryDir out;
     QVERIFY(TestFiles::writeFile(out.filePath("none.txt"), QByteArray()));
     const Run patch
         = cli(QStringList{"patch", copy.path(), out.filePath("saved"), out.filePath("none.txt")} + option);
     QCOMPARE(patch.exitCode, 0);
+    QVERIFY2(warned(patch), patch.err);
     QCOMPARE(fileBytes(out.filePath("saved/tiledata.mul")), fileBytes(copy.filePath("tiledata.mul")));
+    // convert's --tiledata names the layout written; --in-tiledata how the input is read.
+    const QStringList readAs = QStringList(option).replaceInStrings("--tiledata", "--in-tiledata");
+    const Run convert
+        = cli(QStringList{"convert", copy.path(), out.filePath("uop"), "--art", "uop"} + readAs);
+    QCOMPARE(convert.exitCode, 0);
+    QVERIFY2(warned(convert), convert.err);
+    QCOMPARE(fileBytes(out.filePath("uop/tiledata.mul")), fileBytes(copy.filePath("tiledata.mul")));
 }
 
 void TestCli::convertRoundTrip()

@@ -1,7 +1,7 @@
 #include "tools/cli/CliCommands.h"
 
-#include "art/ArtFormat.h"
 #include "art/ArtCodec.h"
+#include "art/ArtFormat.h"
 #include "art/ArtWork.h"
 #include "art/ImageFileWriter.h"
 #include "io/FileIdentity.h"
@@ -10,6 +10,7 @@
 #include "tiledata/TileDataFormat.h"
 #include "tools/cli/CliError.h"
 #include "tools/cli/CliOptions.h"
+#include "tools/cli/CliText.h"
 #include "tools/cli/OpenDataSet.h"
 #include "tools/cli/TileId.h"
 #include "tools/cli/TileJson.h"
@@ -38,7 +39,8 @@ Kind parseKind(const QString &text, const char *terrainWord)
         return Kind::Terrain;
     if (text == QLatin1String("static"))
         return Kind::Static;
-    throw CliError(QStringLiteral("'%1' is neither %2 nor static").arg(text, QLatin1String(terrainWord)));
+    throw CliError(QStringLiteral("'%1' is neither %2 nor static")
+                       .arg(CliText::elide(text), QLatin1String(terrainWord)));
 }
 
 // Whether decoding the record of the slot gives an image, told without building it.
@@ -68,16 +70,14 @@ int imageCount(const ArtContainer &container, int first, int end)
     return images;
 }
 
-// The layout line of info's text, and a warning on stderr for a file cut inside a block.
+// The layout line of info's text: the layout and why it was chosen.
 void describeTileData(const TileData &tiles, QTextStream &out)
 {
-    out << "tile data layout: " << tiles.layoutName() << (tiles.isLayoutForced() ? " (forced)" : "") << '\n';
-    const qint64 partial = tiles.partialBlockBytes();
-    if (partial > 0)
-        std::fprintf(stderr,
-            "tessera-cli: warning: %s ends %lld bytes into a block: it is cut, damaged or not of the %s "
-            "layout (see --tiledata)\n",
-            qPrintable(QFileInfo(tiles.fileName()).fileName()), partial, qPrintable(tiles.layoutName()));
+    out << "tile data layout: " << tiles.layoutName();
+    if (tiles.isLayoutForced())
+        out << " (forced)\n";
+    else
+        out << " (" << tiles.layoutReason() << ")\n";
 }
 
 void printInfo(const DataSet &set, QTextStream &out)
@@ -89,6 +89,9 @@ void printInfo(const DataSet &set, QTextStream &out)
     const QStringList files
         = container.fileNames() + QStringList{set.tiles().fileName(), set.anims().fileName()};
     const QStringList notes = container.notes();
+    QStringList warnings;
+    if (!set.tiles().layoutWarning().isEmpty())
+        warnings.append(set.tiles().layoutWarning());
     if (CliOptions::current().json) {
         QJsonArray sizes;
         for (const QString &path : files)
@@ -96,10 +99,11 @@ void printInfo(const DataSet &set, QTextStream &out)
                 {QStringLiteral("bytes"), QFileInfo(path).size()}});
         const QJsonObject json{{QStringLiteral("artContainer"), ArtContainer::formatName(container.format())},
             {QStringLiteral("tileDataLayout"), set.tiles().layoutName()},
+            {QStringLiteral("tileDataLayoutReason"), set.tiles().layoutReason()},
             {QStringLiteral("terrainImages"), terrainImages}, {QStringLiteral("staticImages"), staticImages},
             {QStringLiteral("staticTiles"), set.tiles().staticCount()},
-            {QStringLiteral("artNotes"), QJsonArray::fromStringList(notes)},
-            {QStringLiteral("files"), sizes}};
+            {QStringLiteral("artNotes"), QJsonArray::fromStringList(notes)}, {QStringLiteral("files"), sizes},
+            {QStringLiteral("warnings"), QJsonArray::fromStringList(warnings)}};
         out << QJsonDocument(json).toJson(QJsonDocument::Indented);
         return;
     }
@@ -155,6 +159,9 @@ void savePng(const QImage &image, const QString &path, const QVector<FileIdentit
 void exportAll(
     ArtWork &art, Kind kind, const QString &outDir, const QVector<FileIdentity> &dataFiles, QTextStream &out)
 {
+    const QString notDirectory = CliText::notADirectory(outDir);
+    if (!notDirectory.isEmpty())
+        throw CliError(notDirectory);
     if (!QDir().mkpath(outDir) || !QFileInfo(outDir).isWritable())
         throw CliError(QStringLiteral("cannot write to directory %1").arg(outDir));
     const int count = idCount(art, kind);
@@ -185,8 +192,16 @@ QByteArray heldRecord(const QByteArray &record, const QString &error)
 
 void CliCommands::info(const QStringList &args, QTextStream &out)
 {
-    expectArguments(args, 1, "info DIR [--json]");
-    printInfo(*OpenDataSet::open(args[0]), out);
+    try {
+        expectArguments(args, 1, "info DIR [--json]");
+        printInfo(*OpenDataSet::open(args[0]), out);
+    } catch (const CliError &error) {
+        // Whoever reads the JSON learns why there is none of the usual kind.
+        if (CliOptions::current().json)
+            out << QJsonDocument(QJsonObject{{QStringLiteral("error"), error.message()}})
+                       .toJson(QJsonDocument::Indented);
+        throw;
+    }
 }
 
 void CliCommands::tile(const QStringList &args, QTextStream &out)

@@ -8,14 +8,18 @@
 class QCommandLineParser;
 
 // The options of tessera-cli that are not a command's own arguments, as given on the
-// command line (before or after the command).
+// command line (before or after the command). --in-art and --in-tiledata say how every
+// command reads the data set; --art and --tiledata name the forms of the data set the
+// command works on: the ones read, except for convert, which writes them.
 struct CliOptions
 {
-    // --art mul|uop: the art container every command reads; for convert, the one written.
-    ArtContainerChoice::Choice art = ArtContainerChoice::Choice::Automatic;
-    // --tiledata classic|high-seas: the layout tiledata.mul is read in (for a cut or
-    // damaged file); for convert, the one written.
-    std::optional<TileDataLayout> tileDataLayout;
+    // How the data set is read: the art container and the layout of tiledata.mul (for
+    // a cut or damaged file); unset: as the files tell.
+    ArtContainerChoice::Choice inputArt = ArtContainerChoice::Choice::Automatic;
+    std::optional<TileDataLayout> inputTileDataLayout;
+    // convert's output forms; unset: as read.
+    ArtContainerChoice::Choice outputArt = ArtContainerChoice::Choice::Automatic;
+    std::optional<TileDataLayout> outputTileDataLayout;
     // --json: info prints one JSON object.
     bool json = false;
 
@@ -23,6 +27,8 @@ struct CliOptions
     static CliOptions &current();
 
     static void addTo(QCommandLineParser &parser);
-    // The options of a parsed command line; false and *error for a value it does not know.
-    static bool read(const QCommandLineParser &parser, CliOptions *options, QString *error);
+    // The options of a parsed command line for a command; false and *error for a value
+    // it does not know or options that contradict each other.
+    static bool read(
+        const QCommandLineParser &parser, const QString &command, CliOptions *options, QString *error);
 };

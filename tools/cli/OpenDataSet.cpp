@@ -1,5 +1,6 @@
 #include "tools/cli/OpenDataSet.h"
 
+#include "tiledata/TileData.h"
 #include "tools/cli/CliError.h"
 #include "tools/cli/CliOptions.h"
 
@@ -9,13 +10,8 @@
 std::unique_ptr<DataSet> OpenDataSet::open(const QString &directory)
 {
     DataSet::Options options;
-    options.art = CliOptions::current().art;
-    options.tileDataLayout = CliOptions::current().tileDataLayout;
-    return open(directory, options);
-}
-
-std::unique_ptr<DataSet> OpenDataSet::open(const QString &directory, const DataSet::Options &options)
-{
+    options.art = CliOptions::current().inputArt;
+    options.tileDataLayout = CliOptions::current().inputTileDataLayout;
     // A run of this program that was killed left its pending edits behind; nobody
     // recovers them (the patch list is the work), so the next run clears them away.
     DataSet::discard(DataSet::orphanedEditsOf(QCoreApplication::applicationName(), options.pendingParent));
@@ -25,5 +21,9 @@ std::unique_ptr<DataSet> OpenDataSet::open(const QString &directory, const DataS
         throw CliError(QString(error).replace(QLatin1Char('\n'), QLatin1Char(' ')));
     if (!set->interruptedSave().isEmpty())
         std::fprintf(stderr, "tessera-cli: warning: %s\n", qPrintable(set->interruptedSave()));
+    // info --json carries it in its object instead.
+    const QString warning = set->tiles().layoutWarning();
+    if (!warning.isEmpty() && !CliOptions::current().json)
+        std::fprintf(stderr, "tessera-cli: warning: %s\n", qPrintable(warning));
     return set;
 }

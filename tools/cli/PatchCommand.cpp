@@ -2,15 +2,18 @@
 
 #include "art/ArtWork.h"
 #include "art/ImageFileLoader.h"
+#include "io/CheckedWrite.h"
 #include "saving/DataSetSaver.h"
 #include "tiledata/TileData.h"
 #include "tools/cli/CliError.h"
+#include "tools/cli/CliText.h"
 #include "tools/cli/OpenDataSet.h"
 #include "tools/cli/PatchList.h"
 #include "tools/cli/SaveToDirectory.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryFile>
 #include <cstdio>
 
 namespace {
@@ -27,9 +30,35 @@ QImage loadImage(const QString &listPath, const PatchList::Entry &entry)
     QString error;
     const QImage image = ImageFileLoader::load(entry.imagePath, &error);
     if (image.isNull())
-        throw CliError(lineError(
-            listPath, entry, QStringLiteral("cannot read image %1: %2").arg(entry.imagePath, error)));
+        throw CliError(lineError(listPath, entry,
+            QStringLiteral("cannot read image %1: %2").arg(CliText::elide(entry.imagePath), error)));
     return image;
+}
+
+// Why nothing can be written in directory, as the system says; empty when it can be.
+QString writeFailure(const QString &directory)
+{
+    QTemporaryFile probe(QDir(directory).filePath(QStringLiteral("tessera-probe-XXXXXX")));
+    // Unbuffered, so that a failing write fails itself, with the system's reason.
+    if (!static_cast<QFile &>(probe).open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+        return probe.errorString();
+    // A full disk still lets an empty file be made: only writing shows it.
+    if (!CheckedWrite::writeAll(probe, QByteArray(4096, '\0')))
+        return probe.errorString();
+    return QString();
+}
+
+// The edits are kept in the temporary directory until saved: when the store could not
+// set up its directory there, or the directory is full, that is the fault, not the
+// list's first line.
+void requireTemporarySpace(const ArtWork &art)
+{
+    const QString reason = writeFailure(QDir::tempPath());
+    if (reason.isEmpty() && !art.pendingDirectory().isEmpty())
+        return;
+    throw CliError(QStringLiteral("cannot keep the edits in the temporary directory %1: %2")
+                       .arg(QDir::toNativeSeparators(QDir::tempPath()),
+                           reason.isEmpty() ? QStringLiteral("it could not be written") : reason));
 }
 
 void apply(ArtWork &art, const QString &listPath, const PatchList &list)
@@ -58,6 +87,8 @@ void PatchCommand::run(const QStringList &args, QTextStream &out)
     ArtWork &art = set->art();
     const TileData &tiles = set->tiles();
     const PatchList list = PatchList::read(listPath, qMax(tiles.staticCount(), art.staticSlotCount()));
+    if (!list.entries().isEmpty())
+        requireTemporarySpace(art);
     apply(art, listPath, list);
 
     DataSetSaver saver(art, tiles, set->anims());

@@ -2,6 +2,7 @@
 
 #include "art/ArtFormat.h"
 #include "tools/cli/CliError.h"
+#include "tools/cli/CliText.h"
 #include "tools/cli/TileId.h"
 
 #include <QDir>
@@ -68,7 +69,7 @@ PatchList::Entry PatchList::parseLine(const QString &line, const QString &baseDi
     else if (kind == QLatin1String("static"))
         entry.kind = Entry::Kind::Static;
     else
-        throw CliError(QStringLiteral("'%1' is neither terrain nor static").arg(kind));
+        throw CliError(QStringLiteral("'%1' is neither terrain nor static").arg(CliText::elide(kind)));
     const bool terrain = entry.kind == Entry::Kind::Terrain;
     entry.id = TileId::parse(match.captured(2), terrain ? ArtFormat::TerrainCount : staticLimit, kind);
     const QString file = match.captured(3);

@@ -2,6 +2,7 @@
 
 #include "saving/DataSetSaver.h"
 #include "tools/cli/CliError.h"
+#include "tools/cli/CliText.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -12,6 +13,9 @@ void SaveToDirectory::save(DataSetSaver &saver, const QString &outDir)
     if (saver.isDataDirectory(outDir))
         throw CliError(
             QStringLiteral("%1 is the data directory; the originals are never overwritten").arg(outDir));
+    const QString notDirectory = CliText::notADirectory(outDir);
+    if (!notDirectory.isEmpty())
+        throw CliError(notDirectory);
     const bool created = !QFileInfo::exists(outDir);
     if (created && !QDir().mkpath(outDir))
         throw CliError(QStringLiteral("cannot create directory %1").arg(outDir));

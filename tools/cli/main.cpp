@@ -1,12 +1,14 @@
 #include "tools/cli/CliCommands.h"
 #include "tools/cli/CliError.h"
 #include "tools/cli/CliOptions.h"
+#include "tools/cli/CliText.h"
 #include "tools/cli/ConvertCommand.h"
 #include "tools/cli/PatchCommand.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QMap>
+#include <QRegularExpression>
 #include <cstdio>
 #include <functional>
 
@@ -30,10 +32,17 @@ const QMap<QString, Command> &commands()
 const char *const Description
     = "Reads a Tessera data directory (art.mul with artidx.mul or artLegacyMUL.uop, tiledata.mul,\n"
       "animdata.mul). The art is read from art.mul and artidx.mul when both are there, otherwise\n"
-      "from artLegacyMUL.uop; --art mul|uop forces either. Ids are decimal or 0x-hex.\n\n"
+      "from artLegacyMUL.uop. The layout of tiledata.mul (classic, or high-seas with 64-bit flags)\n"
+      "is told by its size, and by its names and block headers where the size fits both layouts\n"
+      "or neither; a warning says when it was inferred from a cut or damaged file.\n"
+      "--in-art mul|uop and --in-tiledata classic|high-seas force how every command reads the\n"
+      "data set; --art and --tiledata do the same, except for convert, which writes those forms.\n"
+      "Ids are decimal or 0x-hex, never negative.\n\n"
       "Commands:\n"
-      "  info DIR [--json]                     art container, image counts, static tile count,\n"
-      "                                        file sizes, what is wrong with the art container\n"
+      "  info DIR [--json]                     art container, tile-data layout and why, image\n"
+      "                                        counts, static tile count, file sizes, what is\n"
+      "                                        wrong with the art container; with --json one\n"
+      "                                        object (with \"warnings\"), or {\"error\": ...}\n"
       "  tile DIR land|static ID               a tile-data record as JSON\n"
       "  anim DIR ID                           an animation entry as JSON\n"
       "  export DIR terrain|static ID OUT.png  one tile's image as PNG\n"
@@ -42,10 +51,24 @@ const char *const Description
       "                                        LIST lines: terrain|static ID FILE, terrain|static ID\n"
       "                                        delete, # comments (FILE relative to LIST); the art\n"
       "                                        is saved in the container it was read from\n"
-      "  convert DIR OUTDIR --art mul|uop      DIR written whole to OUTDIR with its art in the\n"
-      "                                        container named, every image and record unchanged\n\n"
-      "The layout of tiledata.mul (classic, or high-seas with 64-bit flags) is told by its size\n"
-      "unless --tiledata names it.";
+      "  convert DIR OUTDIR --art mul|uop [--tiledata classic|high-seas]\n"
+      "                                        DIR written whole to OUTDIR with its art in the\n"
+      "                                        container named (and its tile data in the layout\n"
+      "                                        named, else as read), every image and record\n"
+      "                                        unchanged; --in-art and --in-tiledata say how DIR\n"
+      "                                        is read";
+
+// An argument such as "-1" before "--": the parser would take it for options named by
+// digits and say "Unknown option '1'", when it is a negative id.
+QString negativeNumber(const QStringList &arguments)
+{
+    static const QRegularExpression form(QRegularExpression::anchoredPattern(QStringLiteral("-[0-9].*")));
+    for (int n = 1; n < arguments.size() && arguments.at(n) != QLatin1String("--"); ++n) {
+        if (form.match(arguments.at(n)).hasMatch())
+            return arguments.at(n);
+    }
+    return QString();
+}
 
 } // namespace
 
@@ -57,14 +80,29 @@ int main(int argc, char *argv[])
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QLatin1String(Description));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
     parser.addPositionalArgument(
         QStringLiteral("command"), QStringLiteral("info, tile, anim, export, patch or convert"));
     parser.addPositionalArgument(QStringLiteral("arguments"), QStringLiteral("The command's arguments."),
         QStringLiteral("[arguments...]"));
     CliOptions::addTo(parser);
-    parser.process(app);
+    const QString negative = negativeNumber(QCoreApplication::arguments());
+    if (!negative.isEmpty()) {
+        std::fprintf(stderr, "tessera-cli: '%s' is not a tile id: ids are not negative\n",
+            qPrintable(CliText::elide(negative)));
+        return 2;
+    }
+    // Parsed here rather than by process(), so that its messages quote at most a head of
+    // a huge argument.
+    if (!parser.parse(QCoreApplication::arguments())) {
+        std::fprintf(stderr, "tessera-cli: %s\n", qPrintable(CliText::elide(parser.errorText(), 200)));
+        return 2;
+    }
+    if (parser.isSet(helpOption))
+        parser.showHelp();
+    if (parser.isSet(versionOption))
+        parser.showVersion();
 
     QStringList args = parser.positionalArguments();
     if (args.isEmpty()) {
@@ -74,12 +112,13 @@ int main(int argc, char *argv[])
     const QString name = args.takeFirst();
     const auto command = commands().constFind(name);
     if (command == commands().cend()) {
-        std::fprintf(stderr, "tessera-cli: unknown command '%s'; see --help\n", qPrintable(name));
+        std::fprintf(
+            stderr, "tessera-cli: unknown command '%s'; see --help\n", qPrintable(CliText::elide(name)));
         return 2;
     }
     CliOptions &options = CliOptions::current();
     QString optionError;
-    if (!CliOptions::read(parser, &options, &optionError)) {
+    if (!CliOptions::read(parser, name, &options, &optionError)) {
         std::fprintf(stderr, "tessera-cli: %s\n", qPrintable(optionError));
         return 2;
     }
