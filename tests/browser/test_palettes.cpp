@@ -482,8 +482,20 @@ private Q_SLOTS:
         row("down scrolls one row", 17, 0, {Qt::Key_Down}, 22, 1);
         row("up scrolls one row", 12, 2, {Qt::Key_Up}, 7, 1);
         row("down with no tile below", 59, 9, {Qt::Key_Down}, 59, 9);
+        row("up in the top row", 3, 0, {Qt::Key_Up}, 3, 0);
+        row("left at the first tile", 0, 0, {Qt::Key_Left}, 0, 0);
+        row("left from a row's start, up a row", 10, 2, {Qt::Key_Left}, 9, 1);
+        row("right at the last tile", 63, 9, {Qt::Key_Right}, 63, 9);
+        // A page is 20 tiles, in the same column.
+        row("page down in the middle", 12, 0, {Qt::Key_PageDown}, 32, 3);
+        row("page down to the last tile", 43, 5, {Qt::Key_PageDown}, 63, 9);
+        row("page down a page before the end", 44, 5, {Qt::Key_PageDown}, 59, 8);
+        row("page down past the end, same column", 50, 7, {Qt::Key_PageDown}, 60, 9);
         row("page down past the end, other column", 54, 7, {Qt::Key_PageDown}, 59, 8);
-        row("end, home", 3, 0, {Qt::Key_End, Qt::Key_Home}, 0, 0);
+        row("page up in the middle", 32, 5, {Qt::Key_PageUp}, 12, 2);
+        row("page up past the start, same column", 13, 0, {Qt::Key_PageUp}, 3, 0);
+        row("end", 3, 0, {Qt::Key_End}, 63, 9);
+        row("home", 40, 6, {Qt::Key_Home}, 0, 0);
         row("no selection: the first tile in view", -1, 3, {Qt::Key_Down}, 15, 3);
         row("selection out of view comes back", 2, 8, {Qt::Key_Right}, 3, 0);
     }
