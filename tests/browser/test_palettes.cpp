@@ -528,6 +528,37 @@ private Q_SLOTS:
             QCOMPARE(log.entries.mid(log.entries.size() - 2),
                 (QStringList{QString::number(to), to == 3 ? "30x50" : "0x0"}));
     }
+
+    void wheelScrollsThePage_data()
+    {
+        QTest::addColumn<int>("topRow"); // first visible row before
+        QTest::addColumn<int>("notches"); // down when positive
+        QTest::addColumn<int>("top"); // first visible row after
+        // Two rows a notch, unlike the usual three.
+        QTest::newRow("down") << 3 << 1 << 5;
+        QTest::newRow("up, stopping at the first row") << 1 << -1 << 0;
+    }
+    void wheelScrollsThePage()
+    {
+        QFETCH(int, topRow);
+        QFETCH(int, notches);
+        Fixture f;
+        QApplication::setWheelScrollLines(2);
+        SWidget page(&f.data.art(), &f.data.tiles());
+        page.resize(400, 300);
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        TilePalette *palette = page.staticPalette();
+        page.rowScrollBar()->setValue(topRow);
+        // Over the palette, which leaves the wheel to its page; as from the window system,
+        // for only such a wheel event goes on to the parent.
+        const QPointF at(20, 20);
+        QWheelEvent wheel(at, palette->mapToGlobal(at), QPoint(), QPoint(0, -120 * notches), Qt::NoButton,
+            Qt::NoModifier, Qt::NoScrollPhase, false);
+        QSpontaneKeyEvent::setSpontaneous(&wheel);
+        QCoreApplication::instance()->notify(palette, &wheel);
+        QTEST(palette->firstVisibleId() / palette->columnCount(), "top");
+    }
 };
 
 QTEST_MAIN(PalettesTest)
