@@ -372,6 +372,22 @@ private Q_SLOTS:
         QCOMPARE(second.tabs()->statics()->staticPalette()->tileCount(), 64);
     }
 
+    void recentDirectoriesHoldEightEachOnce()
+    {
+        // Nine directories opened in turn, then the third again, spelled another way.
+        QStringList opened;
+        for (int i = 0; i < 9; ++i)
+            opened << scratch.filePath(QStringLiteral("recent/%1").arg(i));
+        AppSettings settings;
+        for (const QString &directory : opened)
+            settings.rememberDataDirectory(directory);
+        settings.rememberDataDirectory(opened[2] + "/./");
+        QCOMPARE(settings.recentDirectories(),
+            (QStringList{
+                opened[2], opened[8], opened[7], opened[6], opened[5], opened[4], opened[3], opened[1]}));
+        QCOMPARE(settings.lastDataDirectory(), opened[2]);
+    }
+
 private:
     QTemporaryDir scratch;
     std::unique_ptr<TestDataSet> data;
