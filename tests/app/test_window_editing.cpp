@@ -126,6 +126,26 @@ private Q_SLOTS:
         QVERIFY(row >= top && row < top + palette->height() / 46);
     }
 
+    void locateTakesAnySpellingAndTheFirstTile_data()
+    {
+        QTest::addColumn<bool>("statics");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("selected");
+        QTest::newRow("hexadecimal in capitals") << false << "0X3fF" << 1023;
+        QTest::newRow("first static") << true << "0" << 0;
+    }
+    void locateTakesAnySpellingAndTheFirstTile()
+    {
+        QFETCH(bool, statics);
+        QFETCH(QString, typed);
+        window->tabs()->setCurrentIndex(statics ? ArtTab::StaticsIndex : ArtTab::TerrainIndex);
+        window->currentPalette()->selectTile(40);
+        prompts->texts = QStringList{typed};
+        QTest::keyClick(window.get(), Qt::Key_G, Qt::ControlModifier);
+        QTEST(window->currentPalette()->selectedId(), "selected");
+        QCOMPARE(prompts->count("warning"), 0);
+    }
+
     void findAndNext()
     {
         window->tabs()->setCurrentIndex(ArtTab::StaticsIndex);
