@@ -409,6 +409,32 @@ private Q_SLOTS:
         QVERIFY(reader.format() != "png" || saved.pixelColor(22, 22) == before.pixelColor(22, 22));
     }
 
+    void keyboardOpensTheMenuOfTheSelectedTile_data()
+    {
+        QTest::addColumn<int>("selected"); // -1: none
+        QTest::addColumn<bool>("menuKey"); // the Menu key, else the window system's keyboard menu event
+        QTest::newRow("menu key") << 6 << true;
+        QTest::newRow("keyboard menu event") << 6 << false;
+        QTest::newRow("menu key, nothing selected") << -1 << true;
+    }
+    void keyboardOpensTheMenuOfTheSelectedTile()
+    {
+        QFETCH(int, selected);
+        QFETCH(bool, menuKey);
+        Fixture f;
+        f.terrain.setSelected(selected);
+        f.prompts.menuChoices = QStringList{"Delete"};
+        if (menuKey) {
+            QTest::keyClick(&f.terrain, Qt::Key_Menu);
+        } else { // at the pointer, over another tile
+            QContextMenuEvent event(QContextMenuEvent::Keyboard, inCell(0, 0));
+            QCoreApplication::sendEvent(&f.terrain, &event);
+        }
+        QCOMPARE(f.prompts.count("menu"), selected < 0 ? 0 : 1);
+        QCOMPARE(f.terrainEdits.entries,
+            selected < 0 ? QStringList() : QStringList{QStringLiteral("%1 Delete none").arg(selected)});
+    }
+
     void dragOutStartsPastTheDragDistanceWithThePng()
     {
         Fixture f;
