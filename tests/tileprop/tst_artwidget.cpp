@@ -240,14 +240,17 @@ private Q_SLOTS:
         QCOMPARE(numbers(open(id)), typed);
     }
 
-    void numberFieldsTakeTheirLargestValueAndNoMore_data()
+    void fieldsTakeTheirLargestValueAndNoMore_data()
     {
         QTest::addColumn<int>("id");
         QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("largest"); // one more is refused as it is typed
         QTest::addColumn<int>("offset"); // of the field in the record
-        QTest::addColumn<int>("width"); // in bytes, unsigned
+        QTest::addColumn<QByteArray>("stored");
+        // Unsigned numbers of one or two bytes.
         const auto row = [](const char *field, int offset, int width, int id = Junk) {
-            QTest::newRow(field) << id << QString(field) << offset << width;
+            QTest::newRow(field) << id << QString(field) << QString(width == 1 ? "255" : "65535") << offset
+                                 << QByteArray(width, '\xff');
         };
         row("lineWeight", 4, 1);
         row("lineQuality", 5, 1);
@@ -260,27 +263,29 @@ private Q_SLOTS:
         row("lineUnknown3", 14, 2);
         row("lineHeight", 16, 1);
         row("lineTexid", 4, 2, Land);
+        // Twenty characters fill the name without a terminator.
+        QTest::newRow("lineName") << Junk << QString("lineName") << QString("twenty characters 20") << 17
+                                  << QByteArray("twenty characters 20");
     }
-    void numberFieldsTakeTheirLargestValueAndNoMore()
+    void fieldsTakeTheirLargestValueAndNoMore()
     {
         QFETCH(int, id);
         QFETCH(QString, field);
+        QFETCH(QString, largest);
         QFETCH(int, offset);
-        QFETCH(int, width);
+        QFETCH(QByteArray, stored);
         const auto record
             = [&] { return id == Land ? data->tiles().landRecord(id) : data->tiles().staticRecord(id); };
         const QByteArray before = record();
-        const QString largest = width == 1 ? "255" : "65535";
-        const QString oneMore = width == 1 ? "256" : "65536";
+        const QString oneMore = field == "lineName" ? largest + '!' : QString::number(largest.toUInt() + 1);
         QPointer<ArtWidget> window = open(id);
-        // The digit that would make one more is refused as it is typed.
         applyEdits(window, {field + '=' + oneMore});
         QCOMPARE(::field(window, field)->text(), oneMore.chopped(1));
         applyEdits(window, {field + '=' + largest});
         QCOMPARE(::field(window, field)->text(), largest);
         QVERIFY(accepted(window));
-        // All bits of the field set, and every other byte as it was.
-        QCOMPARE(record(), QByteArray(before).replace(offset, width, QByteArray(width, '\xff')));
+        // Every other byte as it was.
+        QCOMPARE(record(), QByteArray(before).replace(offset, stored.size(), stored));
     }
 
     void twoWindowsKeepEachOthersEdits()
