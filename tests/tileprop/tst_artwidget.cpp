@@ -422,36 +422,60 @@ private Q_SLOTS:
         QCOMPARE(data->art().hasPendingEdits(), deletedFirst);
     }
 
-    void playShowsTheFramesInTurnAndStopStops()
+    void playShowsTheFramesInTurnUntilStopped_data()
     {
+        QTest::addColumn<QString>("stoppedBy"); // Stop, an image menu choice, or the Animated flag cleared
+        QTest::addColumn<int>("frame"); // shown when the user does it: never the tile's own image
+        QTest::newRow("Stop, in the second round") << "Stop" << 5;
+        QTest::newRow("Import") << "Import" << 2;
+        QTest::newRow("Delete") << "Delete" << 3;
+        QTest::newRow("Animated cleared") << "checkAnimated" << 2;
+    }
+    void playShowsTheFramesInTurnUntilStopped()
+    {
+        QFETCH(QString, stoppedBy);
+        QFETCH(int, frame);
         QPointer<ArtWidget> window = open(Pictured);
+        applyEdits(window, {"checkAnimated"}); // the animation page comes
         auto *play = window->findChild<QPushButton *>("pushButton");
-        auto *stop = window->findChild<QPushButton *>("stopButton");
         QList<QImage> frames;
         auto *player = window->findChild<AnimationPlayer *>();
-        connect(player, &AnimationPlayer::frameShown, this, [&] { frames << shownImage(window); });
+        prompts->openFiles = {{data->filePath("import.png"), "png (*.png)"}};
+        connect(player, &AnimationPlayer::frameShown, this, [&] {
+            frames << shownImage(window);
+            if (frames.size() != frame)
+                return;
+            if (stoppedBy == "Stop")
+                QTest::mouseClick(window->findChild<QPushButton *>("stopButton"), Qt::LeftButton);
+            else if (stoppedBy.startsWith("check"))
+                applyEdits(window, {stoppedBy});
+            else
+                choose(window, stoppedBy);
+        });
         QElapsedTimer clock;
         clock.start();
         QTest::mouseClick(play, Qt::LeftButton);
         QCOMPARE(window->findChild<QTabWidget *>("tabWidget")->currentWidget()->objectName(),
             QStringLiteral("tab"));
-        // Stopped on the second round's second frame, which is not the tile's own image.
-        connect(player, &AnimationPlayer::frameShown, this, [&] {
-            if (frames.size() == 5)
-                QTest::mouseClick(stop, Qt::LeftButton);
-        });
-        QTRY_VERIFY_WITH_TIMEOUT(frames.size() >= 5, 3000);
-        // Three frames of 200 ms each, then the first again: at least 600 ms.
-        QVERIFY(clock.elapsed() >= 3 * 200 - 20);
-        QCOMPARE(frames, (QList<QImage>{original, storedImage(7), storedImage(4), original, storedImage(7)}));
-        const int shown = frames.size();
-        QTest::qWait(450);
-        QCOMPARE(frames.size(), shown);
-        QCOMPARE(shownImage(window), original);
+        QTRY_VERIFY_WITH_TIMEOUT(frames.size() >= frame, 3000);
+        QVERIFY(!player->isPlaying());
+        // Three frames of 200 ms each, then the first again.
+        QVERIFY(clock.elapsed() >= (frame - 1) * 200 - 20);
+        QCOMPARE(frames,
+            (QList<QImage>{original, storedImage(7), storedImage(4), original, storedImage(7)}.mid(
+                0, frame)));
+        const QImage imported = argb(ArtWork::normalizeStatic(QImage(data->filePath("import.png"))));
+        QCOMPARE(shownImage(window),
+            stoppedBy == "Import"       ? imported
+                : stoppedBy == "Delete" ? QImage()
+                                        : original);
         // OK while playing stores nothing of the frames.
         QTest::mouseClick(play, Qt::LeftButton);
         QVERIFY(accepted(window));
-        QVERIFY(!data->art().hasPendingEdits());
+        QCOMPARE(storedImage(Pictured),
+            stoppedBy == "Import"       ? imported
+                : stoppedBy == "Delete" ? QImage()
+                                        : original);
     }
 
     void windowClosedWhilePrompting_data()
