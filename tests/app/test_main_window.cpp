@@ -372,6 +372,16 @@ private Q_SLOTS:
         QCOMPARE(second.tabs()->statics()->staticPalette()->tileCount(), 64);
     }
 
+    void openStartsInTheDataDirectory()
+    {
+        FakePrompts prompts;
+        MyMainWindow window(other->path());
+        window.fileOpen(); // cancelled
+        QCOMPARE(prompts.count("directory"), 1);
+        QCOMPARE(QDir(prompts.last("directory")->text), QDir(other->path()));
+        QCOMPARE(window.tabs()->statics()->staticPalette()->tileCount(), 64);
+    }
+
     void recentDirectoriesHoldEightEachOnce()
     {
         // Nine directories opened in turn, then the third again, spelled another way.
