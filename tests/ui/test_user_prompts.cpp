@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTemporaryDir>
@@ -39,7 +40,8 @@ auto whileOpen(const std::function<void(QWidget *)> &answer, Seen *seen, Prompt 
     bool leftOpen = false;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        QWidget *dialog = QApplication::activeModalWidget();
+        QWidget *dialog = QApplication::activePopupWidget();
+        dialog = dialog ? dialog : QApplication::activeModalWidget();
         if (!dialog || found)
             return;
         found = dialog;
@@ -59,7 +61,9 @@ auto whileOpen(const std::function<void(QWidget *)> &answer, Seen *seen, Prompt 
     safety.setSingleShot(true);
     QObject::connect(&safety, &QTimer::timeout, [&] {
         leftOpen = true;
-        if (QWidget *dialog = QApplication::activeModalWidget())
+        if (QWidget *popup = QApplication::activePopupWidget())
+            popup->close();
+        else if (QWidget *dialog = QApplication::activeModalWidget())
             QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
     });
     poll.start(20);
@@ -185,6 +189,30 @@ private Q_SLOTS:
         QCOMPARE(seen.text, QStringLiteral("Id of the tile:|last"));
         QCOMPARE(seen.title, QStringLiteral("Locate"));
         QTEST(answer.isNull() ? QStringLiteral("(null)") : answer, "answer");
+    }
+
+    void menuPrompt_data()
+    {
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<QString>("chosen"); // empty: dismissed
+        QTest::newRow("second item") << QList<int>{Qt::Key_Down, Qt::Key_Down, Qt::Key_Return} << "Delete";
+        QTest::newRow("dismissed") << QList<int>{Qt::Key_Down, Qt::Key_Escape} << "";
+    }
+    void menuPrompt()
+    {
+        QFETCH(QList<int>, keys);
+        QMenu menu;
+        for (const char *item : {"Import", "Delete", "Save"})
+            menu.addAction(QString::fromLatin1(item));
+        Seen seen;
+        const QAction *chosen = whileOpen(
+            [&](QWidget *popup) {
+                for (int key : keys)
+                    QTest::keyClick(popup, Qt::Key(key));
+            },
+            &seen, [&] { return UserPrompts::current().execMenu(&menu, QPoint(40, 40)); });
+        QCOMPARE(seen.kind, QStringLiteral("QMenu"));
+        QTEST(chosen ? chosen->text() : QString(), "chosen");
     }
 
     void choosers_data()
