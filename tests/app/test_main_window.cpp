@@ -207,6 +207,8 @@ private Q_SLOTS:
             error.contains(message) && (program.exitCode() == 0) == message.isEmpty(), qPrintable(error));
         if (message.isEmpty())
             QCOMPARE(QImage(arguments[1]).size(), QSize(500, 300));
+        // A picture leaves nothing for the next run to remember.
+        QVERIFY(!QFileInfo::exists(scratch.filePath("program-config/Tessera")));
     }
 
     void saveAsksOnceAndSaveAsAgain()
