@@ -69,6 +69,9 @@ private Q_SLOTS:
             item.setNameText(QLatin1String(lamp[1]));
             builder.setStaticTile(QByteArray(lamp[0]).toInt(), item);
         }
+        LandTileRecord dune; // the terrain tile of a lamp's id
+        dune.setNameText(QStringLiteral("sand dune"));
+        builder.setLandTile(20, dune);
         data = std::make_unique<TestDataSet>(builder);
         QVERIFY(data->isValid());
         QVERIFY(TestDataSet::solid(12, 6, Qt::blue).save(data->filePath("blue.png"), "PNG"));
@@ -144,6 +147,16 @@ private Q_SLOTS:
         QTest::keyClick(window.get(), Qt::Key_G, Qt::ControlModifier);
         QTEST(window->currentPalette()->selectedId(), "selected");
         QCOMPARE(prompts->count("warning"), 0);
+    }
+
+    void statusBarNamesTheTileOfItsKind()
+    {
+        // Terrain and statics are numbered apart: id 20 is a sand dune and a lamp.
+        for (const bool statics : {false, true, false}) {
+            window->tabs()->setCurrentIndex(statics ? ArtTab::StaticsIndex : ArtTab::TerrainIndex);
+            window->currentPalette()->selectTile(20);
+            QVERIFY2(label(0).endsWith(statics ? " lamp" : " sand dune"), qPrintable(label(0)));
+        }
     }
 
     void findAndNext()
