@@ -288,6 +288,41 @@ private Q_SLOTS:
         QCOMPARE(record(), QByteArray(before).replace(offset, stored.size(), stored));
     }
 
+    void flagBoxesShowAndSetTheirOwnBits_data()
+    {
+        QTest::addColumn<int>("bit");
+        for (int bit = 0; bit < 32; ++bit)
+            QTest::newRow(qPrintable(QString::number(bit))) << bit;
+    }
+    void flagBoxesShowAndSetTheirOwnBits()
+    {
+        // The flags of tiledata.mul, bit 0 first, as the boxes name them.
+        const QStringList labels{"Background", "Weapon", "Transparent", "Translucent", "Wall", "Damaging",
+            "Impassable", "Wet", "Unknown", "Surface", "Bridge", "Generic/Stackable", "Window", "No Shoot",
+            "Prefix A", "Prefix An", "Internal", "Foliage", "Partial Hue", "Unknown1", "Map", "Container",
+            "Wearable", "LightSource", "Animated", "No Diagnol", "Unknown2", "Armor", "Roof", "Door",
+            "StairBack", "StairRight"};
+        QFETCH(int, bit);
+        const int next = (bit + 1) % 32;
+        StaticTileRecord record = StaticTileRecord::fromBytes(data->tiles().staticRecord(Plain));
+        record.flags = quint64(1) << bit;
+        QVERIFY(data->tiles().setStaticRecord(Plain, record.toBytes()));
+        QPointer<ArtWidget> window = open(Plain);
+        QMap<QString, QCheckBox *> boxes;
+        QStringList checked;
+        for (QCheckBox *box : window->findChild<QWidget *>("tab1")->findChildren<QCheckBox *>()) {
+            boxes.insert(box->text(), box);
+            if (box->isChecked())
+                checked << box->text();
+        }
+        QCOMPARE(checked, QStringList{labels[bit]});
+        // The user moves the flag to the next box.
+        boxes.value(labels[bit])->toggle();
+        boxes.value(labels[next])->toggle();
+        QVERIFY(accepted(window));
+        QCOMPARE(StaticTileRecord::fromBytes(data->tiles().staticRecord(Plain)).flags, quint64(1) << next);
+    }
+
     void twoWindowsKeepEachOthersEdits()
     {
         ArtWidget *naming = open(Junk);
