@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
+#include <QToolTip>
 #include <QtTest>
 
 namespace {
@@ -114,6 +115,13 @@ DataSetBuilder editingSet()
     for (int id = 0; id < 7; ++id) // 7 and on have no image
         builder.setTerrainImage(id, TestDataSet::terrain(QColor(30 * id, 100, 200)));
     builder.setStaticImage(3, TestDataSet::solid(30, 50, Qt::darkCyan));
+    // Terrain and statics are numbered apart: 2 is both.
+    LandTileRecord grass;
+    grass.setNameText(QStringLiteral("grass"));
+    builder.setLandTile(2, grass);
+    StaticTileRecord barrel;
+    barrel.setNameText(QStringLiteral("barrel"));
+    builder.setStaticTile(2, barrel);
     return builder;
 }
 
@@ -407,6 +415,44 @@ private Q_SLOTS:
         const QImage saved = reader.read();
         QCOMPARE(saved.size(), written.isEmpty() ? QSize(0, 0) : QSize(44, 44));
         QVERIFY(reader.format() != "png" || saved.pixelColor(22, 22) == before.pixelColor(22, 22));
+    }
+
+    void toolTipNamesTheTile_data()
+    {
+        QTest::addColumn<bool>("statics");
+        QTest::addColumn<int>("id"); // -1: beside the tiles
+        QTest::addColumn<QString>("kind"); // the first word of the tip; empty: no tip
+        QTest::addColumn<QString>("lines"); // after the first line
+        QTest::newRow("terrain") << false << 2 << "Terrain"
+                                 << "grass";
+        QTest::newRow("static") << true << 2 << "Static"
+                                << "barrel";
+        QTest::newRow("no name") << true << 1 << "Static"
+                                 << "(no name)";
+        QTest::newRow("edited") << true << 4 << "Static"
+                                << "(no name)\nEdited, not saved yet";
+        QTest::newRow("beside the tiles") << true << -1 << ""
+                                          << "";
+    }
+    void toolTipNamesTheTile()
+    {
+        QFETCH(bool, statics);
+        QFETCH(int, id);
+        QFETCH(QString, kind);
+        QFETCH(QString, lines);
+        Fixture f;
+        QVERIFY(f.data.art().setStatic(4, TestDataSet::solid(3, 3, Qt::red)));
+        TilePalette &palette = statics ? static_cast<TilePalette &>(f.statics) : f.terrain;
+        palette.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&palette));
+        const QPoint at = id < 0 ? PastLastColumn : inCell(id / Columns, id % Columns);
+        QHelpEvent help(QEvent::ToolTip, at, palette.mapToGlobal(at));
+        QCoreApplication::sendEvent(&palette, &help);
+        const QString tip = QToolTip::isVisible() ? QToolTip::text() : QString();
+        QToolTip::hideText();
+        QVERIFY2(kind.isEmpty() ? tip.isEmpty() : tip.startsWith(kind + ' ' + QString::number(id) + ' '),
+            qPrintable(tip));
+        QCOMPARE(tip.section('\n', 1), lines);
     }
 
     void keyboardOpensTheMenuOfTheSelectedTile_data()
