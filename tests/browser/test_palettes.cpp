@@ -455,30 +455,45 @@ private Q_SLOTS:
         QCOMPARE(tip.section('\n', 1), lines);
     }
 
-    void keyboardOpensTheMenuOfTheSelectedTile_data()
+    void keysActOnTheSelectedTile_data()
     {
         QTest::addColumn<int>("selected"); // -1: none
-        QTest::addColumn<bool>("menuKey"); // the Menu key, else the window system's keyboard menu event
-        QTest::newRow("menu key") << 6 << true;
-        QTest::newRow("keyboard menu event") << 6 << false;
-        QTest::newRow("menu key, nothing selected") << -1 << true;
+        QTest::addColumn<int>("key"); // 0: the window system's keyboard menu event
+        QTest::addColumn<QString>("asked"); // the edit asked for; empty: none
+        QTest::addColumn<int>("menus");
+        QTest::addColumn<int>("activated"); // the tile whose properties are asked for; -1: none
+        const auto row
+            = [](const char *name, int selected, int key, const char *asked, int menus, int activated = -1) {
+                  QTest::newRow(name) << selected << key << QString(asked) << menus << activated;
+              };
+        // The menu of the selected tile, not of the one at the pointer; Delete chosen.
+        row("menu key", 6, Qt::Key_Menu, "6 Delete none", 1);
+        row("keyboard menu event", 6, 0, "6 Delete none", 1);
+        row("delete", 6, Qt::Key_Delete, "6 Delete none", 0);
+        row("enter", 6, Qt::Key_Return, "", 0, 6);
+        row("enter on the keypad", 6, Qt::Key_Enter, "", 0, 6);
+        row("menu key, nothing selected", -1, Qt::Key_Menu, "", 0);
+        row("delete, nothing selected", -1, Qt::Key_Delete, "", 0);
+        row("enter, nothing selected", -1, Qt::Key_Return, "", 0);
     }
-    void keyboardOpensTheMenuOfTheSelectedTile()
+    void keysActOnTheSelectedTile()
     {
         QFETCH(int, selected);
-        QFETCH(bool, menuKey);
+        QFETCH(int, key);
+        QFETCH(QString, asked);
         Fixture f;
+        QSignalSpy activated(&f.terrain, &TilePalette::tileActivated);
         f.terrain.setSelected(selected);
         f.prompts.menuChoices = QStringList{"Delete"};
-        if (menuKey) {
-            QTest::keyClick(&f.terrain, Qt::Key_Menu);
+        if (key != 0) {
+            QTest::keyClick(&f.terrain, Qt::Key(key));
         } else { // at the pointer, over another tile
             QContextMenuEvent event(QContextMenuEvent::Keyboard, inCell(0, 0));
             QCoreApplication::sendEvent(&f.terrain, &event);
         }
-        QCOMPARE(f.prompts.count("menu"), selected < 0 ? 0 : 1);
-        QCOMPARE(f.terrainEdits.entries,
-            selected < 0 ? QStringList() : QStringList{QStringLiteral("%1 Delete none").arg(selected)});
+        QTEST(f.prompts.count("menu"), "menus");
+        QCOMPARE(f.terrainEdits.entries, asked.isEmpty() ? QStringList() : QStringList{asked});
+        QTEST(activated.isEmpty() ? -1 : activated.first().first().toInt(), "activated");
     }
 
     void dragOutStartsPastTheDragDistanceWithThePng()
