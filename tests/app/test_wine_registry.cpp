@@ -47,6 +47,8 @@ private Q_SLOTS:
         row("program in capitals, forward separators",
             "[Software\\\\Origin Worlds Online\\\\Ultima Online Third Dawn\\\\1.0]\n"
             "\"ExePath\"=\"C:/Games/UO/CLIENT.EXE\"\n");
+        // "U" written as a code unit, as Wine writes what is not plain ASCII.
+        row("escaped character", aos + "\"C:\\\\Games\\\\\\x55O\"\n");
         row("another drive, through dosdevices", aos + "\"D:\\\\UO\"\n", "other/UO");
         row("first probe wins", aos + "\"C:\\\\elsewhere\"\n[Software\\\\" + samurai + games);
         row("drive not in the prefix", aos + "\"Q:\\\\UO\"\n", "");
