@@ -279,6 +279,13 @@ private Q_SLOTS:
         const QByteArray before = record();
         const QString oneMore = field == "lineName" ? largest + '!' : QString::number(largest.toUInt() + 1);
         QPointer<ArtWidget> window = open(id);
+        // On its page, not in the other kind's hidden group.
+        auto *tabs = window->findChild<QTabWidget *>("tabWidget");
+        for (int page = 0; page < tabs->count(); ++page) {
+            if (tabs->widget(page)->isAncestorOf(::field(window, field)))
+                tabs->setCurrentIndex(page);
+        }
+        QVERIFY(::field(window, field)->isVisible());
         applyEdits(window, {field + '=' + oneMore});
         QCOMPARE(::field(window, field)->text(), oneMore.chopped(1));
         applyEdits(window, {field + '=' + largest});
