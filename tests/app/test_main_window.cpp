@@ -242,6 +242,8 @@ private Q_SLOTS:
             error.contains(message) && (program.exitCode() == 0) == message.isEmpty(), qPrintable(error));
         if (message.isEmpty())
             QCOMPARE(QImage(arguments[1]).size(), QSize(500, 300));
+        // A picture leaves nothing for the next run to remember.
+        QVERIFY(!QFileInfo::exists(scratch.filePath("program-config/Tessera")));
     }
 
     void saveAsksOnceAndSaveAsAgain()
@@ -449,6 +451,32 @@ private Q_SLOTS:
         // A recent directory opens as File > Open would open it.
         second.recentMenu()->actions().at(1)->trigger();
         QCOMPARE(second.tabs()->statics()->staticPalette()->tileCount(), 64);
+    }
+
+    void openStartsInTheDataDirectory()
+    {
+        FakePrompts prompts;
+        MyMainWindow window(other->path());
+        window.fileOpen(); // cancelled
+        QCOMPARE(prompts.count("directory"), 1);
+        QCOMPARE(QDir(prompts.last("directory")->text), QDir(other->path()));
+        QCOMPARE(window.tabs()->statics()->staticPalette()->tileCount(), 64);
+    }
+
+    void recentDirectoriesHoldEightEachOnce()
+    {
+        // Nine directories opened in turn, then the third again, spelled another way.
+        QStringList opened;
+        for (int i = 0; i < 9; ++i)
+            opened << scratch.filePath(QStringLiteral("recent/%1").arg(i));
+        AppSettings settings;
+        for (const QString &directory : opened)
+            settings.rememberDataDirectory(directory);
+        settings.rememberDataDirectory(opened[2] + "/./");
+        QCOMPARE(settings.recentDirectories(),
+            (QStringList{
+                opened[2], opened[8], opened[7], opened[6], opened[5], opened[4], opened[3], opened[1]}));
+        QCOMPARE(settings.lastDataDirectory(), opened[2]);
     }
 
 private:

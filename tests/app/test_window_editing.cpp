@@ -71,6 +71,9 @@ private Q_SLOTS:
             item.setNameText(QLatin1String(lamp[1]));
             builder.setStaticTile(QByteArray(lamp[0]).toInt(), item);
         }
+        LandTileRecord dune; // the terrain tile of a lamp's id
+        dune.setNameText(QStringLiteral("sand dune"));
+        builder.setLandTile(20, dune);
         data = std::make_unique<TestDataSet>(builder);
         QVERIFY(data->isValid());
         QVERIFY(TestDataSet::solid(12, 6, Qt::blue).save(data->filePath("blue.png"), "PNG"));
@@ -136,6 +139,36 @@ private Q_SLOTS:
         const int row = selected / palette->columnCount();
         const int top = palette->firstVisibleId() / palette->columnCount();
         QVERIFY(row >= top && row < top + palette->height() / 46);
+    }
+
+    void locateTakesAnySpellingAndTheFirstTile_data()
+    {
+        QTest::addColumn<bool>("statics");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("selected");
+        QTest::newRow("hexadecimal in capitals") << false << "0X3fF" << 1023;
+        QTest::newRow("first static") << true << "0" << 0;
+    }
+    void locateTakesAnySpellingAndTheFirstTile()
+    {
+        QFETCH(bool, statics);
+        QFETCH(QString, typed);
+        window->tabs()->setCurrentIndex(statics ? ArtTab::StaticsIndex : ArtTab::TerrainIndex);
+        window->currentPalette()->selectTile(40);
+        prompts->texts = QStringList{typed};
+        QTest::keyClick(window.get(), Qt::Key_G, Qt::ControlModifier);
+        QTEST(window->currentPalette()->selectedId(), "selected");
+        QCOMPARE(prompts->count("warning"), 0);
+    }
+
+    void statusBarNamesTheTileOfItsKind()
+    {
+        // Terrain and statics are numbered apart: id 20 is a sand dune and a lamp.
+        for (const bool statics : {false, true, false}) {
+            window->tabs()->setCurrentIndex(statics ? ArtTab::StaticsIndex : ArtTab::TerrainIndex);
+            window->currentPalette()->selectTile(20);
+            QVERIFY2(label(0).endsWith(statics ? " lamp" : " sand dune"), qPrintable(label(0)));
+        }
     }
 
     void findAndNext()

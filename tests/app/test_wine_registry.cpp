@@ -44,6 +44,11 @@ private Q_SLOTS:
         row("program path, expandable string",
             "[Software\\\\Origin Worlds Online\\\\Ultima Online\\\\1.0] 1700000000\n"
             "\"ExePath\"=str(2):\"C:\\\\Games\\\\UO\\\\client.exe\"\n");
+        row("program in capitals, forward separators",
+            "[Software\\\\Origin Worlds Online\\\\Ultima Online Third Dawn\\\\1.0]\n"
+            "\"ExePath\"=\"C:/Games/UO/CLIENT.EXE\"\n");
+        // "U" written as a code unit, as Wine writes what is not plain ASCII.
+        row("escaped character", aos + "\"C:\\\\Games\\\\\\x55O\"\n");
         row("another drive, through dosdevices", aos + "\"D:\\\\UO\"\n", "other/UO");
         row("first probe wins", aos + "\"C:\\\\elsewhere\"\n[Software\\\\" + samurai + games);
         row("drive not in the prefix", aos + "\"Q:\\\\UO\"\n", "");
@@ -73,6 +78,36 @@ private Q_SLOTS:
         QCOMPARE(WineRegistry::defaultPrefix(), prefix.path());
         QCOMPARE(DataDirectory::search(), result);
         qunsetenv("WINEPREFIX");
+    }
+
+    void settingsValuesInAnySpelling_data()
+    {
+        // "@" stands for a directory of the test's own.
+        QTest::addColumn<int>("probe");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("artFile"); // where the data files are then looked for
+        QTest::newRow("program in capitals") << 3 << "@/CLIENT.EXE"
+                                             << "@/art.mul";
+        QTest::newRow("program after backslashes") << 2 << "C:\\UO\\client.exe"
+                                                   << "C:\\UO/art.mul";
+        QTest::newRow("program named as the install directory") << 1 << "@\\uo.EXE"
+                                                                << "@/art.mul";
+    }
+    void settingsValuesInAnySpelling()
+    {
+        QFETCH(int, probe);
+        QFETCH(QString, value);
+        QFETCH(QString, artFile);
+        QTemporaryDir directory;
+        for (int i = 0; i < DataDirectory::ProbeCount; ++i) {
+            const DataDirectory::Probe &each = DataDirectory::probe(i);
+            QSettings settings(QString::fromLatin1(each.organization), QString::fromLatin1(each.application));
+            settings.clear();
+            if (i == probe)
+                settings.setValue(QString::fromLatin1(each.key), value.replace('@', directory.path()));
+        }
+        QCOMPARE(DataDirectory::filePath(DataDirectory::search(), "art.mul"),
+            artFile.replace('@', directory.path()));
     }
 
 private:

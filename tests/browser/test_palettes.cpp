@@ -116,6 +116,13 @@ DataSetBuilder editingSet()
     for (int id = 0; id < 7; ++id) // 7 and on have no image
         builder.setTerrainImage(id, TestDataSet::terrain(QColor(30 * id, 100, 200)));
     builder.setStaticImage(3, TestDataSet::solid(30, 50, Qt::darkCyan));
+    // Terrain and statics are numbered apart: 2 is both.
+    LandTileRecord grass;
+    grass.setNameText(QStringLiteral("grass"));
+    builder.setLandTile(2, grass);
+    StaticTileRecord barrel;
+    barrel.setNameText(QStringLiteral("barrel"));
+    builder.setStaticTile(2, barrel);
     return builder;
 }
 
@@ -441,6 +448,85 @@ private Q_SLOTS:
         QVERIFY(reader.format() != "png" || saved.pixelColor(22, 22) == before.pixelColor(22, 22));
     }
 
+    void toolTipNamesTheTile_data()
+    {
+        QTest::addColumn<bool>("statics");
+        QTest::addColumn<int>("id"); // -1: beside the tiles
+        QTest::addColumn<QString>("kind"); // the first word of the tip; empty: no tip
+        QTest::addColumn<QString>("lines"); // after the first line
+        QTest::newRow("terrain") << false << 2 << "Terrain"
+                                 << "grass";
+        QTest::newRow("static") << true << 2 << "Static"
+                                << "barrel";
+        QTest::newRow("no name") << true << 1 << "Static"
+                                 << "(no name)";
+        QTest::newRow("edited") << true << 4 << "Static"
+                                << "(no name)\nEdited, not saved yet";
+        QTest::newRow("beside the tiles") << true << -1 << ""
+                                          << "";
+    }
+    void toolTipNamesTheTile()
+    {
+        QFETCH(bool, statics);
+        QFETCH(int, id);
+        QFETCH(QString, kind);
+        QFETCH(QString, lines);
+        Fixture f;
+        QVERIFY(f.data.art().setStatic(4, TestDataSet::solid(3, 3, Qt::red)));
+        TilePalette &palette = statics ? static_cast<TilePalette &>(f.statics) : f.terrain;
+        palette.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&palette));
+        const QPoint at = id < 0 ? PastLastColumn : inCell(id / Columns, id % Columns);
+        QHelpEvent help(QEvent::ToolTip, at, palette.mapToGlobal(at));
+        QCoreApplication::sendEvent(&palette, &help);
+        const QString tip = QToolTip::isVisible() ? QToolTip::text() : QString();
+        QToolTip::hideText();
+        QVERIFY2(kind.isEmpty() ? tip.isEmpty() : tip.startsWith(kind + ' ' + QString::number(id) + ' '),
+            qPrintable(tip));
+        QCOMPARE(tip.section('\n', 1), lines);
+    }
+
+    void keysActOnTheSelectedTile_data()
+    {
+        QTest::addColumn<int>("selected"); // -1: none
+        QTest::addColumn<int>("key"); // 0: the window system's keyboard menu event
+        QTest::addColumn<QString>("asked"); // the edit asked for; empty: none
+        QTest::addColumn<int>("menus");
+        QTest::addColumn<int>("activated"); // the tile whose properties are asked for; -1: none
+        const auto row
+            = [](const char *name, int selected, int key, const char *asked, int menus, int activated = -1) {
+                  QTest::newRow(name) << selected << key << QString(asked) << menus << activated;
+              };
+        // The menu of the selected tile, not of the one at the pointer; Delete chosen.
+        row("menu key", 6, Qt::Key_Menu, "6 Delete none", 1);
+        row("keyboard menu event", 6, 0, "6 Delete none", 1);
+        row("delete", 6, Qt::Key_Delete, "6 Delete none", 0);
+        row("enter", 6, Qt::Key_Return, "", 0, 6);
+        row("enter on the keypad", 6, Qt::Key_Enter, "", 0, 6);
+        row("menu key, nothing selected", -1, Qt::Key_Menu, "", 0);
+        row("delete, nothing selected", -1, Qt::Key_Delete, "", 0);
+        row("enter, nothing selected", -1, Qt::Key_Return, "", 0);
+    }
+    void keysActOnTheSelectedTile()
+    {
+        QFETCH(int, selected);
+        QFETCH(int, key);
+        QFETCH(QString, asked);
+        Fixture f;
+        QSignalSpy activated(&f.terrain, &TilePalette::tileActivated);
+        f.terrain.setSelected(selected);
+        f.prompts.menuChoices = QStringList{"Delete"};
+        if (key != 0) {
+            QTest::keyClick(&f.terrain, Qt::Key(key));
+        } else { // at the pointer, over another tile
+            QContextMenuEvent event(QContextMenuEvent::Keyboard, inCell(0, 0));
+            QCoreApplication::sendEvent(&f.terrain, &event);
+        }
+        QTEST(f.prompts.count("menu"), "menus");
+        QCOMPARE(f.terrainEdits.entries, asked.isEmpty() ? QStringList() : QStringList{asked});
+        QTEST(activated.isEmpty() ? -1 : activated.first().first().toInt(), "activated");
+    }
+
     void dragOutStartsPastTheDragDistanceWithThePng()
     {
         Fixture f;
@@ -515,8 +601,20 @@ private Q_SLOTS:
         row("down scrolls one row", 17, 0, {Qt::Key_Down}, 22, 1);
         row("up scrolls one row", 12, 2, {Qt::Key_Up}, 7, 1);
         row("down with no tile below", 59, 9, {Qt::Key_Down}, 59, 9);
+        row("up in the top row", 3, 0, {Qt::Key_Up}, 3, 0);
+        row("left at the first tile", 0, 0, {Qt::Key_Left}, 0, 0);
+        row("left from a row's start, up a row", 10, 2, {Qt::Key_Left}, 9, 1);
+        row("right at the last tile", 63, 9, {Qt::Key_Right}, 63, 9);
+        // A page is 20 tiles, in the same column.
+        row("page down in the middle", 12, 0, {Qt::Key_PageDown}, 32, 3);
+        row("page down to the last tile", 43, 5, {Qt::Key_PageDown}, 63, 9);
+        row("page down a page before the end", 44, 5, {Qt::Key_PageDown}, 59, 8);
+        row("page down past the end, same column", 50, 7, {Qt::Key_PageDown}, 60, 9);
         row("page down past the end, other column", 54, 7, {Qt::Key_PageDown}, 59, 8);
-        row("end, home", 3, 0, {Qt::Key_End, Qt::Key_Home}, 0, 0);
+        row("page up in the middle", 32, 5, {Qt::Key_PageUp}, 12, 2);
+        row("page up past the start, same column", 13, 0, {Qt::Key_PageUp}, 3, 0);
+        row("end", 3, 0, {Qt::Key_End}, 63, 9);
+        row("home", 40, 6, {Qt::Key_Home}, 0, 0);
         row("no selection: the first tile in view", -1, 3, {Qt::Key_Down}, 15, 3);
         row("selection out of view comes back", 2, 8, {Qt::Key_Right}, 3, 0);
     }
@@ -548,6 +646,37 @@ private Q_SLOTS:
         if (to != from) // announced as a click announces: the id, then the size
             QCOMPARE(log.entries.mid(log.entries.size() - 2),
                 (QStringList{QString::number(to), to == 3 ? "30x50" : "0x0"}));
+    }
+
+    void wheelScrollsThePage_data()
+    {
+        QTest::addColumn<int>("topRow"); // first visible row before
+        QTest::addColumn<int>("notches"); // down when positive
+        QTest::addColumn<int>("top"); // first visible row after
+        // Two rows a notch, unlike the usual three.
+        QTest::newRow("down") << 3 << 1 << 5;
+        QTest::newRow("up, stopping at the first row") << 1 << -1 << 0;
+    }
+    void wheelScrollsThePage()
+    {
+        QFETCH(int, topRow);
+        QFETCH(int, notches);
+        Fixture f;
+        QApplication::setWheelScrollLines(2);
+        SWidget page(&f.data.art(), &f.data.tiles());
+        page.resize(400, 300);
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        TilePalette *palette = page.staticPalette();
+        page.rowScrollBar()->setValue(topRow);
+        // Over the palette, which leaves the wheel to its page; as from the window system,
+        // for only such a wheel event goes on to the parent.
+        const QPointF at(20, 20);
+        QWheelEvent wheel(at, palette->mapToGlobal(at), QPoint(), QPoint(0, -120 * notches), Qt::NoButton,
+            Qt::NoModifier, Qt::NoScrollPhase, false);
+        QSpontaneKeyEvent::setSpontaneous(&wheel);
+        QCoreApplication::instance()->notify(palette, &wheel);
+        QTEST(palette->firstVisibleId() / palette->columnCount(), "top");
     }
 };
 

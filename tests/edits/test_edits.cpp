@@ -65,6 +65,9 @@ private Q_SLOTS:
             item.setNameText(QString::fromUtf8(names[i]));
             builder.setStaticTile(10 + i, item);
         }
+        StaticTileRecord anvil; // the very first tile: found only by wrapping around
+        anvil.setNameText(QStringLiteral("Anvil"));
+        builder.setStaticTile(0, anvil);
         LandTileRecord grass;
         grass.setNameText(QStringLiteral("grass"));
         builder.setLandTile(100, grass);
@@ -223,6 +226,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("found");
         QTest::newRow("wraps around, 40 past the count") << false << 40 << 12 << "Lamp" << 10;
         QTest::newRow("a pending name") << false << 96 << 12 << "lamp" << 40;
+        QTest::newRow("wraps around to the first tile") << false << 96 << 50 << "anvil" << 0;
+        QTest::newRow("after the last tile, the first before others") << false << 96 << 95 << "a" << 0;
         QTest::newRow("itself last") << false << 96 << 13 << "stone" << 13;
         QTest::newRow("Latin-1 case") << false << 96 << 14 << QString::fromUtf8("CAFÉ") << 15;
         QTest::newRow("empty text") << false << 96 << 3 << "" << -1;

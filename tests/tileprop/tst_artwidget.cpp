@@ -280,6 +280,96 @@ private Q_SLOTS:
                            .arg(stop.y())));
     }
 
+    void fieldsTakeTheirLargestValueAndNoMore_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("largest"); // one more is refused as it is typed
+        QTest::addColumn<int>("offset"); // of the field in the record
+        QTest::addColumn<QByteArray>("stored");
+        // Unsigned numbers of one or two bytes.
+        const auto row = [](const char *field, int offset, int width, int id = Junk) {
+            QTest::newRow(field) << id << QString(field) << QString(width == 1 ? "255" : "65535") << offset
+                                 << QByteArray(width, '\xff');
+        };
+        row("lineWeight", 4, 1);
+        row("lineQuality", 5, 1);
+        row("lineUnknown", 6, 2);
+        row("lineUnknown1", 8, 1);
+        row("lineQuantity", 9, 1);
+        row("lineAnimid", 10, 2);
+        row("lineUnknown2", 12, 1);
+        row("lineHue", 13, 1);
+        row("lineUnknown3", 14, 2);
+        row("lineHeight", 16, 1);
+        row("lineTexid", 4, 2, Land);
+        // Twenty characters fill the name without a terminator.
+        QTest::newRow("lineName") << Junk << QString("lineName") << QString("twenty characters 20") << 17
+                                  << QByteArray("twenty characters 20");
+    }
+    void fieldsTakeTheirLargestValueAndNoMore()
+    {
+        QFETCH(int, id);
+        QFETCH(QString, field);
+        QFETCH(QString, largest);
+        QFETCH(int, offset);
+        QFETCH(QByteArray, stored);
+        const auto record
+            = [&] { return id == Land ? data->tiles().landRecord(id) : data->tiles().staticRecord(id); };
+        const QByteArray before = record();
+        const QString oneMore = field == "lineName" ? largest + '!' : QString::number(largest.toUInt() + 1);
+        QPointer<ArtWidget> window = open(id);
+        // On its page, not in the other kind's hidden group.
+        auto *tabs = window->findChild<QTabWidget *>("tabWidget");
+        for (int page = 0; page < tabs->count(); ++page) {
+            if (tabs->widget(page)->isAncestorOf(::field(window, field)))
+                tabs->setCurrentIndex(page);
+        }
+        QVERIFY(::field(window, field)->isVisible());
+        applyEdits(window, {field + '=' + oneMore});
+        QCOMPARE(::field(window, field)->text(), oneMore.chopped(1));
+        applyEdits(window, {field + '=' + largest});
+        QCOMPARE(::field(window, field)->text(), largest);
+        QVERIFY(accepted(window));
+        // Every other byte as it was.
+        QCOMPARE(record(), QByteArray(before).replace(offset, stored.size(), stored));
+    }
+
+    void flagBoxesShowAndSetTheirOwnBits_data()
+    {
+        QTest::addColumn<int>("bit");
+        for (int bit = 0; bit < 32; ++bit)
+            QTest::newRow(qPrintable(QString::number(bit))) << bit;
+    }
+    void flagBoxesShowAndSetTheirOwnBits()
+    {
+        // The flags of tiledata.mul, bit 0 first, as the boxes name them.
+        const QStringList labels{"Background", "Weapon", "Transparent", "Translucent", "Wall", "Damaging",
+            "Impassable", "Wet", "Unknown", "Surface", "Bridge", "Generic/Stackable", "Window", "No Shoot",
+            "Prefix A", "Prefix An", "Internal", "Foliage", "Partial Hue", "Unknown1", "Map", "Container",
+            "Wearable", "LightSource", "Animated", "No Diagnol", "Unknown2", "Armor", "Roof", "Door",
+            "StairBack", "StairRight"};
+        QFETCH(int, bit);
+        const int next = (bit + 1) % 32;
+        StaticTileRecord record = StaticTileRecord::fromBytes(data->tiles().staticRecord(Plain));
+        record.flags = quint64(1) << bit;
+        QVERIFY(data->tiles().setStaticRecord(Plain, record.toBytes()));
+        QPointer<ArtWidget> window = open(Plain);
+        QMap<QString, QCheckBox *> boxes;
+        QStringList checked;
+        for (QCheckBox *box : window->findChild<QWidget *>("tab1")->findChildren<QCheckBox *>()) {
+            boxes.insert(box->text(), box);
+            if (box->isChecked())
+                checked << box->text();
+        }
+        QCOMPARE(checked, QStringList{labels[bit]});
+        // The user moves the flag to the next box.
+        boxes.value(labels[bit])->toggle();
+        boxes.value(labels[next])->toggle();
+        QVERIFY(accepted(window));
+        QCOMPARE(StaticTileRecord::fromBytes(data->tiles().staticRecord(Plain)).flags, quint64(1) << next);
+    }
+
     void twoWindowsKeepEachOthersEdits()
     {
         ArtWidget *naming = open(Junk);
@@ -414,32 +504,60 @@ private Q_SLOTS:
         QCOMPARE(data->art().hasPendingEdits(), deletedFirst);
     }
 
-    void playShowsTheFramesInTurnAndStopStops()
+    void playShowsTheFramesInTurnUntilStopped_data()
     {
+        QTest::addColumn<QString>("stoppedBy"); // Stop, an image menu choice, or the Animated flag cleared
+        QTest::addColumn<int>("frame"); // shown when the user does it: never the tile's own image
+        QTest::newRow("Stop, in the second round") << "Stop" << 5;
+        QTest::newRow("Import") << "Import" << 2;
+        QTest::newRow("Delete") << "Delete" << 3;
+        QTest::newRow("Animated cleared") << "checkAnimated" << 2;
+    }
+    void playShowsTheFramesInTurnUntilStopped()
+    {
+        QFETCH(QString, stoppedBy);
+        QFETCH(int, frame);
         QPointer<ArtWidget> window = open(Pictured);
+        applyEdits(window, {"checkAnimated"}); // the animation page comes
         auto *play = window->findChild<QPushButton *>("pushButton");
-        auto *stop = window->findChild<QPushButton *>("stopButton");
         QList<QImage> frames;
         auto *player = window->findChild<AnimationPlayer *>();
-        connect(player, &AnimationPlayer::frameShown, this, [&] { frames << shownImage(window); });
+        prompts->openFiles = {{data->filePath("import.png"), "png (*.png)"}};
+        connect(player, &AnimationPlayer::frameShown, this, [&] {
+            frames << shownImage(window);
+            if (frames.size() != frame)
+                return;
+            if (stoppedBy == "Stop")
+                QTest::mouseClick(window->findChild<QPushButton *>("stopButton"), Qt::LeftButton);
+            else if (stoppedBy.startsWith("check"))
+                applyEdits(window, {stoppedBy});
+            else
+                choose(window, stoppedBy);
+        });
         QElapsedTimer clock;
         clock.start();
         QTest::mouseClick(play, Qt::LeftButton);
         QCOMPARE(window->findChild<QTabWidget *>("tabWidget")->currentWidget()->objectName(),
             QStringLiteral("tab"));
-        QTRY_VERIFY_WITH_TIMEOUT(frames.size() >= 4, 3000);
-        // Three frames of 200 ms each, then the first again: at least 600 ms.
-        QVERIFY(clock.elapsed() >= 3 * 200 - 20);
-        QCOMPARE(frames.mid(0, 4), (QList<QImage>{original, storedImage(7), storedImage(4), original}));
-        QTest::mouseClick(stop, Qt::LeftButton);
-        const int shown = frames.size();
-        QTest::qWait(450);
-        QCOMPARE(frames.size(), shown);
-        QCOMPARE(shownImage(window), original);
+        QTRY_VERIFY_WITH_TIMEOUT(frames.size() >= frame, 3000);
+        QVERIFY(!player->isPlaying());
+        // Three frames of 200 ms each, then the first again.
+        QVERIFY(clock.elapsed() >= (frame - 1) * 200 - 20);
+        QCOMPARE(frames,
+            (QList<QImage>{original, storedImage(7), storedImage(4), original, storedImage(7)}.mid(
+                0, frame)));
+        const QImage imported = argb(ArtWork::normalizeStatic(QImage(data->filePath("import.png"))));
+        QCOMPARE(shownImage(window),
+            stoppedBy == "Import"       ? imported
+                : stoppedBy == "Delete" ? QImage()
+                                        : original);
         // OK while playing stores nothing of the frames.
         QTest::mouseClick(play, Qt::LeftButton);
         QVERIFY(accepted(window));
-        QVERIFY(!data->art().hasPendingEdits());
+        QCOMPARE(storedImage(Pictured),
+            stoppedBy == "Import"       ? imported
+                : stoppedBy == "Delete" ? QImage()
+                                        : original);
     }
 
     void windowClosedWhilePrompting_data()
