@@ -36,7 +36,7 @@ bool ProgramOptions::parse(const QStringList &arguments, QString *error)
         QStringLiteral("Read tiledata.mul of DATA_DIR in this layout (%1) rather than the one its size and "
                        "content tell, for a cut or damaged file.")
             .arg(TileDataLayout::names().join(QStringLiteral(" or "))),
-        QStringLiteral("layout"));
+        TileDataLayout::names().join(QLatin1Char('|')));
     parser.addOption(screenshotOption);
     parser.addOption(sizeOption);
     parser.addOption(tileDataOption);

@@ -299,18 +299,18 @@ private Q_SLOTS:
         window.saveAction()->trigger();
         QCOMPARE(prompts.count(QStringLiteral("warning")), 1);
         // There, another data set is replaced only when the user agrees.
-        prompts.directories = QStringList{first.path(), first.path()};
+        prompts.directories = QStringList{deep, deep};
         window.saveAction()->trigger();
         QCOMPARE(prompts.count(QStringLiteral("directory")), 3);
         QCOMPARE(prompts.count(QStringLiteral("confirm")), 1);
         QCOMPARE(prompts.last(QStringLiteral("confirm"))->text,
             QStringLiteral("%1 already holds a data set (art.mul, artidx.mul, tiledata.mul, animdata.mul). "
                            "Replace it with the data set open now?")
-                .arg(first.path()));
-        QVERIFY(!savedImage(first.path(), TileKind::Static, 7).isNull());
+                .arg(deep));
+        QVERIFY(!savedImage(deep, TileKind::Static, 7).isNull());
         prompts.confirmations = {true};
         window.saveAction()->trigger();
-        QVERIFY(savedImage(first.path(), TileKind::Static, 7).isNull());
+        QVERIFY(savedImage(deep, TileKind::Static, 7).isNull());
         QVERIFY(!window.isWindowModified());
     }
 

@@ -276,28 +276,6 @@ private Q_SLOTS:
         QCOMPARE(highlighted(), first);
     }
 
-    void toolTipNamesTheTileAndItsUnsavedEdits()
-    {
-        Fixture f;
-        StaticTileRecord lantern;
-        lantern.setNameText(QStringLiteral("lantern"));
-        QVERIFY(f.data.tiles().setStaticRecord(3, lantern.toBytes()));
-        const auto tipAt = [&](const QPoint &position) {
-            QHelpEvent help(QEvent::ToolTip, position, f.statics.mapToGlobal(position));
-            QCoreApplication::sendEvent(&f.statics, &help);
-            return help.isAccepted() && QToolTip::isVisible() ? QToolTip::text() : QString();
-        };
-        QCOMPARE(tipAt(inCell(0, 2)), QStringLiteral("Static 2 (0x2)\n(no name)"));
-        QCOMPARE(tipAt(PastLastColumn), QString());
-        // Without a history every pending edit is unsaved; with one, what the last save wrote is not.
-        QCOMPARE(tipAt(inCell(2, 1)), QStringLiteral("Static 11 (0xB)\n(no name)"));
-        QCOMPARE(tipAt(inCell(0, 3)), QStringLiteral("Static 3 (0x3)\nlantern\nEdited, not saved yet"));
-        TileEdits history(f.data.art(), f.data.tiles());
-        f.statics.setEdits(&history);
-        QVERIFY(tipAt(inCell(0, 3)).endsWith("Edited, not saved yet"));
-        history.markSaved();
-        QCOMPARE(tipAt(inCell(0, 3)), QStringLiteral("Static 3 (0x3)\nlantern"));
-    }
 
     void pagesScrollRepaintAndReannounce()
     {
@@ -454,16 +432,19 @@ private Q_SLOTS:
         QTest::addColumn<int>("id"); // -1: beside the tiles
         QTest::addColumn<QString>("kind"); // the first word of the tip; empty: no tip
         QTest::addColumn<QString>("lines"); // after the first line
+        QTest::addColumn<bool>("saved"); // the edit of static 4 was saved since
         QTest::newRow("terrain") << false << 2 << "Terrain"
-                                 << "grass";
+                                 << "grass" << false;
         QTest::newRow("static") << true << 2 << "Static"
-                                << "barrel";
+                                << "barrel" << false;
         QTest::newRow("no name") << true << 1 << "Static"
-                                 << "(no name)";
+                                 << "(no name)" << false;
         QTest::newRow("edited") << true << 4 << "Static"
-                                << "(no name)\nEdited, not saved yet";
+                                << "(no name)\nEdited, not saved yet" << false;
+        QTest::newRow("edited, then saved") << true << 4 << "Static"
+                                            << "(no name)" << true;
         QTest::newRow("beside the tiles") << true << -1 << ""
-                                          << "";
+                                          << "" << false;
     }
     void toolTipNamesTheTile()
     {
@@ -471,8 +452,14 @@ private Q_SLOTS:
         QFETCH(int, id);
         QFETCH(QString, kind);
         QFETCH(QString, lines);
+        QFETCH(bool, saved);
         Fixture f;
         QVERIFY(f.data.art().setStatic(4, TestDataSet::solid(3, 3, Qt::red)));
+        TileEdits history(f.data.art(), f.data.tiles());
+        if (saved) {
+            f.statics.setEdits(&history);
+            history.markSaved();
+        }
         TilePalette &palette = statics ? static_cast<TilePalette &>(f.statics) : f.terrain;
         palette.show();
         QVERIFY(QTest::qWaitForWindowExposed(&palette));

@@ -347,7 +347,7 @@ private Q_SLOTS:
         const QStringList labels{"Background", "Weapon", "Transparent", "Translucent", "Wall", "Damaging",
             "Impassable", "Wet", "Unknown", "Surface", "Bridge", "Generic/Stackable", "Window", "No Shoot",
             "Prefix A", "Prefix An", "Internal", "Foliage", "Partial Hue", "Unknown1", "Map", "Container",
-            "Wearable", "LightSource", "Animated", "No Diagnol", "Unknown2", "Armor", "Roof", "Door",
+            "Wearable", "LightSource", "Animated", "No Diagonal", "Unknown2", "Armor", "Roof", "Door",
             "StairBack", "StairRight"};
         QFETCH(int, bit);
         const int next = (bit + 1) % 32;

@@ -60,7 +60,7 @@ void CliOptions::addTo(QCommandLineParser &parser)
         QStringLiteral("Read tiledata.mul in this layout (%1) rather than the one its size and content "
                        "tell, for a cut or damaged file.")
             .arg(layoutNames()),
-        QStringLiteral("layout")));
+        TileDataLayout::names().join(QLatin1Char('|'))));
     parser.addOption(QCommandLineOption(ArtOption,
         QStringLiteral("convert: the art container to write. Other commands: as --in-art."),
         QStringLiteral("mul|uop")));
@@ -68,7 +68,7 @@ void CliOptions::addTo(QCommandLineParser &parser)
         QStringLiteral("convert: the tile-data layout to write (%1; unset: as read). Other commands: as "
                        "--in-tiledata.")
             .arg(layoutNames()),
-        QStringLiteral("layout")));
+        TileDataLayout::names().join(QLatin1Char('|'))));
     parser.addOption(QCommandLineOption(JsonOption, QStringLiteral("info: print one JSON object.")));
 }
 

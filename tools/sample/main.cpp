@@ -41,7 +41,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption tileDataOption(QStringLiteral("tiledata"),
         QStringLiteral("Layout of tiledata.mul: %1 (default classic).")
             .arg(TileDataLayout::names().join(QStringLiteral(" or "))),
-        QStringLiteral("layout"), TileDataLayout().name());
+        TileDataLayout::names().join(QLatin1Char('|')), TileDataLayout().name());
     const QCommandLineOption artOption(QStringLiteral("art"),
         QStringLiteral(
             "The art container: mul (art.mul and artidx.mul, the default) or uop (artLegacyMUL.uop)."),
