@@ -10,6 +10,7 @@
 #include "io/MypReader.h"
 #include "saving/DataSetSaver.h"
 
+#include <QtEndian>
 #include <QtTest>
 
 using namespace ArtFormat;
@@ -144,24 +145,50 @@ void TestUop::damagedContainerInADataSet()
     QByteArray bytes = fileBytes(path);
     MypReader reader;
     QVERIFY(reader.open(path, UopArtContainer::MaxRecordLength));
-    // A byte of static 2's record changed, and static 3's entry given static 1's name
-    // hash (20 bytes into an entry of 34 in the first table, at 0x200).
+    // Static 2's checksum changed, and static 3's entry given static 1's name hash (20
+    // bytes into an entry of 34 in the first table, at 0x200; the checksum 28 bytes in).
     const auto entry = [&](int id) { return 0x200 + 12 + entryOf(reader, StaticIdBase + id) * 34; };
-    bytes[qsizetype(reader.entry(entryOf(reader, StaticIdBase + 2)).dataStart() + 10)] ^= 0x55;
+    const quint32 checksum = qFromLittleEndian<quint32>(bytes.constData() + entry(2) + 28) ^ 0x5555;
+    qToLittleEndian<quint32>(checksum, bytes.data() + entry(2) + 28);
     bytes.replace(entry(3) + 20, 8, bytes.mid(entry(1) + 20, 8));
     QVERIFY(writeFile(path, bytes));
     QString error;
     auto set = openSet(dir.path(), Choice::Automatic, &error);
     QVERIFY2(set, qPrintable(error));
-    // That tile shows nothing, the rest show; of the two entries of a name the first is used.
-    QVERIFY(set->art().getStatic(2, false).isNull());
+    // The tile whose checksum does not match still shows; of the two entries of a name
+    // the first is used.
+    QCOMPARE(set->art().getStatic(2, false).size(), QSize(7, 5));
     QCOMPARE(set->art().getStatic(0, false).size(), QSize(5, 5));
     QCOMPARE(set->art().getStatic(1, false).size(), QSize(6, 5));
     QVERIFY(set->art().getStatic(3, false).isNull());
     const QString notes = set->art().container().notes().join('\n');
-    QVERIFY2(notes.contains("static tile 2: its bytes do not match their checksum"), qPrintable(notes));
+    QVERIFY2(notes.contains("static tile 2: checksum does not match"), qPrintable(notes));
     QVERIFY2(notes.contains("repeat the name of an earlier entry, which is used: static tile 1"),
         qPrintable(notes));
+
+    // Saved in either container, the entry is kept as read (as stored, its checksum
+    // too), and the save says so and what it left out.
+    for (const Format format : {Format::Uop, Format::Mul}) {
+        QTemporaryDir out;
+        DataSetSaver saver(set->art(), set->tiles(), set->anims());
+        saver.setArtFormat(format);
+        QCOMPARE(saver.save(out.path()), DataSetSaver::Status::Saved);
+        QCOMPARE(saver.mismatchedSlots(), QVector<int>{StaticIdBase + 2});
+        QVERIFY2(saver.notice().contains("1 tiles' checksum does not match")
+                && saver.notice().contains(
+                    "1 entries of artLegacyMUL.uop repeat the name of an earlier entry"),
+            qPrintable(saver.notice()));
+        auto saved = openSet(out.path());
+        QVERIFY(saved);
+        QCOMPARE(saved->art().getStatic(2, false), set->art().getStatic(2, false));
+        if (format == Format::Uop) {
+            const QByteArray copy = fileBytes(out.filePath("artLegacyMUL.uop"));
+            MypReader written;
+            QVERIFY(written.open(out.filePath("artLegacyMUL.uop"), UopArtContainer::MaxRecordLength));
+            const int at = 0x200 + 12 + entryOf(written, StaticIdBase + 2) * 34;
+            QCOMPARE(qFromLittleEndian<quint32>(copy.constData() + at + 28), checksum);
+        }
+    }
 
     // Not a container at all: the data set is not opened, and the message says why.
     QVERIFY(writeFile(path, "not a container, just some bytes"));
