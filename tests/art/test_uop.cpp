@@ -71,6 +71,21 @@ QString firstDifference(ArtWork &a, ArtWork &b)
     return QString();
 }
 
+// The index entries of an artidx.mul, and the record of a slot in it, read here.
+ArtIndexEntry indexEntry(const QByteArray &index, int slot)
+{
+    const char *p = index.constData() + qsizetype(slot) * IndexEntrySize;
+    return {qFromLittleEndian<qint32>(p), qFromLittleEndian<qint32>(p + 4), qFromLittleEndian<qint32>(p + 8)};
+}
+
+// The edits both stores are given.
+bool edit(ArtWork &art)
+{
+    return art.setTerrain(3, TestDataSet::terrain(Qt::red)) && art.setTerrain(7, QImage())
+        && art.setStatic(5, TestDataSet::solid(23, 40, Qt::blue)) && art.setStatic(9, QImage())
+        && art.setStatic(HighStatic + 3, TestDataSet::solid(4, 4, Qt::green));
+}
+
 // The entry of an art position in a .uop file, by its name.
 int entryOf(const MypReader &reader, int slot)
 {
@@ -88,6 +103,8 @@ private Q_SLOTS:
     void sameArtThroughBothContainers();
     void damagedContainerInADataSet();
     void savingKeepsUneditedEntriesAsStored();
+    void sameEditsSavedThroughBothContainers();
+    void sharedBlocksInflateOnce();
 };
 
 void TestUop::sameArtThroughBothContainers_data()
@@ -260,6 +277,83 @@ void TestUop::savingKeepsUneditedEntriesAsStored()
     QVERIFY2(saver.errorString().contains("would be read in place of the artLegacyMUL.uop"),
         qPrintable(saver.errorString()));
     QVERIFY(!QFile::exists(occupied.filePath("artLegacyMUL.uop")));
+}
+
+void TestUop::sameEditsSavedThroughBothContainers()
+{
+    // One data set as art.mul and as a compressed .uop, given the same edits and saved as
+    // art.mul: the two saves are the same files. The .uop save, saved again as art.mul,
+    // is the art.mul save again: a round trip keeps empty entries as (-1, -1, 0).
+    const DataSetBuilder builder = sampleSet();
+    QTemporaryDir mulDir;
+    QTemporaryDir uopDir;
+    QTemporaryDir out;
+    QVERIFY(builder.write(mulDir.path(), output(Format::Mul)));
+    QVERIFY(builder.write(uopDir.path(), output(Format::Uop, true)));
+    auto mul = openSet(mulDir.path());
+    auto uop = openSet(uopDir.path());
+    QVERIFY(mul && uop && edit(mul->art()) && edit(uop->art()));
+    const auto save = [&](DataSet &set, Format format, const QString &name) {
+        DataSetSaver saver(set.art(), set.tiles(), set.anims());
+        saver.setArtFormat(format);
+        QDir(out.path()).mkdir(name);
+        return saver.save(out.filePath(name)) == DataSetSaver::Status::Saved ? saver.notice()
+                                                                             : QStringLiteral("failed");
+    };
+    // The third field of artidx.mul has no place in a .uop: the conversion says so.
+    const QByteArray original = fileBytes(mulDir.filePath("artidx.mul"));
+    int thirdFields = 0;
+    for (int slot = 0; slot < original.size() / IndexEntrySize; ++slot)
+        thirdFields += indexEntry(original, slot).reserved != 0;
+    QVERIFY(thirdFields > 0);
+    QCOMPARE(save(*mul, Format::Uop, "mu"),
+        QStringLiteral("%1 entries of artidx.mul have a third field other than 0, which artLegacyMUL.uop has "
+                       "no place for; it was dropped.")
+            .arg(thirdFields));
+    QCOMPARE(save(*mul, Format::Mul, "mm"), QString());
+    QCOMPARE(save(*uop, Format::Mul, "um"), QString());
+    auto converted = openSet(out.filePath("mu"));
+    QVERIFY(converted);
+    QCOMPARE(save(*converted, Format::Mul, "mum"), QString());
+    const QByteArray index = fileBytes(out.filePath("mm/artidx.mul"));
+    for (const char *name : {"um", "mum"}) {
+        QCOMPARE(fileBytes(out.filePath(QStringLiteral("%1/art.mul").arg(name))),
+            fileBytes(out.filePath("mm/art.mul")));
+        const QByteArray other = fileBytes(out.filePath(QStringLiteral("%1/artidx.mul").arg(name)));
+        QCOMPARE(other.size(), index.size());
+        for (int slot = 0; slot < index.size() / IndexEntrySize; ++slot) {
+            const ArtIndexEntry expected = indexEntry(index, slot);
+            QCOMPARE(indexEntry(other, slot), (ArtIndexEntry{expected.offset, expected.length, 0}));
+        }
+    }
+    QCOMPARE(indexEntry(index, 7), (ArtIndexEntry{-1, -1, 0}));
+    QCOMPARE(indexEntry(index, StaticIdBase + 9).offset, -1);
+    QCOMPARE(indexEntry(index, StaticIdBase + HighStatic - 1), (ArtIndexEntry{-1, -1, 0}));
+    QCOMPARE(index.size(), (StaticIdBase + HighStatic + 4) * IndexEntrySize);
+}
+
+void TestUop::sharedBlocksInflateOnce()
+{
+    // Thousands of positions sharing one compressed record: however often they are read
+    // and counted, the record is inflated once.
+    DataSetBuilder builder(4096);
+    builder.setStaticImage(0, TestDataSet::solid(30, 30, Qt::red));
+    for (int id = 1; id < 4000; ++id)
+        builder.shareSlot(StaticIdBase + id, StaticIdBase);
+    QTemporaryDir dir;
+    QVERIFY(builder.write(dir.path(), output(Format::Uop, true)));
+    auto container = std::make_unique<UopArtContainer>();
+    QVERIFY(container->open(dir.filePath("artLegacyMUL.uop")));
+    UopArtContainer *opened = container.get();
+    ArtWork art(std::move(container));
+    QCOMPARE(opened->decompressions(), 0);
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int id = 0; id < 4000; ++id)
+            QCOMPARE(art.getStatic(id, false).size(), QSize(30, 30));
+    }
+    for (int slot = 0; slot < opened->slotCount(); ++slot)
+        opened->record(slot);
+    QCOMPARE(opened->decompressions(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestUop)
