@@ -31,6 +31,8 @@ public:
     // of the next record or the end of art.mul.
     StoredRecord storedRecord(int slot) const override;
     QStringList lostInSaving(Format format) const override;
+    // Bytes read from art.mul since it was opened.
+    qint64 artBytesRead() const { return artFile.bytesRead(); }
 
 private:
     StoredRecord locate(int slot, bool undrawn) const;
