@@ -1,5 +1,6 @@
 #include "art/UopArtContainer.h"
 
+#include "io/MypFormat.h"
 #include "io/MypHash.h"
 
 #include <QHash>
@@ -211,6 +212,12 @@ ArtContainer::StoredRecord UopArtContainer::plainRecord(int slot) const
     const int index = entryIndex(slot);
     if (index < 0)
         return {};
+    // Bytes stored as they are need no inflating: whatever their length, they are copied.
+    if (reader.entry(index).compression == MypFormat::CompressionNone) {
+        StoredRecord found = storedRecord(slot);
+        found.checksum.reset();
+        return found;
+    }
     const Block block = readBlock(slot, index);
     noteMismatch(slot, block.matches);
     StoredRecord found;

@@ -5,6 +5,7 @@
 #include "TestDataSet.h"
 #include "TestFiles.h"
 #include "art/ArtFormat.h"
+#include "art/UopArtContainer.h"
 #include "saving/DataSetSaver.h"
 #include "tools/cli/CliError.h"
 #include "tools/cli/PatchList.h"
@@ -196,6 +197,8 @@ void TestDataSetSaver::oddIndexEntries()
     builder.setStaticRecord(8, tall);
     builder.setStaticRecord(11, junk);
     builder.setStaticImage(12, TestDataSet::solid(3, 3, Qt::red)); // right after the junk
+    const QByteArray longJunk(150000, 'j'); // longer than any record that can be drawn
+    builder.setStaticRecord(16, longJunk);
     // Raw entries hold no record of their own: place them first, then read where the
     // records they point at ended up.
     for (int id : {10, 11, 12, 13})
@@ -235,12 +238,13 @@ void TestDataSetSaver::oddIndexEntries()
     // Every slot sharing a record is told.
     QCOMPARE(saver.fittedSlots(Fit::CutToRecord),
         (QVector<int>{13, StaticIdBase + 6, StaticIdBase + 13, StaticIdBase + 14}));
-    QCOMPARE(saver.fittedSlots(Fit::UndrawnAsStated), (QVector<int>{StaticIdBase + 8, StaticIdBase + 11}));
+    QCOMPARE(saver.fittedSlots(Fit::UndrawnAsStated),
+        (QVector<int>{StaticIdBase + 8, StaticIdBase + 11, StaticIdBase + 16}));
     QCOMPARE(saver.fittedSlots(Fit::UndrawnCut), (QVector<int>{11, StaticIdBase + 15}));
     for (const char *tile : {"2 tiles had no readable record", "terrain tile 10", "static tile 7",
              "2 tiles had an index length ending inside", "terrain tile 12", "static tile 5",
              "4 tiles had an index length running past", "static tile 14",
-             "2 tiles cannot be drawn here; their bytes were copied as their index entry states: static tile "
+             "3 tiles cannot be drawn here; their bytes were copied as their index entry states: static tile "
              "8",
              "2 tiles cannot be drawn here and their index length runs into the next record"})
         QVERIFY2(saver.notice().contains(tile), qPrintable(saver.notice()));
@@ -276,6 +280,19 @@ void TestDataSetSaver::oddIndexEntries()
     // two edited ones and the bytes of the tile cut at its end.
     QVERIFY2(
         outArt.size() < inArt.size() + 2024 + 40 * 40 * 2 + 1000, qPrintable(QString::number(outArt.size())));
+
+    // Saved as a .uop, every record is the same bytes, those that cannot be drawn too,
+    // and the index's third field, which has no place there, is said to be dropped.
+    QVERIFY(QDir(s.output.path()).mkdir("uop"));
+    saver.setArtFormat(ArtContainer::Format::Uop);
+    QCOMPARE(saver.save(s.out("uop")), Status::Saved);
+    QVERIFY2(saver.notice().contains("have a third field other than 0"), qPrintable(saver.notice()));
+    UopArtContainer uop;
+    QVERIFY(uop.open(s.out("uop/artLegacyMUL.uop")));
+    for (int slot = 0; slot < outIndex.size() / IndexEntrySize; ++slot)
+        QCOMPARE(uop.plainRecord(slot).bytes,
+            entryIn(outIndex, slot).isEmpty() ? QByteArray() : savedRecord(slot));
+    QCOMPARE(savedRecord(StaticIdBase + 16), longJunk);
 }
 
 void TestDataSetSaver::failedSaveLeavesTheOutputAsItWas_data()
