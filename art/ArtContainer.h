@@ -61,18 +61,19 @@ public:
 
     // One past the highest slot the container has.
     virtual int slotCount() const = 0;
-    // Where the container keeps the record of a slot: an empty entry when it has none.
-    // Slots whose entries are equal share one stored record.
+    // Where the container keeps the record of a slot: an empty entry (-1, -1, 0) when it
+    // has none. Slots whose entries are equal share one stored record.
     virtual ArtIndexEntry entry(int slot) const = 0;
-    // The record of a slot exactly as art.mul holds it (a terrain record, or a static
-    // record with its header); empty when there is none or it cannot be read.
+    // The record of a slot to draw, as art.mul holds it (a terrain record, or a static
+    // record with its header); empty when there is none or it cannot be read. Reading it
+    // costs what the record holds, never what its entry claims.
     virtual QByteArray record(int slot) const = 0;
 
     // The record of a slot as the container keeps it, whether or not it can be drawn:
     // what a save copies for a tile nobody edited. Bytes empty when there is none or it
     // cannot be read.
     virtual StoredRecord storedRecord(int slot) const = 0;
-    // The same, as art.mul holds it (decompressed).
+    // The same, as art.mul holds it (decompressed), for a save into art.mul.
     virtual StoredRecord plainRecord(int slot) const { return storedRecord(slot); }
     // What a save cannot carry from this container into one of the format, whatever is
     // edited; empty when nothing is lost.
