@@ -355,6 +355,26 @@ void TestUop::sharedBlocksInflateOnce()
     for (int slot = 0; slot < opened->slotCount(); ++slot)
         opened->record(slot);
     QCOMPARE(opened->decompressions(), 1);
+
+    // An entry pointing at the same bytes with another length is damage, told when the
+    // container is opened, and never inflated. Tables of 64 entries follow the 0x200-byte
+    // header one after another: 12 bytes of table header, 34 an entry, its decompressed
+    // length 16 bytes in.
+    const QString path = dir.filePath("artLegacyMUL.uop");
+    MypReader reader;
+    QVERIFY(reader.open(path, UopArtContainer::MaxRecordLength));
+    const int n = entryOf(reader, StaticIdBase + 1);
+    const qint64 at = 0x200 + (n / 64) * (12 + 64 * 34) + 12 + (n % 64) * 34 + 16;
+    QByteArray bytes = fileBytes(path);
+    qToLittleEndian<quint32>(qFromLittleEndian<quint32>(bytes.constData() + at) - 1, bytes.data() + at);
+    QVERIFY(writeFile(path, bytes));
+    UopArtContainer damaged;
+    QVERIFY(damaged.open(path));
+    QVERIFY2(damaged.notes().join(' ').contains("static tile 1: its bytes (at"),
+        qPrintable(damaged.notes().join(' ')));
+    QVERIFY(damaged.record(StaticIdBase + 1).isEmpty());
+    QCOMPARE(damaged.record(StaticIdBase + 2).size(), 8 + 2 * 30 + 30 * (8 + 60));
+    QCOMPARE(damaged.decompressions(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestUop)
