@@ -30,9 +30,15 @@ constexpr int MaxStaticSide = 1024;
 // A line table entry and a run's x offset are int16 words.
 constexpr int MaxStaticWordOffset = 32767;
 // The most bytes a static record that decodes can span: its line table, a last line
-// starting as far as a line offset reaches, and that line's runs across the widest image.
+// starting as far as a line offset reaches, and that line's runs: at most one per pixel
+// of the widest image and an end marker, their words reaching at most to the right edge
+// except the last run's, which may run on for as many words as an int16 counts.
 constexpr qint64 MaxStaticRecordSize = StaticLineTableOffset + 2 * qint64(MaxStaticSide)
-    + 2 * qint64(MaxStaticWordOffset) + qint64(MaxStaticSide + 1) * StaticRunHeaderSize + 2 * qint64(MaxStaticSide);
+    + 2 * qint64(MaxStaticWordOffset) + qint64(MaxStaticSide + 1) * StaticRunHeaderSize
+    + 2 * (qint64(MaxStaticSide - 1) + MaxStaticWordOffset);
+// The longest record of any tile that can be drawn.
+constexpr qint64 MaxRecordSize
+    = MaxStaticRecordSize > TerrainRecordSize ? MaxStaticRecordSize : TerrainRecordSize;
 
 constexpr quint16 ColorMask = 0x7fff;
 constexpr quint16 OpaqueBit = 0x8000;

@@ -1,9 +1,11 @@
 #include "art/MulArtContainer.h"
 
-#include "art/ArtFormat.h"
 #include "art/ArtCodec.h"
+#include "art/ArtFormat.h"
+#include "art/UopArtContainer.h"
 
 #include <QtEndian>
+#include <algorithm>
 
 using namespace ArtFormat;
 
@@ -20,12 +22,20 @@ constexpr qint64 MaxIndexBytes = qint64(IndexEntrySize) * 0x1000000;
 bool MulArtContainer::open(const QString &indexPath, const QString &artPath, QString *error)
 {
     index.clear();
+    recordStarts.clear();
     openError.clear();
     artFile.close();
     if (indexFile.open(indexPath, &openError) && artFile.open(artPath, &openError))
         index = indexFile.readAll(MaxIndexBytes, &openError);
     if (!openError.isEmpty())
         index.clear();
+    for (int slot = 0; slot < slotCount(); ++slot) {
+        const qint32 offset = entry(slot).offset;
+        if (offset >= 0 && offset < artFile.size())
+            recordStarts.append(offset);
+    }
+    std::sort(recordStarts.begin(), recordStarts.end());
+    recordStarts.erase(std::unique(recordStarts.begin(), recordStarts.end()), recordStarts.end());
     if (error)
         *error = openError;
     return openError.isEmpty();
@@ -51,32 +61,90 @@ int MulArtContainer::slotCount() const
 ArtIndexEntry MulArtContainer::entry(int slot) const
 {
     if (slot < 0 || slot >= slotCount())
-        return {};
+        return ArtIndexEntry::emptySlot(0);
     const char *p = index.constData() + qint64(slot) * IndexEntrySize;
     return {qFromLittleEndian<qint32>(p), qFromLittleEndian<qint32>(p + 4), qFromLittleEndian<qint32>(p + 8)};
 }
 
 QByteArray MulArtContainer::record(int slot) const
 {
-    const ArtIndexEntry stored = entry(slot);
-    if (stored.isEmpty() || stored.offset < 0)
-        return {};
-    if (slot < StaticIdBase) {
-        // Every indexed byte is kept, and never fewer than a terrain record holds.
-        const QByteArray bytes = artFile.read(stored.offset, qMax<qint64>(stored.length, TerrainRecordSize));
-        return bytes.size() >= TerrainRecordSize ? bytes : QByteArray();
-    }
-    return staticRecord(stored);
+    return locate(slot, false).bytes;
 }
 
-QByteArray MulArtContainer::staticRecord(const ArtIndexEntry &stored) const
+ArtContainer::StoredRecord MulArtContainer::storedRecord(int slot) const
 {
-    // The index length is usually the record's; where it is too short the record is
-    // read as far as its own line table says, as the game does.
-    const QByteArray indexed = artFile.read(stored.offset, qMax<qint64>(stored.length, 0));
-    if (ArtCodec::staticRecordExtent(indexed) >= 0)
-        return indexed;
-    const QByteArray longest = artFile.read(stored.offset, MaxStaticRecordSize);
-    const qint64 extent = ArtCodec::staticRecordExtent(longest);
-    return extent < 0 ? QByteArray() : longest.left(extent);
+    return locate(slot, true);
+}
+
+qint64 MulArtContainer::roomAt(qint32 offset) const
+{
+    const auto next = std::upper_bound(recordStarts.cbegin(), recordStarts.cend(), offset);
+    return (next == recordStarts.cend() ? artFile.size() : qint64(*next)) - offset;
+}
+
+ArtContainer::StoredRecord MulArtContainer::locate(int slot, bool undrawn) const
+{
+    const ArtIndexEntry stored = entry(slot);
+    if (stored.isEmpty() || stored.offset < 0 || stored.offset >= artFile.size())
+        return {};
+    const qint64 room = roomAt(stored.offset);
+    StoredRecord found;
+    qint64 extent = -1;
+    if (slot < StaticIdBase) {
+        found.bytes = artFile.read(stored.offset, TerrainRecordSize);
+        extent = ArtCodec::terrainRecordExtent(found.bytes);
+    } else {
+        extent = staticExtent(stored, room, &found.bytes);
+    }
+    if (extent >= 0) {
+        found.bytes.truncate(extent);
+        found.fit = extent == stored.length ? Fit::AsStated
+            : extent < stored.length        ? Fit::CutToRecord
+                                            : Fit::GrownToRecord;
+    } else if (undrawn && stored.length > 0) {
+        // Nothing tells where a record that does not decode ends but its entry; it is kept
+        // as stated, but never reaching into the next record or past the file.
+        found.bytes = artFile.read(stored.offset, qMin<qint64>(stored.length, room));
+        found.fit = stored.length > room ? Fit::UndrawnCut : Fit::UndrawnAsStated;
+    } else {
+        found.bytes.clear();
+    }
+    found.length = quint32(found.bytes.size());
+    return found;
+}
+
+qint64 MulArtContainer::staticExtent(const ArtIndexEntry &stored, qint64 room, QByteArray *bytes) const
+{
+    // Records do not overlap in a sound file, so the bytes up to the next record hold the
+    // whole record, and reading them costs what the records really take. A record that
+    // reaches into another is read as far as any static record can reach.
+    const qint64 first = qMax<qint64>(
+        StaticLineTableOffset, qMin(qMax<qint64>(stored.length, 0), qMin(room, MaxStaticRecordSize)));
+    *bytes = artFile.read(stored.offset, first);
+    qint64 extent = ArtCodec::staticRecordExtent(*bytes);
+    const auto side = [&](int at) { return qFromLittleEndian<qint16>(bytes->constData() + at); };
+    // Only a record whose sides are sound can be helped by more bytes.
+    const bool sound = bytes->size() >= StaticLineTableOffset && side(StaticHeaderSize) > 0
+        && side(StaticHeaderSize) <= MaxStaticSide && side(StaticHeaderSize + 2) > 0
+        && side(StaticHeaderSize + 2) <= MaxStaticSide;
+    if (extent < 0 && sound && first < MaxStaticRecordSize) {
+        *bytes = artFile.read(stored.offset, MaxStaticRecordSize);
+        extent = ArtCodec::staticRecordExtent(*bytes);
+    }
+    return extent;
+}
+
+QStringList MulArtContainer::lostInSaving(Format format) const
+{
+    if (format == Format::Mul)
+        return {};
+    int kept = 0;
+    for (int slot = 0; slot < slotCount(); ++slot)
+        kept += entry(slot).reserved != 0;
+    if (kept == 0)
+        return {};
+    return {QStringLiteral("%1 entries of %2 have a third field other than 0, which %3 has no place for; "
+                           "it was dropped.")
+                .arg(kept)
+                .arg(IndexFileName, UopArtContainer::FileName)};
 }

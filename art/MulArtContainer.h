@@ -3,8 +3,12 @@
 #include "art/ArtContainer.h"
 #include "io/DataFile.h"
 
+#include <QVector>
+
 // art.mul read through its index artidx.mul. The index is read whole when opened; the
-// records are read from art.mul as they are asked for.
+// records are read from art.mul as they are asked for. A record's extent comes from its
+// content (2,024 bytes of terrain, a static through its last line), not from the length
+// the index states, so that a length running to the end of the file costs nothing.
 class MulArtContainer : public ArtContainer
 {
 public:
@@ -21,13 +25,25 @@ public:
     QString changedFile() const override;
     int slotCount() const override;
     ArtIndexEntry entry(int slot) const override;
+    // The record as its content ends it, whatever length the index states.
     QByteArray record(int slot) const override;
+    // The same; a record that cannot be drawn as the index states it, cut at the start
+    // of the next record or the end of art.mul.
+    StoredRecord storedRecord(int slot) const override;
+    QStringList lostInSaving(Format format) const override;
+    // Bytes read from art.mul since it was opened.
+    qint64 artBytesRead() const { return artFile.bytesRead(); }
 
 private:
-    QByteArray staticRecord(const ArtIndexEntry &entry) const;
+    StoredRecord locate(int slot, bool undrawn) const;
+    qint64 staticExtent(const ArtIndexEntry &stored, qint64 room, QByteArray *bytes) const;
+    // Bytes from offset to the next record's start or the end of art.mul.
+    qint64 roomAt(qint32 offset) const;
 
     DataFile indexFile;
     DataFile artFile;
     QByteArray index;
+    // Where the records in art.mul start, ascending, once each.
+    QVector<qint32> recordStarts;
     QString openError;
 };

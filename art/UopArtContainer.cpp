@@ -1,5 +1,6 @@
 #include "art/UopArtContainer.h"
 
+#include "io/MypFormat.h"
 #include "io/MypHash.h"
 
 #include <QHash>
@@ -65,8 +66,13 @@ bool UopArtContainer::open(const QString &path, QString *error)
 {
     slotEntries.clear();
     blocks.clear();
+    conflicts.clear();
+    foreignEntries = 0;
+    repeatedEntries = 0;
     openNotes.clear();
     unreadable.clear();
+    mismatched.clear();
+    blockCache.clear();
     if (!reader.open(path, MaxRecordLength, error))
         return false;
     mapSlots();
@@ -83,10 +89,20 @@ void UopArtContainer::mapSlots()
     for (int i = 0; i < reader.entryCount(); ++i) {
         const MypEntry &entry = reader.entry(i);
         const auto first = blockAt.constFind(entry.dataStart());
-        const bool same = first != blockAt.cend() && reader.entry(*first).storedLength == entry.storedLength;
-        blocks[i] = same ? *first : i;
-        if (first == blockAt.cend())
+        blocks[i] = i;
+        if (first == blockAt.cend()) {
             blockAt.insert(entry.dataStart(), i);
+            continue;
+        }
+        const MypEntry &owner = reader.entry(*first);
+        if (owner.storedLength == entry.storedLength && owner.decompressedLength == entry.decompressedLength
+            && owner.compression == entry.compression && owner.checksum == entry.checksum)
+            blocks[i] = *first;
+        else if (reader.problem(i).isEmpty())
+            conflicts.insert(i,
+                QStringLiteral(
+                    "its bytes (at %1) are an earlier entry's, with other lengths or another checksum")
+                    .arg(entry.dataStart()));
     }
     const QHash<quint64, int> &positions = positionsByHash();
     QVector<int> found(MaxSlots, -1);
@@ -103,6 +119,12 @@ void UopArtContainer::mapSlots()
     slotEntries = found;
 }
 
+QString UopArtContainer::problem(int index) const
+{
+    const QString found = reader.problem(index);
+    return found.isEmpty() ? conflicts.value(index) : found;
+}
+
 void UopArtContainer::noteProblems()
 {
     openNotes = reader.notes();
@@ -114,8 +136,8 @@ void UopArtContainer::noteProblems()
         if (index < 0)
             continue;
         slotOfEntry[index] = slot;
-        if (!reader.problem(index).isEmpty())
-            damaged.append(QStringLiteral("%1: %2").arg(describeSlot(slot), reader.problem(index)));
+        if (!problem(index).isEmpty())
+            damaged.append(QStringLiteral("%1: %2").arg(describeSlot(slot), problem(index)));
     }
     if (!damaged.isEmpty())
         openNotes.append(
@@ -127,16 +149,17 @@ void UopArtContainer::noteProblems()
         if (slot >= 0)
             repeated.append(describeSlot(slot));
     }
+    repeatedEntries = int(repeated.size());
     if (!repeated.isEmpty())
         openNotes.append(QStringLiteral("%1 entries repeat the name of an earlier entry, which is used: %2.")
                              .arg(repeated.size())
                              .arg(listed(repeated)));
-    const qsizetype foreign = std::count(slotOfEntry.cbegin(), slotOfEntry.cend(), -1);
-    if (foreign > 0)
+    foreignEntries = int(std::count(slotOfEntry.cbegin(), slotOfEntry.cend(), -1));
+    if (foreignEntries > 0)
         openNotes.append(
             QStringLiteral("%1 entries are not named after an art position; they are ignored and "
                            "not saved.")
-                .arg(foreign));
+                .arg(foreignEntries));
 }
 
 QString UopArtContainer::changedFile() const
@@ -153,8 +176,25 @@ ArtIndexEntry UopArtContainer::entry(int slot) const
 {
     const int index = entryIndex(slot);
     if (index < 0)
-        return {};
+        return ArtIndexEntry::emptySlot(0);
     return {blocks.at(index), qint32(reader.entry(index).decompressedLength), 0};
+}
+
+UopArtContainer::Block UopArtContainer::readBlock(int slot, int index) const
+{
+    Block block;
+    if (!conflicts.contains(index)) {
+        // Entries of one block state the same lengths and checksum: one read serves all.
+        if (const Block *cached = blockCache.object(blocks.at(index)))
+            return *cached;
+        block.bytes = reader.read(index, &block.why, &block.matches);
+        blockCache.insert(blocks.at(index), new Block(block), qMax<qsizetype>(block.bytes.size(), 1));
+    } else {
+        block.why = conflicts.value(index);
+    }
+    if (!block.why.isEmpty())
+        noteUnreadable(slot, block.why);
+    return block;
 }
 
 QByteArray UopArtContainer::record(int slot) const
@@ -162,11 +202,29 @@ QByteArray UopArtContainer::record(int slot) const
     const int index = entryIndex(slot);
     if (index < 0)
         return {};
-    QString why;
-    const QByteArray bytes = reader.read(index, &why);
-    if (!why.isEmpty())
-        noteUnreadable(slot, why);
-    return bytes;
+    const Block block = readBlock(slot, index);
+    noteMismatch(slot, block.matches);
+    return block.bytes;
+}
+
+ArtContainer::StoredRecord UopArtContainer::plainRecord(int slot) const
+{
+    const int index = entryIndex(slot);
+    if (index < 0)
+        return {};
+    // Bytes stored as they are need no inflating: whatever their length, they are copied.
+    if (reader.entry(index).compression == MypFormat::CompressionNone) {
+        StoredRecord found = storedRecord(slot);
+        found.checksum.reset();
+        return found;
+    }
+    const Block block = readBlock(slot, index);
+    noteMismatch(slot, block.matches);
+    StoredRecord found;
+    found.bytes = block.bytes;
+    found.length = quint32(block.bytes.size());
+    found.checksumMismatch = !block.matches && !block.bytes.isEmpty();
+    return found;
 }
 
 ArtContainer::StoredRecord UopArtContainer::storedRecord(int slot) const
@@ -174,34 +232,70 @@ ArtContainer::StoredRecord UopArtContainer::storedRecord(int slot) const
     const int index = entryIndex(slot);
     if (index < 0)
         return {};
-    QString why;
-    const QByteArray bytes = reader.readStored(index, &why);
+    QString why = conflicts.value(index);
+    bool matches = true;
+    const QByteArray bytes = why.isEmpty() ? reader.readStored(index, &why, &matches) : QByteArray();
     if (!why.isEmpty()) {
         noteUnreadable(slot, why);
         return {};
     }
+    noteMismatch(slot, matches);
     const MypEntry &stored = reader.entry(index);
     // Bytes kept as they are have the length they have, whatever their entry said.
     const quint32 length = stored.compression == 0 ? quint32(bytes.size()) : stored.decompressedLength;
-    return {bytes, stored.compression, length, stored.checksum};
+    StoredRecord found{bytes, stored.compression, length, stored.checksum};
+    found.checksumMismatch = !matches;
+    return found;
 }
 
 void UopArtContainer::noteUnreadable(int slot, const QString &why) const
 {
     // Entries already found damaged when the container was opened are noted then.
-    if (reader.problem(slotEntries.at(slot)).isEmpty())
+    if (problem(slotEntries.at(slot)).isEmpty())
         unreadable.insert(slot, why);
+}
+
+void UopArtContainer::noteMismatch(int slot, bool matches) const
+{
+    if (!matches)
+        mismatched.insert(slot);
 }
 
 QStringList UopArtContainer::notes() const
 {
     QStringList notes = openNotes;
-    if (unreadable.isEmpty())
-        return notes;
-    QStringList tiles;
-    for (auto it = unreadable.cbegin(); it != unreadable.cend(); ++it)
-        tiles.append(QStringLiteral("%1: %2").arg(describeSlot(it.key()), it.value()));
-    notes.append(
-        QStringLiteral("%1 records could not be read: %2.").arg(unreadable.size()).arg(listed(tiles)));
+    if (!unreadable.isEmpty()) {
+        QStringList tiles;
+        for (auto it = unreadable.cbegin(); it != unreadable.cend(); ++it)
+            tiles.append(QStringLiteral("%1: %2").arg(describeSlot(it.key()), it.value()));
+        notes.append(
+            QStringLiteral("%1 records could not be read: %2.").arg(unreadable.size()).arg(listed(tiles)));
+    }
+    if (!mismatched.isEmpty()) {
+        QList<int> slots = mismatched.values();
+        std::sort(slots.begin(), slots.end());
+        QStringList tiles;
+        for (int slot : slots)
+            tiles.append(QStringLiteral("%1: checksum does not match").arg(describeSlot(slot)));
+        notes.append(QStringLiteral("%1 records are shown as read and saved as stored: %2.")
+                         .arg(slots.size())
+                         .arg(listed(tiles)));
+    }
     return notes;
+}
+
+QStringList UopArtContainer::lostInSaving(Format) const
+{
+    QStringList lost;
+    if (foreignEntries > 0)
+        lost.append(
+            QStringLiteral("%1 entries of %2 are not named after an art position; they were not saved.")
+                .arg(foreignEntries)
+                .arg(FileName));
+    if (repeatedEntries > 0)
+        lost.append(QStringLiteral("%1 entries of %2 repeat the name of an earlier entry; only the earlier "
+                                   "entry was saved.")
+                        .arg(repeatedEntries)
+                        .arg(FileName));
+    return lost;
 }

@@ -41,5 +41,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(plain.isNull() || (plain.width() <= MaxStaticSide && plain.height() <= MaxStaticSide));
         FUZZ_CHECK(art.getStatic(id, true).size() == plain.size());
     }
+    // What a save copies never reaches past art.mul, and one that decodes is the record alone.
+    for (int slot = 0; slot < art.container().slotCount(); ++slot) {
+        const ArtContainer::StoredRecord stored = art.container().storedRecord(slot);
+        FUZZ_CHECK(stored.bytes.size() <= bytes.size());
+        FUZZ_CHECK(stored.bytes.size() <= MaxRecordSize || stored.fit == ArtContainer::Fit::UndrawnAsStated
+            || stored.fit == ArtContainer::Fit::UndrawnCut);
+    }
     return 0;
 }

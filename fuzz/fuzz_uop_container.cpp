@@ -22,6 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         container.entry(slot);
         container.record(slot);
         container.storedRecord(slot);
+        container.plainRecord(slot);
     }
     container.notes();
     return 0;

@@ -44,6 +44,7 @@ void DataFile::close()
     error.clear();
     window.clear();
     windowStart = 0;
+    handedOut = 0;
 }
 
 bool DataFile::hasChanged() const
@@ -72,6 +73,7 @@ bool DataFile::readExactly(qint64 offset, qint64 length, char *out) const
     if (!inWindow && !fill(offset, length))
         return false;
     std::memcpy(out, window.constData() + (offset - windowStart), size_t(length));
+    handedOut += length;
     return true;
 }
 

@@ -37,6 +37,8 @@ public:
     QByteArray read(qint64 offset, qint64 length) const;
     // Exactly length bytes at offset into out; false when they cannot all be read.
     bool readExactly(qint64 offset, qint64 length, char *out) const;
+    // Bytes handed out by reads since the file was opened: what the readers' work grows with.
+    qint64 bytesRead() const { return handedOut; }
     // The whole file, when it is at most limit bytes long; otherwise empty and *error says why.
     QByteArray readAll(qint64 limit, QString *error = nullptr) const;
 
@@ -50,4 +52,5 @@ private:
     // palettes and the saver read neighbouring records one after another.
     mutable QByteArray window;
     mutable qint64 windowStart = 0;
+    mutable qint64 handedOut = 0;
 };

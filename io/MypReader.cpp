@@ -36,9 +36,11 @@ bool MypReader::open(const QString &path, qint64 maxEntryLength, QString *error)
     entries.clear();
     byHash.clear();
     problems.clear();
+    oversized.clear();
     repeated.clear();
     structureNotes.clear();
     openError.clear();
+    inflated = 0;
     headerVersion = 0;
     maxLength = maxEntryLength;
     if (!data.open(path, &openError)) {
@@ -72,6 +74,7 @@ bool MypReader::fail(const QString &why, QString *error)
     entries.clear();
     byHash.clear();
     problems.clear();
+    oversized.clear();
     repeated.clear();
     structureNotes.clear();
     if (error)
@@ -169,6 +172,11 @@ void MypReader::addEntry(const MypEntry &entry)
     const QString problem = checkEntry(entry);
     if (!problem.isEmpty())
         problems.insert(index, problem);
+    else if (qint64(entry.storedLength) > maxLength || qint64(entry.decompressedLength) > maxLength)
+        oversized.insert(index,
+            QStringLiteral("its stated length (%1 bytes) is beyond any record (at most %2 bytes)")
+                .arg(qMax(entry.storedLength, entry.decompressedLength))
+                .arg(maxLength));
     if (byHash.contains(entry.hash))
         repeated.append(index);
     else
@@ -180,10 +188,6 @@ QString MypReader::checkEntry(const MypEntry &entry) const
     const quint64 size = quint64(data.size());
     if (entry.compression != CompressionNone && entry.compression != CompressionZlib)
         return QStringLiteral("its compression (%1) is unknown").arg(entry.compression);
-    if (qint64(entry.storedLength) > maxLength || qint64(entry.decompressedLength) > maxLength)
-        return QStringLiteral("its stated length (%1 bytes) is beyond any record (at most %2 bytes)")
-            .arg(qMax(entry.storedLength, entry.decompressedLength))
-            .arg(maxLength);
     if (entry.offset > size || entry.headerLength > size - entry.offset
         || entry.storedLength > size - entry.offset - entry.headerLength)
         return QStringLiteral("its bytes (%1 at %2) lie outside the file")
@@ -192,7 +196,7 @@ QString MypReader::checkEntry(const MypEntry &entry) const
     return QString();
 }
 
-QByteArray MypReader::readStored(int index, QString *why) const
+QByteArray MypReader::readStored(int index, QString *why, bool *matches) const
 {
     if (index < 0 || index >= entries.size()) {
         *why = QStringLiteral("there is no such entry");
@@ -208,23 +212,26 @@ QByteArray MypReader::readStored(int index, QString *why) const
         *why = QStringLiteral("its bytes cannot be read: the file is shorter than when it was opened");
         return {};
     }
-    if (Zlib::adler32(bytes) != stored.checksum) {
-        *why = QStringLiteral("its bytes do not match their checksum");
-        return {};
-    }
+    if (matches)
+        *matches = Zlib::adler32(bytes) == stored.checksum;
     return bytes;
 }
 
-QByteArray MypReader::read(int index, QString *why) const
+QByteArray MypReader::read(int index, QString *why, bool *matches) const
 {
     QString failure;
-    const QByteArray stored = readStored(index, &failure);
+    const QByteArray stored = readStored(index, &failure, matches);
     if (!failure.isEmpty()) {
         *why = failure;
         return {};
     }
+    if (oversized.contains(index)) {
+        *why = oversized.value(index);
+        return {};
+    }
     if (entries.at(index).compression == CompressionNone)
         return stored;
+    ++inflated;
     QByteArray bytes;
     if (!Zlib::decompress(stored, entries.at(index).decompressedLength, &bytes, why))
         return {};

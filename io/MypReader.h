@@ -10,13 +10,15 @@
 
 // A MYP container opened read-only. Opening reads the header and the whole table chain
 // and checks every entry against the file without reading any data; the data of an
-// entry is read, checked against its Adler-32 and decompressed when asked for.
+// entry is read, checked against its Adler-32 and decompressed when asked for. Bytes
+// that do not match their Adler-32 are still given, with the mismatch told.
 //
 // A container whose header or table chain is damaged (wrong magic, an unknown version,
 // a chain that loops or leaves the file, tables that hold more entries than fit) is not
 // opened. A damaged entry only makes that entry unreadable: one whose bytes lie outside
-// the file, whose lengths are beyond the longest entry the caller accepts, or whose
-// compression is unknown. Of entries with the same name hash the first is used.
+// the file or whose compression is unknown; one whose lengths are beyond the longest
+// entry the caller accepts can only be read as stored, never decompressed. Of entries with the same name hash
+// the first is used.
 class MypReader
 {
 public:
@@ -42,17 +44,21 @@ public:
     // The first entry with the hash; -1 when there is none.
     int find(quint64 hash) const { return byHash.value(hash, -1); }
     // Why an entry cannot be read, as far as the tables tell; empty when it can.
-    QString problem(int index) const { return problems.value(index); }
+    QString problem(int index) const { return problems.value(index, oversized.value(index)); }
+    // Whether its stored bytes can be read (and copied), though it may be too long to use.
+    bool canReadStored(int index) const { return !problems.contains(index); }
     // Entries passed over because an earlier entry has their hash.
     const QVector<int> &duplicates() const { return repeated; }
     // What was found wrong in the header and tables beyond single entries.
     QStringList notes() const { return structureNotes; }
 
-    // The entry's bytes as the container stores them, once their checksum matches; empty
-    // (and *why set) when they cannot be read.
-    QByteArray readStored(int index, QString *why) const;
+    // The entry's bytes as the container stores them; empty (and *why set) when they
+    // cannot be read. *matches tells whether they match the entry's checksum.
+    QByteArray readStored(int index, QString *why, bool *matches = nullptr) const;
     // The entry's bytes decompressed; empty (and *why set) when they cannot be read.
-    QByteArray read(int index, QString *why) const;
+    QByteArray read(int index, QString *why, bool *matches = nullptr) const;
+    // How many entries were decompressed since the container was opened.
+    qint64 decompressions() const { return inflated; }
 
 private:
     bool fail(const QString &why, QString *error);
@@ -68,7 +74,10 @@ private:
     QVector<MypEntry> entries;
     QHash<quint64, int> byHash;
     QHash<int, QString> problems;
+    // Entries whose bytes lie in the file but are longer than the caller can use.
+    QHash<int, QString> oversized;
     QVector<int> repeated;
     QStringList structureNotes;
     QString openError;
+    mutable qint64 inflated = 0;
 };

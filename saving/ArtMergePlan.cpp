@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QPair>
+#include <QSet>
 #include <limits>
 
 namespace {
@@ -63,6 +65,7 @@ bool ArtMergePlan::build(const ArtWork &art, QString *error)
         return false;
 
     const int stored = art.container().slotCount();
+    QSet<QPair<qint32, qint32>> counted;
     const int count = outputSlotCount(art);
     list.reserve(count);
     for (int slot = 0; slot < count; ++slot) {
@@ -77,7 +80,12 @@ bool ArtMergePlan::build(const ArtWork &art, QString *error)
             const Slot::Source source = original.isEmpty() ? Slot::Source::Empty : Slot::Source::Container;
             list.append({source, original, QString(), 0});
             records += source == Slot::Source::Container ? 1 : 0;
-            estimate += original.isEmpty() ? 0 : qMax(original.length, 0);
+            // A length running far past its record must not swell the progress total; a
+            // record shared by several entries is written once.
+            if (!original.isEmpty() && !counted.contains(qMakePair(original.offset, original.length))) {
+                counted.insert(qMakePair(original.offset, original.length));
+                estimate += qBound(qint64(0), qint64(original.length), ArtFormat::MaxRecordSize);
+            }
         } else if (edit->isEmpty()) {
             list.append({Slot::Source::Empty, ArtIndexEntry::emptySlot(original.reserved), QString(), 0});
         } else if (!addPending(slot, *edit, original, error)) {

@@ -29,7 +29,8 @@ public:
     // Every slot of the saved art, in slot order.
     const QVector<Slot> &slots() const { return list; }
     // The bytes the plan's records take, as far as known before reading them: pending
-    // records exactly, the container's by their stored lengths.
+    // records exactly, the container's by their stated lengths (each record once, and no
+    // more than the longest record can take).
     qint64 estimatedSize() const { return estimate; }
     // The slots that get a record (their own or one they share).
     int recordCount() const { return records; }

@@ -113,12 +113,23 @@ ArtContainer::Format DataSetSaver::outputArtFormat() const
     return artFormat.value_or(art.container().format());
 }
 
+void DataSetSaver::clearNotes()
+{
+    saved = false;
+    emptied.clear();
+    for (QVector<int> &slots : fitted)
+        slots.clear();
+    mismatched.clear();
+    lost.clear();
+}
+
 bool DataSetSaver::writeArt(SaveRun &run, const ArtMergePlan &plan, ArtFileWriter &writer)
 {
     if (!writer.begin(run, int(plan.slots().size()), plan.recordCount()))
         return false;
+    lost = art.container().lostInSaving(writer.format());
     // Entries that shared one record keep sharing it.
-    QHash<QPair<qint32, qint32>, int> written;
+    CopiedRecords written;
     for (int slot = 0; slot < plan.slots().size(); ++slot) {
         const ArtMergePlan::Slot &planned = plan.slots().at(slot);
         int handle = -1;
@@ -143,33 +154,41 @@ bool DataSetSaver::writeArt(SaveRun &run, const ArtMergePlan &plan, ArtFileWrite
     return writer.finish(run);
 }
 
-bool DataSetSaver::writeContainerRecord(SaveRun &run, int slot, const ArtIndexEntry &original,
-    ArtFileWriter &writer, QHash<QPair<qint32, qint32>, int> &written)
+bool DataSetSaver::writeContainerRecord(
+    SaveRun &run, int slot, const ArtIndexEntry &original, ArtFileWriter &writer, CopiedRecords &written)
 {
+    // A record shared by several entries is read and written once; every entry sharing
+    // it is reported as the first was.
     const QPair<qint32, qint32> key(original.offset, original.length);
-    const auto earlier = written.constFind(key);
-    if (earlier != written.cend()) {
-        writer.addShared(slot, *earlier, original.reserved);
-        return true;
+    auto earlier = written.byEntry.constFind(key);
+    if (earlier == written.byEntry.cend()) {
+        const ArtContainer::StoredRecord record = writer.takesStoredRecords()
+            ? art.container().storedRecord(slot)
+            : art.container().plainRecord(slot);
+        Copied copied{-1, record.fit, record.checksumMismatch};
+        const QPair<qint32, qint32> extent(original.offset, qint32(record.bytes.size()));
+        const auto same = written.byExtent.constFind(extent);
+        if (same != written.byExtent.cend()) {
+            copied.handle = *same;
+            writer.addShared(slot, copied.handle, original.reserved);
+        } else if (!record.bytes.isEmpty()) {
+            if (!writer.addRecord(run, slot, record, original.reserved, &copied.handle))
+                return false;
+            written.byExtent.insert(extent, copied.handle);
+        }
+        earlier = written.byEntry.insert(key, copied);
+    } else if (earlier->handle >= 0) {
+        writer.addShared(slot, earlier->handle, original.reserved);
     }
-    ArtContainer::StoredRecord record;
-    if (writer.takesStoredRecords()) {
-        record = art.container().storedRecord(slot);
-    } else {
-        record.bytes = art.container().record(slot);
-        record.length = quint32(record.bytes.size());
-    }
-    if (record.bytes.isEmpty()) {
+    if (earlier->handle < 0) {
         emptied.append(slot);
         writer.addEmpty(slot, ArtIndexEntry::emptySlot(original.reserved));
         return true;
     }
-    if (qint64(record.length) != original.length)
-        repaired.append(slot);
-    int handle = -1;
-    if (!writer.addRecord(run, slot, record, original.reserved, &handle))
-        return false;
-    written.insert(key, handle);
+    if (earlier->fit != ArtContainer::Fit::AsStated)
+        fitted[int(earlier->fit)].append(slot);
+    if (earlier->checksumMismatch)
+        mismatched.append(slot);
     return true;
 }
 
@@ -204,18 +223,40 @@ bool DataSetSaver::writeTileData(SaveRun &run, const TileDataMergePlan &plan) co
 
 QString DataSetSaver::notice() const
 {
+    using Fit = ArtContainer::Fit;
     QStringList notes;
     if (!recovered.isEmpty())
         notes.append(recovered);
-    if (!emptied.isEmpty())
-        notes.append(QStringLiteral("%1 tiles had no readable record and were saved without an image: %2.")
-                         .arg(emptied.size())
-                         .arg(describeSlots(emptied)));
-    if (!repaired.isEmpty())
-        notes.append(QStringLiteral("%1 tiles had an index length that did not match their record; the "
-                                    "whole record was saved with its right length: %2.")
-                         .arg(repaired.size())
-                         .arg(describeSlots(repaired)));
+    const auto note = [&](const QVector<int> &slots, const QString &what) {
+        if (!slots.isEmpty())
+            notes.append(what.arg(slots.size()).arg(describeSlots(slots)));
+    };
+    note(emptied, QStringLiteral("%1 tiles had no readable record and were saved without an image: %2."));
+    note(fitted[int(Fit::CutToRecord)],
+        QStringLiteral("%1 tiles had an index length running past their record; the record alone, as far as "
+                       "its content reaches, was saved: %2."));
+    note(fitted[int(Fit::GrownToRecord)],
+        QStringLiteral("%1 tiles had an index length ending inside their record; the whole record, as far as "
+                       "its content reaches, was saved: %2."));
+    note(fitted[int(Fit::UndrawnAsStated)],
+        QStringLiteral("%1 tiles cannot be drawn here; their bytes were copied as their index entry states: "
+                       "%2."));
+    note(fitted[int(Fit::UndrawnCut)],
+        QStringLiteral("%1 tiles cannot be drawn here and their index length runs into the next record or "
+                       "past the end of ")
+            + ArtFileName + QStringLiteral("; their bytes were copied up to there: %2."));
+    note(mismatched,
+        outputArtFormat() == ArtContainer::Format::Uop
+            ? QStringLiteral("%1 tiles' checksum does not match; they were saved as stored: %2.")
+            : QStringLiteral("%1 tiles' checksum does not match; their bytes were saved as read: %2."));
+    notes.append(lost);
+    // A conversion writes whole blocks.
+    if (saved && tileDataLayout && *tileDataLayout != tileData.layout() && tileData.partialBlockBytes() > 0)
+        notes.append(
+            QStringLiteral("%1 ends %2 bytes into a block; the converted file fills the rest of that "
+                           "block with zeros.")
+                .arg(TileDataFileName)
+                .arg(tileData.partialBlockBytes()));
     return notes.join(QLatin1Char('\n'));
 }
 
@@ -223,8 +264,7 @@ DataSetSaver::Status DataSetSaver::save(const QString &outputDirectory)
 {
     error.clear();
     failedPath.clear();
-    emptied.clear();
-    repaired.clear();
+    clearNotes();
     recovered.clear();
 
     if (!QFileInfo(outputDirectory).isDir())
@@ -282,12 +322,12 @@ DataSetSaver::Status DataSetSaver::save(const QString &outputDirectory)
         status = Status::Saved;
     }
     if (status != Status::Saved) {
-        emptied.clear();
-        repaired.clear();
+        clearNotes();
         // What was put right in the directory still happened.
         if (status == Status::Failed && !recovered.isEmpty())
             error = recovered + QLatin1Char('\n') + error;
     }
+    saved = status == Status::Saved;
     return status;
 }
 

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <array>
 #include <functional>
 #include <optional>
 
@@ -59,13 +60,17 @@ public:
     QString errorString() const { return error; }
     QString failedFile() const { return failedPath; }
     // After a save: slots whose record could not be read (an entry outside the art
-    // file, a damaged record); they were written as empty slots.
+    // file, a damaged container entry); they were written as empty slots.
     const QVector<int> &emptiedSlots() const { return emptied; }
-    // After a save: slots whose index length did not match their record; the whole
-    // record was written with its right length.
-    const QVector<int> &repairedSlots() const { return repaired; }
-    // Describes both for the user, and an interrupted earlier save into the directory
-    // that this one finished or undid first; empty when there is nothing to tell.
+    // After a save: slots whose record was bounded otherwise than their entry states,
+    // and how (the entry's length running past the record, a record that cannot be
+    // drawn kept as stated, ...).
+    const QVector<int> &fittedSlots(ArtContainer::Fit fit) const { return fitted[int(fit)]; }
+    // After a save: slots whose checksum did not match; they were copied as read.
+    const QVector<int> &mismatchedSlots() const { return mismatched; }
+    // Describes all of these for the user, what the save could not carry into the new
+    // container or layout, and an interrupted earlier save into the directory that this
+    // one finished or undid first; empty when there is nothing to say.
     QString notice() const;
 
     // True when directory is, by identity, where one of the data files lies.
@@ -83,8 +88,23 @@ private:
     QString changedInput() const;
     bool checkInputsUnchanged();
     bool writeArt(SaveRun &run, const ArtMergePlan &plan, ArtFileWriter &writer);
-    bool writeContainerRecord(SaveRun &run, int slot, const ArtIndexEntry &original, ArtFileWriter &writer,
-        QHash<QPair<qint32, qint32>, int> &written);
+    // A record copied from the container: the writer's handle (-1: none was written).
+    struct Copied
+    {
+        int handle = -1;
+        ArtContainer::Fit fit = ArtContainer::Fit::AsStated;
+        bool checksumMismatch = false;
+    };
+    // The records copied so far: by the entry that named them, and by where they lie and
+    // how long they really are (entries stating other lengths for one record share it).
+    struct CopiedRecords
+    {
+        QHash<QPair<qint32, qint32>, Copied> byEntry;
+        QHash<QPair<qint32, qint32>, int> byExtent;
+    };
+    void clearNotes();
+    bool writeContainerRecord(
+        SaveRun &run, int slot, const ArtIndexEntry &original, ArtFileWriter &writer, CopiedRecords &written);
     bool writeTileData(SaveRun &run, const TileDataMergePlan &plan) const;
 
     const ArtWork &art;
@@ -96,7 +116,10 @@ private:
     std::optional<ArtContainer::Format> artFormat;
     QString error;
     QString failedPath;
+    bool saved = false;
     QVector<int> emptied;
-    QVector<int> repaired;
+    std::array<QVector<int>, int(ArtContainer::Fit::UndrawnCut) + 1> fitted;
+    QVector<int> mismatched;
+    QStringList lost;
     QString recovered;
 };

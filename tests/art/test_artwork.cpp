@@ -7,10 +7,12 @@
 #include "art/ArtCodec.h"
 #include "art/ArtFormat.h"
 #include "art/ArtWork.h"
+#include "art/MulArtContainer.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
+#include <QtEndian>
 #include <QtTest>
 
 using namespace ArtFormat;
@@ -22,6 +24,7 @@ class TestArtWork : public QObject
 
 private Q_SLOTS:
     void readsByIndex();
+    void indexLengthsRunningToTheEndCostNothing();
     void cacheEvictsLeastRecentlyUsed();
     void highlightedImagesMatchTheHighlightedDecode();
     void pendingEditFilesAndDeletionsLeaveTheDataFiles();
@@ -72,6 +75,39 @@ void TestArtWork::readsByIndex()
     QTemporaryDir empty;
     ArtWork missing(empty.filePath("artidx.mul"), empty.filePath("art.mul"), empty.path());
     QVERIFY(missing.getTerrain(0, false).isNull() && missing.staticSlotCount() == 0);
+}
+
+void TestArtWork::indexLengthsRunningToTheEndCostNothing()
+{
+    // Every entry's length rewritten to reach the end of art.mul: each record still reads
+    // as it is (its content ends it), and reading all of them, as a save does, reads
+    // about art.mul once, not its tail once per entry.
+    DataSetBuilder::Options options;
+    options.staticCount = 96;
+    options.terrainImages = 300;
+    TestDataSet data(DataSetBuilder::procedural(options));
+    QByteArray index = TestFiles::fileBytes(data.filePath("artidx.mul"));
+    const QByteArray art = TestFiles::fileBytes(data.filePath("art.mul"));
+    QMap<int, QByteArray> records;
+    for (int slot = 0; slot < index.size() / IndexEntrySize; ++slot) {
+        char *entry = index.data() + qsizetype(slot) * IndexEntrySize;
+        const qint32 offset = qFromLittleEndian<qint32>(entry);
+        if (offset < 0)
+            continue;
+        records.insert(slot, art.mid(offset, qFromLittleEndian<qint32>(entry + 4)));
+        qToLittleEndian<qint32>(qint32(art.size()) - offset, entry + 4);
+    }
+    QVERIFY(records.size() > 300 && TestFiles::writeFile(data.filePath("artidx.mul"), index));
+    MulArtContainer container;
+    QVERIFY(container.open(data.filePath("artidx.mul"), data.filePath("art.mul")));
+    for (auto it = records.cbegin(); it != records.cend(); ++it) {
+        QCOMPARE(container.record(it.key()), it.value());
+        const ArtContainer::StoredRecord stored = container.storedRecord(it.key());
+        QCOMPARE(stored.bytes, it.value());
+        QVERIFY(stored.fit == ArtContainer::Fit::CutToRecord || it.key() == records.lastKey());
+    }
+    QVERIFY2(
+        container.artBytesRead() < 3 * art.size(), qPrintable(QString::number(container.artBytesRead())));
 }
 
 // Pending edits whose files are removed behind the store's back are served only from

@@ -272,6 +272,20 @@ void TestCodec::staticEncodeRules()
     QImage largest(1024, 1024, QImage::Format_ARGB32);
     largest.fill(0);
     QCOMPARE(ArtCodec::decodeStatic(ArtCodec::encodeStatic(largest), false).size(), QSize(1024, 1024));
+
+    // The longest record that decodes, which bounds every read of a record: 1024 x 1024,
+    // the last line 32767 words past the table, holding 1023 one-pixel runs and then a
+    // run of 32767 words starting at the last pixel. 8 + 2,048 + 65,534 + 1,023 x 6 +
+    // 4 + 65,534 + 4 = 139,270 bytes.
+    QByteArray longest = QByteArray(4, '\0') + words({1024, 1024});
+    longest += QByteArray(2 * 1023, '\0') + words({32767}) + words({0, 0});
+    longest += QByteArray(2 * 32767 - 4, '\0');
+    for (int x = 0; x < 1023; ++x)
+        longest += words({0, 1, 0x7c00});
+    longest += words({0, 32767}) + QByteArray(2 * 32767, '\1') + words({0, 0});
+    QCOMPARE(longest.size(), 139270);
+    QCOMPARE(ArtCodec::staticRecordExtent(longest), qint64(longest.size()));
+    QCOMPARE(MaxStaticRecordSize, qint64(longest.size()));
 }
 
 void TestCodec::staticRecords_data()

@@ -6,6 +6,7 @@
 #include "TestDataSet.h"
 #include "TestFiles.h"
 #include "art/ArtFormat.h"
+#include "art/UopArtContainer.h"
 #include "dataset/DataSet.h"
 #include "saving/DataSetSaver.h"
 #include "tools/cli/CliError.h"
@@ -247,57 +248,118 @@ void TestDataSetSaver::inputsAreNeverReplaced()
 
 void TestDataSetSaver::oddIndexEntries()
 {
-    // Entries outside art.mul, entries that point at another tile's record with a wrong
-    // length (the store reads the whole record, and so must the saved set), and statics 3
-    // and 4 sharing one record that an edit before them moves.
+    // Entries outside art.mul; entries whose length ends inside another tile's record or
+    // runs past it to the end of art.mul (the record alone is saved, as far as its content
+    // reaches); records that cannot be drawn here (kept byte for byte as the index states
+    // them, never past the next record); statics 3 and 4 sharing one record that an edit
+    // before them moves.
     DataSetBuilder builder = sampleSet();
     builder.setTerrainImage(9, TestDataSet::terrain(Qt::cyan));
     builder.setStaticImage(2, TestDataSet::solid(20, 30, Qt::magenta));
     builder.setStaticImage(3, TestDataSet::solid(15, 25, Qt::yellow));
+    // 1 x 1025: one line more than drawn here. Header, sides, 1,025 line offsets of 0, one
+    // end marker that every line shares.
+    const QByteArray tall = QByteArray(4, '\1') + QByteArray("\1\0\1\4", 4) + QByteArray(2 * 1025 + 4, '\0');
+    const QByteArray junk("not a static record at all");
+    builder.setStaticRecord(8, tall);
+    builder.setStaticRecord(11, junk);
+    builder.setStaticImage(12, TestDataSet::solid(3, 3, Qt::red)); // right after the junk
+    const QByteArray longJunk(150000, 'j'); // longer than any record that can be drawn
+    builder.setStaticRecord(16, longJunk);
     // Raw entries hold no record of their own: place them first, then read where the
     // records they point at ended up.
-    for (int id : {10, 11, 12})
+    for (int id : {10, 11, 12, 13})
         builder.setRawTerrainEntry(id, -1, 0);
-    for (int id : {4, 5, 6})
+    for (int id : {4, 5, 6, 7, 13, 14, 15})
         builder.setRawStaticEntry(id, -1, 0);
     const QByteArray index = builder.artIndexBytes();
     const qint32 artSize = qint32(builder.artBytes().size());
     const ArtIndexEntry terrain9 = entryIn(index, 9);
     const ArtIndexEntry static2 = entryIn(index, StaticIdBase + 2);
     const ArtIndexEntry static3 = entryIn(index, StaticIdBase + 3);
+    const qint32 junkAt = entryIn(index, StaticIdBase + 11).offset;
     builder.setRawTerrainEntry(10, artSize + 100, 2024, 7);
     builder.setRawTerrainEntry(11, artSize - 10, 2024);
     builder.setRawStaticEntry(7, -5, 100);
     builder.setRawTerrainEntry(12, terrain9.offset, 100);
+    builder.setRawTerrainEntry(13, terrain9.offset, artSize - terrain9.offset);
     builder.setRawStaticEntry(5, static2.offset, 8);
-    builder.setRawStaticEntry(6, static2.offset, static2.length + 40); // longer: kept whole
+    builder.setRawStaticEntry(6, static2.offset, static2.length + 40);
     builder.setRawStaticEntry(4, static3.offset, static3.length, 99);
+    builder.setRawStaticEntry(13, static3.offset, artSize - static3.offset);
+    builder.setRawStaticEntry(14, static3.offset, artSize - static3.offset);
+    builder.setRawStaticEntry(15, junkAt, artSize - junkAt);
     Saving s(builder);
     ArtWork &art = s.data.art();
     QCOMPARE(art.getTerrain(12, false), art.getTerrain(9, false));
     QCOMPARE(art.getStatic(5, false), art.getStatic(2, false));
+    QVERIFY(art.getStatic(8, false).isNull());
     QVERIFY(art.setTerrain(0, TestDataSet::terrain(Qt::red)));
     QVERIFY(art.setStatic(1, TestDataSet::solid(40, 40, Qt::blue)));
 
     DataSetSaver saver = s.saver();
     QCOMPARE(saver.save(s.output.path()), Status::Saved);
-    QCOMPARE(saver.emptiedSlots(), (QVector<int>{10, 11, StaticIdBase + 7}));
-    QCOMPARE(saver.repairedSlots(), (QVector<int>{12, StaticIdBase + 5}));
-    for (const char *tile : {"terrain tile 10", "static tile 7", "terrain tile 12", "static tile 5"})
+    using Fit = ArtContainer::Fit;
+    QCOMPARE(saver.emptiedSlots(), (QVector<int>{10, StaticIdBase + 7}));
+    QCOMPARE(saver.fittedSlots(Fit::GrownToRecord), (QVector<int>{12, StaticIdBase + 5}));
+    // Every slot sharing a record is told.
+    QCOMPARE(saver.fittedSlots(Fit::CutToRecord),
+        (QVector<int>{13, StaticIdBase + 6, StaticIdBase + 13, StaticIdBase + 14}));
+    QCOMPARE(saver.fittedSlots(Fit::UndrawnAsStated),
+        (QVector<int>{StaticIdBase + 8, StaticIdBase + 11, StaticIdBase + 16}));
+    QCOMPARE(saver.fittedSlots(Fit::UndrawnCut), (QVector<int>{11, StaticIdBase + 15}));
+    for (const char *tile : {"2 tiles had no readable record", "terrain tile 10", "static tile 7",
+             "2 tiles had an index length ending inside", "terrain tile 12", "static tile 5",
+             "4 tiles had an index length running past", "static tile 14",
+             "3 tiles cannot be drawn here; their bytes were copied as their index entry states: static tile "
+             "8",
+             "2 tiles cannot be drawn here and their index length runs into the next record"})
         QVERIFY2(saver.notice().contains(tile), qPrintable(saver.notice()));
     ArtWork saved(s.out("artidx.mul"), s.out("art.mul"));
     QCOMPARE(saved.container().entry(10), (ArtIndexEntry{-1, -1, 7}));
     for (int id : {9, 12, 13})
         QCOMPARE(saved.getTerrain(id, false), art.getTerrain(id, false));
-    for (int id : {2, 5, 6})
+    for (int id : {2, 5, 6, 13})
         QCOMPARE(saved.getStatic(id, false), art.getStatic(id, false));
+    // Lengths and bytes as written, read from the files here.
     const QByteArray outIndex = fileBytes(s.out("artidx.mul"));
+    const QByteArray outArt = fileBytes(s.out("art.mul"));
+    const QByteArray inArt = fileBytes(s.data.filePath("art.mul"));
+    const auto savedRecord = [&](int slot) {
+        const ArtIndexEntry entry = entryIn(outIndex, slot);
+        return outArt.mid(entry.offset, entry.length);
+    };
     QCOMPARE(entryIn(outIndex, 12).length, 2024);
+    QCOMPARE(entryIn(outIndex, 13).length, 2024);
     QCOMPARE(entryIn(outIndex, StaticIdBase + 5).length, static2.length);
-    QCOMPARE(entryIn(outIndex, StaticIdBase + 6).length, static2.length + 40);
+    QCOMPARE(entryIn(outIndex, StaticIdBase + 6).length, static2.length);
+    QCOMPARE(savedRecord(StaticIdBase + 8), tall);
+    QCOMPARE(savedRecord(StaticIdBase + 11), junk);
+    QCOMPARE(savedRecord(StaticIdBase + 15), junk); // cut where static 12 starts
+    QCOMPARE(savedRecord(11), inArt.right(10)); // cut at the end of art.mul
     const ArtIndexEntry out3 = entryIn(outIndex, StaticIdBase + 3);
+    QCOMPARE(out3.length, static3.length);
     QCOMPARE(entryIn(outIndex, StaticIdBase + 4), (ArtIndexEntry{out3.offset, out3.length, 99}));
+    for (int id : {13, 14})
+        QCOMPARE(entryIn(outIndex, StaticIdBase + id), (ArtIndexEntry{out3.offset, out3.length, 0}));
     QCOMPARE(saved.getStatic(4, false), ArtWork::normalizeStatic(TestDataSet::solid(15, 25, Qt::yellow)));
+    // No tail of art.mul is written as a record: the new file holds the old one's records,
+    // two edited ones and the bytes of the tile cut at its end.
+    QVERIFY2(
+        outArt.size() < inArt.size() + 2024 + 40 * 40 * 2 + 1000, qPrintable(QString::number(outArt.size())));
+
+    // Saved as a .uop, every record is the same bytes, those that cannot be drawn too,
+    // and the index's third field, which has no place there, is said to be dropped.
+    QVERIFY(QDir(s.output.path()).mkdir("uop"));
+    saver.setArtFormat(ArtContainer::Format::Uop);
+    QCOMPARE(saver.save(s.out("uop")), Status::Saved);
+    QVERIFY2(saver.notice().contains("have a third field other than 0"), qPrintable(saver.notice()));
+    UopArtContainer uop;
+    QVERIFY(uop.open(s.out("uop/artLegacyMUL.uop")));
+    for (int slot = 0; slot < outIndex.size() / IndexEntrySize; ++slot)
+        QCOMPARE(uop.plainRecord(slot).bytes,
+            entryIn(outIndex, slot).isEmpty() ? QByteArray() : savedRecord(slot));
+    QCOMPARE(savedRecord(StaticIdBase + 16), longJunk);
 }
 
 void TestDataSetSaver::failedSaveLeavesTheOutputAsItWas_data()

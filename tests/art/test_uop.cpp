@@ -10,6 +10,7 @@
 #include "io/MypReader.h"
 #include "saving/DataSetSaver.h"
 
+#include <QtEndian>
 #include <QtTest>
 
 using namespace ArtFormat;
@@ -70,6 +71,21 @@ QString firstDifference(ArtWork &a, ArtWork &b)
     return QString();
 }
 
+// The index entries of an artidx.mul, and the record of a slot in it, read here.
+ArtIndexEntry indexEntry(const QByteArray &index, int slot)
+{
+    const char *p = index.constData() + qsizetype(slot) * IndexEntrySize;
+    return {qFromLittleEndian<qint32>(p), qFromLittleEndian<qint32>(p + 4), qFromLittleEndian<qint32>(p + 8)};
+}
+
+// The edits both stores are given.
+bool edit(ArtWork &art)
+{
+    return art.setTerrain(3, TestDataSet::terrain(Qt::red)) && art.setTerrain(7, QImage())
+        && art.setStatic(5, TestDataSet::solid(23, 40, Qt::blue)) && art.setStatic(9, QImage())
+        && art.setStatic(HighStatic + 3, TestDataSet::solid(4, 4, Qt::green));
+}
+
 // The entry of an art position in a .uop file, by its name.
 int entryOf(const MypReader &reader, int slot)
 {
@@ -87,6 +103,8 @@ private Q_SLOTS:
     void sameArtThroughBothContainers();
     void damagedContainerInADataSet();
     void savingKeepsUneditedEntriesAsStored();
+    void sameEditsSavedThroughBothContainers();
+    void sharedBlocksInflateOnce();
 };
 
 void TestUop::sameArtThroughBothContainers_data()
@@ -136,7 +154,7 @@ void TestUop::sameArtThroughBothContainers()
 void TestUop::damagedContainerInADataSet()
 {
     DataSetBuilder builder(32);
-    for (int id = 0; id < 4; ++id)
+    for (int id = 0; id < 5; ++id)
         builder.setStaticImage(id, TestDataSet::solid(5 + id, 5, Qt::red));
     QTemporaryDir dir;
     QVERIFY(builder.write(dir.path(), output(Format::Uop)));
@@ -144,24 +162,51 @@ void TestUop::damagedContainerInADataSet()
     QByteArray bytes = fileBytes(path);
     MypReader reader;
     QVERIFY(reader.open(path, UopArtContainer::MaxRecordLength));
-    // A byte of static 2's record changed, and static 3's entry given static 1's name
-    // hash (20 bytes into an entry of 34 in the first table, at 0x200).
+    // Static 2's checksum changed, and static 3's entry given static 1's name hash (20
+    // bytes into an entry of 34 in the first table, at 0x200; the checksum 28 bytes in).
     const auto entry = [&](int id) { return 0x200 + 12 + entryOf(reader, StaticIdBase + id) * 34; };
-    bytes[qsizetype(reader.entry(entryOf(reader, StaticIdBase + 2)).dataStart() + 10)] ^= 0x55;
+    const quint32 checksum = qFromLittleEndian<quint32>(bytes.constData() + entry(2) + 28) ^ 0x5555;
+    qToLittleEndian<quint32>(checksum, bytes.data() + entry(2) + 28);
     bytes.replace(entry(3) + 20, 8, bytes.mid(entry(1) + 20, 8));
+    bytes.replace(entry(4) + 20, 8, QByteArray("no name.")); // a hash no art position has
     QVERIFY(writeFile(path, bytes));
     QString error;
     auto set = openSet(dir.path(), Choice::Automatic, &error);
     QVERIFY2(set, qPrintable(error));
-    // That tile shows nothing, the rest show; of the two entries of a name the first is used.
-    QVERIFY(set->art().getStatic(2, false).isNull());
+    // The tile whose checksum does not match still shows; of the two entries of a name
+    // the first is used.
+    QCOMPARE(set->art().getStatic(2, false).size(), QSize(7, 5));
     QCOMPARE(set->art().getStatic(0, false).size(), QSize(5, 5));
     QCOMPARE(set->art().getStatic(1, false).size(), QSize(6, 5));
     QVERIFY(set->art().getStatic(3, false).isNull());
     const QString notes = set->art().container().notes().join('\n');
-    QVERIFY2(notes.contains("static tile 2: its bytes do not match their checksum"), qPrintable(notes));
+    QVERIFY2(notes.contains("static tile 2: checksum does not match"), qPrintable(notes));
     QVERIFY2(notes.contains("repeat the name of an earlier entry, which is used: static tile 1"),
         qPrintable(notes));
+
+    // Saved in either container, the entry is kept as read (as stored, its checksum
+    // too), and the save says so and what it left out.
+    for (const Format format : {Format::Uop, Format::Mul}) {
+        QTemporaryDir out;
+        DataSetSaver saver(set->art(), set->tiles(), set->anims());
+        saver.setArtFormat(format);
+        QCOMPARE(saver.save(out.path()), DataSetSaver::Status::Saved);
+        QCOMPARE(saver.mismatchedSlots(), QVector<int>{StaticIdBase + 2});
+        for (const char *part : {"1 tiles' checksum does not match; ", ": static tile 2.",
+                 "1 entries of artLegacyMUL.uop repeat the name of an earlier entry",
+                 "1 entries of artLegacyMUL.uop are not named after an art position; they were not saved"})
+            QVERIFY2(saver.notice().contains(part), qPrintable(saver.notice()));
+        auto saved = openSet(out.path());
+        QVERIFY(saved);
+        QCOMPARE(saved->art().getStatic(2, false), set->art().getStatic(2, false));
+        if (format == Format::Uop) {
+            const QByteArray copy = fileBytes(out.filePath("artLegacyMUL.uop"));
+            MypReader written;
+            QVERIFY(written.open(out.filePath("artLegacyMUL.uop"), UopArtContainer::MaxRecordLength));
+            const int at = 0x200 + 12 + entryOf(written, StaticIdBase + 2) * 34;
+            QCOMPARE(qFromLittleEndian<quint32>(copy.constData() + at + 28), checksum);
+        }
+    }
 
     // Not a container at all: the data set is not opened, and the message says why.
     QVERIFY(writeFile(path, "not a container, just some bytes"));
@@ -232,6 +277,103 @@ void TestUop::savingKeepsUneditedEntriesAsStored()
     QCOMPARE(saver.save(occupied.path()), DataSetSaver::Status::Saved);
     QCOMPARE(QDir(occupied.path()).entryList(QDir::Files | QDir::Hidden),
         (QStringList{"animdata.mul", "artLegacyMUL.uop", "tiledata.mul"}));
+}
+
+void TestUop::sameEditsSavedThroughBothContainers()
+{
+    // One data set as art.mul and as a compressed .uop, given the same edits and saved as
+    // art.mul: the two saves are the same files. The .uop save, saved again as art.mul,
+    // is the art.mul save again: a round trip keeps empty entries as (-1, -1, 0).
+    const DataSetBuilder builder = sampleSet();
+    QTemporaryDir mulDir;
+    QTemporaryDir uopDir;
+    QTemporaryDir out;
+    QVERIFY(builder.write(mulDir.path(), output(Format::Mul)));
+    QVERIFY(builder.write(uopDir.path(), output(Format::Uop, true)));
+    auto mul = openSet(mulDir.path());
+    auto uop = openSet(uopDir.path());
+    QVERIFY(mul && uop && edit(mul->art()) && edit(uop->art()));
+    const auto save = [&](DataSet &set, Format format, const QString &name) {
+        DataSetSaver saver(set.art(), set.tiles(), set.anims());
+        saver.setArtFormat(format);
+        QDir(out.path()).mkdir(name);
+        return saver.save(out.filePath(name)) == DataSetSaver::Status::Saved ? saver.notice()
+                                                                             : QStringLiteral("failed");
+    };
+    // The third field of artidx.mul has no place in a .uop: the conversion says so.
+    const QByteArray original = fileBytes(mulDir.filePath("artidx.mul"));
+    int thirdFields = 0;
+    for (int slot = 0; slot < original.size() / IndexEntrySize; ++slot)
+        thirdFields += indexEntry(original, slot).reserved != 0;
+    QVERIFY(thirdFields > 0);
+    QCOMPARE(save(*mul, Format::Uop, "mu"),
+        QStringLiteral("%1 entries of artidx.mul have a third field other than 0, which artLegacyMUL.uop has "
+                       "no place for; it was dropped.")
+            .arg(thirdFields));
+    QCOMPARE(save(*mul, Format::Mul, "mm"), QString());
+    QCOMPARE(save(*uop, Format::Mul, "um"), QString());
+    auto converted = openSet(out.filePath("mu"));
+    QVERIFY(converted);
+    QCOMPARE(save(*converted, Format::Mul, "mum"), QString());
+    const QByteArray index = fileBytes(out.filePath("mm/artidx.mul"));
+    for (const char *name : {"um", "mum"}) {
+        QCOMPARE(fileBytes(out.filePath(QStringLiteral("%1/art.mul").arg(name))),
+            fileBytes(out.filePath("mm/art.mul")));
+        const QByteArray other = fileBytes(out.filePath(QStringLiteral("%1/artidx.mul").arg(name)));
+        QCOMPARE(other.size(), index.size());
+        for (int slot = 0; slot < index.size() / IndexEntrySize; ++slot) {
+            const ArtIndexEntry expected = indexEntry(index, slot);
+            QCOMPARE(indexEntry(other, slot), (ArtIndexEntry{expected.offset, expected.length, 0}));
+        }
+    }
+    QCOMPARE(indexEntry(index, 7), (ArtIndexEntry{-1, -1, 0}));
+    QCOMPARE(indexEntry(index, StaticIdBase + 9).offset, -1);
+    QCOMPARE(indexEntry(index, StaticIdBase + HighStatic - 1), (ArtIndexEntry{-1, -1, 0}));
+    QCOMPARE(index.size(), (StaticIdBase + HighStatic + 4) * IndexEntrySize);
+}
+
+void TestUop::sharedBlocksInflateOnce()
+{
+    // Thousands of positions sharing one compressed record: however often they are read
+    // and counted, the record is inflated once.
+    DataSetBuilder builder(4096);
+    builder.setStaticImage(0, TestDataSet::solid(30, 30, Qt::red));
+    for (int id = 1; id < 4000; ++id)
+        builder.shareSlot(StaticIdBase + id, StaticIdBase);
+    QTemporaryDir dir;
+    QVERIFY(builder.write(dir.path(), output(Format::Uop, true)));
+    auto container = std::make_unique<UopArtContainer>();
+    QVERIFY(container->open(dir.filePath("artLegacyMUL.uop")));
+    UopArtContainer *opened = container.get();
+    ArtWork art(std::move(container));
+    QCOMPARE(opened->decompressions(), 0);
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int id = 0; id < 4000; ++id)
+            QCOMPARE(art.getStatic(id, false).size(), QSize(30, 30));
+    }
+    for (int slot = 0; slot < opened->slotCount(); ++slot)
+        opened->record(slot);
+    QCOMPARE(opened->decompressions(), 1);
+
+    // An entry pointing at the same bytes with another length is damage, told when the
+    // container is opened, and never inflated. Tables of 64 entries follow the 0x200-byte
+    // header one after another: 12 bytes of table header, 34 an entry, its decompressed
+    // length 16 bytes in.
+    const QString path = dir.filePath("artLegacyMUL.uop");
+    MypReader reader;
+    QVERIFY(reader.open(path, UopArtContainer::MaxRecordLength));
+    const int n = entryOf(reader, StaticIdBase + 1);
+    const qint64 at = 0x200 + (n / 64) * (12 + 64 * 34) + 12 + (n % 64) * 34 + 16;
+    QByteArray bytes = fileBytes(path);
+    qToLittleEndian<quint32>(qFromLittleEndian<quint32>(bytes.constData() + at) - 1, bytes.data() + at);
+    QVERIFY(writeFile(path, bytes));
+    UopArtContainer damaged;
+    QVERIFY(damaged.open(path));
+    QVERIFY2(damaged.notes().join(' ').contains("static tile 1: its bytes (at"),
+        qPrintable(damaged.notes().join(' ')));
+    QVERIFY(damaged.record(StaticIdBase + 1).isEmpty());
+    QCOMPARE(damaged.record(StaticIdBase + 2).size(), 8 + 2 * 30 + 30 * (8 + 60));
+    QCOMPARE(damaged.decompressions(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestUop)

@@ -30,10 +30,12 @@ constexpr int DecompressedLengthField = 16;
 constexpr int ChecksumField = 28;
 constexpr int CompressionField = 32;
 constexpr qint64 MaxLength = 4096;
-// What a damaged container does: not open at all, open with a note, or (0 and up) open
-// with that entry unreadable.
+// What a damaged container does: not open at all, open with a note, open as it is, or
+// (0 and up) open with that entry unreadable.
 constexpr int NotOpened = -1;
 constexpr int Noted = -2;
+constexpr int Sound = -3;
+constexpr int HeaderLengthField = 8;
 
 template <typename T> void put(QByteArray &bytes, qint64 at, T value)
 {
@@ -145,6 +147,24 @@ void TestMyp::writtenContainerReadsBack()
         QCOMPARE(reader.read(reader.find(MypHash::ofName(item.name)), &why), item.bytes);
     }
 
+    // Only the compressed entry was inflated.
+    QCOMPARE(reader.decompressions(), 1);
+
+    // A checksum that does not match is told, and the bytes are still given. An entry
+    // longer than the caller can use is never inflated, but its stored bytes are given.
+    QByteArray damaged = file;
+    setEntry32(damaged, 2, ChecksumField, get<quint32>(file, entryAt(file, 2) + ChecksumField) ^ 1);
+    setEntry32(damaged, 0, DecompressedLengthField, MaxLength + 1);
+    QVERIFY(writeFile(path, damaged) && reader.open(path, MaxLength));
+    QString why;
+    bool matches = true;
+    QCOMPARE(reader.read(reader.find(MypHash::ofName("third")), &why, &matches), sampleItems().at(2).bytes);
+    QVERIFY(!matches && why.isEmpty());
+    const int first = reader.find(MypHash::ofName("first"));
+    QVERIFY(reader.read(first, &why).isEmpty() && why.contains("beyond any record"));
+    QCOMPARE(reader.readStored(first, &why, &matches), sampleItems().at(0).bytes);
+    QCOMPARE(reader.decompressions(), 1);
+
     // An unused entry (offset 0) is no entry, and the header counting it is noted.
     put<quint64>(file, entryAt(file, 0), 0);
     QVERIFY(writeFile(path, file) && reader.open(path, MaxLength));
@@ -168,7 +188,11 @@ void TestMyp::damagedContainers_data()
     };
     row("too short for a header", NotOpened, "too short", [](QByteArray &f) { f.truncate(20); });
     row("wrong magic", NotOpened, "not a MYP container", [](QByteArray &f) { f[0] = 'Z'; });
-    row("unknown version", NotOpened, "version 9", [](QByteArray &f) { put<quint32>(f, 4, 9); });
+    // Versions 4 to 5 are read.
+    row("version 3", NotOpened, "version 3", [](QByteArray &f) { put<quint32>(f, 4, 3); });
+    row("version 4", Sound, "", [](QByteArray &f) { put<quint32>(f, 4, 4); });
+    row("version 5", Sound, "", [](QByteArray &f) { put<quint32>(f, 4, 5); });
+    row("version 6", NotOpened, "version 6", [](QByteArray &f) { put<quint32>(f, 4, 6); });
     row("first table in the header", NotOpened, "header",
         [](QByteArray &f) { put<quint64>(f, FirstTableField, 6); });
     row("first table far beyond any file", NotOpened, "leaves the file",
@@ -187,8 +211,8 @@ void TestMyp::damagedContainers_data()
         [](QByteArray &f) { setEntry32(f, 2, DecompressedLengthField, 0xFFFFFFF0); });
     row("unknown compression", 1, "compression (7)",
         [](QByteArray &f) { put<quint16>(f, entryAt(f, 1) + CompressionField, 7); });
-    row("checksum mismatch", 2, "checksum",
-        [](QByteArray &f) { f[f.size() - 1] = char(f[f.size() - 1] ^ 1); });
+    row("header length alone past the end", 1, "outside the file",
+        [](QByteArray &f) { setEntry32(f, 1, HeaderLengthField, quint32(f.size())); });
     row("decompressed length too short", 2, "more than the 10 bytes",
         [](QByteArray &f) { setEntry32(f, 2, DecompressedLengthField, 10); });
     row("decompressed length too long", 2, "not the 2000",
@@ -224,6 +248,13 @@ void TestMyp::damagedContainers()
     }
     if (entry == Noted)
         QVERIFY2(reader.notes().join(' ').contains(message), qPrintable(reader.notes().join(' ')));
+    if (entry == Sound)
+        QVERIFY2(reader.notes().isEmpty(), qPrintable(reader.notes().join(' ')));
+    // Damage the tables show is known once the container is open, before any read.
+    const bool inTables = message == "outside the file" || message == "beyond any record"
+        || message.startsWith("compression");
+    for (int n = 0; n < reader.entryCount(); ++n)
+        QCOMPARE(!reader.problem(n).isEmpty(), inTables && n == entry);
     // Every other entry reads as written; the damaged one gives its reason.
     const QVector<Item> items = sampleItems();
     for (int n = 0; n < items.size(); ++n) {
@@ -232,7 +263,7 @@ void TestMyp::damagedContainers()
         if (n == entry) {
             QVERIFY(bytes.isEmpty());
             QVERIFY2(why.contains(message), qPrintable(why));
-        } else if (entry >= 0) {
+        } else if (entry >= 0 || entry == Sound) {
             QCOMPARE(bytes, items.at(n).bytes);
         }
     }

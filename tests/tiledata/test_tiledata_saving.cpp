@@ -202,6 +202,14 @@ void TestTileDataSaving::cutFileConvertsToWholeBlocks()
     QCOMPARE(cut.weight, quint8(5));
     QCOMPARE(cut.height, quint8(0));
     QCOMPARE(converted.mid(428032 + 1188 + 4 + 3 * 37), QByteArray(29 * 37, '\0'));
+    // A save that converts says so: 4 + 2 x 41 + 20 bytes of the block are there.
+    QTemporaryDir output;
+    DataSetSaver saver(data.art(), *tiles, data.anims());
+    saver.setTileDataLayout(Classic);
+    QCOMPARE(saver.save(output.path()), Status::Saved);
+    QVERIFY2(saver.notice().contains("tiledata.mul ends 106 bytes into a block; the converted file fills the "
+                                     "rest of that block with zeros"),
+        qPrintable(saver.notice()));
 }
 
 QTEST_GUILESS_MAIN(TestTileDataSaving)
