@@ -90,6 +90,8 @@ void printInfo(const DataSet &set, QTextStream &out)
         = container.fileNames() + QStringList{set.tiles().fileName(), set.anims().fileName()};
     const QStringList notes = container.notes();
     QStringList warnings;
+    if (!set.interruptedSave().isEmpty())
+        warnings.append(set.interruptedSave());
     if (!set.tiles().layoutWarning().isEmpty())
         warnings.append(set.tiles().layoutWarning());
     if (CliOptions::current().json) {

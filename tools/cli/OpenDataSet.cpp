@@ -19,11 +19,12 @@ std::unique_ptr<DataSet> OpenDataSet::open(const QString &directory)
     std::unique_ptr<DataSet> set = DataSet::open(directory, options, &error);
     if (!set)
         throw CliError(QString(error).replace(QLatin1Char('\n'), QLatin1Char(' ')));
-    if (!set->interruptedSave().isEmpty())
-        std::fprintf(stderr, "tessera-cli: warning: %s\n", qPrintable(set->interruptedSave()));
-    // info --json carries it in its object instead.
-    const QString warning = set->tiles().layoutWarning();
-    if (!warning.isEmpty() && !CliOptions::current().json)
-        std::fprintf(stderr, "tessera-cli: warning: %s\n", qPrintable(warning));
+    // info --json carries them in its object instead.
+    if (!CliOptions::current().json) {
+        for (const QString &warning : {set->interruptedSave(), set->tiles().layoutWarning()}) {
+            if (!warning.isEmpty())
+                std::fprintf(stderr, "tessera-cli: warning: %s\n", qPrintable(warning));
+        }
+    }
     return set;
 }
