@@ -3,6 +3,8 @@
 #include "io/CheckedWrite.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QFileInfo>
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
@@ -16,6 +18,8 @@ namespace {
 
 const QString LockName = QStringLiteral("session.lock");
 const QString DescriptionName = QStringLiteral("session.ini");
+// A directory still being made is younger than this.
+constexpr qint64 AbandonedAfterSeconds = 60;
 
 std::unique_ptr<QLockFile> lockIn(const QString &directory)
 {
@@ -52,6 +56,16 @@ QStringList editFilesIn(const QString &directory)
             files.append(name);
     }
     return files;
+}
+
+// A run killed while making its directory leaves one without a description; edits are
+// written only after it, and a live run describes its directory at once, so such a
+// directory that is not brand new holds nothing anyone can recover.
+void removeIfAbandoned(const QString &directory)
+{
+    const qint64 age = QFileInfo(directory).lastModified().secsTo(QDateTime::currentDateTime());
+    if (age >= AbandonedAfterSeconds && editFilesIn(directory).isEmpty())
+        QDir(directory).removeRecursively();
 }
 
 } // namespace
@@ -143,8 +157,10 @@ QList<PendingEditDirectory::Orphan> PendingEditDirectory::orphans(const QString 
     for (const QString &name : names) {
         Orphan orphan;
         orphan.path = QDir(parent).filePath(name);
-        if (!readDescription(orphan.path, &orphan.description))
+        if (!readDescription(orphan.path, &orphan.description)) {
+            removeIfAbandoned(orphan.path);
             continue;
+        }
         // Taking its lock for a moment is how a directory shows that nobody holds it.
         if (!lockIn(orphan.path))
             continue;

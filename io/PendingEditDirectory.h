@@ -47,7 +47,9 @@ public:
     // Takes over a directory of an earlier run; null (and *error) when a live process
     // holds it or it is not one of ours.
     static std::unique_ptr<PendingEditDirectory> adopt(const QString &path, QString *error);
-    // The directories of ours in parentDirectory that no live process holds.
+    // The directories of ours in parentDirectory that no live process holds. Those that a
+    // run killed while making them left without a description (and so without edits) are
+    // removed on the way.
     static QList<Orphan> orphans(const QString &parentDirectory);
     // Removes a directory of ours that no live process holds; false when one does.
     static bool removeOrphan(const QString &path);
