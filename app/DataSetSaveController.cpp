@@ -102,8 +102,8 @@ bool DataSetSaveController::saveTo(const QString &directory)
     edits->markSaved();
     Q_EMIT saved(directory);
     if (!saver.notice().isEmpty())
-        UserPrompts::current().warning(
-            window, QStringLiteral("Saved"), QStringLiteral("The data set was saved.\n\n%1").arg(saver.notice()));
+        UserPrompts::current().warning(window, QStringLiteral("Saved"),
+            QStringLiteral("The data set was saved.\n\n%1").arg(saver.notice()));
     return true;
 }
 
