@@ -63,8 +63,7 @@ private Q_SLOTS:
 
     void indexLengthsRunningToTheEndCostNothing()
     {
-        // Index lengths reaching the end of art.mul: records read as they are, all of them in about one
-        // art.mul.
+        // Index lengths reaching the end of art.mul: records read as they are, all in about one art.mul.
         DataSetBuilder::Options options;
         options.staticCount = 96;
         options.terrainImages = 300;
@@ -114,35 +113,17 @@ private Q_SLOTS:
         QVERIFY(!art.getStatic(1, false).isNull() && !art.getStatic(3, false).isNull());
     }
 
-    void highlightedImagesMatchTheHighlightedDecode()
+    void pendingEditsLeaveTheDataFiles()
     {
-        // Every red value, as terrain and as a static with transparent gaps: what the store gives
-        // highlighted is what the codec decodes highlighted from the stored record.
-        DataSetBuilder builder(8);
-        QImage ramp = TestDataSet::solid(44, 44, Qt::transparent);
+        DataSetBuilder builder(16);
+        builder.setTerrainImage(4, TestDataSet::terrain(Qt::blue));
+        QImage ramp = TestDataSet::solid(44, 44, Qt::transparent); // every red value, with gaps
         for (int x = 0; x < 44; ++x) {
             for (int y = 0; y < 44; y += 1 + x % 3)
                 ramp.setPixel(x, y, qRgb(qMin(255, x * 6), 255 - x * 5, y * 5));
         }
         builder.setTerrainImage(1, ramp);
         builder.setStaticImage(1, ramp);
-        TestDataSet data(builder);
-        ArtWork &art = data.art();
-        QCOMPARE(art.getTerrain(1, true), ArtCodec::decodeTerrain(art.container().record(1), true));
-        QCOMPARE(
-            art.getStatic(1, true), ArtCodec::decodeStatic(art.container().record(StaticIdBase + 1), true));
-        // An edit replaces the highlighted image too (red fields 31 and 0), a deleted tile has none.
-        QVERIFY(art.setTerrain(1, TestDataSet::terrain(QColor(255, 0, 0))));
-        QCOMPARE(art.getTerrain(1, true).pixel(22, 22), qRgb(232, 232, 48));
-        QVERIFY(art.setTerrain(1, TestDataSet::terrain(QColor(0, 0, 255))));
-        QCOMPARE(art.getTerrain(1, true).pixel(22, 22), qRgb(48, 48, 0));
-        QVERIFY(art.setTerrain(1, QImage()) && art.getTerrain(1, true).isNull());
-    }
-
-    void pendingEditsLeaveTheDataFiles()
-    {
-        DataSetBuilder builder(16);
-        builder.setTerrainImage(4, TestDataSet::terrain(Qt::blue));
         TestDataSet data(builder);
         // Whatever is read, edited or fails, the data files (writable, so a write would show) stay.
         const QStringList names{"art.mul", "artidx.mul", "tiledata.mul", "animdata.mul"};
@@ -152,6 +133,10 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(data.filePath("art.mul")).permissions() & QFile::WriteOwner);
         ArtWork &art = data.art();
         const QDir dir(art.pendingDirectory());
+        // Highlighted, the store gives what the codec decodes highlighted from the stored record.
+        QCOMPARE(art.getTerrain(1, true), ArtCodec::decodeTerrain(art.container().record(1), true));
+        QCOMPARE(
+            art.getStatic(1, true), ArtCodec::decodeStatic(art.container().record(StaticIdBase + 1), true));
         QSignalSpy changed(&art, &ArtWork::pendingChanged);
         QVERIFY(art.setTerrain(3, TestDataSet::solid(100, 50, Qt::red)));
         QCOMPARE(art.pendingTerrain().value(3), dir.filePath("Terrain3.wfg"));
@@ -198,8 +183,12 @@ private Q_SLOTS:
         }
         QCOMPARE(
             dir.entryList({"Terrain*"}, QDir::Files), (QStringList{"Terrain3.deleted", "Terrain4.deleted"}));
+        // An edit replaces the highlighted image too (red fields 0 and 31).
         QVERIFY(art.setTerrain(4, TestDataSet::terrain(Qt::green)));
         QCOMPARE(art.getTerrain(4, false).pixel(22, 22), qRgb(0, 248, 0));
+        QCOMPARE(art.getTerrain(4, true).pixel(22, 22), qRgb(48, 48, 0));
+        QVERIFY(art.setTerrain(4, TestDataSet::terrain(Qt::red)));
+        QCOMPARE(art.getTerrain(4, true).pixel(22, 22), qRgb(232, 232, 48));
 
         QVERIFY(data.tiles().setLandRecord(1, QByteArray(26, 'x')));
         for (int n = 0; n < names.size(); ++n)

@@ -112,10 +112,8 @@ private Q_SLOTS:
         QTest::addColumn<QRgb>("shown"); // the word decoded: bit 15 ignored, each field shifted
         QTest::newRow("white") << qRgb(255, 255, 255) << 0xffff << qRgb(248, 248, 248);
         QTest::newRow("at least 1") << qRgb(3, 3, 3) << (0x8000 | 1 << 10 | 1 << 5 | 1) << qRgb(8, 8, 8);
-        QTest::newRow("rounds half up")
-            << qRgb(12, 12, 12) << (0x8000 | 2 << 10 | 2 << 5 | 2) << qRgb(16, 16, 16);
-        QTest::newRow("fields apart")
-            << qRgb(8, 16, 24) << (0x8000 | 1 << 10 | 2 << 5 | 3) << qRgb(8, 16, 24);
+        QTest::newRow("half up") << qRgb(12, 12, 12) << (0x8000 | 2 << 10 | 2 << 5 | 2) << qRgb(16, 16, 16);
+        QTest::newRow("fields") << qRgb(8, 16, 24) << (0x8000 | 1 << 10 | 2 << 5 | 3) << qRgb(8, 16, 24);
         QTest::newRow("alpha 127") << qRgba(255, 0, 0, 127) << (31 << 10) << qRgb(248, 0, 0);
         QTest::newRow("alpha 128") << qRgba(255, 0, 0, 128) << (0x8000 | 31 << 10) << qRgb(248, 0, 0);
     }
