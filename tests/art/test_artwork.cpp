@@ -197,7 +197,6 @@ private Q_SLOTS:
 
     void pendingDirectoryIsPrivateAndTouchesNothingElse()
     {
-        // Two stores of one data set keeping apart is checked by the data set tests.
         TestDataSet data{DataSetBuilder(8)};
         QTemporaryDir other; // holding files named like edits
         for (const char *name : {"a1.wfg", "abc.wfg", "tr5.wfg", "Terrain1.wfg"})
