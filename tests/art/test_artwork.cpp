@@ -1,5 +1,4 @@
-// The art store: reading by id (damaged files too), the two caches, pending edits and
-// their private directory.
+// The art store: reading by id (damaged files too), the caches, pending edits and their directory.
 
 #include "FileSizeLimit.h"
 #include "TestDataSet.h"
@@ -23,258 +22,204 @@ class TestArtWork : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void readsByIndex();
-    void indexLengthsRunningToTheEndCostNothing();
-    void cacheEvictsLeastRecentlyUsed();
-    void highlightedImagesMatchTheHighlightedDecode();
-    void pendingEditFilesAndDeletionsLeaveTheDataFiles();
-    void pendingDirectoryIsPrivateAndTouchesNothingElse();
-    void failedPendingWriteChangesNothing();
-};
-
-void TestArtWork::readsByIndex()
-{
-    DataSetBuilder builder(8);
-    builder.setTerrainImage(0, TestDataSet::terrain(Qt::red));
-    builder.setStaticImage(0, TestDataSet::solid(5, 7, Qt::green));
-    builder.setRawTerrainEntry(1, 1 << 30, 2024); // far outside art.mul
-    builder.setRawTerrainEntry(2, -1, 2024); // empty whatever its length
-    builder.setRawTerrainEntry(3, -7, 2024);
-    builder.setTerrainRecord(4, QByteArray(100, '\x01')); // too short for terrain
-    builder.setRawStaticEntry(1, 1, 100); // inside art.mul, but not a record
-    TestDataSet data(builder);
-    QVERIFY(data.isValid());
-    ArtWork &art = data.art();
-
-    // Terrain 0 is the first record, at offset 0 of art.mul; static 0 reads slot 16384,
-    // never terrain slot 0.
-    QCOMPARE(art.container().entry(0).offset, 0);
-    QCOMPARE(art.getTerrain(0, false).pixel(22, 22), qRgb(248, 0, 0));
-    QImage item = art.getStatic(0, false);
-    QCOMPARE(item.size(), QSize(5, 7));
-    QCOMPARE(item.pixel(2, 2), qRgb(0, 248, 0));
-    QCOMPARE(art.staticSlotCount(), 8);
-    // Damaged or missing entries, negative ids and ids past the end of artidx.mul: no image.
-    for (int id : {1, 2, 3, 4, 5, -1})
-        QVERIFY(art.getTerrain(id, false).isNull());
-    for (int id : {8, 1 << 24, -1})
-        QVERIFY(art.getStatic(id, true).isNull());
-    art.getStatic(1, false); // whatever the bytes at offset 1 hold, reading them must not crash
-
-    // A cache hit is a shared copy: a caller painting on one changes nothing for others.
-    const QImage again = art.getStatic(0, false);
-    item.setPixel(2, 2, qRgb(1, 2, 3));
-    QCOMPARE(art.getStatic(0, false).pixel(2, 2), qRgb(0, 248, 0));
-    QCOMPARE(again.pixel(2, 2), qRgb(0, 248, 0));
-
-    // artidx.mul cut in the middle of an entry, and no files at all.
-    QVERIFY(QFile::resize(data.filePath("artidx.mul"), IndexEntrySize * (StaticIdBase + 1) - 5));
-    ArtWork cut(data.filePath("artidx.mul"), data.filePath("art.mul"), data.pendingParent());
-    QVERIFY(!cut.getTerrain(0, false).isNull());
-    QVERIFY(cut.getStatic(0, false).isNull());
-    QTemporaryDir empty;
-    ArtWork missing(empty.filePath("artidx.mul"), empty.filePath("art.mul"), empty.path());
-    QVERIFY(missing.getTerrain(0, false).isNull() && missing.staticSlotCount() == 0);
-}
-
-void TestArtWork::indexLengthsRunningToTheEndCostNothing()
-{
-    // Every entry's length rewritten to reach the end of art.mul: each record still reads
-    // as it is (its content ends it), and reading all of them, as a save does, reads
-    // about art.mul once, not its tail once per entry.
-    DataSetBuilder::Options options;
-    options.staticCount = 96;
-    options.terrainImages = 300;
-    TestDataSet data(DataSetBuilder::procedural(options));
-    QByteArray index = TestFiles::fileBytes(data.filePath("artidx.mul"));
-    const QByteArray art = TestFiles::fileBytes(data.filePath("art.mul"));
-    QMap<int, QByteArray> records;
-    for (int slot = 0; slot < index.size() / IndexEntrySize; ++slot) {
-        char *entry = index.data() + qsizetype(slot) * IndexEntrySize;
-        const qint32 offset = qFromLittleEndian<qint32>(entry);
-        if (offset < 0)
-            continue;
-        records.insert(slot, art.mid(offset, qFromLittleEndian<qint32>(entry + 4)));
-        qToLittleEndian<qint32>(qint32(art.size()) - offset, entry + 4);
-    }
-    QVERIFY(records.size() > 300 && TestFiles::writeFile(data.filePath("artidx.mul"), index));
-    MulArtContainer container;
-    QVERIFY(container.open(data.filePath("artidx.mul"), data.filePath("art.mul")));
-    for (auto it = records.cbegin(); it != records.cend(); ++it) {
-        QCOMPARE(container.record(it.key()), it.value());
-        const ArtContainer::StoredRecord stored = container.storedRecord(it.key());
-        QCOMPARE(stored.bytes, it.value());
-        QVERIFY(stored.fit == ArtContainer::Fit::CutToRecord || it.key() == records.lastKey());
-    }
-    QVERIFY2(
-        container.artBytesRead() < 3 * art.size(), qPrintable(QString::number(container.artBytesRead())));
-}
-
-// Pending edits whose files are removed behind the store's back are served only from
-// the cache, which shows what the cache holds.
-void TestArtWork::cacheEvictsLeastRecentlyUsed()
-{
-    TestDataSet data{DataSetBuilder(8)};
-    ArtWork &art = data.art();
-    const QImage tile = TestDataSet::terrain(Qt::yellow);
-    for (int id = 0; id < ArtWork::MinCacheCapacity; ++id)
-        QVERIFY(art.setTerrain(id, tile));
-    QVERIFY(!art.getTerrain(0, false).isNull()); // 0 becomes the most recently used
-    QVERIFY(art.setTerrain(ArtWork::MinCacheCapacity, tile));
-    // Bounded in bytes too: three 1024 x 1024 statics (4 MB each) fit in what 1000
-    // images may take, a fourth evicts the first.
-    QImage giant(MaxStaticSide, MaxStaticSide, QImage::Format_ARGB32);
-    giant.fill(Qt::transparent);
-    for (int id = 0; id < 4; ++id)
-        QVERIFY(art.setStatic(id, giant));
-    for (const QString &file : art.pendingTerrain().values() + art.pendingStatics().values())
-        QVERIFY(QFile::remove(file));
-
-    for (int id : {0, 2, ArtWork::MinCacheCapacity})
-        QVERIFY(!art.getTerrain(id, false).isNull());
-    QVERIFY(art.getTerrain(1, false).isNull()); // the least recently used went
-    QVERIFY(art.getStatic(0, false).isNull());
-    QVERIFY(!art.getStatic(1, false).isNull() && !art.getStatic(3, false).isNull());
-}
-
-void TestArtWork::highlightedImagesMatchTheHighlightedDecode()
-{
-    // Every red value, as terrain and as a static with transparent gaps: what the store
-    // gives highlighted is what the codec decodes highlighted from the stored record.
-    DataSetBuilder builder(8);
-    QImage ramp(44, 44, QImage::Format_ARGB32);
-    ramp.fill(Qt::transparent);
-    for (int x = 0; x < 44; ++x) {
-        for (int y = 0; y < 44; y += 1 + x % 3)
-            ramp.setPixel(x, y, qRgb(qMin(255, x * 6), 255 - x * 5, y * 5));
-    }
-    builder.setTerrainImage(1, ramp);
-    builder.setStaticImage(1, ramp);
-    TestDataSet data(builder);
-    ArtWork &art = data.art();
-    QCOMPARE(art.getTerrain(1, true), ArtCodec::decodeTerrain(art.container().record(1), true));
-    QCOMPARE(art.getStatic(1, true), ArtCodec::decodeStatic(art.container().record(StaticIdBase + 1), true));
-
-    // An edit replaces the highlighted image too (red fields 31 and 0 highlighted), and a
-    // deleted tile has none.
-    QVERIFY(art.setTerrain(1, TestDataSet::terrain(QColor(255, 0, 0))));
-    QCOMPARE(art.getTerrain(1, true).pixel(22, 22), qRgb(232, 232, 48));
-    QVERIFY(art.setTerrain(1, TestDataSet::terrain(QColor(0, 0, 255))));
-    QCOMPARE(art.getTerrain(1, true).pixel(22, 22), qRgb(48, 48, 0));
-    QVERIFY(art.setTerrain(1, QImage()));
-    QVERIFY(art.getTerrain(1, true).isNull());
-}
-
-void TestArtWork::pendingEditFilesAndDeletionsLeaveTheDataFiles()
-{
-    DataSetBuilder builder(16);
-    builder.setTerrainImage(4, TestDataSet::terrain(Qt::blue));
-    TestDataSet data(builder);
-    // Whatever is read or edited, the data files stay as they were (writable, so that a
-    // write would show).
-    const QStringList names{"art.mul", "artidx.mul", "tiledata.mul", "animdata.mul"};
-    QByteArrayList before;
-    for (const QString &name : names)
-        before << fileBytes(data.filePath(name));
-    QVERIFY(QFileInfo(data.filePath("art.mul")).permissions() & QFile::WriteOwner);
-    ArtWork &art = data.art();
-    const QDir dir(art.pendingDirectory());
-    QSignalSpy changed(&art, &ArtWork::pendingChanged);
-    QImage wide(100, 50, QImage::Format_ARGB32);
-    wide.fill(Qt::red);
-    QVERIFY(art.setTerrain(3, wide));
-    QCOMPARE(art.pendingTerrain().value(3), dir.filePath("Terrain3.wfg"));
-    QCOMPARE(QFileInfo(dir.filePath("Terrain3.wfg")).size(), qint64(TerrainRecordSize));
-    QCOMPARE(art.getTerrain(3, false).size(), QSize(44, 44));
-    QCOMPARE(changed.count(), 1);
-
-    // A second edit replaces the first's file with the record of the image as stored.
-    QVERIFY(art.setStatic(9, TestDataSet::solid(4, 4, Qt::red)));
-    QVERIFY(art.setStatic(9, TestDataSet::solid(3, 2, Qt::green)));
-    QCOMPARE(dir.entryList({"Static*"}, QDir::Files), QStringList{"Static9.wfg"});
-    const QByteArray record = fileBytes(dir.filePath("Static9.wfg"));
-    QCOMPARE(record, ArtCodec::encodeStatic(ArtCodec::normalizeStatic(TestDataSet::solid(3, 2, Qt::green))));
-    QCOMPARE(quint8(record.at(17)) & 0x80, 0x80); // stored words have bit 15 set
-    QCOMPARE(art.getStatic(9, false).size(), QSize(3, 2));
-
-    // Deleting an edited tile and one never edited: both read as deleted, kept on disk
-    // only as empty markers, so that deletions survive a crash.
-    QVERIFY(!art.getTerrain(4, false).isNull());
-    QVERIFY(art.setTerrain(3, QImage()) && art.setTerrain(4, QImage()));
-    for (int id : {3, 4}) {
-        QVERIFY(art.pendingTerrain().contains(id));
-        QVERIFY(art.getTerrain(id, false).isNull() && art.getTerrain(id, true).isNull());
-    }
-    QCOMPARE(dir.entryList({"Terrain*"}, QDir::Files), (QStringList{"Terrain3.deleted", "Terrain4.deleted"}));
-    QVERIFY(art.setTerrain(4, TestDataSet::terrain(Qt::green)));
-    QCOMPARE(art.getTerrain(4, false).pixel(22, 22), qRgb(0, 248, 0));
-
-    QVERIFY(data.tiles().setLandRecord(1, QByteArray(26, 'x')));
-    for (int n = 0; n < names.size(); ++n)
-        QCOMPARE(fileBytes(data.filePath(names.at(n))), before.at(n));
-}
-
-void TestArtWork::pendingDirectoryIsPrivateAndTouchesNothingElse()
-{
-    // Two stores of one data set keeping apart is checked by the data set tests.
-    TestDataSet data{DataSetBuilder(8)};
-    QTemporaryDir other; // holding files named like edits
-    for (const char *name : {"a1.wfg", "abc.wfg", "tr5.wfg", "Terrain1.wfg"})
-        QVERIFY(TestFiles::writeFile(other.filePath(QLatin1String(name)), "x"));
-    QString directory;
+    void readsByIndex()
     {
-        ArtWork art(data.filePath("artidx.mul"), data.filePath("art.mul"), data.pendingParent());
-        QVERIFY(art.setTerrain(1, TestDataSet::terrain(Qt::red)));
-        directory = art.pendingDirectory();
+        DataSetBuilder builder(8);
+        builder.setTerrainImage(0, TestDataSet::terrain(Qt::red));
+        builder.setStaticImage(0, TestDataSet::solid(5, 7, Qt::green));
+        builder.setRawTerrainEntry(1, 1 << 30, 2024); // far outside art.mul
+        builder.setRawTerrainEntry(2, -1, 2024); // empty whatever its length
+        builder.setRawTerrainEntry(3, -7, 2024);
+        builder.setTerrainRecord(4, QByteArray(100, '\x01')); // less than a record left in art.mul
+        builder.setRawStaticEntry(1, 1, 100); // inside art.mul, but not a record
+        TestDataSet data(builder);
+        ArtWork &art = data.art();
+        // Terrain 0 is at offset 0 of art.mul; static 0 reads slot 16384, never terrain slot 0.
+        QVERIFY(data.isValid() && art.container().entry(0).offset == 0);
+        QCOMPARE(art.getTerrain(0, false).pixel(22, 22), qRgb(248, 0, 0));
+        QImage item = art.getStatic(0, false);
+        QCOMPARE(item.size(), QSize(5, 7));
+        QCOMPARE(item.pixel(2, 2), qRgb(0, 248, 0));
+        QCOMPARE(art.staticSlotCount(), 8);
+        // Damaged or missing entries, negative ids and ids past the end of artidx.mul: no image.
+        for (int id : {1, 2, 3, 4, 5, -1})
+            QVERIFY(art.getTerrain(id, false).isNull());
+        for (int id : {8, 1 << 24, -1})
+            QVERIFY(art.getStatic(id, true).isNull());
+        art.getStatic(1, false); // whatever the bytes at offset 1 hold, reading them must not crash
+        // A cache hit is a shared copy: a caller painting on one changes nothing for others.
+        const QImage again = art.getStatic(0, false);
+        item.setPixel(2, 2, qRgb(1, 2, 3));
+        QCOMPARE(art.getStatic(0, false).pixel(2, 2), qRgb(0, 248, 0));
+        QCOMPARE(again.pixel(2, 2), qRgb(0, 248, 0));
+        // artidx.mul cut in the middle of an entry, and no files at all.
+        QVERIFY(QFile::resize(data.filePath("artidx.mul"), IndexEntrySize * (StaticIdBase + 1) - 5));
+        ArtWork cut(data.filePath("artidx.mul"), data.filePath("art.mul"), data.pendingParent());
+        QVERIFY(!cut.getTerrain(0, false).isNull() && cut.getStatic(0, false).isNull());
+        QTemporaryDir empty;
+        ArtWork missing(empty.filePath("artidx.mul"), empty.filePath("art.mul"), empty.path());
+        QVERIFY(missing.getTerrain(0, false).isNull() && missing.staticSlotCount() == 0);
+    }
+
+    void indexLengthsRunningToTheEndCostNothing()
+    {
+        // Index lengths reaching the end of art.mul: records read as they are, all in about one art.mul.
+        DataSetBuilder::Options options;
+        options.staticCount = 96;
+        options.terrainImages = 300;
+        TestDataSet data(DataSetBuilder::procedural(options));
+        QByteArray index = fileBytes(data.filePath("artidx.mul"));
+        const QByteArray art = fileBytes(data.filePath("art.mul"));
+        QMap<int, QByteArray> records;
+        for (int slot = 0; slot < index.size() / IndexEntrySize; ++slot) {
+            char *entry = index.data() + qsizetype(slot) * IndexEntrySize;
+            const qint32 offset = qFromLittleEndian<qint32>(entry);
+            if (offset >= 0) {
+                records.insert(slot, art.mid(offset, qFromLittleEndian<qint32>(entry + 4)));
+                qToLittleEndian<qint32>(qint32(art.size()) - offset, entry + 4);
+            }
+        }
+        QVERIFY(records.size() > 300 && TestFiles::writeFile(data.filePath("artidx.mul"), index));
+        MulArtContainer container;
+        QVERIFY(container.open(data.filePath("artidx.mul"), data.filePath("art.mul")));
+        for (auto it = records.cbegin(); it != records.cend(); ++it) {
+            QCOMPARE(container.record(it.key()), it.value());
+            const ArtContainer::StoredRecord stored = container.storedRecord(it.key());
+            QCOMPARE(stored.bytes, it.value());
+            QVERIFY(stored.fit == ArtContainer::Fit::CutToRecord || it.key() == records.lastKey());
+        }
+        QVERIFY2(
+            container.artBytesRead() < 3 * art.size(), qPrintable(QString::number(container.artBytesRead())));
+    }
+
+    void cacheEvictsLeastRecentlyUsed()
+    {
+        // Edits whose files are removed behind the store's back show what the cache holds.
+        TestDataSet data{DataSetBuilder(8)};
+        ArtWork &art = data.art();
+        for (int id = 0; id < ArtWork::MinCacheCapacity; ++id)
+            QVERIFY(art.setTerrain(id, TestDataSet::terrain(Qt::yellow)));
+        QVERIFY(!art.getTerrain(0, false).isNull()); // 0 becomes the most recently used
+        QVERIFY(art.setTerrain(ArtWork::MinCacheCapacity, TestDataSet::terrain(Qt::yellow)));
+        // Bounded in bytes too: three 1024 x 1024 statics fit in what 1000 images may take, not four.
+        for (int id = 0; id < 4; ++id)
+            QVERIFY(art.setStatic(id, TestDataSet::solid(MaxStaticSide, MaxStaticSide, Qt::transparent)));
+        for (const QString &file : art.pendingTerrain().values() + art.pendingStatics().values())
+            QVERIFY(QFile::remove(file));
+        for (int id : {0, 2, ArtWork::MinCacheCapacity})
+            QVERIFY(!art.getTerrain(id, false).isNull());
+        QVERIFY(art.getTerrain(1, false).isNull()); // the least recently used went
+        QVERIFY(art.getStatic(0, false).isNull());
+        QVERIFY(!art.getStatic(1, false).isNull() && !art.getStatic(3, false).isNull());
+    }
+
+    void pendingEditsLeaveTheDataFiles()
+    {
+        DataSetBuilder builder(16);
+        builder.setTerrainImage(4, TestDataSet::terrain(Qt::blue));
+        QImage ramp = TestDataSet::solid(44, 44, Qt::transparent); // every red value, with gaps
+        for (int x = 0; x < 44; ++x) {
+            for (int y = 0; y < 44; y += 1 + x % 3)
+                ramp.setPixel(x, y, qRgb(qMin(255, x * 6), 255 - x * 5, y * 5));
+        }
+        builder.setTerrainImage(1, ramp);
+        builder.setStaticImage(1, ramp);
+        TestDataSet data(builder);
+        // Whatever is read, edited or fails, the data files (writable, so a write would show) stay.
+        const QStringList names{"art.mul", "artidx.mul", "tiledata.mul", "animdata.mul"};
+        QByteArrayList before;
+        for (const QString &name : names)
+            before << fileBytes(data.filePath(name));
+        QVERIFY(QFileInfo(data.filePath("art.mul")).permissions() & QFile::WriteOwner);
+        ArtWork &art = data.art();
+        const QDir dir(art.pendingDirectory());
+        // Highlighted, the store gives what the codec decodes highlighted from the stored record.
+        QCOMPARE(art.getTerrain(1, true), ArtCodec::decodeTerrain(art.container().record(1), true));
         QCOMPARE(
-            QFileInfo(directory).permissions() & (QFile::ReadGroup | QFile::WriteOther | QFile::ReadOther),
-            QFileDevice::Permissions());
-        // Another temporary directory: the old one and its edits go.
-        art.setTempDir(other.path());
-        QVERIFY(!QFileInfo::exists(directory));
-        QVERIFY(art.pendingTerrain().isEmpty() && art.getTerrain(1, false).isNull());
-        QVERIFY(art.setTerrain(1, TestDataSet::terrain(Qt::red)));
-        directory = art.pendingDirectory();
-        QVERIFY(directory.startsWith(other.path()));
-    }
-    QVERIFY(!QFileInfo::exists(directory));
-    QCOMPARE(QDir(other.path()).entryList(QDir::Files).size(), 4);
-}
+            art.getStatic(1, true), ArtCodec::decodeStatic(art.container().record(StaticIdBase + 1), true));
+        QSignalSpy changed(&art, &ArtWork::pendingChanged);
+        QVERIFY(art.setTerrain(3, TestDataSet::solid(100, 50, Qt::red)));
+        QCOMPARE(art.pendingTerrain().value(3), dir.filePath("Terrain3.wfg"));
+        QCOMPARE(QFileInfo(dir.filePath("Terrain3.wfg")).size(), qint64(TerrainRecordSize));
+        QCOMPARE(art.getTerrain(3, false).size(), QSize(44, 44));
+        QCOMPARE(changed.count(), 1);
 
-void TestArtWork::failedPendingWriteChangesNothing()
-{
-    DataSetBuilder builder(8);
-    builder.setTerrainImage(5, TestDataSet::terrain(Qt::blue));
-    TestDataSet data(builder);
-    ArtWork &art = data.art();
-    QVERIFY(art.setStatic(2, TestDataSet::solid(2, 2, Qt::red)));
-    QSignalSpy changed(&art, &ArtWork::pendingChanged);
-    // Writes the system cuts short (a full disk) fail with its reason and the file they
-    // were for; the tile stays as art.mul or the earlier edit has it.
-    QString terrainError;
-    QString staticError;
+        // A second edit replaces the first's file with the record of the image as stored.
+        QVERIFY(art.setStatic(9, TestDataSet::solid(4, 4, Qt::red)));
+        QVERIFY(art.setStatic(9, TestDataSet::solid(3, 2, Qt::green)));
+        QCOMPARE(dir.entryList({"Static*"}, QDir::Files), QStringList{"Static9.wfg"});
+        const QByteArray record = fileBytes(dir.filePath("Static9.wfg"));
+        QCOMPARE(
+            record, ArtCodec::encodeStatic(ArtCodec::normalizeStatic(TestDataSet::solid(3, 2, Qt::green))));
+        QCOMPARE(quint8(record.at(17)) & 0x80, 0x80); // stored words have bit 15 set
+
+        // Writes cut short (a full disk) fail naming the file and why; the tile and earlier edit stay.
+        changed.clear();
+        QString terrainError;
+        QString staticError;
+        {
+            const FileSizeLimit diskFull(1000);
+            QVERIFY(!art.setTerrain(4, TestDataSet::terrain(Qt::red), &terrainError));
+            QVERIFY(!art.setStatic(9, TestDataSet::solid(30, 30, Qt::red), &staticError));
+        }
+        QVERIFY2(terrainError.contains("Terrain4.wfg: File too large"), qPrintable(terrainError));
+        QVERIFY2(staticError.contains("Static9.wfg: File too large"), qPrintable(staticError));
+        QCOMPARE(art.getTerrain(4, false).pixel(22, 22), qRgb(0, 0, 248));
+        QVERIFY(!art.pendingTerrain().contains(4) && dir.entryList({"Terrain4*"}).isEmpty());
+        QCOMPARE(art.getStatic(9, false).pixel(0, 0), qRgb(0, 248, 0));
+        QCOMPARE(fileBytes(art.pendingStatics().value(9)), record);
+        QCOMPARE(changed.count(), 0);
+        // Images a record cannot express, and ids beyond the files, are refused.
+        QVERIFY(
+            !art.setStatic(3, TestDataSet::solid(300, 200, Qt::red)) && !art.pendingStatics().contains(3));
+        QVERIFY(!art.setTerrain(TerrainCount, TestDataSet::terrain(Qt::red)));
+        QVERIFY(!art.setStatic(MaxStaticCount, QImage()));
+
+        // Deleting an edited tile and one never edited: markers on disk, so that deletions survive a crash.
+        QVERIFY(art.setTerrain(3, QImage()) && art.setTerrain(4, QImage()));
+        for (int id : {3, 4}) {
+            QVERIFY(art.pendingTerrain().contains(id));
+            QVERIFY(art.getTerrain(id, false).isNull() && art.getTerrain(id, true).isNull());
+        }
+        QCOMPARE(
+            dir.entryList({"Terrain*"}, QDir::Files), (QStringList{"Terrain3.deleted", "Terrain4.deleted"}));
+        // An edit replaces the highlighted image too (red fields 0 and 31).
+        QVERIFY(art.setTerrain(4, TestDataSet::terrain(Qt::green)));
+        QCOMPARE(art.getTerrain(4, false).pixel(22, 22), qRgb(0, 248, 0));
+        QCOMPARE(art.getTerrain(4, true).pixel(22, 22), qRgb(48, 48, 0));
+        QVERIFY(art.setTerrain(4, TestDataSet::terrain(Qt::red)));
+        QCOMPARE(art.getTerrain(4, true).pixel(22, 22), qRgb(232, 232, 48));
+
+        QVERIFY(data.tiles().setLandRecord(1, QByteArray(26, 'x')));
+        for (int n = 0; n < names.size(); ++n)
+            QCOMPARE(fileBytes(data.filePath(names.at(n))), before.at(n));
+    }
+
+    void pendingDirectoryIsPrivateAndTouchesNothingElse()
     {
-        const FileSizeLimit diskFull(1000);
-        QVERIFY(!art.setTerrain(5, TestDataSet::terrain(Qt::red), &terrainError));
-        QVERIFY(!art.setStatic(2, TestDataSet::solid(30, 30, Qt::green), &staticError));
+        TestDataSet data{DataSetBuilder(8)};
+        QTemporaryDir other; // holding files named like edits
+        for (const char *name : {"a1.wfg", "abc.wfg", "tr5.wfg", "Terrain1.wfg"})
+            QVERIFY(TestFiles::writeFile(other.filePath(QLatin1String(name)), "x"));
+        QString directory;
+        {
+            ArtWork art(data.filePath("artidx.mul"), data.filePath("art.mul"), data.pendingParent());
+            QVERIFY(art.setTerrain(1, TestDataSet::terrain(Qt::red)));
+            directory = art.pendingDirectory();
+            const auto shared = QFile::ReadGroup | QFile::WriteOther | QFile::ReadOther;
+            QCOMPARE(QFileInfo(directory).permissions() & shared, QFileDevice::Permissions());
+            // Another temporary directory: the old one and its edits go.
+            art.setTempDir(other.path());
+            QVERIFY(!QFileInfo::exists(directory));
+            QVERIFY(art.pendingTerrain().isEmpty() && art.getTerrain(1, false).isNull());
+            QVERIFY(art.setTerrain(1, TestDataSet::terrain(Qt::red)));
+            directory = art.pendingDirectory();
+            QVERIFY(directory.startsWith(other.path()));
+        }
+        QVERIFY(!QFileInfo::exists(directory));
+        QCOMPARE(QDir(other.path()).entryList(QDir::Files).size(), 4);
     }
-    QVERIFY2(terrainError.contains("Terrain5.wfg: File too large"), qPrintable(terrainError));
-    QVERIFY2(staticError.contains("Static2.wfg: File too large"), qPrintable(staticError));
-    QCOMPARE(art.getTerrain(5, false).pixel(22, 22), qRgb(0, 0, 248));
-    QVERIFY(
-        !art.pendingTerrain().contains(5) && QDir(art.pendingDirectory()).entryList({"Terrain5*"}).isEmpty());
-    QCOMPARE(art.getStatic(2, false).pixel(0, 0), qRgb(248, 0, 0));
-    const QByteArray kept = fileBytes(art.pendingStatics().value(2));
-    QCOMPARE(ArtCodec::decodeStatic(kept, false), TestDataSet::solid(2, 2, QColor(248, 0, 0)));
-    QCOMPARE(changed.count(), 0);
-
-    // Images a record cannot express, and ids beyond the files, are refused.
-    QImage dense(300, 200, QImage::Format_ARGB32);
-    dense.fill(Qt::red);
-    QVERIFY(!art.setStatic(3, dense) && !art.pendingStatics().contains(3));
-    QVERIFY(!art.setTerrain(TerrainCount, TestDataSet::terrain(Qt::red)));
-    QVERIFY(!art.setStatic(MaxStaticCount, QImage()));
-}
+};
 
 QTEST_GUILESS_MAIN(TestArtWork)
 #include "test_artwork.moc"
