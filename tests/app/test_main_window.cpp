@@ -110,12 +110,12 @@ private Q_SLOTS:
         // A first run opens at two thirds of the offscreen 800 x 800 screen, in its middle.
         QCOMPARE(window.geometry(), QRect(133, 133, 533, 533));
         QCOMPARE(window.dataDirectory(), directory.replace('@', data->path()));
-        QTEST(prompts.count(QStringLiteral("directory")), "choosers");
+        QTEST(prompts.count("directory"), "choosers");
         // A directory without data files is named with every file it lacks.
         const bool missing = probes.first() == scratch.filePath("empty");
-        QCOMPARE(prompts.count(QStringLiteral("warning")), int(missing));
+        QCOMPARE(prompts.count("warning"), int(missing));
         for (const char *file : {"art.mul", "artidx.mul", "tiledata.mul", "animdata.mul"})
-            QVERIFY(!missing || prompts.last(QStringLiteral("warning"))->text.contains(QLatin1String(file)));
+            QVERIFY(!missing || prompts.last("warning")->text.contains(QLatin1String(file)));
         QCOMPARE(window.isComplete(), complete);
         QCOMPARE(window.findChild<QStatusBar *>() != nullptr, complete);
         // The chooser names the files of either art container.
@@ -172,8 +172,7 @@ private Q_SLOTS:
         const auto forced = open({"--tiledata", "classic", "--art", "uop"});
         QCOMPARE(
             shown(forced), QStringLiteral("UOP art, classic tile data (damaged file) in artLegacyMUL.uop"));
-        QVERIFY(
-            prompts.last(QStringLiteral("warning"))->text.contains("ends 580 bytes into a classic block"));
+        QVERIFY(prompts.last("warning")->text.contains("ends 580 bytes into a classic block"));
         // The forms given belong to the directory named: another one is read as its files tell.
         DataSetBuilder otherBuilder(64);
         otherBuilder.setTileDataLayout(TileDataLayout::highSeas());
@@ -185,7 +184,7 @@ private Q_SLOTS:
             shown(forced), QStringLiteral("UOP art, classic tile data (damaged file) in artLegacyMUL.uop"));
         // Forced to the other container, which is not there: named, then the chooser (cancelled).
         QVERIFY(!open({"--art", "mul"})->isComplete());
-        QVERIFY(prompts.last(QStringLiteral("warning"))->text.contains("Missing: art.mul, artidx.mul."));
+        QVERIFY(prompts.last("warning")->text.contains("Missing: art.mul, artidx.mul."));
     }
 
     void programWithoutDisplay_data()
@@ -270,8 +269,8 @@ private Q_SLOTS:
         QVERIFY(deleteImage(window, TileKind::Static, 7));
         QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(prompts.count("directory"), 2);
-        QVERIFY(savedImage(second.path(), TileKind::Static, 7).isNull());
-        QVERIFY(!savedImage(deep, TileKind::Static, 7).isNull());
+        QVERIFY(savedImage(second.path(), TileKind::Static, 7).isNull()
+            && !savedImage(deep, TileKind::Static, 7).isNull());
         // When the remembered directory has gone, Save warns, and the next one asks again.
         QVERIFY(deleteImage(window, TileKind::Terrain, 124) && second.remove());
         window.saveAction()->trigger();
@@ -361,8 +360,8 @@ private Q_SLOTS:
         // Closed: the empty window again, without a status bar, and nothing of the data set.
         QCOMPARE(window.isComplete(), !(gone && !open));
         if (gone && !open) {
-            QVERIFY(qobject_cast<EmptyWindowPage *>(window.centralWidget()) && !window.edits());
-            QVERIFY(!window.findChild<QStatusBar *>() && !window.saveAction()->isEnabled());
+            QVERIFY(qobject_cast<EmptyWindowPage *>(window.centralWidget()) && !window.edits()
+                && !window.findChild<QStatusBar *>() && !window.saveAction()->isEnabled());
             QCOMPARE(window.windowTitle(), QStringLiteral("Tessera[*]"));
             return;
         }
@@ -370,10 +369,9 @@ private Q_SLOTS:
         QCOMPARE(window.edits()->history().count(), gone ? 0 : 1);
         QCOMPARE(window.tabs()->statics()->staticPalette()->tileCount(), gone ? 64 : 96);
         // The status bar starts again with the new data set, with no tile selected.
-        const QList<QLabel *> labels
-            = window.statusBar()->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly);
-        QCOMPARE(labels.size(), 4); // name, size, id, and what the data set is made of
-        QVERIFY(!gone || labels.at(2)->text() == QStringLiteral("ID:"));
+        const auto labels = window.statusBar()->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly);
+        QVERIFY(labels.size() == 4
+            && (!gone || labels.at(2)->text() == QStringLiteral("ID:"))); // name, size, id, form
     }
 
     void settingsCarryOverToTheNextWindow()
@@ -403,8 +401,8 @@ private Q_SLOTS:
         }
         // The pending edits went with the window; the settings stay under Tessera's own name,
         // in the settings place the test gave.
-        QVERIFY(!QFileInfo::exists(pending[0]) && !QFileInfo::exists(pending[1]));
-        QVERIFY(QFile::exists(scratch.filePath("user/Tessera/Tessera.conf")));
+        QVERIFY(!QFileInfo::exists(pending[0]) && !QFileInfo::exists(pending[1])
+            && QFile::exists(scratch.filePath("user/Tessera/Tessera.conf")));
 
         // No directory given and no installation found: the last data directory.
         MyMainWindow second;
