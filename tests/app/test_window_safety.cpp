@@ -1,6 +1,4 @@
-// The window and the files it does not own: data files that another program changes
-// while they are open, a save into the directory that was cut short, and the pending
-// edits of a run that ended abnormally.
+// Files the window does not own: changed on disk, a cut-short save, a crashed run's edits.
 
 #include "FakePrompts.h"
 #include "TestDataSet.h"
@@ -13,7 +11,6 @@
 #include "edits/TileEdits.h"
 #include "io/PendingEditDirectory.h"
 #include "saving/DataSetSaver.h"
-#include "tiledata/TileData.h"
 #include "tiledata/TileDataLayout.h"
 
 #include <QLabel>
@@ -41,6 +38,19 @@ bool append(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::Append) && file.write(bytes) == bytes.size();
 }
 
+// Runs work in a child process, which ends abnormally: killed, or by _exit without cleaning up.
+template <typename Work> bool inChild(Work work, bool killed)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        work();
+        ::_exit(1);
+    }
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child
+        && (killed ? WIFSIGNALED(status) : WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
 } // namespace
 
 class WindowSafetyTest : public QObject
@@ -49,12 +59,169 @@ class WindowSafetyTest : public QObject
 
 private Q_SLOTS:
     void initTestCase() { QVERIFY(pending.isValid()); }
-    void changedDataFileOffersToReopen();
-    void tileDataEndingInsideABlockIsTold();
-    void changeIsNoticedWithoutAsking();
-    void interruptedSaveIsToldWhenOpened();
-    void editsOfACrashedRunAreOffered_data();
-    void editsOfACrashedRunAreOffered();
+
+    void changedDataFileOffersToReopen()
+    {
+        TestDataSet data(smallSet());
+        FakePrompts prompts;
+        MyMainWindow window(startIn(data.path()));
+        QVERIFY(window.isComplete());
+        QVERIFY(window.edits()->changeImage(
+            TileKind::Terrain, 3, TestDataSet::terrain(Qt::red), "Import", nullptr));
+        QVERIFY(window.edits()->changeImage(TileKind::Static, 2, QImage(), "Delete", nullptr));
+        window.checkDataFiles(); // unchanged files: nothing is asked
+        QCOMPARE(prompts.count("confirm"), 0);
+
+        // Another program adds a block of statics: the watching window asks by itself. Declined:
+        // not asked again for the same state, a save is refused, File > Save offers to reopen again.
+        QVERIFY(append(data.filePath("tiledata.mul"), QByteArray(1188, '\0')));
+        QTRY_COMPARE_WITH_TIMEOUT(prompts.count("confirm"), 1, 10000);
+        window.checkDataFiles();
+        QCOMPARE(prompts.count("confirm"), 1);
+        QVERIFY(prompts.last("confirm")->text.contains("tiledata.mul has changed on disk"));
+        QTemporaryDir out;
+        prompts.directories = {out.path()};
+        QVERIFY(!window.saveController()->save());
+        QVERIFY(prompts.last("warning")->text.contains("changed on disk since it was opened"));
+        window.fileSave();
+        QCOMPARE(prompts.count("confirm"), 2);
+        QVERIFY(prompts.last("confirm")->text.contains("File > Reopen"));
+
+        // File > Reopen reads it again, keeping the edits, the tab and the selection.
+        window.tabs()->setCurrentIndex(ArtTab::StaticsIndex);
+        window.currentPalette()->selectTile(40);
+        for (QAction *item : window.menuBar()->actions().at(0)->menu()->actions()) {
+            if (item->text() == QStringLiteral("Reopen"))
+                item->trigger();
+        }
+        QCOMPARE(window.tileStore()->staticCount(), 64 + 32);
+        QVERIFY(window.artStore()->getStatic(2, false).isNull());
+        QCOMPARE(window.tabs()->currentIndex(), int(ArtTab::StaticsIndex));
+        QCOMPARE(window.currentPalette()->selectedId(), 40);
+
+        // Accepted: read again, with the new statics and the pending edits, which then save.
+        QVERIFY(append(data.filePath("tiledata.mul"), QByteArray(1188, '\0')));
+        prompts.confirmations = {true};
+        window.checkDataFiles();
+        QCOMPARE(prompts.count("confirm"), 3);
+        QCOMPARE(window.tileStore()->staticCount(), 64 + 2 * 32);
+        QCOMPARE(window.artStore()->getTerrain(3, false).pixel(22, 22), qRgb(248, 0, 0));
+        QVERIFY(window.artStore()->getStatic(2, false).isNull() && window.isWindowModified());
+        prompts.directories = {out.path()};
+        QVERIFY(window.saveController()->save());
+        QCOMPARE(
+            ArtWork(out.filePath("artidx.mul"), out.filePath("art.mul")).getTerrain(3, false).pixel(22, 22),
+            qRgb(248, 0, 0));
+    }
+
+    void tileDataEndingInsideABlockIsTold()
+    {
+        // High-seas tile data grown by 100 bytes: Reopen and a later open still read it as
+        // high-seas, and say so in a message and in the status bar.
+        DataSetBuilder builder = smallSet();
+        builder.setTileDataLayout(TileDataLayout::highSeas());
+        TestDataSet data(builder);
+        const QString told = "tiledata.mul is cut or damaged (it ends 100 bytes into a high-seas block): "
+                             "it is read as high-seas tile data";
+        FakePrompts prompts;
+        const auto showsDamage = [&](MyMainWindow &window, int warnings) {
+            const auto *label = window.statusBar()->findChild<QLabel *>(QStringLiteral("formatLabel"));
+            return prompts.count("warning") == warnings && prompts.last("warning")->text.contains(told)
+                && window.statusBar()->currentMessage().contains(told)
+                && label->text() == QStringLiteral("MUL art, high-seas tile data (damaged file)")
+                && window.tileStore()->layoutName() == QStringLiteral("high-seas");
+        };
+        {
+            MyMainWindow window(startIn(data.path()));
+            QVERIFY(window.isComplete());
+            QCOMPARE(prompts.count("warning"), 0);
+            QVERIFY(append(data.filePath("tiledata.mul"), QByteArray(100, '\x55')));
+            prompts.confirmations = {true};
+            window.checkDataFiles();
+            QVERIFY2(showsDamage(window, 1), qPrintable(window.statusBar()->currentMessage()));
+        }
+        MyMainWindow window(startIn(data.path()));
+        QVERIFY(showsDamage(window, 2));
+    }
+
+    void interruptedSaveIsToldWhenOpened()
+    {
+        // A save killed after putting art.mul and artidx.mul in place, before tiledata.mul.
+        TestDataSet data(smallSet());
+        QTemporaryDir out;
+        QVERIFY(data.art().setTerrain(3, TestDataSet::terrain(Qt::red)));
+        QVERIFY(inChild(
+            [&] {
+                DataSetSaver saver(data.art(), data.tiles(), data.anims());
+                saver.setFaultHook([](DataSetSaver::Step step, const QString &fileName) {
+                    if (step == DataSetSaver::Step::Rename && fileName == QLatin1String("tiledata.mul"))
+                        ::raise(SIGKILL);
+                    return QString();
+                });
+                saver.save(out.path());
+            },
+            true));
+        FakePrompts prompts;
+        MyMainWindow window(startIn(out.path()));
+        QVERIFY(window.isComplete());
+        QCOMPARE(prompts.count("information"), 1);
+        QVERIFY2(prompts.last("information")
+                     ->text.contains("was interrupted while its files were being put in place; it has now "
+                                     "been completed"),
+            qPrintable(prompts.last("information")->text));
+        QCOMPARE(window.artStore()->getTerrain(3, false).pixel(22, 22), qRgb(248, 0, 0));
+    }
+
+    void editsOfACrashedRunAreOffered_data()
+    {
+        QTest::addColumn<bool>("recover");
+        QTest::newRow("recovered") << true;
+        QTest::newRow("discarded") << false;
+    }
+    void editsOfACrashedRunAreOffered()
+    {
+        QFETCH(bool, recover);
+        TestDataSet data(smallSet());
+        TestDataSet other(smallSet());
+        // A run on each data set ends abnormally, its edits still pending.
+        for (const QString &directory : {data.path(), other.path()}) {
+            QVERIFY(inChild(
+                [&] {
+                    DataSet::Options options;
+                    options.pendingParent = pending.path();
+                    QString error;
+                    auto set = DataSet::open(directory, options, &error);
+                    ::_exit(set && set->art().setTerrain(3, TestDataSet::terrain(Qt::red))
+                                && set->art().setStatic(2, QImage())
+                            ? 0
+                            : 1);
+                },
+                false));
+        }
+        // Each data set's edits are offered when it is opened, at start or later, and only then;
+        // the other's stay untouched meanwhile.
+        FakePrompts prompts;
+        prompts.confirmations = {recover, recover};
+        prompts.saveAnswers = {UserPrompts::SaveAnswer::Discard};
+        MyMainWindow window(startIn(data.path()));
+        for (const QString &directory : {data.path(), other.path()}) {
+            if (directory == other.path()) {
+                QCOMPARE(PendingEditDirectory::orphans(pending.path()).size(), 1);
+                QVERIFY(window.openDirectory(other.path()));
+            }
+            QCOMPARE(prompts.count("confirm"), directory == data.path() ? 1 : 2);
+            const QString question = prompts.last("confirm")->text;
+            QVERIFY2(question.contains("2 pending edits of this data set") && question.contains(directory),
+                qPrintable(question));
+            QCOMPARE(window.artStore()->pendingTerrain().contains(3), recover);
+            QCOMPARE(window.artStore()->getStatic(2, false).isNull(), recover);
+            QCOMPARE(window.isWindowModified(), recover);
+        }
+        // Whatever the answer, the ended runs' leftovers are gone; only the art's pending
+        // directory the window recovered stays.
+        QCOMPARE(PendingEditDirectory::orphans(pending.path()).size(), 0);
+        QCOMPARE(QDir(pending.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), recover ? 1 : 0);
+    }
 
 private:
     MyMainWindow::StartOptions startIn(const QString &directory) const
@@ -68,190 +235,6 @@ private:
 
     QTemporaryDir pending;
 };
-
-void WindowSafetyTest::changedDataFileOffersToReopen()
-{
-    TestDataSet data(smallSet());
-    FakePrompts prompts;
-    MyMainWindow window(startIn(data.path()));
-    QVERIFY(window.isComplete());
-    QVERIFY(
-        window.edits()->changeImage(TileKind::Terrain, 3, TestDataSet::terrain(Qt::red), "Import", nullptr));
-    QVERIFY(window.edits()->changeImage(TileKind::Static, 2, QImage(), "Delete", nullptr));
-    window.checkDataFiles(); // unchanged files: nothing is asked
-    QCOMPARE(prompts.count("confirm"), 0);
-
-    // Another program adds a block of statics to tiledata.mul. Declined, the question
-    // is not asked again for the same state, and a save is refused.
-    QVERIFY(append(data.filePath("tiledata.mul"), QByteArray(1188, '\0')));
-    window.checkDataFiles();
-    window.checkDataFiles();
-    QCOMPARE(prompts.count("confirm"), 1);
-    QVERIFY(prompts.last("confirm")->text.contains("tiledata.mul has changed on disk"));
-    QTemporaryDir out;
-    prompts.directories = {out.path()};
-    QVERIFY(!window.saveController()->save());
-    QVERIFY(prompts.last("warning")->text.contains("changed on disk since it was opened"));
-    // File > Save offers to reopen again.
-    window.fileSave();
-    QCOMPARE(prompts.count("confirm"), 2);
-    QVERIFY(prompts.last("confirm")->text.contains("File > Reopen"));
-
-    // Declined, File > Reopen still reads it again, keeping the edits, the tab and the selection.
-    window.tabs()->setCurrentIndex(ArtTab::StaticsIndex);
-    window.currentPalette()->selectTile(40);
-    for (QAction *item : window.menuBar()->actions().at(0)->menu()->actions()) {
-        if (item->text() == QStringLiteral("Reopen"))
-            item->trigger();
-    }
-    QCOMPARE(window.tileStore()->staticCount(), 64 + 32);
-    QVERIFY(window.artStore()->getStatic(2, false).isNull());
-    QCOMPARE(window.tabs()->currentIndex(), int(ArtTab::StaticsIndex));
-    QCOMPARE(window.currentPalette()->selectedId(), 40);
-
-    // Accepted, the data set is read again, with the new statics and the pending edits.
-    QVERIFY(append(data.filePath("tiledata.mul"), QByteArray(1188, '\0')));
-    prompts.confirmations = {true};
-    window.checkDataFiles();
-    QCOMPARE(prompts.count("confirm"), 3);
-    QCOMPARE(window.tileStore()->staticCount(), 64 + 2 * 32);
-    QCOMPARE(window.artStore()->getTerrain(3, false).pixel(22, 22), qRgb(248, 0, 0));
-    QVERIFY(window.artStore()->getStatic(2, false).isNull());
-    QVERIFY(window.isWindowModified());
-    prompts.directories = {out.path()};
-    QVERIFY(window.saveController()->save());
-    QCOMPARE(ArtWork(out.filePath("artidx.mul"), out.filePath("art.mul")).getTerrain(3, false).pixel(22, 22),
-        qRgb(248, 0, 0));
-}
-
-void WindowSafetyTest::tileDataEndingInsideABlockIsTold()
-{
-    // A high-seas file that grows by 100 bytes while open fits neither layout: Reopen still
-    // reads it as high-seas, and says in a message and in the status bar that the layout
-    // was inferred from a damaged file; so does opening it.
-    DataSetBuilder builder = smallSet();
-    builder.setTileDataLayout(TileDataLayout::highSeas());
-    TestDataSet data(builder);
-    const QString told = "tiledata.mul is cut or damaged (it ends 100 bytes into a high-seas block): it is "
-                         "read as high-seas tile data";
-    const auto showsDamage = [&told](MyMainWindow &window) {
-        const auto *label = window.statusBar()->findChild<QLabel *>(QStringLiteral("formatLabel"));
-        return window.statusBar()->currentMessage().contains(told)
-            && label->text() == QStringLiteral("MUL art, high-seas tile data (damaged file)")
-            && window.tileStore()->layoutName() == QStringLiteral("high-seas");
-    };
-    FakePrompts prompts;
-    {
-        MyMainWindow window(startIn(data.path()));
-        QVERIFY(window.isComplete());
-        QCOMPARE(prompts.count("warning"), 0);
-        QVERIFY(append(data.filePath("tiledata.mul"), QByteArray(100, '\x55')));
-        prompts.confirmations = {true};
-        window.checkDataFiles();
-        QCOMPARE(prompts.count("warning"), 1);
-        QVERIFY2(prompts.last("warning")->text.contains(told), qPrintable(prompts.last("warning")->text));
-        QVERIFY2(showsDamage(window), qPrintable(window.statusBar()->currentMessage()));
-    }
-    MyMainWindow window(startIn(data.path()));
-    QCOMPARE(prompts.count("warning"), 2);
-    QVERIFY(prompts.last("warning")->text.contains(told));
-    QVERIFY(showsDamage(window));
-}
-
-void WindowSafetyTest::changeIsNoticedWithoutAsking()
-{
-    // The window watches its files: a change shows without anyone asking it to look.
-    TestDataSet data(smallSet());
-    FakePrompts prompts;
-    MyMainWindow window(startIn(data.path()));
-    QVERIFY(append(data.filePath("art.mul"), "more"));
-    QTRY_COMPARE_WITH_TIMEOUT(prompts.count("confirm"), 1, 10000);
-    QVERIFY(prompts.last("confirm")->text.contains("art.mul has changed on disk"));
-}
-
-void WindowSafetyTest::interruptedSaveIsToldWhenOpened()
-{
-    // A save killed after putting art.mul and artidx.mul in place, before tiledata.mul.
-    TestDataSet data(smallSet());
-    QTemporaryDir out;
-    QVERIFY(data.art().setTerrain(3, TestDataSet::terrain(Qt::red)));
-    const pid_t child = fork();
-    if (child == 0) {
-        DataSetSaver saver(data.art(), data.tiles(), data.anims());
-        saver.setFaultHook([](DataSetSaver::Step step, const QString &fileName) {
-            if (step == DataSetSaver::Step::Rename && fileName == QLatin1String("tiledata.mul"))
-                ::raise(SIGKILL);
-            return QString();
-        });
-        saver.save(out.path());
-        ::_exit(0);
-    }
-    int status = 0;
-    QVERIFY(child > 0 && waitpid(child, &status, 0) == child && WIFSIGNALED(status));
-    FakePrompts prompts;
-    MyMainWindow window(startIn(out.path()));
-    QVERIFY(window.isComplete());
-    QCOMPARE(prompts.count("information"), 1);
-    QVERIFY2(prompts.last("information")
-                 ->text.contains("was interrupted while its files were being put in "
-                                 "place; it has now been completed"),
-        qPrintable(prompts.last("information")->text));
-    QCOMPARE(window.artStore()->getTerrain(3, false).pixel(22, 22), qRgb(248, 0, 0));
-}
-
-void WindowSafetyTest::editsOfACrashedRunAreOffered_data()
-{
-    QTest::addColumn<bool>("recover");
-    QTest::newRow("recovered") << true;
-    QTest::newRow("discarded") << false;
-}
-
-void WindowSafetyTest::editsOfACrashedRunAreOffered()
-{
-    QFETCH(bool, recover);
-    TestDataSet data(smallSet());
-    TestDataSet other(smallSet());
-    // A run on each data set ends abnormally, its edits still pending.
-    for (const QString &directory : {data.path(), other.path()}) {
-        const pid_t child = fork();
-        if (child == 0) {
-            DataSet::Options options;
-            options.pendingParent = pending.path();
-            QString error;
-            auto set = DataSet::open(directory, options, &error);
-            const bool edited = set && set->art().setTerrain(3, TestDataSet::terrain(Qt::red))
-                && set->art().setStatic(2, QImage());
-            _exit(edited ? 0 : 1);
-        }
-        int status = 0;
-        QCOMPARE(waitpid(child, &status, 0), child);
-        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
-
-    // Each data set's edits are offered when that data set is opened, at start or later,
-    // and only then; the other data set's stay untouched meanwhile.
-    FakePrompts prompts;
-    prompts.confirmations = {recover, recover};
-    prompts.saveAnswers = {UserPrompts::SaveAnswer::Discard};
-    MyMainWindow window(startIn(data.path()));
-    for (const QString &directory : {data.path(), other.path()}) {
-        if (directory == other.path()) {
-            QCOMPARE(PendingEditDirectory::orphans(pending.path()).size(), 1);
-            QVERIFY(window.openDirectory(other.path()));
-        }
-        QCOMPARE(prompts.count("confirm"), directory == data.path() ? 1 : 2);
-        const QString question = prompts.last("confirm")->text;
-        QVERIFY2(question.contains("2 pending edits of this data set") && question.contains(directory),
-            qPrintable(question));
-        QCOMPARE(window.artStore()->pendingTerrain().contains(3), recover);
-        QCOMPARE(window.artStore()->getStatic(2, false).isNull(), recover);
-        QCOMPARE(window.isWindowModified(), recover);
-    }
-    // Whatever the answer, what the ended runs left behind is gone; only the pending
-    // directory the window recovered (the art's, the one edited) is there.
-    QCOMPARE(PendingEditDirectory::orphans(pending.path()).size(), 0);
-    QCOMPARE(QDir(pending.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), recover ? 1 : 0);
-}
 
 QTEST_MAIN(WindowSafetyTest)
 #include "test_window_safety.moc"

@@ -1,6 +1,4 @@
-// The edits' undo history: each kind of edit taken back and made again exactly, in
-// mixed sequences, the unsaved state following it, failures that change nothing; and
-// finding tiles by name.
+// Undo history: every edit undone and redone exactly, the unsaved state, failures; finding by name.
 
 #include "TestDataSet.h"
 #include "TestFiles.h"
@@ -20,8 +18,7 @@ constexpr int Bare = 6; // a static without one
 constexpr int Ground = 3; // a terrain tile with an image
 constexpr int Sand = 0x1F3; // a terrain tile without one
 
-// Everything a user or a save can see of a tile: its image, its record, and its art and
-// record pending files ("none", "deleted" or their bytes).
+// What a user or a save sees of a tile: image, record, and its pending art and record files.
 using TileView = std::tuple<QImage, QByteArray, QByteArray, QByteArray>;
 
 QByteArray pending(const QHash<int, QString> &files, int key)
@@ -56,29 +53,24 @@ class EditsTest : public QObject
 private Q_SLOTS:
     void init()
     {
+        edits.reset(); // before the data set it edits
         DataSetBuilder builder(96);
         builder.setStaticImage(Pictured, TestDataSet::solid(20, 30, Qt::red));
         builder.setTerrainImage(Ground, TestDataSet::terrain(Qt::darkGreen));
-        const char *const names[] = {"Lamp post", "wall", "LAMP", "stone wall", "Café", "CAFÉ sign"};
-        for (int i = 0; i < 6; ++i) {
+        // Tile 0 is found only by wrapping around.
+        const QList<std::pair<int, const char *>> names{{0, "Anvil"}, {10, "Lamp post"}, {11, "wall"},
+            {12, "LAMP"}, {13, "stone wall"}, {14, "Café"}, {15, "CAFÉ sign"}};
+        for (const auto &[id, name] : names) {
             StaticTileRecord item;
-            item.setNameText(QString::fromUtf8(names[i]));
-            builder.setStaticTile(10 + i, item);
+            item.setNameText(QString::fromUtf8(name));
+            builder.setStaticTile(id, item);
         }
-        StaticTileRecord anvil; // the very first tile: found only by wrapping around
-        anvil.setNameText(QStringLiteral("Anvil"));
-        builder.setStaticTile(0, anvil);
         LandTileRecord grass;
         grass.setNameText(QStringLiteral("grass"));
         builder.setLandTile(100, grass);
         data = std::make_unique<TestDataSet>(builder);
         QVERIFY(data->isValid());
         edits = std::make_unique<TileEdits>(data->art(), data->tiles());
-    }
-    void cleanup()
-    {
-        edits.reset();
-        data.reset();
     }
 
     void mixedEditsUndoAndRedoExactly()
@@ -128,8 +120,8 @@ private Q_SLOTS:
             QVERIFY2(view(*data, std::get<0>(steps.at(i)), std::get<1>(steps.at(i))) == before.at(i),
                 qPrintable(texts.at(i)));
         }
-        QVERIFY(!data->art().hasPendingEdits() && !data->tiles().hasPendingEdits());
-        QVERIFY(!edits->hasUnsavedEdits());
+        QVERIFY(
+            !data->art().hasPendingEdits() && !data->tiles().hasPendingEdits() && !edits->hasUnsavedEdits());
         for (int i = 0; i < steps.size(); ++i) {
             QVERIFY2(edits->redo(&error), qPrintable(error));
             QVERIFY2(view(*data, std::get<0>(steps.at(i)), std::get<1>(steps.at(i))) == after.at(i),
@@ -168,16 +160,14 @@ private Q_SLOTS:
         QCOMPARE(unsaved.size(), 5); // unsaved, saved, unsaved, saved, unsaved
         // A save keeps the history; a change the history does not know of is unsaved until the next.
         edits->markSaved();
-        QVERIFY(edits->history().canUndo());
-        QVERIFY(data->art().setStatic(9, red) && edits->hasUnsavedEdits());
+        QVERIFY(edits->history().canUndo() && data->art().setStatic(9, red) && edits->hasUnsavedEdits());
         edits->markSaved();
         QVERIFY(!edits->hasUnsavedEdits());
     }
 
     void failuresChangeNothing()
     {
-        // A directory where a pending file would go: the image's, then the record's (the
-        // image written before it must be taken back).
+        // A directory where the image's, then the record's pending file would go (the image taken back).
         const TileView before = view(*data, TileKind::Static, Pictured);
         const QStringList blocked{data->art().pendingDirectory() + "/Static5.wfg", "image of Static 0x5",
             data->tiles().pendingDirectory() + "/TS5.wfg", "tile data of Static 0x5"};
@@ -190,8 +180,7 @@ private Q_SLOTS:
             QVERIFY(view(*data, TileKind::Static, Pictured) == before);
             QVERIFY(QDir().rmdir(blocked.at(i)));
         }
-        QCOMPARE(edits->history().count(), 0);
-        QVERIFY(!edits->hasUnsavedEdits());
+        QVERIFY(edits->history().count() == 0 && !edits->hasUnsavedEdits());
     }
 
     void failedUndoLeavesTileAndHistory()
@@ -208,9 +197,7 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(path) && QDir().mkdir(path));
         QVERIFY(!edits->undo(&error));
         QVERIFY2(error.contains("Paste of Static 0x5"), qPrintable(error));
-        QCOMPARE(edits->history().index(), 2);
-        QVERIFY(!edits->history().canRedo());
-        QVERIFY(QDir().rmdir(path));
+        QVERIFY(edits->history().index() == 2 && !edits->history().canRedo() && QDir().rmdir(path));
         QVERIFY2(edits->undo(&error), qPrintable(error));
         QVERIFY(view(*data, TileKind::Static, Pictured) == first);
         QVERIFY(edits->redo(&error));
