@@ -318,10 +318,10 @@ void TestDataSetSaver::oddIndexEntries()
     for (const auto &[slot, length] : {std::pair{12, 2024}, {13, 2024}, {StaticIdBase + 5, static2.length},
              {StaticIdBase + 6, static2.length}})
         QCOMPARE(entryIn(outIndex, slot).length, length);
-    QCOMPARE(savedRecord(StaticIdBase + 8), tall);
-    QCOMPARE(savedRecord(StaticIdBase + 11), junk);
-    QCOMPARE(savedRecord(StaticIdBase + 15), junk); // cut where static 12 starts
-    QCOMPARE(savedRecord(11), inArt.right(10)); // cut at the end of art.mul
+    // Static 15 is cut where static 12 starts, terrain 11 at the end of art.mul.
+    for (const auto &[slot, bytes] : {std::pair{StaticIdBase + 8, tall}, {StaticIdBase + 11, junk},
+             {StaticIdBase + 15, junk}, {11, inArt.right(10)}, {StaticIdBase + 16, longJunk}})
+        QCOMPARE(savedRecord(slot), bytes);
     const ArtIndexEntry out3 = entryIn(outIndex, StaticIdBase + 3);
     QCOMPARE(out3.length, static3.length);
     QCOMPARE(entryIn(outIndex, StaticIdBase + 4), (ArtIndexEntry{out3.offset, out3.length, 99}));
@@ -342,7 +342,6 @@ void TestDataSetSaver::oddIndexEntries()
     for (int slot = 0; slot < outIndex.size() / IndexEntrySize; ++slot)
         QCOMPARE(uop.plainRecord(slot).bytes,
             entryIn(outIndex, slot).isEmpty() ? QByteArray() : savedRecord(slot));
-    QCOMPARE(savedRecord(StaticIdBase + 16), longJunk);
 }
 
 void TestDataSetSaver::failedSaveLeavesTheOutputAsItWas_data()
