@@ -1,6 +1,5 @@
-// Saving a data set with its pending edits: the saved set, failures that must leave the
-// output as it was, saves that are cut short or overlap, and tessera-cli patch on top of
-// the saver.
+// Saving a data set with its edits: the saved set, failed, cut short and overlapping saves, tessera-cli
+// patch.
 
 #include "FileSizeLimit.h"
 #include "TestDataSet.h"
@@ -31,8 +30,7 @@ namespace {
 using TestFiles::fileBytes;
 using TestFiles::writeFile;
 
-// Every entry below a directory, hidden ones included, with the contents of its files,
-// so that "left as it was" is checked exactly.
+// Every entry below a directory, hidden ones too, with its files' contents: "as it was" exactly.
 QMap<QString, QByteArray> snapshot(const QString &directory)
 {
     QMap<QString, QByteArray> entries;
@@ -70,8 +68,7 @@ struct Saving
     QTemporaryDir output;
 };
 
-// The output already holds an earlier save (its art in the container given) and a file
-// of the user's; newer edits are pending that the next save would write.
+// The output holds an earlier save (art in the container given) and a user's file; newer edits pend.
 struct EarlierOutput : Saving
 {
     explicit EarlierOutput(ArtContainer::Format earlier = ArtContainer::Format::Mul)
@@ -88,8 +85,7 @@ struct EarlierOutput : Saving
     // Nothing in the output directory changed and every pending edit is still there.
     bool untouched() const { return snapshot(output.path()) == before && pendingKept(); }
     bool pendingKept() const { return snapshot(data.pendingParent()) == pending; }
-    // The output holds the newer edits, all of them: terrain 2 blue (the codec keeps 5 bits
-    // a channel) and land record 2, the second record after the first block's 4-byte header.
+    // Terrain 2 blue (5 bits a channel) and land record 2 (after the first block's 4-byte header).
     bool holdsNewerEdits() const
     {
         ArtWork saved(out("artidx.mul"), out("art.mul"));
@@ -152,10 +148,9 @@ void TestDataSetSaver::savedDataSetHoldsTheEditsAndCopiesTheRest()
 
     // Read back by the same store: edited tiles show their edits, deleted ones nothing.
     ArtWork saved(s.out("artidx.mul"), s.out("art.mul"));
-    for (int id : {3, 7})
-        QCOMPARE(saved.getTerrain(id, false), art.getTerrain(id, false));
-    for (int id : {5, 9, beyond})
-        QCOMPARE(saved.getStatic(id, false), art.getStatic(id, false));
+    for (int id : {3, 7, 5, 9, beyond})
+        QCOMPARE(id < 5 ? saved.getTerrain(id, false) : saved.getStatic(id, false),
+            id < 5 ? art.getTerrain(id, false) : art.getStatic(id, false));
     QVERIFY(
         saved.container().entry(7).offset == -1 && saved.container().entry(StaticIdBase + 9).offset == -1);
     QCOMPARE(saved.container().entry(StaticIdBase + beyond - 1), (ArtIndexEntry{-1, -1, 0}));
@@ -180,9 +175,8 @@ void TestDataSetSaver::savedDataSetHoldsTheEditsAndCopiesTheRest()
         }
     }
     QVERIFY(copied > 300 / 2);
-    // Tile data: the pending records in place, everything else (block headers too) as it
-    // was: land 40 is record 8 of land block 1 (836 bytes each, 26 a record, a 4-byte
-    // header); static 33 record 1 of static block 1 (after 428,032 bytes of land; 1,188, 37).
+    // Tile data as it was but the edited records: land 40 is record 8 of block 1 (836 bytes,
+    // 26 a record after 4); static 33 record 1 of block 1 (after 428,032 bytes of land; 1,188, 37).
     QByteArray tileData = fileBytes(s.data.filePath("tiledata.mul"));
     tileData.replace(836 + 4 + 8 * 26, 26, land.toBytes())
         .replace(428032 + 1188 + 4 + 37, 37, item.toBytes());
@@ -194,20 +188,15 @@ void TestDataSetSaver::savedDataSetHoldsTheEditsAndCopiesTheRest()
 
 void TestDataSetSaver::inputsAreNeverReplaced_data()
 {
-    // The data set is opened from "work" and saved into "out"; each time out holds, by
-    // some other name, a file that work reads.
+    // Opened from "work", saved into "out", which holds by another name a file work reads.
     QTest::addColumn<QString>("work"); // the data directory, or links to (or copies of) its files
     QTest::addColumn<QString>("out"); // the data directory, or a symbolic link to it
-    QTest::newRow("the data directory") << "data"
-                                        << "data";
-    QTest::newRow("the data directory by a symbolic link") << "data"
-                                                           << "link";
-    QTest::newRow("its files by symbolic links") << "symbolic links"
-                                                 << "data";
-    QTest::newRow("its files by hard links") << "hard links"
-                                             << "data";
-    QTest::newRow("tiledata.mul by a hard link, the rest copies") << "tiledata.mul linked"
-                                                                  << "data";
+    const auto row = [](const char *name, QString work, QString out) { QTest::newRow(name) << work << out; };
+    row("the data directory", "data", "data");
+    row("the data directory by a symbolic link", "data", "link");
+    row("its files by symbolic links", "symbolic links", "data");
+    row("its files by hard links", "hard links", "data");
+    row("tiledata.mul by a hard link, the rest copies", "tiledata.mul linked", "data");
 }
 
 void TestDataSetSaver::inputsAreNeverReplaced()
@@ -249,17 +238,14 @@ void TestDataSetSaver::inputsAreNeverReplaced()
 
 void TestDataSetSaver::oddIndexEntries()
 {
-    // Entries outside art.mul; entries whose length ends inside another tile's record or
-    // runs past it to the end of art.mul (the record alone is saved, as far as its content
-    // reaches); records that cannot be drawn here (kept byte for byte as the index states
-    // them, never past the next record); statics 3 and 4 sharing one record that an edit
-    // before them moves.
+    // Entries outside art.mul; lengths ending inside another record or running past it (the
+    // record alone is saved); undrawable records (kept as the index states, never past the
+    // next record); statics 3 and 4 sharing one record that an edit before them moves.
     DataSetBuilder builder = sampleSet();
     builder.setTerrainImage(9, TestDataSet::terrain(Qt::cyan));
     builder.setStaticImage(2, TestDataSet::solid(20, 30, Qt::magenta));
     builder.setStaticImage(3, TestDataSet::solid(15, 25, Qt::yellow));
-    // 1 x 1025: one line more than drawn here. Header, sides, 1,025 line offsets of 0, one
-    // end marker that every line shares.
+    // 1 x 1025, a line more than drawn here: header, sides, 1,025 line offsets of 0, one end marker.
     const QByteArray tall = QByteArray(4, '\1') + QByteArray("\1\0\1\4", 4) + QByteArray(2 * 1025 + 4, '\0');
     const QByteArray junk("not a static record at all");
     builder.setStaticRecord(8, tall);
@@ -267,8 +253,7 @@ void TestDataSetSaver::oddIndexEntries()
     builder.setStaticImage(12, TestDataSet::solid(3, 3, Qt::red)); // right after the junk
     const QByteArray longJunk(150000, 'j'); // longer than any record that can be drawn
     builder.setStaticRecord(16, longJunk);
-    // Raw entries hold no record of their own: place them first, then read where the
-    // records they point at ended up.
+    // Raw entries own no record: place them, then read where the records they point at went.
     for (int id : {10, 11, 12, 13})
         builder.setRawTerrainEntry(id, -1, 0);
     for (int id : {4, 5, 6, 7, 13, 14, 15})
@@ -330,27 +315,24 @@ void TestDataSetSaver::oddIndexEntries()
         const ArtIndexEntry entry = entryIn(outIndex, slot);
         return outArt.mid(entry.offset, entry.length);
     };
-    QCOMPARE(entryIn(outIndex, 12).length, 2024);
-    QCOMPARE(entryIn(outIndex, 13).length, 2024);
-    QCOMPARE(entryIn(outIndex, StaticIdBase + 5).length, static2.length);
-    QCOMPARE(entryIn(outIndex, StaticIdBase + 6).length, static2.length);
-    QCOMPARE(savedRecord(StaticIdBase + 8), tall);
-    QCOMPARE(savedRecord(StaticIdBase + 11), junk);
-    QCOMPARE(savedRecord(StaticIdBase + 15), junk); // cut where static 12 starts
-    QCOMPARE(savedRecord(11), inArt.right(10)); // cut at the end of art.mul
+    for (const auto &[slot, length] : {std::pair{12, 2024}, {13, 2024}, {StaticIdBase + 5, static2.length},
+             {StaticIdBase + 6, static2.length}})
+        QCOMPARE(entryIn(outIndex, slot).length, length);
+    // Static 15 is cut where static 12 starts, terrain 11 at the end of art.mul.
+    for (const auto &[slot, bytes] : {std::pair{StaticIdBase + 8, tall}, {StaticIdBase + 11, junk},
+             {StaticIdBase + 15, junk}, {11, inArt.right(10)}, {StaticIdBase + 16, longJunk}})
+        QCOMPARE(savedRecord(slot), bytes);
     const ArtIndexEntry out3 = entryIn(outIndex, StaticIdBase + 3);
     QCOMPARE(out3.length, static3.length);
     QCOMPARE(entryIn(outIndex, StaticIdBase + 4), (ArtIndexEntry{out3.offset, out3.length, 99}));
     for (int id : {13, 14})
         QCOMPARE(entryIn(outIndex, StaticIdBase + id), (ArtIndexEntry{out3.offset, out3.length, 0}));
     QCOMPARE(saved.getStatic(4, false), ArtWork::normalizeStatic(TestDataSet::solid(15, 25, Qt::yellow)));
-    // No tail of art.mul is written as a record: the new file holds the old one's records,
-    // two edited ones and the bytes of the tile cut at its end.
+    // No tail of art.mul is written as a record: old records, two edited, the cut tile's bytes.
     QVERIFY2(
         outArt.size() < inArt.size() + 2024 + 40 * 40 * 2 + 1000, qPrintable(QString::number(outArt.size())));
 
-    // Saved as a .uop, every record is the same bytes, those that cannot be drawn too,
-    // and the index's third field, which has no place there, is said to be dropped.
+    // As a .uop every record is the same bytes, undrawable ones too; the third field is said dropped.
     QVERIFY(QDir(s.output.path()).mkdir("uop"));
     saver.setArtFormat(ArtContainer::Format::Uop);
     QCOMPARE(saver.save(s.out("uop")), Status::Saved);
@@ -360,7 +342,6 @@ void TestDataSetSaver::oddIndexEntries()
     for (int slot = 0; slot < outIndex.size() / IndexEntrySize; ++slot)
         QCOMPARE(uop.plainRecord(slot).bytes,
             entryIn(outIndex, slot).isEmpty() ? QByteArray() : savedRecord(slot));
-    QCOMPARE(savedRecord(StaticIdBase + 16), longJunk);
 }
 
 void TestDataSetSaver::failedSaveLeavesTheOutputAsItWas_data()
@@ -371,34 +352,28 @@ void TestDataSetSaver::failedSaveLeavesTheOutputAsItWas_data()
     QTest::addColumn<QString>("failed"); // the file the saver names
     QTest::addColumn<QStringList>("message");
     QTest::addColumn<bool>("overUop"); // the earlier save holds artLegacyMUL.uop, which goes
-    const int write = int(Step::Write);
+    const auto row = [](const char *name, Step step, QString target, QString fault, QString failed,
+                         QStringList message, bool overUop = false) {
+        QTest::newRow(name) << int(step) << target << fault << failed << message << overUop;
+    };
+    const Step write = Step::Write, before = Step(-1);
     const QString noSpace = QStringLiteral("No space left on device");
-    for (const QString name : {"art.mul", "animdata.mul"})
-        QTest::addRow("disk full writing %s", qPrintable(name))
-            << write << name << "fails" << name << QStringList{name, noSpace} << false;
-    // The last file fails after the other three have been put in place (and the .uop
-    // of the earlier save has been removed).
-    for (const bool overUop : {false, true})
-        QTest::addRow("renaming the last file%s", overUop ? ", over a uop set" : "")
-            << int(Step::Rename) << "animdata.mul"
-            << "fails"
-            << "animdata.mul" << QStringList{"animdata.mul", noSpace} << overUop;
-    QTest::newRow("staged file vanishing") << write << "tiledata.mul"
-                                           << "vanishes"
-                                           << "art.mul" << QStringList{"art.mul"} << false;
-    QTest::newRow("disk filling up") << -1 << QString() << "full disk" << QString()
-                                     << QStringList{"art.mul: File too large"} << false;
-    QTest::newRow("art.mul changed before")
-        << -1 << QString() << "art.mul grows"
-        << "art.mul" << QStringList{"art.mul", "changed on disk"} << false;
-    QTest::newRow("art.mul changed during")
-        << write << "tiledata.mul"
-        << "art.mul grows"
-        << "art.mul" << QStringList{"art.mul", "changed on disk"} << false;
+    row("disk full writing art.mul", write, "art.mul", "fails", "art.mul", {"art.mul", noSpace});
+    row("disk full writing animdata.mul", write, "animdata.mul", "fails", "animdata.mul",
+        {"animdata.mul", noSpace});
+    // The last file fails after the other three are in place (and the earlier .uop is gone).
+    row("renaming the last file", Step::Rename, "animdata.mul", "fails", "animdata.mul",
+        {"animdata.mul", noSpace});
+    row("renaming the last file, over a uop set", Step::Rename, "animdata.mul", "fails", "animdata.mul",
+        {"animdata.mul", noSpace}, true);
+    row("staged file vanishing", write, "tiledata.mul", "vanishes", "art.mul", {"art.mul"});
+    row("disk filling up", before, {}, "full disk", {}, {"art.mul: File too large"});
+    row("art.mul changed before", before, {}, "art.mul grows", "art.mul", {"art.mul", "changed on disk"});
+    row("art.mul changed during", write, "tiledata.mul", "art.mul grows", "art.mul",
+        {"art.mul", "changed on disk"});
     // Between the check that planned the save and its copy.
-    QTest::newRow("pending record changed during")
-        << write << "artidx.mul"
-        << "pending grows" << QString() << QStringList{"land tile 2", "changed size"} << false;
+    row("pending record changed during", write, "artidx.mul", "pending grows", {},
+        {"land tile 2", "changed size"});
 }
 
 void TestDataSetSaver::failedSaveLeavesTheOutputAsItWas()
@@ -459,8 +434,7 @@ void TestDataSetSaver::cancelledSaveLeavesTheOutputAsItWas()
     QCOMPARE(saver.save(f.output.path()), Status::Saved);
     QVERIFY(f.holdsNewerEdits());
     QCOMPARE(fileBytes(f.out("notes.txt")), QByteArray("mine"));
-    // Once every file is in place a late cancel changes nothing: the save is done, and
-    // saving twice leaves no backups behind.
+    // Once every file is in place a late cancel changes nothing; no backups are left behind.
     saver.setProgressHandler([](qint64 done, qint64 total) { return done < total; });
     QCOMPARE(saver.save(f.output.path()), Status::Saved);
     QCOMPARE(QDir(f.output.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
@@ -496,25 +470,20 @@ void TestDataSetSaver::interruptedSaveIsFinishedOrUndone_data()
     QTest::addColumn<bool>("lost"); // the staged tiledata.mul is lost meanwhile
     QTest::addColumn<QString>("told"); // what the next one says; empty: nothing
     QTest::addColumn<bool>("newer"); // the output then holds the newer edits (else the earlier save)
+    const auto row = [](const char *name, QString killed, QString then, bool lost, QString told, bool newer) {
+        QTest::newRow(name) << killed << then << lost << told << newer;
+    };
     // Before the commit only staged files were written: the earlier save stands.
-    QTest::newRow("writing, opened") << "writing"
-                                     << "open" << false << QString() << false;
-    QTest::newRow("writing, saved again") << "writing"
-                                          << "save" << false << QString() << true;
+    row("writing, opened", "writing", "open", false, {}, false);
+    row("writing, saved again", "writing", "save", false, {}, true);
     // art.mul and artidx.mul are new, tiledata.mul and animdata.mul still the earlier ones.
-    const QString completed = "was interrupted while its files were being put in place; it has now been "
-                              "completed";
-    QTest::newRow("renaming, opened") << "renaming"
-                                      << "open" << false << completed << true;
-    QTest::newRow("renaming, saved again") << "renaming"
-                                           << "save" << false << completed << true;
-    QTest::newRow("renaming, tessera-cli") << "renaming"
-                                           << "tessera-cli info" << false << completed << true;
-    QTest::newRow("renaming, tessera-cli --json") << "renaming"
-                                                  << "tessera-cli info --json" << false << completed << true;
-    QTest::newRow("renaming, staged file lost, opened")
-        << "renaming"
-        << "open" << true << "the files that were there before it have been put back" << false;
+    const QString done = "was interrupted while its files were being put in place; it has now been completed";
+    row("renaming, opened", "renaming", "open", false, done, true);
+    row("renaming, saved again", "renaming", "save", false, done, true);
+    row("renaming, tessera-cli", "renaming", "tessera-cli info", false, done, true);
+    row("renaming, tessera-cli --json", "renaming", "tessera-cli info --json", false, done, true);
+    row("renaming, staged file lost, opened", "renaming", "open", true,
+        "the files that were there before it have been put back", false);
 }
 
 void TestDataSetSaver::interruptedSaveIsFinishedOrUndone()
@@ -584,20 +553,20 @@ void TestDataSetSaver::patchListLines_data()
     QTest::addColumn<QString>("line"); // the fourth of a list in /lists
     QTest::addColumn<QString>("path"); // the image file read; empty: a deletion
     QTest::addColumn<QString>("complaint"); // empty: the line is read
-    QTest::newRow("relative") << "static 3 ../art/t 1.png"
-                              << "/art/t 1.png" << QString();
-    QTest::newRow("starting with a colon") << "static 3 :t.png"
-                                           << "/lists/:t.png" << QString(); // not a resource
-    QTest::newRow("starting with delete") << "static 3 delete me.png"
-                                          << "/lists/delete me.png" << QString();
-    QTest::newRow("the word delete") << "static 3 delete" << QString() << QString();
-    QTest::newRow("unknown kind") << "land 5 a.png" << QString() << "'land' is neither terrain nor static";
-    QTest::newRow("id not a number") << "terrain five a.png" << QString() << "not a tile id";
-    QTest::newRow("id too large") << "static 0x64 delete" << QString() << "out of range";
-    QTest::newRow("negative id") << "static -1 delete" << QString() << "ids are not negative";
+    const auto row = [](const char *name, QString line, QString path, QString complaint = {}) {
+        QTest::newRow(name) << line << path << complaint;
+    };
+    row("relative", "static 3 ../art/t 1.png", "/art/t 1.png");
+    row("starting with a colon", "static 3 :t.png", "/lists/:t.png"); // not a resource
+    row("starting with delete", "static 3 delete me.png", "/lists/delete me.png");
+    row("the word delete", "static 3 delete", {});
+    row("unknown kind", "land 5 a.png", {}, "'land' is neither terrain nor static");
+    row("id not a number", "terrain five a.png", {}, "not a tile id");
+    row("id too large", "static 0x64 delete", {}, "out of range");
+    row("negative id", "static -1 delete", {}, "ids are not negative");
     // A megabyte-long word is quoted by its head only.
-    QTest::newRow("huge kind") << QString(1 << 20, 'k') + " 5 a.png" << QString()
-                               << "'" + QString(79, 'k') + QChar(0x2026) + "' is neither";
+    row("huge kind", QString(1 << 20, 'k') + " 5 a.png", {},
+        "'" + QString(79, 'k') + QChar(0x2026) + "' is neither");
 }
 
 void TestDataSetSaver::patchListLines()
