@@ -19,6 +19,7 @@ namespace {
 constexpr int Terrain = ArtFormat::TerrainCount;
 constexpr int Columns = 5; // of the fixture's palettes
 const QPoint PastLastColumn(Columns * 46 + 5, 10);
+constexpr int WheelDown = 120; // a notch, in eighths of a degree; negative: up
 
 // Resizes a hidden widget and delivers the resize event at once.
 void resizeNow(QWidget &widget, const QSize &size)
@@ -54,11 +55,8 @@ QImage render(QWidget &widget)
     return image;
 }
 
-// The palette's picture from what a user sees, pixel by pixel: the background, then per
-// cell a black frame on a 46-pixel grid (yellow inside for the selected tile), the
-// image's opaque pixels one pixel inside the frame (in the middle of the 44 x 44 box when
-// smaller, cut at its right and bottom when larger), a diagonal cross where there is no
-// image, and an orange corner on tiles with pending edits.
+// The palette as a user sees it: black frames on a 46-pixel grid (yellow inside when selected), opaque
+// pixels centred in the 44 x 44 box or cut, a cross for no image, an orange corner for pending edits.
 QImage expectedPicture(const QSize &size, const QColor &background, int first, int count, int columns,
     int selected, const std::function<QImage(int)> &imageOf, const std::function<bool(int)> &pendingOf)
 {
@@ -276,7 +274,6 @@ private Q_SLOTS:
         QCOMPARE(highlighted(), first);
     }
 
-
     void pagesScrollRepaintAndReannounce()
     {
         auto f = std::make_unique<Fixture>();
@@ -433,25 +430,22 @@ private Q_SLOTS:
         QTest::addColumn<QString>("kind"); // the first word of the tip; empty: no tip
         QTest::addColumn<QString>("lines"); // after the first line
         QTest::addColumn<bool>("saved"); // the edit of static 4 was saved since
-        QTest::newRow("terrain") << false << 2 << "Terrain"
-                                 << "grass" << false;
-        QTest::newRow("static") << true << 2 << "Static"
-                                << "barrel" << false;
-        QTest::newRow("no name") << true << 1 << "Static"
-                                 << "(no name)" << false;
-        QTest::newRow("edited") << true << 4 << "Static"
-                                << "(no name)\nEdited, not saved yet" << false;
-        QTest::newRow("edited, then saved") << true << 4 << "Static"
-                                            << "(no name)" << true;
-        QTest::newRow("beside the tiles") << true << -1 << ""
-                                          << "" << false;
+        const auto row = [](const char *name, bool statics, int id, const char *kind, const char *lines,
+                             bool saved = false) {
+            QTest::newRow(name) << statics << id << QString(kind) << QString(lines) << saved;
+        };
+        row("terrain", false, 2, "Terrain", "grass");
+        row("static", true, 2, "Static", "barrel");
+        row("no name", true, 1, "Static", "(no name)");
+        row("edited", true, 4, "Static", "(no name)\nEdited, not saved yet");
+        row("edited, then saved", true, 4, "Static", "(no name)", true);
+        row("beside the tiles", true, -1, "", "");
     }
     void toolTipNamesTheTile()
     {
         QFETCH(bool, statics);
         QFETCH(int, id);
         QFETCH(QString, kind);
-        QFETCH(QString, lines);
         QFETCH(bool, saved);
         Fixture f;
         QVERIFY(f.data.art().setStatic(4, TestDataSet::solid(3, 3, Qt::red)));
@@ -470,48 +464,7 @@ private Q_SLOTS:
         QToolTip::hideText();
         QVERIFY2(kind.isEmpty() ? tip.isEmpty() : tip.startsWith(kind + ' ' + QString::number(id) + ' '),
             qPrintable(tip));
-        QCOMPARE(tip.section('\n', 1), lines);
-    }
-
-    void keysActOnTheSelectedTile_data()
-    {
-        QTest::addColumn<int>("selected"); // -1: none
-        QTest::addColumn<int>("key"); // 0: the window system's keyboard menu event
-        QTest::addColumn<QString>("asked"); // the edit asked for; empty: none
-        QTest::addColumn<int>("menus");
-        QTest::addColumn<int>("activated"); // the tile whose properties are asked for; -1: none
-        const auto row
-            = [](const char *name, int selected, int key, const char *asked, int menus, int activated = -1) {
-                  QTest::newRow(name) << selected << key << QString(asked) << menus << activated;
-              };
-        // The menu of the selected tile, not of the one at the pointer; Delete chosen.
-        row("menu key", 6, Qt::Key_Menu, "6 Delete none", 1);
-        row("keyboard menu event", 6, 0, "6 Delete none", 1);
-        row("delete", 6, Qt::Key_Delete, "6 Delete none", 0);
-        row("enter", 6, Qt::Key_Return, "", 0, 6);
-        row("enter on the keypad", 6, Qt::Key_Enter, "", 0, 6);
-        row("menu key, nothing selected", -1, Qt::Key_Menu, "", 0);
-        row("delete, nothing selected", -1, Qt::Key_Delete, "", 0);
-        row("enter, nothing selected", -1, Qt::Key_Return, "", 0);
-    }
-    void keysActOnTheSelectedTile()
-    {
-        QFETCH(int, selected);
-        QFETCH(int, key);
-        QFETCH(QString, asked);
-        Fixture f;
-        QSignalSpy activated(&f.terrain, &TilePalette::tileActivated);
-        f.terrain.setSelected(selected);
-        f.prompts.menuChoices = QStringList{"Delete"};
-        if (key != 0) {
-            QTest::keyClick(&f.terrain, Qt::Key(key));
-        } else { // at the pointer, over another tile
-            QContextMenuEvent event(QContextMenuEvent::Keyboard, inCell(0, 0));
-            QCoreApplication::sendEvent(&f.terrain, &event);
-        }
-        QTEST(f.prompts.count("menu"), "menus");
-        QCOMPARE(f.terrainEdits.entries, asked.isEmpty() ? QStringList() : QStringList{asked});
-        QTEST(activated.isEmpty() ? -1 : activated.first().first().toInt(), "activated");
+        QTEST(tip.section('\n', 1), "lines");
     }
 
     void dragOutStartsPastTheDragDistanceWithThePng()
@@ -580,9 +533,11 @@ private Q_SLOTS:
         QTest::addColumn<QList<int>>("keys");
         QTest::addColumn<int>("to");
         QTest::addColumn<int>("top"); // first visible row after
+        QTest::addColumn<QString>("did"); // "menu", the edit asked for, "open ID" the properties
         // The page shows 5 columns and 4 whole rows; 64 statics end in row 12 with 4 tiles.
-        const auto row = [](const char *name, int from, int topRow, QList<int> keys, int to, int top) {
-            QTest::newRow(name) << from << topRow << keys << to << top;
+        const auto row = [](const char *name, int from, int topRow, QList<int> keys, int to, int top,
+                             const char *did = "") {
+            QTest::newRow(name) << from << topRow << keys << to << top << QString(did);
         };
         row("right, right, left", 7, 0, {Qt::Key_Right, Qt::Key_Right, Qt::Key_Left}, 8, 0);
         row("down scrolls one row", 17, 0, {Qt::Key_Down}, 22, 1);
@@ -592,7 +547,7 @@ private Q_SLOTS:
         row("left at the first tile", 0, 0, {Qt::Key_Left}, 0, 0);
         row("left from a row's start, up a row", 10, 2, {Qt::Key_Left}, 9, 1);
         row("right at the last tile", 63, 9, {Qt::Key_Right}, 63, 9);
-        // A page is 20 tiles, in the same column.
+        // A page is 20 tiles, in the same column; the wheel scrolls two rows a notch (not the usual three).
         row("page down in the middle", 12, 0, {Qt::Key_PageDown}, 32, 3);
         row("page down to the last tile", 43, 5, {Qt::Key_PageDown}, 63, 9);
         row("page down a page before the end", 44, 5, {Qt::Key_PageDown}, 59, 8);
@@ -604,6 +559,17 @@ private Q_SLOTS:
         row("home", 40, 6, {Qt::Key_Home}, 0, 0);
         row("no selection: the first tile in view", -1, 3, {Qt::Key_Down}, 15, 3);
         row("selection out of view comes back", 2, 8, {Qt::Key_Right}, 3, 0);
+        row("wheel down leaves the selection", 3, 3, {WheelDown}, 3, 5);
+        row("wheel up, stopping at the first row", 3, 1, {-WheelDown}, 3, 0);
+        // The menu of the selected tile, not of the one at the pointer (key 0); Delete chosen.
+        row("menu key", 6, 0, {Qt::Key_Menu}, 6, 0, "menu 6 Delete none");
+        row("keyboard menu event", 6, 0, {0}, 6, 0, "menu 6 Delete none");
+        row("delete", 6, 0, {Qt::Key_Delete}, 6, 0, "6 Delete none");
+        row("enter", 6, 0, {Qt::Key_Return}, 6, 0, "open 6");
+        row("enter on the keypad", 6, 0, {Qt::Key_Enter}, 6, 0, "open 6");
+        row("menu key, nothing selected", -1, 0, {Qt::Key_Menu}, -1, 0);
+        row("delete, nothing selected", -1, 0, {Qt::Key_Delete}, -1, 0);
+        row("enter, nothing selected", -1, 0, {Qt::Key_Return}, -1, 0);
     }
     void keysMoveTheSelectionAndKeepItInView()
     {
@@ -612,6 +578,7 @@ private Q_SLOTS:
         QFETCH(QList<int>, keys);
         QFETCH(int, to);
         Fixture f;
+        QApplication::setWheelScrollLines(2);
         auto tabs = std::make_unique<ArtTab>(&f.data.art(), &f.data.tiles());
         tabs->setCurrentIndex(ArtTab::StaticsIndex);
         tabs->show();
@@ -625,45 +592,38 @@ private Q_SLOTS:
         palette->setSelected(from);
         scrollBar->setValue(topRow);
         SignalLog log(palette);
-        for (int key : keys)
-            QTest::keyClick(palette, Qt::Key(key));
+        EditLog edits(palette);
+        QSignalSpy activated(palette, &TilePalette::tileActivated);
+        f.prompts.menuChoices = QStringList{"Delete"};
+        for (int key : keys) {
+            if (key == 0) { // at the pointer, over another tile
+                QContextMenuEvent event(QContextMenuEvent::Keyboard, inCell(0, 0));
+                QCoreApplication::sendEvent(palette, &event);
+                continue;
+            }
+            if (qAbs(key) != WheelDown) {
+                QTest::keyClick(palette, Qt::Key(key));
+                continue;
+            }
+            // As from the window system: only such a wheel event goes on from the palette to its page.
+            const QPointF at(20, 20);
+            QWheelEvent wheel(at, palette->mapToGlobal(at), QPoint(), QPoint(0, -key), Qt::NoButton,
+                Qt::NoModifier, Qt::NoScrollPhase, false);
+            QSpontaneKeyEvent::setSpontaneous(&wheel);
+            QCoreApplication::instance()->notify(palette, &wheel);
+        }
         QCOMPARE(palette->selectedId(), to);
         QTEST(palette->firstVisibleId() / 5, "top");
         QCOMPARE(scrollBar->value(), palette->firstVisibleId() / 5); // the scroll bar follows
         if (to != from) // announced as a click announces: the id, then the size
             QCOMPARE(log.entries.mid(log.entries.size() - 2),
                 (QStringList{QString::number(to), to == 3 ? "30x50" : "0x0"}));
-    }
-
-    void wheelScrollsThePage_data()
-    {
-        QTest::addColumn<int>("topRow"); // first visible row before
-        QTest::addColumn<int>("notches"); // down when positive
-        QTest::addColumn<int>("top"); // first visible row after
-        // Two rows a notch, unlike the usual three.
-        QTest::newRow("down") << 3 << 1 << 5;
-        QTest::newRow("up, stopping at the first row") << 1 << -1 << 0;
-    }
-    void wheelScrollsThePage()
-    {
-        QFETCH(int, topRow);
-        QFETCH(int, notches);
-        Fixture f;
-        QApplication::setWheelScrollLines(2);
-        SWidget page(&f.data.art(), &f.data.tiles());
-        page.resize(400, 300);
-        page.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&page));
-        TilePalette *palette = page.staticPalette();
-        page.rowScrollBar()->setValue(topRow);
-        // Over the palette, which leaves the wheel to its page; as from the window system,
-        // for only such a wheel event goes on to the parent.
-        const QPointF at(20, 20);
-        QWheelEvent wheel(at, palette->mapToGlobal(at), QPoint(), QPoint(0, -120 * notches), Qt::NoButton,
-            Qt::NoModifier, Qt::NoScrollPhase, false);
-        QSpontaneKeyEvent::setSpontaneous(&wheel);
-        QCoreApplication::instance()->notify(palette, &wheel);
-        QTEST(palette->firstVisibleId() / palette->columnCount(), "top");
+        QStringList did = edits.entries;
+        if (f.prompts.count("menu") > 0)
+            did.prepend(QStringLiteral("menu"));
+        for (const QList<QVariant> &signal : activated)
+            did << QStringLiteral("open %1").arg(signal.first().toInt());
+        QTEST(did.join(' '), "did");
     }
 };
 
