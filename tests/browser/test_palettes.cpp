@@ -359,11 +359,11 @@ private Q_SLOTS:
         QVERIFY(terrain.entries + statics.entries == announced && resized.isEmpty());
     }
 
-    void menuOnATile_data()
+    void menuAndDropAskForEdits_data()
     {
         QTest::addColumn<int>("id");
-        QTest::addColumn<QString>("choice"); // empty: the menu is dismissed
-        QTest::addColumn<QString>("chosen"); // the file to import or save to; empty: dialog cancelled
+        QTest::addColumn<QString>("choice"); // the menu item on a terrain tile, empty: dismissed; or a Drop
+        QTest::addColumn<QString>("chosen"); // the file to import or save to, empty: cancelled; or the offer
         QTest::addColumn<QString>("asked"); // the edit asked for; empty: none
         QTest::addColumn<QString>("written"); // the file saved; empty: none
         QTest::addColumn<QString>("warned"); // what the warning names; empty: no warning
@@ -381,8 +381,18 @@ private Q_SLOTS:
         row("save, other extension", 3, "Save", "tile.bmp", "", "tile.bmp");
         row("save of a tile without image", 7, "Save", "empty", "", "", "empty.png");
         row("save to a missing directory", 1, "Save", "/no/such/dir/tile", "", "", "/no/such/dir/tile.png");
+        // A dragged file is taken over the data offered with it, and one that does not load too, so that
+        // the drop says why it changed nothing; "remote" is a URL of no local file.
+        row("drop of an image file without extension", 3, "Drop", "url:picture", "3 Drop 12x70");
+        row("drop of a remote and a local file", 3, "Drop", "remote+url:good.png", "3 Drop 12x70");
+        row("drop of a broken file with a PNG", 3, "Drop", "url:broken.png+png:good", "", "", "broken.png");
+        row("drop of a missing file", 3, "Drop", "url:missing.png", "", "", "missing.png");
+        row("drop of a remote file with a PNG", 3, "Drop", "remote+png:good", "");
+        row("drop of a PNG", 3, "Drop", "png:good", "3 Drop 12x70");
+        row("drop of an empty PNG", 3, "Drop", "png:empty", "3 Drop none");
+        row("drop of a broken PNG", 3, "Drop", "png:garbage", "", "", "Static 0x3"); // not read on drag-over
     }
-    void menuOnATile()
+    void menuAndDropAskForEdits()
     {
         QFETCH(int, id);
         QFETCH(QString, choice);
@@ -391,27 +401,39 @@ private Q_SLOTS:
         QFETCH(QString, written);
         QFETCH(QString, warned);
         Fixture f;
-        // No menu beside the tiles.
-        mouse(f.terrain, PastLastColumn, Qt::RightButton);
-        mouse(f.statics, inCell(12, 4), Qt::RightButton); // id 64 of 64
-        QCOMPARE(f.prompts.shown.size(), 0);
         const QImage before = f.data.art().getTerrain(id, false);
-        mouse(f.terrain, inCell(0, 1), Qt::LeftButton);
         const QString format = choice == "Import" ? "png" : (written + warned).section('.', -1);
-        f.prompts.menuChoices = QStringList{choice};
-        (choice == "Import" ? f.prompts.openFiles : f.prompts.saveFiles)
-            .append({chosen.isEmpty() ? QString() : f.file(chosen), format + " (*." + format + ")"});
-        mouse(f.terrain, inCell(id / Columns, id % Columns), Qt::RightButton);
-        QCOMPARE(f.prompts.last("menu")->text, QStringLiteral("Import|Delete|Save"));
-        // Import offers every image first; save offers PNG first.
-        QVERIFY(choice != "Import" || f.prompts.last("open")->filter.startsWith("All images (*.png "));
-        QVERIFY(choice != "Save" || f.prompts.last("save")->filter.startsWith("png (*.png);;"));
-        // The palette asks for the edit and changes no store; the menu acts on the selection,
-        // which the right press moved to the tile first, as a file manager does.
-        QCOMPARE(f.terrainEdits.entries, asked.isEmpty() ? QStringList() : QStringList{asked});
-        QVERIFY(!asked.contains("Import") || f.terrainEdits.images.first() == f.good);
+        if (choice == "Drop") {
+            const std::unique_ptr<QMimeData> mime = offer(f, chosen);
+            // Taken over the tile exactly when its drop asks for an edit or says why not; never beside.
+            const bool over = !(asked + warned).isEmpty();
+            QCOMPARE(takes<QDragEnterEvent>(f.statics, inCell(0, 3), *mime), over);
+            QCOMPARE(takes<QDragMoveEvent>(f.statics, inCell(0, 3), *mime), over);
+            QVERIFY(!takes<QDragMoveEvent>(f.statics, PastLastColumn, *mime));
+            QVERIFY(!takes<QDropEvent>(f.statics, PastLastColumn, *mime));
+            QCOMPARE(f.prompts.shown.size(), 0);
+            QCOMPARE(takes<QDropEvent>(f.statics, inCell(0, 3), *mime), !asked.isEmpty());
+        } else {
+            // No menu beside the tiles.
+            mouse(f.terrain, PastLastColumn, Qt::RightButton);
+            mouse(f.statics, inCell(12, 4), Qt::RightButton); // id 64 of 64
+            QCOMPARE(f.prompts.shown.size(), 0);
+            mouse(f.terrain, inCell(0, 1), Qt::LeftButton);
+            f.prompts.menuChoices = QStringList{choice};
+            (choice == "Import" ? f.prompts.openFiles : f.prompts.saveFiles)
+                .append({chosen.isEmpty() ? QString() : f.file(chosen), format + " (*." + format + ")"});
+            mouse(f.terrain, inCell(id / Columns, id % Columns), Qt::RightButton);
+            // Import offers every image first; save offers PNG first.
+            QVERIFY(choice != "Import" || f.prompts.last("open")->filter.startsWith("All images (*.png "));
+            QVERIFY(choice != "Save" || f.prompts.last("save")->filter.startsWith("png (*.png);;"));
+            // The menu acts on the selection, which the right press moved to the tile first.
+            QCOMPARE(f.terrain.selectedId(), id);
+        }
+        // The palette asks for the edit and changes no store.
+        const EditLog &edits = choice == "Drop" ? f.staticEdits : f.terrainEdits;
+        QCOMPARE(edits.entries, asked.isEmpty() ? QStringList() : QStringList{asked});
+        QVERIFY(!asked.endsWith("12x70") || edits.images.first() == f.good);
         QVERIFY(!f.data.art().hasPendingEdits());
-        QCOMPARE(f.terrain.selectedId(), id);
         QCOMPARE(f.prompts.count("warning"), warned.isEmpty() ? 0 : 1);
         QVERIFY(warned.isEmpty() || f.prompts.last("warning")->text.contains(warned));
         if (choice != "Save")
@@ -483,47 +505,6 @@ private Q_SLOTS:
         QCOMPARE(drag.data.keys(), QStringList{ImageTransfer::pngType()});
         QCOMPARE(QImage::fromData(drag.data.first(), "PNG").convertToFormat(QImage::Format_ARGB32),
             f.data.art().getStatic(3, false));
-    }
-
-    void dragAndDropRule_data()
-    {
-        QTest::addColumn<QString>("offered");
-        QTest::addColumn<bool>("over"); // accepted on drag enter and move
-        QTest::addColumn<QString>("asked"); // the edit asked for by the drop; empty: none
-        QTest::addColumn<QString>("named"); // in the warning; empty: no warning
-        const auto row = [](const char *offered, bool over, const char *asked, const char *named = "") {
-            QTest::newRow(offered) << QString(offered) << over << QString(asked) << QString(named);
-        };
-        row("url:picture", true, "3 Drop 12x70"); // an image file without extension
-        row("remote+url:good.png", true, "3 Drop 12x70");
-        // A file is taken over the data offered with it; one that does not load is taken
-        // too, so that the drop says why it changed nothing.
-        row("url:broken.png+png:good", true, "", "broken.png");
-        row("url:missing.png", true, "", "missing.png");
-        row("remote+png:good", false, "");
-        row("png:good", true, "3 Drop 12x70");
-        row("png:empty", true, "3 Drop none");
-        row("png:garbage", true, "", "Static 0x3"); // not looked at on drag-over
-    }
-    void dragAndDropRule()
-    {
-        QFETCH(QString, offered);
-        QFETCH(QString, asked);
-        QFETCH(QString, named);
-        Fixture f;
-        const std::unique_ptr<QMimeData> mime = offer(f, offered);
-        QTEST(takes<QDragEnterEvent>(f.statics, inCell(0, 3), *mime), "over");
-        QTEST(takes<QDragMoveEvent>(f.statics, inCell(0, 3), *mime), "over");
-        QVERIFY(!takes<QDragMoveEvent>(f.statics, PastLastColumn, *mime));
-        QVERIFY(!takes<QDropEvent>(f.statics, PastLastColumn, *mime));
-        QCOMPARE(f.prompts.shown.size(), 0);
-
-        QCOMPARE(takes<QDropEvent>(f.statics, inCell(0, 3), *mime), !asked.isEmpty());
-        QCOMPARE(f.staticEdits.entries, asked.isEmpty() ? QStringList() : QStringList{asked});
-        QVERIFY(asked != "3 Drop 12x70" || f.staticEdits.images.first() == f.good);
-        QVERIFY(!f.data.art().hasPendingEdits());
-        QCOMPARE(f.prompts.count("warning"), named.isEmpty() ? 0 : 1);
-        QVERIFY(named.isEmpty() || f.prompts.last("warning")->text.contains(named));
     }
 
     void keysMoveTheSelectionAndKeepItInView_data()
