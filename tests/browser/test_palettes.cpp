@@ -163,8 +163,7 @@ struct Fixture
     const QImage good = TestDataSet::solid(12, 70, QColor(0, 128, 0));
 };
 
-// What a drag offers, from parts joined by "+": "url:NAME" a fixture file, "remote" a URL
-// of no local file, "png:good|empty|garbage" data.
+// What a drag offers, parts joined by "+": "url:NAME" a fixture file, "remote", "png:good|empty|garbage".
 std::unique_ptr<QMimeData> offer(const Fixture &f, const QString &parts)
 {
     const QMap<QString, QByteArray> png{{"good", ImageTransfer::pngBytes(f.good)}, {"empty", QByteArray()},
@@ -184,8 +183,7 @@ std::unique_ptr<QMimeData> offer(const Fixture &f, const QString &parts)
     return mime;
 }
 
-// Delivers a drag event as the window system does: an accepted enter (here of data the palette
-// takes) makes the palette the drag's target, which alone gets the moves and the drop.
+// As the window system does: only after an accepted enter is the palette the drag's target for the event.
 template <typename Event> bool takes(QWidget &palette, const QPoint &position, const QMimeData &mime)
 {
     QMimeData png;
@@ -199,8 +197,7 @@ template <typename Event> bool takes(QWidget &palette, const QPoint &position, c
 
 } // namespace
 
-// The palettes: selection, painting, pages and tabs, keys, and editing by context menu and
-// drag and drop.
+// The palettes: selection, painting, pages and tabs, keys, and editing by menu and drag and drop.
 class PalettesTest : public QObject
 {
     Q_OBJECT
@@ -243,8 +240,7 @@ private Q_SLOTS:
         const int startRow = statics ? 0 : 1637, selected = statics ? 3 : 16386;
         Fixture f;
         ArtWork &art = f.data.art();
-        // The palette draws the store's pixels as premultiplied: a translucent image must
-        // be kept as opaque or transparent black. Small, wide and tall images are placed and cut.
+        // Translucent pixels show as opaque or not at all; small, wide and tall images are placed and cut.
         QImage translucent = TestDataSet::solid(30, 30, QColor(200, 10, 10, 100));
         translucent.setPixel(0, 0, qRgba(255, 255, 255, 0));
         QVERIFY(art.setStatic(1, TestDataSet::solid(1, 1, Qt::red)) && art.setStatic(5, translucent));
@@ -258,20 +254,15 @@ private Q_SLOTS:
         palette.setStart(startRow);
         palette.setSelected(selected);
         const int columns = size.width() / 46;
-        const QImage expected = expectedPicture(
-            size, palette.palette().window().color(), startRow * columns, statics ? 64 : Terrain, columns,
-            selected,
-            [&](int id) {
-                return statics ? art.getStatic(id, id == selected) : art.getTerrain(id, id == selected);
-            },
-            [&](int id) { return edited.contains(id); });
-        // The selected tile's highlighted image is kept for the next paint, not decoded again.
-        const auto highlighted = [&] {
-            return (statics ? art.getStatic(selected, true) : art.getTerrain(selected, true)).cacheKey();
+        const auto imageOf = [&](int id) {
+            return statics ? art.getStatic(id, id == selected) : art.getTerrain(id, id == selected);
         };
-        const qint64 first = highlighted();
+        const QImage expected = expectedPicture(size, palette.palette().window().color(), startRow * columns,
+            statics ? 64 : Terrain, columns, selected, imageOf, [&](int id) { return edited.contains(id); });
+        // The selected tile's highlighted image is kept for the next paint, not decoded again.
+        const qint64 first = imageOf(selected).cacheKey();
         QCOMPARE(render(palette), expected);
-        QCOMPARE(highlighted(), first);
+        QCOMPARE(imageOf(selected).cacheKey(), first);
     }
 
     void pagesScrollRepaintAndReannounce()
@@ -317,8 +308,7 @@ private Q_SLOTS:
             log.areas.clear();
             scrollBar->setValue(scrollBar->value() + step);
             QCoreApplication::processEvents();
-            // Only the rows that came into view, at the bottom (down) or at the top (up); a jump
-            // beyond the screen paints it whole.
+            // Only the rows that came into view, at the bottom or top; a jump past a screen paints it whole.
             QCOMPARE(log.areas.size(), 1);
             const QRect area = log.areas.first();
             QVERIFY2(area.height() <= 46 * qAbs(step) + palette->height() % 46,
@@ -326,17 +316,14 @@ private Q_SLOTS:
             QCOMPARE(step > 0 ? area.bottom() : area.top(), step > 0 ? palette->height() - 1 : 0);
             QVERIFY(qAbs(step) * 46 < palette->height() || area == palette->rect());
             // And the pixels on screen are the whole picture as a fresh paint draws it.
-            const QImage screen = QGuiApplication::primaryScreen()
-                                      ->grabWindow(tabs->winId())
-                                      .toImage()
-                                      .copy(QRect(palette->mapTo(tabs, QPoint(0, 0)), palette->size()))
-                                      .convertToFormat(QImage::Format_RGB32);
-            QCOMPARE(screen, palette->grab().toImage().convertToFormat(QImage::Format_RGB32));
+            const QRect shown(palette->mapTo(tabs, QPoint(0, 0)), palette->size());
+            const QImage screen = QGuiApplication::primaryScreen()->grabWindow(tabs->winId()).toImage();
+            QCOMPARE(screen.copy(shown).convertToFormat(QImage::Format_RGB32),
+                palette->grab().toImage().convertToFormat(QImage::Format_RGB32));
         }
         palette->removeEventFilter(&log);
 
-        // Narrower than one column: nothing divides by zero, only the background is drawn,
-        // and the scroll bar keeps its range.
+        // Narrower than one column: no division by zero, only the background, the same scroll range.
         const int top = scrollBar->value();
         tabs->resize(scrollBar->width() + 30, 300);
         QCoreApplication::processEvents();
@@ -350,8 +337,7 @@ private Q_SLOTS:
         QCOMPARE(scrollBar->value(), top * columns / (columns + 3));
         QCOMPARE(palette->firstVisibleId(), scrollBar->value() * (columns + 3));
 
-        // The window deletes the stores before its widgets; removing the pages must neither
-        // re-announce nor show (and so resize) the page that becomes current.
+        // The stores go first; removing the pages neither re-announces nor shows (resizes) the next one.
         const QStringList announced = terrain.entries + statics.entries;
         QSignalSpy resized(tabs->statics()->staticPalette(), &TilePalette::newSize);
         f.reset();
