@@ -201,14 +201,12 @@ private Q_SLOTS:
         select(Empty);
         QTest::keyClick(window.get(), Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(staticImage(Empty), staticImage(HalfClear));
-        QCOMPARE(undoText(), QStringLiteral("Undo Paste of Static 0x9"));
 
         select(Gray);
         const QImage gray = staticImage(Gray);
         QTest::keyClick(window.get(), Qt::Key_X, Qt::ControlModifier);
         QVERIFY(staticImage(Gray).isNull());
         QCOMPARE(argb(QGuiApplication::clipboard()->image()), gray);
-        QCOMPARE(undoText(), QStringLiteral("Undo Cut of Static 0x7"));
         // Cutting a tile without an image copies nothing and deletes nothing.
         QTest::keyClick(window.get(), Qt::Key_X, Qt::ControlModifier);
         QCOMPARE(prompts->count("warning"), 1);
