@@ -203,7 +203,7 @@ class PalettesTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void leftPressSelectsAndDoubleClickOpensTheProperties()
+    void pressSelectsDoubleClickOpensAndDragCopiesOut()
     {
         Fixture f;
         SignalLog log(&f.statics);
@@ -225,6 +225,20 @@ private Q_SLOTS:
         mouse(f.statics, PastLastColumn, Qt::LeftButton, QEvent::MouseButtonDblClick);
         mouse(f.statics, inCell(12, 4), Qt::LeftButton, QEvent::MouseButtonDblClick);
         QCOMPARE(activated.size(), 2);
+        // A drag out of the selected tile starts past the drag distance, with its PNG.
+        const int d = QApplication::startDragDistance();
+        const QPoint start = inCell(0, 3, 10, 10);
+        mouse(f.statics, start, Qt::LeftButton);
+        mouse(f.statics, start + QPoint(d - 1, 0), Qt::LeftButton, QEvent::MouseMove);
+        mouse(f.statics, start + QPoint(0, d - 1), Qt::LeftButton, QEvent::MouseMove);
+        QCOMPARE(f.prompts.drags.size(), 0);
+        mouse(f.statics, start + QPoint(d / 2, d - d / 2), Qt::LeftButton, QEvent::MouseMove);
+        QCOMPARE(f.prompts.drags.size(), 1);
+        const FakePrompts::Drag &drag = f.prompts.drags.first();
+        QVERIFY(drag.actions == Qt::CopyAction && !drag.hasPixmap);
+        QCOMPARE(drag.data.keys(), QStringList{ImageTransfer::pngType()});
+        QCOMPARE(QImage::fromData(drag.data.first(), "PNG").convertToFormat(QImage::Format_ARGB32),
+            f.data.art().getStatic(3, false));
     }
 
     void pictureShowsTheTiles_data()
@@ -473,24 +487,6 @@ private Q_SLOTS:
         QVERIFY2(kind.isEmpty() ? tip.isEmpty() : tip.startsWith(kind + ' ' + QString::number(id) + ' '),
             qPrintable(tip));
         QTEST(tip.section('\n', 1), "lines");
-    }
-
-    void dragOutStartsPastTheDragDistanceWithThePng()
-    {
-        Fixture f;
-        const int d = QApplication::startDragDistance();
-        const QPoint start = inCell(0, 3, 10, 10);
-        mouse(f.statics, start, Qt::LeftButton);
-        mouse(f.statics, start + QPoint(d - 1, 0), Qt::LeftButton, QEvent::MouseMove);
-        mouse(f.statics, start + QPoint(0, d - 1), Qt::LeftButton, QEvent::MouseMove);
-        QCOMPARE(f.prompts.drags.size(), 0);
-        mouse(f.statics, start + QPoint(d / 2, d - d / 2), Qt::LeftButton, QEvent::MouseMove);
-        QCOMPARE(f.prompts.drags.size(), 1);
-        const FakePrompts::Drag &drag = f.prompts.drags.first();
-        QVERIFY(drag.actions == Qt::CopyAction && !drag.hasPixmap);
-        QCOMPARE(drag.data.keys(), QStringList{ImageTransfer::pngType()});
-        QCOMPARE(QImage::fromData(drag.data.first(), "PNG").convertToFormat(QImage::Format_ARGB32),
-            f.data.art().getStatic(3, false));
     }
 
     void keysMoveTheSelectionAndKeepItInView_data()
