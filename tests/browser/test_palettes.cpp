@@ -19,6 +19,7 @@ namespace {
 constexpr int Terrain = ArtFormat::TerrainCount;
 constexpr int Columns = 5; // of the fixture's palettes
 const QPoint PastLastColumn(Columns * 46 + 5, 10);
+constexpr int WheelDown = 120; // a notch, in eighths of a degree; negative: up
 
 // Resizes a hidden widget and delivers the resize event at once.
 void resizeNow(QWidget &widget, const QSize &size)
@@ -54,11 +55,8 @@ QImage render(QWidget &widget)
     return image;
 }
 
-// The palette's picture from what a user sees, pixel by pixel: the background, then per
-// cell a black frame on a 46-pixel grid (yellow inside for the selected tile), the
-// image's opaque pixels one pixel inside the frame (in the middle of the 44 x 44 box when
-// smaller, cut at its right and bottom when larger), a diagonal cross where there is no
-// image, and an orange corner on tiles with pending edits.
+// The palette as a user sees it: black frames on a 46-pixel grid (yellow inside when selected), opaque
+// pixels centred in the 44 x 44 box or cut, a cross for no image, an orange corner for pending edits.
 QImage expectedPicture(const QSize &size, const QColor &background, int first, int count, int columns,
     int selected, const std::function<QImage(int)> &imageOf, const std::function<bool(int)> &pendingOf)
 {
@@ -165,8 +163,7 @@ struct Fixture
     const QImage good = TestDataSet::solid(12, 70, QColor(0, 128, 0));
 };
 
-// What a drag offers, from parts joined by "+": "url:NAME" a fixture file, "remote" a URL
-// of no local file, "png:good|empty|garbage" data.
+// What a drag offers, parts joined by "+": "url:NAME" a fixture file, "remote", "png:good|empty|garbage".
 std::unique_ptr<QMimeData> offer(const Fixture &f, const QString &parts)
 {
     const QMap<QString, QByteArray> png{{"good", ImageTransfer::pngBytes(f.good)}, {"empty", QByteArray()},
@@ -186,8 +183,7 @@ std::unique_ptr<QMimeData> offer(const Fixture &f, const QString &parts)
     return mime;
 }
 
-// Delivers a drag event as the window system does: an accepted enter (here of data the palette
-// takes) makes the palette the drag's target, which alone gets the moves and the drop.
+// As the window system does: only after an accepted enter is the palette the drag's target for the event.
 template <typename Event> bool takes(QWidget &palette, const QPoint &position, const QMimeData &mime)
 {
     QMimeData png;
@@ -201,14 +197,13 @@ template <typename Event> bool takes(QWidget &palette, const QPoint &position, c
 
 } // namespace
 
-// The palettes: selection, painting, pages and tabs, keys, and editing by context menu and
-// drag and drop.
+// The palettes: selection, painting, pages and tabs, keys, and editing by menu and drag and drop.
 class PalettesTest : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void leftPressSelectsAndDoubleClickOpensTheProperties()
+    void pressSelectsDoubleClickOpensAndDragCopiesOut()
     {
         Fixture f;
         SignalLog log(&f.statics);
@@ -230,6 +225,20 @@ private Q_SLOTS:
         mouse(f.statics, PastLastColumn, Qt::LeftButton, QEvent::MouseButtonDblClick);
         mouse(f.statics, inCell(12, 4), Qt::LeftButton, QEvent::MouseButtonDblClick);
         QCOMPARE(activated.size(), 2);
+        // A drag out of the selected tile starts past the drag distance, with its PNG.
+        const int d = QApplication::startDragDistance();
+        const QPoint start = inCell(0, 3, 10, 10);
+        mouse(f.statics, start, Qt::LeftButton);
+        mouse(f.statics, start + QPoint(d - 1, 0), Qt::LeftButton, QEvent::MouseMove);
+        mouse(f.statics, start + QPoint(0, d - 1), Qt::LeftButton, QEvent::MouseMove);
+        QCOMPARE(f.prompts.drags.size(), 0);
+        mouse(f.statics, start + QPoint(d / 2, d - d / 2), Qt::LeftButton, QEvent::MouseMove);
+        QCOMPARE(f.prompts.drags.size(), 1);
+        const FakePrompts::Drag &drag = f.prompts.drags.first();
+        QVERIFY(drag.actions == Qt::CopyAction && !drag.hasPixmap);
+        QCOMPARE(drag.data.keys(), QStringList{ImageTransfer::pngType()});
+        QCOMPARE(QImage::fromData(drag.data.first(), "PNG").convertToFormat(QImage::Format_ARGB32),
+            f.data.art().getStatic(3, false));
     }
 
     void pictureShowsTheTiles_data()
@@ -245,8 +254,7 @@ private Q_SLOTS:
         const int startRow = statics ? 0 : 1637, selected = statics ? 3 : 16386;
         Fixture f;
         ArtWork &art = f.data.art();
-        // The palette draws the store's pixels as premultiplied: a translucent image must
-        // be kept as opaque or transparent black. Small, wide and tall images are placed and cut.
+        // Translucent pixels show as opaque or not at all; small, wide and tall images are placed and cut.
         QImage translucent = TestDataSet::solid(30, 30, QColor(200, 10, 10, 100));
         translucent.setPixel(0, 0, qRgba(255, 255, 255, 0));
         QVERIFY(art.setStatic(1, TestDataSet::solid(1, 1, Qt::red)) && art.setStatic(5, translucent));
@@ -260,22 +268,16 @@ private Q_SLOTS:
         palette.setStart(startRow);
         palette.setSelected(selected);
         const int columns = size.width() / 46;
-        const QImage expected = expectedPicture(
-            size, palette.palette().window().color(), startRow * columns, statics ? 64 : Terrain, columns,
-            selected,
-            [&](int id) {
-                return statics ? art.getStatic(id, id == selected) : art.getTerrain(id, id == selected);
-            },
-            [&](int id) { return edited.contains(id); });
-        // The selected tile's highlighted image is kept for the next paint, not decoded again.
-        const auto highlighted = [&] {
-            return (statics ? art.getStatic(selected, true) : art.getTerrain(selected, true)).cacheKey();
+        const auto imageOf = [&](int id) {
+            return statics ? art.getStatic(id, id == selected) : art.getTerrain(id, id == selected);
         };
-        const qint64 first = highlighted();
+        const QImage expected = expectedPicture(size, palette.palette().window().color(), startRow * columns,
+            statics ? 64 : Terrain, columns, selected, imageOf, [&](int id) { return edited.contains(id); });
+        // The selected tile's highlighted image is kept for the next paint, not decoded again.
+        const qint64 first = imageOf(selected).cacheKey();
         QCOMPARE(render(palette), expected);
-        QCOMPARE(highlighted(), first);
+        QCOMPARE(imageOf(selected).cacheKey(), first);
     }
-
 
     void pagesScrollRepaintAndReannounce()
     {
@@ -320,8 +322,7 @@ private Q_SLOTS:
             log.areas.clear();
             scrollBar->setValue(scrollBar->value() + step);
             QCoreApplication::processEvents();
-            // Only the rows that came into view, at the bottom (down) or at the top (up); a jump
-            // beyond the screen paints it whole.
+            // Only the rows that came into view, at the bottom or top; a jump past a screen paints it whole.
             QCOMPARE(log.areas.size(), 1);
             const QRect area = log.areas.first();
             QVERIFY2(area.height() <= 46 * qAbs(step) + palette->height() % 46,
@@ -329,17 +330,14 @@ private Q_SLOTS:
             QCOMPARE(step > 0 ? area.bottom() : area.top(), step > 0 ? palette->height() - 1 : 0);
             QVERIFY(qAbs(step) * 46 < palette->height() || area == palette->rect());
             // And the pixels on screen are the whole picture as a fresh paint draws it.
-            const QImage screen = QGuiApplication::primaryScreen()
-                                      ->grabWindow(tabs->winId())
-                                      .toImage()
-                                      .copy(QRect(palette->mapTo(tabs, QPoint(0, 0)), palette->size()))
-                                      .convertToFormat(QImage::Format_RGB32);
-            QCOMPARE(screen, palette->grab().toImage().convertToFormat(QImage::Format_RGB32));
+            const QRect shown(palette->mapTo(tabs, QPoint(0, 0)), palette->size());
+            const QImage screen = QGuiApplication::primaryScreen()->grabWindow(tabs->winId()).toImage();
+            QCOMPARE(screen.copy(shown).convertToFormat(QImage::Format_RGB32),
+                palette->grab().toImage().convertToFormat(QImage::Format_RGB32));
         }
         palette->removeEventFilter(&log);
 
-        // Narrower than one column: nothing divides by zero, only the background is drawn,
-        // and the scroll bar keeps its range.
+        // Narrower than one column: no division by zero, only the background, the same scroll range.
         const int top = scrollBar->value();
         tabs->resize(scrollBar->width() + 30, 300);
         QCoreApplication::processEvents();
@@ -353,8 +351,7 @@ private Q_SLOTS:
         QCOMPARE(scrollBar->value(), top * columns / (columns + 3));
         QCOMPARE(palette->firstVisibleId(), scrollBar->value() * (columns + 3));
 
-        // The window deletes the stores before its widgets; removing the pages must neither
-        // re-announce nor show (and so resize) the page that becomes current.
+        // The stores go first; removing the pages neither re-announces nor shows (resizes) the next one.
         const QStringList announced = terrain.entries + statics.entries;
         QSignalSpy resized(tabs->statics()->staticPalette(), &TilePalette::newSize);
         f.reset();
@@ -362,11 +359,11 @@ private Q_SLOTS:
         QVERIFY(terrain.entries + statics.entries == announced && resized.isEmpty());
     }
 
-    void menuOnATile_data()
+    void menuAndDropAskForEdits_data()
     {
         QTest::addColumn<int>("id");
-        QTest::addColumn<QString>("choice"); // empty: the menu is dismissed
-        QTest::addColumn<QString>("chosen"); // the file to import or save to; empty: dialog cancelled
+        QTest::addColumn<QString>("choice"); // the menu item on a terrain tile, empty: dismissed; or a Drop
+        QTest::addColumn<QString>("chosen"); // the file to import or save to, empty: cancelled; or the offer
         QTest::addColumn<QString>("asked"); // the edit asked for; empty: none
         QTest::addColumn<QString>("written"); // the file saved; empty: none
         QTest::addColumn<QString>("warned"); // what the warning names; empty: no warning
@@ -384,8 +381,18 @@ private Q_SLOTS:
         row("save, other extension", 3, "Save", "tile.bmp", "", "tile.bmp");
         row("save of a tile without image", 7, "Save", "empty", "", "", "empty.png");
         row("save to a missing directory", 1, "Save", "/no/such/dir/tile", "", "", "/no/such/dir/tile.png");
+        // A dragged file is taken over the data offered with it, and one that does not load too, so that
+        // the drop says why it changed nothing; "remote" is a URL of no local file.
+        row("drop of an image file without extension", 3, "Drop", "url:picture", "3 Drop 12x70");
+        row("drop of a remote and a local file", 3, "Drop", "remote+url:good.png", "3 Drop 12x70");
+        row("drop of a broken file with a PNG", 3, "Drop", "url:broken.png+png:good", "", "", "broken.png");
+        row("drop of a missing file", 3, "Drop", "url:missing.png", "", "", "missing.png");
+        row("drop of a remote file with a PNG", 3, "Drop", "remote+png:good", "");
+        row("drop of a PNG", 3, "Drop", "png:good", "3 Drop 12x70");
+        row("drop of an empty PNG", 3, "Drop", "png:empty", "3 Drop none");
+        row("drop of a broken PNG", 3, "Drop", "png:garbage", "", "", "Static 0x3"); // not read on drag-over
     }
-    void menuOnATile()
+    void menuAndDropAskForEdits()
     {
         QFETCH(int, id);
         QFETCH(QString, choice);
@@ -394,27 +401,39 @@ private Q_SLOTS:
         QFETCH(QString, written);
         QFETCH(QString, warned);
         Fixture f;
-        // No menu beside the tiles.
-        mouse(f.terrain, PastLastColumn, Qt::RightButton);
-        mouse(f.statics, inCell(12, 4), Qt::RightButton); // id 64 of 64
-        QCOMPARE(f.prompts.shown.size(), 0);
         const QImage before = f.data.art().getTerrain(id, false);
-        mouse(f.terrain, inCell(0, 1), Qt::LeftButton);
         const QString format = choice == "Import" ? "png" : (written + warned).section('.', -1);
-        f.prompts.menuChoices = QStringList{choice};
-        (choice == "Import" ? f.prompts.openFiles : f.prompts.saveFiles)
-            .append({chosen.isEmpty() ? QString() : f.file(chosen), format + " (*." + format + ")"});
-        mouse(f.terrain, inCell(id / Columns, id % Columns), Qt::RightButton);
-        QCOMPARE(f.prompts.last("menu")->text, QStringLiteral("Import|Delete|Save"));
-        // Import offers every image first; save offers PNG first.
-        QVERIFY(choice != "Import" || f.prompts.last("open")->filter.startsWith("All images (*.png "));
-        QVERIFY(choice != "Save" || f.prompts.last("save")->filter.startsWith("png (*.png);;"));
-        // The palette asks for the edit and changes no store; the menu acts on the selection,
-        // which the right press moved to the tile first, as a file manager does.
-        QCOMPARE(f.terrainEdits.entries, asked.isEmpty() ? QStringList() : QStringList{asked});
-        QVERIFY(!asked.contains("Import") || f.terrainEdits.images.first() == f.good);
+        if (choice == "Drop") {
+            const std::unique_ptr<QMimeData> mime = offer(f, chosen);
+            // Taken over the tile exactly when its drop asks for an edit or says why not; never beside.
+            const bool over = !(asked + warned).isEmpty();
+            QCOMPARE(takes<QDragEnterEvent>(f.statics, inCell(0, 3), *mime), over);
+            QCOMPARE(takes<QDragMoveEvent>(f.statics, inCell(0, 3), *mime), over);
+            QVERIFY(!takes<QDragMoveEvent>(f.statics, PastLastColumn, *mime));
+            QVERIFY(!takes<QDropEvent>(f.statics, PastLastColumn, *mime));
+            QCOMPARE(f.prompts.shown.size(), 0);
+            QCOMPARE(takes<QDropEvent>(f.statics, inCell(0, 3), *mime), !asked.isEmpty());
+        } else {
+            // No menu beside the tiles.
+            mouse(f.terrain, PastLastColumn, Qt::RightButton);
+            mouse(f.statics, inCell(12, 4), Qt::RightButton); // id 64 of 64
+            QCOMPARE(f.prompts.shown.size(), 0);
+            mouse(f.terrain, inCell(0, 1), Qt::LeftButton);
+            f.prompts.menuChoices = QStringList{choice};
+            (choice == "Import" ? f.prompts.openFiles : f.prompts.saveFiles)
+                .append({chosen.isEmpty() ? QString() : f.file(chosen), format + " (*." + format + ")"});
+            mouse(f.terrain, inCell(id / Columns, id % Columns), Qt::RightButton);
+            // Import offers every image first; save offers PNG first.
+            QVERIFY(choice != "Import" || f.prompts.last("open")->filter.startsWith("All images (*.png "));
+            QVERIFY(choice != "Save" || f.prompts.last("save")->filter.startsWith("png (*.png);;"));
+            // The menu acts on the selection, which the right press moved to the tile first.
+            QCOMPARE(f.terrain.selectedId(), id);
+        }
+        // The palette asks for the edit and changes no store.
+        const EditLog &edits = choice == "Drop" ? f.staticEdits : f.terrainEdits;
+        QCOMPARE(edits.entries, asked.isEmpty() ? QStringList() : QStringList{asked});
+        QVERIFY(!asked.endsWith("12x70") || edits.images.first() == f.good);
         QVERIFY(!f.data.art().hasPendingEdits());
-        QCOMPARE(f.terrain.selectedId(), id);
         QCOMPARE(f.prompts.count("warning"), warned.isEmpty() ? 0 : 1);
         QVERIFY(warned.isEmpty() || f.prompts.last("warning")->text.contains(warned));
         if (choice != "Save")
@@ -433,25 +452,22 @@ private Q_SLOTS:
         QTest::addColumn<QString>("kind"); // the first word of the tip; empty: no tip
         QTest::addColumn<QString>("lines"); // after the first line
         QTest::addColumn<bool>("saved"); // the edit of static 4 was saved since
-        QTest::newRow("terrain") << false << 2 << "Terrain"
-                                 << "grass" << false;
-        QTest::newRow("static") << true << 2 << "Static"
-                                << "barrel" << false;
-        QTest::newRow("no name") << true << 1 << "Static"
-                                 << "(no name)" << false;
-        QTest::newRow("edited") << true << 4 << "Static"
-                                << "(no name)\nEdited, not saved yet" << false;
-        QTest::newRow("edited, then saved") << true << 4 << "Static"
-                                            << "(no name)" << true;
-        QTest::newRow("beside the tiles") << true << -1 << ""
-                                          << "" << false;
+        const auto row = [](const char *name, bool statics, int id, const char *kind, const char *lines,
+                             bool saved = false) {
+            QTest::newRow(name) << statics << id << QString(kind) << QString(lines) << saved;
+        };
+        row("terrain", false, 2, "Terrain", "grass");
+        row("static", true, 2, "Static", "barrel");
+        row("no name", true, 1, "Static", "(no name)");
+        row("edited", true, 4, "Static", "(no name)\nEdited, not saved yet");
+        row("edited, then saved", true, 4, "Static", "(no name)", true);
+        row("beside the tiles", true, -1, "", "");
     }
     void toolTipNamesTheTile()
     {
         QFETCH(bool, statics);
         QFETCH(int, id);
         QFETCH(QString, kind);
-        QFETCH(QString, lines);
         QFETCH(bool, saved);
         Fixture f;
         QVERIFY(f.data.art().setStatic(4, TestDataSet::solid(3, 3, Qt::red)));
@@ -470,107 +486,7 @@ private Q_SLOTS:
         QToolTip::hideText();
         QVERIFY2(kind.isEmpty() ? tip.isEmpty() : tip.startsWith(kind + ' ' + QString::number(id) + ' '),
             qPrintable(tip));
-        QCOMPARE(tip.section('\n', 1), lines);
-    }
-
-    void keysActOnTheSelectedTile_data()
-    {
-        QTest::addColumn<int>("selected"); // -1: none
-        QTest::addColumn<int>("key"); // 0: the window system's keyboard menu event
-        QTest::addColumn<QString>("asked"); // the edit asked for; empty: none
-        QTest::addColumn<int>("menus");
-        QTest::addColumn<int>("activated"); // the tile whose properties are asked for; -1: none
-        const auto row
-            = [](const char *name, int selected, int key, const char *asked, int menus, int activated = -1) {
-                  QTest::newRow(name) << selected << key << QString(asked) << menus << activated;
-              };
-        // The menu of the selected tile, not of the one at the pointer; Delete chosen.
-        row("menu key", 6, Qt::Key_Menu, "6 Delete none", 1);
-        row("keyboard menu event", 6, 0, "6 Delete none", 1);
-        row("delete", 6, Qt::Key_Delete, "6 Delete none", 0);
-        row("enter", 6, Qt::Key_Return, "", 0, 6);
-        row("enter on the keypad", 6, Qt::Key_Enter, "", 0, 6);
-        row("menu key, nothing selected", -1, Qt::Key_Menu, "", 0);
-        row("delete, nothing selected", -1, Qt::Key_Delete, "", 0);
-        row("enter, nothing selected", -1, Qt::Key_Return, "", 0);
-    }
-    void keysActOnTheSelectedTile()
-    {
-        QFETCH(int, selected);
-        QFETCH(int, key);
-        QFETCH(QString, asked);
-        Fixture f;
-        QSignalSpy activated(&f.terrain, &TilePalette::tileActivated);
-        f.terrain.setSelected(selected);
-        f.prompts.menuChoices = QStringList{"Delete"};
-        if (key != 0) {
-            QTest::keyClick(&f.terrain, Qt::Key(key));
-        } else { // at the pointer, over another tile
-            QContextMenuEvent event(QContextMenuEvent::Keyboard, inCell(0, 0));
-            QCoreApplication::sendEvent(&f.terrain, &event);
-        }
-        QTEST(f.prompts.count("menu"), "menus");
-        QCOMPARE(f.terrainEdits.entries, asked.isEmpty() ? QStringList() : QStringList{asked});
-        QTEST(activated.isEmpty() ? -1 : activated.first().first().toInt(), "activated");
-    }
-
-    void dragOutStartsPastTheDragDistanceWithThePng()
-    {
-        Fixture f;
-        const int d = QApplication::startDragDistance();
-        const QPoint start = inCell(0, 3, 10, 10);
-        mouse(f.statics, start, Qt::LeftButton);
-        mouse(f.statics, start + QPoint(d - 1, 0), Qt::LeftButton, QEvent::MouseMove);
-        mouse(f.statics, start + QPoint(0, d - 1), Qt::LeftButton, QEvent::MouseMove);
-        QCOMPARE(f.prompts.drags.size(), 0);
-        mouse(f.statics, start + QPoint(d / 2, d - d / 2), Qt::LeftButton, QEvent::MouseMove);
-        QCOMPARE(f.prompts.drags.size(), 1);
-        const FakePrompts::Drag &drag = f.prompts.drags.first();
-        QVERIFY(drag.actions == Qt::CopyAction && !drag.hasPixmap);
-        QCOMPARE(drag.data.keys(), QStringList{ImageTransfer::pngType()});
-        QCOMPARE(QImage::fromData(drag.data.first(), "PNG").convertToFormat(QImage::Format_ARGB32),
-            f.data.art().getStatic(3, false));
-    }
-
-    void dragAndDropRule_data()
-    {
-        QTest::addColumn<QString>("offered");
-        QTest::addColumn<bool>("over"); // accepted on drag enter and move
-        QTest::addColumn<QString>("asked"); // the edit asked for by the drop; empty: none
-        QTest::addColumn<QString>("named"); // in the warning; empty: no warning
-        const auto row = [](const char *offered, bool over, const char *asked, const char *named = "") {
-            QTest::newRow(offered) << QString(offered) << over << QString(asked) << QString(named);
-        };
-        row("url:picture", true, "3 Drop 12x70"); // an image file without extension
-        row("remote+url:good.png", true, "3 Drop 12x70");
-        // A file is taken over the data offered with it; one that does not load is taken
-        // too, so that the drop says why it changed nothing.
-        row("url:broken.png+png:good", true, "", "broken.png");
-        row("url:missing.png", true, "", "missing.png");
-        row("remote+png:good", false, "");
-        row("png:good", true, "3 Drop 12x70");
-        row("png:empty", true, "3 Drop none");
-        row("png:garbage", true, "", "Static 0x3"); // not looked at on drag-over
-    }
-    void dragAndDropRule()
-    {
-        QFETCH(QString, offered);
-        QFETCH(QString, asked);
-        QFETCH(QString, named);
-        Fixture f;
-        const std::unique_ptr<QMimeData> mime = offer(f, offered);
-        QTEST(takes<QDragEnterEvent>(f.statics, inCell(0, 3), *mime), "over");
-        QTEST(takes<QDragMoveEvent>(f.statics, inCell(0, 3), *mime), "over");
-        QVERIFY(!takes<QDragMoveEvent>(f.statics, PastLastColumn, *mime));
-        QVERIFY(!takes<QDropEvent>(f.statics, PastLastColumn, *mime));
-        QCOMPARE(f.prompts.shown.size(), 0);
-
-        QCOMPARE(takes<QDropEvent>(f.statics, inCell(0, 3), *mime), !asked.isEmpty());
-        QCOMPARE(f.staticEdits.entries, asked.isEmpty() ? QStringList() : QStringList{asked});
-        QVERIFY(asked != "3 Drop 12x70" || f.staticEdits.images.first() == f.good);
-        QVERIFY(!f.data.art().hasPendingEdits());
-        QCOMPARE(f.prompts.count("warning"), named.isEmpty() ? 0 : 1);
-        QVERIFY(named.isEmpty() || f.prompts.last("warning")->text.contains(named));
+        QTEST(tip.section('\n', 1), "lines");
     }
 
     void keysMoveTheSelectionAndKeepItInView_data()
@@ -580,9 +496,11 @@ private Q_SLOTS:
         QTest::addColumn<QList<int>>("keys");
         QTest::addColumn<int>("to");
         QTest::addColumn<int>("top"); // first visible row after
+        QTest::addColumn<QString>("did"); // "menu", the edit asked for, "open ID" the properties
         // The page shows 5 columns and 4 whole rows; 64 statics end in row 12 with 4 tiles.
-        const auto row = [](const char *name, int from, int topRow, QList<int> keys, int to, int top) {
-            QTest::newRow(name) << from << topRow << keys << to << top;
+        const auto row = [](const char *name, int from, int topRow, QList<int> keys, int to, int top,
+                             const char *did = "") {
+            QTest::newRow(name) << from << topRow << keys << to << top << QString(did);
         };
         row("right, right, left", 7, 0, {Qt::Key_Right, Qt::Key_Right, Qt::Key_Left}, 8, 0);
         row("down scrolls one row", 17, 0, {Qt::Key_Down}, 22, 1);
@@ -592,7 +510,7 @@ private Q_SLOTS:
         row("left at the first tile", 0, 0, {Qt::Key_Left}, 0, 0);
         row("left from a row's start, up a row", 10, 2, {Qt::Key_Left}, 9, 1);
         row("right at the last tile", 63, 9, {Qt::Key_Right}, 63, 9);
-        // A page is 20 tiles, in the same column.
+        // A page is 20 tiles, in the same column; the wheel scrolls two rows a notch (not the usual three).
         row("page down in the middle", 12, 0, {Qt::Key_PageDown}, 32, 3);
         row("page down to the last tile", 43, 5, {Qt::Key_PageDown}, 63, 9);
         row("page down a page before the end", 44, 5, {Qt::Key_PageDown}, 59, 8);
@@ -604,6 +522,17 @@ private Q_SLOTS:
         row("home", 40, 6, {Qt::Key_Home}, 0, 0);
         row("no selection: the first tile in view", -1, 3, {Qt::Key_Down}, 15, 3);
         row("selection out of view comes back", 2, 8, {Qt::Key_Right}, 3, 0);
+        row("wheel down leaves the selection", 3, 3, {WheelDown}, 3, 5);
+        row("wheel up, stopping at the first row", 3, 1, {-WheelDown}, 3, 0);
+        // The menu of the selected tile, not of the one at the pointer (key 0); Delete chosen.
+        row("menu key", 6, 0, {Qt::Key_Menu}, 6, 0, "menu 6 Delete none");
+        row("keyboard menu event", 6, 0, {0}, 6, 0, "menu 6 Delete none");
+        row("delete", 6, 0, {Qt::Key_Delete}, 6, 0, "6 Delete none");
+        row("enter", 6, 0, {Qt::Key_Return}, 6, 0, "open 6");
+        row("enter on the keypad", 6, 0, {Qt::Key_Enter}, 6, 0, "open 6");
+        row("menu key, nothing selected", -1, 0, {Qt::Key_Menu}, -1, 0);
+        row("delete, nothing selected", -1, 0, {Qt::Key_Delete}, -1, 0);
+        row("enter, nothing selected", -1, 0, {Qt::Key_Return}, -1, 0);
     }
     void keysMoveTheSelectionAndKeepItInView()
     {
@@ -612,6 +541,7 @@ private Q_SLOTS:
         QFETCH(QList<int>, keys);
         QFETCH(int, to);
         Fixture f;
+        QApplication::setWheelScrollLines(2);
         auto tabs = std::make_unique<ArtTab>(&f.data.art(), &f.data.tiles());
         tabs->setCurrentIndex(ArtTab::StaticsIndex);
         tabs->show();
@@ -625,45 +555,38 @@ private Q_SLOTS:
         palette->setSelected(from);
         scrollBar->setValue(topRow);
         SignalLog log(palette);
-        for (int key : keys)
-            QTest::keyClick(palette, Qt::Key(key));
+        EditLog edits(palette);
+        QSignalSpy activated(palette, &TilePalette::tileActivated);
+        f.prompts.menuChoices = QStringList{"Delete"};
+        for (int key : keys) {
+            if (key == 0) { // at the pointer, over another tile
+                QContextMenuEvent event(QContextMenuEvent::Keyboard, inCell(0, 0));
+                QCoreApplication::sendEvent(palette, &event);
+                continue;
+            }
+            if (qAbs(key) != WheelDown) {
+                QTest::keyClick(palette, Qt::Key(key));
+                continue;
+            }
+            // As from the window system: only such a wheel event goes on from the palette to its page.
+            const QPointF at(20, 20);
+            QWheelEvent wheel(at, palette->mapToGlobal(at), QPoint(), QPoint(0, -key), Qt::NoButton,
+                Qt::NoModifier, Qt::NoScrollPhase, false);
+            QSpontaneKeyEvent::setSpontaneous(&wheel);
+            QCoreApplication::instance()->notify(palette, &wheel);
+        }
         QCOMPARE(palette->selectedId(), to);
         QTEST(palette->firstVisibleId() / 5, "top");
         QCOMPARE(scrollBar->value(), palette->firstVisibleId() / 5); // the scroll bar follows
         if (to != from) // announced as a click announces: the id, then the size
             QCOMPARE(log.entries.mid(log.entries.size() - 2),
                 (QStringList{QString::number(to), to == 3 ? "30x50" : "0x0"}));
-    }
-
-    void wheelScrollsThePage_data()
-    {
-        QTest::addColumn<int>("topRow"); // first visible row before
-        QTest::addColumn<int>("notches"); // down when positive
-        QTest::addColumn<int>("top"); // first visible row after
-        // Two rows a notch, unlike the usual three.
-        QTest::newRow("down") << 3 << 1 << 5;
-        QTest::newRow("up, stopping at the first row") << 1 << -1 << 0;
-    }
-    void wheelScrollsThePage()
-    {
-        QFETCH(int, topRow);
-        QFETCH(int, notches);
-        Fixture f;
-        QApplication::setWheelScrollLines(2);
-        SWidget page(&f.data.art(), &f.data.tiles());
-        page.resize(400, 300);
-        page.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&page));
-        TilePalette *palette = page.staticPalette();
-        page.rowScrollBar()->setValue(topRow);
-        // Over the palette, which leaves the wheel to its page; as from the window system,
-        // for only such a wheel event goes on to the parent.
-        const QPointF at(20, 20);
-        QWheelEvent wheel(at, palette->mapToGlobal(at), QPoint(), QPoint(0, -120 * notches), Qt::NoButton,
-            Qt::NoModifier, Qt::NoScrollPhase, false);
-        QSpontaneKeyEvent::setSpontaneous(&wheel);
-        QCoreApplication::instance()->notify(palette, &wheel);
-        QTEST(palette->firstVisibleId() / palette->columnCount(), "top");
+        QStringList did = edits.entries;
+        if (f.prompts.count("menu") > 0)
+            did.prepend(QStringLiteral("menu"));
+        for (const QList<QVariant> &signal : activated)
+            did << QStringLiteral("open %1").arg(signal.first().toInt());
+        QTEST(did.join(' '), "did");
     }
 };
 
