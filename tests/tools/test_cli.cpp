@@ -280,15 +280,13 @@ void TestCli::badInput_data()
                                               << QByteArray("--tiledata must be classic or high-seas");
     QTest::newRow("classic file read as high-seas") << QStringList{"tile", dir, "land", "1", "--tiledata",
         "high-seas"} << QByteArray("shorter than its land section (493568 bytes in the high-seas layout)");
-    for (const char *malformed : {"12abc", " 5", "0x-1", "99999999999999999999"})
+    for (const char *malformed : {"12abc", " 5", "0x-1", "99999999999999999999", "5\n"})
         QTest::addRow("not an id: '%s'", malformed)
             << QStringList{"anim", dir, QLatin1String(malformed)} << QByteArray("not a tile id");
     QTest::newRow("unwritable output") << QStringList{"export", dir, "terrain", "0x10",
         "/nonexistent/dir/out.png"} << QByteArray("cannot write");
     QTest::newRow("unknown container")
         << QStringList{"info", dir, "--art=zip"} << QByteArray("--art must be mul or uop");
-    QTest::newRow("id with a trailing newline")
-        << QStringList{"anim", dir, "5\n"} << QByteArray("not a tile id");
     QTest::newRow("negative id") << QStringList{"tile", dir, "land", "-1"}
                                  << QByteArray("ids are not negative");
     QTest::newRow("negative id after --")
@@ -390,12 +388,10 @@ void TestCli::convertRoundTrip()
     QTemporaryDir out;
     const QString uop = out.filePath("uop");
     const QString back = out.filePath("back");
-    Run run = cli({"convert", data->path(), uop, "--art", "uop"});
-    QVERIFY2(run.exitCode == 0, run.err);
+    QCOMPARE(cli({"convert", data->path(), uop, "--art", "uop"}).exitCode, 0);
     QCOMPARE(
         QDir(uop).entryList(QDir::Files), (QStringList{"animdata.mul", "artLegacyMUL.uop", "tiledata.mul"}));
-    run = cli({"convert", uop, back, "--art", "mul"});
-    QVERIFY2(run.exitCode == 0, run.err);
+    QCOMPARE(cli({"convert", uop, back, "--art", "mul"}).exitCode, 0);
 
     ArtWork original(data->filePath("artidx.mul"), data->filePath("art.mul"));
     ArtWork converted(QDir(back).filePath("artidx.mul"), QDir(back).filePath("art.mul"));
@@ -410,7 +406,7 @@ void TestCli::convertRoundTrip()
 
     // The tile data widened to high-seas: every record's fields as they were.
     const QString wide = out.filePath("wide");
-    run = cli({"convert", data->path(), wide, "--art", "mul", "--tiledata", "high-seas"});
+    Run run = cli({"convert", data->path(), wide, "--art", "mul", "--tiledata", "high-seas"});
     QVERIFY2(run.exitCode == 0 && run.out.contains("high-seas tile data"), run.out + run.err);
     const TileData classicTiles(data->filePath("tiledata.mul"));
     const TileData wideTiles(QDir(wide).filePath("tiledata.mul"));
