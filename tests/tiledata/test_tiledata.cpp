@@ -39,6 +39,7 @@ const QByteArray StaticName = QByteArray("crate\0\x7f\x01", 8).leftJustified(Nam
 // A tiledata.mul of 96 statics written in one layout, cut or grown, and opened.
 struct LayoutCase
 {
+    const char *name;
     int written; // the layout's kind
     bool named; // every record named, block headers overwritten: names alone tell
     qint64 size; // the file cut, or grown with zeros, to this
@@ -142,51 +143,45 @@ void TestTileData::recordsInBothLayouts()
 void TestTileData::layoutFromSizeAndContent_data()
 {
     QTest::addColumn<LayoutCase>("c");
-    const int none = -1;
-    const int classic = int(TileDataLayout::Kind::Classic);
-    const int highSeas = int(TileDataLayout::Kind::HighSeas);
+    const int no = -1;
+    const int CL = int(TileDataLayout::Kind::Classic);
+    const int HS = int(TileDataLayout::Kind::HighSeas);
     const qint64 classic96 = ClassicLand + 3 * 1188;
     const qint64 highSeas96 = HighSeasLand + 3 * 1316;
-    QTest::newRow("cut to 1,000 bytes") << LayoutCase{highSeas, false, 1000, none, "", 0, 0, ""};
-    QTest::newRow("cut in the land section, forced")
-        << LayoutCase{highSeas, false, 450000, highSeas, "", 0, 0, ""};
-    // (493568 - 428032) is not a whole number of classic blocks.
-    QTest::newRow("high-seas land only") << LayoutCase{
-        highSeas, false, HighSeasLand, none, "high-seas", 0, 0, "whole number of high-seas blocks"};
-    QTest::newRow("high-seas one byte short of its land section")
-        << LayoutCase{highSeas, false, HighSeasLand - 1, none, "", 0, 0, ""};
-    // 601,480 = 428,032 + 146 × 1,188 = 493,568 + 82 × 1,316: whole blocks in both.
-    QTest::newRow("high-seas, whole blocks in both layouts")
-        << LayoutCase{highSeas, false, 601480, none, "high-seas", 2624, 0, "fits both layouts"};
-    QTest::newRow("classic, whole blocks in both layouts")
-        << LayoutCase{classic, false, 601480, none, "classic", 4672, 0, "fits both layouts"};
-    QTest::newRow("high-seas, whole in both, names only")
-        << LayoutCase{highSeas, true, 601480, none, "high-seas", 2624, 0, "fits both layouts"};
-    QTest::newRow("classic, whole in both, names only")
-        << LayoutCase{classic, true, 601480, none, "classic", 4672, 0, "fits both layouts"};
-    QTest::newRow("classic forced high-seas, same size")
-        << LayoutCase{classic, false, 601480, highSeas, "high-seas", 2624, 0, "given"};
-    QTest::newRow("high-seas grown by 100 bytes")
-        << LayoutCase{highSeas, false, highSeas96 + 100, none, "high-seas", 96, 100, "fits neither"};
-    QTest::newRow("high-seas cut by 300 bytes, names only")
-        << LayoutCase{highSeas, true, highSeas96 - 300, none, "high-seas", 64, 1016, "fits neither"};
-    QTest::newRow("classic cut by 300 bytes, names only")
-        << LayoutCase{classic, true, classic96 - 300, none, "classic", 64, 888, "fits neither"};
-    // 499,312 = 428,032 + 60 × 1,188 = 493,568 + 4 × 1,316 + 480.
-    QTest::newRow("high-seas grown to whole classic blocks")
-        << LayoutCase{highSeas, false, 499312, none, "high-seas", 128, 480, "whole number of classic blocks"};
-    QTest::newRow("full high-seas cut by a record")
-        << LayoutCase{highSeas, false, FullHighSeas - 41, none, "high-seas", 65504, 1275, "fits neither"};
-    QTest::newRow("full high-seas cut by a record, forced")
-        << LayoutCase{highSeas, false, FullHighSeas - 41, highSeas, "high-seas", 65504, 1275, "given"};
-    QTest::newRow("full high-seas forced classic")
-        << LayoutCase{highSeas, false, FullHighSeas, classic, "classic", 65536, 980, "given"};
+    // 601,480 = 428,032 + 146 × 1,188 = 493,568 + 82 × 1,316: whole blocks in both; 499,312 = 428,032
+    // + 60 × 1,188 = 493,568 + 4 × 1,316 + 480; (493568 - 428032) is not whole classic blocks.
+    const LayoutCase cases[] = {
+        {"cut to 1,000 bytes", HS, false, 1000, no, "", 0, 0, ""},
+        {"cut in the land section, forced", HS, false, 450000, HS, "", 0, 0, ""},
+        {"high-seas land only", HS, false, HighSeasLand, no, "high-seas", 0, 0,
+            "whole number of high-seas blocks"},
+        {"high-seas one byte short of its land section", HS, false, HighSeasLand - 1, no, "", 0, 0, ""},
+        {"high-seas, whole in both", HS, false, 601480, no, "high-seas", 2624, 0, "fits both layouts"},
+        {"classic, whole in both", CL, false, 601480, no, "classic", 4672, 0, "fits both layouts"},
+        {"high-seas, whole in both, names only", HS, true, 601480, no, "high-seas", 2624, 0,
+            "fits both layouts"},
+        {"classic, whole in both, names only", CL, true, 601480, no, "classic", 4672, 0, "fits both layouts"},
+        {"classic forced high-seas, same size", CL, false, 601480, HS, "high-seas", 2624, 0, "given"},
+        {"high-seas grown by 100", HS, false, highSeas96 + 100, no, "high-seas", 96, 100, "fits neither"},
+        {"high-seas cut by 300, names only", HS, true, highSeas96 - 300, no, "high-seas", 64, 1016,
+            "fits neither"},
+        {"classic cut by 300, names only", CL, true, classic96 - 300, no, "classic", 64, 888, "fits neither"},
+        {"high-seas grown to whole classic blocks", HS, false, 499312, no, "high-seas", 128, 480,
+            "whole number of classic blocks"},
+        {"full high-seas cut by a record", HS, false, FullHighSeas - 41, no, "high-seas", 65504, 1275,
+            "fits neither"},
+        {"full high-seas cut by a record, forced", HS, false, FullHighSeas - 41, HS, "high-seas", 65504, 1275,
+            "given"},
+        {"full high-seas forced classic", HS, false, FullHighSeas, CL, "classic", 65536, 980, "given"},
+    };
+    for (const LayoutCase &c : cases)
+        QTest::newRow(c.name) << c;
 }
 
 void TestTileData::layoutFromSizeAndContent()
 {
     QFETCH(LayoutCase, c);
-    const auto [written, named, size, forced, layoutText, statics, partial, reason] = c;
+    const auto [name, written, named, size, forced, layoutText, statics, partial, reason] = c;
     const QString layout = QLatin1String(layoutText);
     const bool warned = partial > 0; // a file of whole blocks is never damaged
     const bool wide = written == int(TileDataLayout::Kind::HighSeas);
