@@ -191,17 +191,15 @@ void TestTileData::layoutFromSizeAndContent()
     item.flags = TileFlags::Roof | TileFlags::NoShadow;
     item.weight = 9;
     builder.setStaticTile(40, item);
-    if (named) {
-        LandTileRecord land;
-        for (int id = 0; id < 16384; ++id) {
-            land.setNameText(QStringLiteral("land %1").arg(id));
-            builder.setLandTile(id, land);
-        }
-        for (int id = 0; id < 96; ++id) {
-            StaticTileRecord named;
-            named.setNameText(QStringLiteral("item %1").arg(id));
-            builder.setStaticTile(id, named);
-        }
+    LandTileRecord land;
+    for (int id = 0; named && id < 16384; ++id) {
+        land.setNameText(QStringLiteral("land %1").arg(id));
+        builder.setLandTile(id, land);
+    }
+    for (int id = 0; named && id < 96; ++id) {
+        StaticTileRecord plain;
+        plain.setNameText(QStringLiteral("item %1").arg(id));
+        builder.setStaticTile(id, plain);
     }
     TestDataSet data(builder);
     const QString path = data.filePath("tiledata.mul");
