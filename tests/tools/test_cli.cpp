@@ -264,43 +264,36 @@ void TestCli::exportNeverReplacesADataFile()
 
 void TestCli::badInput_data()
 {
-    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QStringList>("args"); // @: the data directory
     QTest::addColumn<QByteArray>("message");
-    const QString dir = QStringLiteral("@DATA@");
-    QTest::newRow("no command") << QStringList() << QByteArray("no command");
-    QTest::newRow("missing directory")
-        << QStringList{"info", "/nonexistent/x"} << QByteArray("is not a directory");
-    QTest::newRow("land id out of range")
-        << QStringList{"tile", dir, "land", "16384"} << QByteArray("out of range");
-    QTest::newRow("static id the file does not hold") << QStringList{"tile", dir, "static",
-        "64"} << QByteArray("tiledata.mul holds no static tile 64 (its static tiles: 0 to 63)");
-    QTest::newRow("static id past every file")
-        << QStringList{"tile", dir, "static", "2147483647"} << QByteArray("out of range");
-    QTest::newRow("unknown tile data layout") << QStringList{"info", dir, "--tiledata", "hs"}
-                                              << QByteArray("--tiledata must be classic or high-seas");
-    QTest::newRow("classic file read as high-seas") << QStringList{"tile", dir, "land", "1", "--tiledata",
-        "high-seas"} << QByteArray("shorter than its land section (493568 bytes in the high-seas layout)");
+    const auto row = [](const char *name, const char *args, const QByteArray &message) {
+        QTest::newRow(name) << QString::fromLatin1(args).split(' ', Qt::SkipEmptyParts) << message;
+    };
+    row("no command", "", "no command");
+    row("missing directory", "info /nonexistent/x", "is not a directory");
+    row("land id out of range", "tile @ land 16384", "out of range");
+    row("static id the file does not hold", "tile @ static 64",
+        "tiledata.mul holds no static tile 64 (its static tiles: 0 to 63)");
+    row("static id past every file", "tile @ static 2147483647", "out of range");
+    row("unknown tile data layout", "info @ --tiledata hs", "--tiledata must be classic or high-seas");
+    row("classic file read as high-seas", "tile @ land 1 --tiledata high-seas",
+        "shorter than its land section (493568 bytes in the high-seas layout)");
+    row("unwritable output", "export @ terrain 0x10 /nonexistent/dir/out.png", "cannot write");
+    row("unknown container", "info @ --art=zip", "--art must be mul or uop");
+    row("negative id", "tile @ land -1", "ids are not negative");
+    row("negative id after --", "tile @ static -- -2", "ids are not negative");
+    row("output directory is a file", "export @ terrain all @/art.mul", "art.mul is a file, not a directory");
+    row("convert into a file", "convert @ @/tiledata.mul --art uop",
+        "tiledata.mul is a file, not a directory");
+    row("both spellings of how to read, disagreeing", "info @ --art mul --in-art uop",
+        "--art and --in-art name different forms to read");
     for (const char *malformed : {"12abc", " 5", "0x-1", "99999999999999999999", "5\n"})
         QTest::addRow("not an id: '%s'", malformed)
-            << QStringList{"anim", dir, QLatin1String(malformed)} << QByteArray("not a tile id");
-    QTest::newRow("unwritable output") << QStringList{"export", dir, "terrain", "0x10",
-        "/nonexistent/dir/out.png"} << QByteArray("cannot write");
-    QTest::newRow("unknown container")
-        << QStringList{"info", dir, "--art=zip"} << QByteArray("--art must be mul or uop");
-    QTest::newRow("negative id") << QStringList{"tile", dir, "land", "-1"}
-                                 << QByteArray("ids are not negative");
-    QTest::newRow("negative id after --")
-        << QStringList{"tile", dir, "static", "--", "-2"} << QByteArray("ids are not negative");
-    QTest::newRow("output directory is a file") << QStringList{"export", dir, "terrain", "all",
-        dir + "/art.mul"} << QByteArray("art.mul is a file, not a directory");
-    QTest::newRow("convert into a file") << QStringList{"convert", dir, dir + "/tiledata.mul", "--art", "uop"}
-                                         << QByteArray("tiledata.mul is a file, not a directory");
-    QTest::newRow("both spellings of how to read, disagreeing") << QStringList{"info", dir, "--art", "mul",
-        "--in-art", "uop"} << QByteArray("--art and --in-art name different forms to read");
+            << QStringList{"anim", "@", malformed} << QByteArray("not a tile id");
     // Huge values (as long as one argument may be) are quoted by their head only.
-    QTest::newRow("huge id") << QStringList{"anim", dir, QString(100000, '7') + 'x'}
+    QTest::newRow("huge id") << QStringList{"anim", "@", QString(100000, '7') + 'x'}
                              << "'" + QByteArray(79, '7') + "\xe2\x80\xa6' is not a tile id";
-    QTest::newRow("huge option") << QStringList{"info", dir, "--" + QString(100000, 'o')}
+    QTest::newRow("huge option") << QStringList{"info", "@", "--" + QString(100000, 'o')}
                                  << QByteArray("Unknown option 'ooo");
 }
 
@@ -308,7 +301,7 @@ void TestCli::badInput()
 {
     QFETCH(QStringList, args);
     QFETCH(QByteArray, message);
-    args.replaceInStrings(QStringLiteral("@DATA@"), data->path());
+    args.replaceInStrings(QStringLiteral("@"), data->path());
     const Run run = cli(args);
     QVERIFY(run.exitCode > 0);
     QVERIFY2(run.err.contains(message), run.err);
