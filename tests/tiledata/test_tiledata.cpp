@@ -1,7 +1,5 @@
-// tiledata.mul in both layouts and animdata.mul: where records lie, which layout a file
-// is read in, which ids it holds, flag names, names, pending record files, and short or
-// damaged files. Expected positions and bytes are written out from the format's
-// description, never computed with the code under test.
+// tiledata.mul in both layouts and animdata.mul: where records lie, which layout a file is read
+// in, which ids it holds, names, pending records, damaged files. Positions come from the format.
 
 #include "TestDataSet.h"
 #include "TestFiles.h"
@@ -38,7 +36,23 @@ const TileDataLayout HighSeas = TileDataLayout::highSeas();
 const QByteArray LandName = QByteArray("water\0junk", 10).leftJustified(NameSize, '\0');
 const QByteArray StaticName = QByteArray("crate\0\x7f\x01", 8).leftJustified(NameSize, '\0');
 
+// A tiledata.mul of 96 statics written in one layout, cut or grown, and opened.
+struct LayoutCase
+{
+    const char *name;
+    int written; // the layout's kind
+    bool named; // every record named, block headers overwritten: names alone tell
+    qint64 size; // the file cut, or grown with zeros, to this
+    int forced; // -1: told by the file
+    const char *layout; // empty: the set is refused
+    int statics;
+    qint64 partial; // bytes past the last whole block
+    const char *reason; // part of why the layout was chosen
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(LayoutCase)
 
 class TestTileData : public QObject
 {
@@ -128,79 +142,48 @@ void TestTileData::recordsInBothLayouts()
 
 void TestTileData::layoutFromSizeAndContent_data()
 {
-    QTest::addColumn<int>("written"); // the layout of the generated file of 96 statics
-    QTest::addColumn<bool>("named"); // every record named, block headers overwritten: names alone tell
-    QTest::addColumn<qint64>("size"); // the file cut, or grown with zeros, to this
-    QTest::addColumn<int>("forced"); // -1: told by the file
-    QTest::addColumn<QString>("layout"); // empty: the set is refused
-    QTest::addColumn<int>("statics");
-    QTest::addColumn<qint64>("partial"); // bytes past the last whole block
-    QTest::addColumn<QString>("reason"); // part of why the layout was chosen
-    QTest::addColumn<bool>("warned"); // inferred from damaged data
-    const int none = -1;
-    const int classic = int(TileDataLayout::Kind::Classic);
-    const int highSeas = int(TileDataLayout::Kind::HighSeas);
+    QTest::addColumn<LayoutCase>("c");
+    const int no = -1;
+    const int CL = int(TileDataLayout::Kind::Classic);
+    const int HS = int(TileDataLayout::Kind::HighSeas);
     const qint64 classic96 = ClassicLand + 3 * 1188;
     const qint64 highSeas96 = HighSeasLand + 3 * 1316;
-    QTest::newRow("cut to 1,000 bytes")
-        << highSeas << false << qint64(1000) << none << QString() << 0 << qint64(0) << QString() << false;
-    QTest::newRow("cut in the land section, forced") << highSeas << false << qint64(450000) << highSeas
-                                                     << QString() << 0 << qint64(0) << QString() << false;
-    // (493568 - 428032) is not a whole number of classic blocks.
-    QTest::newRow("high-seas land only") << highSeas << false << HighSeasLand << none << "high-seas" << 0
-                                         << qint64(0) << "whole number of high-seas blocks" << false;
-    QTest::newRow("high-seas one byte short of its land section")
-        << highSeas << false << HighSeasLand - 1 << none << QString() << 0 << qint64(0) << QString() << false;
-    // 601,480 = 428,032 + 146 × 1,188 = 493,568 + 82 × 1,316: whole blocks in both.
-    QTest::newRow("high-seas, whole blocks in both layouts")
-        << highSeas << false << qint64(601480) << none << "high-seas" << 2624 << qint64(0)
-        << "fits both layouts" << false;
-    QTest::newRow("classic, whole blocks in both layouts")
-        << classic << false << qint64(601480) << none << "classic" << 4672 << qint64(0) << "fits both layouts"
-        << false;
-    QTest::newRow("high-seas, whole in both, names only")
-        << highSeas << true << qint64(601480) << none << "high-seas" << 2624 << qint64(0)
-        << "fits both layouts" << false;
-    QTest::newRow("classic, whole in both, names only")
-        << classic << true << qint64(601480) << none << "classic" << 4672 << qint64(0) << "fits both layouts"
-        << false;
-    QTest::newRow("classic forced high-seas, same size")
-        << classic << false << qint64(601480) << highSeas << "high-seas" << 2624 << qint64(0) << "given"
-        << false;
-    QTest::newRow("high-seas grown by 100 bytes")
-        << highSeas << false << highSeas96 + 100 << none << "high-seas" << 96 << qint64(100) << "fits neither"
-        << true;
-    QTest::newRow("high-seas cut by 300 bytes, names only")
-        << highSeas << true << highSeas96 - 300 << none << "high-seas" << 64 << qint64(1016) << "fits neither"
-        << true;
-    QTest::newRow("classic cut by 300 bytes, names only")
-        << classic << true << classic96 - 300 << none << "classic" << 64 << qint64(888) << "fits neither"
-        << true;
-    // 499,312 = 428,032 + 60 × 1,188 = 493,568 + 4 × 1,316 + 480.
-    QTest::newRow("high-seas grown to whole classic blocks")
-        << highSeas << false << qint64(499312) << none << "high-seas" << 128 << qint64(480)
-        << "whole number of classic blocks" << true;
-    QTest::newRow("full high-seas cut by a record")
-        << highSeas << false << FullHighSeas - 41 << none << "high-seas" << 65504 << qint64(1275)
-        << "fits neither" << true;
-    QTest::newRow("full high-seas cut by a record, forced")
-        << highSeas << false << FullHighSeas - 41 << highSeas << "high-seas" << 65504 << qint64(1275)
-        << "given" << true;
-    QTest::newRow("full high-seas forced classic") << highSeas << false << FullHighSeas << classic
-                                                   << "classic" << 65536 << qint64(980) << "given" << true;
+    // 601,480 = 428,032 + 146 × 1,188 = 493,568 + 82 × 1,316: whole blocks in both; 499,312 = 428,032
+    // + 60 × 1,188 = 493,568 + 4 × 1,316 + 480; (493568 - 428032) is not whole classic blocks.
+    const LayoutCase cases[] = {
+        {"cut to 1,000 bytes", HS, false, 1000, no, "", 0, 0, ""},
+        {"cut in the land section, forced", HS, false, 450000, HS, "", 0, 0, ""},
+        {"high-seas land only", HS, false, HighSeasLand, no, "high-seas", 0, 0,
+            "whole number of high-seas blocks"},
+        {"high-seas one byte short of its land section", HS, false, HighSeasLand - 1, no, "", 0, 0, ""},
+        {"high-seas, whole in both", HS, false, 601480, no, "high-seas", 2624, 0, "fits both layouts"},
+        {"classic, whole in both", CL, false, 601480, no, "classic", 4672, 0, "fits both layouts"},
+        {"high-seas, whole in both, names only", HS, true, 601480, no, "high-seas", 2624, 0,
+            "fits both layouts"},
+        {"classic, whole in both, names only", CL, true, 601480, no, "classic", 4672, 0, "fits both layouts"},
+        {"classic forced high-seas, same size", CL, false, 601480, HS, "high-seas", 2624, 0, "given"},
+        {"high-seas grown by 100", HS, false, highSeas96 + 100, no, "high-seas", 96, 100, "fits neither"},
+        {"high-seas cut by 300, names only", HS, true, highSeas96 - 300, no, "high-seas", 64, 1016,
+            "fits neither"},
+        {"classic cut by 300, names only", CL, true, classic96 - 300, no, "classic", 64, 888, "fits neither"},
+        {"high-seas grown to whole classic blocks", HS, false, 499312, no, "high-seas", 128, 480,
+            "whole number of classic blocks"},
+        {"full high-seas cut by a record", HS, false, FullHighSeas - 41, no, "high-seas", 65504, 1275,
+            "fits neither"},
+        {"full high-seas cut by a record, forced", HS, false, FullHighSeas - 41, HS, "high-seas", 65504, 1275,
+            "given"},
+        {"full high-seas forced classic", HS, false, FullHighSeas, CL, "classic", 65536, 980, "given"},
+    };
+    for (const LayoutCase &c : cases)
+        QTest::newRow(c.name) << c;
 }
 
 void TestTileData::layoutFromSizeAndContent()
 {
-    QFETCH(int, written);
-    QFETCH(bool, named);
-    QFETCH(qint64, size);
-    QFETCH(int, forced);
-    QFETCH(QString, layout);
-    QFETCH(int, statics);
-    QFETCH(qint64, partial);
-    QFETCH(QString, reason);
-    QFETCH(bool, warned);
+    QFETCH(LayoutCase, c);
+    const auto [name, written, named, size, forced, layoutText, statics, partial, reason] = c;
+    const QString layout = QLatin1String(layoutText);
+    const bool warned = partial > 0; // a file of whole blocks is never damaged
     const bool wide = written == int(TileDataLayout::Kind::HighSeas);
     DataSetBuilder builder(96);
     builder.setTileDataLayout(wide ? HighSeas : Classic);
@@ -208,17 +191,15 @@ void TestTileData::layoutFromSizeAndContent()
     item.flags = TileFlags::Roof | TileFlags::NoShadow;
     item.weight = 9;
     builder.setStaticTile(40, item);
-    if (named) {
-        LandTileRecord land;
-        for (int id = 0; id < 16384; ++id) {
-            land.setNameText(QStringLiteral("land %1").arg(id));
-            builder.setLandTile(id, land);
-        }
-        for (int id = 0; id < 96; ++id) {
-            StaticTileRecord named;
-            named.setNameText(QStringLiteral("item %1").arg(id));
-            builder.setStaticTile(id, named);
-        }
+    LandTileRecord land;
+    for (int id = 0; named && id < 16384; ++id) {
+        land.setNameText(QStringLiteral("land %1").arg(id));
+        builder.setLandTile(id, land);
+    }
+    for (int id = 0; named && id < 96; ++id) {
+        StaticTileRecord plain;
+        plain.setNameText(QStringLiteral("item %1").arg(id));
+        builder.setStaticTile(id, plain);
     }
     TestDataSet data(builder);
     const QString path = data.filePath("tiledata.mul");

@@ -1,6 +1,5 @@
-// Tile data written out: a save keeps the layout it read (or converts it) and every byte
-// not edited; a conversion changes only the width of the flags. Positions are
-// written out from the format's description.
+// Tile data saved: the layout kept or converted, every byte not edited kept, only the flags' width
+// changed by a conversion. Positions come from the format.
 
 #include "TestDataSet.h"
 #include "TestFiles.h"
@@ -36,20 +35,14 @@ DataSetBuilder sampleSet(TileDataLayout layout)
     return builder;
 }
 
-// The builder's tile data with a marker in the header of the first land block and of
-// the last static block, where no builder would put one.
-QByteArray markedTileData(const DataSetBuilder &builder, qint64 lastStaticBlock)
+// sampleSet()'s tile data with a marker, where no builder puts one, in the header of the first land
+// block and of the last of its three static blocks.
+QByteArray markedTileData(TileDataLayout layout)
 {
-    QByteArray bytes = builder.tileDataBytes();
-    bytes.replace(0, 4, Marker);
-    bytes.replace(lastStaticBlock, 4, Marker);
-    return bytes;
-}
-
-// Where the last of the three static blocks of sampleSet() starts.
-qint64 lastStaticBlock(TileDataLayout layout)
-{
-    return layout.hasUpperFlags() ? 493568 + 2 * 1316 : 428032 + 2 * 1188;
+    return sampleSet(layout)
+        .tileDataBytes()
+        .replace(0, 4, Marker)
+        .replace(layout.hasUpperFlags() ? 493568 + 2 * 1316 : 428032 + 2 * 1188, 4, Marker);
 }
 
 // The set's tiledata.mul replaced by bytes, and a store reading it.
@@ -101,7 +94,7 @@ void TestTileDataSaving::saveKeepsOrConvertsTheLayout()
     QFETCH(QVector<qint64>, at);
     QFETCH(QByteArray, flags);
     TestDataSet data(sampleSet(from));
-    const auto tiles = replacedTiles(data, markedTileData(sampleSet(from), lastStaticBlock(from)));
+    const auto tiles = replacedTiles(data, markedTileData(from));
     QVERIFY(tiles && tiles->layout() == from);
 
     // Edits through the records, as the properties window makes them.
@@ -122,7 +115,7 @@ void TestTileDataSaving::saveKeepsOrConvertsTheLayout()
 
     // The same records and block headers, the flags as wide as the layout saved; the new
     // block is zeros but for the record, its header too.
-    QByteArray expected = markedTileData(sampleSet(to), lastStaticBlock(to));
+    QByteArray expected = markedTileData(to);
     expected.append(QByteArray(at[3] - expected.size(), '\0'));
     land.layout = item.layout = beyond.layout = to;
     expected.replace(at[0], land.toBytes().size(), land.toBytes());
@@ -157,13 +150,11 @@ void TestTileDataSaving::narrowingRefusesUpperFlags()
     DataSetBuilder builder(64);
     builder.setTileDataLayout(HighSeas);
     LandTileRecord land;
-    land.flags = TileFlags::Wet | TileFlags::MultiMovable;
-    if (landFlagged)
-        builder.setLandTile(16383, land);
+    land.flags = TileFlags::Wet | (landFlagged ? quint64(TileFlags::MultiMovable) : 0);
+    builder.setLandTile(16383, land);
     StaticTileRecord item;
-    item.flags = TileFlags::Roof | (quint64(1) << 63);
-    if (staticFlagged)
-        builder.setStaticTile(7, item);
+    item.flags = TileFlags::Roof | (staticFlagged ? quint64(1) << 63 : 0);
+    builder.setStaticTile(7, item);
     TestDataSet data(builder);
     if (edited >= 0) {
         item = StaticTileRecord::fromBytes(data.tiles().staticRecord(7));
