@@ -1,6 +1,4 @@
-// The real dialogs behind every prompt: which button gives which answer, what the box
-// shows, where a chooser starts. Each dialog is found once it is open and answered as a
-// user would answer it; one still open after a while is closed, so that nothing blocks.
+// The real dialogs behind every prompt, answered as a user would; nothing is left to block.
 
 #include "ui/UserPrompts.h"
 
@@ -20,20 +18,11 @@
 
 namespace {
 
-// What the dialog showed: its class, title, text (a chooser's start directory) and,
-// for a message box, its icon.
-struct Seen
-{
-    QString kind;
-    QString title;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-};
-
-// Runs prompt; answer is called with the modal dialog or menu as soon as it is open.
-// What answer leaves open is closed after a few seconds, and seen tells "left open".
+// Runs prompt; answer is called with the modal dialog or menu once it is open. seen gets
+// "class|title|text" (a chooser's start directory, an input's label|initial text, a box's
+// text|icon), or "left open" for what answer left open, which is closed after a while.
 template <typename Prompt>
-auto whileOpen(const std::function<void(QWidget *)> &answer, Seen *seen, Prompt prompt)
+auto whileOpen(const std::function<void(QWidget *)> &answer, QString *seen, Prompt prompt)
 {
     QPointer<QWidget> found;
     bool leftOpen = false;
@@ -44,16 +33,13 @@ auto whileOpen(const std::function<void(QWidget *)> &answer, Seen *seen, Prompt 
         if (!dialog || found)
             return;
         found = dialog;
-        seen->kind = QString::fromLatin1(dialog->metaObject()->className());
-        seen->title = dialog->windowTitle();
-        if (auto *box = qobject_cast<QMessageBox *>(dialog)) {
-            seen->text = box->text();
-            seen->icon = box->icon();
-        } else if (auto *chooser = qobject_cast<QFileDialog *>(dialog)) {
-            seen->text = chooser->directory().absolutePath();
-        } else if (auto *input = qobject_cast<QInputDialog *>(dialog)) {
-            seen->text = input->labelText() + '|' + input->textValue();
-        }
+        *seen = QString::fromLatin1(dialog->metaObject()->className()) + '|' + dialog->windowTitle() + '|';
+        if (auto *box = qobject_cast<QMessageBox *>(dialog))
+            *seen += box->text() + '|' + QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon());
+        else if (auto *chooser = qobject_cast<QFileDialog *>(dialog))
+            *seen += chooser->directory().absolutePath();
+        else if (auto *input = qobject_cast<QInputDialog *>(dialog))
+            *seen += input->labelText() + '|' + input->textValue();
         answer(dialog);
     });
     // Again and again: closing one dialog may open another.
@@ -69,7 +55,7 @@ auto whileOpen(const std::function<void(QWidget *)> &answer, Seen *seen, Prompt 
     safety.start(5000);
     const auto result = prompt();
     if (leftOpen)
-        seen->kind = QStringLiteral("left open");
+        *seen = QStringLiteral("left open");
     return result;
 }
 
@@ -77,14 +63,11 @@ auto whileOpen(const std::function<void(QWidget *)> &answer, Seen *seen, Prompt 
 std::function<void(QWidget *)> press(const QString &text)
 {
     return [text](QWidget *dialog) {
-        if (text == QLatin1String("Escape") || text == QLatin1String("Return")) {
-            QTest::keyClick(dialog, text == QLatin1String("Escape") ? Qt::Key_Escape : Qt::Key_Return);
-            return;
-        }
-        for (QAbstractButton *button : dialog->findChildren<QAbstractButton *>()) {
+        if (text == QLatin1String("Escape") || text == QLatin1String("Return"))
+            return QTest::keyClick(dialog, text == QLatin1String("Escape") ? Qt::Key_Escape : Qt::Key_Return);
+        for (QAbstractButton *button : dialog->findChildren<QAbstractButton *>())
             if (button->isVisible() && button->text().remove(QLatin1Char('&')) == text)
                 button->click();
-        }
     };
 }
 
@@ -100,57 +83,55 @@ private Q_SLOTS:
         QTest::addColumn<QString>("prompt");
         QTest::addColumn<QString>("pressed"); // a button's text, or the key Escape or Return
         QTest::addColumn<QString>("answer");
-        const auto row = [](const char *prompt, const char *pressed, const char *answer) {
+        QTest::addColumn<QString>("seen"); // title|icon
+        const auto row = [](const char *prompt, const char *pressed, const char *answer, const char *seen) {
             QTest::newRow(qPrintable(QStringLiteral("%1, %2").arg(prompt, pressed)))
-                << QString(prompt) << QString(pressed) << QString(answer);
+                << QString(prompt) << QString(pressed) << QString(answer) << QString(seen);
         };
-        row("save changes", "Save", "save");
-        row("save changes", "Discard", "discard");
-        row("save changes", "Cancel", "cancel");
+        row("save changes", "Save", "save", "Tessera|Question");
+        row("save changes", "Discard", "discard", "Tessera|Question");
+        row("save changes", "Cancel", "cancel", "Tessera|Question");
         // Closing the question keeps the edits; Enter saves them.
-        row("save changes", "Escape", "cancel");
-        row("save changes", "Return", "save");
+        row("save changes", "Escape", "cancel", "Tessera|Question");
+        row("save changes", "Return", "save", "Tessera|Question");
         // The question about a data file changed on disk, and the one about lost edits.
-        row("confirm", "Reopen", "yes");
-        row("confirm", "Cancel", "no");
-        row("confirm", "Escape", "no");
-        row("confirm", "Return", "yes");
-        row("warning", "OK", "");
-        row("information", "OK", "");
-        row("about", "OK", "");
+        row("confirm", "Reopen", "yes", "Title of confirm|Question");
+        row("confirm", "Cancel", "no", "Title of confirm|Question");
+        row("confirm", "Escape", "no", "Title of confirm|Question");
+        row("confirm", "Return", "yes", "Title of confirm|Question");
+        row("warning", "OK", "", "Title of warning|Warning");
+        row("information", "OK", "", "Title of information|Information");
+        row("about", "OK", "", "Title of about|NoIcon"); // the application's own icon instead
     }
     void messageBoxes()
     {
         QFETCH(QString, prompt);
         QFETCH(QString, pressed);
+        QFETCH(QString, seen);
         UserPrompts &prompts = UserPrompts::current();
         const QString text = QStringLiteral("The text of the %1 box").arg(prompt);
-        Seen seen;
-        const QString answer = whileOpen(press(pressed), &seen, [&]() -> QString {
-            if (prompt == "save changes")
-                return QMap<UserPrompts::SaveAnswer, QString>{{UserPrompts::SaveAnswer::Save, "save"},
-                    {UserPrompts::SaveAnswer::Discard, "discard"},
-                    {UserPrompts::SaveAnswer::Cancel, "cancel"}}
-                    .value(prompts.askSaveChanges(nullptr, text));
+        const QString title = "Title of " + prompt;
+        QString shown;
+        const QString answer = whileOpen(press(pressed), &shown, [&]() -> QString {
+            if (prompt == "save changes") {
+                const auto saved = prompts.askSaveChanges(nullptr, text);
+                return saved == UserPrompts::SaveAnswer::Save   ? "save"
+                    : saved == UserPrompts::SaveAnswer::Discard ? "discard"
+                                                                : "cancel";
+            }
             if (prompt == "confirm")
-                return prompts.confirm(nullptr, "Title of confirm", text, "Reopen") ? "yes" : "no";
+                return prompts.confirm(nullptr, title, text, "Reopen") ? "yes" : "no";
             if (prompt == "warning")
-                prompts.warning(nullptr, "Title of warning", text);
+                prompts.warning(nullptr, title, text);
             else if (prompt == "information")
-                prompts.information(nullptr, "Title of information", text);
+                prompts.information(nullptr, title, text);
             else
-                prompts.about(nullptr, "Title of about", text);
+                prompts.about(nullptr, title, text);
             return QString();
         });
         QTEST(answer, "answer");
-        QVERIFY2(seen.kind == "QMessageBox", qPrintable(seen.kind));
-        QCOMPARE(seen.text, text);
-        QCOMPARE(seen.title, prompt == "save changes" ? QStringLiteral("Tessera") : "Title of " + prompt);
-        const QMap<QString, QMessageBox::Icon> icons{{"save changes", QMessageBox::Question},
-            {"confirm", QMessageBox::Question}, {"warning", QMessageBox::Warning},
-            {"information", QMessageBox::Information}};
-        if (icons.contains(prompt))
-            QCOMPARE(seen.icon, icons.value(prompt));
+        QCOMPARE(shown,
+            QStringLiteral("QMessageBox|%1|%2|%3").arg(seen.section('|', 0, 0), text, seen.section('|', 1)));
     }
 
     void textPrompt_data()
@@ -158,24 +139,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("typed"); // replaces the initial text
         QTest::addColumn<QString>("pressed");
         QTest::addColumn<QString>("answer"); // "(null)": cancelled
-        QTest::newRow("typed, OK") << "0x7B"
-                                   << "OK"
-                                   << "0x7B";
-        QTest::newRow("emptied, OK") << ""
-                                     << "OK"
-                                     << "";
-        QTest::newRow("typed, Cancel") << "lamp"
-                                       << "Cancel"
-                                       << "(null)";
-        QTest::newRow("typed, Escape") << "lamp"
-                                       << "Escape"
-                                       << "(null)";
+        const char *rows[][3] = {{"0x7B", "OK", "0x7B"}, {"", "OK", ""}, {"lamp", "Cancel", "(null)"},
+            {"lamp", "Escape", "(null)"}};
+        for (const auto &row : rows)
+            QTest::newRow(qPrintable(QStringLiteral("'%1', %2").arg(row[0], row[1])))
+                << QString(row[0]) << QString(row[1]) << QString(row[2]);
     }
     void textPrompt()
     {
         QFETCH(QString, typed);
         QFETCH(QString, pressed);
-        Seen seen;
+        QString seen;
         const QString answer = whileOpen(
             [&](QWidget *dialog) {
                 auto *line = dialog->findChild<QLineEdit *>();
@@ -185,9 +159,7 @@ private Q_SLOTS:
                 press(pressed)(dialog);
             },
             &seen, [] { return UserPrompts::current().text(nullptr, "Locate", "Id of the tile:", "last"); });
-        QCOMPARE(seen.kind, QStringLiteral("QInputDialog"));
-        QCOMPARE(seen.text, QStringLiteral("Id of the tile:|last"));
-        QCOMPARE(seen.title, QStringLiteral("Locate"));
+        QCOMPARE(seen, QStringLiteral("QInputDialog|Locate|Id of the tile:|last"));
         QTEST(answer.isNull() ? QStringLiteral("(null)") : answer, "answer");
     }
 
@@ -204,14 +176,14 @@ private Q_SLOTS:
         QMenu menu;
         for (const char *item : {"Import", "Delete", "Save"})
             menu.addAction(QString::fromLatin1(item));
-        Seen seen;
+        QString seen;
         const QAction *chosen = whileOpen(
             [&](QWidget *popup) {
                 for (int key : keys)
                     QTest::keyClick(popup, Qt::Key(key));
             },
             &seen, [&] { return UserPrompts::current().execMenu(&menu, QPoint(40, 40)); });
-        QCOMPARE(seen.kind, QStringLiteral("QMenu"));
+        QCOMPARE(seen, QStringLiteral("QMenu||"));
         QTEST(chosen ? chosen->text() : QString(), "chosen");
     }
 
@@ -219,11 +191,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("chooser"); // "directory", "open" or "save"
         QTest::addColumn<bool>("accepted");
-        QTest::newRow("directory") << "directory" << true;
-        QTest::newRow("directory, cancelled") << "directory" << false;
-        QTest::newRow("open") << "open" << true;
-        QTest::newRow("save") << "save" << true;
-        QTest::newRow("save, cancelled") << "save" << false;
+        for (const char *chooser : {"directory", "open", "save"})
+            for (const bool accepted : {true, false})
+                QTest::newRow(qPrintable(QString(chooser) + (accepted ? "" : ", cancelled")))
+                    << QString(chooser) << accepted;
     }
     void choosers()
     {
@@ -233,22 +204,18 @@ private Q_SLOTS:
         QDir dir(root.path());
         QVERIFY(dir.mkpath("start/inner") && dir.mkpath("elsewhere"));
         QFile existing(dir.filePath("elsewhere/tile.bmp"));
-        QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write("BM") == 2);
-        existing.close();
+        QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write("BM") == 2 && existing.flush());
         const QString start = dir.filePath("start");
-        const QString filter = QStringLiteral("png (*.png);;bmp (*.bmp)");
         QString selectedFilter;
-        const QString chosen = chooser == "directory"
-            ? dir.filePath("start/inner")
-            : dir.filePath(chooser == "open" ? "elsewhere/tile.bmp" : "elsewhere/new.bmp");
-        Seen seen;
+        const QString chosen = dir.filePath(chooser == "directory" ? "start/inner"
+                : chooser == "open"                                ? "elsewhere/tile.bmp"
+                                                                   : "elsewhere/new.bmp");
+        QString seen;
         const QString answer = whileOpen(
             [&](QWidget *dialog) {
                 auto *files = qobject_cast<QFileDialog *>(dialog);
-                if (!files || !accepted) {
-                    QTest::keyClick(dialog, Qt::Key_Escape);
-                    return;
-                }
+                if (!files || !accepted)
+                    return QTest::keyClick(dialog, Qt::Key_Escape);
                 if (chooser == "directory") {
                     files->setDirectory(chosen);
                 } else {
@@ -261,15 +228,15 @@ private Q_SLOTS:
             &seen,
             [&] {
                 UserPrompts &prompts = UserPrompts::current();
+                const QString filter = QStringLiteral("png (*.png);;bmp (*.bmp)");
                 if (chooser == "directory")
                     return prompts.existingDirectory(nullptr, "Mul file location", start);
                 if (chooser == "open")
                     return prompts.openFileName(nullptr, "Import", filter, &selectedFilter);
                 return prompts.saveFileName(nullptr, "Save Image", filter, &selectedFilter);
             });
-        QVERIFY2(seen.kind == "QFileDialog", qPrintable(seen.kind));
-        // The directory chooser starts where it is told to.
-        QVERIFY(chooser != "directory" || seen.text == start);
+        QVERIFY2(seen.startsWith("QFileDialog|"), qPrintable(seen));
+        QVERIFY(chooser != "directory" || seen.section('|', 2) == start); // where it is told to start
         QCOMPARE(answer, accepted ? chosen : QString());
         QCOMPARE(
             selectedFilter, accepted && chooser != "directory" ? QStringLiteral("bmp (*.bmp)") : QString());
