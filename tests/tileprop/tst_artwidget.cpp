@@ -258,20 +258,17 @@ private Q_SLOTS:
         const QByteArray before = record(id);
         QPointer<ArtWidget> window = open(id);
         applyEdits(window, edits);
-        const QStringList typed = numbers(window);
+        QStringList typed = numbers(window);
         QVERIFY(accepted(window));
         QVERIFY(!data->art().hasPendingEdits());
         QCOMPARE(data->tiles().hasPendingEdits(), !stored.isEmpty());
         QCOMPARE(record(id), stored.isEmpty() ? before : stored);
         // A later window shows the stored numbers, unsigned and in decimal.
-        QStringList decimal;
-        for (const QString &field : typed) {
-            const QString number = field.section('=', 1);
-            decimal << (number.startsWith("0x", Qt::CaseInsensitive)
-                    ? field.section('=', 0, 0) + '=' + QString::number(number.toUInt(nullptr, 16))
-                    : field);
-        }
-        QCOMPARE(numbers(open(id)), decimal);
+        for (QString &field : typed)
+            if (field.section('=', 1).startsWith("0x", Qt::CaseInsensitive))
+                field = field.section('=', 0, 0) + '='
+                    + QString::number(field.section('=', 1).toUInt(nullptr, 16));
+        QCOMPARE(numbers(open(id)), typed);
     }
 
     void flagBoxesShowAndSetTheirOwnBits_data()
@@ -499,12 +496,26 @@ private Q_SLOTS:
         ArtWidget *classic = open(Junk);
         QCOMPARE(upperFlags(classic), (QStringList{"32", "hidden"}));
         delete classic;
-        useHighSeas();
+        // The same tiles in a high-seas tiledata.mul; Junk and Land use upper flags.
+        DataSetBuilder builder(64);
+        builder.setTileDataLayout(TileDataLayout::highSeas());
+        StaticTileRecord junk = StaticTileRecord::fromBytes(JunkNumbers + JunkName);
+        junk.flags |= TileFlags::Roof | TileFlags::NoShadow | (quint64(1) << 47);
+        builder.setStaticTile(Junk, junk);
+        LandTileRecord land = LandTileRecord::fromBytes(QByteArray::fromHex("40000000 4d00") + JunkName);
+        land.flags |= TileFlags::NoShadow;
+        builder.setLandTile(Land, land);
+        builder.setTerrainImage(Land, TestDataSet::terrain(Qt::green));
+        edits.reset();
+        data = std::make_unique<TestDataSet>(builder);
+        QVERIFY(data->isValid());
+        QCOMPARE(data->tiles().layoutName(), QStringLiteral("high-seas"));
+        edits = std::make_unique<TileEdits>(data->art(), data->tiles());
         const QStringList named{"32", "shown", "checkAlphaBlend", "checkUseNewArt", "checkArtUsed",
             "checkNoShadow+", "checkPixelBleed", "checkPlayAnimOnce", "checkMultiMovable"};
-        ArtWidget *land = open(Land);
-        QCOMPARE(land->windowTitle(), QStringLiteral("Terrain: 40 (0x28)"));
-        QCOMPARE(upperFlags(land), named);
+        ArtWidget *terrain = open(Land);
+        QCOMPARE(terrain->windowTitle(), QStringLiteral("Terrain: 40 (0x28)"));
+        QCOMPARE(upperFlags(terrain), named);
         // The named upper flags, and every other bit the record sets.
         QPointer<ArtWidget> window = open(Junk);
         QCOMPARE(upperFlags(window), named + QStringList{"checkBit47+"});
@@ -536,24 +547,6 @@ private Q_SLOTS:
     }
 
 private:
-    // The same tiles in a high-seas tiledata.mul; Junk and Land use upper flags.
-    void useHighSeas()
-    {
-        DataSetBuilder builder(64);
-        builder.setTileDataLayout(TileDataLayout::highSeas());
-        StaticTileRecord junk = StaticTileRecord::fromBytes(JunkNumbers + JunkName);
-        junk.flags |= TileFlags::Roof | TileFlags::NoShadow | (quint64(1) << 47);
-        builder.setStaticTile(Junk, junk);
-        LandTileRecord land = LandTileRecord::fromBytes(QByteArray::fromHex("40000000 4d00") + JunkName);
-        land.flags |= TileFlags::NoShadow;
-        builder.setLandTile(Land, land);
-        builder.setTerrainImage(Land, TestDataSet::terrain(Qt::green));
-        edits.reset();
-        data = std::make_unique<TestDataSet>(builder);
-        QVERIFY(data->isValid());
-        QCOMPARE(data->tiles().layoutName(), QStringLiteral("high-seas"));
-        edits = std::make_unique<TileEdits>(data->art(), data->tiles());
-    }
     ArtWidget *open(int id)
     {
         const int kind = id == Land ? ArtWidget::TerrainKind : ArtWidget::StaticKind;
