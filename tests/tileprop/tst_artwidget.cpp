@@ -226,8 +226,6 @@ private Q_SLOTS:
         QTest::newRow("untouched static name keeps its bytes")
             << Junk << QStringList{"lineWeight=91"}
             << QByteArray(JunkNumbers).replace(4, 1, "\x5b") + JunkName;
-        QTest::newRow("untouched terrain name keeps its bytes")
-            << Land << QStringList{"checkWet"} << QByteArray::fromHex("c0000000 4d00") + JunkName;
         // Typing is refused past 20 characters (no terminator then) and outside Latin-1.
         QTest::newRow("long name") << Junk
                                    << QStringList{QStringLiteral("lineName=a\u20acbcdefghijklmnopqrstuvwxy")}
@@ -245,6 +243,7 @@ private Q_SLOTS:
         QTest::newRow("static, one more")
             << Junk << fields("256", "65536", "twenty characters 20!")
             << QByteArray::fromHex("80000000 19 19 9919 19 19 9919 19 19 9919 19") + "twenty characters 20";
+        // The untouched terrain name keeps its bytes, as the static's does.
         QTest::newRow("terrain, largest")
             << Land << QStringList{"lineTexid=65535"} << QByteArray::fromHex("40000000 ffff") + JunkName;
         QTest::newRow("terrain, one more")
