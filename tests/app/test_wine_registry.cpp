@@ -1,6 +1,4 @@
-// The installation directory found in the registry of a Wine prefix: the .reg text
-// format, the keys in both registry files and under Wow6432Node, and Windows paths
-// turned into paths inside the prefix.
+// The installation directory found in a Wine prefix's registry, as a path inside the prefix.
 
 #include "TestFiles.h"
 #include "app/DataDirectory.h"
@@ -16,7 +14,6 @@ class TestWineRegistry : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        // The settings store holds nothing: only the prefix can answer.
         QVERIFY(scratch.isValid());
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratch.filePath("user"));
         QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, scratch.filePath("system"));
@@ -59,21 +56,20 @@ private Q_SLOTS:
         QFETCH(QByteArray, sections);
         QFETCH(QString, found);
         QTemporaryDir prefix;
-        QDir root(prefix.path());
+        const QDir root(prefix.path());
         QVERIFY(root.mkpath("drive_c/Games/UO") && root.mkpath("dosdevices") && root.mkpath("other/UO"));
         QVERIFY(QFile::link("../drive_c", root.filePath("dosdevices/c:")));
         QVERIFY(QFile::link(root.filePath("other"), root.filePath("dosdevices/d:")));
-        // As Wine writes it: a header, another program's value of the same name, a binary value.
+        // As Wine writes it: a header, another program's "Install Dir", a binary value.
         QVERIFY(TestFiles::writeFile(root.filePath(file),
             "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n\n"
             "[Software\\\\Other\\\\Program] 1700000000\n#time=1d9f0\n\"Install Dir\"=\"C:\\\\elsewhere\"\n\n"
                 + sections + "\n[Software\\\\Binary] 1700000000\n\"Data\"=hex:00,01,02,\\\n  03,04\n"));
 
-        const QString expected
-            = found.isEmpty() ? QString() : QFileInfo(root.filePath(found)).canonicalFilePath();
         const QString result = DataDirectory::searchWine(prefix.path());
-        QCOMPARE(result.isEmpty() ? result : QFileInfo(result).canonicalFilePath(), expected);
-        // The window's first run searches the prefix WINEPREFIX names.
+        QCOMPARE(QFileInfo(result).canonicalFilePath(),
+            found.isEmpty() ? QString() : QFileInfo(root.filePath(found)).canonicalFilePath());
+        // The first run searches the prefix WINEPREFIX names.
         qputenv("WINEPREFIX", QFile::encodeName(prefix.path()));
         QCOMPARE(WineRegistry::defaultPrefix(), prefix.path());
         QCOMPARE(DataDirectory::search(), result);
@@ -82,16 +78,14 @@ private Q_SLOTS:
 
     void settingsValuesInAnySpelling_data()
     {
-        // "@" stands for a directory of the test's own.
         QTest::addColumn<int>("probe");
-        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("value"); // "@": a directory of the test's own
         QTest::addColumn<QString>("artFile"); // where the data files are then looked for
-        QTest::newRow("program in capitals") << 3 << "@/CLIENT.EXE"
-                                             << "@/art.mul";
-        QTest::newRow("program after backslashes") << 2 << "C:\\UO\\client.exe"
-                                                   << "C:\\UO/art.mul";
-        QTest::newRow("program named as the install directory") << 1 << "@\\uo.EXE"
-                                                                << "@/art.mul";
+        QTest::newRow("program in capitals") << 3 << QString("@/CLIENT.EXE") << QString("@/art.mul");
+        QTest::newRow("program after backslashes")
+            << 2 << QString("C:\\UO\\client.exe") << QString("C:\\UO/art.mul");
+        QTest::newRow("program named as the install directory")
+            << 1 << QString("@\\uo.EXE") << QString("@/art.mul");
     }
     void settingsValuesInAnySpelling()
     {

@@ -29,28 +29,15 @@ const QByteArray JunkName("Rock\0\x01\x7f\xff JUNK after NUL", TileDataFormat::N
 // The numbers of Junk as stored: Wet, weight 90, unknown 0x0304.
 const QByteArray JunkNumbers = QByteArray::fromHex("80000000 5a 00 0403 00 00 0000 00 00 0000 00");
 
-QByteArray name(const char *text)
-{
-    return QByteArray(text).leftJustified(TileDataFormat::NameSize, '\0', true);
-}
-
-QImage argb(const QImage &image)
-{
-    return image.convertToFormat(QImage::Format_ARGB32);
-}
-
-QImage shownImage(QWidget *window)
-{
-    return argb(window->findChild<QLabel *>("labelImage")->pixmap().toImage());
-}
-
-QLineEdit *field(QWidget *window, const QString &name)
-{
-    return window->findChild<QLineEdit *>(name);
-}
+const auto name
+    = [](const char *text) { return QByteArray(text).leftJustified(TileDataFormat::NameSize, '\0', true); };
+const auto argb = [](const QImage &image) { return image.convertToFormat(QImage::Format_ARGB32); };
+const auto shownImage
+    = [](QWidget *window) { return argb(window->findChild<QLabel *>("labelImage")->pixmap().toImage()); };
+const auto field = [](QWidget *window, const QString &name) { return window->findChild<QLineEdit *>(name); };
 
 // What the user does: "lineX=text" replaces a field's text by typing, through its
-// validator; "checkX" toggles a flag box.
+// validator, on the field's page; "checkX" toggles a flag box.
 void applyEdits(QWidget *window, const QStringList &edits)
 {
     for (const QString &edit : edits) {
@@ -59,6 +46,11 @@ void applyEdits(QWidget *window, const QStringList &edits)
             continue;
         }
         QLineEdit *line = field(window, edit.section('=', 0, 0));
+        auto *tabs = window->findChild<QTabWidget *>("tabWidget");
+        for (int page = 0; page < tabs->count(); ++page)
+            if (tabs->widget(page)->isAncestorOf(line))
+                tabs->setCurrentIndex(page);
+        QVERIFY2(line->isVisible(), qPrintable(edit)); // not in the other kind's hidden group
         line->setFocus();
         line->selectAll();
         QTest::keyClick(line, Qt::Key_Delete);
@@ -73,8 +65,8 @@ bool isDeleted(const QPointer<ArtWidget> &window)
     return window.isNull();
 }
 
-// The count of lower flag boxes, whether the upper flags are "shown" or "hidden" (the
-// page itself is not the current one), and their boxes, "+" after a checked one.
+// The count of lower flag boxes, the upper flags' group "shown" or "hidden" (on a page not
+// the current one), and its boxes, "+" after a checked one.
 QStringList upperFlags(QWidget *window)
 {
     auto *group = window->findChild<QWidget *>("groupUpperFlags");
@@ -89,14 +81,12 @@ QStringList upperFlags(QWidget *window)
 QStringList numbers(QWidget *window)
 {
     QStringList texts;
-    for (const QLineEdit *line : window->findChildren<QLineEdit *>()) {
+    for (const QLineEdit *line : window->findChildren<QLineEdit *>())
         if (line->objectName() != "lineName")
             texts << line->objectName() + '=' + line->text();
-    }
     return texts;
 }
 
-// Presses OK: true when the window closed.
 bool accepted(const QPointer<ArtWidget> &window)
 {
     window->accept();
@@ -161,8 +151,10 @@ private Q_SLOTS:
         QVERIFY(data->isValid());
         edits = std::make_unique<TileEdits>(data->art(), data->tiles());
         original = storedImage(Pictured);
-        // Not in 15-bit colour: storing changes it.
+        // Not in 15-bit colour: storing changes it. Opaque beyond about 175 x 175: the line offsets
+        // no longer fit a static.
         QVERIFY(TestDataSet::solid(33, 17, QColor(45, 91, 203)).save(data->filePath("import.png"), "PNG"));
+        QVERIFY(TestDataSet::solid(200, 200, Qt::red).save(data->filePath("dense.png"), "PNG"));
         prompts = std::make_unique<ClosingPrompts>();
     }
     void cleanup()
@@ -174,19 +166,34 @@ private Q_SLOTS:
         data.reset();
     }
 
-    void animationPageFollowsTheFlag()
+    void flagsChangeTheWindow()
     {
         const auto pages
             = [](ArtWidget *window) { return window->findChild<QTabWidget *>("tabWidget")->count(); };
         QCOMPARE(pages(open(Moving)), 4);
         ArtWidget *window = open(Pictured);
         QCOMPARE(pages(window), 3);
+        auto *quantity = window->findChild<QLabel *>("labelQuantity");
+        QStringList shown;
+        for (const char *box : {"checkWeapon", "checkArmor", "checkArmor", "checkWeapon"}) {
+            applyEdits(window, {box});
+            shown << quantity->text();
+        }
+        // Either flag makes the field a class, until both are clear.
+        QCOMPARE(shown, (QStringList{"Class", "Class", "Class", "Quantity"}));
+        window->findChild<QTabWidget *>("tabWidget")->setCurrentIndex(2);
         applyEdits(window, {"checkAnimated"});
         QCOMPARE(pages(window), 4);
         // The page shows, as signed numbers, what was read while it was no tab.
         auto *offsets = window->findChild<QListWidget *>("listOffset");
         QCOMPARE(offsets->count(), AnimDataEntry::FrameSlots);
         QCOMPARE(offsets->item(63)->text(), QStringLiteral("-63"));
+        // Play and Stop side by side.
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        window->findChild<QTabWidget *>("tabWidget")->setCurrentIndex(3);
+        const QRect play = window->findChild<QPushButton *>("pushButton")->geometry();
+        const QRect stop = window->findChild<QPushButton *>("stopButton")->geometry();
+        QVERIFY(stop.top() == play.top() && stop.left() > play.right() && stop.left() - play.right() < 16);
         applyEdits(window, {"checkAnimated"});
         QCOMPARE(pages(window), 3);
     }
@@ -219,120 +226,48 @@ private Q_SLOTS:
         QTest::newRow("untouched static name keeps its bytes")
             << Junk << QStringList{"lineWeight=91"}
             << QByteArray(JunkNumbers).replace(4, 1, "\x5b") + JunkName;
-        QTest::newRow("untouched terrain name keeps its bytes")
-            << Land << QStringList{"checkWet"} << QByteArray::fromHex("c0000000 4d00") + JunkName;
         // Typing is refused past 20 characters (no terminator then) and outside Latin-1.
         QTest::newRow("long name") << Junk
                                    << QStringList{QStringLiteral("lineName=a\u20acbcdefghijklmnopqrstuvwxy")}
                                    << JunkNumbers + "abcdefghijklmnopqrst";
+        // Each field takes its largest value; one more is refused as it is typed.
+        const auto fields = [](const char *one, const char *two, const char *name) {
+            return QStringList{"lineWeight=" + QString(one), "lineQuality=" + QString(one),
+                "lineUnknown=" + QString(two), "lineUnknown1=" + QString(one), "lineQuantity=" + QString(one),
+                "lineAnimid=" + QString(two), "lineUnknown2=" + QString(one), "lineHue=" + QString(one),
+                "lineUnknown3=" + QString(two), "lineHeight=" + QString(one), "lineName=" + QString(name)};
+        };
+        QTest::newRow("static, largest")
+            << Junk << fields("255", "65535", "twenty characters 20")
+            << QByteArray::fromHex("80000000 ff ff ffff ff ff ffff ff ff ffff ff") + "twenty characters 20";
+        QTest::newRow("static, one more")
+            << Junk << fields("256", "65536", "twenty characters 20!")
+            << QByteArray::fromHex("80000000 19 19 9919 19 19 9919 19 19 9919 19") + "twenty characters 20";
+        // The untouched terrain name keeps its bytes, as the static's does.
+        QTest::newRow("terrain, largest")
+            << Land << QStringList{"lineTexid=65535"} << QByteArray::fromHex("40000000 ffff") + JunkName;
+        QTest::newRow("terrain, one more")
+            << Land << QStringList{"lineTexid=65536"} << QByteArray::fromHex("40000000 9919") + JunkName;
     }
     void okStoresWhatTheUserChanged()
     {
         QFETCH(int, id);
         QFETCH(QStringList, edits);
         QFETCH(QByteArray, stored);
-        const auto record
-            = [&] { return id == Land ? data->tiles().landRecord(id) : data->tiles().staticRecord(id); };
-        const QByteArray before = record();
+        const QByteArray before = record(id);
         QPointer<ArtWidget> window = open(id);
         applyEdits(window, edits);
-        const QStringList typed = numbers(window);
+        QStringList typed = numbers(window);
         QVERIFY(accepted(window));
         QVERIFY(!data->art().hasPendingEdits());
         QCOMPARE(data->tiles().hasPendingEdits(), !stored.isEmpty());
-        QCOMPARE(record(), stored.isEmpty() ? before : stored);
+        QCOMPARE(record(id), stored.isEmpty() ? before : stored);
         // A later window shows the stored numbers, unsigned and in decimal.
-        QStringList decimal;
-        for (const QString &field : typed) {
-            const QString number = field.section('=', 1);
-            decimal << (number.startsWith("0x", Qt::CaseInsensitive)
-                    ? field.section('=', 0, 0) + '=' + QString::number(number.toUInt(nullptr, 16))
-                    : field);
-        }
-        QCOMPARE(numbers(open(id)), decimal);
-    }
-
-    void labelsFollowTheFlags()
-    {
-        ArtWidget *window = open(Plain);
-        auto *quantity = window->findChild<QLabel *>("labelQuantity");
-        QStringList shown;
-        for (const char *box : {"checkWeapon", "checkArmor", "checkArmor", "checkWeapon"}) {
-            applyEdits(window, {box});
-            shown << quantity->text();
-        }
-        // Either flag makes the field a class, until both are clear.
-        QCOMPARE(shown, (QStringList{"Class", "Class", "Class", "Quantity"}));
-        QCOMPARE(window->findChild<QCheckBox *>("checkDiagnol")->text(), QStringLiteral("No Diagonal"));
-        // Play and Stop side by side.
-        window->findChild<QTabWidget *>("tabWidget")->setCurrentIndex(2);
-        applyEdits(window, {"checkAnimated"});
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window));
-        window->findChild<QTabWidget *>("tabWidget")->setCurrentIndex(3);
-        const QRect play = window->findChild<QPushButton *>("pushButton")->geometry();
-        const QRect stop = window->findChild<QPushButton *>("stopButton")->geometry();
-        QVERIFY2(stop.top() == play.top() && stop.left() > play.right() && stop.left() - play.right() < 16,
-            qPrintable(QStringLiteral("Play at %1,%2, Stop at %3,%4")
-                           .arg(play.x())
-                           .arg(play.y())
-                           .arg(stop.x())
-                           .arg(stop.y())));
-    }
-
-    void fieldsTakeTheirLargestValueAndNoMore_data()
-    {
-        QTest::addColumn<int>("id");
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("largest"); // one more is refused as it is typed
-        QTest::addColumn<int>("offset"); // of the field in the record
-        QTest::addColumn<QByteArray>("stored");
-        // Unsigned numbers of one or two bytes.
-        const auto row = [](const char *field, int offset, int width, int id = Junk) {
-            QTest::newRow(field) << id << QString(field) << QString(width == 1 ? "255" : "65535") << offset
-                                 << QByteArray(width, '\xff');
-        };
-        row("lineWeight", 4, 1);
-        row("lineQuality", 5, 1);
-        row("lineUnknown", 6, 2);
-        row("lineUnknown1", 8, 1);
-        row("lineQuantity", 9, 1);
-        row("lineAnimid", 10, 2);
-        row("lineUnknown2", 12, 1);
-        row("lineHue", 13, 1);
-        row("lineUnknown3", 14, 2);
-        row("lineHeight", 16, 1);
-        row("lineTexid", 4, 2, Land);
-        // Twenty characters fill the name without a terminator.
-        QTest::newRow("lineName") << Junk << QString("lineName") << QString("twenty characters 20") << 17
-                                  << QByteArray("twenty characters 20");
-    }
-    void fieldsTakeTheirLargestValueAndNoMore()
-    {
-        QFETCH(int, id);
-        QFETCH(QString, field);
-        QFETCH(QString, largest);
-        QFETCH(int, offset);
-        QFETCH(QByteArray, stored);
-        const auto record
-            = [&] { return id == Land ? data->tiles().landRecord(id) : data->tiles().staticRecord(id); };
-        const QByteArray before = record();
-        const QString oneMore = field == "lineName" ? largest + '!' : QString::number(largest.toUInt() + 1);
-        QPointer<ArtWidget> window = open(id);
-        // On its page, not in the other kind's hidden group.
-        auto *tabs = window->findChild<QTabWidget *>("tabWidget");
-        for (int page = 0; page < tabs->count(); ++page) {
-            if (tabs->widget(page)->isAncestorOf(::field(window, field)))
-                tabs->setCurrentIndex(page);
-        }
-        QVERIFY(::field(window, field)->isVisible());
-        applyEdits(window, {field + '=' + oneMore});
-        QCOMPARE(::field(window, field)->text(), oneMore.chopped(1));
-        applyEdits(window, {field + '=' + largest});
-        QCOMPARE(::field(window, field)->text(), largest);
-        QVERIFY(accepted(window));
-        // Every other byte as it was.
-        QCOMPARE(record(), QByteArray(before).replace(offset, stored.size(), stored));
+        for (QString &field : typed)
+            if (field.section('=', 1).startsWith("0x", Qt::CaseInsensitive))
+                field = field.section('=', 0, 0) + '='
+                    + QString::number(field.section('=', 1).toUInt(nullptr, 16));
+        QCOMPARE(numbers(open(id)), typed);
     }
 
     void flagBoxesShowAndSetTheirOwnBits_data()
@@ -370,66 +305,65 @@ private Q_SLOTS:
         QCOMPARE(StaticTileRecord::fromBytes(data->tiles().staticRecord(Plain)).flags, quint64(1) << next);
     }
 
-    void twoWindowsKeepEachOthersEdits()
-    {
-        ArtWidget *naming = open(Junk);
-        ArtWidget *weighing = open(Junk);
-        QCOMPARE(weighing->windowTitle(), QStringLiteral("Static: 11 (0xB)"));
-        applyEdits(naming, {"lineName=Boulder", "checkRoof"});
-        naming->accept();
-        applyEdits(weighing, {"lineWeight=5"});
-        weighing->accept();
-        const StaticTileRecord stored = StaticTileRecord::fromBytes(data->tiles().staticRecord(Junk));
-        QCOMPARE(stored.nameText(), QStringLiteral("Boulder"));
-        QCOMPARE(stored.weight, quint8(5));
-        QCOMPARE(stored.flags, quint32(TileFlags::Wet | TileFlags::Roof));
-    }
-
     void imageMenuThenOkOrCancel_data()
     {
         QTest::addColumn<int>("id");
-        QTest::addColumn<QString>("file"); // imported; empty: Delete
+        QTest::addColumn<bool>("deleted"); // Delete chosen first
+        QTest::addColumn<QString>("file"); // then imported; empty: none
         QTest::addColumn<bool>("ok");
-        QTest::newRow("import static") << Pictured << "import.png" << true;
-        QTest::newRow("import terrain, always 44 x 44") << Land << "import.png" << true;
-        QTest::newRow("import of a file that does not load") << Pictured << "artidx.mul" << true;
-        QTest::newRow("delete") << Pictured << "" << true;
-        QTest::newRow("delete, cancelled") << Pictured << "" << false;
+        QTest::newRow("import static") << Pictured << false << "import.png" << true;
+        QTest::newRow("import terrain, always 44 x 44") << Land << false << "import.png" << true;
+        QTest::newRow("import of a file that does not load") << Pictured << false << "artidx.mul" << true;
+        QTest::newRow("import refused") << Pictured << false << "dense.png" << true;
+        QTest::newRow("delete") << Pictured << true << "" << true;
+        QTest::newRow("delete, cancelled") << Pictured << true << "" << false;
+        // OK stores what was shown before: a deletion only when the user asked for one.
+        QTest::newRow("import refused after delete") << Pictured << true << "dense.png" << true;
     }
     void imageMenuThenOkOrCancel()
     {
         QFETCH(int, id);
+        QFETCH(bool, deleted);
         QFETCH(QString, file);
         QFETCH(bool, ok);
         QPointer<ArtWidget> window = open(id);
         const QImage before = storedImage(id);
         choose(window, "Delete", "tab1");
         QCOMPARE(prompts->count("menu"), 0); // the image menu is on the image page only
+        if (deleted)
+            choose(window, "Delete");
         prompts->openFiles = {{data->filePath(file), "png (*.png)"}};
-        choose(window, file.isEmpty() ? "Delete" : "Import");
+        if (!file.isEmpty())
+            choose(window, "Import");
         QCOMPARE(prompts->last("menu")->text, QStringLiteral("Import|Delete|Save"));
-        // What storing gives back, shown at once.
+        // What storing gives back, shown at once; a refused import keeps what was shown.
         const QImage loaded = file.isEmpty() ? QImage() : QImage(data->filePath(file));
-        const QImage shown = file.isEmpty() ? QImage()
-            : loaded.isNull()
-            ? before
+        const bool refused = !file.isEmpty() && (loaded.isNull() || file == "dense.png");
+        const QImage shown = file.isEmpty() || refused
+            ? (deleted ? QImage() : before)
             : argb(id == Land ? ArtWork::normalizeTerrain(loaded) : ArtWork::normalizeStatic(loaded));
         QCOMPARE(shownImage(window), shown);
         QVERIFY(file.isEmpty() || prompts->last("open")->filter.contains("png (*.png)"));
-        QCOMPARE(prompts->count("warning"), !file.isEmpty() && loaded.isNull() ? 1 : 0);
-        QVERIFY(!prompts->count("warning") || prompts->last("warning")->text.contains(file));
+        QCOMPARE(prompts->count("warning"), refused ? 1 : 0);
+        QString palettes; // the words the palette's Import uses for the same image
+        if (refused && loaded.isNull()) {
+            QVERIFY(prompts->last("warning")->text.contains(file));
+        } else if (refused) {
+            QVERIFY(!edits->changeImage(TileKind::Static, id, loaded, TileEdits::importName(), &palettes));
+            QVERIFY(palettes.startsWith("The image of Static 0x5 was not changed: "));
+            QCOMPARE(prompts->last("warning")->text, palettes);
+        }
         applyEdits(window, {"lineName=gone"});
         ok ? window->accept() : window->reject();
         QVERIFY(isDeleted(window));
         QCOMPARE(storedImage(id), ok ? shown : before);
         QCOMPARE(data->art().hasPendingEdits(), ok && shown != before);
-        const QByteArray record = id == Land ? data->tiles().landRecord(id) : data->tiles().staticRecord(id);
-        QCOMPARE(record.right(TileDataFormat::NameSize), name(ok ? "gone" : ""));
+        QCOMPARE(record(id).right(TileDataFormat::NameSize), name(ok ? "gone" : ""));
     }
 
     void saveWritesTheFormatOfTheFilter()
     {
-        // How the name is made from the filter is the image files' test; here the window's part.
+        // The name made from the filter is the image files' test; here the window's part.
         QTemporaryDir out;
         ArtWidget *window = open(Pictured);
         prompts->saveFiles
@@ -468,40 +402,9 @@ private Q_SLOTS:
         QTest::keyClick(field(window, "lineWeight"), Qt::Key_Return);
         QVERIFY(isDeleted(window));
         QCOMPARE(storedImage(Pictured).size(), QSize(33, 17));
-        const StaticTileRecord stored = StaticTileRecord::fromBytes(data->tiles().staticRecord(Pictured));
-        QCOMPARE(stored.weight, quint8(0));
-        QCOMPARE(stored.height, quint8(7));
+        QCOMPARE(
+            record(Pictured), QByteArray::fromHex("00000000 00 00 0000 00 00 0000 00 00 0000 07") + name(""));
         QCOMPARE(edits->history().count(), 1);
-    }
-
-    void refusedImportWarnsAndKeepsTheImage_data()
-    {
-        QTest::addColumn<bool>("deletedFirst");
-        QTest::newRow("over the tile's image") << false;
-        QTest::newRow("after Delete") << true;
-    }
-    void refusedImportWarnsAndKeepsTheImage()
-    {
-        QFETCH(bool, deletedFirst);
-        // Opaque beyond about 175 x 175: the line offsets no longer fit a static.
-        const QImage dense = TestDataSet::solid(200, 200, Qt::red);
-        QVERIFY(dense.save(data->filePath("dense.png"), "PNG"));
-        QPointer<ArtWidget> window = open(Pictured);
-        if (deletedFirst)
-            choose(window, "Delete");
-        prompts->openFiles = {{data->filePath("dense.png"), "png (*.png)"}};
-        choose(window, "Import");
-        QCOMPARE(prompts->count("warning"), 1);
-        // The words the palette's Import uses for the same image.
-        QString palettes;
-        QVERIFY(!edits->changeImage(TileKind::Static, Pictured, dense, TileEdits::importName(), &palettes));
-        QCOMPARE(prompts->last("warning")->text, palettes);
-        QVERIFY(palettes.startsWith("The image of Static 0x5 was not changed: "));
-        QCOMPARE(shownImage(window), deletedFirst ? QImage() : original);
-        QVERIFY(accepted(window));
-        // OK stores what was shown before: a deletion only when the user asked for one.
-        QCOMPARE(storedImage(Pictured), deletedFirst ? QImage() : original);
-        QCOMPARE(data->art().hasPendingEdits(), deletedFirst);
     }
 
     void playShowsTheFramesInTurnUntilStopped_data()
@@ -544,20 +447,16 @@ private Q_SLOTS:
         // Three frames of 200 ms each, then the first again.
         QVERIFY(clock.elapsed() >= (frame - 1) * 200 - 20);
         QCOMPARE(frames,
-            (QList<QImage>{original, storedImage(7), storedImage(4), original, storedImage(7)}.mid(
-                0, frame)));
-        const QImage imported = argb(ArtWork::normalizeStatic(QImage(data->filePath("import.png"))));
-        QCOMPARE(shownImage(window),
-            stoppedBy == "Import"       ? imported
-                : stoppedBy == "Delete" ? QImage()
-                                        : original);
+            QList<QImage>({original, storedImage(7), storedImage(4), original, storedImage(7)}).first(frame));
+        const QImage shown = stoppedBy == "Import"
+            ? argb(ArtWork::normalizeStatic(QImage(data->filePath("import.png"))))
+            : stoppedBy == "Delete" ? QImage()
+                                    : original;
+        QCOMPARE(shownImage(window), shown);
         // OK while playing stores nothing of the frames.
         QTest::mouseClick(play, Qt::LeftButton);
         QVERIFY(accepted(window));
-        QCOMPARE(storedImage(Pictured),
-            stoppedBy == "Import"       ? imported
-                : stoppedBy == "Delete" ? QImage()
-                                        : original);
+        QCOMPARE(storedImage(Pictured), shown);
     }
 
     void windowClosedWhilePrompting_data()
@@ -591,55 +490,12 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(data->filePath("saved.png")));
     }
 
-    void upperFlagsForHighSeasOnlyAndKept()
+    void upperFlagsForHighSeasOnlyAndKeptWithOtherEdits()
     {
         ArtWidget *classic = open(Junk);
         QCOMPARE(upperFlags(classic), (QStringList{"32", "hidden"}));
         delete classic;
-        useHighSeas();
-        const QStringList named{"32", "shown", "checkAlphaBlend", "checkUseNewArt", "checkArtUsed",
-            "checkNoShadow+", "checkPixelBleed", "checkPlayAnimOnce", "checkMultiMovable"};
-        ArtWidget *land = open(Land);
-        QCOMPARE(land->windowTitle(), QStringLiteral("Terrain: 40 (0x28)"));
-        QCOMPARE(upperFlags(land), named);
-        // The named upper flags, and every other bit the record sets.
-        QPointer<ArtWidget> window = open(Junk);
-        QCOMPARE(upperFlags(window), named + QStringList{"checkBit47+"});
-        // Meanwhile another edit sets bit 50, which this window never showed.
-        StaticTileRecord meanwhile = StaticTileRecord::fromBytes(data->tiles().staticRecord(Junk));
-        meanwhile.flags |= quint64(1) << 50;
-        QVERIFY(data->tiles().setStaticRecord(Junk, meanwhile.toBytes()));
-        applyEdits(window, {"checkAlphaBlend", "checkBit47", "checkWet", "lineWeight=91"});
-        QVERIFY(accepted(window));
-        // Roof, AlphaBlend (32), NoShadow (36) and bit 50 set; Wet and bit 47 cleared.
-        QCOMPARE(data->tiles().staticRecord(Junk),
-            QByteArray::fromHex("00000010 11000400 5b 00 0403 00 00 0000 00 00 0000 00") + JunkName);
-    }
-
-    void staticPastTheTileDataGetsItsFirstRecord()
-    {
-        // The art holds statics the tile data has no record for yet (as newer art
-        // containers do): their properties start empty, in the file's layout, and OK
-        // gives them their first record.
-        useHighSeas();
-        const int beyond = data->tiles().staticCount() + 40;
-        QVERIFY(!data->tiles().holdsStatic(beyond));
-        QPointer<ArtWidget> window = open(beyond);
-        QCOMPARE(field(window, "lineName")->text(), QString());
-        applyEdits(window, {"lineName=new item", "lineWeight=9", "checkAlphaBlend"});
-        QVERIFY(accepted(window));
-        const StaticTileRecord stored
-            = StaticTileRecord::fromBytes(data->tiles().staticRecord(beyond), data->tiles().layout());
-        QCOMPARE(data->tiles().staticRecord(beyond).size(), 41);
-        QCOMPARE(stored.nameText(), QStringLiteral("new item"));
-        QCOMPARE(stored.weight, quint8(9));
-        QCOMPARE(stored.flags, TileFlags::AlphaBlend);
-    }
-
-private:
-    // The same tiles in a high-seas tiledata.mul; Junk and Land use upper flags.
-    void useHighSeas()
-    {
+        // The same tiles in a high-seas tiledata.mul; Junk and Land use upper flags.
         DataSetBuilder builder(64);
         builder.setTileDataLayout(TileDataLayout::highSeas());
         StaticTileRecord junk = StaticTileRecord::fromBytes(JunkNumbers + JunkName);
@@ -654,7 +510,42 @@ private:
         QVERIFY(data->isValid());
         QCOMPARE(data->tiles().layoutName(), QStringLiteral("high-seas"));
         edits = std::make_unique<TileEdits>(data->art(), data->tiles());
+        const QStringList named{"32", "shown", "checkAlphaBlend", "checkUseNewArt", "checkArtUsed",
+            "checkNoShadow+", "checkPixelBleed", "checkPlayAnimOnce", "checkMultiMovable"};
+        ArtWidget *terrain = open(Land);
+        QCOMPARE(terrain->windowTitle(), QStringLiteral("Terrain: 40 (0x28)"));
+        QCOMPARE(upperFlags(terrain), named);
+        // The named upper flags, and every other bit the record sets.
+        QPointer<ArtWidget> window = open(Junk);
+        QCOMPARE(upperFlags(window), named + QStringList{"checkBit47+"});
+        // Meanwhile another window renames the tile, and another edit sets bit 50, which no
+        // window shows: this window's OK keeps both.
+        ArtWidget *naming = open(Junk);
+        QCOMPARE(naming->windowTitle(), QStringLiteral("Static: 11 (0xB)"));
+        applyEdits(naming, {"lineName=Boulder"});
+        QVERIFY(accepted(naming));
+        StaticTileRecord meanwhile = StaticTileRecord::fromBytes(data->tiles().staticRecord(Junk));
+        meanwhile.flags |= quint64(1) << 50;
+        QVERIFY(data->tiles().setStaticRecord(Junk, meanwhile.toBytes()));
+        applyEdits(window, {"checkAlphaBlend", "checkBit47", "checkWet", "lineWeight=91"});
+        QVERIFY(accepted(window));
+        // Roof, AlphaBlend (32), NoShadow (36) and bit 50 set; Wet and bit 47 cleared.
+        QCOMPARE(data->tiles().staticRecord(Junk),
+            QByteArray::fromHex("00000010 11000400 5b 00 0403 00 00 0000 00 00 0000 00") + name("Boulder"));
+
+        // A static the tile data has no record for yet (newer art containers hold them) starts
+        // empty, and OK gives it its first record in the file's layout.
+        const int beyond = data->tiles().staticCount() + 40;
+        QVERIFY(!data->tiles().holdsStatic(beyond));
+        window = open(beyond);
+        QCOMPARE(field(window, "lineName")->text(), QString());
+        applyEdits(window, {"lineName=new item", "lineWeight=9", "checkAlphaBlend"});
+        QVERIFY(accepted(window));
+        QCOMPARE(data->tiles().staticRecord(beyond),
+            QByteArray::fromHex("00000000 01000000 09 00 0000 00 00 0000 00 00 0000 00") + name("new item"));
     }
+
+private:
     ArtWidget *open(int id)
     {
         const int kind = id == Land ? ArtWidget::TerrainKind : ArtWidget::StaticKind;
@@ -665,6 +556,10 @@ private:
     QImage storedImage(int id)
     {
         return argb(id == Land ? data->art().getTerrain(id, false) : data->art().getStatic(id, false));
+    }
+    QByteArray record(int id)
+    {
+        return id == Land ? data->tiles().landRecord(id) : data->tiles().staticRecord(id);
     }
     // Right-clicks a page of the window, choosing action from a menu if one comes.
     void choose(ArtWidget *window, const QString &action, const char *page = "tab")

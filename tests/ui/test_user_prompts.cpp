@@ -1,6 +1,4 @@
-// The real dialogs behind every prompt: which button gives which answer, what the box
-// shows, where a chooser starts. Each dialog is found once it is open and answered as a
-// user would answer it; one still open after a while is closed, so that nothing blocks.
+// The real dialogs behind every prompt, answered as a user would; nothing is left to block.
 
 #include "ui/UserPrompts.h"
 
@@ -20,20 +18,11 @@
 
 namespace {
 
-// What the dialog showed: its class, title, text (a chooser's start directory) and,
-// for a message box, its icon.
-struct Seen
-{
-    QString kind;
-    QString title;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-};
-
-// Runs prompt; answer is called with the modal dialog or menu as soon as it is open.
-// What answer leaves open is closed after a few seconds, and seen tells "left open".
+// Runs prompt; answer is called with the modal dialog or menu once it is open. seen gets
+// "class|title|text" (a chooser's start directory, an input's label|initial text, a box's
+// text|icon), or "left open" for what answer left open, which is closed after a while.
 template <typename Prompt>
-auto whileOpen(const std::function<void(QWidget *)> &answer, Seen *seen, Prompt prompt)
+auto whileOpen(const std::function<void(QWidget *)> &answer, QString *seen, Prompt prompt)
 {
     QPointer<QWidget> found;
     bool leftOpen = false;
@@ -44,16 +33,13 @@ auto whileOpen(const std::function<void(QWidget *)> &answer, Seen *seen, Prompt 
         if (!dialog || found)
             return;
         found = dialog;
-        seen->kind = QString::fromLatin1(dialog->metaObject()->className());
-        seen->title = dialog->windowTitle();
-        if (auto *box = qobject_cast<QMessageBox *>(dialog)) {
-            seen->text = box->text();
-            seen->icon = box->icon();
-        } else if (auto *chooser = qobject_cast<QFileDialog *>(dialog)) {
-            seen->text = chooser->directory().absolutePath();
-        } else if (auto *input = qobject_cast<QInputDialog *>(dialog)) {
-            seen->text = input->labelText() + '|' + input->textValue();
-        }
+        *seen = QString::fromLatin1(dialog->metaObject()->className()) + '|' + dialog->windowTitle() + '|';
+        if (auto *box = qobject_cast<QMessageBox *>(dialog))
+            *seen += box->text() + '|' + QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon());
+        else if (auto *chooser = qobject_cast<QFileDialog *>(dialog))
+            *seen += chooser->directory().absolutePath();
+        else if (auto *input = qobject_cast<QInputDialog *>(dialog))
+            *seen += input->labelText() + '|' + input->textValue();
         answer(dialog);
     });
     // Again and again: closing one dialog may open another.
@@ -69,23 +55,22 @@ auto whileOpen(const std::function<void(QWidget *)> &answer, Seen *seen, Prompt 
     safety.start(5000);
     const auto result = prompt();
     if (leftOpen)
-        seen->kind = QStringLiteral("left open");
+        *seen = QStringLiteral("left open");
     return result;
 }
 
-// Presses the button with text; "Escape" and "Return" are pressed as keys.
-std::function<void(QWidget *)> press(const QString &text)
+// Presses, in turn, each button named in pressed; Escape, Return and Down are keys.
+void press(QWidget *dialog, const QString &pressed)
 {
-    return [text](QWidget *dialog) {
-        if (text == QLatin1String("Escape") || text == QLatin1String("Return")) {
-            QTest::keyClick(dialog, text == QLatin1String("Escape") ? Qt::Key_Escape : Qt::Key_Return);
-            return;
-        }
-        for (QAbstractButton *button : dialog->findChildren<QAbstractButton *>()) {
-            if (button->isVisible() && button->text().remove(QLatin1Char('&')) == text)
+    const QMap<QString, Qt::Key> keys{
+        {"Escape", Qt::Key_Escape}, {"Return", Qt::Key_Return}, {"Down", Qt::Key_Down}};
+    for (const QString &each : pressed.split(' ')) {
+        if (keys.contains(each))
+            QTest::keyClick(dialog, keys.value(each));
+        for (QAbstractButton *button : dialog->findChildren<QAbstractButton *>())
+            if (button->isVisible() && button->text().remove(QLatin1Char('&')) == each)
                 button->click();
-        }
-    };
+    }
 }
 
 } // namespace
@@ -95,135 +80,100 @@ class UserPromptsTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void messageBoxes_data()
+    void prompts_data()
     {
         QTest::addColumn<QString>("prompt");
-        QTest::addColumn<QString>("pressed"); // a button's text, or the key Escape or Return
-        QTest::addColumn<QString>("answer");
-        const auto row = [](const char *prompt, const char *pressed, const char *answer) {
-            QTest::newRow(qPrintable(QStringLiteral("%1, %2").arg(prompt, pressed)))
-                << QString(prompt) << QString(pressed) << QString(answer);
+        QTest::addColumn<QString>("pressed"); // buttons' texts and keys
+        QTest::addColumn<QString>("answer"); // "(null)": a text prompt cancelled
+        QTest::addColumn<QString>("seen");
+        QTest::addColumn<QString>("typed"); // replaces a text prompt's initial text
+        const auto row = [](const char *prompt, const char *pressed, const char *answer, const char *seen,
+                             const char *typed = "") {
+            QTest::newRow(
+                qPrintable(QStringLiteral("%1%2, %3")
+                               .arg(prompt, *typed ? QStringLiteral(" '%1'").arg(typed) : "", pressed)))
+                << QString(prompt) << QString(pressed) << QString(answer) << QString(seen) << QString(typed);
         };
-        row("save changes", "Save", "save");
-        row("save changes", "Discard", "discard");
-        row("save changes", "Cancel", "cancel");
+        const char *question = "QMessageBox|Tessera|Text|Question"; // titled with the application's name
+        row("save changes", "Save", "save", question);
+        row("save changes", "Discard", "discard", question);
+        row("save changes", "Cancel", "cancel", question);
         // Closing the question keeps the edits; Enter saves them.
-        row("save changes", "Escape", "cancel");
-        row("save changes", "Return", "save");
+        row("save changes", "Escape", "cancel", question);
+        row("save changes", "Return", "save", question);
         // The question about a data file changed on disk, and the one about lost edits.
-        row("confirm", "Reopen", "yes");
-        row("confirm", "Cancel", "no");
-        row("confirm", "Escape", "no");
-        row("confirm", "Return", "yes");
-        row("warning", "OK", "");
-        row("information", "OK", "");
-        row("about", "OK", "");
+        const char *confirm = "QMessageBox|Title|Text|Question";
+        row("confirm", "Reopen", "yes", confirm);
+        row("confirm", "Cancel", "no", confirm);
+        row("confirm", "Escape", "no", confirm);
+        row("confirm", "Return", "yes", confirm);
+        row("warning", "OK", "", "QMessageBox|Title|Text|Warning");
+        row("information", "OK", "", "QMessageBox|Title|Text|Information");
+        row("about", "OK", "", "QMessageBox|Title|Text|NoIcon"); // the application's own icon instead
+        const char *input = "QInputDialog|Title|Label:|last";
+        row("text", "OK", "0x7B", input, "0x7B");
+        row("text", "OK", "", input, "");
+        row("text", "Cancel", "(null)", input, "lamp");
+        row("text", "Escape", "(null)", input, "lamp");
+        row("menu", "Down Down Return", "Delete", "QMenu||");
+        row("menu", "Down Escape", "", "QMenu||");
     }
-    void messageBoxes()
+    void prompts()
     {
         QFETCH(QString, prompt);
         QFETCH(QString, pressed);
-        UserPrompts &prompts = UserPrompts::current();
-        const QString text = QStringLiteral("The text of the %1 box").arg(prompt);
-        Seen seen;
-        const QString answer = whileOpen(press(pressed), &seen, [&]() -> QString {
-            if (prompt == "save changes")
-                return QMap<UserPrompts::SaveAnswer, QString>{{UserPrompts::SaveAnswer::Save, "save"},
-                    {UserPrompts::SaveAnswer::Discard, "discard"},
-                    {UserPrompts::SaveAnswer::Cancel, "cancel"}}
-                    .value(prompts.askSaveChanges(nullptr, text));
-            if (prompt == "confirm")
-                return prompts.confirm(nullptr, "Title of confirm", text, "Reopen") ? "yes" : "no";
-            if (prompt == "warning")
-                prompts.warning(nullptr, "Title of warning", text);
-            else if (prompt == "information")
-                prompts.information(nullptr, "Title of information", text);
-            else
-                prompts.about(nullptr, "Title of about", text);
-            return QString();
-        });
-        QTEST(answer, "answer");
-        QVERIFY2(seen.kind == "QMessageBox", qPrintable(seen.kind));
-        QCOMPARE(seen.text, text);
-        QCOMPARE(seen.title, prompt == "save changes" ? QStringLiteral("Tessera") : "Title of " + prompt);
-        const QMap<QString, QMessageBox::Icon> icons{{"save changes", QMessageBox::Question},
-            {"confirm", QMessageBox::Question}, {"warning", QMessageBox::Warning},
-            {"information", QMessageBox::Information}};
-        if (icons.contains(prompt))
-            QCOMPARE(seen.icon, icons.value(prompt));
-    }
-
-    void textPrompt_data()
-    {
-        QTest::addColumn<QString>("typed"); // replaces the initial text
-        QTest::addColumn<QString>("pressed");
-        QTest::addColumn<QString>("answer"); // "(null)": cancelled
-        QTest::newRow("typed, OK") << "0x7B"
-                                   << "OK"
-                                   << "0x7B";
-        QTest::newRow("emptied, OK") << ""
-                                     << "OK"
-                                     << "";
-        QTest::newRow("typed, Cancel") << "lamp"
-                                       << "Cancel"
-                                       << "(null)";
-        QTest::newRow("typed, Escape") << "lamp"
-                                       << "Escape"
-                                       << "(null)";
-    }
-    void textPrompt()
-    {
         QFETCH(QString, typed);
-        QFETCH(QString, pressed);
-        Seen seen;
-        const QString answer = whileOpen(
-            [&](QWidget *dialog) {
-                auto *line = dialog->findChild<QLineEdit *>();
-                line->selectAll();
-                QTest::keyClick(line, Qt::Key_Delete);
-                QTest::keyClicks(line, typed);
-                press(pressed)(dialog);
-            },
-            &seen, [] { return UserPrompts::current().text(nullptr, "Locate", "Id of the tile:", "last"); });
-        QCOMPARE(seen.kind, QStringLiteral("QInputDialog"));
-        QCOMPARE(seen.text, QStringLiteral("Id of the tile:|last"));
-        QCOMPARE(seen.title, QStringLiteral("Locate"));
-        QTEST(answer.isNull() ? QStringLiteral("(null)") : answer, "answer");
-    }
-
-    void menuPrompt_data()
-    {
-        QTest::addColumn<QList<int>>("keys");
-        QTest::addColumn<QString>("chosen"); // empty: dismissed
-        QTest::newRow("second item") << QList<int>{Qt::Key_Down, Qt::Key_Down, Qt::Key_Return} << "Delete";
-        QTest::newRow("dismissed") << QList<int>{Qt::Key_Down, Qt::Key_Escape} << "";
-    }
-    void menuPrompt()
-    {
-        QFETCH(QList<int>, keys);
+        UserPrompts &prompts = UserPrompts::current();
         QMenu menu;
         for (const char *item : {"Import", "Delete", "Save"})
             menu.addAction(QString::fromLatin1(item));
-        Seen seen;
-        const QAction *chosen = whileOpen(
-            [&](QWidget *popup) {
-                for (int key : keys)
-                    QTest::keyClick(popup, Qt::Key(key));
-            },
-            &seen, [&] { return UserPrompts::current().execMenu(&menu, QPoint(40, 40)); });
-        QCOMPARE(seen.kind, QStringLiteral("QMenu"));
-        QTEST(chosen ? chosen->text() : QString(), "chosen");
+        QString seen;
+        const auto answer = [&](QWidget *dialog) {
+            if (auto *line
+                = qobject_cast<QInputDialog *>(dialog) ? dialog->findChild<QLineEdit *>() : nullptr) {
+                line->selectAll();
+                QTest::keyClick(line, Qt::Key_Delete);
+                QTest::keyClicks(line, typed);
+            }
+            press(dialog, pressed);
+        };
+        const QString answered = whileOpen(answer, &seen, [&]() -> QString {
+            if (prompt == "save changes") {
+                const auto saved = prompts.askSaveChanges(nullptr, "Text");
+                return saved == UserPrompts::SaveAnswer::Save   ? "save"
+                    : saved == UserPrompts::SaveAnswer::Discard ? "discard"
+                                                                : "cancel";
+            }
+            if (prompt == "confirm")
+                return prompts.confirm(nullptr, "Title", "Text", "Reopen") ? "yes" : "no";
+            if (prompt == "text") {
+                const QString text = prompts.text(nullptr, "Title", "Label:", "last");
+                return text.isNull() ? QStringLiteral("(null)") : text;
+            }
+            if (prompt == "menu") {
+                const QAction *chosen = prompts.execMenu(&menu, QPoint(40, 40));
+                return chosen ? chosen->text() : QString();
+            }
+            if (prompt == "warning")
+                prompts.warning(nullptr, "Title", "Text");
+            else if (prompt == "information")
+                prompts.information(nullptr, "Title", "Text");
+            else
+                prompts.about(nullptr, "Title", "Text");
+            return QString();
+        });
+        QTEST(answered, "answer");
+        QTEST(seen, "seen");
     }
 
     void choosers_data()
     {
         QTest::addColumn<QString>("chooser"); // "directory", "open" or "save"
         QTest::addColumn<bool>("accepted");
-        QTest::newRow("directory") << "directory" << true;
-        QTest::newRow("directory, cancelled") << "directory" << false;
-        QTest::newRow("open") << "open" << true;
-        QTest::newRow("save") << "save" << true;
-        QTest::newRow("save, cancelled") << "save" << false;
+        for (const char *chooser : {"directory", "open", "save"})
+            for (const bool accepted : {true, false})
+                QTest::newRow(qPrintable(QString(chooser) + (accepted ? "" : ", cancelled")))
+                    << QString(chooser) << accepted;
     }
     void choosers()
     {
@@ -233,22 +183,18 @@ private Q_SLOTS:
         QDir dir(root.path());
         QVERIFY(dir.mkpath("start/inner") && dir.mkpath("elsewhere"));
         QFile existing(dir.filePath("elsewhere/tile.bmp"));
-        QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write("BM") == 2);
-        existing.close();
+        QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write("BM") == 2 && existing.flush());
         const QString start = dir.filePath("start");
-        const QString filter = QStringLiteral("png (*.png);;bmp (*.bmp)");
         QString selectedFilter;
-        const QString chosen = chooser == "directory"
-            ? dir.filePath("start/inner")
-            : dir.filePath(chooser == "open" ? "elsewhere/tile.bmp" : "elsewhere/new.bmp");
-        Seen seen;
+        const QString chosen = dir.filePath(chooser == "directory" ? "start/inner"
+                : chooser == "open"                                ? "elsewhere/tile.bmp"
+                                                                   : "elsewhere/new.bmp");
+        QString seen;
         const QString answer = whileOpen(
             [&](QWidget *dialog) {
                 auto *files = qobject_cast<QFileDialog *>(dialog);
-                if (!files || !accepted) {
-                    QTest::keyClick(dialog, Qt::Key_Escape);
-                    return;
-                }
+                if (!files || !accepted)
+                    return QTest::keyClick(dialog, Qt::Key_Escape);
                 if (chooser == "directory") {
                     files->setDirectory(chosen);
                 } else {
@@ -261,15 +207,15 @@ private Q_SLOTS:
             &seen,
             [&] {
                 UserPrompts &prompts = UserPrompts::current();
+                const QString filter = QStringLiteral("png (*.png);;bmp (*.bmp)");
                 if (chooser == "directory")
                     return prompts.existingDirectory(nullptr, "Mul file location", start);
                 if (chooser == "open")
                     return prompts.openFileName(nullptr, "Import", filter, &selectedFilter);
                 return prompts.saveFileName(nullptr, "Save Image", filter, &selectedFilter);
             });
-        QVERIFY2(seen.kind == "QFileDialog", qPrintable(seen.kind));
-        // The directory chooser starts where it is told to.
-        QVERIFY(chooser != "directory" || seen.text == start);
+        QVERIFY2(seen.startsWith("QFileDialog|"), qPrintable(seen));
+        QVERIFY(chooser != "directory" || seen.section('|', 2) == start); // where it is told to start
         QCOMPARE(answer, accepted ? chosen : QString());
         QCOMPARE(
             selectedFilter, accepted && chooser != "directory" ? QStringLiteral("bmp (*.bmp)") : QString());
