@@ -63,7 +63,7 @@ MyMainWindow::MyMainWindow(QWidget *parent, Qt::WindowFlags flags)
 { }
 
 MyMainWindow::MyMainWindow(const QString &dataDirectory, QWidget *parent, Qt::WindowFlags flags)
-    : MyMainWindow(StartOptions{dataDirectory, true}, parent, flags)
+    : MyMainWindow(StartOptions{dataDirectory, true, DataSet::Options(), true}, parent, flags)
 { }
 
 MyMainWindow::MyMainWindow(

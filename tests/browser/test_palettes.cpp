@@ -560,7 +560,7 @@ private Q_SLOTS:
         f.prompts.menuChoices = QStringList{"Delete"};
         for (int key : keys) {
             if (key == 0) { // at the pointer, over another tile
-                QContextMenuEvent event(QContextMenuEvent::Keyboard, inCell(0, 0));
+                QContextMenuEvent event(QContextMenuEvent::Keyboard, inCell(0, 0), palette->mapToGlobal(inCell(0, 0)));
                 QCoreApplication::sendEvent(palette, &event);
                 continue;
             }
