@@ -72,6 +72,7 @@ bool UopArtContainer::open(const QString &path, QString *error)
     openNotes.clear();
     unreadable.clear();
     mismatched.clear();
+    sharedBlocks.clear();
     blockCache.clear();
     if (!reader.open(path, MaxRecordLength, error))
         return false;
@@ -96,8 +97,10 @@ void UopArtContainer::mapSlots()
         }
         const MypEntry &owner = reader.entry(*first);
         if (owner.storedLength == entry.storedLength && owner.decompressedLength == entry.decompressedLength
-            && owner.compression == entry.compression && owner.checksum == entry.checksum)
+            && owner.compression == entry.compression && owner.checksum == entry.checksum) {
             blocks[i] = *first;
+            sharedBlocks.insert(*first);
+        }
         else if (reader.problem(i).isEmpty())
             conflicts.insert(i,
                 QStringLiteral(
@@ -185,10 +188,13 @@ UopArtContainer::Block UopArtContainer::readBlock(int slot, int index) const
     Block block;
     if (!conflicts.contains(index)) {
         // Entries of one block state the same lengths and checksum: one read serves all.
-        if (const Block *cached = blockCache.object(blocks.at(index)))
+        // A block of one entry is read once anyway, and is not worth keeping.
+        const bool shared = sharedBlocks.contains(blocks.at(index));
+        if (const Block *cached = shared ? blockCache.object(blocks.at(index)) : nullptr)
             return *cached;
         block.bytes = reader.read(index, &block.why, &block.matches);
-        blockCache.insert(blocks.at(index), new Block(block), qMax<qsizetype>(block.bytes.size(), 1));
+        if (shared)
+            blockCache.insert(blocks.at(index), new Block(block), qMax<qsizetype>(block.bytes.size(), 1));
     } else {
         block.why = conflicts.value(index);
     }

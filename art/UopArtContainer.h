@@ -79,6 +79,8 @@ private:
     QVector<int> slotEntries;
     // Entry number to the number of its data block: the first entry pointing at it.
     QVector<int> blocks;
+    // Blocks that more than one entry points at.
+    QSet<int> sharedBlocks;
     // Entries that point at an earlier entry's block but state other lengths or another
     // checksum: which of them is right cannot be told.
     QHash<int, QString> conflicts;
