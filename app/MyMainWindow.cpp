@@ -268,8 +268,8 @@ void MyMainWindow::warnOfTileDataLayout()
     const QString warning = dataSet->tiles().layoutWarning();
     if (warning.isEmpty())
         return;
-    statusBar()->showMessage(warning);
     UserPrompts::current().warning(this, ProgramName, warning);
+    notice->show(warning);
 }
 
 void MyMainWindow::teardown()

@@ -10,7 +10,10 @@ constexpr int MessageMargins = 12;
 
 StatusNotice::StatusNotice(QStatusBar *bar) : QObject(bar), bar(bar)
 {
+    // The room left for the message changes with the bar and with its permanent labels.
     bar->installEventFilter(this);
+    for (QWidget *label : bar->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+        label->installEventFilter(this);
     connect(bar, &QStatusBar::messageChanged, this, &StatusNotice::messageChanged);
 }
 
@@ -34,7 +37,8 @@ void StatusNotice::fit()
 {
     if (whole.isEmpty())
         return;
-    shown = bar->fontMetrics().elidedText(whole, Qt::ElideMiddle, room());
+    // Until the bar is shown its labels have no place yet: the whole text, fitted on showing.
+    shown = bar->isVisible() ? bar->fontMetrics().elidedText(whole, Qt::ElideMiddle, room()) : whole;
     bar->setToolTip(whole);
     bar->showMessage(shown);
 }
@@ -52,7 +56,9 @@ void StatusNotice::messageChanged(const QString &message)
 bool StatusNotice::eventFilter(QObject *watched, QEvent *event)
 {
     // Once the bar has laid its labels out anew.
-    if (watched == bar && event->type() == QEvent::Resize && !whole.isEmpty())
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::Resize || type == QEvent::Move || type == QEvent::Show) && !whole.isEmpty()
+        && (watched == bar || watched->parent() == bar))
         QMetaObject::invokeMethod(this, &StatusNotice::fit, Qt::QueuedConnection);
     return QObject::eventFilter(watched, event);
 }
