@@ -1,6 +1,13 @@
 #include "io/CheckedWrite.h"
 
 #include <QFileDevice>
+#include <cerrno>
+#include <cstring>
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 bool CheckedWrite::writeAll(QFileDevice &file, QByteArrayView bytes)
 {
@@ -14,4 +21,20 @@ bool CheckedWrite::writeAll(QFileDevice &file, QByteArrayView bytes)
         left -= written;
     }
     return true;
+}
+
+bool CheckedWrite::syncToDisk(QFileDevice &file, QString *error)
+{
+    if (!file.flush()) {
+        *error = file.errorString();
+        return false;
+    }
+#ifdef Q_OS_WIN
+    const bool synced = _commit(file.handle()) == 0;
+#else
+    const bool synced = ::fsync(file.handle()) == 0;
+#endif
+    if (!synced)
+        *error = QString::fromLocal8Bit(std::strerror(errno));
+    return synced;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QString>
 
 class QFileDevice;
 
@@ -10,5 +11,8 @@ class QFileDevice;
 namespace CheckedWrite {
 
 bool writeAll(QFileDevice &file, QByteArrayView bytes);
+// Pushes the file's bytes to the disk, so that a crash after a rename cannot leave a file
+// that exists but is empty or half-written; false and *error with the system's reason.
+bool syncToDisk(QFileDevice &file, QString *error);
 
 } // namespace CheckedWrite

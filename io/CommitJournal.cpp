@@ -7,8 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <system_error>
 #ifdef Q_OS_UNIX
@@ -97,17 +95,12 @@ bool CommitJournal::write(const QVector<Move> &moves, QString *error)
     // Written aside and renamed, so that a journal is whole or absent.
     QFile file(path(QStringLiteral("%1.%2.part")
                         .arg(FileName, QString::number(QRandomGenerator::global()->generate(), 16))));
-    bool written = file.open(QIODevice::WriteOnly | QIODevice::NewOnly) && CheckedWrite::writeAll(file, text)
-        && file.flush();
-#ifdef Q_OS_UNIX
-    if (written && ::fsync(file.handle()) != 0) {
-        *error = QString::fromLocal8Bit(std::strerror(errno));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) || !CheckedWrite::writeAll(file, text)) {
+        *error = file.errorString();
         file.remove();
         return false;
     }
-#endif
-    if (!written) {
-        *error = file.errorString();
+    if (!CheckedWrite::syncToDisk(file, error)) {
         file.remove();
         return false;
     }

@@ -1,38 +1,15 @@
 #include "io/StagedOutput.h"
 
+#include "io/CheckedWrite.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
-#include <cerrno>
-#include <cstring>
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace {
 
 constexpr int NameAttempts = 100;
-
-// Pushes the file's bytes to the disk, so that a crash after the rename cannot leave a
-// data file that exists but is empty or half-written.
-bool syncToDisk(QFile &file, QString *error)
-{
-    if (!file.flush()) {
-        *error = file.errorString();
-        return false;
-    }
-#ifdef Q_OS_WIN
-    const bool synced = _commit(file.handle()) == 0;
-#else
-    const bool synced = ::fsync(file.handle()) == 0;
-#endif
-    if (!synced)
-        *error = QString::fromLocal8Bit(std::strerror(errno));
-    return synced;
-}
 
 bool isRealDirectory(const QString &path)
 {
@@ -168,7 +145,7 @@ bool StagedOutput::commit(QString *failedFile, QString *error)
 {
     for (const Staged &entry : staged) {
         QString reason;
-        const bool synced = syncToDisk(*entry.file, &reason);
+        const bool synced = CheckedWrite::syncToDisk(*entry.file, &reason);
         entry.file->close();
         if (!synced || entry.file->error() != QFileDevice::NoError) {
             *failedFile = entry.fileName;
