@@ -245,17 +245,16 @@ private Q_SLOTS:
     void chooseAndLoadIgnoresTheFilter()
     {
         FakePrompts prompts;
-        QVERIFY(writeFile(path("tile.png"), encoded(sample(), "png")) && makeFifo(path("pipe")));
-        prompts.openFiles = {{path("tile.png"), QStringLiteral("bmp (*.bmp)")}, {path("pipe"), QString()},
-            {path("missing.png"), QString()}};
+        QVERIFY(writeFile(path("tile.png"), encoded(sample(), "png")));
+        prompts.openFiles
+            = {{path("tile.png"), QStringLiteral("bmp (*.bmp)")}, {path("missing.png"), QString()}};
         QString message;
         QCOMPARE(ImageFiles::chooseAndLoad(nullptr, &message), sample());
         QVERIFY(message.isEmpty());
         QVERIFY(prompts.last("open")->filter.startsWith(QLatin1String("All images (")));
         QVERIFY(ImageFiles::chooseAndLoad(nullptr, &message).isNull());
-        QVERIFY(message.contains(path("pipe")) && message.contains(QLatin1String("not a regular file")));
-        QVERIFY(ImageFiles::chooseAndLoad(nullptr, &message).isNull());
-        QVERIFY2(message.contains(QLatin1String("No such file")), qPrintable(message));
+        QVERIFY2(message.contains(path("missing.png")) && message.contains(QLatin1String("No such file")),
+            qPrintable(message));
         QVERIFY(ImageFiles::chooseAndLoad(nullptr, &message).isNull() && message.isEmpty()); // cancelled
     }
 
