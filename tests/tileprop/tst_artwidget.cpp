@@ -441,8 +441,8 @@ private Q_SLOTS:
             QStringLiteral("tab"));
         QTRY_VERIFY_WITH_TIMEOUT(frames.size() >= frame, 3000);
         QVERIFY(!player->isPlaying());
-        // Three frames of 200 ms each, then the first again.
-        QVERIFY(clock.elapsed() >= (frame - 1) * 200 - 20);
+        // Three frames of 200 ms each, then the first again (coarse timers may fire 5 % early).
+        QVERIFY(clock.elapsed() >= (frame - 1) * 200 * 9 / 10);
         QCOMPARE(frames,
             QList<QImage>({original, storedImage(7), storedImage(4), original, storedImage(7)}).first(frame));
         const QImage shown = stoppedBy == "Import"
