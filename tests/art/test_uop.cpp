@@ -319,10 +319,6 @@ void TestUop::editsSavedThroughBothContainers()
             QCOMPARE(indexEntry(other, slot), (ArtIndexEntry{expected.offset, expected.length, 0}));
         }
     }
-    QCOMPARE(indexEntry(index, 7), (ArtIndexEntry{-1, -1, 0}));
-    QCOMPARE(indexEntry(index, StaticIdBase + 9).offset, -1);
-    QCOMPARE(indexEntry(index, StaticIdBase + HighStatic - 1), (ArtIndexEntry{-1, -1, 0}));
-    QCOMPARE(index.size(), (StaticIdBase + HighStatic + 4) * IndexEntrySize);
 }
 
 void TestUop::sharedBlocksInflateOnce()

@@ -118,11 +118,6 @@ void TestSample::programWritesEveryCombination_data()
     QTest::newRow("default") << QStringList() << false << qint64(0) << "artidx.mul" << classic << QString();
     QTest::newRow("high-seas") << QStringList{"--tiledata", "high-seas"} << false << qint64(0) << "artidx.mul"
                                << qint64(493568 + 2 * 1316) << QString();
-    QTest::newRow("uop") << QStringList{"--art", "uop"} << false << qint64(0) << "artLegacyMUL.uop" << classic
-                         << QString();
-    QTest::newRow("uop, high-seas") << QStringList{"--art", "uop", "--tiledata", "high-seas"} << false
-                                    << qint64(0) << "artLegacyMUL.uop" << qint64(493568 + 2 * 1316)
-                                    << QString();
     QTest::newRow("unknown layout") << QStringList{"--tiledata", "uop"} << false << qint64(0) << QString()
                                     << qint64(0) << "--tiledata must be classic or high-seas";
     QTest::newRow("over a data set")
