@@ -1,18 +1,36 @@
 #include "app/MyBar.h"
 
+#include "app/StatusNotice.h"
+#include "art/ArtContainer.h"
+#include "art/ArtWork.h"
+#include "dataset/DataSet.h"
 #include "tiledata/TileData.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
+#include <QStatusBar>
 
 namespace {
 const QLatin1Char Fill(' ');
 constexpr int Decimal = 10;
 constexpr int Hexadecimal = 16;
+
+QLabel *addLabel(QStatusBar *bar)
+{
+    auto *label = new QLabel(bar);
+    bar->addPermanentWidget(label, 0);
+    return label;
+}
 } // namespace
 
-MyBar::MyBar(QLabel *nameLabel, QLabel *sizeLabel, QLabel *idLabel, TileData *tileData)
-    : nameLabel(nameLabel), sizeLabel(sizeLabel), idLabel(idLabel), tileData(tileData)
+MyBar::MyBar(QStatusBar *bar)
+    : QObject(bar), nameLabel(addLabel(bar)), sizeLabel(addLabel(bar)), idLabel(addLabel(bar)),
+      formatLabel(addLabel(bar))
 {
+    formatLabel->setObjectName(QStringLiteral("formatLabel"));
+    // Made after the labels, so that it sees them take room from the message.
+    notice = new StatusNotice(bar);
     // As wide as the widest id: the label does not jump with the selection, and without
     // one its short text does not run into the label beside it.
     idLabel->setMinimumWidth(idLabel->fontMetrics().horizontalAdvance(idText(WidestId)));
@@ -44,24 +62,46 @@ QString MyBar::formatText(bool uopArt, const QString &tileDataLayout)
     return QStringLiteral("%1 art, %2 tile data").arg(QLatin1String(uopArt ? "UOP" : "MUL"), tileDataLayout);
 }
 
-void MyBar::updateName(QString n)
+void MyBar::describe(const DataSet *set)
 {
-    nameLabel->setText(nameText(n));
+    tileData = set ? &set->tiles() : nullptr;
+    if (!set)
+        return;
+    const ArtContainer &container = set->art().container();
+    const TileData &tiles = set->tiles();
+    const QString layoutWarning = tiles.layoutWarning();
+    formatLabel->setText(formatText(container.format() == ArtContainer::Format::Uop, tiles.layoutName())
+        + (layoutWarning.isEmpty() ? QString() : QStringLiteral(" (damaged file)")));
+    // The files, and why the tile data is read in its layout.
+    const QString layoutWhy = layoutWarning.isEmpty()
+        ? QStringLiteral("%1 is read as %2 tile data because %3.")
+              .arg(QFileInfo(tiles.fileName()).fileName(), tiles.layoutName(), tiles.layoutReason())
+        : layoutWarning;
+    formatLabel->setToolTip(QDir::toNativeSeparators(container.fileNames().join(QLatin1Char('\n')))
+        + QStringLiteral("\n\n") + layoutWhy);
+    nameLabel->setText(nameText(QStringLiteral(" ")));
+    showSize(0, 0);
+    idLabel->setText(idText(-1));
 }
 
-void MyBar::updateSId(int id)
+void MyBar::showNotice(const QString &text)
+{
+    notice->show(text);
+}
+
+void MyBar::showStatic(int id)
 {
     idLabel->setText(idText(id));
-    nameLabel->setText(nameText(tileData->staticName(id)));
+    nameLabel->setText(nameText(tileData ? tileData->staticName(id) : QString()));
 }
 
-void MyBar::updateTId(int id)
+void MyBar::showTerrain(int id)
 {
     idLabel->setText(idText(id));
-    nameLabel->setText(nameText(tileData->landName(id)));
+    nameLabel->setText(nameText(tileData ? tileData->landName(id) : QString()));
 }
 
-void MyBar::updateSize(int width, int height)
+void MyBar::showSize(int width, int height)
 {
     sizeLabel->setText(sizeText(width, height));
 }

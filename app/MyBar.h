@@ -3,11 +3,15 @@
 #include <QObject>
 #include <QString>
 
+class DataSet;
 class QLabel;
+class QStatusBar;
+class StatusNotice;
 class TileData;
 
-// Writes the selected tile's name, size and id into the status-bar labels. It owns
-// neither the labels nor the tile data store.
+// The whole status bar of the window: the selected tile's name, size and id, the forms
+// of the open data set, and notices that may be longer than the room left for them.
+// Its labels are the bar's; it goes with the bar.
 class MyBar : public QObject
 {
     Q_OBJECT
@@ -18,7 +22,8 @@ public:
     static constexpr int IdWidth = 5;
     static constexpr int WidestId = 0xFFFF;
 
-    MyBar(QLabel *nameLabel, QLabel *sizeLabel, QLabel *idLabel, TileData *tileData);
+    // Fills bar with its labels; a child of bar.
+    explicit MyBar(QStatusBar *bar);
 
     static QString nameText(const QString &name);
     static QString sizeText(int width, int height);
@@ -27,15 +32,23 @@ public:
     // The forms of the open data set: "MUL art, classic tile data".
     static QString formatText(bool uopArt, const QString &tileDataLayout);
 
+    // Names the forms of set, with the files and why the tile data is read in its
+    // layout in the tool tip, and shows no selection; null: the data set goes, the
+    // labels stay as they are.
+    void describe(const DataSet *set);
+    // A message that stays until the next one, shown whole in the tool tip: "Saved to".
+    void showNotice(const QString &text);
+
 public Q_SLOTS:
-    void updateName(QString n);
-    void updateSId(int id);
-    void updateTId(int id);
-    void updateSize(int width, int height);
+    void showStatic(int id);
+    void showTerrain(int id);
+    void showSize(int width, int height);
 
 private:
     QLabel *nameLabel;
     QLabel *sizeLabel;
     QLabel *idLabel;
-    TileData *tileData;
+    QLabel *formatLabel;
+    StatusNotice *notice;
+    const TileData *tileData = nullptr;
 };

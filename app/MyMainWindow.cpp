@@ -2,14 +2,11 @@
 
 #include "app/DataDirectory.h"
 #include "app/DataSetSaveController.h"
-#include "app/DataSetWatcher.h"
 #include "app/EmptyWindowPage.h"
 #include "app/MyBar.h"
-#include "app/StatusNotice.h"
 #include "app/TileClipboard.h"
 #include "app/TileLocator.h"
 #include "app/WindowPlacement.h"
-#include "art/ArtContainer.h"
 #include "art/ArtWork.h"
 #include "browser/ArtTab.h"
 #include "browser/SWidget.h"
@@ -17,6 +14,7 @@
 #include "browser/TilePalette.h"
 #include "dataset/DataSet.h"
 #include "edits/TileEdits.h"
+#include "session/DataSetSession.h"
 #include "tiledata/AnimDataFile.h"
 #include "tiledata/TileData.h"
 #include "tileprop/ArtWidget.h"
@@ -26,10 +24,8 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
-#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QScopedValueRollback>
 #include <QStatusBar>
 
 namespace {
@@ -72,15 +68,29 @@ MyMainWindow::MyMainWindow(
 { }
 
 MyMainWindow::MyMainWindow(const StartOptions &options, QWidget *parent, Qt::WindowFlags flags)
-    : QMainWindow(parent, flags), settings(options.useSettings), locator(std::make_unique<TileLocator>(this)),
-      openOptions(options.dataSet), offerRecovery(options.recoverEdits)
+    : QMainWindow(parent, flags), settings(options.useSettings),
+      session(std::make_unique<DataSetSession>(options.dataSet, options.recoverEdits)),
+      locator(std::make_unique<TileLocator>(this))
 {
+    session->setRecoveryQuestion(
+        [this](int edits, const QString &directory) { return askToRecover(edits, directory); });
+    connect(session.get(), &DataSetSession::opened, this, &MyMainWindow::showDataSet);
+    connect(session.get(), &DataSetSession::aboutToClose, this, &MyMainWindow::dropDataSet);
+    connect(session.get(), &DataSetSession::filesChanged, this, &MyMainWindow::offerReopen);
+    connect(session.get(), &DataSetSession::recoveryFailed, this, [this](const QString &error) {
+        warn(QStringLiteral("The edits could not be recovered: %1").arg(error));
+    });
+    connect(session.get(), &DataSetSession::recoveryDropped, this, [this](const QStringList &tiles) {
+        warn(QStringLiteral("These edits no longer fit the data set and were not recovered: %1.")
+                 .arg(tiles.join(QStringLiteral(", "))));
+    });
     build(options);
 }
 
 MyMainWindow::~MyMainWindow()
 {
-    teardown();
+    // The stores go before the widgets do: the window lets go of them first.
+    session->close();
 }
 
 QString MyMainWindow::title(const QString &dataSetName)
@@ -104,7 +114,7 @@ void MyMainWindow::build(const StartOptions &options)
     // The art container and layout given belong to the directory named, or else to the
     // one the window starts with.
     if (!options.dataDirectory.isEmpty())
-        givenFormsDirectory = FileIdentity::of(options.dataDirectory);
+        session->giveFormsTo(DataDirectory::filePath(options.dataDirectory, QString()));
     QString directory = options.dataDirectory;
     if (directory.isEmpty())
         directory = DataDirectory::search();
@@ -115,58 +125,31 @@ void MyMainWindow::build(const StartOptions &options)
     // A directory without a data set is named and another one asked for.
     const QString hint = QStringLiteral("Choose the directory that holds the game's data files.");
     std::unique_ptr<DataSet> set;
-    while (!directory.isEmpty() && !(set = openDataSet(directory, hint)))
+    while (!directory.isEmpty() && !(set = readDataSet(directory, hint)))
         directory = chooseDirectory(QString());
     if (!set) {
-        givenFormsDirectory = FileIdentity();
+        session->giveFormsTo(QString());
         showEmptyPage();
         return;
     }
-    if (!givenFormsDirectory)
-        givenFormsDirectory = FileIdentity::of(directory);
-    recoverEdits(*set);
-    install(std::move(set), directory);
+    session->open(std::move(set), directory);
     warnOfTileDataLayout();
 }
 
-void MyMainWindow::recoverEdits(DataSet &set)
+bool MyMainWindow::askToRecover(int edits, const QString &directory)
 {
-    if (!offerRecovery)
-        return;
-    const QList<PendingEditDirectory::Orphan> orphans = set.orphanedEdits(openOptions.pendingParent);
-    int edits = 0;
-    for (const PendingEditDirectory::Orphan &orphan : orphans)
-        edits += orphan.editCount;
-    if (edits > 0) {
-        const QString question
-            = QStringLiteral("Tessera ended without saving last time: %1 pending edits of this data set (%2) "
-                             "were left behind.\n\nRecover them? Otherwise they are discarded.")
-                  .arg(edits)
-                  .arg(QDir::toNativeSeparators(set.directory()));
-        if (UserPrompts::current().confirm(this, ProgramName, question, QStringLiteral("Recover"))) {
-            QStringList dropped;
-            QString error;
-            // Edits that could not be taken over stay where they are, for the next time.
-            if (!set.recover(orphans, &dropped, &error))
-                warn(QStringLiteral("The edits could not be recovered: %1").arg(error));
-            else if (!dropped.isEmpty())
-                warn(QStringLiteral("These edits no longer fit the data set and were not recovered: %1.")
-                         .arg(dropped.join(QStringLiteral(", "))));
-            return;
-        }
-    }
-    DataSet::discard(orphans);
+    const QString question
+        = QStringLiteral("Tessera ended without saving last time: %1 pending edits of this data set (%2) "
+                         "were left behind.\n\nRecover them? Otherwise they are discarded.")
+              .arg(edits)
+              .arg(QDir::toNativeSeparators(directory));
+    return UserPrompts::current().confirm(this, ProgramName, question, QStringLiteral("Recover"));
 }
 
-std::unique_ptr<DataSet> MyMainWindow::openDataSet(const QString &directory, const QString &hint)
+std::unique_ptr<DataSet> MyMainWindow::readDataSet(const QString &directory, const QString &hint)
 {
     QString error;
-    DataSet::Options options = openOptions;
-    if (givenFormsDirectory && FileIdentity::of(directory) != *givenFormsDirectory) {
-        options.art = ArtContainerChoice::Choice::Automatic;
-        options.tileDataLayout.reset();
-    }
-    auto set = DataSet::open(DataDirectory::filePath(directory, QString()), options, &error);
+    auto set = session->read(DataDirectory::filePath(directory, QString()), &error);
     if (!set)
         UserPrompts::current().warning(this, ProgramName, QStringLiteral("%1\n\n%2").arg(error, hint));
     else if (!set->interruptedSave().isEmpty())
@@ -182,53 +165,47 @@ QString MyMainWindow::chooseDirectory(const QString &start)
 
 bool MyMainWindow::openDirectory(const QString &directory)
 {
-    auto set = openDataSet(directory, QStringLiteral("The data set open now stays open."));
+    auto set = readDataSet(directory, QStringLiteral("The data set open now stays open."));
     if (!set)
         return false;
     if (saving && !saving->confirmClose(openQuestion()))
         return false;
-    recoverEdits(*set);
-    install(std::move(set), directory);
+    session->open(std::move(set), directory);
     warnOfTileDataLayout();
     return true;
 }
 
 bool MyMainWindow::reopenDataSet()
 {
-    auto set = openDataSet(mulPath, QStringLiteral("The data set open now stays open."));
+    auto set = readDataSet(session->directory(), QStringLiteral("The data set open now stays open."));
     if (!set)
         return false;
     QStringList dropped;
-    set->takeEditsFrom(*dataSet, &dropped);
     const ArtTab::View view = artTab->view();
-    install(std::move(set), mulPath);
+    session->reopen(std::move(set), &dropped);
     artTab->showView(view);
     if (!dropped.isEmpty())
         warn(QStringLiteral("These pending edits no longer fit the data set and were dropped: %1.")
                  .arg(dropped.join(QStringLiteral(", "))));
     statusBar()->showMessage(
-        QStringLiteral("Opened %1 again").arg(QDir::toNativeSeparators(dataSet->directory())));
+        QStringLiteral("Opened %1 again").arg(QDir::toNativeSeparators(session->dataSet()->directory())));
     warnOfTileDataLayout();
     return true;
 }
 
 void MyMainWindow::checkDataFiles()
 {
-    if (!dataSet || askingAboutChange)
-        return;
-    const QString changed = dataSet->changedFile();
-    const FileStamp now = FileStamp::of(changed);
-    if (changed.isEmpty() || (changed == noticedFile && now == noticedStamp))
-        return;
-    noticedFile = changed;
-    noticedStamp = now;
-    QScopedValueRollback<bool> asking(askingAboutChange, true);
+    session->checkFiles();
+}
+
+void MyMainWindow::offerReopen(const QString &file)
+{
     const QString question = QStringLiteral(
         "%1 has changed on disk since Tessera opened it; another program may have written "
         "it.\n\nOpen the data set again to work on the new file? Your pending edits are kept "
         "wherever they still fit. Until then saving is refused, so that a saved data set never "
         "mixes the old file with the new; File > Reopen opens it again later.")
-                                 .arg(QDir::toNativeSeparators(changed));
+                                 .arg(QDir::toNativeSeparators(file));
     if (UserPrompts::current().confirm(this, ProgramName, question, QStringLiteral("Reopen")))
         reopenDataSet();
 }
@@ -241,21 +218,16 @@ void MyMainWindow::changeEvent(QEvent *event)
         checkDataFiles();
 }
 
-void MyMainWindow::install(std::unique_ptr<DataSet> set, const QString &directory)
+void MyMainWindow::showDataSet()
 {
-    teardown();
-    dataSet = std::move(set);
-    mulPath = directory;
-    noticedFile.clear();
-    const ArtContainer &container = dataSet->art().container();
-    watcher = std::make_unique<DataSetWatcher>(
-        container.fileNames() + QStringList{dataSet->tiles().fileName(), dataSet->anims().fileName()});
-    connect(watcher.get(), &DataSetWatcher::changed, this, &MyMainWindow::checkDataFiles);
-    createStatusLabels();
+    DataSet *set = session->dataSet();
+    if (!bar)
+        bar = new MyBar(statusBar());
+    bar->describe(set);
     createStores();
-    setWindowTitle(title(QFileInfo(QDir::cleanPath(dataSet->directory())).fileName()));
+    setWindowTitle(title(QFileInfo(QDir::cleanPath(set->directory())).fileName()));
     currentPalette()->setFocus();
-    settings.rememberDataDirectory(directory);
+    settings.rememberDataDirectory(session->directory());
     updateRecentMenu();
     updateActions();
     updateUndoActions();
@@ -265,18 +237,15 @@ void MyMainWindow::warnOfTileDataLayout()
 {
     // Records read in a layout guessed from a cut file may be garbage: the user hears of
     // it before editing or saving them, and the status bar keeps saying so.
-    const QString warning = dataSet->tiles().layoutWarning();
+    const QString warning = session->dataSet()->tiles().layoutWarning();
     if (warning.isEmpty())
         return;
     UserPrompts::current().warning(this, ProgramName, warning);
-    notice->show(warning);
+    bar->showNotice(warning);
 }
 
-void MyMainWindow::teardown()
+void MyMainWindow::dropDataSet()
 {
-    // The widgets go first (the palettes and the properties windows opened from them),
-    // then what connects them to the stores, the history, and the stores last (they
-    // remove their pending-edit files).
     if (artTab) {
         // Taking the tabs apart changes the current tab: nothing here may hear of it.
         artTab->disconnect(this);
@@ -285,14 +254,8 @@ void MyMainWindow::teardown()
     }
     delete saving;
     saving = nullptr;
-    delete bar;
-    bar = nullptr;
-    watcher.reset();
-    tileEdits.reset();
-    dataSet.reset();
-    artWork = nullptr;
-    tileData = nullptr;
-    animData = nullptr;
+    if (bar)
+        bar->describe(nullptr);
 }
 
 void MyMainWindow::showEmptyPage()
@@ -375,74 +338,37 @@ void MyMainWindow::updateRecentMenu()
     openRecentMenu->setEnabled(!recent.isEmpty());
 }
 
-void MyMainWindow::createStatusLabels()
-{
-    if (!nameLabel) {
-        nameLabel = new QLabel(statusBar());
-        statusBar()->addPermanentWidget(nameLabel, 0);
-        sizeLabel = new QLabel(statusBar());
-        statusBar()->addPermanentWidget(sizeLabel, 0);
-        idLabel = new QLabel(statusBar());
-        statusBar()->addPermanentWidget(idLabel, 0);
-        formatLabel = new QLabel(statusBar());
-        formatLabel->setObjectName(QStringLiteral("formatLabel"));
-        statusBar()->addPermanentWidget(formatLabel, 0);
-        notice = new StatusNotice(statusBar());
-    }
-    const ArtContainer &container = dataSet->art().container();
-    const TileData &tiles = dataSet->tiles();
-    const QString layoutWarning = tiles.layoutWarning();
-    formatLabel->setText(
-        MyBar::formatText(container.format() == ArtContainer::Format::Uop, tiles.layoutName())
-        + (layoutWarning.isEmpty() ? QString() : QStringLiteral(" (damaged file)")));
-    // The files, and why the tile data is read in its layout.
-    const QString layoutWhy = layoutWarning.isEmpty()
-        ? QStringLiteral("%1 is read as %2 tile data because %3.")
-              .arg(QFileInfo(tiles.fileName()).fileName(), tiles.layoutName(), tiles.layoutReason())
-        : layoutWarning;
-    formatLabel->setToolTip(QDir::toNativeSeparators(container.fileNames().join(QLatin1Char('\n')))
-        + QStringLiteral("\n\n") + layoutWhy);
-    showName(QStringLiteral(" "));
-    showSize(0, 0);
-    showId(-1);
-}
-
 void MyMainWindow::createStores()
 {
     // Each object is given only objects made before it; the tabs, which make the
     // palettes, come last.
-    tileData = &dataSet->tiles();
-    animData = &dataSet->anims();
-    artWork = &dataSet->art();
-    tileEdits = std::make_unique<TileEdits>(*artWork, *tileData);
-    bar = new MyBar(nameLabel, sizeLabel, idLabel, tileData);
-    artTab = new ArtTab(artWork, tileData, this);
+    artTab = new ArtTab(artStore(), tileStore(), this);
     setCentralWidget(artTab);
-    connectPalette(artTab->terrain()->tilePalette(), &MyBar::updateTId, ArtWidget::TerrainKind);
-    connectPalette(artTab->statics()->tilePalette(), &MyBar::updateSId, ArtWidget::StaticKind);
+    connectPalette(artTab->terrain()->tilePalette(), &MyBar::showTerrain, ArtWidget::TerrainKind);
+    connectPalette(artTab->statics()->tilePalette(), &MyBar::showStatic, ArtWidget::StaticKind);
     connect(artTab, &QTabWidget::currentChanged, this, &MyMainWindow::updateActions);
 
-    connect(tileEdits.get(), &TileEdits::tileChanged, this, &MyMainWindow::showTileChange);
-    QUndoStack &history = tileEdits->history();
+    connect(edits(), &TileEdits::tileChanged, this, &MyMainWindow::showTileChange);
+    QUndoStack &history = edits()->history();
     connect(&history, &QUndoStack::indexChanged, this, &MyMainWindow::updateUndoActions);
     connect(&history, &QUndoStack::cleanChanged, this, &MyMainWindow::updateUndoActions);
 
-    saving = new DataSetSaveController(this, dataSet.get(), tileEdits.get());
+    saving = new DataSetSaveController(this, session->dataSet(), edits());
     saving->setChooserStart(settings.lastOutputDirectory());
     connect(saving, &DataSetSaveController::unsavedChanged, this, &QWidget::setWindowModified);
     connect(saving, &DataSetSaveController::saved, this, [this](const QString &directory) {
         settings.setLastOutputDirectory(directory);
-        notice->show(QStringLiteral("Saved to %1").arg(QDir::toNativeSeparators(directory)));
+        bar->showNotice(QStringLiteral("Saved to %1").arg(QDir::toNativeSeparators(directory)));
     });
     setWindowModified(saving->hasUnsavedEdits());
 }
 
 void MyMainWindow::connectPalette(TilePalette *palette, void (MyBar::*selectionSlot)(int), int kind)
 {
-    palette->setEdits(tileEdits.get());
-    connect(palette, &TilePalette::updateSelected, bar, selectionSlot);
-    connect(palette, &TilePalette::updateSize, bar, &MyBar::updateSize);
-    connect(palette, &TilePalette::updateSelected, this, &MyMainWindow::updateActions);
+    palette->setEdits(edits());
+    connect(palette, &TilePalette::selectionChanged, bar, selectionSlot);
+    connect(palette, &TilePalette::selectionSizeChanged, bar, &MyBar::showSize);
+    connect(palette, &TilePalette::selectionChanged, this, &MyMainWindow::updateActions);
     connect(palette, &TilePalette::tileActivated, this,
         [this, palette, kind](int id) { openProperties(palette, kind, id); });
     connect(palette, &TilePalette::imageEditRequested, this,
@@ -454,14 +380,14 @@ void MyMainWindow::connectPalette(TilePalette *palette, void (MyBar::*selectionS
 void MyMainWindow::openProperties(TilePalette *palette, int kind, int id)
 {
     // A child of the palette, as before: it goes with the window's widget tree.
-    auto *properties = new ArtWidget(tileEdits.get(), animData, id, kind, palette, Qt::Window);
+    auto *properties = new ArtWidget(edits(), animStore(), id, kind, palette, Qt::Window);
     properties->show();
 }
 
 void MyMainWindow::applyImageEdit(TilePalette *palette, int id, const QImage &image, const QString &action)
 {
     QString error;
-    if (!tileEdits->changeImage(palette->kind(), id, image, action, &error))
+    if (!edits()->changeImage(palette->kind(), id, image, action, &error))
         warn(error);
 }
 
@@ -472,6 +398,31 @@ void MyMainWindow::showTileChange(TileKind kind, int id)
     palette->updateTile(id);
     if (palette == currentPalette() && palette->selectedId() == id)
         palette->reportSelection();
+}
+
+QString MyMainWindow::dataDirectory() const
+{
+    return session->directory();
+}
+
+ArtWork *MyMainWindow::artStore() const
+{
+    return session->isOpen() ? &session->dataSet()->art() : nullptr;
+}
+
+TileData *MyMainWindow::tileStore() const
+{
+    return session->isOpen() ? &session->dataSet()->tiles() : nullptr;
+}
+
+AnimDataFile *MyMainWindow::animStore() const
+{
+    return session->isOpen() ? &session->dataSet()->anims() : nullptr;
+}
+
+TileEdits *MyMainWindow::edits() const
+{
+    return session->edits();
 }
 
 TilePalette *MyMainWindow::currentPalette() const
@@ -497,7 +448,7 @@ void MyMainWindow::updateActions()
 
 void MyMainWindow::updateUndoActions()
 {
-    QUndoStack *history = tileEdits ? &tileEdits->history() : nullptr;
+    QUndoStack *history = edits() ? &edits()->history() : nullptr;
     const bool canUndo = history && history->canUndo();
     const bool canRedo = history && history->canRedo();
     undoAction->setEnabled(canUndo);
@@ -513,31 +464,10 @@ void MyMainWindow::warn(const QString &text)
     UserPrompts::current().warning(this, ProgramName, text);
 }
 
-void MyMainWindow::showName(const QString &name)
-{
-    nameLabel->setText(MyBar::nameText(name));
-}
-
-void MyMainWindow::showSize(int width, int height)
-{
-    sizeLabel->setText(MyBar::sizeText(width, height));
-}
-
-void MyMainWindow::showId(int id)
-{
-    idLabel->setText(MyBar::idText(id));
-}
-
 bool MyMainWindow::readyToSave()
 {
-    if (!saving)
-        return false;
     // A file changed on disk refuses the save: the offer to reopen comes again instead.
-    if (dataSet->changedFile().isEmpty())
-        return true;
-    noticedFile.clear();
-    checkDataFiles();
-    return dataSet->changedFile().isEmpty();
+    return saving && session->readyToSave();
 }
 
 void MyMainWindow::fileSave()
@@ -554,7 +484,7 @@ void MyMainWindow::fileSaveAs()
 
 void MyMainWindow::fileOpen()
 {
-    const QString start = mulPath.isEmpty() ? settings.lastDataDirectory() : mulPath;
+    const QString start = session->isOpen() ? session->directory() : settings.lastDataDirectory();
     const QString directory = chooseDirectory(start);
     if (!directory.isEmpty())
         openDirectory(directory);
@@ -562,7 +492,7 @@ void MyMainWindow::fileOpen()
 
 void MyMainWindow::fileReopen()
 {
-    if (dataSet)
+    if (session->isOpen())
         reopenDataSet();
 }
 
@@ -570,14 +500,12 @@ void MyMainWindow::fileClose()
 {
     if (!saving || !saving->confirmClose(closeQuestion()))
         return;
-    teardown();
-    mulPath.clear();
+    session->close();
     // The status bar describes a data set: it goes with it, and comes back with the next.
     QStatusBar *described = statusBar();
     setStatusBar(nullptr);
     delete described;
-    nameLabel = sizeLabel = idLabel = formatLabel = nullptr;
-    notice = nullptr;
+    bar = nullptr;
     showEmptyPage();
     updateActions();
     updateUndoActions();
@@ -601,14 +529,14 @@ void MyMainWindow::closeEvent(QCloseEvent *event)
 void MyMainWindow::editUndo()
 {
     QString error;
-    if (tileEdits && !tileEdits->undo(&error))
+    if (edits() && !edits()->undo(&error))
         warn(error);
 }
 
 void MyMainWindow::editRedo()
 {
     QString error;
-    if (tileEdits && !tileEdits->redo(&error))
+    if (edits() && !edits()->redo(&error))
         warn(error);
 }
 
@@ -654,13 +582,13 @@ void MyMainWindow::editPaste()
 void MyMainWindow::editFind()
 {
     if (TilePalette *palette = currentPalette())
-        locator->find(*palette, *tileData);
+        locator->find(*palette, *tileStore());
 }
 
 void MyMainWindow::editFindNext()
 {
     if (TilePalette *palette = currentPalette())
-        locator->findNext(*palette, *tileData);
+        locator->findNext(*palette, *tileStore());
 }
 
 void MyMainWindow::editLocate()

@@ -3,33 +3,27 @@
 #include "app/AppSettings.h"
 #include "dataset/DataSet.h"
 #include "edits/TileKind.h"
-#include "io/FileIdentity.h"
-#include "io/FileStamp.h"
 
 #include <QMainWindow>
 #include <QString>
 #include <memory>
-#include <optional>
 
 class AnimDataFile;
 class ArtTab;
 class ArtWork;
 class DataSetSaveController;
-class DataSetWatcher;
+class DataSetSession;
 class MyBar;
 class QAction;
-class QLabel;
 class QMenu;
-class StatusNotice;
 class TileData;
 class TileEdits;
 class TileLocator;
 class TilePalette;
 
-// The one window: menus, the art tabs with both palettes, and the status bar. It owns
-// the data set open in it and the history of its edits, connects the palettes' and the
-// properties windows' requests to them, and deletes the stores (and so their pending
-// edits) before its widgets go.
+// The one window: menus, the art tabs with both palettes, and the status bar. It shows
+// the data set its DataSetSession holds, connects the palettes' and the properties
+// windows' requests to the session's edits, and puts the session's questions to the user.
 class MyMainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -75,14 +69,14 @@ public:
     ~MyMainWindow() override;
 
     // Empty when no directory is known; then the window holds only its menus.
-    QString dataDirectory() const { return mulPath; }
+    QString dataDirectory() const;
     bool isComplete() const { return artTab != nullptr; }
-    ArtWork *artStore() const { return artWork; }
-    TileData *tileStore() const { return tileData; }
-    AnimDataFile *animStore() const { return animData; }
-    TileEdits *edits() const { return tileEdits.get(); }
+    // The stores and the history of the data set open; null without one.
+    ArtWork *artStore() const;
+    TileData *tileStore() const;
+    AnimDataFile *animStore() const;
+    TileEdits *edits() const;
     ArtTab *tabs() const { return artTab; }
-    MyBar *statusController() const { return bar; }
     QAction *saveAction() const { return fileSaveAction; }
     DataSetSaveController *saveController() const { return saving; }
     // The palette of the tab in view; null without a data set.
@@ -120,6 +114,8 @@ public Q_SLOTS:
     // Offers to reopen the data set when one of its files changed on disk; asks once
     // for each new state of the files.
     void checkDataFiles();
+    // Asks whether to read the data set again now that file changed on disk.
+    void offerReopen(const QString &file);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -129,18 +125,18 @@ private:
     void build(const StartOptions &options);
     // The data set in directory; null, after telling the user what is missing or
     // damaged and followed by hint, when it holds none.
-    std::unique_ptr<DataSet> openDataSet(const QString &directory, const QString &hint);
+    std::unique_ptr<DataSet> readDataSet(const QString &directory, const QString &hint);
     // Asks for a data directory; empty when the user cancels.
     QString chooseDirectory(const QString &start);
-    void install(std::unique_ptr<DataSet> set, const QString &directory);
-    // Offers the pending edits that abnormally ended runs left for this data set; what
-    // is declined is removed. Those of other data sets are left alone: they are offered
-    // when their own data set is opened.
-    void recoverEdits(DataSet &set);
+    bool askToRecover(int edits, const QString &directory);
+    // Shows the data set the session has opened.
+    void showDataSet();
+    // Lets go of the data set the session is closing: the widgets first (the palettes
+    // and the properties windows opened from them), then what connects them to it.
+    void dropDataSet();
     // Says so, in a message and in the status bar, when tiledata.mul's layout was
     // inferred from damaged data.
     void warnOfTileDataLayout();
-    void teardown();
     // False, after offering to reopen it, while a file of the data set has changed on disk.
     bool readyToSave();
     // The window without a data set: a page that says how to open one.
@@ -150,7 +146,6 @@ private:
     void createEditMenu();
     void createHelpMenu();
     void updateRecentMenu();
-    void createStatusLabels();
     void createStores();
     // The palette's selection goes to the status bar, its activated tiles open the
     // properties window of the given kind, its edit requests become edits.
@@ -164,23 +159,12 @@ private:
     void updateActions();
     void updateUndoActions();
     void warn(const QString &text);
-    void showName(const QString &name);
-    void showSize(int width, int height);
-    void showId(int id);
 
     AppSettings settings;
-    ArtWork *artWork = nullptr;
+    std::unique_ptr<DataSetSession> session;
     ArtTab *artTab = nullptr;
-    QLabel *sizeLabel = nullptr;
-    QLabel *nameLabel = nullptr;
-    QLabel *idLabel = nullptr;
-    // Names the art container and the tile-data layout open.
-    QLabel *formatLabel = nullptr;
-    // "Saved to" and its whole path.
-    StatusNotice *notice = nullptr;
+    // Made with the status bar, for the first data set; it goes with the bar.
     MyBar *bar = nullptr;
-    TileData *tileData = nullptr;
-    AnimDataFile *animData = nullptr;
     QAction *fileSaveAction = nullptr;
     QAction *fileSaveAsAction = nullptr;
     QAction *fileReopenAction = nullptr;
@@ -196,18 +180,4 @@ private:
     QAction *locateAction = nullptr;
     DataSetSaveController *saving = nullptr;
     std::unique_ptr<TileLocator> locator;
-    QString mulPath;
-    DataSet::Options openOptions;
-    // Whether opening a data set offers the edits its crashed runs left behind.
-    bool offerRecovery = true;
-    // The directory the forms given in openOptions belong to; unset while starting
-    // without a directory named.
-    std::optional<FileIdentity> givenFormsDirectory;
-    std::unique_ptr<DataSet> dataSet;
-    std::unique_ptr<TileEdits> tileEdits;
-    std::unique_ptr<DataSetWatcher> watcher;
-    // The changed file and its state the user was last asked about.
-    QString noticedFile;
-    FileStamp noticedStamp;
-    bool askingAboutChange = false;
 };

@@ -27,7 +27,7 @@ void PalettePage::setUp(TilePalette *palette)
     m_scrollBar->setMinimum(0);
     m_scrollBar->setMaximum(initialRowCount());
 
-    connect(m_palette, &TilePalette::newSize, this, &PalettePage::newSize);
+    connect(m_palette, &TilePalette::rowsChanged, this, &PalettePage::showRows);
     connect(m_scrollBar, &QScrollBar::valueChanged, m_palette, &TilePalette::setStart);
 }
 
@@ -39,10 +39,10 @@ int PalettePage::initialRowCount() const
     return columns > 0 ? m_palette->tileCount() / columns : 0;
 }
 
-void PalettePage::newSize(int maxrow, int row)
+void PalettePage::showRows(int rows, int topRow)
 {
-    m_scrollBar->setMaximum(maxrow);
-    m_scrollBar->setValue(row);
+    m_scrollBar->setMaximum(rows);
+    m_scrollBar->setValue(topRow);
 }
 
 void PalettePage::wheelEvent(QWheelEvent *event)

@@ -6,7 +6,7 @@ class QScrollBar;
 class TilePalette;
 
 // A palette beside its vertical scroll bar. The scroll bar counts palette rows: the
-// palette announces how many rows there are and which is on top (newSize), and moving
+// palette announces how many rows there are and which is on top (rowsChanged), and moving
 // the scroll bar makes another row the top one (setStart).
 class PalettePage : public QWidget
 {
@@ -17,7 +17,7 @@ public:
     QScrollBar *rowScrollBar() const { return m_scrollBar; }
 
 public Q_SLOTS:
-    void newSize(int maxrow, int row);
+    void showRows(int rows, int topRow);
 
 protected:
     PalettePage(QWidget *parent, Qt::WindowFlags flags);

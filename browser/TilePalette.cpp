@@ -119,9 +119,9 @@ void TilePalette::setStart(int value)
 void TilePalette::setSelected(int sel)
 {
     selected = sel;
-    Q_EMIT updateSelected(sel);
+    Q_EMIT selectionChanged(sel);
     const QSize size = selectionSize(sel);
-    Q_EMIT updateSize(size.width(), size.height());
+    Q_EMIT selectionSizeChanged(size.width(), size.height());
 }
 
 void TilePalette::selectTile(int id)
@@ -179,7 +179,7 @@ void TilePalette::scrollIntoView(int id)
         return;
     setStart(newTop);
     // The page's scroll bar follows.
-    Q_EMIT newSize(tileCount() / columns, newTop);
+    Q_EMIT rowsChanged(tileCount() / columns, newTop);
 }
 
 bool TilePalette::event(QEvent *event)
@@ -425,7 +425,7 @@ void TilePalette::resizeEvent(QResizeEvent *event)
     const int row = startId / columns;
     startId = row * columns;
     growCaches();
-    Q_EMIT newSize(tileCount() / columns, row);
+    Q_EMIT rowsChanged(tileCount() / columns, row);
     // A selection made before the palette had a size (a data set opened again) comes into view.
     if (!laidOut)
         scrollIntoView(selected);

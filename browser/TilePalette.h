@@ -64,7 +64,7 @@ public:
     QImage tileImage(int id) const { return image(id, false); }
     // What the tool tip of a tile says: its kind, id in decimal and hexadecimal, name.
     QString toolTipText(int id) const;
-    // Re-announces the selection (updateSelected, then updateSize) without changing it.
+    // Re-announces the selection (selectionChanged, then selectionSizeChanged) without changing it.
     void reportSelection();
     // Selects id as a click on it would, and scrolls it into view.
     void selectTile(int id);
@@ -77,9 +77,12 @@ public:
     QSize sizeHint() const override;
 
 Q_SIGNALS:
-    void newSize(int maxrow, int rwidth);
-    void updateSelected(int id);
-    void updateSize(int width, int height);
+    // How many rows the scroll bar covers (tileCount() / columnCount()), or which row is on
+    // top, changed.
+    void rowsChanged(int rows, int topRow);
+    // The selected tile is id now (NoTile: none), and its image is width x height.
+    void selectionChanged(int id);
+    void selectionSizeChanged(int width, int height);
     // The user asked for the properties of tile id (a double-click on it, or Enter).
     void tileActivated(int id);
     // The user asked for the image of tile id to become image (a null image: deleted),
@@ -94,7 +97,7 @@ protected:
     TilePalette(ArtWork *artWork, TileData *tileData, QWidget *parent, Qt::WindowFlags flags);
 
     virtual QImage image(int id, bool highlighted) const = 0;
-    // The size updateSize reports for a selected id.
+    // The size selectionSizeChanged reports for a selected id.
     virtual QSize selectionSize(int id) const = 0;
     virtual QString tileNameOf(int id) const = 0;
     // Whether the tile has pending edits in the art or the tile data.

@@ -101,8 +101,8 @@ struct SignalLog : QObject
 {
     explicit SignalLog(TilePalette *p)
     {
-        connect(p, &TilePalette::updateSelected, this, [this](int id) { entries << QString::number(id); });
-        connect(p, &TilePalette::updateSize, this,
+        connect(p, &TilePalette::selectionChanged, this, [this](int id) { entries << QString::number(id); });
+        connect(p, &TilePalette::selectionSizeChanged, this,
             [this](int w, int h) { entries << QStringLiteral("%1x%2").arg(w).arg(h); });
     }
     QStringList entries;
@@ -353,7 +353,7 @@ private Q_SLOTS:
 
         // The stores go first; removing the pages neither re-announces nor shows (resizes) the next one.
         const QStringList announced = terrain.entries + statics.entries;
-        QSignalSpy resized(tabs->statics()->staticPalette(), &TilePalette::newSize);
+        QSignalSpy resized(tabs->statics()->staticPalette(), &TilePalette::rowsChanged);
         f.reset();
         delete tabs;
         QVERIFY(terrain.entries + statics.entries == announced && resized.isEmpty());

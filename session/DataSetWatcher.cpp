@@ -1,4 +1,4 @@
-#include "app/DataSetWatcher.h"
+#include "session/DataSetWatcher.h"
 
 #include <QFileInfo>
 
