@@ -2,10 +2,10 @@
 
 #include "app/DataDirectory.h"
 #include "app/DataSetSaveController.h"
+#include "app/EditCommands.h"
 #include "app/EmptyWindowPage.h"
 #include "app/MyBar.h"
-#include "app/TileClipboard.h"
-#include "app/TileLocator.h"
+#include "app/WindowMenus.h"
 #include "app/WindowPlacement.h"
 #include "art/ArtWork.h"
 #include "browser/ArtTab.h"
@@ -20,37 +20,14 @@
 #include "tileprop/ArtWidget.h"
 #include "ui/UserPrompts.h"
 
-#include <QAction>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
-#include <QMenu>
-#include <QMenuBar>
 #include <QStatusBar>
 
 namespace {
 
 const QString ProgramName = QStringLiteral("Tessera");
-
-QAction *addItem(QMenu *menu, const QString &text, MyMainWindow *window, void (MyMainWindow::*slot)(),
-    const QList<QKeySequence> &shortcuts = {})
-{
-    auto *action = new QAction(text, window);
-    action->setShortcuts(shortcuts);
-    QObject::connect(action, &QAction::triggered, window, slot);
-    menu->addAction(action);
-    return action;
-}
-
-// What the grid does with keys of its own, for the list of shortcuts.
-const char *const GridKeys[][2] = {
-    {"Arrow keys", "Select the neighbouring tile"},
-    {"Page Up, Page Down", "Select the tile a screen up or down"},
-    {"Home, End", "Select the first or the last tile"},
-    {"Enter", "Open the selected tile's properties"},
-    {"Delete", "Delete the selected tile's image"},
-    {"Menu", "Open the selected tile's menu"},
-};
 
 } // namespace
 
@@ -70,7 +47,7 @@ MyMainWindow::MyMainWindow(
 MyMainWindow::MyMainWindow(const StartOptions &options, QWidget *parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags), settings(options.useSettings),
       session(std::make_unique<DataSetSession>(options.dataSet, options.recoverEdits)),
-      locator(std::make_unique<TileLocator>(this))
+      editing(new EditCommands(this))
 {
     session->setRecoveryQuestion(
         [this](int edits, const QString &directory) { return askToRecover(edits, directory); });
@@ -108,7 +85,11 @@ QString MyMainWindow::chooserCaption()
 void MyMainWindow::build(const StartOptions &options)
 {
     setWindowTitle(title());
-    createMenus();
+    menus = new WindowMenus(this, editing);
+    connect(menus, &WindowMenus::recentChosen, this, &MyMainWindow::openDirectory);
+    updateRecentMenu();
+    updateActions();
+    updateUndoActions();
     WindowPlacement::place(*this, settings.windowGeometry());
 
     // The art container and layout given belong to the directory named, or else to the
@@ -267,77 +248,6 @@ void MyMainWindow::showEmptyPage()
     setCentralWidget(page);
 }
 
-void MyMainWindow::createMenus()
-{
-    createFileMenu();
-    createEditMenu();
-    createHelpMenu();
-    updateRecentMenu();
-    updateActions();
-    updateUndoActions();
-}
-
-void MyMainWindow::createFileMenu()
-{
-    auto *fileMenu = menuBar()->addMenu(QStringLiteral("File"));
-    addItem(fileMenu, QStringLiteral("Open Data Directory..."), this, &MyMainWindow::fileOpen,
-        {QKeySequence::Open});
-    openRecentMenu = fileMenu->addMenu(QStringLiteral("Open Recent"));
-    fileMenu->addSeparator();
-    fileSaveAction
-        = addItem(fileMenu, QStringLiteral("Save"), this, &MyMainWindow::fileSave, {QKeySequence::Save});
-    fileSaveAsAction = addItem(fileMenu, QStringLiteral("Save As..."), this, &MyMainWindow::fileSaveAs,
-        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
-    fileReopenAction = addItem(
-        fileMenu, QStringLiteral("Reopen"), this, &MyMainWindow::fileReopen, {QKeySequence(Qt::Key_F5)});
-    fileMenu->addSeparator();
-    fileCloseAction = addItem(fileMenu, QStringLiteral("Close"), this, &MyMainWindow::fileClose,
-        {QKeySequence(Qt::CTRL | Qt::Key_W)});
-    fileMenu->addSeparator();
-    addItem(fileMenu, QStringLiteral("Quit"), this, &MyMainWindow::fileQuit,
-        {QKeySequence(Qt::CTRL | Qt::Key_Q)});
-}
-
-void MyMainWindow::createEditMenu()
-{
-    auto *editMenu = menuBar()->addMenu(QStringLiteral("Edit"));
-    undoAction
-        = addItem(editMenu, QStringLiteral("Undo"), this, &MyMainWindow::editUndo, {QKeySequence::Undo});
-    redoAction = addItem(editMenu, QStringLiteral("Redo"), this, &MyMainWindow::editRedo,
-        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
-    editMenu->addSeparator();
-    cutAction = addItem(editMenu, QStringLiteral("Cut"), this, &MyMainWindow::editCut, {QKeySequence::Cut});
-    copyAction
-        = addItem(editMenu, QStringLiteral("Copy"), this, &MyMainWindow::editCopy, {QKeySequence::Copy});
-    pasteAction
-        = addItem(editMenu, QStringLiteral("Paste"), this, &MyMainWindow::editPaste, {QKeySequence::Paste});
-    editMenu->addSeparator();
-    findAction
-        = addItem(editMenu, QStringLiteral("Find..."), this, &MyMainWindow::editFind, {QKeySequence::Find});
-    findNextAction = addItem(
-        editMenu, QStringLiteral("Next"), this, &MyMainWindow::editFindNext, {QKeySequence(Qt::Key_F3)});
-    locateAction = addItem(editMenu, QStringLiteral("Locate..."), this, &MyMainWindow::editLocate,
-        {QKeySequence(Qt::CTRL | Qt::Key_G)});
-}
-
-void MyMainWindow::createHelpMenu()
-{
-    auto *helpMenu = menuBar()->addMenu(QStringLiteral("Help"));
-    addItem(helpMenu, QStringLiteral("Keyboard Shortcuts"), this, &MyMainWindow::showShortcuts);
-    addItem(helpMenu, QStringLiteral("About"), this, &MyMainWindow::about);
-}
-
-void MyMainWindow::updateRecentMenu()
-{
-    openRecentMenu->clear();
-    const QStringList recent = settings.recentDirectories();
-    for (const QString &directory : recent) {
-        QAction *action = openRecentMenu->addAction(QDir::toNativeSeparators(directory));
-        connect(action, &QAction::triggered, this, [this, directory] { openDirectory(directory); });
-    }
-    openRecentMenu->setEnabled(!recent.isEmpty());
-}
-
 void MyMainWindow::createStores()
 {
     // Each object is given only objects made before it; the tabs, which make the
@@ -373,7 +283,7 @@ void MyMainWindow::connectPalette(TilePalette *palette, void (MyBar::*selectionS
         [this, palette, kind](int id) { openProperties(palette, kind, id); });
     connect(palette, &TilePalette::imageEditRequested, this,
         [this, palette](int id, const QImage &image, const QString &action) {
-            applyImageEdit(palette, id, image, action);
+            editing->changeImage(palette, id, image, action);
         });
 }
 
@@ -382,13 +292,6 @@ void MyMainWindow::openProperties(TilePalette *palette, int kind, int id)
     // A child of the palette, as before: it goes with the window's widget tree.
     auto *properties = new ArtWidget(edits(), animStore(), id, kind, palette, Qt::Window);
     properties->show();
-}
-
-void MyMainWindow::applyImageEdit(TilePalette *palette, int id, const QImage &image, const QString &action)
-{
-    QString error;
-    if (!edits()->changeImage(palette->kind(), id, image, action, &error))
-        warn(error);
 }
 
 void MyMainWindow::showTileChange(TileKind kind, int id)
@@ -436,27 +339,18 @@ TilePalette *MyMainWindow::currentPalette() const
 void MyMainWindow::updateActions()
 {
     const TilePalette *palette = currentPalette();
-    const bool selection
-        = palette && palette->selectedId() >= 0 && palette->selectedId() < palette->tileCount();
-    for (QAction *action : {cutAction, copyAction, pasteAction})
-        action->setEnabled(selection);
-    for (QAction *action : {findAction, findNextAction, locateAction})
-        action->setEnabled(palette != nullptr);
-    for (QAction *action : {fileSaveAction, fileSaveAsAction, fileReopenAction, fileCloseAction})
-        action->setEnabled(saving != nullptr);
+    menus->enable(saving != nullptr, palette != nullptr,
+        palette && palette->selectedId() >= 0 && palette->selectedId() < palette->tileCount());
 }
 
 void MyMainWindow::updateUndoActions()
 {
-    QUndoStack *history = edits() ? &edits()->history() : nullptr;
-    const bool canUndo = history && history->canUndo();
-    const bool canRedo = history && history->canRedo();
-    undoAction->setEnabled(canUndo);
-    redoAction->setEnabled(canRedo);
-    undoAction->setText(
-        canUndo ? QStringLiteral("Undo %1").arg(history->undoText()) : QStringLiteral("Undo"));
-    redoAction->setText(
-        canRedo ? QStringLiteral("Redo %1").arg(history->redoText()) : QStringLiteral("Redo"));
+    menus->showHistory(edits() ? &edits()->history() : nullptr);
+}
+
+void MyMainWindow::updateRecentMenu()
+{
+    menus->showRecent(settings.recentDirectories());
 }
 
 void MyMainWindow::warn(const QString &text)
@@ -526,98 +420,19 @@ void MyMainWindow::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-void MyMainWindow::editUndo()
+QAction *MyMainWindow::saveAction() const
 {
-    QString error;
-    if (edits() && !edits()->undo(&error))
-        warn(error);
+    return menus->saveAction();
 }
 
-void MyMainWindow::editRedo()
+QMenu *MyMainWindow::recentMenu() const
 {
-    QString error;
-    if (edits() && !edits()->redo(&error))
-        warn(error);
-}
-
-bool MyMainWindow::copySelection()
-{
-    TilePalette *palette = currentPalette();
-    const int id = palette ? palette->selectedId() : TilePalette::NoTile;
-    if (id < 0)
-        return false;
-    const QImage image = palette->tileImage(id);
-    if (image.isNull()) {
-        warn(QStringLiteral("%1 has no image to copy.").arg(tileLabel(palette->kind(), id)));
-        return false;
-    }
-    TileClipboard::copy(image);
-    return true;
-}
-
-void MyMainWindow::editCopy()
-{
-    copySelection();
-}
-
-void MyMainWindow::editCut()
-{
-    if (copySelection())
-        applyImageEdit(currentPalette(), currentPalette()->selectedId(), QImage(), TileEdits::cutName());
-}
-
-void MyMainWindow::editPaste()
-{
-    TilePalette *palette = currentPalette();
-    if (!palette || palette->selectedId() < 0)
-        return;
-    QString error;
-    const QImage pasted = TileClipboard::image(&error);
-    if (pasted.isNull())
-        warn(error);
-    else
-        applyImageEdit(palette, palette->selectedId(), pasted, TileEdits::pasteName());
-}
-
-void MyMainWindow::editFind()
-{
-    if (TilePalette *palette = currentPalette())
-        locator->find(*palette, *tileStore());
-}
-
-void MyMainWindow::editFindNext()
-{
-    if (TilePalette *palette = currentPalette())
-        locator->findNext(*palette, *tileStore());
-}
-
-void MyMainWindow::editLocate()
-{
-    if (TilePalette *palette = currentPalette())
-        locator->locate(*palette);
+    return menus->recentMenu();
 }
 
 QString MyMainWindow::shortcutList() const
 {
-    QStringList lines;
-    for (const QAction *menu : menuBar()->actions()) {
-        for (const QAction *action : menu->menu()->actions()) {
-            if (action->shortcuts().isEmpty())
-                continue;
-            QStringList keys;
-            for (const QKeySequence &key : action->shortcuts())
-                keys << key.toString(QKeySequence::NativeText);
-            // The name without the edit it would undo or redo now.
-            const QString name = action == undoAction ? QStringLiteral("Undo")
-                : action == redoAction                ? QStringLiteral("Redo")
-                                                      : action->text().remove(QStringLiteral("..."));
-            lines << QStringLiteral("%1: %2").arg(name, keys.join(QStringLiteral(" or ")));
-        }
-    }
-    lines << QString() << QStringLiteral("In the palettes:");
-    for (const auto &key : GridKeys)
-        lines << QStringLiteral("%1: %2").arg(QLatin1String(key[0]), QLatin1String(key[1]));
-    return lines.join(QLatin1Char('\n'));
+    return menus->shortcutList();
 }
 
 void MyMainWindow::showShortcuts()

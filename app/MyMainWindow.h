@@ -12,14 +12,15 @@ class AnimDataFile;
 class ArtTab;
 class ArtWork;
 class DataSetSaveController;
+class EditCommands;
 class DataSetSession;
 class MyBar;
 class QAction;
 class QMenu;
 class TileData;
 class TileEdits;
-class TileLocator;
 class TilePalette;
+class WindowMenus;
 
 // The one window: menus, the art tabs with both palettes, and the status bar. It shows
 // the data set its DataSetSession holds, connects the palettes' and the properties
@@ -77,13 +78,16 @@ public:
     AnimDataFile *animStore() const;
     TileEdits *edits() const;
     ArtTab *tabs() const { return artTab; }
-    QAction *saveAction() const { return fileSaveAction; }
+    QAction *saveAction() const;
     DataSetSaveController *saveController() const { return saving; }
     // The palette of the tab in view; null without a data set.
     TilePalette *currentPalette() const;
-    QMenu *recentMenu() const { return openRecentMenu; }
+    QMenu *recentMenu() const;
     // The text of every shortcut, as Help > Keyboard Shortcuts lists them.
     QString shortcutList() const;
+
+    // Tells the user text, in a warning titled with the program's name.
+    void warn(const QString &text);
 
     // Opens the data set in directory in place of the one open now, after asking about
     // unsaved edits. False, with the open data set kept, when the directory holds no
@@ -101,14 +105,6 @@ public Q_SLOTS:
     // Closes the data set, after asking about unsaved edits: the window becomes empty.
     void fileClose();
     void fileQuit();
-    void editUndo();
-    void editRedo();
-    void editCut();
-    void editPaste();
-    void editCopy();
-    void editFind();
-    void editFindNext();
-    void editLocate();
     void about();
     void showShortcuts();
     // Offers to reopen the data set when one of its files changed on disk; asks once
@@ -141,43 +137,23 @@ private:
     bool readyToSave();
     // The window without a data set: a page that says how to open one.
     void showEmptyPage();
-    void createMenus();
-    void createFileMenu();
-    void createEditMenu();
-    void createHelpMenu();
     void updateRecentMenu();
     void createStores();
     // The palette's selection goes to the status bar, its activated tiles open the
     // properties window of the given kind, its edit requests become edits.
     void connectPalette(TilePalette *palette, void (MyBar::*selectionSlot)(int), int kind);
     void openProperties(TilePalette *palette, int kind, int id);
-    void applyImageEdit(TilePalette *palette, int id, const QImage &image, const QString &action);
     // The cell and, when it is the selection in view, the status bar show the tile as it is now.
     void showTileChange(TileKind kind, int id);
-    // Copies the selected tile's image; false, after telling the user, when it has none.
-    bool copySelection();
     void updateActions();
     void updateUndoActions();
-    void warn(const QString &text);
 
     AppSettings settings;
     std::unique_ptr<DataSetSession> session;
     ArtTab *artTab = nullptr;
     // Made with the status bar, for the first data set; it goes with the bar.
     MyBar *bar = nullptr;
-    QAction *fileSaveAction = nullptr;
-    QAction *fileSaveAsAction = nullptr;
-    QAction *fileReopenAction = nullptr;
-    QAction *fileCloseAction = nullptr;
-    QMenu *openRecentMenu = nullptr;
-    QAction *undoAction = nullptr;
-    QAction *redoAction = nullptr;
-    QAction *cutAction = nullptr;
-    QAction *copyAction = nullptr;
-    QAction *pasteAction = nullptr;
-    QAction *findAction = nullptr;
-    QAction *findNextAction = nullptr;
-    QAction *locateAction = nullptr;
+    WindowMenus *menus = nullptr;
     DataSetSaveController *saving = nullptr;
-    std::unique_ptr<TileLocator> locator;
+    EditCommands *editing;
 };

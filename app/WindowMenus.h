@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+class EditCommands;
+class MyMainWindow;
+class QAction;
+class QMenu;
+class QUndoStack;
+
+// The window's menus, File, Edit and Help: their actions and shortcuts, which of them
+// can be used now, what Undo and Redo would do, and the list of every shortcut.
+class WindowMenus : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Fills the menu bar of window, whose slots the actions run, and commands' for the
+    // Edit menu; a child of window.
+    WindowMenus(MyMainWindow *window, EditCommands *commands);
+
+    QAction *saveAction() const { return fileSaveAction; }
+    QMenu *recentMenu() const { return openRecentMenu; }
+    // The text of every shortcut, as Help > Keyboard Shortcuts lists them.
+    QString shortcutList() const;
+
+    // File > Open Recent lists directories.
+    void showRecent(const QStringList &directories);
+    // The actions of a data set, of a palette in view and of a selected tile in it can
+    // be used only with one.
+    void enable(bool dataSetOpen, bool paletteShown, bool tileSelected);
+    // Undo and Redo name the edit they would undo or redo in history (null: none).
+    void showHistory(const QUndoStack *history);
+
+Q_SIGNALS:
+    // The user chose directory from File > Open Recent.
+    void recentChosen(const QString &directory);
+
+private:
+    void createFileMenu();
+    void createEditMenu();
+    void createHelpMenu();
+
+    MyMainWindow *window;
+    EditCommands *commands;
+    QAction *fileSaveAction = nullptr;
+    QAction *fileSaveAsAction = nullptr;
+    QAction *fileReopenAction = nullptr;
+    QAction *fileCloseAction = nullptr;
+    QMenu *openRecentMenu = nullptr;
+    QAction *undoAction = nullptr;
+    QAction *redoAction = nullptr;
+    QAction *cutAction = nullptr;
+    QAction *copyAction = nullptr;
+    QAction *pasteAction = nullptr;
+    QAction *findAction = nullptr;
+    QAction *findNextAction = nullptr;
+    QAction *locateAction = nullptr;
+};
