@@ -303,31 +303,6 @@ void MyMainWindow::showTileChange(TileKind kind, int id)
         palette->reportSelection();
 }
 
-QString MyMainWindow::dataDirectory() const
-{
-    return session->directory();
-}
-
-ArtWork *MyMainWindow::artStore() const
-{
-    return session->isOpen() ? &session->dataSet()->art() : nullptr;
-}
-
-TileData *MyMainWindow::tileStore() const
-{
-    return session->isOpen() ? &session->dataSet()->tiles() : nullptr;
-}
-
-AnimDataFile *MyMainWindow::animStore() const
-{
-    return session->isOpen() ? &session->dataSet()->anims() : nullptr;
-}
-
-TileEdits *MyMainWindow::edits() const
-{
-    return session->edits();
-}
-
 TilePalette *MyMainWindow::currentPalette() const
 {
     if (!artTab)

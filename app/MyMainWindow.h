@@ -3,6 +3,7 @@
 #include "app/AppSettings.h"
 #include "dataset/DataSet.h"
 #include "edits/TileKind.h"
+#include "session/DataSetSession.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -13,7 +14,6 @@ class ArtTab;
 class ArtWork;
 class DataSetSaveController;
 class EditCommands;
-class DataSetSession;
 class MyBar;
 class QAction;
 class QMenu;
@@ -70,13 +70,13 @@ public:
     ~MyMainWindow() override;
 
     // Empty when no directory is known; then the window holds only its menus.
-    QString dataDirectory() const;
+    QString dataDirectory() const { return session->directory(); }
     bool isComplete() const { return artTab != nullptr; }
     // The stores and the history of the data set open; null without one.
-    ArtWork *artStore() const;
-    TileData *tileStore() const;
-    AnimDataFile *animStore() const;
-    TileEdits *edits() const;
+    ArtWork *artStore() const { return session->art(); }
+    TileData *tileStore() const { return session->tiles(); }
+    AnimDataFile *animStore() const { return session->anims(); }
+    TileEdits *edits() const { return session->edits(); }
     ArtTab *tabs() const { return artTab; }
     QAction *saveAction() const;
     DataSetSaveController *saveController() const { return saving; }

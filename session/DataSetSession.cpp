@@ -106,6 +106,21 @@ void DataSetSession::close()
     openDirectory.clear();
 }
 
+ArtWork *DataSetSession::art() const
+{
+    return set ? &set->art() : nullptr;
+}
+
+TileData *DataSetSession::tiles() const
+{
+    return set ? &set->tiles() : nullptr;
+}
+
+AnimDataFile *DataSetSession::anims() const
+{
+    return set ? &set->anims() : nullptr;
+}
+
 void DataSetSession::checkFiles()
 {
     if (!set || telling)

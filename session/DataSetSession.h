@@ -11,7 +11,10 @@
 #include <memory>
 #include <optional>
 
+class AnimDataFile;
+class ArtWork;
 class DataSetWatcher;
+class TileData;
 class TileEdits;
 
 // One data set from opening to closing, and the history of its edits: the forms each
@@ -64,6 +67,10 @@ public:
     // As given to open; empty while none is open.
     QString directory() const { return openDirectory; }
     DataSet *dataSet() const { return set.get(); }
+    // The stores of the data set; null while none is open.
+    ArtWork *art() const;
+    TileData *tiles() const;
+    AnimDataFile *anims() const;
     TileEdits *edits() const { return history.get(); }
 
     // Emits filesChanged when a file of the data set has changed on disk into a state
