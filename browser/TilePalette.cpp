@@ -5,20 +5,18 @@
 #include "browser/PaletteRowPainter.h"
 #include "edits/TileEdits.h"
 #include "ui/ImageFiles.h"
+#include "ui/TileImageActions.h"
 #include "ui/UserPrompts.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QDrag>
 #include <QHelpEvent>
 #include <QKeyEvent>
-#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QPointer>
 #include <QResizeEvent>
 #include <QToolTip>
 
@@ -334,51 +332,23 @@ void TilePalette::startDrag()
 
 void TilePalette::runContextMenu(int id, const QPoint &globalPos)
 {
-    const QPointer<TilePalette> self(this);
-    auto *menu = new QMenu(this);
-    menu->addAction(importText());
-    menu->addAction(deleteText());
-    menu->addAction(saveText());
-    const QAction *chosen = UserPrompts::current().execMenu(menu, globalPos);
-    if (!self)
-        return;
-    const QString choice = chosen ? chosen->text() : QString();
-    delete menu;
-    if (choice == importText())
-        importImage(id);
-    else if (choice == deleteText())
+    const TileImageActions actions(this);
+    switch (actions.choose(globalPos)) {
+    case TileImageActions::Action::Import: {
+        const QImage loaded = actions.importImage();
+        if (!loaded.isNull())
+            Q_EMIT imageEditRequested(id, loaded, TileEdits::importName());
+        break;
+    }
+    case TileImageActions::Action::Delete:
         Q_EMIT imageEditRequested(id, QImage(), TileEdits::deleteName());
-    else if (choice == saveText())
-        exportImage(id);
-}
-
-void TilePalette::importImage(int id)
-{
-    const QPointer<TilePalette> self(this);
-    QString message;
-    const QImage loaded = ImageFiles::chooseAndLoad(this, &message);
-    if (!self)
-        return;
-    if (!message.isEmpty())
-        warn(message);
-    else if (!loaded.isNull())
-        Q_EMIT imageEditRequested(id, loaded, TileEdits::importName());
-}
-
-void TilePalette::exportImage(int id)
-{
-    const QPointer<TilePalette> self(this);
-    QString filter;
-    const QString chosen = UserPrompts::current().saveFileName(
-        this, QStringLiteral("Save Image"), ImageFiles::writeFilter(), &filter);
-    if (!self || chosen.isEmpty())
-        return;
-    const QString format = ImageFiles::formatOfFilter(filter);
-    const QString fileName = ImageFiles::withFormatSuffix(chosen, format);
-    QString error;
-    if (!ImageFiles::save(image(id, false), fileName, format, &error))
-        warn(QStringLiteral("Could not save the image of %1 to \"%2\": %3")
-                 .arg(tileLabel(kind(), id), QDir::toNativeSeparators(fileName), error));
+        break;
+    case TileImageActions::Action::Save:
+        actions.saveImage(image(id, false), tileLabel(kind(), id));
+        break;
+    case TileImageActions::Action::None:
+        break;
+    }
 }
 
 void TilePalette::warn(const QString &text)

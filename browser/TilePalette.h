@@ -39,11 +39,6 @@ public:
     static constexpr int PendingMarkSize = 8;
     static QColor pendingMarkColor() { return QColor(255, 96, 0); }
 
-    // The context menu's actions, recognised by their text.
-    static QString importText() { return QStringLiteral("Import"); }
-    static QString deleteText() { return QStringLiteral("Delete"); }
-    static QString saveText() { return QStringLiteral("Save"); }
-
     // Where an image of the given size is drawn inside a cell's 44 x 44 image box: in
     // the middle when it is smaller, cut at the right and bottom edges when it is larger.
     static QRect imageTarget(const QRect &imageBox, const QSize &imageSize);
@@ -141,8 +136,6 @@ private:
     void scrollIntoView(int id);
     void growCaches();
     void runContextMenu(int id, const QPoint &globalPos);
-    void importImage(int id);
-    void exportImage(int id);
     void startDrag();
     bool acceptsDrop(const QPoint &position, const QMimeData *mime) const;
     bool dropFile(int id, const QString &fileName);

@@ -7,13 +7,11 @@
 #include "tiledata/TileDataFormat.h"
 #include "tileprop/AnimationPlayer.h"
 #include "tileprop/NumberFieldValidator.h"
-#include "ui/ImageFiles.h"
+#include "ui/TileImageActions.h"
 #include "ui/UserPrompts.h"
 #include "ui_tileprop.h"
 
 #include <QBoxLayout>
-#include <QDir>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
@@ -355,67 +353,42 @@ void ArtWidget::mousePressEvent(QMouseEvent *event)
 
 void ArtWidget::runImageMenu(const QPoint &globalPos)
 {
-    // No parent: the window may be closed while the menu runs, and the menu must not
-    // be deleted twice.
-    QMenu menu;
-    QAction *importAction = menu.addAction(tr("Import"));
-    QAction *deleteAction = menu.addAction(tr("Delete"));
-    QAction *saveAction = menu.addAction(tr("Save"));
-    const QPointer<ArtWidget> self(this);
-    QAction *chosen = UserPrompts::current().execMenu(&menu, globalPos);
-    if (!self || !chosen)
-        return;
-    if (chosen == importAction)
-        importImage();
-    else if (chosen == deleteAction)
-        deleteImage();
-    else if (chosen == saveAction)
-        saveImage();
+    const TileImageActions actions(this);
+    switch (actions.choose(globalPos)) {
+    case TileImageActions::Action::Import:
+        importImage(actions.importImage());
+        break;
+    case TileImageActions::Action::Delete:
+        changeImage(QImage());
+        break;
+    case TileImageActions::Action::Save:
+        actions.saveImage(image);
+        break;
+    case TileImageActions::Action::None:
+        break;
+    }
 }
 
-void ArtWidget::importImage()
+void ArtWidget::importImage(const QImage &loaded)
 {
-    const QPointer<ArtWidget> self(this);
-    QString message;
-    const QImage loaded = ImageFiles::chooseAndLoad(this, &message);
-    if (!self)
+    if (loaded.isNull())
         return;
     // Show the image as storing it will give it back. One that cannot be stored is
     // refused now, in the words the palette uses, and the image shown stays.
-    const QImage stored
-        = loaded.isNull() ? loaded : TileEdits::prepareImage(tileKind(), id, loaded, &message);
+    QString message;
+    const QImage stored = TileEdits::prepareImage(tileKind(), id, loaded, &message);
     if (!message.isEmpty())
         UserPrompts::current().warning(this, windowTitle(), message);
-    if (stored.isNull())
-        return;
-    stopAnimation();
-    image = stored;
-    showImage();
-    imageChanged = true;
+    if (!stored.isNull())
+        changeImage(stored);
 }
 
-void ArtWidget::deleteImage()
+void ArtWidget::changeImage(const QImage &newImage)
 {
     stopAnimation();
-    image = QImage();
+    image = newImage;
     showImage();
     imageChanged = true;
-}
-
-void ArtWidget::saveImage()
-{
-    const QPointer<ArtWidget> self(this);
-    QString filter;
-    const QString chosen
-        = UserPrompts::current().saveFileName(this, tr("Save Image"), ImageFiles::writeFilter(), &filter);
-    if (!self || chosen.isEmpty())
-        return;
-    const QString format = ImageFiles::formatOfFilter(filter);
-    const QString path = ImageFiles::withFormatSuffix(chosen, format);
-    QString error;
-    if (!ImageFiles::save(image, path, format, &error))
-        UserPrompts::current().warning(this, windowTitle(),
-            tr("Could not save the image to \"%1\": %2").arg(QDir::toNativeSeparators(path), error));
 }
 
 void ArtWidget::accept()

@@ -87,9 +87,10 @@ private:
     void showFrame(const QImage &frame);
 
     void runImageMenu(const QPoint &globalPos);
-    void importImage();
-    void deleteImage();
-    void saveImage();
+    // Shows loaded, as storing it will give it back, in place of the image (null: none loaded).
+    void importImage(const QImage &loaded);
+    // Shows newImage (null: none) in place of the image, which OK stores.
+    void changeImage(const QImage &newImage);
 
     quint64 formFlags() const;
     quint64 editedFlags(quint64 stored, quint64 shown) const;

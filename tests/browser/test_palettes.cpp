@@ -380,7 +380,8 @@ private Q_SLOTS:
         row("save, bare name", 3, "Save", "tile", "", "tile.png");
         row("save, other extension", 3, "Save", "tile.bmp", "", "tile.bmp");
         row("save of a tile without image", 7, "Save", "empty", "", "", "empty.png");
-        row("save to a missing directory", 1, "Save", "/no/such/dir/tile", "", "", "/no/such/dir/tile.png");
+        row("save to a missing directory", 1, "Save", "/no/such/dir/tile", "", "",
+            "of Terrain 0x1 to \"/no/such/dir/tile.png\"");
         // A dragged file is taken over the data offered with it, and one that does not load too, so that
         // the drop says why it changed nothing; "remote" is a URL of no local file.
         row("drop of an image file without extension", 3, "Drop", "url:picture", "3 Drop 12x70");
