@@ -1,5 +1,7 @@
 #include "app/ProgramOptions.h"
 
+#include "dataset/DataSetFormOptions.h"
+
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
@@ -26,17 +28,18 @@ bool ProgramOptions::parse(const QStringList &arguments, QString *error)
     const QCommandLineOption sizeOption(QStringLiteral("size"),
         QStringLiteral("The window size for --screenshot, e.g. 1280x800."), QStringLiteral("WxH"));
     // The same names as tessera-cli's input options; --art and --tiledata as before.
-    const QCommandLineOption artOption(QStringList{QStringLiteral("in-art"), QStringLiteral("art")},
+    const QCommandLineOption artOption(
+        QStringList{DataSetFormOptions::inputArtOption(), DataSetFormOptions::artOption()},
         QStringLiteral("Read the art of DATA_DIR from art.mul and artidx.mul (mul) or from artLegacyMUL.uop "
                        "(uop). Without it, art.mul and artidx.mul are read when both are there. Data "
                        "directories opened later are read as their files tell."),
-        QStringLiteral("mul|uop"));
+        DataSetFormOptions::artValues());
     const QCommandLineOption tileDataOption(
-        QStringList{QStringLiteral("in-tiledata"), QStringLiteral("tiledata")},
+        QStringList{DataSetFormOptions::inputTileDataOption(), DataSetFormOptions::tileDataOption()},
         QStringLiteral("Read tiledata.mul of DATA_DIR in this layout (%1) rather than the one its size and "
                        "content tell, for a cut or damaged file.")
-            .arg(TileDataLayout::names().join(QStringLiteral(" or "))),
-        TileDataLayout::names().join(QLatin1Char('|')));
+            .arg(DataSetFormOptions::layoutNames()),
+        DataSetFormOptions::layoutValues());
     parser.addOption(screenshotOption);
     parser.addOption(sizeOption);
     parser.addOption(tileDataOption);
@@ -62,18 +65,11 @@ bool ProgramOptions::parse(const QStringList &arguments, QString *error)
             return false;
         }
     }
-    if (parser.isSet(tileDataOption)) {
-        TileDataLayout layout;
-        if (!TileDataLayout::fromName(parser.value(tileDataOption), &layout)) {
-            *error = QStringLiteral("--tiledata must be %1, not \"%2\".")
-                         .arg(TileDataLayout::names().join(QStringLiteral(" or ")),
-                             parser.value(tileDataOption));
-            return false;
-        }
-        dataSetOptions.tileDataLayout = layout;
-    }
-    if (parser.isSet(artOption) && !ArtContainerChoice::parse(parser.value(artOption), &dataSetOptions.art)) {
-        *error = QStringLiteral("--art must be mul or uop, not \"%1\".").arg(parser.value(artOption));
+    // The option named as the user typed it.
+    DataSetFormOptions::BadValue bad;
+    if (!DataSetFormOptions::readLayout(parser, tileDataOption, &dataSetOptions.tileDataLayout, &bad)
+        || !DataSetFormOptions::readArt(parser, artOption, &dataSetOptions.art, &bad)) {
+        *error = QStringLiteral("--%1 must be %2, not \"%3\".").arg(bad.option, bad.expected, bad.value);
         return false;
     }
     screenshotFile = parser.value(screenshotOption);

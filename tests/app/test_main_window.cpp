@@ -204,6 +204,12 @@ private Q_SLOTS:
             << shot + QStringList{"--tiledata", "new", set} << "--tiledata must be classic or high-seas";
         QTest::newRow("unknown art container")
             << shot + QStringList{"--art", "zip", set} << "--art must be mul or uop";
+        // Named as typed.
+        QTest::newRow("unknown tile data layout, long name")
+            << shot + QStringList{"--in-tiledata=new", set} << "--in-tiledata must be classic or high-seas";
+        QTest::newRow("unknown art container, long name")
+            << shot + QStringList{"--tiledata", "classic", "--in-art", "zip", set}
+            << "--in-art must be mul or uop";
     }
 
     void programWithoutDisplay()

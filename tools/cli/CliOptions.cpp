@@ -1,45 +1,42 @@
 #include "tools/cli/CliOptions.h"
 
+#include "dataset/DataSetFormOptions.h"
 #include "tools/cli/CliText.h"
 
 #include <QCommandLineParser>
 
 namespace {
 
-const QString ArtOption = QStringLiteral("art");
-const QString TileDataOption = QStringLiteral("tiledata");
-const QString InputArtOption = QStringLiteral("in-art");
-const QString InputTileDataOption = QStringLiteral("in-tiledata");
+const QString ArtOption = DataSetFormOptions::artOption();
+const QString TileDataOption = DataSetFormOptions::tileDataOption();
+const QString InputArtOption = DataSetFormOptions::inputArtOption();
+const QString InputTileDataOption = DataSetFormOptions::inputTileDataOption();
 const QString JsonOption = QStringLiteral("json");
 
-QString layoutNames()
+QString valueError(const DataSetFormOptions::BadValue &bad)
 {
-    return TileDataLayout::names().join(QStringLiteral(" or "));
+    return QStringLiteral("--%1 must be %2, not '%3'")
+        .arg(bad.option, bad.expected, CliText::elide(bad.value));
 }
 
 bool readArt(const QCommandLineParser &parser, const QString &option, ArtContainerChoice::Choice *choice,
     QString *error)
 {
-    if (!parser.isSet(option) || ArtContainerChoice::parse(parser.value(option), choice))
+    DataSetFormOptions::BadValue bad;
+    if (DataSetFormOptions::readArt(parser, QCommandLineOption(option), choice, &bad))
         return true;
-    *error = QStringLiteral("--%1 must be mul or uop, not '%2'")
-                 .arg(option, CliText::elide(parser.value(option)));
+    *error = valueError(bad);
     return false;
 }
 
 bool readLayout(const QCommandLineParser &parser, const QString &option,
     std::optional<TileDataLayout> *layout, QString *error)
 {
-    if (!parser.isSet(option))
+    DataSetFormOptions::BadValue bad;
+    if (DataSetFormOptions::readLayout(parser, QCommandLineOption(option), layout, &bad))
         return true;
-    TileDataLayout named;
-    if (!TileDataLayout::fromName(parser.value(option), &named)) {
-        *error = QStringLiteral("--%1 must be %2, not '%3'")
-                     .arg(option, layoutNames(), CliText::elide(parser.value(option)));
-        return false;
-    }
-    *layout = named;
-    return true;
+    *error = valueError(bad);
+    return false;
 }
 
 } // namespace
@@ -55,20 +52,20 @@ void CliOptions::addTo(QCommandLineParser &parser)
     parser.addOption(QCommandLineOption(InputArtOption,
         QStringLiteral("Read the art from art.mul and artidx.mul (mul) or from artLegacyMUL.uop (uop), "
                        "rather than from art.mul and artidx.mul when both are there."),
-        QStringLiteral("mul|uop")));
+        DataSetFormOptions::artValues()));
     parser.addOption(QCommandLineOption(InputTileDataOption,
         QStringLiteral("Read tiledata.mul in this layout (%1) rather than the one its size and content "
                        "tell, for a cut or damaged file.")
-            .arg(layoutNames()),
-        TileDataLayout::names().join(QLatin1Char('|'))));
+            .arg(DataSetFormOptions::layoutNames()),
+        DataSetFormOptions::layoutValues()));
     parser.addOption(QCommandLineOption(ArtOption,
         QStringLiteral("convert: the art container to write. Other commands: as --in-art."),
-        QStringLiteral("mul|uop")));
+        DataSetFormOptions::artValues()));
     parser.addOption(QCommandLineOption(TileDataOption,
         QStringLiteral("convert: the tile-data layout to write (%1; unset: as read). Other commands: as "
                        "--in-tiledata.")
-            .arg(layoutNames()),
-        TileDataLayout::names().join(QLatin1Char('|'))));
+            .arg(DataSetFormOptions::layoutNames()),
+        DataSetFormOptions::layoutValues()));
     parser.addOption(QCommandLineOption(JsonOption, QStringLiteral("info: print one JSON object.")));
 }
 

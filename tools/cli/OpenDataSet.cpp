@@ -1,5 +1,6 @@
 #include "tools/cli/OpenDataSet.h"
 
+#include "session/DataSetSession.h"
 #include "tiledata/TileData.h"
 #include "tools/cli/CliError.h"
 #include "tools/cli/CliOptions.h"
@@ -16,7 +17,8 @@ std::unique_ptr<DataSet> OpenDataSet::open(const QString &directory)
     // recovers them (the patch list is the work), so the next run clears them away.
     DataSet::discard(DataSet::orphanedEditsOf(QCoreApplication::applicationName(), options.pendingParent));
     QString error;
-    std::unique_ptr<DataSet> set = DataSet::open(directory, options, &error);
+    // Read as the window reads a data set.
+    std::unique_ptr<DataSet> set = DataSetSession::read(directory, options, &error);
     if (!set)
         throw CliError(QString(error).replace(QLatin1Char('\n'), QLatin1Char(' ')));
     // info --json carries them in its object instead.
