@@ -205,7 +205,7 @@ void MyMainWindow::showDataSet()
     if (!bar)
         bar = new MyBar(statusBar());
     bar->describe(set);
-    createStores();
+    createDataSetWidgets();
     setWindowTitle(title(QFileInfo(QDir::cleanPath(set->directory())).fileName()));
     currentPalette()->setFocus();
     settings.rememberDataDirectory(session->directory());
@@ -248,7 +248,7 @@ void MyMainWindow::showEmptyPage()
     setCentralWidget(page);
 }
 
-void MyMainWindow::createStores()
+void MyMainWindow::createDataSetWidgets()
 {
     // Each object is given only objects made before it; the tabs, which make the
     // palettes, come last.

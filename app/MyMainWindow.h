@@ -110,8 +110,6 @@ public Q_SLOTS:
     // Offers to reopen the data set when one of its files changed on disk; asks once
     // for each new state of the files.
     void checkDataFiles();
-    // Asks whether to read the data set again now that file changed on disk.
-    void offerReopen(const QString &file);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -125,6 +123,8 @@ private:
     // Asks for a data directory; empty when the user cancels.
     QString chooseDirectory(const QString &start);
     bool askToRecover(int edits, const QString &directory);
+    // Asks whether to read the data set again now that file changed on disk.
+    void offerReopen(const QString &file);
     // Shows the data set the session has opened.
     void showDataSet();
     // Lets go of the data set the session is closing: the widgets first (the palettes
@@ -138,7 +138,8 @@ private:
     // The window without a data set: a page that says how to open one.
     void showEmptyPage();
     void updateRecentMenu();
-    void createStores();
+    // The tabs with the palettes, and the save controller, for the data set open.
+    void createDataSetWidgets();
     // The palette's selection goes to the status bar, its activated tiles open the
     // properties window of the given kind, its edit requests become edits.
     void connectPalette(TilePalette *palette, void (MyBar::*selectionSlot)(int), int kind);

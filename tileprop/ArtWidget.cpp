@@ -355,9 +355,13 @@ void ArtWidget::runImageMenu(const QPoint &globalPos)
 {
     const TileImageActions actions(this);
     switch (actions.choose(globalPos)) {
-    case TileImageActions::Action::Import:
-        importImage(actions.importImage());
+    case TileImageActions::Action::Import: {
+        // Null also when the window was closed meanwhile: nothing of it is touched then.
+        const QImage loaded = actions.importImage();
+        if (!loaded.isNull())
+            importImage(loaded);
         break;
+    }
     case TileImageActions::Action::Delete:
         changeImage(QImage());
         break;
@@ -371,8 +375,6 @@ void ArtWidget::runImageMenu(const QPoint &globalPos)
 
 void ArtWidget::importImage(const QImage &loaded)
 {
-    if (loaded.isNull())
-        return;
     // Show the image as storing it will give it back. One that cannot be stored is
     // refused now, in the words the palette uses, and the image shown stays.
     QString message;

@@ -87,7 +87,7 @@ private:
     void showFrame(const QImage &frame);
 
     void runImageMenu(const QPoint &globalPos);
-    // Shows loaded, as storing it will give it back, in place of the image (null: none loaded).
+    // Shows loaded as storing it will give it back, in place of the image.
     void importImage(const QImage &loaded);
     // Shows newImage (null: none) in place of the image, which OK stores.
     void changeImage(const QImage &newImage);

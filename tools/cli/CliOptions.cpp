@@ -74,8 +74,8 @@ bool CliOptions::read(
 {
     ArtContainerChoice::Choice art = ArtContainerChoice::Choice::Automatic;
     std::optional<TileDataLayout> layout;
-    if (!readArt(parser, InputArtOption, &options->inputArt, error)
-        || !readLayout(parser, InputTileDataOption, &options->inputTileDataLayout, error)
+    if (!readArt(parser, InputArtOption, &options->input.art, error)
+        || !readLayout(parser, InputTileDataOption, &options->input.tileDataLayout, error)
         || !readArt(parser, ArtOption, &art, error) || !readLayout(parser, TileDataOption, &layout, error))
         return false;
     if (command == QLatin1String("convert")) {
@@ -84,18 +84,18 @@ bool CliOptions::read(
     } else {
         // Both spellings of how to read: they must not contradict each other.
         const bool artClash
-            = parser.isSet(ArtOption) && parser.isSet(InputArtOption) && art != options->inputArt;
+            = parser.isSet(ArtOption) && parser.isSet(InputArtOption) && art != options->input.art;
         const bool layoutClash
-            = layout && options->inputTileDataLayout && *layout != *options->inputTileDataLayout;
+            = layout && options->input.tileDataLayout && *layout != *options->input.tileDataLayout;
         if (artClash || layoutClash) {
             *error = QStringLiteral("--%1 and --in-%1 name different forms to read")
                          .arg(artClash ? ArtOption : TileDataOption);
             return false;
         }
         if (parser.isSet(ArtOption))
-            options->inputArt = art;
+            options->input.art = art;
         if (layout)
-            options->inputTileDataLayout = layout;
+            options->input.tileDataLayout = layout;
     }
     options->json = parser.isSet(JsonOption);
     return true;

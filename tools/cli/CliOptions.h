@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dataset/ArtContainerChoice.h"
+#include "dataset/DataSet.h"
 #include "tiledata/TileDataLayout.h"
 
 #include <optional>
@@ -14,9 +15,9 @@ class QCommandLineParser;
 struct CliOptions
 {
     // How the data set is read: the art container and the layout of tiledata.mul (for
-    // a cut or damaged file); unset: as the files tell.
-    ArtContainerChoice::Choice inputArt = ArtContainerChoice::Choice::Automatic;
-    std::optional<TileDataLayout> inputTileDataLayout;
+    // a cut or damaged file), unset: as the files tell; pending edits in the system's
+    // temporary directory.
+    DataSet::Options input;
     // convert's output forms; unset: as read.
     ArtContainerChoice::Choice outputArt = ArtContainerChoice::Choice::Automatic;
     std::optional<TileDataLayout> outputTileDataLayout;

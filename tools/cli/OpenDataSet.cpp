@@ -10,9 +10,7 @@
 
 std::unique_ptr<DataSet> OpenDataSet::open(const QString &directory)
 {
-    DataSet::Options options;
-    options.art = CliOptions::current().inputArt;
-    options.tileDataLayout = CliOptions::current().inputTileDataLayout;
+    const DataSet::Options &options = CliOptions::current().input;
     // A run of this program that was killed left its pending edits behind; nobody
     // recovers them (the patch list is the work), so the next run clears them away.
     DataSet::discard(DataSet::orphanedEditsOf(QCoreApplication::applicationName(), options.pendingParent));
