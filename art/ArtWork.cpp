@@ -18,7 +18,7 @@ struct ArtWork::Kind
     QCache<int, QImage> ArtWork::*cache;
     Highlighted ArtWork::*highlighted;
     int slotBase;
-    QImage (*decode)(QByteArrayView record, bool highlighted);
+    QImage (*decode)(QByteArrayView record);
     QByteArray (*encode)(const QImage &image, QString *error);
     const char *filePrefix;
     int idLimit;
@@ -41,8 +41,8 @@ struct ArtWork::Kind
 
 namespace {
 
-// The image as a highlighted decode gives it: every stored pixel takes the highlight
-// colour of its red field. Decoded pixels hold the stored 5-bit red field shifted left
+// The selected tile's look: every stored pixel takes the highlight colour of its red
+// field. Decoded pixels hold the stored 5-bit red field shifted left
 // by three, and everything not stored is fully transparent.
 QImage highlight(const QImage &plain)
 {
@@ -143,8 +143,8 @@ bool ArtWork::adoptEditFile(const QString &fileName, QStringList *dropped)
     const int id = match.captured(2).toInt();
     const bool deleted = match.captured(3) == QLatin1String("deleted");
     const QString path = pendingDir->filePath(fileName);
-    const bool fits = id < kind.idLimit
-        && (deleted || !kind.decode(PendingEditDirectory::readFile(path), false).isNull());
+    const bool fits
+        = id < kind.idLimit && (deleted || !kind.decode(PendingEditDirectory::readFile(path)).isNull());
     if (!fits) {
         if (dropped)
             dropped->append(QStringLiteral("%1 tile %2")
@@ -259,10 +259,10 @@ QImage ArtWork::decodeStored(const Kind &kind, int id) const
     const QHash<int, QString> &pending = this->*kind.pending;
     const auto edit = pending.constFind(id);
     if (edit == pending.cend())
-        return kind.decode(source->record(kind.slotBase + id), false);
+        return kind.decode(source->record(kind.slotBase + id));
     if (edit->isEmpty())
         return {};
-    return kind.decode(PendingEditDirectory::readFile(*edit), false);
+    return kind.decode(PendingEditDirectory::readFile(*edit));
 }
 
 void ArtWork::cacheImage(const Kind &kind, int id, const QImage &image)
@@ -285,7 +285,7 @@ QImage ArtWork::normalized(const Kind &kind, const QImage &image, QString *error
 {
     if (image.isNull())
         return image;
-    const QImage stored = kind.decode(kind.encode(image, error), false);
+    const QImage stored = kind.decode(kind.encode(image, error));
     if (stored.isNull() && error && error->isEmpty())
         *error = QStringLiteral("The image cannot be stored in the art file's format.");
     return stored;

@@ -113,11 +113,11 @@ int main(int argc, char **argv)
     qint64 sink = 0;
     const double terrainNs = bestNanosPerItem(terrain.size(), [&] {
         for (qint64 offset : terrain)
-            sink += ArtCodec::decodeTerrain(art.sliced(offset), false).width();
+            sink += ArtCodec::decodeTerrain(art.sliced(offset)).width();
     });
     const double staticNs = bestNanosPerItem(statics.size(), [&] {
         for (qint64 offset : statics)
-            sink += ArtCodec::decodeStatic(art.sliced(offset), false).width();
+            sink += ArtCodec::decodeStatic(art.sliced(offset)).width();
     });
 
     QFile artFile(data.file("art.mul"));
@@ -154,7 +154,7 @@ int main(int argc, char **argv)
     constexpr int WorstRounds = 20;
     const double worstNs = bestNanosPerItem(WorstRounds, [&] {
         for (int i = 0; i < WorstRounds; ++i)
-            sink += ArtCodec::decodeStatic(worst, false).width();
+            sink += ArtCodec::decodeStatic(worst).width();
     });
     const double worstExtentNs = bestNanosPerItem(WorstRounds, [&] {
         for (int i = 0; i < WorstRounds; ++i)

@@ -2,6 +2,7 @@
 
 #include "art/ArtWork.h"
 #include "io/CommitJournal.h"
+#include "io/DataFileNames.h"
 #include "io/FileIdentity.h"
 #include "tiledata/AnimDataFile.h"
 #include "tiledata/TileData.h"
@@ -11,9 +12,6 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QStringList>
-
-const QString DataSet::TileDataFileName = QStringLiteral("tiledata.mul");
-const QString DataSet::AnimDataFileName = QStringLiteral("animdata.mul");
 
 namespace {
 
@@ -61,7 +59,7 @@ QStringList DataSet::filesIn(const QString &directory)
     QStringList present;
     for (const QString &name : ArtContainerChoice::fileNames(ArtContainer::Format::Mul)
             + ArtContainerChoice::fileNames(ArtContainer::Format::Uop)
-            + QStringList{TileDataFileName, AnimDataFileName}) {
+            + QStringList{DataFileNames::TileDataMul, DataFileNames::AnimDataMul}) {
         if (QFileInfo(QDir(directory).filePath(name)).isFile())
             present.append(name);
     }
@@ -88,11 +86,11 @@ std::unique_ptr<DataSet> DataSet::open(const QString &directory, const Options &
     if (!art.damage.isEmpty())
         problems.damaged(art.damage);
 
-    const QString tilePath = set->filePath(TileDataFileName);
+    const QString tilePath = set->filePath(DataFileNames::TileDataMul);
     set->tileStore = std::make_unique<TileData>(tilePath, options.pendingParent, options.tileDataLayout);
     const TileData &tiles = *set->tileStore;
     if (!present(tilePath))
-        problems.missing(TileDataFileName);
+        problems.missing(DataFileNames::TileDataMul);
     else if (!tiles.errorString().isEmpty())
         problems.damaged(tiles.errorString());
     else if (tiles.fileBytes().size() < tiles.layout().landSectionSize())
@@ -103,10 +101,10 @@ std::unique_ptr<DataSet> DataSet::open(const QString &directory, const Options &
                              .arg(tiles.layout().landSectionSize())
                              .arg(tiles.layoutName(), tiles.layoutReason()));
 
-    const QString animPath = set->filePath(AnimDataFileName);
+    const QString animPath = set->filePath(DataFileNames::AnimDataMul);
     set->animStore = std::make_unique<AnimDataFile>();
     if (!present(animPath))
-        problems.missing(AnimDataFileName);
+        problems.missing(DataFileNames::AnimDataMul);
     else if (!set->animStore->setFileName(animPath))
         problems.damaged(set->animStore->errorString());
 

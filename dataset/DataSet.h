@@ -20,9 +20,6 @@ class TileData;
 class DataSet
 {
 public:
-    static const QString TileDataFileName;
-    static const QString AnimDataFileName;
-
     struct Options
     {
         // Where the stores make their private pending-edit directories (empty: the

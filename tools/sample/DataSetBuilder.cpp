@@ -2,11 +2,10 @@
 
 #include "art/ArtCodec.h"
 #include "art/ArtFormat.h"
-#include "art/MulArtContainer.h"
 #include "art/UopArtContainer.h"
 #include "dataset/ArtContainerChoice.h"
-#include "dataset/DataSet.h"
 #include "io/CheckedWrite.h"
+#include "io/DataFileNames.h"
 #include "io/MypFormat.h"
 #include "io/MypHash.h"
 #include "io/MypWriter.h"
@@ -307,11 +306,10 @@ bool DataSetBuilder::write(const QString &directory, const Output &output, QStri
     }
     QList<QPair<QString, QByteArray>> files;
     if (uop)
-        files.append({UopArtContainer::FileName, uopArtBytes(output)});
+        files.append({DataFileNames::ArtUop, uopArtBytes(output)});
     else
-        files += {
-            {MulArtContainer::IndexFileName, artIndexBytes()}, {MulArtContainer::ArtFileName, artBytes()}};
-    files += {{DataSet::TileDataFileName, tileDataBytes()}, {DataSet::AnimDataFileName, animDataBytes()}};
+        files += {{DataFileNames::ArtIdxMul, artIndexBytes()}, {DataFileNames::ArtMul, artBytes()}};
+    files += {{DataFileNames::TileDataMul, tileDataBytes()}, {DataFileNames::AnimDataMul, animDataBytes()}};
     QString failed;
     QString reason;
     for (const auto &[name, bytes] : files) {
