@@ -571,4 +571,4 @@ private:
 };
 
 QTEST_MAIN(ArtWidgetTest)
-#include "tst_artwidget.moc"
+#include "test_artwidget.moc"
