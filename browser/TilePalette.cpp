@@ -2,6 +2,7 @@
 
 #include "art/ArtWork.h"
 #include "browser/ImageTransfer.h"
+#include "browser/PaletteNavigation.h"
 #include "browser/PaletteRowPainter.h"
 #include "edits/TileEdits.h"
 #include "ui/ImageFiles.h"
@@ -245,46 +246,6 @@ void TilePalette::mouseMoveEvent(QMouseEvent *event)
     startDrag();
 }
 
-int TilePalette::keyTarget(int key) const
-{
-    const int count = tileCount();
-    if (count <= 0)
-        return NoTile;
-    if (key == Qt::Key_Home)
-        return 0;
-    if (key == Qt::Key_End)
-        return count - 1;
-    const bool arrowOrPage = key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up
-        || key == Qt::Key_Down || key == Qt::Key_PageUp || key == Qt::Key_PageDown;
-    if (!arrowOrPage)
-        return NoTile;
-    // Without a selection every move starts at the first tile in view.
-    if (selected < 0 || selected >= count)
-        return qMin(startId, count - 1);
-    const int row = columns > 0 ? columns : 1;
-    const int page = row * wholeRowCount();
-    switch (key) {
-    case Qt::Key_Left:
-        return qMax(selected - 1, 0);
-    case Qt::Key_Right:
-        return qMin(selected + 1, count - 1);
-    case Qt::Key_Up:
-        return selected >= row ? selected - row : selected;
-    case Qt::Key_Down:
-        return selected + row < count ? selected + row : selected;
-    case Qt::Key_PageUp:
-        // Up by a screen, in the same column; at most to the first row.
-        return selected >= page ? selected - page : selected % row;
-    default: {
-        if (selected + page < count)
-            return selected + page;
-        // The last tile of the same column.
-        const int last = (count - 1) / row * row + selected % row;
-        return qMax(selected, last < count ? last : last - row);
-    }
-    }
-}
-
 void TilePalette::keyPressEvent(QKeyEvent *event)
 {
     const bool onTile = selected >= 0 && selected < tileCount();
@@ -305,8 +266,9 @@ void TilePalette::keyPressEvent(QKeyEvent *event)
     default:
         break;
     }
-    const int target = keyTarget(event->key());
-    if (target == NoTile) {
+    const int target
+        = PaletteNavigation(tileCount(), columns, wholeRowCount(), startId).target(event->key(), selected);
+    if (target == PaletteNavigation::NoTarget) {
         QWidget::keyPressEvent(event);
         return;
     }

@@ -130,8 +130,6 @@ private:
     QRect cellRect(int id) const;
     // Rows wholly in view, at least one.
     int wholeRowCount() const;
-    // The tile a navigation key leads to from the selection; NoTile for other keys.
-    int keyTarget(int key) const;
     void moveSelection(int id);
     // Selects id where it is, as a click does, without scrolling.
     void selectInPlace(int id);
