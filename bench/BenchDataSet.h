@@ -1,5 +1,6 @@
 #pragma once
 
+#include "io/DataFileNames.h"
 #include "tools/sample/DataSetBuilder.h"
 
 #include <QString>
@@ -23,7 +24,7 @@ public:
         directory = temporary.path();
     }
     QString path() const { return directory; }
-    QString file(const char *name) const { return directory + QLatin1Char('/') + QLatin1String(name); }
+    QString file(const QString &name) const { return directory + QLatin1Char('/') + name; }
 
 private:
     QTemporaryDir temporary;

@@ -102,8 +102,8 @@ int main(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);
     const BenchDataSet data(argc, argv);
-    const QByteArray artBytes = readAll(data.file("art.mul"));
-    const QByteArray indexBytes = readAll(data.file("artidx.mul"));
+    const QByteArray artBytes = readAll(data.file(DataFileNames::ArtMul));
+    const QByteArray indexBytes = readAll(data.file(DataFileNames::ArtIdxMul));
     const QVector<qint64> terrain
         = recordOffsets(indexBytes, 0, TerrainCount, artBytes.size(), TerrainRecordSize);
     const QVector<qint64> statics = recordOffsets(
@@ -120,7 +120,7 @@ int main(int argc, char **argv)
             sink += ArtCodec::decodeStatic(art.sliced(offset)).width();
     });
 
-    QFile artFile(data.file("art.mul"));
+    QFile artFile(data.file(DataFileNames::ArtMul));
     artFile.open(QIODevice::ReadOnly);
     QDataStream stream(&artFile);
     stream.setByteOrder(QDataStream::LittleEndian);

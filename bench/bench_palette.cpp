@@ -45,7 +45,8 @@ double millis(const QElapsedTimer &timer)
 struct Setup
 {
     Setup(const BenchDataSet &data, bool statics)
-        : art(data.file("artidx.mul"), data.file("art.mul")), tiles(data.file("tiledata.mul"))
+        : art(data.file(DataFileNames::ArtIdxMul), data.file(DataFileNames::ArtMul)),
+          tiles(data.file(DataFileNames::TileDataMul))
     {
         if (statics)
             palette = std::make_unique<SPalette>(&art, &tiles);

@@ -4,6 +4,7 @@
 // with a data directory, its tiledata.mul and the same file converted to the other
 // layout (when it can be: a high-seas file with upper flags cannot be narrowed).
 
+#include "io/DataFileNames.h"
 #include "saving/TileDataConversion.h"
 #include "tiledata/LandTileRecord.h"
 #include "tiledata/StaticTileRecord.h"
@@ -81,7 +82,7 @@ Files generatedFiles(const QString &directory)
 Files filesOf(const QString &dataDirectory, const QString &directory)
 {
     auto given
-        = std::make_unique<TileData>(QDir(dataDirectory).filePath(QStringLiteral("tiledata.mul")), directory);
+        = std::make_unique<TileData>(QDir(dataDirectory).filePath(DataFileNames::TileDataMul), directory);
     const TileDataLayout other
         = given->layout().hasUpperFlags() ? TileDataLayout::classic() : TileDataLayout::highSeas();
     QByteArray converted;
