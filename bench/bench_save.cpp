@@ -40,7 +40,8 @@ bool applyEdits(ArtWork &art, TileData &tiles)
         ok = ok && art.setStatic(200 + i * 1531, pattern(40 + i * 10, 60, i));
     }
     ok = ok && art.setTerrain(5, QImage()) && art.setStatic(7, QImage());
-    ok = ok && tiles.setLandRecord(12, QByteArray(26, 'a')) && tiles.setStaticRecord(34, QByteArray(37, 'b'));
+    ok = ok && tiles.setLandRecord(12, LandTileRecord::fromBytes(QByteArray(26, 'a')))
+        && tiles.setStaticRecord(34, StaticTileRecord::fromBytes(QByteArray(37, 'b')));
     return ok;
 }
 

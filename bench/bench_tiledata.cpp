@@ -37,11 +37,11 @@ quint64 readEveryRecord(const TileData &tiles)
 {
     quint64 sum = 0;
     for (int id = 0; id < tiles.landCount(); ++id) {
-        const LandTileRecord land = LandTileRecord::fromBytes(tiles.landRecord(id), tiles.layout());
+        const LandTileRecord land = *tiles.landRecord(id);
         sum += land.flags + land.texid + quint8(land.name.at(0));
     }
     for (int id = 0; id < tiles.staticCount(); ++id) {
-        const StaticTileRecord item = StaticTileRecord::fromBytes(tiles.staticRecord(id), tiles.layout());
+        const StaticTileRecord item = *tiles.staticRecord(id);
         sum += item.flags + item.weight + item.height + quint8(item.name.at(0));
     }
     return sum;

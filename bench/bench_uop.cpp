@@ -93,7 +93,7 @@ bool applyEdits(DataSet &set)
     image.fill(qRgb(200, 100, 50));
     return set.art().setTerrain(100, image) && set.art().setStatic(200, image)
         && set.art().setTerrain(5, QImage()) && set.art().setStatic(7, QImage())
-        && set.tiles().setLandRecord(12, QByteArray(26, 'a'));
+        && set.tiles().setLandRecord(12, LandTileRecord::fromBytes(QByteArray(26, 'a')));
 }
 
 void compareSaveToCopy(const QString &uop, const QString &work)

@@ -44,11 +44,13 @@ bool TileEdits::storeImage(TileKind kind, int id, const QImage &image, QString *
     return stored;
 }
 
-bool TileEdits::storeRecord(TileKind kind, int id, const QByteArray &record, QString *error)
+bool TileEdits::storeRecord(TileKind kind, int id, const TileRecord &record, QString *error)
 {
-    QString reason;
-    const bool stored = kind == TileKind::Terrain ? tileStore.setLandRecord(id, record, &reason)
-                                                  : tileStore.setStaticRecord(id, record, &reason);
+    QString reason = QStringLiteral("The record given is for the other kind of tile.");
+    const auto *land = std::get_if<LandTileRecord>(&record);
+    const auto *item = std::get_if<StaticTileRecord>(&record);
+    const bool stored = kind == TileKind::Terrain ? land && tileStore.setLandRecord(id, *land, &reason)
+                                                  : item && tileStore.setStaticRecord(id, *item, &reason);
     if (!stored && error)
         *error = notChangedText(kind, id, QStringLiteral("tile data"), reason);
     return stored;
@@ -69,7 +71,7 @@ bool TileEdits::changeImage(TileKind kind, int id, const QImage &image, const QS
 }
 
 bool TileEdits::changeProperties(TileKind kind, int id, const std::optional<QImage> &image,
-    const std::optional<QByteArray> &record, QString *error)
+    const std::optional<TileRecord> &record, QString *error)
 {
     TileEditCommand::State which;
     if (image)

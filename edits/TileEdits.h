@@ -2,6 +2,7 @@
 
 #include "edits/TileEditCommand.h"
 #include "edits/TileKind.h"
+#include "tiledata/TileRecord.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -45,9 +46,10 @@ public:
     // the tile and the reason, for the user.
     bool changeImage(TileKind kind, int id, const QImage &image, const QString &action, QString *error);
     // The properties window's OK: the image and the record (each only when given) as
-    // one edit. False, with nothing changed, when either cannot be stored.
+    // one edit. False, with nothing changed, when either cannot be stored (a record of
+    // the other kind is not stored).
     bool changeProperties(TileKind kind, int id, const std::optional<QImage> &image,
-        const std::optional<QByteArray> &record, QString *error);
+        const std::optional<TileRecord> &record, QString *error);
     // The image as changeImage would store it for the tile; null, with the same
     // sentence changeImage would give in *error, when it cannot be stored.
     static QImage prepareImage(TileKind kind, int id, const QImage &image, QString *error);
@@ -72,7 +74,7 @@ Q_SIGNALS:
 private:
     static QString notChangedText(TileKind kind, int id, const QString &what, const QString &reason);
     bool storeImage(TileKind kind, int id, const QImage &image, QString *error);
-    bool storeRecord(TileKind kind, int id, const QByteArray &record, QString *error);
+    bool storeRecord(TileKind kind, int id, const TileRecord &record, QString *error);
     void pushIfChanged(TileKind kind, int id, const QString &action, const TileEditCommand::State &before,
         const TileEditCommand::State &which);
     bool step(bool forward, QString *error);

@@ -1,7 +1,5 @@
 #include "tiledata/TileData.h"
 
-#include "tiledata/TileName.h"
-
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -191,75 +189,74 @@ bool TileData::holdsStatic(int id) const
         || (inRange(id, MaxStaticCount) && pending.contains(id + StaticKeyBase));
 }
 
-QByteArray TileData::landRecord(int id, QString *error) const
+std::optional<LandTileRecord> TileData::landRecord(int id, QString *error) const
 {
     if (!holdsLand(id)) {
         setError(error, missingRecord(true, id));
-        return QByteArray();
+        return std::nullopt;
     }
     const int size = fileLayout.landRecordSize();
     const QByteArray edited = pendingRecord(id, size);
-    return edited.isEmpty() ? fileRecord(fileLayout.landPosition(id), size) : edited;
+    return LandTileRecord::fromBytes(
+        edited.isEmpty() ? fileRecord(fileLayout.landPosition(id), size) : edited, fileLayout);
 }
 
-QByteArray TileData::staticRecord(int id, QString *error) const
+std::optional<StaticTileRecord> TileData::staticRecord(int id, QString *error) const
 {
     if (!holdsStatic(id)) {
         setError(error, missingRecord(false, id));
-        return QByteArray();
+        return std::nullopt;
     }
     const int size = fileLayout.staticRecordSize();
     const QByteArray edited = pendingRecord(id + StaticKeyBase, size);
-    return edited.isEmpty() ? fileRecord(fileLayout.staticPosition(id), size) : edited;
+    return StaticTileRecord::fromBytes(
+        edited.isEmpty() ? fileRecord(fileLayout.staticPosition(id), size) : edited, fileLayout);
 }
 
-QByteArray TileData::originalLandRecord(int id) const
+std::optional<LandTileRecord> TileData::originalLandRecord(int id) const
 {
     if (!inRange(id, landCount()))
-        return QByteArray();
-    return fileRecord(fileLayout.landPosition(id), fileLayout.landRecordSize());
+        return std::nullopt;
+    return LandTileRecord::fromBytes(
+        fileRecord(fileLayout.landPosition(id), fileLayout.landRecordSize()), fileLayout);
 }
 
-QByteArray TileData::originalStaticRecord(int id) const
+std::optional<StaticTileRecord> TileData::originalStaticRecord(int id) const
 {
     if (!inRange(id, staticCount()))
-        return QByteArray();
-    return fileRecord(fileLayout.staticPosition(id), fileLayout.staticRecordSize());
+        return std::nullopt;
+    return StaticTileRecord::fromBytes(
+        fileRecord(fileLayout.staticPosition(id), fileLayout.staticRecordSize()), fileLayout);
 }
 
-bool TileData::setLandRecord(int id, const QByteArray &record, QString *error)
+bool TileData::setLandRecord(int id, const LandTileRecord &record, QString *error)
 {
     if (!inRange(id, LandCount)) {
         setError(error, QStringLiteral("There is no land tile %1.").arg(id));
         return false;
     }
-    return setRecord(id, pendingFileName("TT", id), record, fileLayout.landRecordSize(), error);
+    return setRecord(id, pendingFileName("TT", id), record.layout, record.toBytes(), error);
 }
 
-bool TileData::setStaticRecord(int id, const QByteArray &record, QString *error)
+bool TileData::setStaticRecord(int id, const StaticTileRecord &record, QString *error)
 {
     if (!inRange(id, MaxStaticCount)) {
         setError(error, QStringLiteral("There is no static tile %1.").arg(id));
         return false;
     }
-    return setRecord(
-        id + StaticKeyBase, pendingFileName("TS", id), record, fileLayout.staticRecordSize(), error);
+    return setRecord(id + StaticKeyBase, pendingFileName("TS", id), record.layout, record.toBytes(), error);
 }
 
 QString TileData::landName(int id) const
 {
-    const QByteArray record = landRecord(id);
-    if (record.isEmpty())
-        return QString();
-    return TileName::decode(record.constData() + fileLayout.landNameOffset(), NameSize);
+    const std::optional<LandTileRecord> record = landRecord(id);
+    return record ? record->nameText() : QString();
 }
 
 QString TileData::staticName(int id) const
 {
-    const QByteArray record = staticRecord(id);
-    if (record.isEmpty())
-        return QString();
-    return TileName::decode(record.constData() + fileLayout.staticNameOffset(), NameSize);
+    const std::optional<StaticTileRecord> record = staticRecord(id);
+    return record ? record->nameText() : QString();
 }
 
 QByteArray TileData::pendingRecord(int key, int size) const
@@ -281,15 +278,16 @@ QByteArray TileData::fileRecord(qint64 position, int size) const
     return bytes.mid(position, size).leftJustified(size, '\0', true);
 }
 
-bool TileData::setRecord(int key, const QString &fileName, const QByteArray &record, int size, QString *error)
+bool TileData::setRecord(
+    int key, const QString &fileName, TileDataLayout layout, const QByteArray &record, QString *error)
 {
-    if (record.size() != size) {
+    // Pending records are served and saved in the file's layout; converting one here
+    // could drop upper flags.
+    if (layout != fileLayout) {
         setError(error,
-            QStringLiteral("The record of %1 is %2 bytes long; %3 in the %4 layout takes %5.")
-                .arg(describeKey(key))
-                .arg(record.size())
-                .arg(QFileInfo(file.fileName()).fileName(), fileLayout.name())
-                .arg(size));
+            QStringLiteral("The record of %1 is in the %2 layout; %3 is in the %4 layout.")
+                .arg(describeKey(key), layout.name(), QFileInfo(file.fileName()).fileName(),
+                    fileLayout.name()));
         return false;
     }
     if (!pendingDir->writeFile(fileName, record, error))

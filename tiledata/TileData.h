@@ -3,6 +3,8 @@
 #include "io/DataFile.h"
 #include "io/PendingEdit.h"
 #include "io/PendingEditDirectory.h"
+#include "tiledata/LandTileRecord.h"
+#include "tiledata/StaticTileRecord.h"
 #include "tiledata/TileDataLayout.h"
 
 #include <QByteArray>
@@ -60,19 +62,19 @@ public:
     bool holdsLand(int id) const;
     bool holdsStatic(int id) const;
 
-    // The record in the file's layout (26 or 37 bytes classic, 30 or 41 high-seas);
-    // empty, and *error saying so, for an id that is not there.
-    QByteArray landRecord(int id, QString *error = nullptr) const;
-    QByteArray staticRecord(int id, QString *error = nullptr) const;
-    // The record as the data file holds it, ignoring pending edits; empty when it does not.
-    QByteArray originalLandRecord(int id) const;
-    QByteArray originalStaticRecord(int id) const;
+    // The record in the file's layout, its pending edit if it has one; nothing, and
+    // *error saying so, for an id that is not there.
+    std::optional<LandTileRecord> landRecord(int id, QString *error = nullptr) const;
+    std::optional<StaticTileRecord> staticRecord(int id, QString *error = nullptr) const;
+    // The record as the data file holds it, ignoring pending edits; nothing when it does not.
+    std::optional<LandTileRecord> originalLandRecord(int id) const;
+    std::optional<StaticTileRecord> originalStaticRecord(int id) const;
 
     // A record must be of the file's layout. Ids up to the format's limits may be
     // edited, also past the end of a short file. When the record is refused or its
     // pending file cannot be written nothing changes, false is returned and *error says why.
-    bool setLandRecord(int id, const QByteArray &record, QString *error = nullptr);
-    bool setStaticRecord(int id, const QByteArray &record, QString *error = nullptr);
+    bool setLandRecord(int id, const LandTileRecord &record, QString *error = nullptr);
+    bool setStaticRecord(int id, const StaticTileRecord &record, QString *error = nullptr);
 
     // The pending edit of a record exactly as it is held now, and putting one back: what
     // undoing and redoing an edit needs (a record is never Deleted). Restoring
@@ -119,7 +121,8 @@ Q_SIGNALS:
 private:
     QByteArray pendingRecord(int key, int size) const;
     QByteArray fileRecord(qint64 position, int size) const;
-    bool setRecord(int key, const QString &fileName, const QByteArray &record, int size, QString *error);
+    bool setRecord(
+        int key, const QString &fileName, TileDataLayout layout, const QByteArray &record, QString *error);
     bool adoptEditFile(const QString &fileName, QStringList *dropped);
     QString missingRecord(bool land, int id) const;
     PendingEdit pendingEdit(int key) const;

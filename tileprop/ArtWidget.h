@@ -2,9 +2,8 @@
 
 #include "edits/TileKind.h"
 #include "tiledata/AnimDataEntry.h"
-#include "tiledata/LandTileRecord.h"
-#include "tiledata/StaticTileRecord.h"
 #include "tiledata/TileFlags.h"
+#include "tiledata/TileRecord.h"
 
 #include <QDialog>
 #include <QImage>
@@ -46,11 +45,6 @@ public:
     void setVisible(bool visible) override;
 
 public Q_SLOTS:
-    void weaponChange(int state);
-    void armorChange(int state);
-    void lightChange(int state);
-    void wearableChange(int state);
-    void containerChange(int state);
     void accept() override;
     void checkChange(int state);
     void textChange(const QString &text);
@@ -73,7 +67,6 @@ private:
     void collectFlagBoxes();
     void addValidators();
     void wireForm();
-    void fillFromRecord();
     void fillTerrain();
     void fillStatic();
     void applyFlags(quint64 flags);
@@ -81,7 +74,8 @@ private:
     QCheckBox *upperFlagBox(int bit);
     void fillImage();
     void fillAnimation(AnimDataFile *anim);
-    void showQuantityLabel();
+    // The labels of the fields whose meaning follows the flags, for the flags ticked now.
+    void showFieldLabels();
     void addStopButton();
     void showImage();
     void showFrame(const QImage &frame);
@@ -92,11 +86,11 @@ private:
     void saveImage();
 
     quint64 formFlags() const;
-    quint64 editedFlags(quint64 stored, quint64 shown) const;
-    LandTileRecord editedLandRecord(LandTileRecord stored) const;
-    StaticTileRecord editedStaticRecord(StaticTileRecord stored) const;
+    // The record as the form shows it now.
+    LandTileRecord formLand() const;
+    StaticTileRecord formStatic() const;
     // The record as OK stores it; nothing when the user changed nothing in it.
-    std::optional<QByteArray> editedRecord() const;
+    std::optional<TileRecord> editedRecord() const;
     bool storeEdits();
 
     std::unique_ptr<Ui::tileprop> ui;
@@ -121,7 +115,7 @@ private:
     // file, for the named bits and for any other bit a shown record sets.
     std::array<QCheckBox *, TileFlags::FlagCount> flagBoxes{};
     // The record as the form was filled from it: only what the user changed since
-    // replaces the stored bytes on OK.
+    // replaces the stored fields on OK.
     LandTileRecord shownLand;
     StaticTileRecord shownStatic;
 };

@@ -388,7 +388,7 @@ private Q_SLOTS:
             QVERIFY(deleteImage(first, TileKind::Terrain, 5));
             prompts.directories = QStringList{out.path()};
             QVERIFY(first.saveController()->save());
-            QVERIFY(first.tileStore()->setLandRecord(123, first.tileStore()->landRecord(5)));
+            QVERIFY(first.tileStore()->setLandRecord(123, *first.tileStore()->landRecord(5)));
             pending
                 = QStringList{first.artStore()->pendingDirectory(), first.tileStore()->pendingDirectory()};
             QVERIFY(!QDir(pending[0]).isEmpty() && !QDir(pending[1]).isEmpty());

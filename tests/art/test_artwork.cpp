@@ -181,7 +181,7 @@ private Q_SLOTS:
         QVERIFY(art.setTerrain(4, TestDataSet::terrain(Qt::red)));
         QCOMPARE(art.getTerrain(4, true).pixel(22, 22), qRgb(232, 232, 48));
 
-        QVERIFY(data.tiles().setLandRecord(1, QByteArray(26, 'x')));
+        QVERIFY(data.tiles().setLandRecord(1, LandTileRecord::fromBytes(QByteArray(26, 'x'))));
         for (int n = 0; n < names.size(); ++n)
             QCOMPARE(fileBytes(data.filePath(names.at(n))), before.at(n));
     }

@@ -78,7 +78,7 @@ struct EarlierOutput : Saving
         ok = data.art().setTerrain(1, TestDataSet::terrain(Qt::red)) && writeFile(out("notes.txt"), "mine")
             && first.save(output.path()) == Status::Saved
             && data.art().setTerrain(2, TestDataSet::terrain(Qt::blue)) && data.art().setStatic(3, QImage())
-            && data.tiles().setLandRecord(2, QByteArray(26, 'x'));
+            && data.tiles().setLandRecord(2, LandTileRecord::fromBytes(QByteArray(26, 'x')));
         before = snapshot(output.path());
         pending = snapshot(data.pendingParent());
     }

@@ -260,8 +260,8 @@ private Q_SLOTS:
         QVERIFY(art.setStatic(1, TestDataSet::solid(1, 1, Qt::red)) && art.setStatic(5, translucent));
         QVERIFY(art.setStatic(4, TestDataSet::solid(100, 43, Qt::blue)) && art.setTerrain(5, translucent));
         // A record edit marks the tile as well as an art edit does.
-        QVERIFY(f.data.tiles().setStaticRecord(2, QByteArray(37, '\1')));
-        QVERIFY(f.data.tiles().setLandRecord(16383, QByteArray(26, '\1')));
+        QVERIFY(f.data.tiles().setStaticRecord(2, StaticTileRecord::fromBytes(QByteArray(37, '\1'))));
+        QVERIFY(f.data.tiles().setLandRecord(16383, LandTileRecord::fromBytes(QByteArray(26, '\1'))));
         const QList<int> edited = statics ? QList<int>{1, 2, 4, 5} : QList<int>{5, 16383};
         TilePalette &palette = statics ? static_cast<TilePalette &>(f.statics) : f.terrain;
         resizeNow(palette, size);

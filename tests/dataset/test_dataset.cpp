@@ -36,13 +36,12 @@ std::unique_ptr<DataSet> openSet(
 // and of static 100 (past the end of the file's 64, a first record) changed.
 bool makeEdits(DataSet &set)
 {
-    StaticTileRecord item = StaticTileRecord::fromBytes(set.tiles().staticRecord(40));
+    StaticTileRecord item = *set.tiles().staticRecord(40);
     item.setNameText(QStringLiteral("kept"));
     StaticTileRecord first;
     first.setNameText(QStringLiteral("first"));
     return set.art().setTerrain(3, TestDataSet::terrain(Qt::red)) && set.art().setStatic(2, QImage())
-        && set.tiles().setStaticRecord(40, item.toBytes())
-        && set.tiles().setStaticRecord(100, first.toBytes());
+        && set.tiles().setStaticRecord(40, item) && set.tiles().setStaticRecord(100, first);
 }
 
 void checkEdits(DataSet &set, bool tileDataKept = true)

@@ -32,16 +32,16 @@ TileView view(TestDataSet &data, TileKind kind, int id)
 {
     const bool land = kind == TileKind::Terrain;
     return {land ? data.art().getTerrain(id, false) : data.art().getStatic(id, false),
-        land ? data.tiles().landRecord(id) : data.tiles().staticRecord(id),
+        land ? data.tiles().landRecord(id)->toBytes() : data.tiles().staticRecord(id)->toBytes(),
         pending(land ? data.art().pendingTerrain() : data.art().pendingStatics(), id),
         pending(data.tiles().pendingRecords(), land ? id : id + TileDataFormat::StaticKeyBase)};
 }
 
-// The record with another name, its last field.
-QByteArray named(const QByteArray &record, const char *name)
+// The record with another name.
+template <typename Record> Record named(Record record, const char *name)
 {
-    return record.chopped(TileDataFormat::NameSize)
-        + QByteArray(name).leftJustified(TileDataFormat::NameSize, '\0');
+    record.setNameText(QLatin1String(name));
+    return record;
 }
 
 } // namespace
@@ -76,9 +76,9 @@ private Q_SLOTS:
     void mixedEditsUndoAndRedoExactly()
     {
         // Each step: an image under the action's name, or with a record, properties.
-        using Step = std::tuple<TileKind, int, QString, QImage, QByteArray>;
+        using Step = std::tuple<TileKind, int, QString, QImage, std::optional<TileRecord>>;
         const QImage blue = TestDataSet::solid(12, 9, Qt::blue);
-        const QByteArray lamp = named(data->tiles().staticRecord(Pictured), "lamp");
+        const StaticTileRecord lamp = named(*data->tiles().staticRecord(Pictured), "lamp");
         const QList<Step> steps{{TileKind::Static, Pictured, TileEdits::importName(), blue, {}},
             {TileKind::Terrain, Ground, TileEdits::deleteName(), QImage(), {}},
             // Image and record as one step, over the earlier import.
@@ -86,7 +86,7 @@ private Q_SLOTS:
             {TileKind::Static, Bare, TileEdits::pasteName(), blue, {}},
             {TileKind::Static, Pictured, TileEdits::cutName(), QImage(), {}},
             {TileKind::Terrain, Ground, TileEdits::dropName(), TestDataSet::terrain(Qt::yellow), {}},
-            {TileKind::Terrain, Sand, {}, QImage(), named(data->tiles().landRecord(Sand), "sand")}};
+            {TileKind::Terrain, Sand, {}, QImage(), named(*data->tiles().landRecord(Sand), "sand")}};
         QList<TileView> before;
         QList<TileView> after;
         QStringList texts;
@@ -94,8 +94,8 @@ private Q_SLOTS:
         for (const auto &[kind, id, action, image, record] : steps) {
             before << view(*data, kind, id);
             const auto properties = image.isNull() ? std::nullopt : std::optional<QImage>(image);
-            QVERIFY2(record.isEmpty() ? edits->changeImage(kind, id, image, action, &error)
-                                      : edits->changeProperties(kind, id, properties, record, &error),
+            QVERIFY2(!record ? edits->changeImage(kind, id, image, action, &error)
+                             : edits->changeProperties(kind, id, properties, record, &error),
                 qPrintable(error));
             after << view(*data, kind, id);
             texts << edits->history().undoText();
@@ -110,7 +110,7 @@ private Q_SLOTS:
             QStringList({"Import of Static 0x5", "Delete of Terrain 0x3", "Properties of Static 0x5",
                 "Paste of Static 0x6", "Cut of Static 0x5", "Drop of Terrain 0x3",
                 "Properties of Terrain 0x1F3"}));
-        QCOMPARE(std::get<1>(after.at(2)), lamp);
+        QCOMPARE(std::get<1>(after.at(2)), lamp.toBytes());
         QCOMPARE(std::get<2>(after.at(4)), QByteArray("deleted"));
 
         QSignalSpy changed(edits.get(), &TileEdits::tileChanged);
@@ -167,18 +167,24 @@ private Q_SLOTS:
 
     void failuresChangeNothing()
     {
-        // A directory where the image's, then the record's pending file would go (the image taken back).
+        // A directory where the image's, then the record's pending file would go, then a record
+        // of the other kind (the image taken back).
         const TileView before = view(*data, TileKind::Static, Pictured);
-        const QStringList blocked{data->art().pendingDirectory() + "/Static5.wfg", "image of Static 0x5",
-            data->tiles().pendingDirectory() + "/TS5.wfg", "tile data of Static 0x5"};
-        for (int i = 0; i < blocked.size(); i += 2) {
-            QVERIFY(QDir().mkdir(blocked.at(i)));
+        const StaticTileRecord item = StaticTileRecord::fromBytes(QByteArray(37, 'x'));
+        const QList<std::tuple<QString, TileRecord, QString>> failures{
+            {data->art().pendingDirectory() + "/Static5.wfg", item, "image of Static 0x5"},
+            {data->tiles().pendingDirectory() + "/TS5.wfg", item, "tile data of Static 0x5"},
+            {QString(), LandTileRecord(),
+                "tile data of Static 0x5 was not changed: The record given is for "
+                "the other kind of tile."}};
+        for (const auto &[blocked, record, words] : failures) {
+            QVERIFY(blocked.isEmpty() || QDir().mkdir(blocked));
             QString error;
             QVERIFY(!edits->changeProperties(
-                TileKind::Static, Pictured, TestDataSet::solid(9, 9, Qt::cyan), QByteArray(37, 'x'), &error));
-            QVERIFY2(error.contains(blocked.at(i + 1)), qPrintable(error));
+                TileKind::Static, Pictured, TestDataSet::solid(9, 9, Qt::cyan), record, &error));
+            QVERIFY2(error.contains(words), qPrintable(error));
             QVERIFY(view(*data, TileKind::Static, Pictured) == before);
-            QVERIFY(QDir().rmdir(blocked.at(i)));
+            QVERIFY(blocked.isEmpty() || QDir().rmdir(blocked));
         }
         QVERIFY(edits->history().count() == 0 && !edits->hasUnsavedEdits());
     }
@@ -229,7 +235,7 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QString error;
         QVERIFY(edits->changeProperties(
-            TileKind::Static, 40, std::nullopt, named(data->tiles().staticRecord(40), "new lamp"), &error));
+            TileKind::Static, 40, std::nullopt, named(*data->tiles().staticRecord(40), "new lamp"), &error));
         QTEST(TileNameSearch::next(
                   data->tiles(), terrain ? TileKind::Terrain : TileKind::Static, count, after, text),
             "found");

@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTextDocument>
 #include <QtTest>
 #include <functional>
 
@@ -75,6 +76,18 @@ QStringList upperFlags(QWidget *window)
         boxes << box->objectName() + (box->isChecked() ? "+" : "");
     const int lower = window->findChild<QWidget *>("tab1")->findChildren<QCheckBox *>().size() - boxes.size();
     return QStringList{QString::number(lower), group->isHidden() ? "hidden" : "shown"} + boxes;
+}
+
+// What the labels of quantity, quality and height read.
+QStringList fieldLabels(QWidget *window)
+{
+    QStringList texts;
+    for (const char *name : {"labelQuantity", "labelQuality", "labelHeight"}) {
+        QTextDocument label; // the form's own texts are rich text
+        label.setHtml(window->findChild<QLabel *>(name)->text());
+        texts << label.toPlainText();
+    }
+    return texts;
 }
 
 // What the number fields show.
@@ -173,14 +186,16 @@ private Q_SLOTS:
         QCOMPARE(pages(open(Moving)), 4);
         ArtWidget *window = open(Pictured);
         QCOMPARE(pages(window), 3);
-        auto *quantity = window->findChild<QLabel *>("labelQuantity");
         QStringList shown;
-        for (const char *box : {"checkWeapon", "checkArmor", "checkArmor", "checkWeapon"}) {
+        for (const char *box : {"checkWeapon", "checkArmor", "checkArmor", "checkWeapon", "checkWearable",
+                 "checkLightSource", "checkWearable", "checkLightSource"}) {
             applyEdits(window, {box});
-            shown << quantity->text();
+            shown << fieldLabels(window).mid(0, 2).join('/');
         }
-        // Either flag makes the field a class, until both are clear.
-        QCOMPARE(shown, (QStringList{"Class", "Class", "Class", "Quantity"}));
+        // Either flag makes the field a class, until both are clear; a light id goes before a layer.
+        QCOMPARE(shown,
+            (QStringList{"Class/Quality", "Class/Quality", "Class/Quality", "Quantity/Quality",
+                "Quantity/Layer", "Quantity/Light ID", "Quantity/Light ID", "Quantity/Quality"}));
         window->findChild<QTabWidget *>("tabWidget")->setCurrentIndex(2);
         applyEdits(window, {"checkAnimated"});
         QCOMPARE(pages(window), 4);
@@ -286,9 +301,9 @@ private Q_SLOTS:
             "StairBack", "StairRight"};
         QFETCH(int, bit);
         const int next = (bit + 1) % 32;
-        StaticTileRecord record = StaticTileRecord::fromBytes(data->tiles().staticRecord(Plain));
+        StaticTileRecord record = *data->tiles().staticRecord(Plain);
         record.flags = quint64(1) << bit;
-        QVERIFY(data->tiles().setStaticRecord(Plain, record.toBytes()));
+        QVERIFY(data->tiles().setStaticRecord(Plain, record));
         QPointer<ArtWidget> window = open(Plain);
         QMap<QString, QCheckBox *> boxes;
         QStringList checked;
@@ -298,11 +313,18 @@ private Q_SLOTS:
                 checked << box->text();
         }
         QCOMPARE(checked, QStringList{labels[bit]});
+        // Quantity, quality and height as labelled, for the flags that give them another meaning.
+        const QStringList plain{"Quantity", "Quality", "Height"};
+        const QMap<int, QStringList> labelled{{1, {"Class", "Quality", "Height"}},
+            {21, {"Quantity", "Quality", "Contains"}}, {22, {"Quantity", "Layer", "Height"}},
+            {23, {"Quantity", "Light ID", "Height"}}, {27, {"Class", "Quality", "Height"}}};
+        QCOMPARE(fieldLabels(window), labelled.value(bit, plain));
         // The user moves the flag to the next box.
         boxes.value(labels[bit])->toggle();
         boxes.value(labels[next])->toggle();
+        QCOMPARE(fieldLabels(window), labelled.value(next, plain));
         QVERIFY(accepted(window));
-        QCOMPARE(StaticTileRecord::fromBytes(data->tiles().staticRecord(Plain)).flags, quint64(1) << next);
+        QCOMPARE(data->tiles().staticRecord(Plain)->flags, quint64(1) << next);
     }
 
     void imageMenuThenOkOrCancel_data()
@@ -518,13 +540,13 @@ private Q_SLOTS:
         ArtWidget *naming = open(Junk);
         applyEdits(naming, {"lineName=Boulder"});
         QVERIFY(accepted(naming));
-        StaticTileRecord meanwhile = StaticTileRecord::fromBytes(data->tiles().staticRecord(Junk));
+        StaticTileRecord meanwhile = *data->tiles().staticRecord(Junk);
         meanwhile.flags |= quint64(1) << 50;
-        QVERIFY(data->tiles().setStaticRecord(Junk, meanwhile.toBytes()));
+        QVERIFY(data->tiles().setStaticRecord(Junk, meanwhile));
         applyEdits(window, {"checkAlphaBlend", "checkBit47", "checkWet", "lineWeight=91"});
         QVERIFY(accepted(window));
         // Roof, AlphaBlend (32), NoShadow (36) and bit 50 set; Wet and bit 47 cleared.
-        QCOMPARE(data->tiles().staticRecord(Junk),
+        QCOMPARE(record(Junk),
             QByteArray::fromHex("00000010 11000400 5b 00 0403 00 00 0000 00 00 0000 00") + name("Boulder"));
 
         // A static the tile data has no record for yet (newer art containers hold them) starts
@@ -535,7 +557,7 @@ private Q_SLOTS:
         QCOMPARE(field(window, "lineName")->text(), QString());
         applyEdits(window, {"lineName=new item", "lineWeight=9", "checkAlphaBlend"});
         QVERIFY(accepted(window));
-        QCOMPARE(data->tiles().staticRecord(beyond),
+        QCOMPARE(data->tiles().staticRecord(beyond)->toBytes(),
             QByteArray::fromHex("00000000 01000000 09 00 0000 00 00 0000 00 00 0000 00") + name("new item"));
     }
 
@@ -553,7 +575,8 @@ private:
     }
     QByteArray record(int id)
     {
-        return id == Land ? data->tiles().landRecord(id) : data->tiles().staticRecord(id);
+        return id == Land ? data->tiles().landRecord(id)->toBytes()
+                          : data->tiles().staticRecord(id)->toBytes();
     }
     // Right-clicks a page of the window, choosing action from a menu if one comes.
     void choose(ArtWidget *window, const QString &action, const char *page = "tab")

@@ -83,7 +83,7 @@ void TestSample::variedLikeRealData()
     // The upper flags are the only difference from the classic set.
     quint64 upperSeen = 0;
     for (int id = 0; id < 608; ++id) {
-        const StaticTileRecord record = StaticTileRecord::fromBytes(tiles.staticRecord(id));
+        const StaticTileRecord record = *tiles.staticRecord(id);
         const QString name = record.nameText();
         note(name.size() == 20, "name of 20");
         note(name.isEmpty(), "unnamed");
@@ -95,8 +95,7 @@ void TestSample::variedLikeRealData()
         upperSeen |= record.flags & TileFlags::UpperFlags;
     }
     for (int id = 0; id < 16384; ++id)
-        note(LandTileRecord::fromBytes(tiles.landRecord(id)).flags & TileFlags::UpperFlags,
-            "land with upper flags");
+        note(tiles.landRecord(id)->flags & TileFlags::UpperFlags, "land with upper flags");
     QCOMPARE(seen,
         (QSet<QString>{"animated", "bytes after the name", "empty slot", "land with upper flags",
             "name of 20", "tall", "terrain image", "terrain without image", "tiny", "unnamed", "wide"}));

@@ -182,11 +182,11 @@ void exportAll(
 }
 
 // The record the store gives, or its reason why there is none.
-QByteArray heldRecord(const QByteArray &record, const QString &error)
+template <typename Record> Record heldRecord(const std::optional<Record> &record, const QString &error)
 {
-    if (record.isEmpty())
+    if (!record)
         throw CliError(error);
-    return record;
+    return *record;
 }
 
 
@@ -217,12 +217,10 @@ void CliCommands::tile(const QStringList &args, QTextStream &out)
     // Ids within the format's limits; the store says whether the file holds them.
     if (kind == Kind::Terrain) {
         const int id = TileId::parse(args[2], TileDataFormat::LandCount, QStringLiteral("land"));
-        const QByteArray record = heldRecord(tiles.landRecord(id, &error), error);
-        json = TileJson::land(id, LandTileRecord::fromBytes(record, tiles.layout()));
+        json = TileJson::land(id, heldRecord(tiles.landRecord(id, &error), error));
     } else {
         const int id = TileId::parse(args[2], TileDataFormat::MaxStaticCount, QStringLiteral("static"));
-        const QByteArray record = heldRecord(tiles.staticRecord(id, &error), error);
-        json = TileJson::statics(id, StaticTileRecord::fromBytes(record, tiles.layout()));
+        json = TileJson::statics(id, heldRecord(tiles.staticRecord(id, &error), error));
     }
     out << TileJson::toText(json);
 }
