@@ -19,6 +19,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <vector>
 
 namespace {
 
