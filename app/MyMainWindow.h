@@ -2,7 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "dataset/DataSet.h"
-#include "edits/TileKind.h"
+#include "io/TileKind.h"
 #include "io/FileIdentity.h"
 #include "io/FileStamp.h"
 

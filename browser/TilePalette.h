@@ -1,7 +1,7 @@
 #pragma once
 
 #include "art/ArtFormat.h"
-#include "edits/TileKind.h"
+#include "io/TileKind.h"
 
 #include <QColor>
 #include <QImage>

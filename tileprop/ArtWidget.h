@@ -1,6 +1,6 @@
 #pragma once
 
-#include "edits/TileKind.h"
+#include "io/TileKind.h"
 #include "tiledata/AnimDataEntry.h"
 #include "tiledata/LandTileRecord.h"
 #include "tiledata/StaticTileRecord.h"
