@@ -2,7 +2,6 @@
 
 #include "art/ArtWork.h"
 #include "tiledata/TileData.h"
-#include "tiledata/TileDataFormat.h"
 
 SPalette::SPalette(ArtWork *artWork, TileData *tileData, QWidget *parent, Qt::WindowFlags flags)
     : TilePalette(artWork, tileData, parent, flags),
@@ -22,10 +21,4 @@ QSize SPalette::selectionSize(int id) const
 QString SPalette::tileNameOf(int id) const
 {
     return tileData->staticName(id);
-}
-
-bool SPalette::hasPendingEdit(int id) const
-{
-    return artWork->pendingStatics().contains(id)
-        || tileData->pendingRecords().contains(id + TileDataFormat::StaticKeyBase);
 }

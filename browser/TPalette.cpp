@@ -22,9 +22,3 @@ QString TPalette::tileNameOf(int id) const
 {
     return tileData->landName(id);
 }
-
-bool TPalette::hasPendingEdit(int id) const
-{
-    // Land records are keyed by their id.
-    return artWork->pendingTerrain().contains(id) || tileData->pendingRecords().contains(id);
-}

@@ -17,5 +17,4 @@ protected:
     QImage image(int id, bool highlighted) const override;
     QSize selectionSize(int id) const override;
     QString tileNameOf(int id) const override;
-    bool hasPendingEdit(int id) const override;
 };

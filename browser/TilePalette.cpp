@@ -160,7 +160,7 @@ void TilePalette::setEdits(TileEdits *history)
 
 bool TilePalette::isMarkedUnsaved(int id) const
 {
-    return edits ? edits->isUnsaved(kind(), id) : hasPendingEdit(id);
+    return edits ? edits->isUnsaved(kind(), id) : artWork->pendingEdits().isEdited(kind(), id);
 }
 
 void TilePalette::scrollIntoView(int id)

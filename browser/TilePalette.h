@@ -97,8 +97,6 @@ protected:
     // The size updateSize reports for a selected id.
     virtual QSize selectionSize(int id) const = 0;
     virtual QString tileNameOf(int id) const = 0;
-    // Whether the tile has pending edits in the art or the tile data.
-    virtual bool hasPendingEdit(int id) const = 0;
     // Whether the tile carries the mark of edits not saved yet.
     bool isMarkedUnsaved(int id) const;
 

@@ -13,6 +13,7 @@
 #include <optional>
 
 class ArtWork;
+class PendingEditStore;
 class TileData;
 
 // Every edit the window makes to the stores, as one undo history: replacing or
@@ -89,6 +90,8 @@ private:
 
     ArtWork &artStore;
     TileData &tileStore;
+    // The stores' pending edits, which the history takes back and makes again.
+    PendingEditStore &pending;
     QUndoStack stack;
     // Set while this object changes the stores, so that only changes made elsewhere
     // count as edits outside the history.

@@ -73,6 +73,11 @@ QString PendingEditStore::describe(TileKind kind, int id, Part part)
         .arg(id);
 }
 
+bool PendingEditStore::holdsAny(Part part) const
+{
+    return !editedIds(TileKind::Terrain, part).isEmpty() || !editedIds(TileKind::Static, part).isEmpty();
+}
+
 bool PendingEditStore::isEdited(TileKind kind, int id) const
 {
     return isEdited(kind, id, Part::Image) || isEdited(kind, id, Part::TileData);

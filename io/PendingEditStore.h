@@ -45,6 +45,8 @@ public:
     ~PendingEditStore() override;
 
     bool isEmpty() const { return entries.isEmpty(); }
+    // Whether any tile has something pending for part.
+    bool holdsAny(Part part) const;
     bool isEdited(TileKind kind, int id) const;
     bool isEdited(TileKind kind, int id, Part part) const;
     // Exactly what is pending, with the record's bytes: what undo and redo put back.

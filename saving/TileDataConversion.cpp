@@ -43,7 +43,7 @@ public:
     { }
 
     // False, naming the tile, when narrowing would drop an upper flag.
-    bool convert(qint64 sourceStart, int blocks, int fieldsSize, int firstKey, QString *error)
+    bool convert(qint64 sourceStart, int blocks, int fieldsSize, TileKind kind, QString *error)
     {
         const int sourceRecord = from.flagsSize() + fieldsSize;
         qint64 at = sourceStart;
@@ -55,10 +55,10 @@ public:
                 at += sourceRecord;
                 const quint64 flags = readFlags(record);
                 if (!to.hasUpperFlags() && (flags & TileFlags::UpperFlags)) {
-                    const int key = firstKey + block * RecordsPerBlock + n;
+                    const int id = block * RecordsPerBlock + n;
                     *error = QStringLiteral("%1 uses flags the classic layout cannot hold (%2); the tile "
                                             "data was not converted.")
-                                 .arg(TileData::describeKey(key),
+                                 .arg(TileData::describeTile(kind, id),
                                      TileFlags::flagNames(flags & TileFlags::UpperFlags)
                                          .join(QStringLiteral(", ")));
                     return false;
@@ -117,8 +117,8 @@ bool TileDataConversion::convert(
     QByteArray converted;
     converted.reserve(target.staticBlockPosition(staticBlocks));
     SectionConverter section(source, converted, from, target);
-    if (!section.convert(0, LandBlockCount, LandFieldsSize, 0, error)
-        || !section.convert(from.landSectionSize(), staticBlocks, StaticFieldsSize, StaticKeyBase, error))
+    if (!section.convert(0, LandBlockCount, LandFieldsSize, TileKind::Terrain, error)
+        || !section.convert(from.landSectionSize(), staticBlocks, StaticFieldsSize, TileKind::Static, error))
         return false;
     *output = converted;
     return true;

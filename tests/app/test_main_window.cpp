@@ -327,7 +327,7 @@ private Q_SLOTS:
         MyMainWindow window(data->path());
         QVERIFY(showActive(window));
         QVERIFY(deleteImage(window, TileKind::Terrain, 123));
-        const QString pendingDirectory = window.artStore()->pendingDirectory();
+        const QString pendingDirectory = window.artStore()->pendingEdits().directory();
         const bool open = command == "open";
         if (open)
             prompts.directories << (answer < 0 ? scratch.filePath("empty") : other->path());
@@ -361,7 +361,7 @@ private Q_SLOTS:
             QCOMPARE(window.windowTitle(), QStringLiteral("Tessera[*]"));
             return;
         }
-        QCOMPARE(window.artStore()->pendingTerrain().contains(123), !gone);
+        QCOMPARE(window.artStore()->pendingEdits().isEdited(TileKind::Terrain, 123), !gone);
         QCOMPARE(window.edits()->history().count(), gone ? 0 : 1);
         QCOMPARE(window.tabs()->statics()->staticPalette()->tileCount(), gone ? 64 : 96);
         // The status bar starts again with the new data set, with no tile selected.
@@ -374,7 +374,7 @@ private Q_SLOTS:
     {
         FakePrompts prompts;
         QTemporaryDir out;
-        QStringList pending;
+        QString pending;
         {
             MyMainWindow first(other->path());
             first.show();
@@ -389,15 +389,14 @@ private Q_SLOTS:
             prompts.directories = QStringList{out.path()};
             QVERIFY(first.saveController()->save());
             QVERIFY(first.tileStore()->setLandRecord(123, first.tileStore()->landRecord(5)));
-            pending
-                = QStringList{first.artStore()->pendingDirectory(), first.tileStore()->pendingDirectory()};
-            QVERIFY(!QDir(pending[0]).isEmpty() && !QDir(pending[1]).isEmpty());
+            pending = first.artStore()->pendingEdits().directory();
+            QVERIFY(!QDir(pending).isEmpty());
             prompts.saveAnswers = {UserPrompts::SaveAnswer::Discard};
             QVERIFY(first.close());
         }
         // The pending edits went with the window; the settings stay under Tessera's own name,
         // in the settings place the test gave.
-        QVERIFY(!QFileInfo::exists(pending[0]) && !QFileInfo::exists(pending[1])
+        QVERIFY(!QFileInfo::exists(pending)
             && QFile::exists(scratch.filePath("user/Tessera/Tessera.conf")));
 
         // No directory given and no installation found: the last data directory.

@@ -211,7 +211,7 @@ private Q_SLOTS:
             const QString question = prompts.last("confirm")->text;
             QVERIFY2(question.contains("2 pending edits of this data set") && question.contains(directory),
                 qPrintable(question));
-            QCOMPARE(window.artStore()->pendingTerrain().contains(3), recover);
+            QCOMPARE(window.artStore()->pendingEdits().isEdited(TileKind::Terrain, 3), recover);
             QCOMPARE(window.artStore()->getStatic(2, false).isNull(), recover);
             QCOMPARE(window.isWindowModified(), recover);
         }

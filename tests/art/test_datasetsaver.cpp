@@ -376,7 +376,7 @@ void TestDataSetSaver::failedSaveLeavesTheOutputAsItWas()
     QVERIFY(f.ok);
     const auto grow = [&] {
         QFile file(
-            fault == "art.mul grows" ? f.data.filePath("art.mul") : f.data.tiles().pendingRecords().value(2));
+            fault == "art.mul grows" ? f.data.filePath("art.mul") : f.data.pendingEdits().recordFile(TileKind::Terrain, 2, PendingEditStore::Part::TileData));
         return file.open(QIODevice::Append) && file.write("more") == 4;
     };
     int renames = 0;

@@ -433,7 +433,7 @@ private Q_SLOTS:
         const EditLog &edits = choice == "Drop" ? f.staticEdits : f.terrainEdits;
         QCOMPARE(edits.entries, asked.isEmpty() ? QStringList() : QStringList{asked});
         QVERIFY(!asked.endsWith("12x70") || edits.images.first() == f.good);
-        QVERIFY(!f.data.art().hasPendingEdits());
+        QVERIFY(f.data.pendingEdits().isEmpty());
         QCOMPARE(f.prompts.count("warning"), warned.isEmpty() ? 0 : 1);
         QVERIFY(warned.isEmpty() || f.prompts.last("warning")->text.contains(warned));
         if (choice != "Save")

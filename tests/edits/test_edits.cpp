@@ -1,5 +1,6 @@
 // Undo history: every edit undone and redone exactly, the unsaved state, failures; finding by name.
 
+#include "FileSizeLimit.h"
 #include "TestDataSet.h"
 #include "TestFiles.h"
 #include "edits/TileEdits.h"
@@ -18,14 +19,16 @@ constexpr int Bare = 6; // a static without one
 constexpr int Ground = 3; // a terrain tile with an image
 constexpr int Sand = 0x1F3; // a terrain tile without one
 
-// What a user or a save sees of a tile: image, record, and its pending art and record files.
+// What a user or a save sees of a tile: image, record, and its pending image and record.
 using TileView = std::tuple<QImage, QByteArray, QByteArray, QByteArray>;
+using Part = PendingEditStore::Part;
 
-QByteArray pending(const QHash<int, QString> &files, int key)
+QByteArray pending(const PendingEditStore &edits, TileKind kind, int id, Part part)
 {
-    if (!files.contains(key))
+    const PendingEdit edit = edits.edit(kind, id, part);
+    if (edit.state == PendingEdit::State::None)
         return "none";
-    return files.value(key).isEmpty() ? QByteArray("deleted") : TestFiles::fileBytes(files.value(key));
+    return edit.state == PendingEdit::State::Deleted ? QByteArray("deleted") : edit.record;
 }
 
 TileView view(TestDataSet &data, TileKind kind, int id)
@@ -33,8 +36,7 @@ TileView view(TestDataSet &data, TileKind kind, int id)
     const bool land = kind == TileKind::Terrain;
     return {land ? data.art().getTerrain(id, false) : data.art().getStatic(id, false),
         land ? data.tiles().landRecord(id) : data.tiles().staticRecord(id),
-        pending(land ? data.art().pendingTerrain() : data.art().pendingStatics(), id),
-        pending(data.tiles().pendingRecords(), land ? id : id + TileDataFormat::StaticKeyBase)};
+        pending(data.pendingEdits(), kind, id, Part::Image), pending(data.pendingEdits(), kind, id, Part::TileData)};
 }
 
 // The record with another name, its last field.
@@ -103,7 +105,7 @@ private Q_SLOTS:
                 continue;
             // The same picture in a record the encoder would not write (another header):
             // undoing must give back these bytes, not a new encoding.
-            const QString path = data->art().pendingStatics().value(Pictured);
+            const QString path = data->pendingEdits().recordFile(TileKind::Static, Pictured, Part::Image);
             QVERIFY(TestFiles::writeFile(path, TestFiles::fileBytes(path).replace(0, 1, "\x5a")));
         }
         QCOMPARE(texts,
@@ -121,7 +123,7 @@ private Q_SLOTS:
                 qPrintable(texts.at(i)));
         }
         QVERIFY(
-            !data->art().hasPendingEdits() && !data->tiles().hasPendingEdits() && !edits->hasUnsavedEdits());
+            data->pendingEdits().isEmpty() && !edits->hasUnsavedEdits());
         for (int i = 0; i < steps.size(); ++i) {
             QVERIFY2(edits->redo(&error), qPrintable(error));
             QVERIFY2(view(*data, std::get<0>(steps.at(i)), std::get<1>(steps.at(i))) == after.at(i),
@@ -167,18 +169,19 @@ private Q_SLOTS:
 
     void failuresChangeNothing()
     {
-        // A directory where the image's, then the record's pending file would go (the image taken back).
+        // A full disk cuts the image's pending record (some 230 bytes), or only the
+        // record's (37 bytes, after a one-pixel image's 20): the image is taken back.
         const TileView before = view(*data, TileKind::Static, Pictured);
-        const QStringList blocked{data->art().pendingDirectory() + "/Static5.wfg", "image of Static 0x5",
-            data->tiles().pendingDirectory() + "/TS5.wfg", "tile data of Static 0x5"};
-        for (int i = 0; i < blocked.size(); i += 2) {
-            QVERIFY(QDir().mkdir(blocked.at(i)));
+        for (const auto &[side, limit, named] : {std::tuple{9, 100, "image of Static 0x5"},
+                 std::tuple{1, 30, "tile data of Static 0x5"}}) {
             QString error;
-            QVERIFY(!edits->changeProperties(
-                TileKind::Static, Pictured, TestDataSet::solid(9, 9, Qt::cyan), QByteArray(37, 'x'), &error));
-            QVERIFY2(error.contains(blocked.at(i + 1)), qPrintable(error));
+            {
+                const FileSizeLimit diskFull(limit);
+                QVERIFY(!edits->changeProperties(TileKind::Static, Pictured,
+                    TestDataSet::solid(side, side, Qt::cyan), QByteArray(37, 'x'), &error));
+            }
+            QVERIFY2(error.contains(QLatin1String(named)), qPrintable(error));
             QVERIFY(view(*data, TileKind::Static, Pictured) == before);
-            QVERIFY(QDir().rmdir(blocked.at(i)));
         }
         QVERIFY(edits->history().count() == 0 && !edits->hasUnsavedEdits());
     }
@@ -193,7 +196,7 @@ private Q_SLOTS:
             TileKind::Static, Pictured, TestDataSet::solid(6, 6, Qt::blue), TileEdits::pasteName(), &error));
         const TileView second = view(*data, TileKind::Static, Pictured);
         // Undoing must write the first record back; its file's place is taken.
-        const QString path = data->art().pendingStatics().value(Pictured);
+        const QString path = data->pendingEdits().recordFile(TileKind::Static, Pictured, Part::Image);
         QVERIFY(QFile::remove(path) && QDir().mkdir(path));
         QVERIFY(!edits->undo(&error));
         QVERIFY2(error.contains("Paste of Static 0x5"), qPrintable(error));

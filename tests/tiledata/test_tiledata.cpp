@@ -1,6 +1,7 @@
 // tiledata.mul in both layouts and animdata.mul: where records lie, which layout a file is read
 // in, which ids it holds, names, pending records, damaged files. Positions come from the format.
 
+#include "FileSizeLimit.h"
 #include "TestDataSet.h"
 #include "TestFiles.h"
 #include "dataset/DataSet.h"
@@ -120,23 +121,24 @@ void TestTileData::recordsInBothLayouts()
     QCOMPARE(tiles.staticName(40), QStringLiteral("crate"));
 
     // Pending records are served first, each kind apart; an edit made again replaces its file.
-    QSignalSpy changed(&tiles, &TileData::pendingChanged);
+    using Part = PendingEditStore::Part;
+    QSignalSpy changed(&tiles.pendingEdits(), &PendingEditStore::changed);
     StaticTileRecord edited = StaticTileRecord::fromBytes(item);
     edited.setNameText(QStringLiteral("edited"));
     QVERIFY(tiles.setStaticRecord(5, edited.toBytes()));
     QCOMPARE(tiles.staticRecord(5), edited.toBytes());
     QCOMPARE(tiles.staticName(5), QStringLiteral("edited"));
     QCOMPARE(tiles.landRecord(5), tiles.originalLandRecord(5));
-    const QFileInfo pendingFile(tiles.pendingRecords().value(5 + StaticKeyBase));
-    QCOMPARE(pendingFile.fileName(), QStringLiteral("TS5.wfg"));
-    QCOMPARE(pendingFile.size(), item.size());
+    QCOMPARE(tiles.pendingEdits().edit(TileKind::Static, 5, Part::TileData).record, edited.toBytes());
+    QVERIFY(!tiles.pendingEdits().isEdited(TileKind::Terrain, 5));
     LandTileRecord first = LandTileRecord::fromBytes(land);
     first.setNameText(QStringLiteral("first"));
     QVERIFY(tiles.setLandRecord(7, first.toBytes()));
     QVERIFY(tiles.setLandRecord(7, land));
     QCOMPARE(tiles.landName(7), QStringLiteral("water"));
-    QCOMPARE(QDir(tiles.pendingDirectory()).entryList({"TT*"}, QDir::Files), QStringList{"TT7.wfg"});
-    QCOMPARE(QFileInfo(tiles.pendingRecords().value(7)).size(), land.size());
+    QCOMPARE(tiles.pendingEdits().editedIds(TileKind::Terrain, Part::TileData), QList<int>{7});
+    QCOMPARE(QDir(tiles.pendingEdits().directory()).entryList(QDir::Files | QDir::NoDotAndDotDot).size(),
+        2 + 2); // two records, and the directory's lock and description
     QCOMPARE(changed.count(), 3);
 }
 
@@ -299,7 +301,7 @@ void TestTileData::idsTheFileDoesNotHold()
     QVERIFY2(error.contains(QLatin1String("26 bytes")) && error.contains(QLatin1String("high-seas")),
         qPrintable(error));
     QVERIFY(!tiles.setStaticRecord(3, QByteArray(37, 'a'), &error));
-    QVERIFY(!tiles.hasPendingEdits());
+    QVERIFY(tiles.pendingEdits().isEmpty());
     // An edit past the end of the file is there to read until saved.
     QVERIFY(
         tiles.setStaticRecord(100, QByteArray(41, 'z')) && tiles.holdsStatic(100) && !tiles.holdsStatic(99));
@@ -312,16 +314,20 @@ void TestTileData::damagedOrUnwritablePendingFiles()
     TestDataSet data{DataSetBuilder(64)};
     TileData &tiles = data.tiles();
     QVERIFY(tiles.setLandRecord(1, QByteArray(26, 'a')) && tiles.setStaticRecord(2, QByteArray(37, 'b')));
-    QVERIFY(QFile::remove(tiles.pendingRecords().value(1)));
-    QVERIFY(writeFile(tiles.pendingRecords().value(2 + StaticKeyBase), "xyz"));
+    using Part = PendingEditStore::Part;
+    QVERIFY(QFile::remove(tiles.pendingEdits().recordFile(TileKind::Terrain, 1, Part::TileData)));
+    QVERIFY(writeFile(tiles.pendingEdits().recordFile(TileKind::Static, 2, Part::TileData), "xyz"));
     QCOMPARE(tiles.landRecord(1), tiles.originalLandRecord(1));
     QCOMPARE(tiles.staticRecord(2), tiles.originalStaticRecord(2));
-    // One that cannot be written is no edit, and says which file.
-    QVERIFY(QDir(tiles.pendingDirectory()).mkdir("TS4.wfg"));
+    // One that cannot be written (a full disk) is no edit, and says where and why.
     QString error;
-    QVERIFY(!tiles.setStaticRecord(4, QByteArray(37, 'c'), &error));
-    QVERIFY2(error.contains(QLatin1String("TS4.wfg")), qPrintable(error));
-    QVERIFY(!tiles.pendingRecords().contains(4 + StaticKeyBase));
+    {
+        const FileSizeLimit diskFull(10);
+        QVERIFY(!tiles.setStaticRecord(4, QByteArray(37, 'c'), &error));
+    }
+    QVERIFY2(error.contains(tiles.pendingEdits().directory()) && error.endsWith(QLatin1String("File too large")),
+        qPrintable(error));
+    QVERIFY(!tiles.pendingEdits().isEdited(TileKind::Static, 4));
     QCOMPARE(tiles.staticRecord(4), tiles.originalStaticRecord(4));
     // Short record bytes read zero-filled, classic.
     QCOMPARE(StaticTileRecord::fromBytes(QByteArray("\x01", 1)).flags, 1u);

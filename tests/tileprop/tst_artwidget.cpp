@@ -259,8 +259,8 @@ private Q_SLOTS:
         applyEdits(window, edits);
         QStringList typed = numbers(window);
         QVERIFY(accepted(window));
-        QVERIFY(!data->art().hasPendingEdits());
-        QCOMPARE(data->tiles().hasPendingEdits(), !stored.isEmpty());
+        QVERIFY(!data->pendingEdits().holdsAny(PendingEditStore::Part::Image));
+        QCOMPARE(data->pendingEdits().holdsAny(PendingEditStore::Part::TileData), !stored.isEmpty());
         QCOMPARE(record(id), stored.isEmpty() ? before : stored);
         // A later window shows the stored numbers, unsigned and in decimal.
         for (QString &field : typed)
@@ -355,7 +355,7 @@ private Q_SLOTS:
         ok ? window->accept() : window->reject();
         QVERIFY(isDeleted(window));
         QCOMPARE(storedImage(id), ok ? shown : before);
-        QCOMPARE(data->art().hasPendingEdits(), ok && shown != before);
+        QCOMPARE(data->pendingEdits().holdsAny(PendingEditStore::Part::Image), ok && shown != before);
         QCOMPARE(record(id).right(TileDataFormat::NameSize), name(ok ? "gone" : ""));
     }
 
@@ -378,7 +378,7 @@ private Q_SLOTS:
     void editsNotStoredAreReportedAndKept()
     {
         // A directory where the record's pending file would go makes its write fail.
-        QDir tilesPending(data->tiles().pendingDirectory());
+        QDir tilesPending(data->tiles().pendingEdits().directory());
         QVERIFY(tilesPending.mkdir("TS5.wfg"));
         QPointer<ArtWidget> window = open(Pictured);
         prompts->openFiles = {{data->filePath("import.png"), "png (*.png)"}};
@@ -388,7 +388,7 @@ private Q_SLOTS:
         // Image and record are one edit: neither is stored, and one warning says why.
         QCOMPARE(prompts->count("warning"), 1);
         QVERIFY(prompts->last("warning")->text.contains("TS5.wfg"));
-        QVERIFY(!data->art().hasPendingEdits() && !data->tiles().hasPendingEdits());
+        QVERIFY(data->pendingEdits().isEmpty());
         QCOMPARE(edits->history().count(), 0);
 
         // The user takes one change back by hand: only the other one is an edit now. Enter is OK.
@@ -469,7 +469,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, choice);
         QFETCH(int, closingPrompt);
-        QVERIFY(QDir(data->art().pendingDirectory()).mkdir("Static5.wfg"));
+        QVERIFY(QDir(data->art().pendingEdits().directory()).mkdir("Static5.wfg"));
         QPointer<ArtWidget> window = open(Pictured);
         QWidget *page = window->findChild<QWidget *>("tab");
         prompts->menuChoices = {choice};

@@ -54,7 +54,7 @@ QString writeFailure(const QString &directory)
 void requireTemporarySpace(const ArtWork &art)
 {
     const QString reason = writeFailure(QDir::tempPath());
-    if (reason.isEmpty() && !art.pendingDirectory().isEmpty())
+    if (reason.isEmpty() && !art.pendingEdits().directory().isEmpty())
         return;
     throw CliError(QStringLiteral("cannot keep the edits in the temporary directory %1: %2")
                        .arg(QDir::toNativeSeparators(QDir::tempPath()),
