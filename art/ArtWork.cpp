@@ -22,21 +22,24 @@ struct ArtWork::Kind
     QByteArray (*encode)(const QImage &image, QString *error);
     const char *filePrefix;
     int idLimit;
+    TileKind tileKind;
 
     static const Kind &terrain()
     {
         static const Kind kind{&ArtWork::terrainPending, &ArtWork::terrainCache, &ArtWork::terrainHighlighted,
             0, ArtCodec::decodeTerrain,
             [](const QImage &image, QString *) { return ArtCodec::encodeTerrain(image); }, "Terrain",
-            TerrainCount};
+            TerrainCount, TileKind::Terrain};
         return kind;
     }
     static const Kind &statics()
     {
         static const Kind kind{&ArtWork::staticPending, &ArtWork::staticCache, &ArtWork::staticHighlighted,
-            StaticIdBase, ArtCodec::decodeStatic, ArtCodec::encodeStatic, "Static", MaxStaticCount};
+            StaticIdBase, ArtCodec::decodeStatic, ArtCodec::encodeStatic, "Static", MaxStaticCount,
+            TileKind::Static};
         return kind;
     }
+    static const Kind &of(TileKind kind) { return kind == TileKind::Terrain ? terrain() : statics(); }
 };
 
 namespace {
@@ -147,9 +150,7 @@ bool ArtWork::adoptEditFile(const QString &fileName, QStringList *dropped)
         && (deleted || !kind.decode(PendingEditDirectory::readFile(path), false).isNull());
     if (!fits) {
         if (dropped)
-            dropped->append(QStringLiteral("%1 tile %2")
-                                .arg(QLatin1String(kind.slotBase ? "static" : "terrain"))
-                                .arg(id));
+            dropped->append(QStringLiteral("%1 tile %2").arg(tileKindWord(kind.tileKind)).arg(id));
         return false;
     }
     (this->*kind.pending).insert(id, deleted ? QString() : path);
@@ -162,54 +163,29 @@ QString ArtWork::pendingDirectory() const
     return pendingDir->path();
 }
 
-QImage ArtWork::getTerrain(int id, bool highlighted)
+QImage ArtWork::image(TileKind kind, int id, bool highlighted)
 {
-    return getImage(Kind::terrain(), id, highlighted);
+    return getImage(Kind::of(kind), id, highlighted);
 }
 
-QImage ArtWork::getStatic(int id, bool highlighted)
+bool ArtWork::setImage(TileKind kind, int id, const QImage &image, QString *error)
 {
-    return getImage(Kind::statics(), id, highlighted);
+    return setImage(Kind::of(kind), id, image, error);
 }
 
-bool ArtWork::setTerrain(int id, const QImage &image, QString *error)
+QImage ArtWork::normalize(TileKind kind, const QImage &image, QString *error)
 {
-    return setImage(Kind::terrain(), id, image, error);
+    return normalized(Kind::of(kind), image, error);
 }
 
-bool ArtWork::setStatic(int id, const QImage &image, QString *error)
+PendingEdit ArtWork::pendingEdit(TileKind kind, int id) const
 {
-    return setImage(Kind::statics(), id, image, error);
+    return pendingEdit(Kind::of(kind), id);
 }
 
-QImage ArtWork::normalizeTerrain(const QImage &image, QString *error)
+bool ArtWork::restoreEdit(TileKind kind, int id, const PendingEdit &edit, QString *error)
 {
-    return normalized(Kind::terrain(), image, error);
-}
-
-QImage ArtWork::normalizeStatic(const QImage &image, QString *error)
-{
-    return normalized(Kind::statics(), image, error);
-}
-
-PendingEdit ArtWork::pendingTerrainEdit(int id) const
-{
-    return pendingEdit(Kind::terrain(), id);
-}
-
-PendingEdit ArtWork::pendingStaticEdit(int id) const
-{
-    return pendingEdit(Kind::statics(), id);
-}
-
-bool ArtWork::restoreTerrainEdit(int id, const PendingEdit &edit, QString *error)
-{
-    return restoreEdit(Kind::terrain(), id, edit, error);
-}
-
-bool ArtWork::restoreStaticEdit(int id, const PendingEdit &edit, QString *error)
-{
-    return restoreEdit(Kind::statics(), id, edit, error);
+    return restoreEdit(Kind::of(kind), id, edit, error);
 }
 
 void ArtWork::setCacheCapacity(int images)

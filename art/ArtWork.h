@@ -3,6 +3,7 @@
 #include "art/ArtContainer.h"
 #include "io/PendingEdit.h"
 #include "io/PendingEditDirectory.h"
+#include "io/TileKind.h"
 
 #include <QCache>
 #include <QHash>
@@ -38,26 +39,21 @@ public:
     // pending so far are forgotten and their files removed.
     void setTempDir(const QString &directory);
 
-    QImage getTerrain(int id, bool highlighted);
-    QImage getStatic(int id, bool highlighted);
+    QImage image(TileKind kind, int id, bool highlighted);
 
     // A non-null image replaces the tile as a pending edit, a null image deletes it.
     // When the edit cannot be stored nothing changes, false is returned and *error says why.
-    bool setTerrain(int id, const QImage &image, QString *error = nullptr);
-    bool setStatic(int id, const QImage &image, QString *error = nullptr);
+    bool setImage(TileKind kind, int id, const QImage &image, QString *error = nullptr);
 
     // The image as storing it gives it back; a null image (a deletion) stays null. An
     // image that cannot be stored gives a null image and *error says why.
-    static QImage normalizeTerrain(const QImage &image, QString *error = nullptr);
-    static QImage normalizeStatic(const QImage &image, QString *error = nullptr);
+    static QImage normalize(TileKind kind, const QImage &image, QString *error = nullptr);
 
     // The pending edit of a tile exactly as it is held now, and putting one back: what
     // undoing and redoing an edit needs. Restoring State::None forgets the tile's edit.
     // When a record cannot be written nothing changes, false is returned and *error says why.
-    PendingEdit pendingTerrainEdit(int id) const;
-    PendingEdit pendingStaticEdit(int id) const;
-    bool restoreTerrainEdit(int id, const PendingEdit &edit, QString *error = nullptr);
-    bool restoreStaticEdit(int id, const PendingEdit &edit, QString *error = nullptr);
+    PendingEdit pendingEdit(TileKind kind, int id) const;
+    bool restoreEdit(TileKind kind, int id, const PendingEdit &edit, QString *error = nullptr);
 
     // Each cache holds at least MinCacheCapacity images.
     void setCacheCapacity(int images);

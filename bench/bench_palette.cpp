@@ -66,11 +66,7 @@ struct Setup
         return millis(timer);
     }
 
-    QImage image(int id, bool highlighted)
-    {
-        return qobject_cast<SPalette *>(palette.get()) ? art.getStatic(id, highlighted)
-                                                       : art.getTerrain(id, highlighted);
-    }
+    QImage image(int id, bool highlighted) { return art.image(palette->kind(), id, highlighted); }
 
     ArtWork art;
     TileData tiles;

@@ -3,32 +3,6 @@
 #include "art/ArtWork.h"
 #include "tiledata/TileData.h"
 
-namespace {
-
-PendingEdit artEdit(ArtWork &art, TileKind kind, int id)
-{
-    return kind == TileKind::Terrain ? art.pendingTerrainEdit(id) : art.pendingStaticEdit(id);
-}
-
-PendingEdit recordEdit(TileData &tiles, TileKind kind, int id)
-{
-    return kind == TileKind::Terrain ? tiles.pendingLandEdit(id) : tiles.pendingStaticEdit(id);
-}
-
-bool restoreArt(ArtWork &art, TileKind kind, int id, const PendingEdit &edit, QString *error)
-{
-    return kind == TileKind::Terrain ? art.restoreTerrainEdit(id, edit, error)
-                                     : art.restoreStaticEdit(id, edit, error);
-}
-
-bool restoreRecord(TileData &tiles, TileKind kind, int id, const PendingEdit &edit, QString *error)
-{
-    return kind == TileKind::Terrain ? tiles.restoreLandEdit(id, edit, error)
-                                     : tiles.restoreStaticEdit(id, edit, error);
-}
-
-} // namespace
-
 TileEditCommand::TileEditCommand(ArtWork &art, TileData &tiles, TileKind kind, int id, const QString &text,
     const State &before, const State &after)
     : QUndoCommand(text), art(art), tiles(tiles), tileKind(kind), tileId(id), before(before), after(after)
@@ -39,21 +13,21 @@ TileEditCommand::State TileEditCommand::current(
 {
     State state;
     if (which.art)
-        state.art = artEdit(art, kind, id);
+        state.art = art.pendingEdit(kind, id);
     if (which.record)
-        state.record = recordEdit(tiles, kind, id);
+        state.record = tiles.pendingEdit(kind, id);
     return state;
 }
 
 bool TileEditCommand::restore(ArtWork &art, TileData &tiles, TileKind kind, int id, const State &state,
     const State &fallback, QString *error)
 {
-    if (state.art && !restoreArt(art, kind, id, *state.art, error))
+    if (state.art && !art.restoreEdit(kind, id, *state.art, error))
         return false;
-    if (state.record && !restoreRecord(tiles, kind, id, *state.record, error)) {
+    if (state.record && !tiles.restoreEdit(kind, id, *state.record, error)) {
         // Removing or rewriting what was just written back: the art part returns as it was.
         if (state.art && fallback.art)
-            restoreArt(art, kind, id, *fallback.art, nullptr);
+            art.restoreEdit(kind, id, *fallback.art, nullptr);
         return false;
     }
     return true;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "edits/TileKind.h"
 #include "io/PendingEdit.h"
+#include "io/TileKind.h"
 
 #include <QString>
 #include <QUndoCommand>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "edits/TileEditCommand.h"
-#include "edits/TileKind.h"
+#include "io/TileKind.h"
 
 #include <QByteArray>
 #include <QHash>

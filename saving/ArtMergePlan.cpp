@@ -23,12 +23,12 @@ qint64 pendingRecordMinimum(int slot)
     return isStaticSlot(slot) ? ArtFormat::StaticLineTableOffset : ArtFormat::TerrainRecordSize;
 }
 
-bool validIds(const QHash<int, QString> &pending, int limit, const char *kind, QString *error)
+bool validIds(const QHash<int, QString> &pending, int limit, TileKind kind, QString *error)
 {
     for (auto it = pending.cbegin(); it != pending.cend(); ++it) {
         if (it.key() < 0 || it.key() >= limit) {
             *error = QStringLiteral("A pending edit names %1 tile %2, which does not exist.")
-                         .arg(QLatin1String(kind))
+                         .arg(tileKindWord(kind))
                          .arg(it.key());
             return false;
         }
@@ -60,8 +60,8 @@ bool ArtMergePlan::build(const ArtWork &art, QString *error)
     list.clear();
     estimate = 0;
     records = 0;
-    if (!validIds(art.pendingTerrain(), ArtFormat::TerrainCount, "terrain", error)
-        || !validIds(art.pendingStatics(), ArtFormat::MaxStaticCount, "static", error))
+    if (!validIds(art.pendingTerrain(), ArtFormat::TerrainCount, TileKind::Terrain, error)
+        || !validIds(art.pendingStatics(), ArtFormat::MaxStaticCount, TileKind::Static, error))
         return false;
 
     const int stored = art.container().slotCount();

@@ -90,7 +90,8 @@ bool TileData::adoptEditFile(const QString &fileName, QStringList *dropped)
     const QRegularExpressionMatch match = form.match(fileName);
     if (!match.hasMatch())
         return false;
-    const bool land = match.captured(1) == QLatin1String("T");
+    const TileKind kind = match.captured(1) == QLatin1String("T") ? TileKind::Terrain : TileKind::Static;
+    const bool land = kind == TileKind::Terrain;
     const int id = match.captured(2).toInt();
     const QString path = pendingDir->filePath(fileName);
     const qint64 size = QFileInfo(path).size();
@@ -100,41 +101,27 @@ bool TileData::adoptEditFile(const QString &fileName, QStringList *dropped)
                            : inRange(id, MaxStaticCount) && size == fileLayout.staticRecordSize();
     if (!fits) {
         if (dropped)
-            dropped->append(QStringLiteral("%1 tile %2 (tile data)")
-                                .arg(QLatin1String(land ? "land" : "static"))
-                                .arg(id));
+            dropped->append(QStringLiteral("%1 tile %2 (tile data)").arg(tileDataKindWord(kind)).arg(id));
         return false;
     }
     pending.insert(land ? id : id + StaticKeyBase, path);
     return true;
 }
 
-PendingEdit TileData::pendingLandEdit(int id) const
+PendingEdit TileData::pendingEdit(TileKind kind, int id) const
 {
-    return pendingEdit(id);
+    return pendingEdit(kind == TileKind::Terrain ? id : id + StaticKeyBase);
 }
 
-PendingEdit TileData::pendingStaticEdit(int id) const
+bool TileData::restoreEdit(TileKind kind, int id, const PendingEdit &edit, QString *error)
 {
-    return pendingEdit(id + StaticKeyBase);
-}
-
-bool TileData::restoreLandEdit(int id, const PendingEdit &edit, QString *error)
-{
-    if (!inRange(id, LandCount)) {
-        setError(error, QStringLiteral("There is no land tile %1.").arg(id));
+    const bool land = kind == TileKind::Terrain;
+    if (!inRange(id, land ? LandCount : MaxStaticCount)) {
+        setError(error, QStringLiteral("There is no %1 tile %2.").arg(tileDataKindWord(kind)).arg(id));
         return false;
     }
-    return restoreEdit(id, pendingFileName("TT", id), edit, error);
-}
-
-bool TileData::restoreStaticEdit(int id, const PendingEdit &edit, QString *error)
-{
-    if (!inRange(id, MaxStaticCount)) {
-        setError(error, QStringLiteral("There is no static tile %1.").arg(id));
-        return false;
-    }
-    return restoreEdit(id + StaticKeyBase, pendingFileName("TS", id), edit, error);
+    return land ? restoreEdit(id, pendingFileName("TT", id), edit, error)
+                : restoreEdit(id + StaticKeyBase, pendingFileName("TS", id), edit, error);
 }
 
 QString TileData::pendingDirectory() const
@@ -170,31 +157,23 @@ QString TileData::layoutWarning() const
         .arg(name, where, fileLayout.name(), layoutWhy);
 }
 
-int TileData::landCount() const
+int TileData::count(TileKind kind) const
 {
-    return fileLayout.landCountForSize(bytes.size());
+    return kind == TileKind::Terrain ? fileLayout.landCountForSize(bytes.size())
+                                     : fileLayout.staticCountForSize(bytes.size());
 }
 
-int TileData::staticCount() const
+bool TileData::holds(TileKind kind, int id) const
 {
-    return fileLayout.staticCountForSize(bytes.size());
-}
-
-bool TileData::holdsLand(int id) const
-{
-    return inRange(id, landCount()) || (inRange(id, LandCount) && pending.contains(id));
-}
-
-bool TileData::holdsStatic(int id) const
-{
-    return inRange(id, staticCount())
-        || (inRange(id, MaxStaticCount) && pending.contains(id + StaticKeyBase));
+    if (kind == TileKind::Terrain)
+        return inRange(id, count(kind)) || (inRange(id, LandCount) && pending.contains(id));
+    return inRange(id, count(kind)) || (inRange(id, MaxStaticCount) && pending.contains(id + StaticKeyBase));
 }
 
 QByteArray TileData::landRecord(int id, QString *error) const
 {
-    if (!holdsLand(id)) {
-        setError(error, missingRecord(true, id));
+    if (!holds(TileKind::Terrain, id)) {
+        setError(error, missingRecord(TileKind::Terrain, id));
         return QByteArray();
     }
     const int size = fileLayout.landRecordSize();
@@ -204,8 +183,8 @@ QByteArray TileData::landRecord(int id, QString *error) const
 
 QByteArray TileData::staticRecord(int id, QString *error) const
 {
-    if (!holdsStatic(id)) {
-        setError(error, missingRecord(false, id));
+    if (!holds(TileKind::Static, id)) {
+        setError(error, missingRecord(TileKind::Static, id));
         return QByteArray();
     }
     const int size = fileLayout.staticRecordSize();
@@ -215,14 +194,14 @@ QByteArray TileData::staticRecord(int id, QString *error) const
 
 QByteArray TileData::originalLandRecord(int id) const
 {
-    if (!inRange(id, landCount()))
+    if (!inRange(id, count(TileKind::Terrain)))
         return QByteArray();
     return fileRecord(fileLayout.landPosition(id), fileLayout.landRecordSize());
 }
 
 QByteArray TileData::originalStaticRecord(int id) const
 {
-    if (!inRange(id, staticCount()))
+    if (!inRange(id, count(TileKind::Static)))
         return QByteArray();
     return fileRecord(fileLayout.staticPosition(id), fileLayout.staticRecordSize());
 }
@@ -246,20 +225,14 @@ bool TileData::setStaticRecord(int id, const QByteArray &record, QString *error)
         id + StaticKeyBase, pendingFileName("TS", id), record, fileLayout.staticRecordSize(), error);
 }
 
-QString TileData::landName(int id) const
+QString TileData::name(TileKind kind, int id) const
 {
-    const QByteArray record = landRecord(id);
+    const bool land = kind == TileKind::Terrain;
+    const QByteArray record = land ? landRecord(id) : staticRecord(id);
     if (record.isEmpty())
         return QString();
-    return TileName::decode(record.constData() + fileLayout.landNameOffset(), NameSize);
-}
-
-QString TileData::staticName(int id) const
-{
-    const QByteArray record = staticRecord(id);
-    if (record.isEmpty())
-        return QString();
-    return TileName::decode(record.constData() + fileLayout.staticNameOffset(), NameSize);
+    return TileName::decode(
+        record.constData() + (land ? fileLayout.landNameOffset() : fileLayout.staticNameOffset()), NameSize);
 }
 
 QByteArray TileData::pendingRecord(int key, int size) const
@@ -299,13 +272,12 @@ bool TileData::setRecord(int key, const QString &fileName, const QByteArray &rec
     return true;
 }
 
-QString TileData::missingRecord(bool land, int id) const
+QString TileData::missingRecord(TileKind kind, int id) const
 {
-    const int count = land ? landCount() : staticCount();
-    const QString kind = QLatin1String(land ? "land" : "static");
-    const QString held = count == 0 ? QStringLiteral("none") : QStringLiteral("0 to %1").arg(count - 1);
+    const int held = count(kind);
+    const QString range = held == 0 ? QStringLiteral("none") : QStringLiteral("0 to %1").arg(held - 1);
     return QStringLiteral("%1 holds no %2 tile %3 (its %2 tiles: %4).")
-        .arg(QFileInfo(fileName()).fileName(), kind, QString::number(id), held);
+        .arg(QFileInfo(fileName()).fileName(), tileDataKindWord(kind), QString::number(id), range);
 }
 
 PendingEdit TileData::pendingEdit(int key) const

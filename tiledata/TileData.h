@@ -3,6 +3,7 @@
 #include "io/DataFile.h"
 #include "io/PendingEdit.h"
 #include "io/PendingEditDirectory.h"
+#include "io/TileKind.h"
 #include "tiledata/TileDataLayout.h"
 
 #include <QByteArray>
@@ -54,11 +55,9 @@ public:
     qint64 partialBlockBytes() const { return fileLayout.partialBlockBytes(bytes.size()); }
 
     // The records the file holds: those of its whole blocks.
-    int landCount() const;
-    int staticCount() const;
+    int count(TileKind kind) const;
     // Whether a record is there to read: the file holds it or an edit is pending.
-    bool holdsLand(int id) const;
-    bool holdsStatic(int id) const;
+    bool holds(TileKind kind, int id) const;
 
     // The record in the file's layout (26 or 37 bytes classic, 30 or 41 high-seas);
     // empty, and *error saying so, for an id that is not there.
@@ -78,14 +77,11 @@ public:
     // undoing and redoing an edit needs (a record is never Deleted). Restoring
     // State::None forgets the record's edit. When the record cannot be written nothing
     // changes, false is returned and *error says why.
-    PendingEdit pendingLandEdit(int id) const;
-    PendingEdit pendingStaticEdit(int id) const;
-    bool restoreLandEdit(int id, const PendingEdit &edit, QString *error = nullptr);
-    bool restoreStaticEdit(int id, const PendingEdit &edit, QString *error = nullptr);
+    PendingEdit pendingEdit(TileKind kind, int id) const;
+    bool restoreEdit(TileKind kind, int id, const PendingEdit &edit, QString *error = nullptr);
 
     // Null for an id that is not there.
-    QString landName(int id) const;
-    QString staticName(int id) const;
+    QString name(TileKind kind, int id) const;
 
     QString fileName() const { return file.fileName(); }
     const DataFile &dataFile() const { return file; }
@@ -121,7 +117,7 @@ private:
     QByteArray fileRecord(qint64 position, int size) const;
     bool setRecord(int key, const QString &fileName, const QByteArray &record, int size, QString *error);
     bool adoptEditFile(const QString &fileName, QStringList *dropped);
-    QString missingRecord(bool land, int id) const;
+    QString missingRecord(TileKind kind, int id) const;
     PendingEdit pendingEdit(int key) const;
     bool restoreEdit(int key, const QString &fileName, const PendingEdit &edit, QString *error);
 

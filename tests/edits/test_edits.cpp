@@ -31,7 +31,7 @@ QByteArray pending(const QHash<int, QString> &files, int key)
 TileView view(TestDataSet &data, TileKind kind, int id)
 {
     const bool land = kind == TileKind::Terrain;
-    return {land ? data.art().getTerrain(id, false) : data.art().getStatic(id, false),
+    return {data.art().image(kind, id, false),
         land ? data.tiles().landRecord(id) : data.tiles().staticRecord(id),
         pending(land ? data.art().pendingTerrain() : data.art().pendingStatics(), id),
         pending(data.tiles().pendingRecords(), land ? id : id + TileDataFormat::StaticKeyBase)};
@@ -160,7 +160,8 @@ private Q_SLOTS:
         QCOMPARE(unsaved.size(), 5); // unsaved, saved, unsaved, saved, unsaved
         // A save keeps the history; a change the history does not know of is unsaved until the next.
         edits->markSaved();
-        QVERIFY(edits->history().canUndo() && data->art().setStatic(9, red) && edits->hasUnsavedEdits());
+        QVERIFY(edits->history().canUndo() && data->art().setImage(TileKind::Static, 9, red)
+            && edits->hasUnsavedEdits());
         edits->markSaved();
         QVERIFY(!edits->hasUnsavedEdits());
     }

@@ -381,8 +381,9 @@ void TestCli::convertRoundTrip()
     QCOMPARE(
         QDir(uop).entryList(QDir::Files), (QStringList{"animdata.mul", "artLegacyMUL.uop", "tiledata.mul"}));
     QCOMPARE(cli({"convert", uop, back, "--art", "mul"}).exitCode, 0);
-    QCOMPARE(ArtWork(QDir(back).filePath("artidx.mul"), QDir(back).filePath("art.mul")).getStatic(12, false),
-        data->art().getStatic(12, false));
+    QCOMPARE(ArtWork(QDir(back).filePath("artidx.mul"), QDir(back).filePath("art.mul"))
+                 .image(TileKind::Static, 12, false),
+        data->art().image(TileKind::Static, 12, false));
 
     const QString wide = out.filePath("wide");
     Run run = cli({"convert", data->path(), wide, "--art", "mul", "--tiledata", "high-seas"});

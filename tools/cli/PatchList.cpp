@@ -65,12 +65,12 @@ PatchList::Entry PatchList::parseLine(const QString &line, const QString &baseDi
     Entry entry;
     const QString kind = match.captured(1);
     if (kind == QLatin1String("terrain"))
-        entry.kind = Entry::Kind::Terrain;
+        entry.kind = TileKind::Terrain;
     else if (kind == QLatin1String("static"))
-        entry.kind = Entry::Kind::Static;
+        entry.kind = TileKind::Static;
     else
         throw CliError(QStringLiteral("'%1' is neither terrain nor static").arg(CliText::elide(kind)));
-    const bool terrain = entry.kind == Entry::Kind::Terrain;
+    const bool terrain = entry.kind == TileKind::Terrain;
     entry.id = TileId::parse(match.captured(2), terrain ? ArtFormat::TerrainCount : staticLimit, kind);
     const QString file = match.captured(3);
     if (file != DeleteWord)
