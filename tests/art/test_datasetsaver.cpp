@@ -554,7 +554,8 @@ void TestDataSetSaver::patchListLines_data()
     row("starting with a colon", "static 3 :t.png", "/lists/:t.png"); // not a resource
     row("starting with delete", "static 3 delete me.png", "/lists/delete me.png");
     row("the word delete", "static 3 delete", {});
-    row("unknown kind", "land 5 a.png", {}, "'land' is neither terrain nor static");
+    row("land for terrain", "land 5 a.png", "/lists/a.png");
+    row("unknown kind", "item 5 a.png", {}, "'item' is neither terrain nor static");
     // A megabyte-long word is quoted by its head only.
     row("huge kind", QString(1 << 20, 'k') + " 5 a.png", {},
         "'" + QString(79, 'k') + QChar(0x2026) + "' is neither");
@@ -571,6 +572,7 @@ void TestDataSetSaver::patchListLines()
         QVERIFY2(complaint.isEmpty(), "the bad line was accepted");
         QCOMPARE(list.entries().size(), 3);
         QCOMPARE(list.entries().at(1).imagePath, path);
+        QCOMPARE(list.entries().at(1).kind, line.startsWith("static") ? TileKind::Static : TileKind::Terrain);
     } catch (const CliError &error) {
         QVERIFY2(!complaint.isEmpty() && error.message().startsWith(QStringLiteral("e.txt:4: "))
                 && error.message().contains(complaint) && error.message().size() < 200,

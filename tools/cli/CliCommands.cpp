@@ -31,16 +31,6 @@ void expectArguments(const QStringList &args, int count, const char *usage)
         throw CliError(QStringLiteral("usage: tessera-cli %1").arg(QLatin1String(usage)));
 }
 
-TileKind parseKind(const QString &text, const char *terrainWord)
-{
-    if (text == QLatin1String(terrainWord))
-        return TileKind::Terrain;
-    if (text == QLatin1String("static"))
-        return TileKind::Static;
-    throw CliError(QStringLiteral("'%1' is neither %2 nor static")
-                       .arg(CliText::elide(text), QLatin1String(terrainWord)));
-}
-
 // Whether decoding the record of the slot gives an image, told without building it.
 bool recordShows(int slot, QByteArrayView record)
 {
@@ -185,6 +175,7 @@ QByteArray heldRecord(const QByteArray &record, const QString &error)
     return record;
 }
 
+
 } // namespace
 
 void CliCommands::info(const QStringList &args, QTextStream &out)
@@ -203,19 +194,19 @@ void CliCommands::info(const QStringList &args, QTextStream &out)
 
 void CliCommands::tile(const QStringList &args, QTextStream &out)
 {
-    expectArguments(args, 3, "tile DIR land|static ID");
+    expectArguments(args, 3, "tile DIR terrain|static ID");
     const auto set = OpenDataSet::open(args[0]);
-    const TileKind kind = parseKind(args[1], "land");
+    const TileKind kind = TileId::parseKind(args[1]);
     const TileData &tiles = set->tiles();
     QJsonObject json;
     QString error;
     // Ids within the format's limits; the store says whether the file holds them.
     if (kind == TileKind::Terrain) {
-        const int id = TileId::parse(args[2], TileDataFormat::LandCount, QStringLiteral("land"));
+        const int id = TileId::parse(args[2], TileDataFormat::LandCount, args[1]);
         const QByteArray record = heldRecord(tiles.landRecord(id, &error), error);
         json = TileJson::land(id, LandTileRecord::fromBytes(record, tiles.layout()));
     } else {
-        const int id = TileId::parse(args[2], TileDataFormat::MaxStaticCount, QStringLiteral("static"));
+        const int id = TileId::parse(args[2], TileDataFormat::MaxStaticCount, args[1]);
         const QByteArray record = heldRecord(tiles.staticRecord(id, &error), error);
         json = TileJson::statics(id, StaticTileRecord::fromBytes(record, tiles.layout()));
     }
@@ -237,7 +228,7 @@ void CliCommands::exportImages(const QStringList &args, QTextStream &out)
 {
     expectArguments(args, 4, "export DIR terrain|static ID|all OUT");
     const auto set = OpenDataSet::open(args[0]);
-    const TileKind kind = parseKind(args[1], "terrain");
+    const TileKind kind = TileId::parseKind(args[1]);
     ArtWork &art = set->art();
     const QVector<FileIdentity> dataFiles = dataSetFiles(*set);
     if (args[2] == QLatin1String("all"))
