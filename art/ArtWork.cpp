@@ -32,6 +32,7 @@ struct ArtWork::Kind
             StaticIdBase, ArtCodec::decodeStatic, ArtCodec::encodeStatic, MaxStaticCount};
         return kind;
     }
+    static const Kind &of(TileKind kind) { return kind == TileKind::Terrain ? terrain() : statics(); }
 };
 
 namespace {
@@ -104,11 +105,6 @@ void ArtWork::useEdits(std::shared_ptr<PendingEditStore> store)
     connect(edits.get(), &PendingEditStore::reset, this, &ArtWork::forgetImages);
 }
 
-const ArtWork::Kind &ArtWork::kindOf(TileKind kind)
-{
-    return kind == TileKind::Terrain ? Kind::terrain() : Kind::statics();
-}
-
 void ArtWork::forgetImages()
 {
     // Cached images may be edits no longer pending.
@@ -121,44 +117,29 @@ void ArtWork::forgetImages()
 void ArtWork::forgetEdited(TileKind kind, int id, PendingEditStore::Part part)
 {
     if (part == PendingEditStore::Part::Image)
-        forget(kindOf(kind), id);
+        forget(Kind::of(kind), id);
 }
 
 bool ArtWork::accepts(TileKind kind, int id, const PendingEdit &edit) const
 {
-    const Kind &of = kindOf(kind);
+    const Kind &of = Kind::of(kind);
     return id >= 0 && id < of.idLimit
         && (edit.state != PendingEdit::State::Replaced || !of.decode(edit.record, false).isNull());
 }
 
-QImage ArtWork::getTerrain(int id, bool highlighted)
+QImage ArtWork::image(TileKind kind, int id, bool highlighted)
 {
-    return getImage(Kind::terrain(), id, highlighted);
+    return getImage(Kind::of(kind), id, highlighted);
 }
 
-QImage ArtWork::getStatic(int id, bool highlighted)
+bool ArtWork::setImage(TileKind kind, int id, const QImage &image, QString *error)
 {
-    return getImage(Kind::statics(), id, highlighted);
+    return setImage(Kind::of(kind), id, image, error);
 }
 
-bool ArtWork::setTerrain(int id, const QImage &image, QString *error)
+QImage ArtWork::normalize(TileKind kind, const QImage &image, QString *error)
 {
-    return setImage(Kind::terrain(), id, image, error);
-}
-
-bool ArtWork::setStatic(int id, const QImage &image, QString *error)
-{
-    return setImage(Kind::statics(), id, image, error);
-}
-
-QImage ArtWork::normalizeTerrain(const QImage &image, QString *error)
-{
-    return normalized(Kind::terrain(), image, error);
-}
-
-QImage ArtWork::normalizeStatic(const QImage &image, QString *error)
-{
-    return normalized(Kind::statics(), image, error);
+    return normalized(Kind::of(kind), image, error);
 }
 
 void ArtWork::setCacheCapacity(int images)

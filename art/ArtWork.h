@@ -35,18 +35,15 @@ public:
 
     void setContainer(std::unique_ptr<ArtContainer> container);
 
-    QImage getTerrain(int id, bool highlighted);
-    QImage getStatic(int id, bool highlighted);
+    QImage image(TileKind kind, int id, bool highlighted);
 
     // A non-null image replaces the tile as a pending edit, a null image deletes it.
     // When the edit cannot be stored nothing changes, false is returned and *error says why.
-    bool setTerrain(int id, const QImage &image, QString *error = nullptr);
-    bool setStatic(int id, const QImage &image, QString *error = nullptr);
+    bool setImage(TileKind kind, int id, const QImage &image, QString *error = nullptr);
 
     // The image as storing it gives it back; a null image (a deletion) stays null. An
     // image that cannot be stored gives a null image and *error says why.
-    static QImage normalizeTerrain(const QImage &image, QString *error = nullptr);
-    static QImage normalizeStatic(const QImage &image, QString *error = nullptr);
+    static QImage normalize(TileKind kind, const QImage &image, QString *error = nullptr);
 
     // Each cache holds at least MinCacheCapacity images.
     void setCacheCapacity(int images);
@@ -80,7 +77,6 @@ private:
     void useEdits(std::shared_ptr<PendingEditStore> store);
     void forgetImages();
     void forgetEdited(TileKind kind, int id, PendingEditStore::Part part);
-    static const Kind &kindOf(TileKind kind);
 
     std::unique_ptr<ArtContainer> source;
     std::shared_ptr<PendingEditStore> edits;

@@ -26,8 +26,7 @@ QString TileEdits::notChangedText(TileKind kind, int id, const QString &what, co
 QImage TileEdits::prepareImage(TileKind kind, int id, const QImage &image, QString *error)
 {
     QString reason;
-    const QImage stored = kind == TileKind::Terrain ? ArtWork::normalizeTerrain(image, &reason)
-                                                    : ArtWork::normalizeStatic(image, &reason);
+    const QImage stored = ArtWork::normalize(kind, image, &reason);
     if (stored.isNull() && !image.isNull() && error)
         *error = notChangedText(kind, id, QStringLiteral("image"), reason);
     return stored;
@@ -36,8 +35,7 @@ QImage TileEdits::prepareImage(TileKind kind, int id, const QImage &image, QStri
 bool TileEdits::storeImage(TileKind kind, int id, const QImage &image, QString *error)
 {
     QString reason;
-    const bool stored = kind == TileKind::Terrain ? artStore.setTerrain(id, image, &reason)
-                                                  : artStore.setStatic(id, image, &reason);
+    const bool stored = artStore.setImage(kind, id, image, &reason);
     if (!stored && error)
         *error = notChangedText(kind, id, QStringLiteral("image"), reason);
     return stored;

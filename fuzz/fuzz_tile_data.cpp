@@ -23,8 +23,10 @@ template <typename Record> void checkRoundTrip(const QByteArray &bytes, TileData
     FUZZ_CHECK(Record::fromBytes(bytes, layout).toBytes() == bytes);
 }
 
-void readAll(const TileData &tiles, int count, bool land)
+void readAll(const TileData &tiles, TileKind kind)
 {
+    const int count = tiles.count(kind);
+    const bool land = kind == TileKind::Terrain;
     for (int i = 0; i < count && i < 2 * RecordsRead; ++i) {
         const int id = i < RecordsRead ? i : count - 1 - (i - RecordsRead);
         const QByteArray record = land ? tiles.landRecord(id) : tiles.staticRecord(id);
@@ -34,7 +36,7 @@ void readAll(const TileData &tiles, int count, bool land)
             checkRoundTrip<LandTileRecord>(record, layout);
         else
             checkRoundTrip<StaticTileRecord>(record, layout);
-        (land ? tiles.landName(id) : tiles.staticName(id)).size();
+        tiles.name(kind, id).size();
     }
 }
 
@@ -64,10 +66,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     TileData tiles(path, scratchDirectory().path(), forced);
     FUZZ_CHECK(!forced || tiles.layout() == *forced);
-    readAll(tiles, tiles.landCount(), true);
-    readAll(tiles, tiles.staticCount(), false);
+    readAll(tiles, TileKind::Terrain);
+    readAll(tiles, TileKind::Static);
     // Ids the file does not hold are refused, not read.
-    FUZZ_CHECK(tiles.staticRecord(tiles.staticCount()).isEmpty());
+    FUZZ_CHECK(tiles.staticRecord(tiles.count(TileKind::Static)).isEmpty());
     FUZZ_CHECK(tiles.staticRecord(-1).isEmpty() && tiles.landRecord(-1).isEmpty());
     return 0;
 }

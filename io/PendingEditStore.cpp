@@ -65,12 +65,8 @@ bool PendingEditStore::parse(const QString &name, Parsed *parsed)
 QString PendingEditStore::describe(TileKind kind, int id, Part part)
 {
     if (part == Part::Image)
-        return QStringLiteral("%1 tile %2")
-            .arg(QLatin1String(kind == TileKind::Terrain ? "terrain" : "static"))
-            .arg(id);
-    return QStringLiteral("%1 tile %2 (tile data)")
-        .arg(QLatin1String(kind == TileKind::Terrain ? "land" : "static"))
-        .arg(id);
+        return QStringLiteral("%1 tile %2").arg(tileKindWord(kind)).arg(id);
+    return QStringLiteral("%1 tile %2 (tile data)").arg(tileDataKindWord(kind)).arg(id);
 }
 
 bool PendingEditStore::holdsAny(Part part) const

@@ -29,7 +29,7 @@ bool validIds(const PendingEditStore &edits, TileKind kind, int limit, QString *
     for (const int id : edits.editedIds(kind, Part::Image)) {
         if (id < 0 || id >= limit) {
             *error = QStringLiteral("A pending edit names %1 tile %2, which does not exist.")
-                         .arg(QLatin1String(kind == TileKind::Terrain ? "terrain" : "static"))
+                         .arg(tileKindWord(kind))
                          .arg(id);
             return false;
         }

@@ -65,8 +65,7 @@ bool TileData::accepts(TileKind kind, int id, const PendingEdit &edit) const
 
 QString TileData::describeTile(TileKind kind, int id)
 {
-    return kind == TileKind::Terrain ? QStringLiteral("land tile %1").arg(id)
-                                     : QStringLiteral("static tile %1").arg(id);
+    return QStringLiteral("%1 tile %2").arg(tileDataKindWord(kind)).arg(id);
 }
 
 int TileData::recordSize(TileKind kind) const
@@ -95,32 +94,23 @@ QString TileData::layoutWarning() const
         .arg(name, where, fileLayout.name(), layoutWhy);
 }
 
-int TileData::landCount() const
+int TileData::count(TileKind kind) const
 {
-    return fileLayout.landCountForSize(bytes.size());
+    return kind == TileKind::Terrain ? fileLayout.landCountForSize(bytes.size())
+                                     : fileLayout.staticCountForSize(bytes.size());
 }
 
-int TileData::staticCount() const
+bool TileData::holds(TileKind kind, int id) const
 {
-    return fileLayout.staticCountForSize(bytes.size());
-}
-
-bool TileData::holdsLand(int id) const
-{
-    return inRange(id, landCount())
-        || (inRange(id, LandCount) && edits->isEdited(TileKind::Terrain, id, PendingEditStore::Part::TileData));
-}
-
-bool TileData::holdsStatic(int id) const
-{
-    return inRange(id, staticCount())
-        || (inRange(id, MaxStaticCount) && edits->isEdited(TileKind::Static, id, PendingEditStore::Part::TileData));
+    const int limit = kind == TileKind::Terrain ? LandCount : MaxStaticCount;
+    return inRange(id, count(kind))
+        || (inRange(id, limit) && edits->isEdited(kind, id, PendingEditStore::Part::TileData));
 }
 
 QByteArray TileData::landRecord(int id, QString *error) const
 {
-    if (!holdsLand(id)) {
-        setError(error, missingRecord(true, id));
+    if (!holds(TileKind::Terrain, id)) {
+        setError(error, missingRecord(TileKind::Terrain, id));
         return QByteArray();
     }
     const int size = fileLayout.landRecordSize();
@@ -130,8 +120,8 @@ QByteArray TileData::landRecord(int id, QString *error) const
 
 QByteArray TileData::staticRecord(int id, QString *error) const
 {
-    if (!holdsStatic(id)) {
-        setError(error, missingRecord(false, id));
+    if (!holds(TileKind::Static, id)) {
+        setError(error, missingRecord(TileKind::Static, id));
         return QByteArray();
     }
     const int size = fileLayout.staticRecordSize();
@@ -141,14 +131,14 @@ QByteArray TileData::staticRecord(int id, QString *error) const
 
 QByteArray TileData::originalLandRecord(int id) const
 {
-    if (!inRange(id, landCount()))
+    if (!inRange(id, count(TileKind::Terrain)))
         return QByteArray();
     return fileRecord(fileLayout.landPosition(id), fileLayout.landRecordSize());
 }
 
 QByteArray TileData::originalStaticRecord(int id) const
 {
-    if (!inRange(id, staticCount()))
+    if (!inRange(id, count(TileKind::Static)))
         return QByteArray();
     return fileRecord(fileLayout.staticPosition(id), fileLayout.staticRecordSize());
 }
@@ -171,20 +161,14 @@ bool TileData::setStaticRecord(int id, const QByteArray &record, QString *error)
     return setRecord(TileKind::Static, id, record, error);
 }
 
-QString TileData::landName(int id) const
+QString TileData::name(TileKind kind, int id) const
 {
-    const QByteArray record = landRecord(id);
+    const bool land = kind == TileKind::Terrain;
+    const QByteArray record = land ? landRecord(id) : staticRecord(id);
     if (record.isEmpty())
         return QString();
-    return TileName::decode(record.constData() + fileLayout.landNameOffset(), NameSize);
-}
-
-QString TileData::staticName(int id) const
-{
-    const QByteArray record = staticRecord(id);
-    if (record.isEmpty())
-        return QString();
-    return TileName::decode(record.constData() + fileLayout.staticNameOffset(), NameSize);
+    return TileName::decode(
+        record.constData() + (land ? fileLayout.landNameOffset() : fileLayout.staticNameOffset()), NameSize);
 }
 
 QByteArray TileData::pendingRecord(TileKind kind, int id, int size) const
@@ -221,11 +205,10 @@ bool TileData::setRecord(TileKind kind, int id, const QByteArray &record, QStrin
     return edits->put(kind, id, PendingEditStore::Part::TileData, PendingEdit::replaced(record), error);
 }
 
-QString TileData::missingRecord(bool land, int id) const
+QString TileData::missingRecord(TileKind kind, int id) const
 {
-    const int count = land ? landCount() : staticCount();
-    const QString kind = QLatin1String(land ? "land" : "static");
-    const QString held = count == 0 ? QStringLiteral("none") : QStringLiteral("0 to %1").arg(count - 1);
+    const int held = count(kind);
+    const QString range = held == 0 ? QStringLiteral("none") : QStringLiteral("0 to %1").arg(held - 1);
     return QStringLiteral("%1 holds no %2 tile %3 (its %2 tiles: %4).")
-        .arg(QFileInfo(fileName()).fileName(), kind, QString::number(id), held);
+        .arg(QFileInfo(fileName()).fileName(), tileDataKindWord(kind), QString::number(id), range);
 }

@@ -50,11 +50,9 @@ public:
     qint64 partialBlockBytes() const { return fileLayout.partialBlockBytes(bytes.size()); }
 
     // The records the file holds: those of its whole blocks.
-    int landCount() const;
-    int staticCount() const;
+    int count(TileKind kind) const;
     // Whether a record is there to read: the file holds it or an edit is pending.
-    bool holdsLand(int id) const;
-    bool holdsStatic(int id) const;
+    bool holds(TileKind kind, int id) const;
 
     // The record in the file's layout (26 or 37 bytes classic, 30 or 41 high-seas);
     // empty, and *error saying so, for an id that is not there.
@@ -71,8 +69,7 @@ public:
     bool setStaticRecord(int id, const QByteArray &record, QString *error = nullptr);
 
     // Null for an id that is not there.
-    QString landName(int id) const;
-    QString staticName(int id) const;
+    QString name(TileKind kind, int id) const;
 
     QString fileName() const { return file.fileName(); }
     const DataFile &dataFile() const { return file; }
@@ -95,7 +92,7 @@ private:
     QByteArray fileRecord(qint64 position, int size) const;
     bool setRecord(TileKind kind, int id, const QByteArray &record, QString *error);
     int recordSize(TileKind kind) const;
-    QString missingRecord(bool land, int id) const;
+    QString missingRecord(TileKind kind, int id) const;
 
     DataFile file;
     QByteArray bytes;

@@ -26,7 +26,7 @@ namespace {
 QImage savedImage(const QString &directory, TileKind kind, int id)
 {
     ArtWork art(QDir(directory).filePath("artidx.mul"), QDir(directory).filePath("art.mul"));
-    return kind == TileKind::Terrain ? art.getTerrain(id, false) : art.getStatic(id, false);
+    return art.image(kind, id, false);
 }
 
 QStringList entries(const QString &directory)
@@ -134,7 +134,7 @@ private Q_SLOTS:
         }
         QCOMPARE(window.tabs()->currentIndex(), int(ArtTab::TerrainIndex));
         QCOMPARE(window.tabs()->statics()->staticPalette()->tileCount(), 96);
-        QVERIFY(!window.artStore()->getTerrain(123, false).isNull());
+        QVERIFY(!window.artStore()->image(TileKind::Terrain, 123, false).isNull());
     }
 
     void optionsForceHowTheDataSetIsRead()
@@ -234,7 +234,7 @@ private Q_SLOTS:
         MyMainWindow window(data->path());
         window.resize(800, 500);
         QVERIFY(showActive(window));
-        QVERIFY(window.artStore()->setTerrain(123, TestDataSet::terrain(Qt::yellow)));
+        QVERIFY(window.artStore()->setImage(TileKind::Terrain, 123, TestDataSet::terrain(Qt::yellow)));
         QCOMPARE(window.windowHandle()->title(), QDir(data->path()).dirName() + "* - Tessera");
         // Deep enough not to fit the status bar at this width.
         const QString deep = first.filePath("a folder with a rather long name for the data set/"
@@ -245,7 +245,8 @@ private Q_SLOTS:
         // The first output chooser starts beside the data directory.
         QCOMPARE(prompts.last("directory")->text, QFileInfo(data->path()).absolutePath());
         QCOMPARE(entries(deep), (QStringList{"animdata.mul", "art.mul", "artidx.mul", "tiledata.mul"}));
-        QCOMPARE(savedImage(deep, TileKind::Terrain, 123), window.artStore()->getTerrain(123, false));
+        QCOMPARE(savedImage(deep, TileKind::Terrain, 123),
+            window.artStore()->image(TileKind::Terrain, 123, false));
         // The whole path in the tool tip; the message elided in the middle, left of the labels.
         QCOMPARE(window.statusBar()->toolTip(), QStringLiteral("Saved to %1").arg(deep));
         const QString message = window.statusBar()->currentMessage();

@@ -41,19 +41,20 @@ bool makeEdits(DataSet &set)
     item.setNameText(QStringLiteral("kept"));
     StaticTileRecord first;
     first.setNameText(QStringLiteral("first"));
-    return set.art().setTerrain(3, TestDataSet::terrain(Qt::red)) && set.art().setStatic(2, QImage())
+    return set.art().setImage(TileKind::Terrain, 3, TestDataSet::terrain(Qt::red))
+        && set.art().setImage(TileKind::Static, 2, QImage())
         && set.tiles().setStaticRecord(40, item.toBytes())
         && set.tiles().setStaticRecord(100, first.toBytes());
 }
 
 void checkEdits(DataSet &set, bool tileDataKept = true)
 {
-    QCOMPARE(set.art().getTerrain(3, false).pixel(22, 22), qRgb(248, 0, 0));
-    QVERIFY(set.art().getStatic(2, false).isNull());
+    QCOMPARE(set.art().image(TileKind::Terrain, 3, false).pixel(22, 22), qRgb(248, 0, 0));
+    QVERIFY(set.art().image(TileKind::Static, 2, false).isNull());
     using Part = PendingEditStore::Part;
     QCOMPARE(set.pendingEdits().state(TileKind::Static, 2, Part::Image), PendingEdit::State::Deleted);
-    QCOMPARE(set.tiles().staticName(40), tileDataKept ? QStringLiteral("kept") : QString());
-    QCOMPARE(set.tiles().staticName(100), tileDataKept ? QStringLiteral("first") : QString());
+    QCOMPARE(set.tiles().name(TileKind::Static, 40), tileDataKept ? QStringLiteral("kept") : QString());
+    QCOMPARE(set.tiles().name(TileKind::Static, 100), tileDataKept ? QStringLiteral("first") : QString());
     QCOMPARE(set.pendingEdits().editedIds(TileKind::Static, Part::TileData).size(), tileDataKept ? 2 : 0);
 }
 
@@ -131,8 +132,8 @@ void TestDataSetOpening::changedFilesAreNoticed()
     QCOMPARE(set->changedFile(), data.filePath("art.mul"));
     // Reads of the cut file give no image, never a crash.
     for (int id = 0; id < 64; ++id)
-        set->art().getStatic(id, false);
-    QVERIFY(set->art().getTerrain(3, false).isNull());
+        set->art().image(TileKind::Static, id, false);
+    QVERIFY(set->art().image(TileKind::Terrain, 3, false).isNull());
 }
 
 void TestDataSetOpening::reopeningKeepsTheEditsThatStillFit_data()
@@ -246,10 +247,10 @@ void TestDataSetOpening::editsOfAnEarlierVersionAreRecovered()
     QString error;
     QVERIFY2(set->recover(orphans, &dropped, &error), qPrintable(error));
     QCOMPARE(dropped, QStringList());
-    QCOMPARE(set->art().getTerrain(3, false).pixel(22, 22), qRgb(248, 0, 0));
-    QVERIFY(set->art().getStatic(2, false).isNull());
-    QCOMPARE(set->tiles().staticName(40), QStringLiteral("kept"));
-    QVERIFY(set->tiles().holdsStatic(100));
+    QCOMPARE(set->art().image(TileKind::Terrain, 3, false).pixel(22, 22), qRgb(248, 0, 0));
+    QVERIFY(set->art().image(TileKind::Static, 2, false).isNull());
+    QCOMPARE(set->tiles().name(TileKind::Static, 40), QStringLiteral("kept"));
+    QVERIFY(set->tiles().holds(TileKind::Static, 100));
     QCOMPARE(orphanDataDirectories(pending.path()), QStringList());
 }
 

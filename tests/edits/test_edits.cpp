@@ -34,7 +34,7 @@ QByteArray pending(const PendingEditStore &edits, TileKind kind, int id, Part pa
 TileView view(TestDataSet &data, TileKind kind, int id)
 {
     const bool land = kind == TileKind::Terrain;
-    return {land ? data.art().getTerrain(id, false) : data.art().getStatic(id, false),
+    return {data.art().image(kind, id, false),
         land ? data.tiles().landRecord(id) : data.tiles().staticRecord(id),
         pending(data.pendingEdits(), kind, id, Part::Image), pending(data.pendingEdits(), kind, id, Part::TileData)};
 }
@@ -162,7 +162,8 @@ private Q_SLOTS:
         QCOMPARE(unsaved.size(), 5); // unsaved, saved, unsaved, saved, unsaved
         // A save keeps the history; a change the history does not know of is unsaved until the next.
         edits->markSaved();
-        QVERIFY(edits->history().canUndo() && data->art().setStatic(9, red) && edits->hasUnsavedEdits());
+        QVERIFY(edits->history().canUndo() && data->art().setImage(TileKind::Static, 9, red)
+            && edits->hasUnsavedEdits());
         edits->markSaved();
         QVERIFY(!edits->hasUnsavedEdits());
     }

@@ -117,8 +117,8 @@ void TestTileData::recordsInBothLayouts()
     QCOMPARE(tiles.landRecord(33), land);
     QCOMPARE(tiles.staticRecord(40), item);
     QCOMPARE(StaticTileRecord::fromBytes(item).animid, quint16(0xfedc));
-    QCOMPARE(tiles.landName(33), QStringLiteral("water"));
-    QCOMPARE(tiles.staticName(40), QStringLiteral("crate"));
+    QCOMPARE(tiles.name(TileKind::Terrain, 33), QStringLiteral("water"));
+    QCOMPARE(tiles.name(TileKind::Static, 40), QStringLiteral("crate"));
 
     // Pending records are served first, each kind apart; an edit made again replaces its file.
     using Part = PendingEditStore::Part;
@@ -127,7 +127,7 @@ void TestTileData::recordsInBothLayouts()
     edited.setNameText(QStringLiteral("edited"));
     QVERIFY(tiles.setStaticRecord(5, edited.toBytes()));
     QCOMPARE(tiles.staticRecord(5), edited.toBytes());
-    QCOMPARE(tiles.staticName(5), QStringLiteral("edited"));
+    QCOMPARE(tiles.name(TileKind::Static, 5), QStringLiteral("edited"));
     QCOMPARE(tiles.landRecord(5), tiles.originalLandRecord(5));
     QCOMPARE(tiles.pendingEdits().edit(TileKind::Static, 5, Part::TileData).record, edited.toBytes());
     QVERIFY(!tiles.pendingEdits().isEdited(TileKind::Terrain, 5));
@@ -135,7 +135,7 @@ void TestTileData::recordsInBothLayouts()
     first.setNameText(QStringLiteral("first"));
     QVERIFY(tiles.setLandRecord(7, first.toBytes()));
     QVERIFY(tiles.setLandRecord(7, land));
-    QCOMPARE(tiles.landName(7), QStringLiteral("water"));
+    QCOMPARE(tiles.name(TileKind::Terrain, 7), QStringLiteral("water"));
     QCOMPARE(tiles.pendingEdits().editedIds(TileKind::Terrain, Part::TileData), QList<int>{7});
     QCOMPARE(QDir(tiles.pendingEdits().directory()).entryList(QDir::Files | QDir::NoDotAndDotDot).size(),
         2 + 2); // two records, and the directory's lock and description
@@ -241,8 +241,8 @@ void TestTileData::layoutFromSizeAndContent()
                 || tiles.layoutWarning().contains(
                     QStringLiteral("%1 bytes into a %2 block").arg(partial).arg(layout)),
             qPrintable(tiles.layoutWarning()));
-    QCOMPARE(tiles.landCount(), 16384);
-    QCOMPARE(tiles.staticCount(), statics);
+    QCOMPARE(tiles.count(TileKind::Terrain), 16384);
+    QCOMPARE(tiles.count(TileKind::Static), statics);
     QCOMPARE(tiles.partialBlockBytes(), partial);
     // Every record held reads whole; the first one past them is an error, not zeros.
     for (int id = 0; id < statics; ++id)
@@ -251,7 +251,7 @@ void TestTileData::layoutFromSizeAndContent()
     QVERIFY(tiles.staticRecord(statics, &why).isEmpty() && tiles.landRecord(16384).isEmpty());
     QVERIFY2(why.contains(QStringLiteral("holds no static tile %1").arg(statics)), qPrintable(why));
     if (named)
-        QCOMPARE(tiles.staticName(5), QStringLiteral("item 5"));
+        QCOMPARE(tiles.name(TileKind::Static, 5), QStringLiteral("item 5"));
     else if (wide && layout == QLatin1String("high-seas") && statics > 40)
         QCOMPARE(StaticTileRecord::fromBytes(tiles.staticRecord(40)), item);
 }
@@ -287,13 +287,13 @@ void TestTileData::idsTheFileDoesNotHold()
         QVERIFY2(
             error.contains(QStringLiteral("holds no static tile %1 (its static tiles: 0 to 63)").arg(id)),
             qPrintable(error));
-        QVERIFY(tiles.originalStaticRecord(id).isEmpty() && !tiles.holdsStatic(id));
-        QVERIFY(tiles.staticName(id).isNull());
+        QVERIFY(tiles.originalStaticRecord(id).isEmpty() && !tiles.holds(TileKind::Static, id));
+        QVERIFY(tiles.name(TileKind::Static, id).isNull());
     }
     for (int id : {-1, 16384, INT_MAX}) {
         QVERIFY(tiles.landRecord(id, &error).isEmpty());
         QVERIFY2(error.contains(QStringLiteral("holds no land tile %1").arg(id)), qPrintable(error));
-        QVERIFY(tiles.landName(id).isNull() && !tiles.setLandRecord(id, QByteArray(30, 'a')));
+        QVERIFY(tiles.name(TileKind::Terrain, id).isNull() && !tiles.setLandRecord(id, QByteArray(30, 'a')));
         QVERIFY(!tiles.setStaticRecord(id == 16384 ? 65536 : id, QByteArray(41, 'a')));
     }
     // A record of the other layout is refused, whatever its bytes.
@@ -303,8 +303,8 @@ void TestTileData::idsTheFileDoesNotHold()
     QVERIFY(!tiles.setStaticRecord(3, QByteArray(37, 'a'), &error));
     QVERIFY(tiles.pendingEdits().isEmpty());
     // An edit past the end of the file is there to read until saved.
-    QVERIFY(
-        tiles.setStaticRecord(100, QByteArray(41, 'z')) && tiles.holdsStatic(100) && !tiles.holdsStatic(99));
+    QVERIFY(tiles.setStaticRecord(100, QByteArray(41, 'z')) && tiles.holds(TileKind::Static, 100)
+        && !tiles.holds(TileKind::Static, 99));
     QCOMPARE(tiles.staticRecord(100), QByteArray(41, 'z'));
 }
 

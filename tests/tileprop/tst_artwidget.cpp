@@ -23,6 +23,11 @@ constexpr int Plain = 9;
 constexpr int Junk = 11;
 constexpr int Land = 40; // the one terrain tile
 
+TileKind kindOf(int id)
+{
+    return id == Land ? TileKind::Terrain : TileKind::Static;
+}
+
 // A name whose bytes after the terminator are not zero, as real files have them.
 const QByteArray JunkName("Rock\0\x01\x7f\xff JUNK after NUL", TileDataFormat::NameSize);
 
@@ -338,9 +343,8 @@ private Q_SLOTS:
         // What storing gives back, shown at once; a refused import keeps what was shown.
         const QImage loaded = file.isEmpty() ? QImage() : QImage(data->filePath(file));
         const bool refused = !file.isEmpty() && (loaded.isNull() || file == "dense.png");
-        const QImage shown = file.isEmpty() || refused
-            ? (deleted ? QImage() : before)
-            : argb(id == Land ? ArtWork::normalizeTerrain(loaded) : ArtWork::normalizeStatic(loaded));
+        const QImage shown = file.isEmpty() || refused ? (deleted ? QImage() : before)
+                                                       : argb(ArtWork::normalize(kindOf(id), loaded));
         QCOMPARE(shownImage(window), shown);
         QCOMPARE(prompts->count("warning"), refused ? 1 : 0);
         QString palettes; // the words the palette's Import uses for the same image
@@ -446,7 +450,7 @@ private Q_SLOTS:
         QCOMPARE(frames,
             QList<QImage>({original, storedImage(7), storedImage(4), original, storedImage(7)}).first(frame));
         const QImage shown = stoppedBy == "Import"
-            ? argb(ArtWork::normalizeStatic(QImage(data->filePath("import.png"))))
+            ? argb(ArtWork::normalize(TileKind::Static, QImage(data->filePath("import.png"))))
             : stoppedBy == "Delete" ? QImage()
                                     : original;
         QCOMPARE(shownImage(window), shown);
@@ -529,8 +533,8 @@ private Q_SLOTS:
 
         // A static the tile data has no record for yet (newer art containers hold them) starts
         // empty, and OK gives it its first record in the file's layout.
-        const int beyond = data->tiles().staticCount() + 40;
-        QVERIFY(!data->tiles().holdsStatic(beyond));
+        const int beyond = data->tiles().count(TileKind::Static) + 40;
+        QVERIFY(!data->tiles().holds(TileKind::Static, beyond));
         window = open(beyond);
         QCOMPARE(field(window, "lineName")->text(), QString());
         applyEdits(window, {"lineName=new item", "lineWeight=9", "checkAlphaBlend"});
@@ -542,15 +546,11 @@ private Q_SLOTS:
 private:
     ArtWidget *open(int id)
     {
-        const int kind = id == Land ? ArtWidget::TerrainKind : ArtWidget::StaticKind;
-        auto *window = new ArtWidget(edits.get(), &data->anims(), id, kind, nullptr, Qt::Window);
+        auto *window = new ArtWidget(edits.get(), &data->anims(), kindOf(id), id, nullptr, Qt::Window);
         window->show();
         return window;
     }
-    QImage storedImage(int id)
-    {
-        return argb(id == Land ? data->art().getTerrain(id, false) : data->art().getStatic(id, false));
-    }
+    QImage storedImage(int id) { return argb(data->art().image(kindOf(id), id, false)); }
     QByteArray record(int id)
     {
         return id == Land ? data->tiles().landRecord(id) : data->tiles().staticRecord(id);
