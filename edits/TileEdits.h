@@ -1,7 +1,7 @@
 #pragma once
 
 #include "edits/TileEditCommand.h"
-#include "edits/TileKind.h"
+#include "io/TileKind.h"
 #include "tiledata/TileRecord.h"
 
 #include <QByteArray>
@@ -14,6 +14,7 @@
 #include <optional>
 
 class ArtWork;
+class PendingEditStore;
 class TileData;
 
 // Every edit the window makes to the stores, as one undo history: replacing or
@@ -91,6 +92,8 @@ private:
 
     ArtWork &artStore;
     TileData &tileStore;
+    // The stores' pending edits, which the history takes back and makes again.
+    PendingEditStore &pending;
     QUndoStack stack;
     // Set while this object changes the stores, so that only changes made elsewhere
     // count as edits outside the history.

@@ -27,16 +27,17 @@ void checkRoundTrip(const std::optional<Record> &record, const TileData &tiles, 
     FUZZ_CHECK(bytes == tiles.fileBytes().mid(position, bytes.size()));
 }
 
-void readAll(const TileData &tiles, int count, bool land)
+void readAll(const TileData &tiles, TileKind kind)
 {
     const TileDataLayout layout = tiles.layout();
+    const int count = tiles.count(kind);
     for (int i = 0; i < count && i < 2 * RecordsRead; ++i) {
         const int id = i < RecordsRead ? i : count - 1 - (i - RecordsRead);
-        if (land)
+        if (kind == TileKind::Terrain)
             checkRoundTrip(tiles.landRecord(id), tiles, layout.landPosition(id));
         else
             checkRoundTrip(tiles.staticRecord(id), tiles, layout.staticPosition(id));
-        (land ? tiles.landName(id) : tiles.staticName(id)).size();
+        tiles.name(kind, id).size();
     }
 }
 
@@ -66,10 +67,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     TileData tiles(path, scratchDirectory().path(), forced);
     FUZZ_CHECK(!forced || tiles.layout() == *forced);
-    readAll(tiles, tiles.landCount(), true);
-    readAll(tiles, tiles.staticCount(), false);
+    readAll(tiles, TileKind::Terrain);
+    readAll(tiles, TileKind::Static);
     // Ids the file does not hold are refused, not read.
-    FUZZ_CHECK(!tiles.staticRecord(tiles.staticCount()));
+    FUZZ_CHECK(!tiles.staticRecord(tiles.count(TileKind::Static)));
     FUZZ_CHECK(!tiles.staticRecord(-1) && !tiles.landRecord(-1));
     return 0;
 }

@@ -45,7 +45,7 @@ public:
 
     // False, naming the tile, when narrowing would drop an upper flag.
     template <typename Record>
-    bool convert(qint64 sourceStart, int blocks, int sourceRecord, int firstKey, QString *error)
+    bool convert(qint64 sourceStart, int blocks, int sourceRecord, TileKind kind, QString *error)
     {
         qint64 at = sourceStart;
         for (int block = 0; block < blocks; ++block) {
@@ -55,10 +55,10 @@ public:
                 Record record = Record::fromBytes(bytesAt(at, sourceRecord), from);
                 at += sourceRecord;
                 if (!to.hasUpperFlags() && (record.flags & TileFlags::UpperFlags)) {
-                    const int key = firstKey + block * RecordsPerBlock + n;
+                    const int id = block * RecordsPerBlock + n;
                     *error = QStringLiteral("%1 uses flags the classic layout cannot hold (%2); the tile "
                                             "data was not converted.")
-                                 .arg(TileData::describeKey(key),
+                                 .arg(TileData::describeTile(kind, id),
                                      TileFlags::flagNames(record.flags & TileFlags::UpperFlags)
                                          .join(QStringLiteral(", ")));
                     return false;
@@ -106,9 +106,9 @@ bool TileDataConversion::convert(
     QByteArray converted;
     converted.reserve(target.staticBlockPosition(staticBlocks));
     SectionConverter section(source, converted, from, target);
-    if (!section.convert<LandTileRecord>(0, LandBlockCount, from.landRecordSize(), 0, error)
+    if (!section.convert<LandTileRecord>(0, LandBlockCount, from.landRecordSize(), TileKind::Terrain, error)
         || !section.convert<StaticTileRecord>(
-            from.landSectionSize(), staticBlocks, from.staticRecordSize(), StaticKeyBase, error))
+            from.landSectionSize(), staticBlocks, from.staticRecordSize(), TileKind::Static, error))
         return false;
     *output = converted;
     return true;

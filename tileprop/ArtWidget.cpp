@@ -69,7 +69,7 @@ QBoxLayout *boxHolding(QWidget *root, QWidget *widget)
 } // namespace
 
 ArtWidget::ArtWidget(
-    TileEdits *edits, AnimDataFile *anim, int id, int kind, QWidget *parent, Qt::WindowFlags flags)
+    TileEdits *edits, AnimDataFile *anim, TileKind kind, int id, QWidget *parent, Qt::WindowFlags flags)
     : QDialog(parent, flags), ui(std::make_unique<Ui::tileprop>()), edits(edits),
       art(edits ? &edits->art() : nullptr), tiles(edits ? &edits->tiles() : nullptr), kind(kind), id(id),
       player(new AnimationPlayer(this))
@@ -86,10 +86,8 @@ ArtWidget::ArtWidget(
     collectFlagBoxes();
     addValidators();
     wireForm();
-    setWindowTitle(tr("%1: %2 (0x%3)")
-                       .arg(isTerrain() ? tr("Terrain") : tr("Static"))
-                       .arg(id)
-                       .arg(QString::number(id, 16).toUpper()));
+    setWindowTitle(
+        tr("%1: %2 (0x%3)").arg(tileKindTitle(kind)).arg(id).arg(QString::number(id, 16).toUpper()));
     if (id < 0)
         return;
 
@@ -222,7 +220,7 @@ void ArtWidget::applyFlags(quint64 flags)
 void ArtWidget::fillImage()
 {
     if (art)
-        image = isTerrain() ? art->getTerrain(id, false) : art->getStatic(id, false);
+        image = art->image(kind, id, false);
     showImage();
 }
 
@@ -257,7 +255,8 @@ void ArtWidget::playAnimation()
     const int count = qBound(1, int(animEntry.frameCount), AnimDataEntry::FrameSlots);
     QVector<QImage> frames;
     for (int frame = 0; frame < count; ++frame)
-        frames.append(art ? art->getStatic(id + animEntry.frameOffsets[frame], false) : QImage());
+        frames.append(
+            art ? art->image(TileKind::Static, id + animEntry.frameOffsets[frame], false) : QImage());
     ui->tabWidget->setCurrentWidget(ui->tab);
     player->play(frames, animEntry.frameInterval);
 }
@@ -344,8 +343,7 @@ void ArtWidget::importImage()
         return;
     // Show the image as storing it will give it back. One that cannot be stored is
     // refused now, in the words the palette uses, and the image shown stays.
-    const QImage stored
-        = loaded.isNull() ? loaded : TileEdits::prepareImage(tileKind(), id, loaded, &message);
+    const QImage stored = loaded.isNull() ? loaded : TileEdits::prepareImage(kind, id, loaded, &message);
     if (!message.isEmpty())
         UserPrompts::current().warning(this, windowTitle(), message);
     if (stored.isNull())
@@ -397,8 +395,7 @@ bool ArtWidget::storeEdits()
         newImage = image;
     const std::optional<TileRecord> record = tiles ? editedRecord() : std::nullopt;
     const bool unchanged = !newImage && !record;
-    if (!edits || !tiles
-        || !(unchanged || edits->changeProperties(tileKind(), id, newImage, record, &error))) {
+    if (!edits || !tiles || !(unchanged || edits->changeProperties(kind, id, newImage, record, &error))) {
         // The window may be closed while the warning is shown: nothing of it is touched after.
         UserPrompts::current().warning(this, windowTitle(), error);
         return false;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "edits/TileKind.h"
+#include "io/TileKind.h"
 #include "tiledata/AnimDataEntry.h"
 #include "tiledata/TileFlags.h"
 #include "tiledata/TileRecord.h"
@@ -34,11 +34,8 @@ class ArtWidget : public QDialog
     Q_OBJECT
 
 public:
-    enum Kind { TerrainKind = 0, StaticKind = 1 };
-
-    // kind: TerrainKind, or any other value for a static. A window for a negative id
-    // is never shown: show() deletes it instead.
-    ArtWidget(TileEdits *edits, AnimDataFile *anim, int id, int kind, QWidget *parent = nullptr,
+    // A window for a negative id is never shown: show() deletes it instead.
+    ArtWidget(TileEdits *edits, AnimDataFile *anim, TileKind kind, int id, QWidget *parent = nullptr,
         Qt::WindowFlags flags = {});
     ~ArtWidget() override;
 
@@ -60,8 +57,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
-    bool isTerrain() const { return kind == TerrainKind; }
-    TileKind tileKind() const { return isTerrain() ? TileKind::Terrain : TileKind::Static; }
+    bool isTerrain() const { return kind == TileKind::Terrain; }
     QString tileDescription() const;
 
     void collectFlagBoxes();
@@ -99,7 +95,7 @@ private:
     QPointer<TileEdits> edits;
     QPointer<ArtWork> art;
     QPointer<TileData> tiles;
-    int kind;
+    TileKind kind;
     int id;
     QImage image;
     bool imageChanged = false;

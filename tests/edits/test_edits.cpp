@@ -1,5 +1,6 @@
 // Undo history: every edit undone and redone exactly, the unsaved state, failures; finding by name.
 
+#include "FileSizeLimit.h"
 #include "TestDataSet.h"
 #include "TestFiles.h"
 #include "edits/TileEdits.h"
@@ -18,23 +19,24 @@ constexpr int Bare = 6; // a static without one
 constexpr int Ground = 3; // a terrain tile with an image
 constexpr int Sand = 0x1F3; // a terrain tile without one
 
-// What a user or a save sees of a tile: image, record, and its pending art and record files.
+// What a user or a save sees of a tile: image, record, and its pending image and record.
 using TileView = std::tuple<QImage, QByteArray, QByteArray, QByteArray>;
+using Part = PendingEditStore::Part;
 
-QByteArray pending(const QHash<int, QString> &files, int key)
+QByteArray pending(const PendingEditStore &edits, TileKind kind, int id, Part part)
 {
-    if (!files.contains(key))
+    const PendingEdit edit = edits.edit(kind, id, part);
+    if (edit.state == PendingEdit::State::None)
         return "none";
-    return files.value(key).isEmpty() ? QByteArray("deleted") : TestFiles::fileBytes(files.value(key));
+    return edit.state == PendingEdit::State::Deleted ? QByteArray("deleted") : edit.record;
 }
 
 TileView view(TestDataSet &data, TileKind kind, int id)
 {
     const bool land = kind == TileKind::Terrain;
-    return {land ? data.art().getTerrain(id, false) : data.art().getStatic(id, false),
+    return {data.art().image(kind, id, false),
         land ? data.tiles().landRecord(id)->toBytes() : data.tiles().staticRecord(id)->toBytes(),
-        pending(land ? data.art().pendingTerrain() : data.art().pendingStatics(), id),
-        pending(data.tiles().pendingRecords(), land ? id : id + TileDataFormat::StaticKeyBase)};
+        pending(data.pendingEdits(), kind, id, Part::Image), pending(data.pendingEdits(), kind, id, Part::TileData)};
 }
 
 // The record with another name.
@@ -103,7 +105,7 @@ private Q_SLOTS:
                 continue;
             // The same picture in a record the encoder would not write (another header):
             // undoing must give back these bytes, not a new encoding.
-            const QString path = data->art().pendingStatics().value(Pictured);
+            const QString path = data->pendingEdits().recordFile(TileKind::Static, Pictured, Part::Image);
             QVERIFY(TestFiles::writeFile(path, TestFiles::fileBytes(path).replace(0, 1, "\x5a")));
         }
         QCOMPARE(texts,
@@ -121,7 +123,7 @@ private Q_SLOTS:
                 qPrintable(texts.at(i)));
         }
         QVERIFY(
-            !data->art().hasPendingEdits() && !data->tiles().hasPendingEdits() && !edits->hasUnsavedEdits());
+            data->pendingEdits().isEmpty() && !edits->hasUnsavedEdits());
         for (int i = 0; i < steps.size(); ++i) {
             QVERIFY2(edits->redo(&error), qPrintable(error));
             QVERIFY2(view(*data, std::get<0>(steps.at(i)), std::get<1>(steps.at(i))) == after.at(i),
@@ -160,31 +162,32 @@ private Q_SLOTS:
         QCOMPARE(unsaved.size(), 5); // unsaved, saved, unsaved, saved, unsaved
         // A save keeps the history; a change the history does not know of is unsaved until the next.
         edits->markSaved();
-        QVERIFY(edits->history().canUndo() && data->art().setStatic(9, red) && edits->hasUnsavedEdits());
+        QVERIFY(edits->history().canUndo() && data->art().setImage(TileKind::Static, 9, red)
+            && edits->hasUnsavedEdits());
         edits->markSaved();
         QVERIFY(!edits->hasUnsavedEdits());
     }
 
     void failuresChangeNothing()
     {
-        // A directory where the image's, then the record's pending file would go, then a record
-        // of the other kind (the image taken back).
+        // A full disk cuts the image's pending record (some 230 bytes), or only the
+        // record's (37 bytes, after a one-pixel image's 20), or a record of the other kind is
+        // given: the image is taken back.
         const TileView before = view(*data, TileKind::Static, Pictured);
         const StaticTileRecord item = StaticTileRecord::fromBytes(QByteArray(37, 'x'));
-        const QList<std::tuple<QString, TileRecord, QString>> failures{
-            {data->art().pendingDirectory() + "/Static5.wfg", item, "image of Static 0x5"},
-            {data->tiles().pendingDirectory() + "/TS5.wfg", item, "tile data of Static 0x5"},
-            {QString(), LandTileRecord(),
-                "tile data of Static 0x5 was not changed: The record given is for "
-                "the other kind of tile."}};
-        for (const auto &[blocked, record, words] : failures) {
-            QVERIFY(blocked.isEmpty() || QDir().mkdir(blocked));
+        const QList<std::tuple<int, qint64, TileRecord, QString>> failures{
+            {9, 100, item, "image of Static 0x5"}, {1, 30, item, "tile data of Static 0x5"},
+            {9, 1 << 20, LandTileRecord(),
+                "tile data of Static 0x5 was not changed: The record given is for the other kind of tile."}};
+        for (const auto &[side, limit, record, named] : failures) {
             QString error;
-            QVERIFY(!edits->changeProperties(
-                TileKind::Static, Pictured, TestDataSet::solid(9, 9, Qt::cyan), record, &error));
-            QVERIFY2(error.contains(words), qPrintable(error));
+            {
+                const FileSizeLimit diskFull(limit);
+                QVERIFY(!edits->changeProperties(
+                    TileKind::Static, Pictured, TestDataSet::solid(side, side, Qt::cyan), record, &error));
+            }
+            QVERIFY2(error.contains(named), qPrintable(error));
             QVERIFY(view(*data, TileKind::Static, Pictured) == before);
-            QVERIFY(blocked.isEmpty() || QDir().rmdir(blocked));
         }
         QVERIFY(edits->history().count() == 0 && !edits->hasUnsavedEdits());
     }
@@ -199,7 +202,7 @@ private Q_SLOTS:
             TileKind::Static, Pictured, TestDataSet::solid(6, 6, Qt::blue), TileEdits::pasteName(), &error));
         const TileView second = view(*data, TileKind::Static, Pictured);
         // Undoing must write the first record back; its file's place is taken.
-        const QString path = data->art().pendingStatics().value(Pictured);
+        const QString path = data->pendingEdits().recordFile(TileKind::Static, Pictured, Part::Image);
         QVERIFY(QFile::remove(path) && QDir().mkdir(path));
         QVERIFY(!edits->undo(&error));
         QVERIFY2(error.contains("Paste of Static 0x5"), qPrintable(error));

@@ -1,6 +1,7 @@
 // tiledata.mul in both layouts and animdata.mul: where records lie, which layout a file is read
 // in, which ids it holds, names, pending records, damaged files. Positions come from the format.
 
+#include "FileSizeLimit.h"
 #include "TestDataSet.h"
 #include "TestFiles.h"
 #include "dataset/DataSet.h"
@@ -125,27 +126,28 @@ void TestTileData::recordsInBothLayouts()
     QCOMPARE(read.flags, flags);
     QCOMPARE((QList<int>{read.unknown, read.unknown1, read.animid, read.unknown2, read.unknown3}),
         (QList<int>{0x1234, 0x21, 0xfedc, 0x23, 0x8001}));
-    QCOMPARE(tiles.landName(33), QStringLiteral("water"));
-    QCOMPARE(tiles.staticName(40), QStringLiteral("crate"));
+    QCOMPARE(tiles.name(TileKind::Terrain, 33), QStringLiteral("water"));
+    QCOMPARE(tiles.name(TileKind::Static, 40), QStringLiteral("crate"));
 
     // Pending records are served first, each kind apart; an edit made again replaces its file.
-    QSignalSpy changed(&tiles, &TileData::pendingChanged);
+    using Part = PendingEditStore::Part;
+    QSignalSpy changed(&tiles.pendingEdits(), &PendingEditStore::changed);
     StaticTileRecord edited = StaticTileRecord::fromBytes(item);
     edited.setNameText(QStringLiteral("edited"));
     QVERIFY(tiles.setStaticRecord(5, edited));
     QCOMPARE(tiles.staticRecord(5)->toBytes(), edited.toBytes());
-    QCOMPARE(tiles.staticName(5), QStringLiteral("edited"));
+    QCOMPARE(tiles.name(TileKind::Static, 5), QStringLiteral("edited"));
     QCOMPARE(tiles.landRecord(5)->toBytes(), tiles.originalLandRecord(5)->toBytes());
-    const QFileInfo pendingFile(tiles.pendingRecords().value(5 + StaticKeyBase));
-    QCOMPARE(pendingFile.fileName(), QStringLiteral("TS5.wfg"));
-    QCOMPARE(pendingFile.size(), item.size());
+    QCOMPARE(tiles.pendingEdits().edit(TileKind::Static, 5, Part::TileData).record, edited.toBytes());
+    QVERIFY(!tiles.pendingEdits().isEdited(TileKind::Terrain, 5));
     LandTileRecord first = LandTileRecord::fromBytes(land);
     first.setNameText(QStringLiteral("first"));
     QVERIFY(tiles.setLandRecord(7, first));
     QVERIFY(tiles.setLandRecord(7, LandTileRecord::fromBytes(land)));
-    QCOMPARE(tiles.landName(7), QStringLiteral("water"));
-    QCOMPARE(QDir(tiles.pendingDirectory()).entryList({"TT*"}, QDir::Files), QStringList{"TT7.wfg"});
-    QCOMPARE(QFileInfo(tiles.pendingRecords().value(7)).size(), land.size());
+    QCOMPARE(tiles.name(TileKind::Terrain, 7), QStringLiteral("water"));
+    QCOMPARE(tiles.pendingEdits().editedIds(TileKind::Terrain, Part::TileData), QList<int>{7});
+    QCOMPARE(QDir(tiles.pendingEdits().directory()).entryList(QDir::Files | QDir::NoDotAndDotDot).size(),
+        2 + 2); // two records, and the directory's lock and description
     QCOMPARE(changed.count(), 3);
 }
 
@@ -248,8 +250,8 @@ void TestTileData::layoutFromSizeAndContent()
                 || tiles.layoutWarning().contains(
                     QStringLiteral("%1 bytes into a %2 block").arg(partial).arg(layout)),
             qPrintable(tiles.layoutWarning()));
-    QCOMPARE(tiles.landCount(), 16384);
-    QCOMPARE(tiles.staticCount(), statics);
+    QCOMPARE(tiles.count(TileKind::Terrain), 16384);
+    QCOMPARE(tiles.count(TileKind::Static), statics);
     QCOMPARE(tiles.partialBlockBytes(), partial);
     // Every record held reads whole; the first one past them is an error, not zeros.
     for (int id = 0; id < statics; ++id)
@@ -258,7 +260,7 @@ void TestTileData::layoutFromSizeAndContent()
     QVERIFY(!tiles.staticRecord(statics, &why) && !tiles.landRecord(16384));
     QVERIFY2(why.contains(QStringLiteral("holds no static tile %1").arg(statics)), qPrintable(why));
     if (named)
-        QCOMPARE(tiles.staticName(5), QStringLiteral("item 5"));
+        QCOMPARE(tiles.name(TileKind::Static, 5), QStringLiteral("item 5"));
     else if (wide && layout == QLatin1String("high-seas") && statics > 40)
         QCOMPARE(*tiles.staticRecord(40), item);
 }
@@ -294,13 +296,14 @@ void TestTileData::idsTheFileDoesNotHold()
         QVERIFY2(
             error.contains(QStringLiteral("holds no static tile %1 (its static tiles: 0 to 63)").arg(id)),
             qPrintable(error));
-        QVERIFY(!tiles.originalStaticRecord(id) && !tiles.holdsStatic(id));
-        QVERIFY(tiles.staticName(id).isNull());
+        QVERIFY(!tiles.originalStaticRecord(id) && !tiles.holds(TileKind::Static, id));
+        QVERIFY(tiles.name(TileKind::Static, id).isNull());
     }
     for (int id : {-1, 16384, INT_MAX}) {
         QVERIFY(!tiles.landRecord(id, &error));
         QVERIFY2(error.contains(QStringLiteral("holds no land tile %1").arg(id)), qPrintable(error));
-        QVERIFY(tiles.landName(id).isNull() && !tiles.setLandRecord(id, LandTileRecord::blank(HighSeas)));
+        QVERIFY(tiles.name(TileKind::Terrain, id).isNull()
+            && !tiles.setLandRecord(id, LandTileRecord::blank(HighSeas)));
         QVERIFY(!tiles.setStaticRecord(id == 16384 ? 65536 : id, StaticTileRecord::blank(HighSeas)));
     }
     // A record of the other layout is refused, whatever its fields.
@@ -308,10 +311,11 @@ void TestTileData::idsTheFileDoesNotHold()
     QVERIFY2(error.contains(QLatin1String("classic layout")) && error.contains(QLatin1String("high-seas")),
         qPrintable(error));
     QVERIFY(!tiles.setStaticRecord(3, StaticTileRecord::blank(Classic), &error));
-    QVERIFY(!tiles.hasPendingEdits());
+    QVERIFY(tiles.pendingEdits().isEmpty());
     // An edit past the end of the file is there to read until saved.
     const StaticTileRecord beyond = StaticTileRecord::fromBytes(QByteArray(41, 'z'));
-    QVERIFY(tiles.setStaticRecord(100, beyond) && tiles.holdsStatic(100) && !tiles.holdsStatic(99));
+    QVERIFY(tiles.setStaticRecord(100, beyond) && tiles.holds(TileKind::Static, 100)
+        && !tiles.holds(TileKind::Static, 99));
     QCOMPARE(tiles.staticRecord(100)->toBytes(), QByteArray(41, 'z'));
 }
 
@@ -322,16 +326,20 @@ void TestTileData::damagedOrUnwritablePendingFiles()
     TileData &tiles = data.tiles();
     QVERIFY(tiles.setLandRecord(1, LandTileRecord::fromBytes(QByteArray(26, 'a')))
         && tiles.setStaticRecord(2, StaticTileRecord::fromBytes(QByteArray(37, 'b'))));
-    QVERIFY(QFile::remove(tiles.pendingRecords().value(1)));
-    QVERIFY(writeFile(tiles.pendingRecords().value(2 + StaticKeyBase), "xyz"));
+    using Part = PendingEditStore::Part;
+    QVERIFY(QFile::remove(tiles.pendingEdits().recordFile(TileKind::Terrain, 1, Part::TileData)));
+    QVERIFY(writeFile(tiles.pendingEdits().recordFile(TileKind::Static, 2, Part::TileData), "xyz"));
     QCOMPARE(tiles.landRecord(1)->toBytes(), tiles.originalLandRecord(1)->toBytes());
     QCOMPARE(tiles.staticRecord(2)->toBytes(), tiles.originalStaticRecord(2)->toBytes());
-    // One that cannot be written is no edit, and says which file.
-    QVERIFY(QDir(tiles.pendingDirectory()).mkdir("TS4.wfg"));
+    // One that cannot be written (a full disk) is no edit, and says where and why.
     QString error;
-    QVERIFY(!tiles.setStaticRecord(4, StaticTileRecord::fromBytes(QByteArray(37, 'c')), &error));
-    QVERIFY2(error.contains(QLatin1String("TS4.wfg")), qPrintable(error));
-    QVERIFY(!tiles.pendingRecords().contains(4 + StaticKeyBase));
+    {
+        const FileSizeLimit diskFull(10);
+        QVERIFY(!tiles.setStaticRecord(4, StaticTileRecord::fromBytes(QByteArray(37, 'c')), &error));
+    }
+    QVERIFY2(error.contains(tiles.pendingEdits().directory()) && error.endsWith(QLatin1String("File too large")),
+        qPrintable(error));
+    QVERIFY(!tiles.pendingEdits().isEdited(TileKind::Static, 4));
     QCOMPARE(tiles.staticRecord(4)->toBytes(), tiles.originalStaticRecord(4)->toBytes());
     // Short record bytes read zero-filled, classic.
     QCOMPARE(StaticTileRecord::fromBytes(QByteArray("\x01", 1)).flags, 1u);

@@ -182,7 +182,7 @@ void TestTileDataSaving::cutFileConvertsToWholeBlocks()
     TestDataSet data(builder);
     const auto tiles
         = replacedTiles(data, builder.tileDataBytes().left(493568 + 1316 + 4 + 2 * 41 + 20), HighSeas);
-    QVERIFY(tiles && tiles->staticCount() == 32);
+    QVERIFY(tiles && tiles->count(TileKind::Static) == 32);
     QByteArray converted;
     QString error;
     QVERIFY2(TileDataConversion::convert(*tiles, Classic, &converted, &error), qPrintable(error));

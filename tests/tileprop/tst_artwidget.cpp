@@ -24,6 +24,11 @@ constexpr int Plain = 9;
 constexpr int Junk = 11;
 constexpr int Land = 40; // the one terrain tile
 
+TileKind kindOf(int id)
+{
+    return id == Land ? TileKind::Terrain : TileKind::Static;
+}
+
 // A name whose bytes after the terminator are not zero, as real files have them.
 const QByteArray JunkName("Rock\0\x01\x7f\xff JUNK after NUL", TileDataFormat::NameSize);
 
@@ -274,8 +279,8 @@ private Q_SLOTS:
         applyEdits(window, edits);
         QStringList typed = numbers(window);
         QVERIFY(accepted(window));
-        QVERIFY(!data->art().hasPendingEdits());
-        QCOMPARE(data->tiles().hasPendingEdits(), !stored.isEmpty());
+        QVERIFY(!data->pendingEdits().holdsAny(PendingEditStore::Part::Image));
+        QCOMPARE(data->pendingEdits().holdsAny(PendingEditStore::Part::TileData), !stored.isEmpty());
         QCOMPARE(record(id), stored.isEmpty() ? before : stored);
         // A later window shows the stored numbers, unsigned and in decimal.
         for (QString &field : typed)
@@ -360,9 +365,8 @@ private Q_SLOTS:
         // What storing gives back, shown at once; a refused import keeps what was shown.
         const QImage loaded = file.isEmpty() ? QImage() : QImage(data->filePath(file));
         const bool refused = !file.isEmpty() && (loaded.isNull() || file == "dense.png");
-        const QImage shown = file.isEmpty() || refused
-            ? (deleted ? QImage() : before)
-            : argb(id == Land ? ArtWork::normalizeTerrain(loaded) : ArtWork::normalizeStatic(loaded));
+        const QImage shown = file.isEmpty() || refused ? (deleted ? QImage() : before)
+                                                       : argb(ArtWork::normalize(kindOf(id), loaded));
         QCOMPARE(shownImage(window), shown);
         QCOMPARE(prompts->count("warning"), refused ? 1 : 0);
         QString palettes; // the words the palette's Import uses for the same image
@@ -377,7 +381,7 @@ private Q_SLOTS:
         ok ? window->accept() : window->reject();
         QVERIFY(isDeleted(window));
         QCOMPARE(storedImage(id), ok ? shown : before);
-        QCOMPARE(data->art().hasPendingEdits(), ok && shown != before);
+        QCOMPARE(data->pendingEdits().holdsAny(PendingEditStore::Part::Image), ok && shown != before);
         QCOMPARE(record(id).right(TileDataFormat::NameSize), name(ok ? "gone" : ""));
     }
 
@@ -400,7 +404,7 @@ private Q_SLOTS:
     void editsNotStoredAreReportedAndKept()
     {
         // A directory where the record's pending file would go makes its write fail.
-        QDir tilesPending(data->tiles().pendingDirectory());
+        QDir tilesPending(data->tiles().pendingEdits().directory());
         QVERIFY(tilesPending.mkdir("TS5.wfg"));
         QPointer<ArtWidget> window = open(Pictured);
         prompts->openFiles = {{data->filePath("import.png"), "png (*.png)"}};
@@ -410,7 +414,7 @@ private Q_SLOTS:
         // Image and record are one edit: neither is stored, and one warning says why.
         QCOMPARE(prompts->count("warning"), 1);
         QVERIFY(prompts->last("warning")->text.contains("TS5.wfg"));
-        QVERIFY(!data->art().hasPendingEdits() && !data->tiles().hasPendingEdits());
+        QVERIFY(data->pendingEdits().isEmpty());
         QCOMPARE(edits->history().count(), 0);
 
         // The user takes one change back by hand: only the other one is an edit now. Enter is OK.
@@ -468,7 +472,7 @@ private Q_SLOTS:
         QCOMPARE(frames,
             QList<QImage>({original, storedImage(7), storedImage(4), original, storedImage(7)}).first(frame));
         const QImage shown = stoppedBy == "Import"
-            ? argb(ArtWork::normalizeStatic(QImage(data->filePath("import.png"))))
+            ? argb(ArtWork::normalize(TileKind::Static, QImage(data->filePath("import.png"))))
             : stoppedBy == "Delete" ? QImage()
                                     : original;
         QCOMPARE(shownImage(window), shown);
@@ -491,7 +495,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, choice);
         QFETCH(int, closingPrompt);
-        QVERIFY(QDir(data->art().pendingDirectory()).mkdir("Static5.wfg"));
+        QVERIFY(QDir(data->art().pendingEdits().directory()).mkdir("Static5.wfg"));
         QPointer<ArtWidget> window = open(Pictured);
         QWidget *page = window->findChild<QWidget *>("tab");
         prompts->menuChoices = {choice};
@@ -551,8 +555,8 @@ private Q_SLOTS:
 
         // A static the tile data has no record for yet (newer art containers hold them) starts
         // empty, and OK gives it its first record in the file's layout.
-        const int beyond = data->tiles().staticCount() + 40;
-        QVERIFY(!data->tiles().holdsStatic(beyond));
+        const int beyond = data->tiles().count(TileKind::Static) + 40;
+        QVERIFY(!data->tiles().holds(TileKind::Static, beyond));
         window = open(beyond);
         QCOMPARE(field(window, "lineName")->text(), QString());
         applyEdits(window, {"lineName=new item", "lineWeight=9", "checkAlphaBlend"});
@@ -564,15 +568,11 @@ private Q_SLOTS:
 private:
     ArtWidget *open(int id)
     {
-        const int kind = id == Land ? ArtWidget::TerrainKind : ArtWidget::StaticKind;
-        auto *window = new ArtWidget(edits.get(), &data->anims(), id, kind, nullptr, Qt::Window);
+        auto *window = new ArtWidget(edits.get(), &data->anims(), kindOf(id), id, nullptr, Qt::Window);
         window->show();
         return window;
     }
-    QImage storedImage(int id)
-    {
-        return argb(id == Land ? data->art().getTerrain(id, false) : data->art().getStatic(id, false));
-    }
+    QImage storedImage(int id) { return argb(data->art().image(kindOf(id), id, false)); }
     QByteArray record(int id)
     {
         return id == Land ? data->tiles().landRecord(id)->toBytes()

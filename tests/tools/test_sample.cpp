@@ -62,7 +62,7 @@ void TestSample::variedLikeRealData()
     ArtWork art(dir.filePath("artidx.mul"), dir.filePath("art.mul"), dir.path());
     TileData tiles(dir.filePath("tiledata.mul"), dir.path());
     QCOMPARE(tiles.layoutName(), QStringLiteral("high-seas"));
-    QCOMPARE(tiles.staticCount(), 608);
+    QCOMPARE(tiles.count(TileKind::Static), 608);
 
     QSet<QString> seen;
     const auto note = [&](bool holds, const char *kind) {
@@ -70,8 +70,9 @@ void TestSample::variedLikeRealData()
             seen << QLatin1String(kind);
     };
     for (int id = 0; id < 600; ++id) {
-        seen << (art.getTerrain(id, false).isNull() ? "terrain without image" : "terrain image");
-        const QImage image = art.getStatic(id, false);
+        seen << (art.image(TileKind::Terrain, id, false).isNull() ? "terrain without image"
+                                                                  : "terrain image");
+        const QImage image = art.image(TileKind::Static, id, false);
         const bool empty = art.container().entry(ArtFormat::StaticIdBase + id).isEmpty();
         QVERIFY2(image.isNull() == empty && image.width() <= 250 && image.height() <= 300,
             qPrintable(QString::number(id)));
