@@ -52,13 +52,13 @@ void MyBar::updateName(QString n)
 void MyBar::updateSId(int id)
 {
     idLabel->setText(idText(id));
-    nameLabel->setText(nameText(tileData->staticName(id)));
+    nameLabel->setText(nameText(tileData->name(TileKind::Static, id)));
 }
 
 void MyBar::updateTId(int id)
 {
     idLabel->setText(idText(id));
-    nameLabel->setText(nameText(tileData->landName(id)));
+    nameLabel->setText(nameText(tileData->name(TileKind::Terrain, id)));
 }
 
 void MyBar::updateSize(int width, int height)

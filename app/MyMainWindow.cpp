@@ -418,8 +418,8 @@ void MyMainWindow::createStores()
     bar = new MyBar(nameLabel, sizeLabel, idLabel, tileData);
     artTab = new ArtTab(artWork, tileData, this);
     setCentralWidget(artTab);
-    connectPalette(artTab->terrain()->tilePalette(), &MyBar::updateTId, ArtWidget::TerrainKind);
-    connectPalette(artTab->statics()->tilePalette(), &MyBar::updateSId, ArtWidget::StaticKind);
+    connectPalette(artTab->terrain()->tilePalette(), &MyBar::updateTId);
+    connectPalette(artTab->statics()->tilePalette(), &MyBar::updateSId);
     connect(artTab, &QTabWidget::currentChanged, this, &MyMainWindow::updateActions);
 
     connect(tileEdits.get(), &TileEdits::tileChanged, this, &MyMainWindow::showTileChange);
@@ -437,24 +437,24 @@ void MyMainWindow::createStores()
     setWindowModified(saving->hasUnsavedEdits());
 }
 
-void MyMainWindow::connectPalette(TilePalette *palette, void (MyBar::*selectionSlot)(int), int kind)
+void MyMainWindow::connectPalette(TilePalette *palette, void (MyBar::*selectionSlot)(int))
 {
     palette->setEdits(tileEdits.get());
     connect(palette, &TilePalette::updateSelected, bar, selectionSlot);
     connect(palette, &TilePalette::updateSize, bar, &MyBar::updateSize);
     connect(palette, &TilePalette::updateSelected, this, &MyMainWindow::updateActions);
-    connect(palette, &TilePalette::tileActivated, this,
-        [this, palette, kind](int id) { openProperties(palette, kind, id); });
+    connect(
+        palette, &TilePalette::tileActivated, this, [this, palette](int id) { openProperties(palette, id); });
     connect(palette, &TilePalette::imageEditRequested, this,
         [this, palette](int id, const QImage &image, const QString &action) {
             applyImageEdit(palette, id, image, action);
         });
 }
 
-void MyMainWindow::openProperties(TilePalette *palette, int kind, int id)
+void MyMainWindow::openProperties(TilePalette *palette, int id)
 {
     // A child of the palette, as before: it goes with the window's widget tree.
-    auto *properties = new ArtWidget(tileEdits.get(), animData, id, kind, palette, Qt::Window);
+    auto *properties = new ArtWidget(tileEdits.get(), animData, palette->kind(), id, palette, Qt::Window);
     properties->show();
 }
 

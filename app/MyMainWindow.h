@@ -2,9 +2,9 @@
 
 #include "app/AppSettings.h"
 #include "dataset/DataSet.h"
-#include "edits/TileKind.h"
 #include "io/FileIdentity.h"
 #include "io/FileStamp.h"
+#include "io/TileKind.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -153,9 +153,9 @@ private:
     void createStatusLabels();
     void createStores();
     // The palette's selection goes to the status bar, its activated tiles open the
-    // properties window of the given kind, its edit requests become edits.
-    void connectPalette(TilePalette *palette, void (MyBar::*selectionSlot)(int), int kind);
-    void openProperties(TilePalette *palette, int kind, int id);
+    // properties window of the palette's kind, its edit requests become edits.
+    void connectPalette(TilePalette *palette, void (MyBar::*selectionSlot)(int));
+    void openProperties(TilePalette *palette, int id);
     void applyImageEdit(TilePalette *palette, int id, const QImage &image, const QString &action);
     // The cell and, when it is the selection in view, the status bar show the tile as it is now.
     void showTileChange(TileKind kind, int id);

@@ -58,8 +58,9 @@ int main(int argc, char **argv)
         }
     }
     const TileData tiles(QDir(directory).filePath(DataFileNames::TileDataMul));
-    std::printf("find_statics_count: %d\n", tiles.staticCount());
-    std::printf("find_all_statics_ms: %.2f\n", searchMillis(tiles, TileKind::Static, tiles.staticCount()));
+    std::printf("find_statics_count: %d\n", tiles.count(TileKind::Static));
+    std::printf(
+        "find_all_statics_ms: %.2f\n", searchMillis(tiles, TileKind::Static, tiles.count(TileKind::Static)));
     std::printf(
         "find_all_land_ms: %.2f\n", searchMillis(tiles, TileKind::Terrain, TileDataFormat::LandCount));
     return 0;

@@ -37,11 +37,12 @@ bool applyEdits(ArtWork &art, TileData &tiles)
 {
     bool ok = true;
     for (int i = 0; i < 3; ++i) {
-        ok = ok && art.setTerrain(100 + i * 977, pattern(44, 44, i));
-        ok = ok && art.setStatic(200 + i * 1531, pattern(40 + i * 10, 60, i));
+        ok = ok && art.setImage(TileKind::Terrain, 100 + i * 977, pattern(44, 44, i));
+        ok = ok && art.setImage(TileKind::Static, 200 + i * 1531, pattern(40 + i * 10, 60, i));
     }
-    ok = ok && art.setTerrain(5, QImage()) && art.setStatic(7, QImage());
-    ok = ok && tiles.setLandRecord(12, QByteArray(26, 'a')) && tiles.setStaticRecord(34, QByteArray(37, 'b'));
+    ok = ok && art.setImage(TileKind::Terrain, 5, QImage()) && art.setImage(TileKind::Static, 7, QImage());
+    ok = ok && tiles.setLandRecord(12, LandTileRecord::fromBytes(QByteArray(26, 'a')))
+        && tiles.setStaticRecord(34, StaticTileRecord::fromBytes(QByteArray(37, 'b')));
     return ok;
 }
 

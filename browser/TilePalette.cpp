@@ -5,6 +5,7 @@
 #include "browser/PaletteNavigation.h"
 #include "browser/PaletteRowPainter.h"
 #include "edits/TileEdits.h"
+#include "tiledata/TileData.h"
 #include "ui/ImageFiles.h"
 #include "ui/UserPrompts.h"
 
@@ -84,12 +85,28 @@ QSize TilePalette::sizeHint() const
     return QSize(CellPitch * HintColumns + 1, CellPitch * HintRows + 1);
 }
 
+QImage TilePalette::image(int id, bool highlighted) const
+{
+    return artWork->image(kind(), id, highlighted);
+}
+
+QSize TilePalette::selectionSize(int id) const
+{
+    // Terrain is always 44 x 44; a tile without an image (deleted, or an empty slot) has no size.
+    return artWork->image(kind(), id, false).size();
+}
+
+QString TilePalette::tileNameOf(int id) const
+{
+    return tileData->name(kind(), id);
+}
+
 QString TilePalette::toolTipText(int id) const
 {
     const QString name = tileNameOf(id);
     QString text
         = QStringLiteral("%1 %2 (0x%3)\n%4")
-              .arg(kind() == TileKind::Terrain ? QStringLiteral("Terrain") : QStringLiteral("Static"))
+              .arg(tileKindTitle(kind()))
               .arg(id)
               .arg(QString::number(id, 16).toUpper(), name.isEmpty() ? QStringLiteral("(no name)") : name);
     if (isMarkedUnsaved(id))
@@ -161,7 +178,7 @@ void TilePalette::setEdits(TileEdits *history)
 
 bool TilePalette::isMarkedUnsaved(int id) const
 {
-    return edits ? edits->isUnsaved(kind(), id) : hasPendingEdit(id);
+    return edits ? edits->isUnsaved(kind(), id) : artWork->pendingEdits().isEdited(kind(), id);
 }
 
 void TilePalette::scrollIntoView(int id)

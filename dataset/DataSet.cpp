@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QStringList>
+#include <algorithm>
 
 namespace {
 
@@ -86,8 +87,10 @@ std::unique_ptr<DataSet> DataSet::open(const QString &directory, const Options &
     if (!art.damage.isEmpty())
         problems.damaged(art.damage);
 
+    set->editStore
+        = std::make_shared<PendingEditStore>(options.pendingParent, QDir(directory).absolutePath());
     const QString tilePath = set->filePath(DataFileNames::TileDataMul);
-    set->tileStore = std::make_unique<TileData>(tilePath, options.pendingParent, options.tileDataLayout);
+    set->tileStore = std::make_unique<TileData>(tilePath, set->editStore, options.tileDataLayout);
     const TileData &tiles = *set->tileStore;
     if (!present(tilePath))
         problems.missing(DataFileNames::TileDataMul);
@@ -112,14 +115,23 @@ std::unique_ptr<DataSet> DataSet::open(const QString &directory, const Options &
         *error = problems.describe(directory);
         return nullptr;
     }
-    set->artStore = std::make_unique<ArtWork>(std::move(art.container), options.pendingParent);
+    set->artStore = std::make_unique<ArtWork>(std::move(art.container), set->editStore);
     return set;
+}
+
+PendingEditStore::Acceptance DataSet::fits() const
+{
+    return [this](TileKind kind, int id, PendingEditStore::Part part, const PendingEdit &edit) {
+        return part == PendingEditStore::Part::Image ? artStore->accepts(kind, id, edit)
+                                                     : tileStore->accepts(kind, id, edit);
+    };
 }
 
 void DataSet::takeEditsFrom(DataSet &previous, QStringList *dropped)
 {
-    artStore->adoptPendingEdits(previous.artStore->takePendingEdits(), dropped);
-    tileStore->adoptPendingEdits(previous.tileStore->takePendingEdits(), dropped);
+    std::vector<std::unique_ptr<PendingEditDirectory>> directories;
+    directories.push_back(previous.editStore->take());
+    editStore->adopt(std::move(directories), fits(), dropped);
 }
 
 QList<PendingEditDirectory::Orphan> DataSet::orphanedEdits(const QString &pendingParent) const
@@ -150,7 +162,9 @@ QList<PendingEditDirectory::Orphan> DataSet::orphanedEditsOf(
 bool DataSet::recover(
     const QList<PendingEditDirectory::Orphan> &orphans, QStringList *dropped, QString *error)
 {
-    // The newest session of each store that holds edits is the one the user last worked in.
+    // The newest session that holds edits is the one the user last worked in; a run of
+    // an earlier version kept images and tile data in a directory each, so the newest of
+    // each kind of directory is taken.
     QHash<QString, QString> newest;
     for (const PendingEditDirectory::Orphan &orphan : orphans) {
         if (orphan.editCount == 0)
@@ -159,21 +173,23 @@ bool DataSet::recover(
         if (chosen.isEmpty() || QFileInfo(orphan.path).lastModified() > QFileInfo(chosen).lastModified())
             chosen = orphan.path;
     }
+    QStringList chosen = newest.values();
+    std::sort(chosen.begin(), chosen.end(), [](const QString &a, const QString &b) {
+        return QFileInfo(a).lastModified() > QFileInfo(b).lastModified();
+    });
     QList<PendingEditDirectory::Orphan> rest;
     for (const PendingEditDirectory::Orphan &orphan : orphans) {
-        if (!newest.values().contains(orphan.path))
+        if (!chosen.contains(orphan.path))
             rest.append(orphan);
     }
     discard(rest);
-    for (auto it = newest.cbegin(); it != newest.cend(); ++it) {
-        std::unique_ptr<PendingEditDirectory> adopted = PendingEditDirectory::adopt(it.value(), error);
-        if (!adopted)
+    std::vector<std::unique_ptr<PendingEditDirectory>> directories;
+    for (const QString &path : chosen) {
+        directories.push_back(PendingEditDirectory::adopt(path, error));
+        if (!directories.back())
             return false;
-        if (it.key() == ArtWork::PendingStoreName)
-            artStore->adoptPendingEdits(std::move(adopted), dropped);
-        else if (it.key() == TileData::PendingStoreName)
-            tileStore->adoptPendingEdits(std::move(adopted), dropped);
     }
+    editStore->adopt(std::move(directories), fits(), dropped);
     return true;
 }
 
