@@ -1,7 +1,7 @@
 #include "app/DataDirectory.h"
 
 #include "app/WineRegistry.h"
-#include "art/UopArtContainer.h"
+#include "io/DataFileNames.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -105,6 +105,6 @@ QString DataDirectory::filePath(const QString &directory, const QString &fileNam
 QString DataDirectory::fileListText()
 {
     return QStringLiteral("%1 and %2 (or %3), %4 and %5")
-        .arg(QLatin1String(ArtFile), QLatin1String(ArtIndexFile), UopArtContainer::FileName,
-            QLatin1String(TileDataFile), QLatin1String(AnimDataFile));
+        .arg(DataFileNames::ArtMul, DataFileNames::ArtIdxMul, DataFileNames::ArtUop,
+            DataFileNames::TileDataMul, DataFileNames::AnimDataMul);
 }

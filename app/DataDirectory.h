@@ -8,11 +8,6 @@
 class DataDirectory
 {
 public:
-    static constexpr const char *TileDataFile = "tiledata.mul";
-    static constexpr const char *AnimDataFile = "animdata.mul";
-    static constexpr const char *ArtIndexFile = "artidx.mul";
-    static constexpr const char *ArtFile = "art.mul";
-
     static constexpr int ProbeCount = 4;
     struct Probe
     {

@@ -92,13 +92,13 @@ void MyBar::showNotice(const QString &text)
 void MyBar::showStatic(int id)
 {
     idLabel->setText(idText(id));
-    nameLabel->setText(nameText(tileData ? tileData->staticName(id) : QString()));
+    nameLabel->setText(nameText(tileData ? tileData->name(TileKind::Static, id) : QString()));
 }
 
 void MyBar::showTerrain(int id)
 {
     idLabel->setText(idText(id));
-    nameLabel->setText(nameText(tileData ? tileData->landName(id) : QString()));
+    nameLabel->setText(nameText(tileData ? tileData->name(TileKind::Terrain, id) : QString()));
 }
 
 void MyBar::showSize(int width, int height)

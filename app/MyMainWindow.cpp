@@ -252,8 +252,8 @@ void MyMainWindow::createDataSetWidgets()
     // palettes, come last.
     artTab = new ArtTab(artStore(), tileStore(), this);
     setCentralWidget(artTab);
-    connectPalette(artTab->terrain()->tilePalette(), &MyBar::showTerrain, ArtWidget::TerrainKind);
-    connectPalette(artTab->statics()->tilePalette(), &MyBar::showStatic, ArtWidget::StaticKind);
+    connectPalette(artTab->terrain()->tilePalette(), &MyBar::showTerrain);
+    connectPalette(artTab->statics()->tilePalette(), &MyBar::showStatic);
     connect(artTab, &QTabWidget::currentChanged, this, &MyMainWindow::updateActions);
 
     connect(edits(), &TileEdits::tileChanged, this, &MyMainWindow::showTileChange);
@@ -271,24 +271,24 @@ void MyMainWindow::createDataSetWidgets()
     setWindowModified(saving->hasUnsavedEdits());
 }
 
-void MyMainWindow::connectPalette(TilePalette *palette, void (MyBar::*selectionSlot)(int), int kind)
+void MyMainWindow::connectPalette(TilePalette *palette, void (MyBar::*selectionSlot)(int))
 {
     palette->setEdits(edits());
     connect(palette, &TilePalette::selectionChanged, bar, selectionSlot);
     connect(palette, &TilePalette::selectionSizeChanged, bar, &MyBar::showSize);
     connect(palette, &TilePalette::selectionChanged, this, &MyMainWindow::updateActions);
-    connect(palette, &TilePalette::tileActivated, this,
-        [this, palette, kind](int id) { openProperties(palette, kind, id); });
+    connect(
+        palette, &TilePalette::tileActivated, this, [this, palette](int id) { openProperties(palette, id); });
     connect(palette, &TilePalette::imageEditRequested, this,
         [this, palette](int id, const QImage &image, const QString &action) {
             editing->changeImage(palette, id, image, action);
         });
 }
 
-void MyMainWindow::openProperties(TilePalette *palette, int kind, int id)
+void MyMainWindow::openProperties(TilePalette *palette, int id)
 {
     // A child of the palette, as before: it goes with the window's widget tree.
-    auto *properties = new ArtWidget(edits(), animStore(), id, kind, palette, Qt::Window);
+    auto *properties = new ArtWidget(edits(), animStore(), palette->kind(), id, palette, Qt::Window);
     properties->show();
 }
 

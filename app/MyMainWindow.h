@@ -2,7 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "dataset/DataSet.h"
-#include "edits/TileKind.h"
+#include "io/TileKind.h"
 #include "session/DataSetSession.h"
 
 #include <QMainWindow>
@@ -141,9 +141,9 @@ private:
     // The tabs with the palettes, and the save controller, for the data set open.
     void createDataSetWidgets();
     // The palette's selection goes to the status bar, its activated tiles open the
-    // properties window of the given kind, its edit requests become edits.
-    void connectPalette(TilePalette *palette, void (MyBar::*selectionSlot)(int), int kind);
-    void openProperties(TilePalette *palette, int kind, int id);
+    // properties window of the palette's kind, its edit requests become edits.
+    void connectPalette(TilePalette *palette, void (MyBar::*selectionSlot)(int));
+    void openProperties(TilePalette *palette, int id);
     // The cell and, when it is the selection in view, the status bar show the tile as it is now.
     void showTileChange(TileKind kind, int id);
     void updateActions();

@@ -9,11 +9,6 @@ namespace {
 
 constexpr int Hexadecimal = 16;
 
-QString kindName(TileKind kind)
-{
-    return kind == TileKind::Terrain ? QStringLiteral("terrain tile") : QStringLiteral("static");
-}
-
 QString hex(int value)
 {
     return QStringLiteral("0x") + QString::number(value, Hexadecimal).toUpper();
@@ -39,7 +34,7 @@ void TileLocator::locate(TilePalette &palette)
     const int count = palette.tileCount();
     const QString answer = UserPrompts::current().text(window, locateTitle(),
         QStringLiteral("Id of the %1 (decimal, or hexadecimal starting with 0x):")
-            .arg(kindName(palette.kind())),
+            .arg(tileKindNoun(palette.kind())),
         QString());
     if (answer.isNull())
         return;
@@ -54,10 +49,10 @@ void TileLocator::locate(TilePalette &palette)
     if (id < 0 || id >= count) {
         const QString range = count > 0
             ? QStringLiteral("from 0 to %1 (0x0 to %2)").arg(count - 1).arg(hex(count - 1))
-            : QStringLiteral("none: there are no %1s").arg(kindName(palette.kind()));
+            : QStringLiteral("none: there are no %1s").arg(tileKindNoun(palette.kind()));
         UserPrompts::current().warning(window, locateTitle(),
             QStringLiteral("There is no %1 %2: the ids run %3.")
-                .arg(kindName(palette.kind()))
+                .arg(tileKindNoun(palette.kind()))
                 .arg(id)
                 .arg(range));
         return;
@@ -68,7 +63,7 @@ void TileLocator::locate(TilePalette &palette)
 void TileLocator::find(TilePalette &palette, const TileData &tiles)
 {
     const QString answer = UserPrompts::current().text(window, findTitle(),
-        QStringLiteral("Find the next %1 whose name contains:").arg(kindName(palette.kind())), lastText);
+        QStringLiteral("Find the next %1 whose name contains:").arg(tileKindNoun(palette.kind())), lastText);
     if (answer.isEmpty())
         return;
     lastText = answer;
@@ -90,7 +85,7 @@ void TileLocator::search(TilePalette &palette, const TileData &tiles)
     if (found < 0) {
         UserPrompts::current().information(window, findTitle(),
             QStringLiteral("Not found: no %1 has a name containing \"%2\".")
-                .arg(kindName(palette.kind()), lastText));
+                .arg(tileKindNoun(palette.kind()), lastText));
         return;
     }
     palette.selectTile(found);

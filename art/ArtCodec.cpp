@@ -43,28 +43,6 @@ void putInt16(QByteArray &out, qsizetype position, qint16 value)
     qToLittleEndian(value, out.data() + position);
 }
 
-// The colour a decoder shows for a stored word.
-struct Palette
-{
-    explicit Palette(bool highlighted) : highlighted(highlighted) { }
-    QRgb operator()(quint16 word) const
-    {
-        return highlighted ? hueColors()[(word >> 10) & 31] : ArtCodec::fromColor16(word);
-    }
-    // The highlight table as pixels, converted once.
-    static const std::array<QRgb, 32> &hueColors()
-    {
-        static const std::array<QRgb, 32> colors = [] {
-            std::array<QRgb, 32> converted;
-            for (int red = 0; red < 32; ++red)
-                converted[red] = ArtCodec::fromColor16(ArtCodec::highlightHue()[red]);
-            return converted;
-        }();
-        return colors;
-    }
-    bool highlighted;
-};
-
 #if defined(__SSE2__) && Q_BYTE_ORDER == Q_LITTLE_ENDIAN
 // Eight little-endian words to eight opaque pixels.
 inline void convertEight(const char *words, QRgb *out)
@@ -254,7 +232,7 @@ quint16 ArtCodec::toColor16(QRgb pixel)
     return opaque | component(qRed(pixel)) << 10 | component(qGreen(pixel)) << 5 | component(qBlue(pixel));
 }
 
-QImage ArtCodec::decodeTerrain(QByteArrayView record, bool highlighted)
+QImage ArtCodec::decodeTerrain(QByteArrayView record)
 {
     if (record.size() < TerrainRecordSize)
         return {};
@@ -266,7 +244,6 @@ QImage ArtCodec::decodeTerrain(QByteArrayView record, bool highlighted)
     const qsizetype stride = image.bytesPerLine();
     uchar *bits = image.bits();
     const char *words = record.data();
-    const Palette palette(highlighted);
     for (int y = 0; y < TerrainSize; ++y) {
         const int start = terrainRowStart(y);
         const int count = terrainRowLength(y);
@@ -275,18 +252,13 @@ QImage ArtCodec::decodeTerrain(QByteArrayView record, bool highlighted)
             line[x] = 0;
             line[TerrainSize - 1 - x] = 0;
         }
-        if (highlighted) {
-            for (int i = 0; i < count; ++i)
-                line[start + i] = palette(wordAt(words + 2 * i));
-        } else {
-            convertWords(words, line + start, count);
-        }
+        convertWords(words, line + start, count);
         words += 2 * count;
     }
     return image;
 }
 
-QImage ArtCodec::decodeStatic(QByteArrayView record, bool highlighted)
+QImage ArtCodec::decodeStatic(QByteArrayView record)
 {
     StaticShape shape;
     if (!readStaticShape(record, &shape))
@@ -295,17 +267,9 @@ QImage ArtCodec::decodeStatic(QByteArrayView record, bool highlighted)
     if (image.isNull())
         return {};
     image.fill(0);
-    const Palette palette(highlighted);
     for (int y = 0; y < shape.height; ++y) {
         QRgb *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        const auto draw = [&](int x, const char *words, int count) {
-            if (highlighted) {
-                for (int i = 0; i < count; ++i)
-                    line[x + i] = palette(wordAt(words + 2 * i));
-            } else {
-                convertWords(words, line + x, count);
-            }
-        };
+        const auto draw = [&](int x, const char *words, int count) { convertWords(words, line + x, count); };
         if (walkStaticLine(record, shape, y, draw) < 0)
             return {};
     }
@@ -412,18 +376,4 @@ QByteArray ArtCodec::encodeStatic(const QImage &source, QString *error)
         appendInt16(out, 0);
     }
     return out;
-}
-
-QImage ArtCodec::normalizeTerrain(const QImage &image)
-{
-    if (image.isNull())
-        return image;
-    return decodeTerrain(encodeTerrain(image), false);
-}
-
-QImage ArtCodec::normalizeStatic(const QImage &image)
-{
-    if (image.isNull())
-        return image;
-    return decodeStatic(encodeStatic(image), false);
 }

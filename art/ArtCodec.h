@@ -26,13 +26,13 @@ public:
     }
 
     // record: at least TerrainRecordSize bytes, else the result is null.
-    static QImage decodeTerrain(QByteArrayView record, bool highlighted);
+    static QImage decodeTerrain(QByteArrayView record);
     // record: a whole static record, starting with its 4-byte header; bytes after it are
     // ignored. Null for damage: a side outside 1..MaxStaticSide, a negative line offset
     // or x offset, a negative run length, a run starting at or past the right edge (after
     // a run reaches it only the end marker may follow), or anything cut short. Time and
     // memory grow with the image's area, never with the record's size times it.
-    static QImage decodeStatic(QByteArrayView record, bool highlighted);
+    static QImage decodeStatic(QByteArrayView record);
 
     // The bytes the record at the start of record spans: TerrainRecordSize for terrain;
     // for a static, up to and including the furthest byte decodeStatic reads (header,
@@ -54,8 +54,4 @@ public:
     // static record: a null image, a side beyond MaxStaticSide, or so many visible
     // pixels that a line offset passes the int16 range.
     static QByteArray encodeStatic(const QImage &image, QString *error = nullptr);
-
-    // The image as storing it would give it back; a null image is returned unchanged.
-    static QImage normalizeTerrain(const QImage &image);
-    static QImage normalizeStatic(const QImage &image);
 };

@@ -53,13 +53,4 @@ constexpr int terrainRowLength(int y)
     return y < TerrainHalfRows ? 2 + 2 * y : TerrainSize - 2 * (y - TerrainHalfRows);
 }
 
-constexpr qint64 terrainIndexPosition(int id)
-{
-    return qint64(IndexEntrySize) * id;
-}
-constexpr qint64 staticIndexPosition(int id)
-{
-    return qint64(IndexEntrySize) * (StaticIdBase + qint64(id));
-}
-
 } // namespace ArtFormat

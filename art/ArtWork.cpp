@@ -5,44 +5,40 @@
 #include "art/MulArtContainer.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
 
 using namespace ArtFormat;
-
-const QString ArtWork::PendingStoreName = QStringLiteral("art");
 
 // What differs between terrain and statics for the store.
 struct ArtWork::Kind
 {
-    QHash<int, QString> ArtWork::*pending;
+    TileKind tileKind;
     QCache<int, QImage> ArtWork::*cache;
     Highlighted ArtWork::*highlighted;
     int slotBase;
-    QImage (*decode)(QByteArrayView record, bool highlighted);
+    QImage (*decode)(QByteArrayView record);
     QByteArray (*encode)(const QImage &image, QString *error);
-    const char *filePrefix;
     int idLimit;
 
     static const Kind &terrain()
     {
-        static const Kind kind{&ArtWork::terrainPending, &ArtWork::terrainCache, &ArtWork::terrainHighlighted,
-            0, ArtCodec::decodeTerrain,
-            [](const QImage &image, QString *) { return ArtCodec::encodeTerrain(image); }, "Terrain",
+        static const Kind kind{TileKind::Terrain, &ArtWork::terrainCache, &ArtWork::terrainHighlighted, 0,
+            ArtCodec::decodeTerrain, [](const QImage &image, QString *) { return ArtCodec::encodeTerrain(image); },
             TerrainCount};
         return kind;
     }
     static const Kind &statics()
     {
-        static const Kind kind{&ArtWork::staticPending, &ArtWork::staticCache, &ArtWork::staticHighlighted,
-            StaticIdBase, ArtCodec::decodeStatic, ArtCodec::encodeStatic, "Static", MaxStaticCount};
+        static const Kind kind{TileKind::Static, &ArtWork::staticCache, &ArtWork::staticHighlighted,
+            StaticIdBase, ArtCodec::decodeStatic, ArtCodec::encodeStatic, MaxStaticCount};
         return kind;
     }
+    static const Kind &of(TileKind kind) { return kind == TileKind::Terrain ? terrain() : statics(); }
 };
 
 namespace {
 
-// The image as a highlighted decode gives it: every stored pixel takes the highlight
-// colour of its red field. Decoded pixels hold the stored 5-bit red field shifted left
+// The selected tile's look: every stored pixel takes the highlight colour of its red
+// field. Decoded pixels hold the stored 5-bit red field shifted left
 // by three, and everything not stored is fully transparent.
 QImage highlight(const QImage &plain)
 {
@@ -67,149 +63,83 @@ std::unique_ptr<ArtContainer> mulContainer(const QString &indexPath, const QStri
     return container;
 }
 
+// The directory a store of its own describes: the one the container's files are in.
+QString dataDirectoryOf(const ArtContainer &container)
+{
+    const QStringList files = container.fileNames();
+    return files.isEmpty() ? QString() : QFileInfo(files.first()).absolutePath();
+}
+
 } // namespace
+
+ArtWork::ArtWork(std::unique_ptr<ArtContainer> container, std::shared_ptr<PendingEditStore> store)
+{
+    setContainer(std::move(container));
+    setCacheCapacity(MinCacheCapacity);
+    useEdits(std::move(store));
+}
 
 ArtWork::ArtWork(std::unique_ptr<ArtContainer> container, const QString &tempDir)
 {
     setContainer(std::move(container));
-    setTempDir(tempDir);
     setCacheCapacity(MinCacheCapacity);
+    useEdits(std::make_shared<PendingEditStore>(tempDir, dataDirectoryOf(*source)));
 }
 
 ArtWork::ArtWork(const QString &indexPath, const QString &artPath, const QString &tempDir)
     : ArtWork(mulContainer(indexPath, artPath), tempDir)
 { }
 
-// The private pending-edit directory goes with pendingDir, and every pending file with it.
 ArtWork::~ArtWork() = default;
 
 void ArtWork::setContainer(std::unique_ptr<ArtContainer> container)
 {
     source = std::move(container);
+    forgetImages();
+}
+
+void ArtWork::useEdits(std::shared_ptr<PendingEditStore> store)
+{
+    edits = std::move(store);
+    connect(edits.get(), &PendingEditStore::changed, this, &ArtWork::forgetEdited);
+    connect(edits.get(), &PendingEditStore::reset, this, &ArtWork::forgetImages);
+}
+
+void ArtWork::forgetImages()
+{
+    // Cached images may be edits no longer pending.
     terrainCache.clear();
     staticCache.clear();
     terrainHighlighted = {};
     staticHighlighted = {};
 }
 
-void ArtWork::setTempDir(const QString &directory)
+void ArtWork::forgetEdited(TileKind kind, int id, PendingEditStore::Part part)
 {
-    tempDir = directory;
-    clearPending();
-    pendingDir = std::make_unique<PendingEditDirectory>(directory, pendingDescription());
+    if (part == PendingEditStore::Part::Image)
+        forget(Kind::of(kind), id);
 }
 
-PendingEditDirectory::Description ArtWork::pendingDescription() const
+bool ArtWork::accepts(TileKind kind, int id, const PendingEdit &edit) const
 {
-    const QStringList files = source->fileNames();
-    return {
-        PendingStoreName, files.isEmpty() ? QString() : QFileInfo(files.first()).absolutePath(), QString()};
+    const Kind &of = Kind::of(kind);
+    return id >= 0 && id < of.idLimit
+        && (edit.state != PendingEdit::State::Replaced || !of.decode(edit.record).isNull());
 }
 
-void ArtWork::clearPending()
+QImage ArtWork::image(TileKind kind, int id, bool highlighted)
 {
-    terrainPending.clear();
-    staticPending.clear();
-    // Cached images may be the forgotten edits.
-    terrainCache.clear();
-    staticCache.clear();
-    terrainHighlighted = {};
-    staticHighlighted = {};
+    return getImage(Kind::of(kind), id, highlighted);
 }
 
-std::unique_ptr<PendingEditDirectory> ArtWork::takePendingEdits()
+bool ArtWork::setImage(TileKind kind, int id, const QImage &image, QString *error)
 {
-    std::unique_ptr<PendingEditDirectory> taken = std::move(pendingDir);
-    setTempDir(tempDir);
-    return taken;
+    return setImage(Kind::of(kind), id, image, error);
 }
 
-void ArtWork::adoptPendingEdits(std::unique_ptr<PendingEditDirectory> directory, QStringList *dropped)
+QImage ArtWork::normalize(TileKind kind, const QImage &image, QString *error)
 {
-    clearPending();
-    pendingDir = std::move(directory);
-    pendingDir->sortEditFiles(
-        [this, dropped](const QString &fileName) { return adoptEditFile(fileName, dropped); });
-    Q_EMIT pendingChanged();
-}
-
-bool ArtWork::adoptEditFile(const QString &fileName, QStringList *dropped)
-{
-    static const QRegularExpression form(QStringLiteral("^(Terrain|Static)([0-9]{1,5})\\.(wfg|deleted)$"));
-    const QRegularExpressionMatch match = form.match(fileName);
-    if (!match.hasMatch())
-        return false;
-    const Kind &kind = match.captured(1) == QLatin1String("Terrain") ? Kind::terrain() : Kind::statics();
-    const int id = match.captured(2).toInt();
-    const bool deleted = match.captured(3) == QLatin1String("deleted");
-    const QString path = pendingDir->filePath(fileName);
-    const bool fits = id < kind.idLimit
-        && (deleted || !kind.decode(PendingEditDirectory::readFile(path), false).isNull());
-    if (!fits) {
-        if (dropped)
-            dropped->append(QStringLiteral("%1 tile %2")
-                                .arg(QLatin1String(kind.slotBase ? "static" : "terrain"))
-                                .arg(id));
-        return false;
-    }
-    (this->*kind.pending).insert(id, deleted ? QString() : path);
-    return true;
-}
-
-QString ArtWork::pendingDirectory() const
-{
-    pendingDir->create();
-    return pendingDir->path();
-}
-
-QImage ArtWork::getTerrain(int id, bool highlighted)
-{
-    return getImage(Kind::terrain(), id, highlighted);
-}
-
-QImage ArtWork::getStatic(int id, bool highlighted)
-{
-    return getImage(Kind::statics(), id, highlighted);
-}
-
-bool ArtWork::setTerrain(int id, const QImage &image, QString *error)
-{
-    return setImage(Kind::terrain(), id, image, error);
-}
-
-bool ArtWork::setStatic(int id, const QImage &image, QString *error)
-{
-    return setImage(Kind::statics(), id, image, error);
-}
-
-QImage ArtWork::normalizeTerrain(const QImage &image, QString *error)
-{
-    return normalized(Kind::terrain(), image, error);
-}
-
-QImage ArtWork::normalizeStatic(const QImage &image, QString *error)
-{
-    return normalized(Kind::statics(), image, error);
-}
-
-PendingEdit ArtWork::pendingTerrainEdit(int id) const
-{
-    return pendingEdit(Kind::terrain(), id);
-}
-
-PendingEdit ArtWork::pendingStaticEdit(int id) const
-{
-    return pendingEdit(Kind::statics(), id);
-}
-
-bool ArtWork::restoreTerrainEdit(int id, const PendingEdit &edit, QString *error)
-{
-    return restoreEdit(Kind::terrain(), id, edit, error);
-}
-
-bool ArtWork::restoreStaticEdit(int id, const PendingEdit &edit, QString *error)
-{
-    return restoreEdit(Kind::statics(), id, edit, error);
+    return normalized(Kind::of(kind), image, error);
 }
 
 void ArtWork::setCacheCapacity(int images)
@@ -256,13 +186,16 @@ QImage ArtWork::plainImage(const Kind &kind, int id)
 
 QImage ArtWork::decodeStored(const Kind &kind, int id) const
 {
-    const QHash<int, QString> &pending = this->*kind.pending;
-    const auto edit = pending.constFind(id);
-    if (edit == pending.cend())
-        return kind.decode(source->record(kind.slotBase + id), false);
-    if (edit->isEmpty())
+    using Part = PendingEditStore::Part;
+    switch (edits->state(kind.tileKind, id, Part::Image)) {
+    case PendingEdit::State::None:
+        return kind.decode(source->record(kind.slotBase + id));
+    case PendingEdit::State::Deleted:
         return {};
-    return kind.decode(PendingEditDirectory::readFile(*edit), false);
+    case PendingEdit::State::Replaced:
+        break;
+    }
+    return kind.decode(PendingEditDirectory::readFile(edits->recordFile(kind.tileKind, id, Part::Image)));
 }
 
 void ArtWork::cacheImage(const Kind &kind, int id, const QImage &image)
@@ -285,7 +218,7 @@ QImage ArtWork::normalized(const Kind &kind, const QImage &image, QString *error
 {
     if (image.isNull())
         return image;
-    const QImage stored = kind.decode(kind.encode(image, error), false);
+    const QImage stored = kind.decode(kind.encode(image, error));
     if (stored.isNull() && error && error->isEmpty())
         *error = QStringLiteral("The image cannot be stored in the art file's format.");
     return stored;
@@ -300,22 +233,12 @@ bool ArtWork::checkId(const Kind &kind, int id, QString *error)
     return false;
 }
 
-QString ArtWork::pendingFileName(const Kind &kind, int id) const
-{
-    return QLatin1String(kind.filePrefix) + QString::number(id) + QLatin1String(".wfg");
-}
-
-QString ArtWork::deletionMarkerName(const Kind &kind, int id) const
-{
-    return QLatin1String(kind.filePrefix) + QString::number(id) + QLatin1String(".deleted");
-}
-
 bool ArtWork::setImage(const Kind &kind, int id, const QImage &image, QString *error)
 {
     if (!checkId(kind, id, error))
         return false;
     if (image.isNull())
-        return storeDeletion(kind, id, error);
+        return edits->put(kind.tileKind, id, PendingEditStore::Part::Image, PendingEdit::deleted(), error);
 
     // Store the image as it will look once stored, so that the pending record and the
     // image shown agree (every stored pixel opaque).
@@ -323,62 +246,9 @@ bool ArtWork::setImage(const Kind &kind, int id, const QImage &image, QString *e
     if (stored.isNull())
         return false;
     const QByteArray record = kind.encode(stored, error);
-    if (record.isEmpty() || !storeRecord(kind, id, record, error))
+    if (record.isEmpty()
+        || !edits->put(kind.tileKind, id, PendingEditStore::Part::Image, PendingEdit::replaced(record), error))
         return false;
     cacheImage(kind, id, stored);
-    return true;
-}
-
-bool ArtWork::storeRecord(const Kind &kind, int id, const QByteArray &record, QString *error)
-{
-    const QString fileName = pendingFileName(kind, id);
-    if (!pendingDir->writeFile(fileName, record, error))
-        return false;
-    PendingEditDirectory::removeFile(pendingDir->filePath(deletionMarkerName(kind, id)));
-    forget(kind, id);
-    (this->*kind.pending).insert(id, pendingDir->filePath(fileName));
-    Q_EMIT pendingChanged();
-    return true;
-}
-
-bool ArtWork::storeDeletion(const Kind &kind, int id, QString *error)
-{
-    // A deletion is kept on disk too, as an empty marker, so that it survives a crash.
-    if (!pendingDir->writeFile(deletionMarkerName(kind, id), QByteArray(), error))
-        return false;
-    QHash<int, QString> &pending = this->*kind.pending;
-    PendingEditDirectory::removeFile(pending.value(id));
-    forget(kind, id);
-    pending.insert(id, QString());
-    Q_EMIT pendingChanged();
-    return true;
-}
-
-PendingEdit ArtWork::pendingEdit(const Kind &kind, int id) const
-{
-    const QHash<int, QString> &pending = this->*kind.pending;
-    const auto edit = pending.constFind(id);
-    if (edit == pending.cend())
-        return PendingEdit::none();
-    if (edit->isEmpty())
-        return PendingEdit::deleted();
-    return PendingEdit::replaced(PendingEditDirectory::readFile(*edit));
-}
-
-bool ArtWork::restoreEdit(const Kind &kind, int id, const PendingEdit &edit, QString *error)
-{
-    if (!checkId(kind, id, error))
-        return false;
-    // The exact bytes go back; the image is decoded from them when next asked for.
-    if (edit.state == PendingEdit::State::Replaced)
-        return storeRecord(kind, id, edit.record, error);
-    if (edit.state == PendingEdit::State::Deleted)
-        return storeDeletion(kind, id, error);
-    QHash<int, QString> &pending = this->*kind.pending;
-    PendingEditDirectory::removeFile(pending.value(id));
-    PendingEditDirectory::removeFile(pendingDir->filePath(deletionMarkerName(kind, id)));
-    pending.remove(id);
-    forget(kind, id);
-    Q_EMIT pendingChanged();
     return true;
 }

@@ -2,15 +2,12 @@
 
 #include "art/ArtCodec.h"
 #include "art/ArtFormat.h"
-#include "art/UopArtContainer.h"
+#include "io/DataFileNames.h"
 
 #include <QtEndian>
 #include <algorithm>
 
 using namespace ArtFormat;
-
-const QString MulArtContainer::IndexFileName = QStringLiteral("artidx.mul");
-const QString MulArtContainer::ArtFileName = QStringLiteral("art.mul");
 
 namespace {
 
@@ -146,5 +143,5 @@ QStringList MulArtContainer::lostInSaving(Format format) const
     return {QStringLiteral("%1 entries of %2 have a third field other than 0, which %3 has no place for; "
                            "it was dropped.")
                 .arg(kept)
-                .arg(IndexFileName, UopArtContainer::FileName)};
+                .arg(DataFileNames::ArtIdxMul, DataFileNames::ArtUop)};
 }

@@ -12,9 +12,6 @@
 class MulArtContainer : public ArtContainer
 {
 public:
-    static const QString IndexFileName;
-    static const QString ArtFileName;
-
     // False (and *error naming the file) when either file cannot be opened; the container
     // then has no slots.
     bool open(const QString &indexPath, const QString &artPath, QString *error = nullptr);

@@ -1,5 +1,6 @@
 #include "art/UopArtContainer.h"
 
+#include "io/DataFileNames.h"
 #include "io/MypFormat.h"
 #include "io/MypHash.h"
 
@@ -8,8 +9,6 @@
 #include <cstring>
 
 using namespace ArtFormat;
-
-const QString UopArtContainer::FileName = QStringLiteral("artLegacyMUL.uop");
 
 namespace {
 
@@ -297,11 +296,11 @@ QStringList UopArtContainer::lostInSaving(Format) const
         lost.append(
             QStringLiteral("%1 entries of %2 are not named after an art position; they were not saved.")
                 .arg(foreignEntries)
-                .arg(FileName));
+                .arg(DataFileNames::ArtUop));
     if (repeatedEntries > 0)
         lost.append(QStringLiteral("%1 entries of %2 repeat the name of an earlier entry; only the earlier "
                                    "entry was saved.")
                         .arg(repeatedEntries)
-                        .arg(FileName));
+                        .arg(DataFileNames::ArtUop));
     return lost;
 }

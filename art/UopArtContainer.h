@@ -17,7 +17,6 @@
 class UopArtContainer : public ArtContainer
 {
 public:
-    static const QString FileName;
     // Index positions an entry may be named after: every terrain id and every static id.
     static constexpr int MaxSlots = ArtFormat::StaticIdBase + ArtFormat::MaxStaticCount;
     // The longest record that is decompressed: the longest a tile can have. Longer

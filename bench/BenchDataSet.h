@@ -1,5 +1,6 @@
 #pragma once
 
+#include "io/DataFileNames.h"
 #include "tools/sample/DataSetBuilder.h"
 
 #include <QString>
@@ -14,18 +15,18 @@ public:
     BenchDataSet(int argc, char **argv)
     {
         if (argc > 1) {
-            m_path = QString::fromLocal8Bit(argv[1]);
+            directory = QString::fromLocal8Bit(argv[1]);
             return;
         }
         QString error;
-        if (!DataSetBuilder::procedural(DataSetBuilder::Options{}).write(m_temp.path(), &error))
+        if (!DataSetBuilder::procedural(DataSetBuilder::Options{}).write(temporary.path(), &error))
             std::fprintf(stderr, "cannot write the sample set: %s\n", qPrintable(error));
-        m_path = m_temp.path();
+        directory = temporary.path();
     }
-    QString path() const { return m_path; }
-    QString file(const char *name) const { return m_path + QLatin1Char('/') + QLatin1String(name); }
+    QString path() const { return directory; }
+    QString file(const QString &name) const { return directory + QLatin1Char('/') + name; }
 
 private:
-    QTemporaryDir m_temp;
-    QString m_path;
+    QTemporaryDir temporary;
+    QString directory;
 };

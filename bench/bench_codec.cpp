@@ -102,8 +102,8 @@ int main(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);
     const BenchDataSet data(argc, argv);
-    const QByteArray artBytes = readAll(data.file("art.mul"));
-    const QByteArray indexBytes = readAll(data.file("artidx.mul"));
+    const QByteArray artBytes = readAll(data.file(DataFileNames::ArtMul));
+    const QByteArray indexBytes = readAll(data.file(DataFileNames::ArtIdxMul));
     const QVector<qint64> terrain
         = recordOffsets(indexBytes, 0, TerrainCount, artBytes.size(), TerrainRecordSize);
     const QVector<qint64> statics = recordOffsets(
@@ -113,14 +113,14 @@ int main(int argc, char **argv)
     qint64 sink = 0;
     const double terrainNs = bestNanosPerItem(terrain.size(), [&] {
         for (qint64 offset : terrain)
-            sink += ArtCodec::decodeTerrain(art.sliced(offset), false).width();
+            sink += ArtCodec::decodeTerrain(art.sliced(offset)).width();
     });
     const double staticNs = bestNanosPerItem(statics.size(), [&] {
         for (qint64 offset : statics)
-            sink += ArtCodec::decodeStatic(art.sliced(offset), false).width();
+            sink += ArtCodec::decodeStatic(art.sliced(offset)).width();
     });
 
-    QFile artFile(data.file("art.mul"));
+    QFile artFile(data.file(DataFileNames::ArtMul));
     artFile.open(QIODevice::ReadOnly);
     QDataStream stream(&artFile);
     stream.setByteOrder(QDataStream::LittleEndian);
@@ -154,7 +154,7 @@ int main(int argc, char **argv)
     constexpr int WorstRounds = 20;
     const double worstNs = bestNanosPerItem(WorstRounds, [&] {
         for (int i = 0; i < WorstRounds; ++i)
-            sink += ArtCodec::decodeStatic(worst, false).width();
+            sink += ArtCodec::decodeStatic(worst).width();
     });
     const double worstExtentNs = bestNanosPerItem(WorstRounds, [&] {
         for (int i = 0; i < WorstRounds; ++i)

@@ -4,11 +4,13 @@
 // tiledata.mul is searched instead.
 
 #include "edits/TileNameSearch.h"
+#include "io/DataFileNames.h"
 #include "tiledata/TileData.h"
 #include "tiledata/TileDataFormat.h"
 #include "tools/sample/DataSetBuilder.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QVector>
@@ -55,9 +57,10 @@ int main(int argc, char **argv)
             return 1;
         }
     }
-    const TileData tiles(directory + QStringLiteral("/tiledata.mul"));
-    std::printf("find_statics_count: %d\n", tiles.staticCount());
-    std::printf("find_all_statics_ms: %.2f\n", searchMillis(tiles, TileKind::Static, tiles.staticCount()));
+    const TileData tiles(QDir(directory).filePath(DataFileNames::TileDataMul));
+    std::printf("find_statics_count: %d\n", tiles.count(TileKind::Static));
+    std::printf(
+        "find_all_statics_ms: %.2f\n", searchMillis(tiles, TileKind::Static, tiles.count(TileKind::Static)));
     std::printf(
         "find_all_land_ms: %.2f\n", searchMillis(tiles, TileKind::Terrain, TileDataFormat::LandCount));
     return 0;

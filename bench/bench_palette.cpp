@@ -44,10 +44,11 @@ double millis(const QElapsedTimer &timer)
 // A palette of one kind on its own stores, sized to the screen, with a tile selected.
 struct Setup
 {
-    Setup(const BenchDataSet &data, bool statics)
-        : art(data.file("artidx.mul"), data.file("art.mul")), tiles(data.file("tiledata.mul"))
+    Setup(const BenchDataSet &data, TileKind kind)
+        : art(data.file(DataFileNames::ArtIdxMul), data.file(DataFileNames::ArtMul)),
+          tiles(data.file(DataFileNames::TileDataMul))
     {
-        if (statics)
+        if (kind == TileKind::Static)
             palette = std::make_unique<SPalette>(&art, &tiles);
         else
             palette = std::make_unique<TPalette>(&art, &tiles);
@@ -66,11 +67,7 @@ struct Setup
         return millis(timer);
     }
 
-    QImage image(int id, bool highlighted)
-    {
-        return qobject_cast<SPalette *>(palette.get()) ? art.getStatic(id, highlighted)
-                                                       : art.getTerrain(id, highlighted);
-    }
+    QImage image(int id, bool highlighted) { return art.image(palette->kind(), id, highlighted); }
 
     ArtWork art;
     TileData tiles;
@@ -79,11 +76,11 @@ struct Setup
 
 // Scrolls a shown palette of the screen's size one row at a time between two rows, so
 // that after the first steps every row that comes into view is cached.
-void measureScroll(const BenchDataSet &data, const char *kind, bool statics)
+void measureScroll(const BenchDataSet &data, const char *label, TileKind kind)
 {
     constexpr int FirstRow = 100;
     constexpr int Steps = 40;
-    Setup setup(data, statics);
+    Setup setup(data, kind);
     TilePalette &palette = *setup.palette;
     palette.show();
     QCoreApplication::processEvents();
@@ -122,24 +119,24 @@ void measureScroll(const BenchDataSet &data, const char *kind, bool statics)
         rowPaint.append(millis(paints.timer));
         paintedHeight = paints.height;
     }
-    std::printf("%s_scroll_row_ms: %.2f\n", kind, best(whole));
-    std::printf("%s_scroll_row_paint_ms: %.2f\n", kind, best(rowPaint));
-    std::printf("%s_scroll_painted_height: %d\n", kind, paintedHeight);
+    std::printf("%s_scroll_row_ms: %.2f\n", label, best(whole));
+    std::printf("%s_scroll_row_paint_ms: %.2f\n", label, best(rowPaint));
+    std::printf("%s_scroll_painted_height: %d\n", label, paintedHeight);
     std::fflush(stdout);
 }
 
-void measure(const BenchDataSet &data, const char *kind, bool statics)
+void measure(const BenchDataSet &data, const char *label, TileKind kind)
 {
     QImage target(Screen, QImage::Format_ARGB32_Premultiplied);
     target.fill(Qt::white);
 
     QVector<double> cold;
     for (int round = 0; round < Rounds; ++round) {
-        Setup fresh(data, statics);
+        Setup fresh(data, kind);
         cold.append(fresh.paint(target));
     }
 
-    Setup setup(data, statics);
+    Setup setup(data, kind);
     setup.paint(target);
     QVector<double> warm;
     for (int round = 0; round < Rounds; ++round)
@@ -182,12 +179,12 @@ void measure(const BenchDataSet &data, const char *kind, bool statics)
         setup.image(selected, true);
     const double highlightMicros = double(timer.nsecsElapsed()) / 1e3 / Highlights;
 
-    std::printf("%s_cells: %d\n", kind, cells);
-    std::printf("%s_cold_ms: %.2f\n", kind, best(cold));
-    std::printf("%s_warm_ms: %.2f\n", kind, best(warm));
-    std::printf("%s_floor_ms: %.2f\n", kind, best(floor));
-    std::printf("%s_warm_over_floor: %.2f\n", kind, best(warm) / best(floor));
-    std::printf("%s_highlighted_decode_us: %.1f\n", kind, highlightMicros);
+    std::printf("%s_cells: %d\n", label, cells);
+    std::printf("%s_cold_ms: %.2f\n", label, best(cold));
+    std::printf("%s_warm_ms: %.2f\n", label, best(warm));
+    std::printf("%s_floor_ms: %.2f\n", label, best(floor));
+    std::printf("%s_warm_over_floor: %.2f\n", label, best(warm) / best(floor));
+    std::printf("%s_highlighted_decode_us: %.1f\n", label, highlightMicros);
     std::fflush(stdout);
 }
 
@@ -199,9 +196,9 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const BenchDataSet data(argc, argv);
-    measure(data, "terrain", false);
-    measure(data, "statics", true);
-    measureScroll(data, "terrain", false);
-    measureScroll(data, "statics", true);
+    measure(data, "terrain", TileKind::Terrain);
+    measure(data, "statics", TileKind::Static);
+    measureScroll(data, "terrain", TileKind::Terrain);
+    measureScroll(data, "statics", TileKind::Static);
     return 0;
 }

@@ -20,7 +20,8 @@
 namespace {
 
 constexpr int Rounds = 5;
-const char *const DataFiles[] = {"art.mul", "artidx.mul", "tiledata.mul", "animdata.mul"};
+const QString DataFiles[] = {
+    DataFileNames::ArtMul, DataFileNames::ArtIdxMul, DataFileNames::TileDataMul, DataFileNames::AnimDataMul};
 
 QImage pattern(int width, int height, int seed)
 {
@@ -36,11 +37,12 @@ bool applyEdits(ArtWork &art, TileData &tiles)
 {
     bool ok = true;
     for (int i = 0; i < 3; ++i) {
-        ok = ok && art.setTerrain(100 + i * 977, pattern(44, 44, i));
-        ok = ok && art.setStatic(200 + i * 1531, pattern(40 + i * 10, 60, i));
+        ok = ok && art.setImage(TileKind::Terrain, 100 + i * 977, pattern(44, 44, i));
+        ok = ok && art.setImage(TileKind::Static, 200 + i * 1531, pattern(40 + i * 10, 60, i));
     }
-    ok = ok && art.setTerrain(5, QImage()) && art.setStatic(7, QImage());
-    ok = ok && tiles.setLandRecord(12, QByteArray(26, 'a')) && tiles.setStaticRecord(34, QByteArray(37, 'b'));
+    ok = ok && art.setImage(TileKind::Terrain, 5, QImage()) && art.setImage(TileKind::Static, 7, QImage());
+    ok = ok && tiles.setLandRecord(12, LandTileRecord::fromBytes(QByteArray(26, 'a')))
+        && tiles.setStaticRecord(34, StaticTileRecord::fromBytes(QByteArray(37, 'b')));
     return ok;
 }
 
@@ -76,11 +78,11 @@ double copyMillis(const BenchDataSet &data, const QString &target)
 {
     QElapsedTimer timer;
     timer.start();
-    for (const char *name : DataFiles) {
-        const QString destination = QDir(target).filePath(QLatin1String(name));
+    for (const QString &name : DataFiles) {
+        const QString destination = QDir(target).filePath(name);
         QFile::remove(destination);
         if (!QFile::copy(data.file(name), destination))
-            std::fprintf(stderr, "copy of %s failed\n", name);
+            std::fprintf(stderr, "copy of %s failed\n", qPrintable(name));
     }
     return timer.nsecsElapsed() / 1e6;
 }
@@ -106,14 +108,14 @@ int main(int argc, char **argv)
     QDir().mkpath(copyDir);
     QDir().mkpath(saveDir);
 
-    ArtWork art(data.file("artidx.mul"), data.file("art.mul"), work.path());
-    TileData tiles(data.file("tiledata.mul"), work.path());
+    ArtWork art(data.file(DataFileNames::ArtIdxMul), data.file(DataFileNames::ArtMul), work.path());
+    TileData tiles(data.file(DataFileNames::TileDataMul), work.path());
     if (!applyEdits(art, tiles)) {
         std::fprintf(stderr, "cannot store the edits\n");
         return 1;
     }
     AnimDataFile anims;
-    anims.setFileName(data.file("animdata.mul"));
+    anims.setFileName(data.file(DataFileNames::AnimDataMul));
     DataSetSaver saver(art, tiles, anims);
 
     const long rssBefore = statusKb("VmRSS");
@@ -135,8 +137,8 @@ int main(int argc, char **argv)
         saves.push_back(saveMillis(saver, saveDir));
     }
     qint64 bytes = 0;
-    for (const char *name : DataFiles)
-        bytes += QFileInfo(QDir(saveDir).filePath(QLatin1String(name))).size();
+    for (const QString &name : DataFiles)
+        bytes += QFileInfo(QDir(saveDir).filePath(name)).size();
 
     std::printf("data_set_mb: %.1f\n", bytes / 1048576.0);
     std::printf("save_ms: %.1f\n", median(saves));

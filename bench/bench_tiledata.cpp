@@ -4,6 +4,7 @@
 // with a data directory, its tiledata.mul and the same file converted to the other
 // layout (when it can be: a high-seas file with upper flags cannot be narrowed).
 
+#include "io/DataFileNames.h"
 #include "saving/TileDataConversion.h"
 #include "tiledata/LandTileRecord.h"
 #include "tiledata/StaticTileRecord.h"
@@ -36,12 +37,12 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 quint64 readEveryRecord(const TileData &tiles)
 {
     quint64 sum = 0;
-    for (int id = 0; id < tiles.landCount(); ++id) {
-        const LandTileRecord land = LandTileRecord::fromBytes(tiles.landRecord(id), tiles.layout());
+    for (int id = 0; id < tiles.count(TileKind::Terrain); ++id) {
+        const LandTileRecord land = *tiles.landRecord(id);
         sum += land.flags + land.texid + quint8(land.name.at(0));
     }
-    for (int id = 0; id < tiles.staticCount(); ++id) {
-        const StaticTileRecord item = StaticTileRecord::fromBytes(tiles.staticRecord(id), tiles.layout());
+    for (int id = 0; id < tiles.count(TileKind::Static); ++id) {
+        const StaticTileRecord item = *tiles.staticRecord(id);
         sum += item.flags + item.weight + item.height + quint8(item.name.at(0));
     }
     return sum;
@@ -81,7 +82,7 @@ Files generatedFiles(const QString &directory)
 Files filesOf(const QString &dataDirectory, const QString &directory)
 {
     auto given
-        = std::make_unique<TileData>(QDir(dataDirectory).filePath(QStringLiteral("tiledata.mul")), directory);
+        = std::make_unique<TileData>(QDir(dataDirectory).filePath(DataFileNames::TileDataMul), directory);
     const TileDataLayout other
         = given->layout().hasUpperFlags() ? TileDataLayout::classic() : TileDataLayout::highSeas();
     QByteArray converted;
@@ -117,7 +118,7 @@ int main(int argc, char **argv)
         for (int n = 0; n < 2; ++n) {
             if (!layouts[n])
                 continue;
-            const int records = layouts[n]->landCount() + layouts[n]->staticCount();
+            const int records = layouts[n]->count(TileKind::Terrain) + layouts[n]->count(TileKind::Static);
             QElapsedTimer timer;
             timer.start();
             checksum += readEveryRecord(*layouts[n]);
@@ -127,7 +128,8 @@ int main(int argc, char **argv)
     for (int n = 0; n < 2; ++n) {
         if (!layouts[n])
             continue;
-        std::printf("%s_records: %d\n", names[n], layouts[n]->landCount() + layouts[n]->staticCount());
+        std::printf("%s_records: %d\n", names[n],
+            layouts[n]->count(TileKind::Terrain) + layouts[n]->count(TileKind::Static));
         std::printf("%s_ns_per_record: %.1f\n", names[n], median(nanos[n]));
     }
     if (layouts[0] && layouts[1])

@@ -66,9 +66,9 @@ int decodeImages(const QString &directory)
     ArtWork &art = set->art();
     int images = 0;
     for (int id = 0; id < ArtFormat::TerrainCount; ++id)
-        images += art.getTerrain(id, false).isNull() ? 0 : 1;
+        images += art.image(TileKind::Terrain, id, false).isNull() ? 0 : 1;
     for (int id = 0; id < art.staticSlotCount(); ++id)
-        images += art.getStatic(id, false).isNull() ? 0 : 1;
+        images += art.image(TileKind::Static, id, false).isNull() ? 0 : 1;
     return images;
 }
 
@@ -91,9 +91,11 @@ bool applyEdits(DataSet &set)
 {
     QImage image(40, 60, QImage::Format_ARGB32);
     image.fill(qRgb(200, 100, 50));
-    return set.art().setTerrain(100, image) && set.art().setStatic(200, image)
-        && set.art().setTerrain(5, QImage()) && set.art().setStatic(7, QImage())
-        && set.tiles().setLandRecord(12, QByteArray(26, 'a'));
+    return set.art().setImage(TileKind::Terrain, 100, image)
+        && set.art().setImage(TileKind::Static, 200, image)
+        && set.art().setImage(TileKind::Terrain, 5, QImage())
+        && set.art().setImage(TileKind::Static, 7, QImage())
+        && set.tiles().setLandRecord(12, LandTileRecord::fromBytes(QByteArray(26, 'a')));
 }
 
 void compareSaveToCopy(const QString &uop, const QString &work)

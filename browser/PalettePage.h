@@ -13,8 +13,8 @@ class PalettePage : public QWidget
     Q_OBJECT
 
 public:
-    TilePalette *tilePalette() const { return m_palette; }
-    QScrollBar *rowScrollBar() const { return m_scrollBar; }
+    TilePalette *tilePalette() const { return paletteWidget; }
+    QScrollBar *rowScrollBar() const { return scrollBar; }
 
 public Q_SLOTS:
     void showRows(int rows, int topRow);
@@ -33,6 +33,6 @@ protected:
 private:
     int initialRowCount() const;
 
-    TilePalette *m_palette = nullptr;
-    QScrollBar *m_scrollBar = nullptr;
+    TilePalette *paletteWidget = nullptr;
+    QScrollBar *scrollBar = nullptr;
 };

@@ -2,30 +2,8 @@
 
 #include "art/ArtWork.h"
 #include "tiledata/TileData.h"
-#include "tiledata/TileDataFormat.h"
 
 SPalette::SPalette(ArtWork *artWork, TileData *tileData, QWidget *parent, Qt::WindowFlags flags)
     : TilePalette(artWork, tileData, parent, flags),
-      staticCount(qMax(tileData->staticCount(), artWork->staticSlotCount()))
+      staticCount(qMax(tileData->count(TileKind::Static), artWork->staticSlotCount()))
 { }
-
-QImage SPalette::image(int id, bool highlighted) const
-{
-    return artWork->getStatic(id, highlighted);
-}
-
-QSize SPalette::selectionSize(int id) const
-{
-    return artWork->getStatic(id, false).size();
-}
-
-QString SPalette::tileNameOf(int id) const
-{
-    return tileData->staticName(id);
-}
-
-bool SPalette::hasPendingEdit(int id) const
-{
-    return artWork->pendingStatics().contains(id)
-        || tileData->pendingRecords().contains(id + TileDataFormat::StaticKeyBase);
-}

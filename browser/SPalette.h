@@ -15,10 +15,6 @@ public:
     TileKind kind() const override { return TileKind::Static; }
 
 protected:
-    QImage image(int id, bool highlighted) const override;
-    QSize selectionSize(int id) const override;
-    QString tileNameOf(int id) const override;
-    bool hasPendingEdit(int id) const override;
 
 private:
     // Taken once: the more of tiledata.mul's statics and the art's static slots.

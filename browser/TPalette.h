@@ -14,8 +14,4 @@ public:
     TileKind kind() const override { return TileKind::Terrain; }
 
 protected:
-    QImage image(int id, bool highlighted) const override;
-    QSize selectionSize(int id) const override;
-    QString tileNameOf(int id) const override;
-    bool hasPendingEdit(int id) const override;
 };

@@ -2,8 +2,10 @@
 
 #include "art/ArtWork.h"
 #include "browser/ImageTransfer.h"
+#include "browser/PaletteNavigation.h"
 #include "browser/PaletteRowPainter.h"
 #include "edits/TileEdits.h"
+#include "tiledata/TileData.h"
 #include "ui/ImageFiles.h"
 #include "ui/TileImageActions.h"
 #include "ui/UserPrompts.h"
@@ -81,12 +83,28 @@ QSize TilePalette::sizeHint() const
     return QSize(CellPitch * HintColumns + 1, CellPitch * HintRows + 1);
 }
 
+QImage TilePalette::image(int id, bool highlighted) const
+{
+    return artWork->image(kind(), id, highlighted);
+}
+
+QSize TilePalette::selectionSize(int id) const
+{
+    // Terrain is always 44 x 44; a tile without an image (deleted, or an empty slot) has no size.
+    return artWork->image(kind(), id, false).size();
+}
+
+QString TilePalette::tileNameOf(int id) const
+{
+    return tileData->name(kind(), id);
+}
+
 QString TilePalette::toolTipText(int id) const
 {
     const QString name = tileNameOf(id);
     QString text
         = QStringLiteral("%1 %2 (0x%3)\n%4")
-              .arg(kind() == TileKind::Terrain ? QStringLiteral("Terrain") : QStringLiteral("Static"))
+              .arg(tileKindTitle(kind()))
               .arg(id)
               .arg(QString::number(id, 16).toUpper(), name.isEmpty() ? QStringLiteral("(no name)") : name);
     if (isMarkedUnsaved(id))
@@ -158,7 +176,7 @@ void TilePalette::setEdits(TileEdits *history)
 
 bool TilePalette::isMarkedUnsaved(int id) const
 {
-    return edits ? edits->isUnsaved(kind(), id) : hasPendingEdit(id);
+    return edits ? edits->isUnsaved(kind(), id) : artWork->pendingEdits().isEdited(kind(), id);
 }
 
 void TilePalette::scrollIntoView(int id)
@@ -243,46 +261,6 @@ void TilePalette::mouseMoveEvent(QMouseEvent *event)
     startDrag();
 }
 
-int TilePalette::keyTarget(int key) const
-{
-    const int count = tileCount();
-    if (count <= 0)
-        return NoTile;
-    if (key == Qt::Key_Home)
-        return 0;
-    if (key == Qt::Key_End)
-        return count - 1;
-    const bool arrowOrPage = key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up
-        || key == Qt::Key_Down || key == Qt::Key_PageUp || key == Qt::Key_PageDown;
-    if (!arrowOrPage)
-        return NoTile;
-    // Without a selection every move starts at the first tile in view.
-    if (selected < 0 || selected >= count)
-        return qMin(startId, count - 1);
-    const int row = columns > 0 ? columns : 1;
-    const int page = row * wholeRowCount();
-    switch (key) {
-    case Qt::Key_Left:
-        return qMax(selected - 1, 0);
-    case Qt::Key_Right:
-        return qMin(selected + 1, count - 1);
-    case Qt::Key_Up:
-        return selected >= row ? selected - row : selected;
-    case Qt::Key_Down:
-        return selected + row < count ? selected + row : selected;
-    case Qt::Key_PageUp:
-        // Up by a screen, in the same column; at most to the first row.
-        return selected >= page ? selected - page : selected % row;
-    default: {
-        if (selected + page < count)
-            return selected + page;
-        // The last tile of the same column.
-        const int last = (count - 1) / row * row + selected % row;
-        return qMax(selected, last < count ? last : last - row);
-    }
-    }
-}
-
 void TilePalette::keyPressEvent(QKeyEvent *event)
 {
     const bool onTile = selected >= 0 && selected < tileCount();
@@ -303,8 +281,9 @@ void TilePalette::keyPressEvent(QKeyEvent *event)
     default:
         break;
     }
-    const int target = keyTarget(event->key());
-    if (target == NoTile) {
+    const int target
+        = PaletteNavigation(tileCount(), columns, wholeRowCount(), startId).target(event->key(), selected);
+    if (target == PaletteNavigation::NoTarget) {
         QWidget::keyPressEvent(event);
         return;
     }

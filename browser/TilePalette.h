@@ -1,7 +1,7 @@
 #pragma once
 
 #include "art/ArtFormat.h"
-#include "edits/TileKind.h"
+#include "io/TileKind.h"
 
 #include <QColor>
 #include <QImage>
@@ -91,12 +91,10 @@ public Q_SLOTS:
 protected:
     TilePalette(ArtWork *artWork, TileData *tileData, QWidget *parent, Qt::WindowFlags flags);
 
-    virtual QImage image(int id, bool highlighted) const = 0;
-    // The size selectionSizeChanged reports for a selected id.
-    virtual QSize selectionSize(int id) const = 0;
-    virtual QString tileNameOf(int id) const = 0;
-    // Whether the tile has pending edits in the art or the tile data.
-    virtual bool hasPendingEdit(int id) const = 0;
+    QImage image(int id, bool highlighted) const;
+    // The size selectionSizeChanged reports for a selected id: that of its image, none without one.
+    QSize selectionSize(int id) const;
+    QString tileNameOf(int id) const;
     // Whether the tile carries the mark of edits not saved yet.
     bool isMarkedUnsaved(int id) const;
 
@@ -128,8 +126,6 @@ private:
     QRect cellRect(int id) const;
     // Rows wholly in view, at least one.
     int wholeRowCount() const;
-    // The tile a navigation key leads to from the selection; NoTile for other keys.
-    int keyTarget(int key) const;
     void moveSelection(int id);
     // Selects id where it is, as a click does, without scrolling.
     void selectInPlace(int id);

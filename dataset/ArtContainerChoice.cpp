@@ -2,6 +2,7 @@
 
 #include "art/MulArtContainer.h"
 #include "art/UopArtContainer.h"
+#include "io/DataFileNames.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -15,14 +16,13 @@ bool present(const QString &directory, const QString &fileName)
 
 bool bothMulFiles(const QString &directory)
 {
-    return present(directory, MulArtContainer::ArtFileName)
-        && present(directory, MulArtContainer::IndexFileName);
+    return present(directory, DataFileNames::ArtMul) && present(directory, DataFileNames::ArtIdxMul);
 }
 
 ArtContainerChoice::Opened openMul(const QString &directory, bool automatic)
 {
     ArtContainerChoice::Opened opened;
-    const QStringList names{MulArtContainer::ArtFileName, MulArtContainer::IndexFileName};
+    const QStringList names{DataFileNames::ArtMul, DataFileNames::ArtIdxMul};
     for (const QString &name : names) {
         if (!present(directory, name))
             opened.missing.append(name);
@@ -30,14 +30,13 @@ ArtContainerChoice::Opened openMul(const QString &directory, bool automatic)
     if (!opened.missing.isEmpty()) {
         // Either container would do: name both.
         if (automatic)
-            opened.missing
-                = {QStringLiteral("%1 (or %2)")
-                        .arg(opened.missing.join(QStringLiteral(" and ")), UopArtContainer::FileName)};
+            opened.missing = {QStringLiteral("%1 (or %2)")
+                                  .arg(opened.missing.join(QStringLiteral(" and ")), DataFileNames::ArtUop)};
         return opened;
     }
     auto container = std::make_unique<MulArtContainer>();
-    if (container->open(QDir(directory).filePath(MulArtContainer::IndexFileName),
-            QDir(directory).filePath(MulArtContainer::ArtFileName), &opened.damage))
+    if (container->open(QDir(directory).filePath(DataFileNames::ArtIdxMul),
+            QDir(directory).filePath(DataFileNames::ArtMul), &opened.damage))
         opened.container = std::move(container);
     return opened;
 }
@@ -45,12 +44,12 @@ ArtContainerChoice::Opened openMul(const QString &directory, bool automatic)
 ArtContainerChoice::Opened openUop(const QString &directory)
 {
     ArtContainerChoice::Opened opened;
-    if (!present(directory, UopArtContainer::FileName)) {
-        opened.missing.append(UopArtContainer::FileName);
+    if (!present(directory, DataFileNames::ArtUop)) {
+        opened.missing.append(DataFileNames::ArtUop);
         return opened;
     }
     auto container = std::make_unique<UopArtContainer>();
-    if (container->open(QDir(directory).filePath(UopArtContainer::FileName), &opened.damage))
+    if (container->open(QDir(directory).filePath(DataFileNames::ArtUop), &opened.damage))
         opened.container = std::move(container);
     return opened;
 }
@@ -67,9 +66,8 @@ ArtContainer::Format ArtContainerChoice::formatIn(const QString &directory, Choi
     case Choice::Automatic:
         break;
     }
-    return bothMulFiles(directory) || !present(directory, UopArtContainer::FileName)
-        ? ArtContainer::Format::Mul
-        : ArtContainer::Format::Uop;
+    return bothMulFiles(directory) || !present(directory, DataFileNames::ArtUop) ? ArtContainer::Format::Mul
+                                                                                 : ArtContainer::Format::Uop;
 }
 
 ArtContainerChoice::Opened ArtContainerChoice::open(const QString &directory, Choice choice)
@@ -93,6 +91,6 @@ bool ArtContainerChoice::parse(const QString &text, Choice *choice)
 QStringList ArtContainerChoice::fileNames(ArtContainer::Format format)
 {
     if (format == ArtContainer::Format::Uop)
-        return {UopArtContainer::FileName};
-    return {MulArtContainer::ArtFileName, MulArtContainer::IndexFileName};
+        return {DataFileNames::ArtUop};
+    return {DataFileNames::ArtMul, DataFileNames::ArtIdxMul};
 }

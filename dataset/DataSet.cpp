@@ -2,6 +2,7 @@
 
 #include "art/ArtWork.h"
 #include "io/CommitJournal.h"
+#include "io/DataFileNames.h"
 #include "io/FileIdentity.h"
 #include "tiledata/AnimDataFile.h"
 #include "tiledata/TileData.h"
@@ -11,9 +12,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QStringList>
-
-const QString DataSet::TileDataFileName = QStringLiteral("tiledata.mul");
-const QString DataSet::AnimDataFileName = QStringLiteral("animdata.mul");
+#include <algorithm>
 
 namespace {
 
@@ -61,7 +60,7 @@ QStringList DataSet::filesIn(const QString &directory)
     QStringList present;
     for (const QString &name : ArtContainerChoice::fileNames(ArtContainer::Format::Mul)
             + ArtContainerChoice::fileNames(ArtContainer::Format::Uop)
-            + QStringList{TileDataFileName, AnimDataFileName}) {
+            + QStringList{DataFileNames::TileDataMul, DataFileNames::AnimDataMul}) {
         if (QFileInfo(QDir(directory).filePath(name)).isFile())
             present.append(name);
     }
@@ -88,11 +87,13 @@ std::unique_ptr<DataSet> DataSet::open(const QString &directory, const Options &
     if (!art.damage.isEmpty())
         problems.damaged(art.damage);
 
-    const QString tilePath = set->filePath(TileDataFileName);
-    set->tileStore = std::make_unique<TileData>(tilePath, options.pendingParent, options.tileDataLayout);
+    set->editStore
+        = std::make_shared<PendingEditStore>(options.pendingParent, QDir(directory).absolutePath());
+    const QString tilePath = set->filePath(DataFileNames::TileDataMul);
+    set->tileStore = std::make_unique<TileData>(tilePath, set->editStore, options.tileDataLayout);
     const TileData &tiles = *set->tileStore;
     if (!present(tilePath))
-        problems.missing(TileDataFileName);
+        problems.missing(DataFileNames::TileDataMul);
     else if (!tiles.errorString().isEmpty())
         problems.damaged(tiles.errorString());
     else if (tiles.fileBytes().size() < tiles.layout().landSectionSize())
@@ -103,10 +104,10 @@ std::unique_ptr<DataSet> DataSet::open(const QString &directory, const Options &
                              .arg(tiles.layout().landSectionSize())
                              .arg(tiles.layoutName(), tiles.layoutReason()));
 
-    const QString animPath = set->filePath(AnimDataFileName);
+    const QString animPath = set->filePath(DataFileNames::AnimDataMul);
     set->animStore = std::make_unique<AnimDataFile>();
     if (!present(animPath))
-        problems.missing(AnimDataFileName);
+        problems.missing(DataFileNames::AnimDataMul);
     else if (!set->animStore->setFileName(animPath))
         problems.damaged(set->animStore->errorString());
 
@@ -114,14 +115,23 @@ std::unique_ptr<DataSet> DataSet::open(const QString &directory, const Options &
         *error = problems.describe(directory);
         return nullptr;
     }
-    set->artStore = std::make_unique<ArtWork>(std::move(art.container), options.pendingParent);
+    set->artStore = std::make_unique<ArtWork>(std::move(art.container), set->editStore);
     return set;
+}
+
+PendingEditStore::Acceptance DataSet::fits() const
+{
+    return [this](TileKind kind, int id, PendingEditStore::Part part, const PendingEdit &edit) {
+        return part == PendingEditStore::Part::Image ? artStore->accepts(kind, id, edit)
+                                                     : tileStore->accepts(kind, id, edit);
+    };
 }
 
 void DataSet::takeEditsFrom(DataSet &previous, QStringList *dropped)
 {
-    artStore->adoptPendingEdits(previous.artStore->takePendingEdits(), dropped);
-    tileStore->adoptPendingEdits(previous.tileStore->takePendingEdits(), dropped);
+    std::vector<std::unique_ptr<PendingEditDirectory>> directories;
+    directories.push_back(previous.editStore->take());
+    editStore->adopt(std::move(directories), fits(), dropped);
 }
 
 QList<PendingEditDirectory::Orphan> DataSet::orphanedEdits(const QString &pendingParent) const
@@ -152,7 +162,9 @@ QList<PendingEditDirectory::Orphan> DataSet::orphanedEditsOf(
 bool DataSet::recover(
     const QList<PendingEditDirectory::Orphan> &orphans, QStringList *dropped, QString *error)
 {
-    // The newest session of each store that holds edits is the one the user last worked in.
+    // The newest session that holds edits is the one the user last worked in; a run of
+    // an earlier version kept images and tile data in a directory each, so the newest of
+    // each kind of directory is taken.
     QHash<QString, QString> newest;
     for (const PendingEditDirectory::Orphan &orphan : orphans) {
         if (orphan.editCount == 0)
@@ -161,21 +173,23 @@ bool DataSet::recover(
         if (chosen.isEmpty() || QFileInfo(orphan.path).lastModified() > QFileInfo(chosen).lastModified())
             chosen = orphan.path;
     }
+    QStringList chosen = newest.values();
+    std::sort(chosen.begin(), chosen.end(), [](const QString &a, const QString &b) {
+        return QFileInfo(a).lastModified() > QFileInfo(b).lastModified();
+    });
     QList<PendingEditDirectory::Orphan> rest;
     for (const PendingEditDirectory::Orphan &orphan : orphans) {
-        if (!newest.values().contains(orphan.path))
+        if (!chosen.contains(orphan.path))
             rest.append(orphan);
     }
     discard(rest);
-    for (auto it = newest.cbegin(); it != newest.cend(); ++it) {
-        std::unique_ptr<PendingEditDirectory> adopted = PendingEditDirectory::adopt(it.value(), error);
-        if (!adopted)
+    std::vector<std::unique_ptr<PendingEditDirectory>> directories;
+    for (const QString &path : chosen) {
+        directories.push_back(PendingEditDirectory::adopt(path, error));
+        if (!directories.back())
             return false;
-        if (it.key() == ArtWork::PendingStoreName)
-            artStore->adoptPendingEdits(std::move(adopted), dropped);
-        else if (it.key() == TileData::PendingStoreName)
-            tileStore->adoptPendingEdits(std::move(adopted), dropped);
     }
+    editStore->adopt(std::move(directories), fits(), dropped);
     return true;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "dataset/ArtContainerChoice.h"
-#include "io/PendingEditDirectory.h"
+#include "io/PendingEditStore.h"
 #include "tiledata/TileDataLayout.h"
 
 #include <QList>
@@ -20,9 +20,6 @@ class TileData;
 class DataSet
 {
 public:
-    static const QString TileDataFileName;
-    static const QString AnimDataFileName;
-
     struct Options
     {
         // Where the stores make their private pending-edit directories (empty: the
@@ -54,6 +51,8 @@ public:
     const ArtWork &art() const { return *artStore; }
     TileData &tiles() { return *tileStore; }
     const TileData &tiles() const { return *tileStore; }
+    // Every edit of the data set until it is saved.
+    PendingEditStore &pendingEdits() const { return *editStore; }
     AnimDataFile &anims() { return *animStore; }
     const AnimDataFile &anims() const { return *animStore; }
 
@@ -77,7 +76,7 @@ public:
     // for a program whose edits are never recovered.
     static QList<PendingEditDirectory::Orphan> orphanedEditsOf(
         const QString &program, const QString &pendingParent);
-    // Serves the newest of those edits, per store, as this data set's pending edits and
+    // Serves the newest of those edits as this data set's pending edits and
     // removes the rest; false (and *error) when they cannot be taken over.
     bool recover(const QList<PendingEditDirectory::Orphan> &orphans, QStringList *dropped, QString *error);
     // Removes those directories (as orphanedEdits or orphanedEditsOf found them) with
@@ -86,9 +85,12 @@ public:
 
 private:
     explicit DataSet(const QString &directory);
+    PendingEditStore::Acceptance fits() const;
 
     QString dir;
     QString saveNote;
+    // Shared by the art and the tile data, which serve its edits; it outlives both.
+    std::shared_ptr<PendingEditStore> editStore;
     std::unique_ptr<TileData> tileStore;
     std::unique_ptr<AnimDataFile> animStore;
     std::unique_ptr<ArtWork> artStore;

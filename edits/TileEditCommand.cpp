@@ -1,59 +1,32 @@
 #include "edits/TileEditCommand.h"
 
-#include "art/ArtWork.h"
-#include "tiledata/TileData.h"
+using Part = PendingEditStore::Part;
 
-namespace {
-
-PendingEdit artEdit(ArtWork &art, TileKind kind, int id)
-{
-    return kind == TileKind::Terrain ? art.pendingTerrainEdit(id) : art.pendingStaticEdit(id);
-}
-
-PendingEdit recordEdit(TileData &tiles, TileKind kind, int id)
-{
-    return kind == TileKind::Terrain ? tiles.pendingLandEdit(id) : tiles.pendingStaticEdit(id);
-}
-
-bool restoreArt(ArtWork &art, TileKind kind, int id, const PendingEdit &edit, QString *error)
-{
-    return kind == TileKind::Terrain ? art.restoreTerrainEdit(id, edit, error)
-                                     : art.restoreStaticEdit(id, edit, error);
-}
-
-bool restoreRecord(TileData &tiles, TileKind kind, int id, const PendingEdit &edit, QString *error)
-{
-    return kind == TileKind::Terrain ? tiles.restoreLandEdit(id, edit, error)
-                                     : tiles.restoreStaticEdit(id, edit, error);
-}
-
-} // namespace
-
-TileEditCommand::TileEditCommand(ArtWork &art, TileData &tiles, TileKind kind, int id, const QString &text,
+TileEditCommand::TileEditCommand(PendingEditStore &edits, TileKind kind, int id, const QString &text,
     const State &before, const State &after)
-    : QUndoCommand(text), art(art), tiles(tiles), tileKind(kind), tileId(id), before(before), after(after)
+    : QUndoCommand(text), edits(edits), tileKind(kind), tileId(id), before(before), after(after)
 { }
 
 TileEditCommand::State TileEditCommand::current(
-    ArtWork &art, TileData &tiles, TileKind kind, int id, const State &which)
+    const PendingEditStore &edits, TileKind kind, int id, const State &which)
 {
     State state;
     if (which.art)
-        state.art = artEdit(art, kind, id);
+        state.art = edits.edit(kind, id, Part::Image);
     if (which.record)
-        state.record = recordEdit(tiles, kind, id);
+        state.record = edits.edit(kind, id, Part::TileData);
     return state;
 }
 
-bool TileEditCommand::restore(ArtWork &art, TileData &tiles, TileKind kind, int id, const State &state,
+bool TileEditCommand::restore(PendingEditStore &edits, TileKind kind, int id, const State &state,
     const State &fallback, QString *error)
 {
-    if (state.art && !restoreArt(art, kind, id, *state.art, error))
+    if (state.art && !edits.put(kind, id, Part::Image, *state.art, error))
         return false;
-    if (state.record && !restoreRecord(tiles, kind, id, *state.record, error)) {
-        // Removing or rewriting what was just written back: the art part returns as it was.
+    if (state.record && !edits.put(kind, id, Part::TileData, *state.record, error)) {
+        // Removing or rewriting what was just written back: the image returns as it was.
         if (state.art && fallback.art)
-            restoreArt(art, kind, id, *fallback.art, nullptr);
+            edits.put(kind, id, Part::Image, *fallback.art, nullptr);
         return false;
     }
     return true;
@@ -66,7 +39,7 @@ void TileEditCommand::undo()
         skipUndo = false;
         return;
     }
-    if (!restore(art, tiles, tileKind, tileId, before, after, &error))
+    if (!restore(edits, tileKind, tileId, before, after, &error))
         skipRedo = true;
 }
 
@@ -77,6 +50,6 @@ void TileEditCommand::redo()
         skipRedo = false;
         return;
     }
-    if (!restore(art, tiles, tileKind, tileId, after, before, &error))
+    if (!restore(edits, tileKind, tileId, after, before, &error))
         skipUndo = true;
 }

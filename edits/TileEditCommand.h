@@ -1,17 +1,14 @@
 #pragma once
 
-#include "edits/TileKind.h"
-#include "io/PendingEdit.h"
+#include "io/PendingEditStore.h"
+#include "io/TileKind.h"
 
 #include <QString>
 #include <QUndoCommand>
 #include <optional>
 
-class ArtWork;
-class TileData;
-
-// One edit of one tile as the undo history keeps it: the tile's pending edits in the
-// art store and the tile data store before and after, as exact bytes. Undo puts the
+// One edit of one tile as the undo history keeps it: what was pending for the tile's
+// image and tile-data record before and after, as exact bytes. Undo puts the
 // "before" state back, redo the "after" state. The edit itself is made before the
 // command is pushed, so the first redo has nothing to do.
 class TileEditCommand : public QUndoCommand
@@ -26,14 +23,14 @@ public:
         bool operator==(const State &other) const { return art == other.art && record == other.record; }
     };
 
-    TileEditCommand(ArtWork &art, TileData &tiles, TileKind kind, int id, const QString &text,
-        const State &before, const State &after);
+    TileEditCommand(PendingEditStore &edits, TileKind kind, int id, const QString &text, const State &before,
+        const State &after);
 
     // The tile's state now, in the parts given by which (whose values are ignored).
-    static State current(ArtWork &art, TileData &tiles, TileKind kind, int id, const State &which);
+    static State current(const PendingEditStore &edits, TileKind kind, int id, const State &which);
     // Puts state back; when a part cannot be written, the parts already put back return
     // to fallback, so the tile is left as it was, and false is returned with *error.
-    static bool restore(ArtWork &art, TileData &tiles, TileKind kind, int id, const State &state,
+    static bool restore(PendingEditStore &edits, TileKind kind, int id, const State &state,
         const State &fallback, QString *error);
 
     void undo() override;
@@ -45,8 +42,7 @@ public:
     QString errorString() const { return error; }
 
 private:
-    ArtWork &art;
-    TileData &tiles;
+    PendingEditStore &edits;
     TileKind tileKind;
     int tileId;
     State before;

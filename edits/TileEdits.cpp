@@ -3,17 +3,16 @@
 #include "art/ArtWork.h"
 #include "edits/TileEditCommand.h"
 #include "tiledata/TileData.h"
-#include "tiledata/TileDataFormat.h"
 
 #include <QScopedValueRollback>
 
 TileEdits::TileEdits(ArtWork &art, TileData &tiles, QObject *parent)
-    : QObject(parent), artStore(art), tileStore(tiles),
-      changedOutside(art.hasPendingEdits() || tiles.hasPendingEdits()), unsaved(changedOutside),
-      unsavedTiles(pendingTiles())
+    : QObject(parent), artStore(art), tileStore(tiles), pending(art.pendingEdits()),
+      changedOutside(!pending.isEmpty()), unsaved(changedOutside), unsavedTiles(pendingTiles())
 {
-    connect(&artStore, &ArtWork::pendingChanged, this, &TileEdits::storesChanged);
-    connect(&tileStore, &TileData::pendingChanged, this, &TileEdits::storesChanged);
+    Q_ASSERT(&tiles.pendingEdits() == &pending);
+    connect(&pending, &PendingEditStore::changed, this, &TileEdits::storesChanged);
+    connect(&pending, &PendingEditStore::reset, this, &TileEdits::storesChanged);
     connect(&stack, &QUndoStack::cleanChanged, this, &TileEdits::updateUnsaved);
 }
 
@@ -27,8 +26,7 @@ QString TileEdits::notChangedText(TileKind kind, int id, const QString &what, co
 QImage TileEdits::prepareImage(TileKind kind, int id, const QImage &image, QString *error)
 {
     QString reason;
-    const QImage stored = kind == TileKind::Terrain ? ArtWork::normalizeTerrain(image, &reason)
-                                                    : ArtWork::normalizeStatic(image, &reason);
+    const QImage stored = ArtWork::normalize(kind, image, &reason);
     if (stored.isNull() && !image.isNull() && error)
         *error = notChangedText(kind, id, QStringLiteral("image"), reason);
     return stored;
@@ -37,18 +35,19 @@ QImage TileEdits::prepareImage(TileKind kind, int id, const QImage &image, QStri
 bool TileEdits::storeImage(TileKind kind, int id, const QImage &image, QString *error)
 {
     QString reason;
-    const bool stored = kind == TileKind::Terrain ? artStore.setTerrain(id, image, &reason)
-                                                  : artStore.setStatic(id, image, &reason);
+    const bool stored = artStore.setImage(kind, id, image, &reason);
     if (!stored && error)
         *error = notChangedText(kind, id, QStringLiteral("image"), reason);
     return stored;
 }
 
-bool TileEdits::storeRecord(TileKind kind, int id, const QByteArray &record, QString *error)
+bool TileEdits::storeRecord(TileKind kind, int id, const TileRecord &record, QString *error)
 {
-    QString reason;
-    const bool stored = kind == TileKind::Terrain ? tileStore.setLandRecord(id, record, &reason)
-                                                  : tileStore.setStaticRecord(id, record, &reason);
+    QString reason = QStringLiteral("The record given is for the other kind of tile.");
+    const auto *land = std::get_if<LandTileRecord>(&record);
+    const auto *item = std::get_if<StaticTileRecord>(&record);
+    const bool stored = kind == TileKind::Terrain ? land && tileStore.setLandRecord(id, *land, &reason)
+                                                  : item && tileStore.setStaticRecord(id, *item, &reason);
     if (!stored && error)
         *error = notChangedText(kind, id, QStringLiteral("tile data"), reason);
     return stored;
@@ -58,7 +57,7 @@ bool TileEdits::changeImage(TileKind kind, int id, const QImage &image, const QS
 {
     TileEditCommand::State which;
     which.art = PendingEdit();
-    const TileEditCommand::State before = TileEditCommand::current(artStore, tileStore, kind, id, which);
+    const TileEditCommand::State before = TileEditCommand::current(pending, kind, id, which);
     {
         QScopedValueRollback<bool> guard(applying, true);
         if (!storeImage(kind, id, image, error))
@@ -69,21 +68,21 @@ bool TileEdits::changeImage(TileKind kind, int id, const QImage &image, const QS
 }
 
 bool TileEdits::changeProperties(TileKind kind, int id, const std::optional<QImage> &image,
-    const std::optional<QByteArray> &record, QString *error)
+    const std::optional<TileRecord> &record, QString *error)
 {
     TileEditCommand::State which;
     if (image)
         which.art = PendingEdit();
     if (record)
         which.record = PendingEdit();
-    const TileEditCommand::State before = TileEditCommand::current(artStore, tileStore, kind, id, which);
+    const TileEditCommand::State before = TileEditCommand::current(pending, kind, id, which);
     {
         QScopedValueRollback<bool> guard(applying, true);
         if (image && !storeImage(kind, id, *image, error))
             return false;
         if (record && !storeRecord(kind, id, *record, error)) {
             // Both or neither: the image stored a moment ago is taken back.
-            TileEditCommand::restore(artStore, tileStore, kind, id, before, before, nullptr);
+            TileEditCommand::restore(pending, kind, id, before, before, nullptr);
             return false;
         }
     }
@@ -94,11 +93,11 @@ bool TileEdits::changeProperties(TileKind kind, int id, const std::optional<QIma
 void TileEdits::pushIfChanged(TileKind kind, int id, const QString &action,
     const TileEditCommand::State &before, const TileEditCommand::State &which)
 {
-    const TileEditCommand::State after = TileEditCommand::current(artStore, tileStore, kind, id, which);
+    const TileEditCommand::State after = TileEditCommand::current(pending, kind, id, which);
     // Deleting a deleted tile, or storing what is stored already, is no step to take back.
     if (after == before)
         return;
-    stack.push(new TileEditCommand(artStore, tileStore, kind, id,
+    stack.push(new TileEditCommand(pending, kind, id,
         QStringLiteral("%1 of %2").arg(action, tileLabel(kind, id)), before, after));
     compareWithSaved(tileKey(kind, id));
     Q_EMIT tileChanged(kind, id);
@@ -170,15 +169,8 @@ void TileEdits::storesChanged()
 QSet<qint64> TileEdits::pendingTiles() const
 {
     QSet<qint64> keys;
-    for (auto it = artStore.pendingTerrain().cbegin(); it != artStore.pendingTerrain().cend(); ++it)
-        keys.insert(tileKey(TileKind::Terrain, it.key()));
-    for (auto it = artStore.pendingStatics().cbegin(); it != artStore.pendingStatics().cend(); ++it)
-        keys.insert(tileKey(TileKind::Static, it.key()));
-    for (auto it = tileStore.pendingRecords().cbegin(); it != tileStore.pendingRecords().cend(); ++it) {
-        const bool isStatic = it.key() >= TileDataFormat::StaticKeyBase;
-        keys.insert(isStatic ? tileKey(TileKind::Static, it.key() - TileDataFormat::StaticKeyBase)
-                             : tileKey(TileKind::Terrain, it.key()));
-    }
+    for (const PendingEditStore::Tile &tile : pending.editedTiles())
+        keys.insert(tileKey(tile.kind, tile.id));
     return keys;
 }
 
@@ -188,7 +180,7 @@ TileEditCommand::State TileEdits::wholeState(qint64 key) const
     both.art = PendingEdit();
     both.record = PendingEdit();
     const TileKind kind = key >> 32 ? TileKind::Static : TileKind::Terrain;
-    return TileEditCommand::current(artStore, tileStore, kind, int(quint32(key)), both);
+    return TileEditCommand::current(pending, kind, int(quint32(key)), both);
 }
 
 void TileEdits::compareWithSaved(qint64 key)

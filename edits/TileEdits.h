@@ -1,7 +1,8 @@
 #pragma once
 
 #include "edits/TileEditCommand.h"
-#include "edits/TileKind.h"
+#include "io/TileKind.h"
+#include "tiledata/TileRecord.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -13,6 +14,7 @@
 #include <optional>
 
 class ArtWork;
+class PendingEditStore;
 class TileData;
 
 // Every edit the window makes to the stores, as one undo history: replacing or
@@ -45,9 +47,10 @@ public:
     // the tile and the reason, for the user.
     bool changeImage(TileKind kind, int id, const QImage &image, const QString &action, QString *error);
     // The properties window's OK: the image and the record (each only when given) as
-    // one edit. False, with nothing changed, when either cannot be stored.
+    // one edit. False, with nothing changed, when either cannot be stored (a record of
+    // the other kind is not stored).
     bool changeProperties(TileKind kind, int id, const std::optional<QImage> &image,
-        const std::optional<QByteArray> &record, QString *error);
+        const std::optional<TileRecord> &record, QString *error);
     // The image as changeImage would store it for the tile; null, with the same
     // sentence changeImage would give in *error, when it cannot be stored.
     static QImage prepareImage(TileKind kind, int id, const QImage &image, QString *error);
@@ -72,7 +75,7 @@ Q_SIGNALS:
 private:
     static QString notChangedText(TileKind kind, int id, const QString &what, const QString &reason);
     bool storeImage(TileKind kind, int id, const QImage &image, QString *error);
-    bool storeRecord(TileKind kind, int id, const QByteArray &record, QString *error);
+    bool storeRecord(TileKind kind, int id, const TileRecord &record, QString *error);
     void pushIfChanged(TileKind kind, int id, const QString &action, const TileEditCommand::State &before,
         const TileEditCommand::State &which);
     bool step(bool forward, QString *error);
@@ -89,6 +92,8 @@ private:
 
     ArtWork &artStore;
     TileData &tileStore;
+    // The stores' pending edits, which the history takes back and makes again.
+    PendingEditStore &pending;
     QUndoStack stack;
     // Set while this object changes the stores, so that only changes made elsewhere
     // count as edits outside the history.

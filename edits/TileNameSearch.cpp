@@ -9,7 +9,7 @@ int TileNameSearch::next(const TileData &tiles, TileKind kind, int count, int af
     const int start = after < 0 || after >= count ? 0 : after + 1;
     for (int step = 0; step < count; ++step) {
         const int id = (start + step) % count;
-        const QString name = kind == TileKind::Terrain ? tiles.landName(id) : tiles.staticName(id);
+        const QString name = tiles.name(kind, id);
         if (name.contains(text, Qt::CaseInsensitive))
             return id;
     }

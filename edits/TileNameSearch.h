@@ -1,6 +1,6 @@
 #pragma once
 
-#include "edits/TileKind.h"
+#include "io/TileKind.h"
 
 #include <QString>
 

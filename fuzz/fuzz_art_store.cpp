@@ -31,15 +31,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     ArtWork art(indexPath, artPath, scratchDirectory().path());
     for (int id = 0; id < terrain; ++id) {
-        const QImage plain = art.getTerrain(id, false);
+        const QImage plain = art.image(TileKind::Terrain, id, false);
         FUZZ_CHECK(plain.isNull() || plain.size() == QSize(TerrainSize, TerrainSize));
-        FUZZ_CHECK(art.getTerrain(id, true).isNull() == plain.isNull());
+        FUZZ_CHECK(art.image(TileKind::Terrain, id, true).isNull() == plain.isNull());
     }
     FUZZ_CHECK(art.staticSlotCount() == statics);
     for (int id = 0; id < statics; ++id) {
-        const QImage plain = art.getStatic(id, false);
+        const QImage plain = art.image(TileKind::Static, id, false);
         FUZZ_CHECK(plain.isNull() || (plain.width() <= MaxStaticSide && plain.height() <= MaxStaticSide));
-        FUZZ_CHECK(art.getStatic(id, true).size() == plain.size());
+        FUZZ_CHECK(art.image(TileKind::Static, id, true).size() == plain.size());
     }
     // What a save copies never reaches past art.mul, and one that decodes is the record alone.
     for (int slot = 0; slot < art.container().slotCount(); ++slot) {

@@ -20,8 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const PatchList list
             = PatchList::parse(text, QStringLiteral("/lists"), StaticLimit, QStringLiteral("e.txt"));
         for (const PatchList::Entry &entry : list.entries()) {
-            const int limit
-                = entry.kind == PatchList::Entry::Kind::Terrain ? ArtFormat::TerrainCount : StaticLimit;
+            const int limit = entry.kind == TileKind::Terrain ? ArtFormat::TerrainCount : StaticLimit;
             FUZZ_CHECK(entry.id >= 0 && entry.id < limit);
             FUZZ_CHECK(entry.line >= 1);
             FUZZ_CHECK(entry.imagePath.isEmpty() || entry.imagePath.startsWith(QLatin1Char('/')));

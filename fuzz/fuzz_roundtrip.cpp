@@ -45,7 +45,7 @@ void staticRoundTrip(const QImage &source)
     const QByteArray record = ArtCodec::encodeStatic(source, &error);
     FUZZ_CHECK(!record.isEmpty()); // small images always fit
     FUZZ_CHECK(ArtCodec::staticRecordExtent(record) == record.size());
-    const QImage decoded = ArtCodec::decodeStatic(record, false);
+    const QImage decoded = ArtCodec::decodeStatic(record);
     FUZZ_CHECK(decoded.size() == source.size());
     for (int y = 0; y < source.height(); ++y) {
         for (int x = 0; x < source.width(); ++x) {
@@ -61,9 +61,9 @@ void terrainRoundTrip(const QImage &source)
 {
     const QByteArray record = ArtCodec::encodeTerrain(source);
     FUZZ_CHECK(record.size() == ArtFormat::TerrainRecordSize);
-    const QImage decoded = ArtCodec::decodeTerrain(record, false);
+    const QImage decoded = ArtCodec::decodeTerrain(record);
     FUZZ_CHECK(!decoded.isNull());
-    FUZZ_CHECK(ArtCodec::decodeTerrain(ArtCodec::encodeTerrain(decoded), false) == decoded);
+    FUZZ_CHECK(ArtCodec::decodeTerrain(ArtCodec::encodeTerrain(decoded)) == decoded);
 }
 
 } // namespace

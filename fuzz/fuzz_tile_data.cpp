@@ -1,6 +1,6 @@
 // tiledata.mul of any static section, in either layout or told by its size: every record
-// the store says the file holds is read whole, its fields decoded and written back to
-// the same bytes. The input's first byte picks the layout (0 told by the size, 1
+// the store says the file holds is read in the file's layout, and its fields written back
+// give the same bytes. The input's first byte picks the layout (0 told by the size, 1
 // classic, 2 high-seas) and how many land blocks come before its static section: a land
 // section of zeros is made up, so that short inputs reach the statics.
 
@@ -18,23 +18,26 @@ namespace {
 // records show the same as all.
 constexpr int RecordsRead = 256;
 
-template <typename Record> void checkRoundTrip(const QByteArray &bytes, TileDataLayout layout)
+// Every field decoded and written back gives the bytes the file holds there.
+template <typename Record>
+void checkRoundTrip(const std::optional<Record> &record, const TileData &tiles, qint64 position)
 {
-    FUZZ_CHECK(Record::fromBytes(bytes, layout).toBytes() == bytes);
+    FUZZ_CHECK(record && record->layout == tiles.layout());
+    const QByteArray bytes = record->toBytes();
+    FUZZ_CHECK(bytes == tiles.fileBytes().mid(position, bytes.size()));
 }
 
-void readAll(const TileData &tiles, int count, bool land)
+void readAll(const TileData &tiles, TileKind kind)
 {
+    const TileDataLayout layout = tiles.layout();
+    const int count = tiles.count(kind);
     for (int i = 0; i < count && i < 2 * RecordsRead; ++i) {
         const int id = i < RecordsRead ? i : count - 1 - (i - RecordsRead);
-        const QByteArray record = land ? tiles.landRecord(id) : tiles.staticRecord(id);
-        const TileDataLayout layout = tiles.layout();
-        FUZZ_CHECK(record.size() == (land ? layout.landRecordSize() : layout.staticRecordSize()));
-        if (land)
-            checkRoundTrip<LandTileRecord>(record, layout);
+        if (kind == TileKind::Terrain)
+            checkRoundTrip(tiles.landRecord(id), tiles, layout.landPosition(id));
         else
-            checkRoundTrip<StaticTileRecord>(record, layout);
-        (land ? tiles.landName(id) : tiles.staticName(id)).size();
+            checkRoundTrip(tiles.staticRecord(id), tiles, layout.staticPosition(id));
+        tiles.name(kind, id).size();
     }
 }
 
@@ -64,10 +67,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     TileData tiles(path, scratchDirectory().path(), forced);
     FUZZ_CHECK(!forced || tiles.layout() == *forced);
-    readAll(tiles, tiles.landCount(), true);
-    readAll(tiles, tiles.staticCount(), false);
+    readAll(tiles, TileKind::Terrain);
+    readAll(tiles, TileKind::Static);
     // Ids the file does not hold are refused, not read.
-    FUZZ_CHECK(tiles.staticRecord(tiles.staticCount()).isEmpty());
-    FUZZ_CHECK(tiles.staticRecord(-1).isEmpty() && tiles.landRecord(-1).isEmpty());
+    FUZZ_CHECK(!tiles.staticRecord(tiles.count(TileKind::Static)));
+    FUZZ_CHECK(!tiles.staticRecord(-1) && !tiles.landRecord(-1));
     return 0;
 }

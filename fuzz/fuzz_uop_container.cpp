@@ -4,6 +4,7 @@
 
 #include "FuzzSupport.h"
 #include "art/UopArtContainer.h"
+#include "io/DataFileNames.h"
 
 #include <QByteArray>
 #include <cstddef>
@@ -12,7 +13,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString path = writeScratchFile(
-        UopArtContainer::FileName, QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)));
+        DataFileNames::ArtUop, QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)));
     if (path.isEmpty())
         return 0;
     UopArtContainer container;

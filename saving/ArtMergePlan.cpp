@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QHash>
 #include <QPair>
 #include <QSet>
 #include <limits>
@@ -23,25 +22,27 @@ qint64 pendingRecordMinimum(int slot)
     return isStaticSlot(slot) ? ArtFormat::StaticLineTableOffset : ArtFormat::TerrainRecordSize;
 }
 
-bool validIds(const QHash<int, QString> &pending, int limit, const char *kind, QString *error)
+using Part = PendingEditStore::Part;
+
+bool validIds(const PendingEditStore &edits, TileKind kind, int limit, QString *error)
 {
-    for (auto it = pending.cbegin(); it != pending.cend(); ++it) {
-        if (it.key() < 0 || it.key() >= limit) {
+    for (const int id : edits.editedIds(kind, Part::Image)) {
+        if (id < 0 || id >= limit) {
             *error = QStringLiteral("A pending edit names %1 tile %2, which does not exist.")
-                         .arg(QLatin1String(kind))
-                         .arg(it.key());
+                         .arg(tileKindWord(kind))
+                         .arg(id);
             return false;
         }
     }
     return true;
 }
 
-int highestReplacedSlot(const QHash<int, QString> &pending, int slotBase)
+int highestReplacedSlot(const PendingEditStore &edits, TileKind kind, int slotBase)
 {
     int highest = -1;
-    for (auto it = pending.cbegin(); it != pending.cend(); ++it) {
-        if (!it.value().isEmpty())
-            highest = qMax(highest, slotBase + it.key());
+    for (const int id : edits.editedIds(kind, Part::Image)) {
+        if (edits.state(kind, id, Part::Image) == PendingEdit::State::Replaced)
+            highest = qMax(highest, slotBase + id);
     }
     return highest;
 }
@@ -50,8 +51,8 @@ int highestReplacedSlot(const QHash<int, QString> &pending, int slotBase)
 
 int ArtMergePlan::outputSlotCount(const ArtWork &art) const
 {
-    const int terrain = highestReplacedSlot(art.pendingTerrain(), 0);
-    const int statics = highestReplacedSlot(art.pendingStatics(), ArtFormat::StaticIdBase);
+    const int terrain = highestReplacedSlot(art.pendingEdits(), TileKind::Terrain, 0);
+    const int statics = highestReplacedSlot(art.pendingEdits(), TileKind::Static, ArtFormat::StaticIdBase);
     return qMax(art.container().slotCount(), qMax(terrain, statics) + 1);
 }
 
@@ -60,8 +61,9 @@ bool ArtMergePlan::build(const ArtWork &art, QString *error)
     list.clear();
     estimate = 0;
     records = 0;
-    if (!validIds(art.pendingTerrain(), ArtFormat::TerrainCount, "terrain", error)
-        || !validIds(art.pendingStatics(), ArtFormat::MaxStaticCount, "static", error))
+    const PendingEditStore &edits = art.pendingEdits();
+    if (!validIds(edits, TileKind::Terrain, ArtFormat::TerrainCount, error)
+        || !validIds(edits, TileKind::Static, ArtFormat::MaxStaticCount, error))
         return false;
 
     const int stored = art.container().slotCount();
@@ -74,9 +76,9 @@ bool ArtMergePlan::build(const ArtWork &art, QString *error)
         // Slots past the end of the stored index exist only to reach an edited tile.
         const ArtIndexEntry original
             = slot < stored ? art.container().entry(slot) : ArtIndexEntry::emptySlot(0);
-        const QHash<int, QString> &pending = isStatic ? art.pendingStatics() : art.pendingTerrain();
-        const auto edit = pending.constFind(id);
-        if (edit == pending.cend()) {
+        const TileKind kind = isStatic ? TileKind::Static : TileKind::Terrain;
+        const PendingEdit::State edit = edits.state(kind, id, Part::Image);
+        if (edit == PendingEdit::State::None) {
             const Slot::Source source = original.isEmpty() ? Slot::Source::Empty : Slot::Source::Container;
             list.append({source, original, QString(), 0});
             records += source == Slot::Source::Container ? 1 : 0;
@@ -86,9 +88,9 @@ bool ArtMergePlan::build(const ArtWork &art, QString *error)
                 counted.insert(qMakePair(original.offset, original.length));
                 estimate += qBound(qint64(0), qint64(original.length), ArtFormat::MaxRecordSize);
             }
-        } else if (edit->isEmpty()) {
+        } else if (edit == PendingEdit::State::Deleted) {
             list.append({Slot::Source::Empty, ArtIndexEntry::emptySlot(original.reserved), QString(), 0});
-        } else if (!addPending(slot, *edit, original, error)) {
+        } else if (!addPending(slot, edits.recordFile(kind, id, Part::Image), original, error)) {
             return false;
         }
     }

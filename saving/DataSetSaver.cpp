@@ -5,6 +5,7 @@
 #include "dataset/ArtContainerChoice.h"
 #include "dataset/DataSet.h"
 #include "io/DataFile.h"
+#include "io/DataFileNames.h"
 #include "io/FileIdentity.h"
 #include "saving/ArtMergePlan.h"
 #include "saving/MulArtWriter.h"
@@ -18,11 +19,6 @@
 #include <QFileInfo>
 #include <QtEndian>
 #include <limits>
-
-const QString DataSetSaver::ArtFileName = QStringLiteral("art.mul");
-const QString DataSetSaver::IndexFileName = QStringLiteral("artidx.mul");
-const QString DataSetSaver::TileDataFileName = QStringLiteral("tiledata.mul");
-const QString DataSetSaver::AnimDataFileName = QStringLiteral("animdata.mul");
 
 namespace {
 
@@ -194,7 +190,7 @@ bool DataSetSaver::writeContainerRecord(
 
 bool DataSetSaver::writeTileData(SaveRun &run, const TileDataMergePlan &plan) const
 {
-    if (!run.open(TileDataFileName))
+    if (!run.open(DataFileNames::TileDataMul))
         return false;
     if (tileDataLayout && *tileDataLayout != tileData.layout()) {
         QByteArray converted;
@@ -244,7 +240,7 @@ QString DataSetSaver::notice() const
     note(fitted[int(Fit::UndrawnCut)],
         QStringLiteral("%1 tiles cannot be drawn here and their index length runs into the next record or "
                        "past the end of ")
-            + ArtFileName + QStringLiteral("; their bytes were copied up to there: %2."));
+            + DataFileNames::ArtMul + QStringLiteral("; their bytes were copied up to there: %2."));
     note(mismatched,
         outputArtFormat() == ArtContainer::Format::Uop
             ? QStringLiteral("%1 tiles' checksum does not match; they were saved as stored: %2.")
@@ -255,7 +251,7 @@ QString DataSetSaver::notice() const
         notes.append(
             QStringLiteral("%1 ends %2 bytes into a block; the converted file fills the rest of that "
                            "block with zeros.")
-                .arg(TileDataFileName)
+                .arg(DataFileNames::TileDataMul)
                 .arg(tileData.partialBlockBytes()));
     return notes.join(QLatin1Char('\n'));
 }
@@ -311,7 +307,7 @@ DataSetSaver::Status DataSetSaver::save(const QString &outputDirectory)
     const bool started = run.start();
     recovered = run.startNote();
     const bool written = started && writeArt(run, artPlan, *writer) && writeTileData(run, tilePlan)
-        && run.open(AnimDataFileName) && run.write(animData.fileBytes());
+        && run.open(DataFileNames::AnimDataMul) && run.write(animData.fileBytes());
     // What was read must be what was opened, or the new set would mix two versions.
     Status status = Status::Failed;
     if (!written || (checkInputsUnchanged() && !run.commit())) {

@@ -37,11 +37,6 @@ public:
     using ProgressHandler = SaveRun::ProgressHandler;
     using FaultHook = SaveRun::FaultHook;
 
-    static const QString ArtFileName;
-    static const QString IndexFileName;
-    static const QString TileDataFileName;
-    static const QString AnimDataFileName;
-
     DataSetSaver(const ArtWork &art, const TileData &tileData, const AnimDataFile &animData);
 
     void setProgressHandler(ProgressHandler handler) { progress = std::move(handler); }

@@ -1,7 +1,7 @@
 #include "saving/MulArtWriter.h"
 
 #include "art/ArtFormat.h"
-#include "art/MulArtContainer.h"
+#include "io/DataFileNames.h"
 #include "saving/SaveRun.h"
 
 #include <QtEndian>
@@ -29,7 +29,7 @@ QByteArray encodeIndex(const QVector<ArtIndexEntry> &entries)
 
 QStringList MulArtWriter::fileNames() const
 {
-    return {MulArtContainer::ArtFileName, MulArtContainer::IndexFileName};
+    return {DataFileNames::ArtMul, DataFileNames::ArtIdxMul};
 }
 
 qint64 MulArtWriter::overhead(int slotCount, int) const
@@ -42,7 +42,7 @@ bool MulArtWriter::begin(SaveRun &run, int slotCount, int)
     index.clear();
     index.reserve(slotCount);
     position = 0;
-    return run.open(MulArtContainer::ArtFileName);
+    return run.open(DataFileNames::ArtMul);
 }
 
 bool MulArtWriter::addRecord(
@@ -50,7 +50,7 @@ bool MulArtWriter::addRecord(
 {
     if (position + record.bytes.size() > MaxOffset)
         return run.fail(QStringLiteral("The new %1 would be larger than its index can address (2 GiB).")
-                            .arg(MulArtContainer::ArtFileName));
+                            .arg(DataFileNames::ArtMul));
     *handle = int(index.size());
     index.append({qint32(position), qint32(record.bytes.size()), reserved});
     position += record.bytes.size();
@@ -70,5 +70,5 @@ void MulArtWriter::addEmpty(int, const ArtIndexEntry &entry)
 
 bool MulArtWriter::finish(SaveRun &run)
 {
-    return run.open(MulArtContainer::IndexFileName) && run.write(encodeIndex(index));
+    return run.open(DataFileNames::ArtIdxMul) && run.write(encodeIndex(index));
 }

@@ -2,11 +2,12 @@
 
 #include "io/PendingEditDirectory.h"
 #include "saving/TileDataMergePlan.h"
+#include "tiledata/LandTileRecord.h"
+#include "tiledata/StaticTileRecord.h"
 #include "tiledata/TileData.h"
 #include "tiledata/TileFlags.h"
 
 #include <QDir>
-#include <QtEndian>
 
 using namespace TileDataFormat;
 
@@ -33,8 +34,8 @@ bool mergedSource(const TileData &tiles, QByteArray *merged, QString *error)
     return true;
 }
 
-// Converts the records of one section, block by block, from the source layout's
-// record size to the target's; the fields after the flags are the same bytes in both.
+// Converts the records of one section, block by block, from the source layout to the
+// target's: each record is read into its fields and written in the target layout.
 class SectionConverter
 {
 public:
@@ -43,28 +44,27 @@ public:
     { }
 
     // False, naming the tile, when narrowing would drop an upper flag.
-    bool convert(qint64 sourceStart, int blocks, int fieldsSize, int firstKey, QString *error)
+    template <typename Record>
+    bool convert(qint64 sourceStart, int blocks, int sourceRecord, TileKind kind, QString *error)
     {
-        const int sourceRecord = from.flagsSize() + fieldsSize;
         qint64 at = sourceStart;
         for (int block = 0; block < blocks; ++block) {
             output.append(bytesAt(at, BlockHeaderSize));
             at += BlockHeaderSize;
             for (int n = 0; n < RecordsPerBlock; ++n) {
-                const QByteArray record = bytesAt(at, sourceRecord);
+                Record record = Record::fromBytes(bytesAt(at, sourceRecord), from);
                 at += sourceRecord;
-                const quint64 flags = readFlags(record);
-                if (!to.hasUpperFlags() && (flags & TileFlags::UpperFlags)) {
-                    const int key = firstKey + block * RecordsPerBlock + n;
+                if (!to.hasUpperFlags() && (record.flags & TileFlags::UpperFlags)) {
+                    const int id = block * RecordsPerBlock + n;
                     *error = QStringLiteral("%1 uses flags the classic layout cannot hold (%2); the tile "
                                             "data was not converted.")
-                                 .arg(TileData::describeKey(key),
-                                     TileFlags::flagNames(flags & TileFlags::UpperFlags)
+                                 .arg(TileData::describeTile(kind, id),
+                                     TileFlags::flagNames(record.flags & TileFlags::UpperFlags)
                                          .join(QStringLiteral(", ")));
                     return false;
                 }
-                appendFlags(flags);
-                output.append(record.constData() + from.flagsSize(), fieldsSize);
+                record.layout = to;
+                output.append(record.toBytes());
             }
         }
         return true;
@@ -75,17 +75,6 @@ private:
     QByteArray bytesAt(qint64 position, int size) const
     {
         return source.mid(position, size).leftJustified(size, '\0', true);
-    }
-    quint64 readFlags(const QByteArray &record) const
-    {
-        return from.hasUpperFlags() ? qFromLittleEndian<quint64>(record.constData())
-                                    : qFromLittleEndian<quint32>(record.constData());
-    }
-    void appendFlags(quint64 flags)
-    {
-        char bytes[sizeof(quint64)];
-        qToLittleEndian(flags, bytes);
-        output.append(bytes, to.flagsSize());
     }
 
     const QByteArray &source;
@@ -117,8 +106,9 @@ bool TileDataConversion::convert(
     QByteArray converted;
     converted.reserve(target.staticBlockPosition(staticBlocks));
     SectionConverter section(source, converted, from, target);
-    if (!section.convert(0, LandBlockCount, LandFieldsSize, 0, error)
-        || !section.convert(from.landSectionSize(), staticBlocks, StaticFieldsSize, StaticKeyBase, error))
+    if (!section.convert<LandTileRecord>(0, LandBlockCount, from.landRecordSize(), TileKind::Terrain, error)
+        || !section.convert<StaticTileRecord>(
+            from.landSectionSize(), staticBlocks, from.staticRecordSize(), TileKind::Static, error))
         return false;
     *output = converted;
     return true;

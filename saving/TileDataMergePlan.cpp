@@ -10,30 +10,24 @@
 namespace {
 
 // Pending records are in the layout the file was read in, and go where it keeps them.
-TileDataMergePlan::Patch patchFor(TileDataLayout layout, int key, const QString &path)
+TileDataMergePlan::Patch patchFor(TileDataLayout layout, TileKind kind, int id, const QString &path)
 {
-    using TileDataFormat::StaticKeyBase;
     TileDataMergePlan::Patch patch;
     patch.path = path;
-    patch.label = TileData::describeKey(key);
-    if (key < StaticKeyBase) {
-        patch.position = layout.landPosition(key);
-        patch.size = layout.landRecordSize();
-    } else {
-        patch.position = layout.staticPosition(key - StaticKeyBase);
-        patch.size = layout.staticRecordSize();
-    }
+    patch.label = TileData::describeTile(kind, id);
+    patch.position = kind == TileKind::Terrain ? layout.landPosition(id) : layout.staticPosition(id);
+    patch.size = kind == TileKind::Terrain ? layout.landRecordSize() : layout.staticRecordSize();
     return patch;
 }
 
 // Where the block holding the record ends: a file grown by a record grows by whole
 // blocks, or its layout and its last records would be lost when it is read again.
-qint64 blockEnd(TileDataLayout layout, int key)
+qint64 blockEnd(TileDataLayout layout, TileKind kind, int id)
 {
-    using namespace TileDataFormat;
-    if (key < StaticKeyBase)
-        return qint64(key / RecordsPerBlock + 1) * layout.landBlockSize();
-    return layout.staticBlockPosition((key - StaticKeyBase) / RecordsPerBlock + 1);
+    using TileDataFormat::RecordsPerBlock;
+    if (kind == TileKind::Terrain)
+        return qint64(id / RecordsPerBlock + 1) * layout.landBlockSize();
+    return layout.staticBlockPosition(id / RecordsPerBlock + 1);
 }
 
 } // namespace
@@ -42,23 +36,27 @@ bool TileDataMergePlan::build(const TileData &tileData, QString *error)
 {
     list.clear();
     size = tileData.fileBytes().size();
-    const QHash<int, QString> &pending = tileData.pendingRecords();
-    for (auto it = pending.cbegin(); it != pending.cend(); ++it) {
-        if (it.key() < 0) {
-            *error = QStringLiteral("A pending tile data edit has the invalid key %1.").arg(it.key());
-            return false;
+    const PendingEditStore &edits = tileData.pendingEdits();
+    for (const TileKind kind : {TileKind::Terrain, TileKind::Static}) {
+        for (const int id : edits.editedIds(kind, PendingEditStore::Part::TileData)) {
+            if (id < 0) {
+                *error = QStringLiteral("A pending tile data edit names the invalid %1.")
+                             .arg(TileData::describeTile(kind, id));
+                return false;
+            }
+            const QString path = edits.recordFile(kind, id, PendingEditStore::Part::TileData);
+            const Patch patch = patchFor(tileData.layout(), kind, id, path);
+            const QFileInfo info(patch.path);
+            if (!info.isFile() || info.size() != patch.size) {
+                *error = QStringLiteral("The pending tile data edit of %1 is %2 (%3).")
+                             .arg(patch.label,
+                                 info.exists() ? QStringLiteral("damaged") : QStringLiteral("missing"),
+                                 QDir::toNativeSeparators(patch.path));
+                return false;
+            }
+            size = qMax(size, blockEnd(tileData.layout(), kind, id));
+            list.append(patch);
         }
-        const Patch patch = patchFor(tileData.layout(), it.key(), it.value());
-        const QFileInfo info(patch.path);
-        if (!info.isFile() || info.size() != patch.size) {
-            *error
-                = QStringLiteral("The pending tile data edit of %1 is %2 (%3).")
-                      .arg(patch.label, info.exists() ? QStringLiteral("damaged") : QStringLiteral("missing"),
-                          QDir::toNativeSeparators(patch.path));
-            return false;
-        }
-        size = qMax(size, blockEnd(tileData.layout(), it.key()));
-        list.append(patch);
     }
     std::sort(
         list.begin(), list.end(), [](const Patch &a, const Patch &b) { return a.position < b.position; });

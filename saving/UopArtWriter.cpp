@@ -1,12 +1,13 @@
 #include "saving/UopArtWriter.h"
 
 #include "art/UopArtContainer.h"
+#include "io/DataFileNames.h"
 #include "io/MypHash.h"
 #include "saving/SaveRun.h"
 
 QStringList UopArtWriter::fileNames() const
 {
-    return {UopArtContainer::FileName};
+    return {DataFileNames::ArtUop};
 }
 
 qint64 UopArtWriter::overhead(int, int recordSlots) const
@@ -19,7 +20,7 @@ bool UopArtWriter::begin(SaveRun &run, int, int recordSlots)
     writer = std::make_unique<MypWriter>(recordSlots, TableCapacity);
     written.clear();
     // The header and tables are written once every entry is known.
-    return run.open(UopArtContainer::FileName) && run.writeZeros(writer->dataStart());
+    return run.open(DataFileNames::ArtUop) && run.writeZeros(writer->dataStart());
 }
 
 bool UopArtWriter::addRecord(

@@ -2,9 +2,17 @@
 
 #include "tiledata/RecordReader.h"
 #include "tiledata/RecordWriter.h"
+#include "tiledata/TileFlags.h"
 #include "tiledata/TileName.h"
 
 using namespace TileDataFormat;
+
+LandTileRecord LandTileRecord::blank(TileDataLayout layout)
+{
+    LandTileRecord record;
+    record.layout = layout;
+    return record;
+}
 
 LandTileRecord LandTileRecord::fromBytes(const QByteArray &bytes)
 {
@@ -40,6 +48,18 @@ QString LandTileRecord::nameText() const
 void LandTileRecord::setNameText(const QString &text)
 {
     name = TileName::encode(text);
+}
+
+LandTileRecord LandTileRecord::withChanges(const LandTileRecord &shown, const LandTileRecord &edited) const
+{
+    LandTileRecord merged = *this;
+    merged.flags = TileFlags::withChangedBits(flags, shown.flags, edited.flags);
+    if (edited.texid != shown.texid)
+        merged.texid = edited.texid;
+    // The stored bytes of a name left as shown are kept, also those after its NUL.
+    if (!TileName::sameField(edited.name, shown.name))
+        merged.name = edited.name;
+    return merged;
 }
 
 bool LandTileRecord::operator==(const LandTileRecord &other) const

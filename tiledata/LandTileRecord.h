@@ -17,6 +17,8 @@ struct LandTileRecord
     // only the lower 32 flag bits.
     TileDataLayout layout;
 
+    // An empty record (zeros, an empty name) in a layout.
+    static LandTileRecord blank(TileDataLayout layout);
     // In the layout whose land record is bytes.size() long; any other length is read
     // as classic, short input as if zero-filled.
     static LandTileRecord fromBytes(const QByteArray &bytes);
@@ -25,6 +27,11 @@ struct LandTileRecord
 
     QString nameText() const;
     void setNameText(const QString &text);
+
+    // This record with each field, and each flag bit, that edited changes from shown
+    // taken from edited; everything else keeps this record's value, which another edit
+    // may have changed since shown was read.
+    LandTileRecord withChanges(const LandTileRecord &shown, const LandTileRecord &edited) const;
 
     // The fields, whatever the layout.
     bool operator==(const LandTileRecord &other) const;

@@ -11,12 +11,12 @@ class RecordReader
 {
 public:
     RecordReader(const QByteArray &bytes, int recordSize)
-        : m_bytes(bytes.leftJustified(recordSize, '\0', true))
+        : record(bytes.leftJustified(recordSize, '\0', true))
     { }
     template <typename T> T take()
     {
-        const T value = qFromLittleEndian<T>(m_bytes.constData() + m_pos);
-        m_pos += int(sizeof(T));
+        const T value = qFromLittleEndian<T>(record.constData() + position);
+        position += int(sizeof(T));
         return value;
     }
     // The flags field: 32 bits classic, 64 high-seas.
@@ -26,12 +26,12 @@ public:
     }
     QByteArray takeBytes(int count)
     {
-        const QByteArray bytes = m_bytes.mid(m_pos, count);
-        m_pos += count;
+        const QByteArray bytes = record.mid(position, count);
+        position += count;
         return bytes;
     }
 
 private:
-    QByteArray m_bytes;
-    int m_pos = 0;
+    QByteArray record;
+    int position = 0;
 };

@@ -9,11 +9,11 @@
 class RecordWriter
 {
 public:
-    explicit RecordWriter(int recordSize) { m_bytes.reserve(recordSize); }
+    explicit RecordWriter(int recordSize) { record.reserve(recordSize); }
     template <typename T> void put(T value)
     {
         const T le = qToLittleEndian(value);
-        m_bytes.append(reinterpret_cast<const char *>(&le), sizeof(T));
+        record.append(reinterpret_cast<const char *>(&le), sizeof(T));
     }
     // The flags field: the lower 32 bits classic, all 64 high-seas.
     void putFlags(quint64 flags, TileDataLayout layout)
@@ -25,10 +25,10 @@ public:
     }
     void putBytes(const QByteArray &bytes, int count)
     {
-        m_bytes.append(bytes.leftJustified(count, '\0', true));
+        record.append(bytes.leftJustified(count, '\0', true));
     }
-    QByteArray bytes() const { return m_bytes; }
+    QByteArray bytes() const { return record; }
 
 private:
-    QByteArray m_bytes;
+    QByteArray record;
 };

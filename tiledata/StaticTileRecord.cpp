@@ -2,9 +2,27 @@
 
 #include "tiledata/RecordReader.h"
 #include "tiledata/RecordWriter.h"
+#include "tiledata/TileFlags.h"
 #include "tiledata/TileName.h"
 
 using namespace TileDataFormat;
+
+namespace {
+
+template <typename Field> void takeChange(Field &field, Field shown, Field edited)
+{
+    if (edited != shown)
+        field = edited;
+}
+
+} // namespace
+
+StaticTileRecord StaticTileRecord::blank(TileDataLayout layout)
+{
+    StaticTileRecord record;
+    record.layout = layout;
+    return record;
+}
 
 StaticTileRecord StaticTileRecord::fromBytes(const QByteArray &bytes)
 {
@@ -58,6 +76,27 @@ QString StaticTileRecord::nameText() const
 void StaticTileRecord::setNameText(const QString &text)
 {
     name = TileName::encode(text);
+}
+
+StaticTileRecord StaticTileRecord::withChanges(
+    const StaticTileRecord &shown, const StaticTileRecord &edited) const
+{
+    StaticTileRecord merged = *this;
+    merged.flags = TileFlags::withChangedBits(flags, shown.flags, edited.flags);
+    takeChange(merged.weight, shown.weight, edited.weight);
+    takeChange(merged.quality, shown.quality, edited.quality);
+    takeChange(merged.unknown, shown.unknown, edited.unknown);
+    takeChange(merged.unknown1, shown.unknown1, edited.unknown1);
+    takeChange(merged.quantity, shown.quantity, edited.quantity);
+    takeChange(merged.animid, shown.animid, edited.animid);
+    takeChange(merged.unknown2, shown.unknown2, edited.unknown2);
+    takeChange(merged.hue, shown.hue, edited.hue);
+    takeChange(merged.unknown3, shown.unknown3, edited.unknown3);
+    takeChange(merged.height, shown.height, edited.height);
+    // The stored bytes of a name left as shown are kept, also those after its NUL.
+    if (!TileName::sameField(edited.name, shown.name))
+        merged.name = edited.name;
+    return merged;
 }
 
 bool StaticTileRecord::operator==(const StaticTileRecord &other) const

@@ -25,6 +25,8 @@ struct StaticTileRecord
     // only the lower 32 flag bits.
     TileDataLayout layout;
 
+    // An empty record (zeros, an empty name) in a layout.
+    static StaticTileRecord blank(TileDataLayout layout);
     // In the layout whose static record is bytes.size() long; any other length is read
     // as classic, short input as if zero-filled.
     static StaticTileRecord fromBytes(const QByteArray &bytes);
@@ -33,6 +35,11 @@ struct StaticTileRecord
 
     QString nameText() const;
     void setNameText(const QString &text);
+
+    // This record with each field, and each flag bit, that edited changes from shown
+    // taken from edited; everything else keeps this record's value, which another edit
+    // may have changed since shown was read.
+    StaticTileRecord withChanges(const StaticTileRecord &shown, const StaticTileRecord &edited) const;
 
     // The fields, whatever the layout.
     bool operator==(const StaticTileRecord &other) const;

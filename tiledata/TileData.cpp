@@ -1,20 +1,10 @@
 #include "tiledata/TileData.h"
 
-#include "tiledata/TileName.h"
-
 #include <QFileInfo>
-#include <QRegularExpression>
 
 using namespace TileDataFormat;
 
-const QString TileData::PendingStoreName = QStringLiteral("tiledata");
-
 namespace {
-
-QString pendingFileName(const char *prefix, int id)
-{
-    return QLatin1String(prefix) + QString::number(id) + QLatin1String(".wfg");
-}
 
 bool inRange(int id, int count)
 {
@@ -29,13 +19,18 @@ void setError(QString *error, const QString &text)
 
 } // namespace
 
-TileData::TileData(const QString &fileName, const QString &tempDir, std::optional<TileDataLayout> layout)
+TileData::TileData(
+    const QString &fileName, std::shared_ptr<PendingEditStore> store, std::optional<TileDataLayout> layout)
+    : edits(std::move(store))
 {
     setFileName(fileName, nullptr, layout);
-    setTempDir(tempDir);
 }
 
-// The private pending-edit directory goes with pendingDir, and every pending file with it.
+TileData::TileData(const QString &fileName, const QString &tempDir, std::optional<TileDataLayout> layout)
+    : TileData(fileName,
+        std::make_shared<PendingEditStore>(tempDir, QFileInfo(fileName).absolutePath()), layout)
+{ }
+
 TileData::~TileData() = default;
 
 bool TileData::setFileName(const QString &path, QString *error, std::optional<TileDataLayout> layout)
@@ -59,94 +54,21 @@ bool TileData::setFileName(const QString &path, QString *error, std::optional<Ti
     return loadError.isEmpty();
 }
 
-void TileData::setTempDir(const QString &directory)
+bool TileData::accepts(TileKind kind, int id, const PendingEdit &edit) const
 {
-    tempDir = directory;
-    pending.clear();
-    const PendingEditDirectory::Description description{
-        PendingStoreName, QFileInfo(file.fileName()).absolutePath(), QString()};
-    pendingDir = std::make_unique<PendingEditDirectory>(directory, description);
+    const int limit = kind == TileKind::Terrain ? LandCount : MaxStaticCount;
+    return inRange(id, limit) && edit.state == PendingEdit::State::Replaced
+        && edit.record.size() == recordSize(kind);
 }
 
-std::unique_ptr<PendingEditDirectory> TileData::takePendingEdits()
+QString TileData::describeTile(TileKind kind, int id)
 {
-    std::unique_ptr<PendingEditDirectory> taken = std::move(pendingDir);
-    setTempDir(tempDir);
-    return taken;
+    return QStringLiteral("%1 tile %2").arg(tileDataKindWord(kind)).arg(id);
 }
 
-void TileData::adoptPendingEdits(std::unique_ptr<PendingEditDirectory> directory, QStringList *dropped)
+int TileData::recordSize(TileKind kind) const
 {
-    pending.clear();
-    pendingDir = std::move(directory);
-    pendingDir->sortEditFiles(
-        [this, dropped](const QString &fileName) { return adoptEditFile(fileName, dropped); });
-    Q_EMIT pendingChanged();
-}
-
-bool TileData::adoptEditFile(const QString &fileName, QStringList *dropped)
-{
-    static const QRegularExpression form(QStringLiteral("^T([TS])([0-9]{1,5})\\.wfg$"));
-    const QRegularExpressionMatch match = form.match(fileName);
-    if (!match.hasMatch())
-        return false;
-    const bool land = match.captured(1) == QLatin1String("T");
-    const int id = match.captured(2).toInt();
-    const QString path = pendingDir->filePath(fileName);
-    const qint64 size = QFileInfo(path).size();
-    // Any id an edit may be made for fits, also past the end of the file, as when the
-    // edit was made; only a record of another layout does not.
-    const bool fits = land ? inRange(id, LandCount) && size == fileLayout.landRecordSize()
-                           : inRange(id, MaxStaticCount) && size == fileLayout.staticRecordSize();
-    if (!fits) {
-        if (dropped)
-            dropped->append(QStringLiteral("%1 tile %2 (tile data)")
-                                .arg(QLatin1String(land ? "land" : "static"))
-                                .arg(id));
-        return false;
-    }
-    pending.insert(land ? id : id + StaticKeyBase, path);
-    return true;
-}
-
-PendingEdit TileData::pendingLandEdit(int id) const
-{
-    return pendingEdit(id);
-}
-
-PendingEdit TileData::pendingStaticEdit(int id) const
-{
-    return pendingEdit(id + StaticKeyBase);
-}
-
-bool TileData::restoreLandEdit(int id, const PendingEdit &edit, QString *error)
-{
-    if (!inRange(id, LandCount)) {
-        setError(error, QStringLiteral("There is no land tile %1.").arg(id));
-        return false;
-    }
-    return restoreEdit(id, pendingFileName("TT", id), edit, error);
-}
-
-bool TileData::restoreStaticEdit(int id, const PendingEdit &edit, QString *error)
-{
-    if (!inRange(id, MaxStaticCount)) {
-        setError(error, QStringLiteral("There is no static tile %1.").arg(id));
-        return false;
-    }
-    return restoreEdit(id + StaticKeyBase, pendingFileName("TS", id), edit, error);
-}
-
-QString TileData::pendingDirectory() const
-{
-    pendingDir->create();
-    return pendingDir->path();
-}
-
-QString TileData::describeKey(int key)
-{
-    return key < StaticKeyBase ? QStringLiteral("land tile %1").arg(key)
-                               : QStringLiteral("static tile %1").arg(key - StaticKeyBase);
+    return kind == TileKind::Terrain ? fileLayout.landRecordSize() : fileLayout.staticRecordSize();
 }
 
 QString TileData::layoutWarning() const
@@ -170,104 +92,93 @@ QString TileData::layoutWarning() const
         .arg(name, where, fileLayout.name(), layoutWhy);
 }
 
-int TileData::landCount() const
+int TileData::count(TileKind kind) const
 {
-    return fileLayout.landCountForSize(bytes.size());
+    return kind == TileKind::Terrain ? fileLayout.landCountForSize(bytes.size())
+                                     : fileLayout.staticCountForSize(bytes.size());
 }
 
-int TileData::staticCount() const
+bool TileData::holds(TileKind kind, int id) const
 {
-    return fileLayout.staticCountForSize(bytes.size());
+    const int limit = kind == TileKind::Terrain ? LandCount : MaxStaticCount;
+    return inRange(id, count(kind))
+        || (inRange(id, limit) && edits->isEdited(kind, id, PendingEditStore::Part::TileData));
 }
 
-bool TileData::holdsLand(int id) const
+std::optional<LandTileRecord> TileData::landRecord(int id, QString *error) const
 {
-    return inRange(id, landCount()) || (inRange(id, LandCount) && pending.contains(id));
-}
-
-bool TileData::holdsStatic(int id) const
-{
-    return inRange(id, staticCount())
-        || (inRange(id, MaxStaticCount) && pending.contains(id + StaticKeyBase));
-}
-
-QByteArray TileData::landRecord(int id, QString *error) const
-{
-    if (!holdsLand(id)) {
-        setError(error, missingRecord(true, id));
-        return QByteArray();
+    if (!holds(TileKind::Terrain, id)) {
+        setError(error, missingRecord(TileKind::Terrain, id));
+        return std::nullopt;
     }
     const int size = fileLayout.landRecordSize();
-    const QByteArray edited = pendingRecord(id, size);
-    return edited.isEmpty() ? fileRecord(fileLayout.landPosition(id), size) : edited;
+    const QByteArray edited = pendingRecord(TileKind::Terrain, id, size);
+    return LandTileRecord::fromBytes(
+        edited.isEmpty() ? fileRecord(fileLayout.landPosition(id), size) : edited, fileLayout);
 }
 
-QByteArray TileData::staticRecord(int id, QString *error) const
+std::optional<StaticTileRecord> TileData::staticRecord(int id, QString *error) const
 {
-    if (!holdsStatic(id)) {
-        setError(error, missingRecord(false, id));
-        return QByteArray();
+    if (!holds(TileKind::Static, id)) {
+        setError(error, missingRecord(TileKind::Static, id));
+        return std::nullopt;
     }
     const int size = fileLayout.staticRecordSize();
-    const QByteArray edited = pendingRecord(id + StaticKeyBase, size);
-    return edited.isEmpty() ? fileRecord(fileLayout.staticPosition(id), size) : edited;
+    const QByteArray edited = pendingRecord(TileKind::Static, id, size);
+    return StaticTileRecord::fromBytes(
+        edited.isEmpty() ? fileRecord(fileLayout.staticPosition(id), size) : edited, fileLayout);
 }
 
-QByteArray TileData::originalLandRecord(int id) const
+std::optional<LandTileRecord> TileData::originalLandRecord(int id) const
 {
-    if (!inRange(id, landCount()))
-        return QByteArray();
-    return fileRecord(fileLayout.landPosition(id), fileLayout.landRecordSize());
+    if (!inRange(id, count(TileKind::Terrain)))
+        return std::nullopt;
+    return LandTileRecord::fromBytes(
+        fileRecord(fileLayout.landPosition(id), fileLayout.landRecordSize()), fileLayout);
 }
 
-QByteArray TileData::originalStaticRecord(int id) const
+std::optional<StaticTileRecord> TileData::originalStaticRecord(int id) const
 {
-    if (!inRange(id, staticCount()))
-        return QByteArray();
-    return fileRecord(fileLayout.staticPosition(id), fileLayout.staticRecordSize());
+    if (!inRange(id, count(TileKind::Static)))
+        return std::nullopt;
+    return StaticTileRecord::fromBytes(
+        fileRecord(fileLayout.staticPosition(id), fileLayout.staticRecordSize()), fileLayout);
 }
 
-bool TileData::setLandRecord(int id, const QByteArray &record, QString *error)
+bool TileData::setLandRecord(int id, const LandTileRecord &record, QString *error)
 {
     if (!inRange(id, LandCount)) {
         setError(error, QStringLiteral("There is no land tile %1.").arg(id));
         return false;
     }
-    return setRecord(id, pendingFileName("TT", id), record, fileLayout.landRecordSize(), error);
+    return setRecord(TileKind::Terrain, id, record.layout, record.toBytes(), error);
 }
 
-bool TileData::setStaticRecord(int id, const QByteArray &record, QString *error)
+bool TileData::setStaticRecord(int id, const StaticTileRecord &record, QString *error)
 {
     if (!inRange(id, MaxStaticCount)) {
         setError(error, QStringLiteral("There is no static tile %1.").arg(id));
         return false;
     }
-    return setRecord(
-        id + StaticKeyBase, pendingFileName("TS", id), record, fileLayout.staticRecordSize(), error);
+    return setRecord(TileKind::Static, id, record.layout, record.toBytes(), error);
 }
 
-QString TileData::landName(int id) const
+QString TileData::name(TileKind kind, int id) const
 {
-    const QByteArray record = landRecord(id);
-    if (record.isEmpty())
-        return QString();
-    return TileName::decode(record.constData() + fileLayout.landNameOffset(), NameSize);
+    if (kind == TileKind::Terrain) {
+        const std::optional<LandTileRecord> record = landRecord(id);
+        return record ? record->nameText() : QString();
+    }
+    const std::optional<StaticTileRecord> record = staticRecord(id);
+    return record ? record->nameText() : QString();
 }
 
-QString TileData::staticName(int id) const
+QByteArray TileData::pendingRecord(TileKind kind, int id, int size) const
 {
-    const QByteArray record = staticRecord(id);
-    if (record.isEmpty())
-        return QString();
-    return TileName::decode(record.constData() + fileLayout.staticNameOffset(), NameSize);
-}
-
-QByteArray TileData::pendingRecord(int key, int size) const
-{
-    const auto edit = pending.constFind(key);
-    if (edit == pending.cend())
+    const QString path = edits->recordFile(kind, id, PendingEditStore::Part::TileData);
+    if (path.isEmpty())
         return QByteArray();
-    const QByteArray record = PendingEditDirectory::readFile(*edit);
+    const QByteArray record = PendingEditDirectory::readFile(path);
     // A pending file that vanished or is short is not a record: the data file's is used.
     return record.size() >= size ? record.left(size) : QByteArray();
 }
@@ -281,52 +192,25 @@ QByteArray TileData::fileRecord(qint64 position, int size) const
     return bytes.mid(position, size).leftJustified(size, '\0', true);
 }
 
-bool TileData::setRecord(int key, const QString &fileName, const QByteArray &record, int size, QString *error)
+bool TileData::setRecord(
+    TileKind kind, int id, TileDataLayout layout, const QByteArray &record, QString *error)
 {
-    if (record.size() != size) {
+    // Pending records are served and saved in the file's layout; converting one here
+    // could drop upper flags.
+    if (layout != fileLayout) {
         setError(error,
-            QStringLiteral("The record of %1 is %2 bytes long; %3 in the %4 layout takes %5.")
-                .arg(describeKey(key))
-                .arg(record.size())
-                .arg(QFileInfo(file.fileName()).fileName(), fileLayout.name())
-                .arg(size));
+            QStringLiteral("The record of %1 is in the %2 layout; %3 is in the %4 layout.")
+                .arg(describeTile(kind, id), layout.name(), QFileInfo(file.fileName()).fileName(),
+                    fileLayout.name()));
         return false;
     }
-    if (!pendingDir->writeFile(fileName, record, error))
-        return false;
-    pending.insert(key, pendingDir->filePath(fileName));
-    Q_EMIT pendingChanged();
-    return true;
+    return edits->put(kind, id, PendingEditStore::Part::TileData, PendingEdit::replaced(record), error);
 }
 
-QString TileData::missingRecord(bool land, int id) const
+QString TileData::missingRecord(TileKind kind, int id) const
 {
-    const int count = land ? landCount() : staticCount();
-    const QString kind = QLatin1String(land ? "land" : "static");
-    const QString held = count == 0 ? QStringLiteral("none") : QStringLiteral("0 to %1").arg(count - 1);
+    const int held = count(kind);
+    const QString range = held == 0 ? QStringLiteral("none") : QStringLiteral("0 to %1").arg(held - 1);
     return QStringLiteral("%1 holds no %2 tile %3 (its %2 tiles: %4).")
-        .arg(QFileInfo(fileName()).fileName(), kind, QString::number(id), held);
-}
-
-PendingEdit TileData::pendingEdit(int key) const
-{
-    const auto edit = pending.constFind(key);
-    if (edit == pending.cend())
-        return PendingEdit::none();
-    return PendingEdit::replaced(PendingEditDirectory::readFile(*edit));
-}
-
-bool TileData::restoreEdit(int key, const QString &fileName, const PendingEdit &edit, QString *error)
-{
-    if (edit.state == PendingEdit::State::Replaced) {
-        // The exact bytes go back, as the pending file held them.
-        if (!pendingDir->writeFile(fileName, edit.record, error))
-            return false;
-        pending.insert(key, pendingDir->filePath(fileName));
-    } else {
-        PendingEditDirectory::removeFile(pending.value(key));
-        pending.remove(key);
-    }
-    Q_EMIT pendingChanged();
-    return true;
+        .arg(QFileInfo(fileName()).fileName(), tileDataKindWord(kind), QString::number(id), range);
 }

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "io/DataFile.h"
-#include "io/PendingEdit.h"
-#include "io/PendingEditDirectory.h"
+#include "io/PendingEditStore.h"
+#include "tiledata/LandTileRecord.h"
+#include "tiledata/StaticTileRecord.h"
 #include "tiledata/TileDataLayout.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -14,19 +14,19 @@
 #include <optional>
 
 // tiledata.mul one record at a time (read-only), in the layout it was read in, with
-// edited records kept as pending files in a private directory and served in place of
-// the file's records. It alone decides which ids the file holds.
+// the pending edits' records served in place of the file's. It alone decides which ids
+// the file holds.
 class TileData : public QObject
 {
     Q_OBJECT
 
 public:
-    // How its pending-edit directory names this store.
-    static const QString PendingStoreName;
-
-    // tempDir: where the private pending-edit directory is created (empty: the
-    // system temporary directory). layout: read the file in this layout rather than
-    // the one its size tells (for a cut or damaged file).
+    // Records are edited in edits, which a data set's art shares. layout: read the file
+    // in this layout rather than the one its size tells (for a cut or damaged file).
+    TileData(const QString &fileName, std::shared_ptr<PendingEditStore> edits,
+        std::optional<TileDataLayout> layout = std::nullopt);
+    // With a store of its own, whose directory is created in tempDir (empty: the system
+    // temporary directory).
     explicit TileData(const QString &fileName, const QString &tempDir = QString(),
         std::optional<TileDataLayout> layout = std::nullopt);
     ~TileData() override;
@@ -34,8 +34,6 @@ public:
     // Reads the file whole; false (and *error naming it) when it cannot be read.
     bool setFileName(
         const QString &path, QString *error = nullptr, std::optional<TileDataLayout> layout = std::nullopt);
-    // Starts a new, empty private pending-edit directory; pending edits are forgotten.
-    void setTempDir(const QString &directory);
 
     TileDataLayout layout() const { return fileLayout; }
     // "classic" or "high-seas".
@@ -54,38 +52,26 @@ public:
     qint64 partialBlockBytes() const { return fileLayout.partialBlockBytes(bytes.size()); }
 
     // The records the file holds: those of its whole blocks.
-    int landCount() const;
-    int staticCount() const;
+    int count(TileKind kind) const;
     // Whether a record is there to read: the file holds it or an edit is pending.
-    bool holdsLand(int id) const;
-    bool holdsStatic(int id) const;
+    bool holds(TileKind kind, int id) const;
 
-    // The record in the file's layout (26 or 37 bytes classic, 30 or 41 high-seas);
-    // empty, and *error saying so, for an id that is not there.
-    QByteArray landRecord(int id, QString *error = nullptr) const;
-    QByteArray staticRecord(int id, QString *error = nullptr) const;
-    // The record as the data file holds it, ignoring pending edits; empty when it does not.
-    QByteArray originalLandRecord(int id) const;
-    QByteArray originalStaticRecord(int id) const;
+    // The record in the file's layout, its pending edit if it has one; nothing, and
+    // *error saying so, for an id that is not there.
+    std::optional<LandTileRecord> landRecord(int id, QString *error = nullptr) const;
+    std::optional<StaticTileRecord> staticRecord(int id, QString *error = nullptr) const;
+    // The record as the data file holds it, ignoring pending edits; nothing when it does not.
+    std::optional<LandTileRecord> originalLandRecord(int id) const;
+    std::optional<StaticTileRecord> originalStaticRecord(int id) const;
 
     // A record must be of the file's layout. Ids up to the format's limits may be
     // edited, also past the end of a short file. When the record is refused or its
     // pending file cannot be written nothing changes, false is returned and *error says why.
-    bool setLandRecord(int id, const QByteArray &record, QString *error = nullptr);
-    bool setStaticRecord(int id, const QByteArray &record, QString *error = nullptr);
-
-    // The pending edit of a record exactly as it is held now, and putting one back: what
-    // undoing and redoing an edit needs (a record is never Deleted). Restoring
-    // State::None forgets the record's edit. When the record cannot be written nothing
-    // changes, false is returned and *error says why.
-    PendingEdit pendingLandEdit(int id) const;
-    PendingEdit pendingStaticEdit(int id) const;
-    bool restoreLandEdit(int id, const PendingEdit &edit, QString *error = nullptr);
-    bool restoreStaticEdit(int id, const PendingEdit &edit, QString *error = nullptr);
+    bool setLandRecord(int id, const LandTileRecord &record, QString *error = nullptr);
+    bool setStaticRecord(int id, const StaticTileRecord &record, QString *error = nullptr);
 
     // Null for an id that is not there.
-    QString landName(int id) const;
-    QString staticName(int id) const;
+    QString name(TileKind kind, int id) const;
 
     QString fileName() const { return file.fileName(); }
     const DataFile &dataFile() const { return file; }
@@ -94,36 +80,21 @@ public:
     // The file's bytes as read when it was opened.
     const QByteArray &fileBytes() const { return bytes; }
 
-    // Hands the pending edits over, in their directory, for another store to adopt (a
-    // data set opened again); this store starts over with none.
-    std::unique_ptr<PendingEditDirectory> takePendingEdits();
-    // Serves the records kept in a directory (of a store opened earlier, or of a run
-    // that ended abnormally) as this store's pending edits, in place of its own. Records
-    // that do not fit this file (a record of another layout, an id no edit may have) are
-    // dropped and described in *dropped; ids past the end of the file are kept, as
-    // setLandRecord and setStaticRecord take them.
-    void adoptPendingEdits(std::unique_ptr<PendingEditDirectory> directory, QStringList *dropped = nullptr);
-
-    // Key (land id, or static id + StaticKeyBase) to pending-record file.
-    const QHash<int, QString> &pendingRecords() const { return pending; }
-    bool hasPendingEdits() const { return !pending.isEmpty(); }
-    // Where the pending files go; made now if no edit has made it yet (empty when it
-    // cannot be made).
-    QString pendingDirectory() const;
-    // "land tile 5", "static tile 7": how messages name the tile of a pending key.
-    static QString describeKey(int key);
-
-Q_SIGNALS:
-    void pendingChanged();
+    // Where the records edited but not saved are kept.
+    PendingEditStore &pendingEdits() const { return *edits; }
+    // Whether a record kept by an earlier store fits this file: one of its layout, for
+    // an id an edit may have (past the end of the file too, as setLandRecord and
+    // setStaticRecord take them).
+    bool accepts(TileKind kind, int id, const PendingEdit &edit) const;
+    // "land tile 5", "static tile 7": how messages about tile data name a tile.
+    static QString describeTile(TileKind kind, int id);
 
 private:
-    QByteArray pendingRecord(int key, int size) const;
+    QByteArray pendingRecord(TileKind kind, int id, int size) const;
     QByteArray fileRecord(qint64 position, int size) const;
-    bool setRecord(int key, const QString &fileName, const QByteArray &record, int size, QString *error);
-    bool adoptEditFile(const QString &fileName, QStringList *dropped);
-    QString missingRecord(bool land, int id) const;
-    PendingEdit pendingEdit(int key) const;
-    bool restoreEdit(int key, const QString &fileName, const PendingEdit &edit, QString *error);
+    bool setRecord(TileKind kind, int id, TileDataLayout layout, const QByteArray &record, QString *error);
+    int recordSize(TileKind kind) const;
+    QString missingRecord(TileKind kind, int id) const;
 
     DataFile file;
     QByteArray bytes;
@@ -132,7 +103,5 @@ private:
     bool layoutForced = false;
     QString layoutWhy;
     bool layoutDamaged = false;
-    QString tempDir;
-    std::unique_ptr<PendingEditDirectory> pendingDir;
-    QHash<int, QString> pending;
+    std::shared_ptr<PendingEditStore> edits;
 };

@@ -20,7 +20,5 @@ constexpr int LandFieldsSize = 2 + NameSize;
 constexpr int StaticFieldsSize = 13 + NameSize;
 // Far more than a file of the most static records the format can number.
 constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
-// Land and static records share one key space in the pending map.
-constexpr int StaticKeyBase = 0x4000;
 
 } // namespace TileDataFormat

@@ -17,7 +17,7 @@ public:
     enum class Kind { Classic, HighSeas };
 
     constexpr TileDataLayout() = default;
-    constexpr explicit TileDataLayout(Kind kind) : m_kind(kind) { }
+    constexpr explicit TileDataLayout(Kind kind) : layoutKind(kind) { }
     static constexpr TileDataLayout classic() { return TileDataLayout(Kind::Classic); }
     static constexpr TileDataLayout highSeas() { return TileDataLayout(Kind::HighSeas); }
 
@@ -33,8 +33,8 @@ public:
     // Both names, classic first.
     static QStringList names();
 
-    constexpr Kind kind() const { return m_kind; }
-    constexpr bool hasUpperFlags() const { return m_kind == Kind::HighSeas; }
+    constexpr Kind kind() const { return layoutKind; }
+    constexpr bool hasUpperFlags() const { return layoutKind == Kind::HighSeas; }
     // "classic" or "high-seas".
     QString name() const;
 
@@ -86,8 +86,8 @@ public:
                                             : (fileSize - landSectionSize()) % staticBlockSize();
     }
 
-    constexpr bool operator==(const TileDataLayout &other) const { return m_kind == other.m_kind; }
-    constexpr bool operator!=(const TileDataLayout &other) const { return m_kind != other.m_kind; }
+    constexpr bool operator==(const TileDataLayout &other) const { return layoutKind == other.layoutKind; }
+    constexpr bool operator!=(const TileDataLayout &other) const { return layoutKind != other.layoutKind; }
 
 private:
     static constexpr int MaxStaticBlocks = TileDataFormat::MaxStaticCount / TileDataFormat::RecordsPerBlock;
@@ -102,7 +102,7 @@ private:
             + TileDataFormat::BlockHeaderSize + (id % TileDataFormat::RecordsPerBlock) * recordSize;
     }
 
-    Kind m_kind = Kind::Classic;
+    Kind layoutKind = Kind::Classic;
 };
 
 struct TileDataLayout::Detection

@@ -65,5 +65,12 @@ QString flagLabel(int bit);
 bool isNamed(int bit);
 // Names of the bits set in flags, in bit order.
 QStringList flagNames(quint64 flags);
+// flags with every bit that differs between from and to set as in to: an edit from
+// from to to applied to flags that may have changed meanwhile in other bits.
+constexpr quint64 withChangedBits(quint64 flags, quint64 from, quint64 to)
+{
+    const quint64 changed = from ^ to;
+    return (flags & ~changed) | (to & changed);
+}
 
 } // namespace TileFlags

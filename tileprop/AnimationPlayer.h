@@ -26,7 +26,6 @@ public:
     void play(const QVector<QImage> &frames, int intervalUnits);
     void stop();
     bool isPlaying() const { return timer.isActive(); }
-    int currentFrame() const { return current; }
 
 Q_SIGNALS:
     // The frame to show now (null: a frame without an image).

@@ -7,6 +7,7 @@
 #include "tiledata/TileDataFormat.h"
 #include "tileprop/AnimationPlayer.h"
 #include "tileprop/NumberFieldValidator.h"
+#include "tileprop/TileFieldLabels.h"
 #include "ui/TileImageActions.h"
 #include "ui/UserPrompts.h"
 #include "ui_tileprop.h"
@@ -16,6 +17,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <vector>
 
 namespace {
 
@@ -30,12 +32,21 @@ quint16 parseNumber(const QString &text)
     return NumberFieldValidator::parse(text, &value) && value <= WordMaximum ? quint16(value) : 0;
 }
 
-// A field the user did not touch keeps its stored value; an 8-bit field keeps the
-// low byte of what was typed.
-template <typename Field> void applyEdit(const QLineEdit *edit, Field shown, Field &stored)
+// A static's number fields, by width, each with its line edit.
+template <typename Field> using NumberFields = std::vector<std::pair<QLineEdit *, Field StaticTileRecord::*>>;
+
+NumberFields<quint8> byteFields(const Ui::tileprop &ui)
 {
-    if (edit->text() != QString::number(shown))
-        stored = Field(parseNumber(edit->text()));
+    return {{ui.lineWeight, &StaticTileRecord::weight}, {ui.lineQuality, &StaticTileRecord::quality},
+        {ui.lineUnknown1, &StaticTileRecord::unknown1}, {ui.lineQuantity, &StaticTileRecord::quantity},
+        {ui.lineUnknown2, &StaticTileRecord::unknown2}, {ui.lineHue, &StaticTileRecord::hue},
+        {ui.lineHeight, &StaticTileRecord::height}};
+}
+
+NumberFields<quint16> wordFields(const Ui::tileprop &ui)
+{
+    return {{ui.lineUnknown, &StaticTileRecord::unknown}, {ui.lineAnimid, &StaticTileRecord::animid},
+        {ui.lineUnknown3, &StaticTileRecord::unknown3}};
 }
 
 void setNumberRange(QLineEdit *edit, uint maximum)
@@ -56,7 +67,7 @@ QBoxLayout *boxHolding(QWidget *root, QWidget *widget)
 } // namespace
 
 ArtWidget::ArtWidget(
-    TileEdits *edits, AnimDataFile *anim, int id, int kind, QWidget *parent, Qt::WindowFlags flags)
+    TileEdits *edits, AnimDataFile *anim, TileKind kind, int id, QWidget *parent, Qt::WindowFlags flags)
     : QDialog(parent, flags), ui(std::make_unique<Ui::tileprop>()), edits(edits),
       art(edits ? &edits->art() : nullptr), tiles(edits ? &edits->tiles() : nullptr), kind(kind), id(id),
       player(new AnimationPlayer(this))
@@ -73,15 +84,13 @@ ArtWidget::ArtWidget(
     collectFlagBoxes();
     addValidators();
     wireForm();
-    setWindowTitle(tr("%1: %2 (0x%3)")
-                       .arg(isTerrain() ? tr("Terrain") : tr("Static"))
-                       .arg(id)
-                       .arg(QString::number(id, 16).toUpper()));
+    setWindowTitle(
+        tr("%1: %2 (0x%3)").arg(tileKindTitle(kind)).arg(id).arg(QString::number(id, 16).toUpper()));
     if (id < 0)
         return;
 
     filling = true;
-    fillFromRecord();
+    isTerrain() ? fillTerrain() : fillStatic();
     filling = false;
     fillImage();
     fillAnimation(anim);
@@ -133,11 +142,11 @@ QCheckBox *ArtWidget::upperFlagBox(int bit)
 
 void ArtWidget::addValidators()
 {
-    for (QLineEdit *edit : {ui->lineWeight, ui->lineQuality, ui->lineUnknown1, ui->lineQuantity,
-             ui->lineUnknown2, ui->lineHue, ui->lineHeight})
-        setNumberRange(edit, ByteMaximum);
-    for (QLineEdit *edit : {ui->lineTexid, ui->lineUnknown, ui->lineAnimid, ui->lineUnknown3})
-        setNumberRange(edit, WordMaximum);
+    for (const auto &number : byteFields(*ui))
+        setNumberRange(number.first, ByteMaximum);
+    for (const auto &number : wordFields(*ui))
+        setNumberRange(number.first, WordMaximum);
+    setNumberRange(ui->lineTexid, WordMaximum);
     // A name is at most 20 Latin-1 characters, as the file stores it.
     ui->lineName->setMaxLength(TileDataFormat::NameSize);
     ui->lineName->setValidator(new QRegularExpressionValidator(
@@ -146,17 +155,14 @@ void ArtWidget::addValidators()
 
 void ArtWidget::wireForm()
 {
-    connect(ui->checkContainer, &QCheckBox::stateChanged, this, &ArtWidget::containerChange);
-    connect(ui->checkWeapon, &QCheckBox::stateChanged, this, &ArtWidget::weaponChange);
-    connect(ui->checkArmor, &QCheckBox::stateChanged, this, &ArtWidget::armorChange);
-    connect(ui->checkWearable, &QCheckBox::stateChanged, this, &ArtWidget::wearableChange);
-    connect(ui->checkLightSource, &QCheckBox::stateChanged, this, &ArtWidget::lightChange);
     connect(ui->checkAnimated, &QCheckBox::stateChanged, this, &ArtWidget::toggleAnim);
-    for (int bit = 0; bit < TileFlags::LowerFlagCount; ++bit)
+    // Filling the form ticks boxes too: the labels follow the record's flags from the start.
+    for (int bit = 0; bit < TileFlags::LowerFlagCount; ++bit) {
         connect(flagBoxes[bit], &QCheckBox::stateChanged, this, &ArtWidget::checkChange);
-    for (QLineEdit *edit : {ui->lineName, ui->lineAnimid, ui->lineHeight, ui->lineHue, ui->lineQuality,
-             ui->lineQuantity, ui->lineUnknown, ui->lineUnknown1, ui->lineUnknown2, ui->lineUnknown3,
-             ui->lineWeight, ui->lineTexid})
+        connect(flagBoxes[bit], &QCheckBox::stateChanged, this, &ArtWidget::showFieldLabels);
+    }
+    // The General page's line edits are the record's fields.
+    for (QLineEdit *edit : ui->tab2->findChildren<QLineEdit *>())
         connect(edit, &QLineEdit::textChanged, this, &ArtWidget::textChange);
     connect(ui->pushButton, &QPushButton::clicked, this, &ArtWidget::playAnimation);
     connect(stopButton, &QPushButton::clicked, this, &ArtWidget::stopAnimation);
@@ -172,19 +178,12 @@ void ArtWidget::addStopButton()
         row->insertWidget(row->indexOf(ui->pushButton) + 1, stopButton);
 }
 
-void ArtWidget::fillFromRecord()
-{
-    if (isTerrain())
-        fillTerrain();
-    else
-        fillStatic();
-}
-
 void ArtWidget::fillTerrain()
 {
     ui->groupArt->hide();
+    // A tile the tile data holds no record for yet starts empty.
     if (tiles)
-        shownLand = LandTileRecord::fromBytes(tiles->landRecord(id), tiles->layout());
+        shownLand = tiles->landRecord(id).value_or(LandTileRecord::blank(tiles->layout()));
     applyFlags(shownLand.flags);
     ui->lineTexid->setText(QString::number(shownLand.texid));
     ui->lineName->setText(shownLand.nameText());
@@ -194,20 +193,13 @@ void ArtWidget::fillStatic()
 {
     ui->groupTerrain->hide();
     if (tiles)
-        shownStatic = StaticTileRecord::fromBytes(tiles->staticRecord(id), tiles->layout());
-    const StaticTileRecord &r = shownStatic;
-    applyFlags(r.flags);
-    ui->lineWeight->setText(QString::number(r.weight));
-    ui->lineQuality->setText(QString::number(r.quality));
-    ui->lineUnknown->setText(QString::number(r.unknown));
-    ui->lineUnknown1->setText(QString::number(r.unknown1));
-    ui->lineQuantity->setText(QString::number(r.quantity));
-    ui->lineAnimid->setText(QString::number(r.animid));
-    ui->lineUnknown2->setText(QString::number(r.unknown2));
-    ui->lineHue->setText(QString::number(r.hue));
-    ui->lineUnknown3->setText(QString::number(r.unknown3));
-    ui->lineHeight->setText(QString::number(r.height));
-    ui->lineName->setText(r.nameText());
+        shownStatic = tiles->staticRecord(id).value_or(StaticTileRecord::blank(tiles->layout()));
+    applyFlags(shownStatic.flags);
+    for (const auto &[edit, field] : byteFields(*ui))
+        edit->setText(QString::number(shownStatic.*field));
+    for (const auto &[edit, field] : wordFields(*ui))
+        edit->setText(QString::number(shownStatic.*field));
+    ui->lineName->setText(shownStatic.nameText());
 }
 
 void ArtWidget::applyFlags(quint64 flags)
@@ -219,14 +211,6 @@ void ArtWidget::applyFlags(quint64 flags)
         if (box)
             box->setChecked(set);
     }
-    if (flags & (TileFlags::Weapon | TileFlags::Armor))
-        ui->labelQuantity->setText(tr("Class"));
-    if (flags & TileFlags::Container)
-        ui->labelHeight->setText(tr("Contains"));
-    if (flags & TileFlags::Wearable)
-        ui->labelQuality->setText(tr("Layer"));
-    if (flags & TileFlags::LightSource)
-        ui->labelQuality->setText(tr("Light ID"));
     if (!(flags & TileFlags::Animated))
         ui->tabWidget->removeTab(ui->tabWidget->indexOf(animPage));
 }
@@ -234,7 +218,7 @@ void ArtWidget::applyFlags(quint64 flags)
 void ArtWidget::fillImage()
 {
     if (art)
-        image = isTerrain() ? art->getTerrain(id, false) : art->getStatic(id, false);
+        image = art->image(kind, id, false);
     showImage();
 }
 
@@ -269,7 +253,8 @@ void ArtWidget::playAnimation()
     const int count = qBound(1, int(animEntry.frameCount), AnimDataEntry::FrameSlots);
     QVector<QImage> frames;
     for (int frame = 0; frame < count; ++frame)
-        frames.append(art ? art->getStatic(id + animEntry.frameOffsets[frame], false) : QImage());
+        frames.append(
+            art ? art->image(TileKind::Static, id + animEntry.frameOffsets[frame], false) : QImage());
     ui->tabWidget->setCurrentWidget(ui->tab);
     player->play(frames, animEntry.frameInterval);
 }
@@ -285,36 +270,12 @@ void ArtWidget::done(int result)
     QDialog::done(result);
 }
 
-void ArtWidget::weaponChange(int)
+void ArtWidget::showFieldLabels()
 {
-    showQuantityLabel();
-}
-
-void ArtWidget::armorChange(int)
-{
-    showQuantityLabel();
-}
-
-void ArtWidget::showQuantityLabel()
-{
-    // Weapons and armour both keep their class there: the label stays while either is ticked.
-    const bool classified = ui->checkWeapon->isChecked() || ui->checkArmor->isChecked();
-    ui->labelQuantity->setText(classified ? tr("Class") : tr("Quantity"));
-}
-
-void ArtWidget::lightChange(int state)
-{
-    ui->labelQuality->setText(state == Qt::Checked ? tr("Light ID") : tr("Quality"));
-}
-
-void ArtWidget::wearableChange(int state)
-{
-    ui->labelQuality->setText(state == Qt::Checked ? tr("Layer") : tr("Quality"));
-}
-
-void ArtWidget::containerChange(int state)
-{
-    ui->labelHeight->setText(state == Qt::Checked ? tr("Contains") : tr("Height"));
+    const TileFieldLabels labels = TileFieldLabels::forFlags(formFlags());
+    ui->labelQuantity->setText(labels.quantity);
+    ui->labelQuality->setText(labels.quality);
+    ui->labelHeight->setText(labels.height);
 }
 
 void ArtWidget::checkChange(int)
@@ -378,7 +339,7 @@ void ArtWidget::importImage(const QImage &loaded)
     // Show the image as storing it will give it back. One that cannot be stored is
     // refused now, in the words the palette uses, and the image shown stays.
     QString message;
-    const QImage stored = TileEdits::prepareImage(tileKind(), id, loaded, &message);
+    const QImage stored = TileEdits::prepareImage(kind, id, loaded, &message);
     if (!message.isEmpty())
         UserPrompts::current().warning(this, windowTitle(), message);
     if (!stored.isNull())
@@ -408,10 +369,9 @@ bool ArtWidget::storeEdits()
     std::optional<QImage> newImage;
     if (imageChanged)
         newImage = image;
-    const std::optional<QByteArray> record = tiles ? editedRecord() : std::nullopt;
+    const std::optional<TileRecord> record = tiles ? editedRecord() : std::nullopt;
     const bool unchanged = !newImage && !record;
-    if (!edits || !tiles
-        || !(unchanged || edits->changeProperties(tileKind(), id, newImage, record, &error))) {
+    if (!edits || !tiles || !(unchanged || edits->changeProperties(kind, id, newImage, record, &error))) {
         // The window may be closed while the warning is shown: nothing of it is touched after.
         UserPrompts::current().warning(this, windowTitle(), error);
         return false;
@@ -421,22 +381,25 @@ bool ArtWidget::storeEdits()
     return true;
 }
 
-std::optional<QByteArray> ArtWidget::editedRecord() const
+std::optional<TileRecord> ArtWidget::editedRecord() const
 {
     if (!modified || !tiles)
         return std::nullopt;
+    // Read again: another window or an undo may have changed the record since it was shown.
     if (isTerrain()) {
-        const LandTileRecord current = LandTileRecord::fromBytes(tiles->landRecord(id), tiles->layout());
-        const LandTileRecord edited = editedLandRecord(current);
-        return edited == current ? std::nullopt : std::optional<QByteArray>(edited.toBytes());
+        const LandTileRecord current = tiles->landRecord(id).value_or(LandTileRecord::blank(tiles->layout()));
+        const LandTileRecord edited = current.withChanges(shownLand, formLand());
+        return edited == current ? std::nullopt : std::optional<TileRecord>(edited);
     }
-    const StaticTileRecord current = StaticTileRecord::fromBytes(tiles->staticRecord(id), tiles->layout());
-    const StaticTileRecord edited = editedStaticRecord(current);
-    return edited == current ? std::nullopt : std::optional<QByteArray>(edited.toBytes());
+    const StaticTileRecord current
+        = tiles->staticRecord(id).value_or(StaticTileRecord::blank(tiles->layout()));
+    const StaticTileRecord edited = current.withChanges(shownStatic, formStatic());
+    return edited == current ? std::nullopt : std::optional<TileRecord>(edited);
 }
 
 quint64 ArtWidget::formFlags() const
 {
+    // Bits without a box were clear when shown.
     quint64 flags = 0;
     for (int bit = 0; bit < TileFlags::FlagCount; ++bit) {
         if (flagBoxes[bit] && flagBoxes[bit]->checkState() != Qt::Unchecked)
@@ -445,38 +408,27 @@ quint64 ArtWidget::formFlags() const
     return flags;
 }
 
-quint64 ArtWidget::editedFlags(quint64 stored, quint64 shown) const
+LandTileRecord ArtWidget::formLand() const
 {
-    // Bits without a box were clear when shown and stay as stored.
-    const quint64 form = formFlags();
-    const quint64 changed = form ^ shown;
-    return (stored & ~changed) | (form & changed);
-}
-
-LandTileRecord ArtWidget::editedLandRecord(LandTileRecord stored) const
-{
-    stored.flags = editedFlags(stored.flags, shownLand.flags);
-    applyEdit(ui->lineTexid, shownLand.texid, stored.texid);
+    LandTileRecord form = shownLand;
+    form.flags = formFlags();
+    form.texid = parseNumber(ui->lineTexid->text());
+    // A name that reads as shown keeps its stored bytes, which may go on after the NUL.
     if (ui->lineName->text() != shownLand.nameText())
-        stored.setNameText(ui->lineName->text());
-    return stored;
+        form.setNameText(ui->lineName->text());
+    return form;
 }
 
-StaticTileRecord ArtWidget::editedStaticRecord(StaticTileRecord stored) const
+StaticTileRecord ArtWidget::formStatic() const
 {
-    const StaticTileRecord &shown = shownStatic;
-    stored.flags = editedFlags(stored.flags, shown.flags);
-    applyEdit(ui->lineWeight, shown.weight, stored.weight);
-    applyEdit(ui->lineQuality, shown.quality, stored.quality);
-    applyEdit(ui->lineUnknown, shown.unknown, stored.unknown);
-    applyEdit(ui->lineUnknown1, shown.unknown1, stored.unknown1);
-    applyEdit(ui->lineQuantity, shown.quantity, stored.quantity);
-    applyEdit(ui->lineAnimid, shown.animid, stored.animid);
-    applyEdit(ui->lineUnknown2, shown.unknown2, stored.unknown2);
-    applyEdit(ui->lineHue, shown.hue, stored.hue);
-    applyEdit(ui->lineUnknown3, shown.unknown3, stored.unknown3);
-    applyEdit(ui->lineHeight, shown.height, stored.height);
-    if (ui->lineName->text() != shown.nameText())
-        stored.setNameText(ui->lineName->text());
-    return stored;
+    StaticTileRecord form = shownStatic;
+    form.flags = formFlags();
+    // An 8-bit field keeps the low byte of what was typed.
+    for (const auto &[edit, field] : byteFields(*ui))
+        form.*field = quint8(parseNumber(edit->text()));
+    for (const auto &[edit, field] : wordFields(*ui))
+        form.*field = parseNumber(edit->text());
+    if (ui->lineName->text() != shownStatic.nameText())
+        form.setNameText(ui->lineName->text());
+    return form;
 }

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "edits/TileKind.h"
+#include "io/TileKind.h"
 #include "tiledata/AnimDataEntry.h"
-#include "tiledata/LandTileRecord.h"
-#include "tiledata/StaticTileRecord.h"
 #include "tiledata/TileFlags.h"
+#include "tiledata/TileRecord.h"
 
 #include <QDialog>
 #include <QImage>
@@ -35,22 +34,14 @@ class ArtWidget : public QDialog
     Q_OBJECT
 
 public:
-    enum Kind { TerrainKind = 0, StaticKind = 1 };
-
-    // kind: TerrainKind, or any other value for a static. A window for a negative id
-    // is never shown: show() deletes it instead.
-    ArtWidget(TileEdits *edits, AnimDataFile *anim, int id, int kind, QWidget *parent = nullptr,
+    // A window for a negative id is never shown: show() deletes it instead.
+    ArtWidget(TileEdits *edits, AnimDataFile *anim, TileKind kind, int id, QWidget *parent = nullptr,
         Qt::WindowFlags flags = {});
     ~ArtWidget() override;
 
     void setVisible(bool visible) override;
 
 public Q_SLOTS:
-    void weaponChange(int state);
-    void armorChange(int state);
-    void lightChange(int state);
-    void wearableChange(int state);
-    void containerChange(int state);
     void accept() override;
     void checkChange(int state);
     void textChange(const QString &text);
@@ -66,14 +57,12 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
-    bool isTerrain() const { return kind == TerrainKind; }
-    TileKind tileKind() const { return isTerrain() ? TileKind::Terrain : TileKind::Static; }
+    bool isTerrain() const { return kind == TileKind::Terrain; }
     QString tileDescription() const;
 
     void collectFlagBoxes();
     void addValidators();
     void wireForm();
-    void fillFromRecord();
     void fillTerrain();
     void fillStatic();
     void applyFlags(quint64 flags);
@@ -81,7 +70,8 @@ private:
     QCheckBox *upperFlagBox(int bit);
     void fillImage();
     void fillAnimation(AnimDataFile *anim);
-    void showQuantityLabel();
+    // The labels of the fields whose meaning follows the flags, for the flags ticked now.
+    void showFieldLabels();
     void addStopButton();
     void showImage();
     void showFrame(const QImage &frame);
@@ -93,11 +83,11 @@ private:
     void changeImage(const QImage &newImage);
 
     quint64 formFlags() const;
-    quint64 editedFlags(quint64 stored, quint64 shown) const;
-    LandTileRecord editedLandRecord(LandTileRecord stored) const;
-    StaticTileRecord editedStaticRecord(StaticTileRecord stored) const;
+    // The record as the form shows it now.
+    LandTileRecord formLand() const;
+    StaticTileRecord formStatic() const;
     // The record as OK stores it; nothing when the user changed nothing in it.
-    std::optional<QByteArray> editedRecord() const;
+    std::optional<TileRecord> editedRecord() const;
     bool storeEdits();
 
     std::unique_ptr<Ui::tileprop> ui;
@@ -106,7 +96,7 @@ private:
     QPointer<TileEdits> edits;
     QPointer<ArtWork> art;
     QPointer<TileData> tiles;
-    int kind;
+    TileKind kind;
     int id;
     QImage image;
     bool imageChanged = false;
@@ -122,7 +112,7 @@ private:
     // file, for the named bits and for any other bit a shown record sets.
     std::array<QCheckBox *, TileFlags::FlagCount> flagBoxes{};
     // The record as the form was filled from it: only what the user changed since
-    // replaces the stored bytes on OK.
+    // replaces the stored fields on OK.
     LandTileRecord shownLand;
     StaticTileRecord shownStatic;
 };

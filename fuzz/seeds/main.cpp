@@ -77,12 +77,12 @@ Seeds roundTripSeeds(const SeedSource &source)
 {
     Seeds seeds;
     for (const QByteArray &record : source.statics) {
-        const QImage image = ArtCodec::decodeStatic(record, false);
+        const QImage image = ArtCodec::decodeStatic(record);
         if (!image.isNull() && image.width() <= RoundTripSide && image.height() <= RoundTripSide)
             seeds.append(roundTripInput(image));
     }
     for (const QByteArray &record : source.terrain.mid(0, 4))
-        seeds.append(roundTripInput(ArtCodec::decodeTerrain(record, false)));
+        seeds.append(roundTripInput(ArtCodec::decodeTerrain(record)));
     return seeds;
 }
 

@@ -26,7 +26,7 @@ namespace {
 QImage savedImage(const QString &directory, TileKind kind, int id)
 {
     ArtWork art(QDir(directory).filePath("artidx.mul"), QDir(directory).filePath("art.mul"));
-    return kind == TileKind::Terrain ? art.getTerrain(id, false) : art.getStatic(id, false);
+    return art.image(kind, id, false);
 }
 
 QStringList entries(const QString &directory)
@@ -134,7 +134,7 @@ private Q_SLOTS:
         }
         QCOMPARE(window.tabs()->currentIndex(), int(ArtTab::TerrainIndex));
         QCOMPARE(window.tabs()->statics()->staticPalette()->tileCount(), 96);
-        QVERIFY(!window.artStore()->getTerrain(123, false).isNull());
+        QVERIFY(!window.artStore()->image(TileKind::Terrain, 123, false).isNull());
     }
 
     void optionsForceHowTheDataSetIsRead()
@@ -240,7 +240,7 @@ private Q_SLOTS:
         MyMainWindow window(data->path());
         window.resize(800, 500);
         QVERIFY(showActive(window));
-        QVERIFY(window.artStore()->setTerrain(123, TestDataSet::terrain(Qt::yellow)));
+        QVERIFY(window.artStore()->setImage(TileKind::Terrain, 123, TestDataSet::terrain(Qt::yellow)));
         QCOMPARE(window.windowHandle()->title(), QDir(data->path()).dirName() + "* - Tessera");
         // Deep enough not to fit the status bar at this width.
         const QString deep = first.filePath("a folder with a rather long name for the data set/"
@@ -251,7 +251,8 @@ private Q_SLOTS:
         // The first output chooser starts beside the data directory.
         QCOMPARE(prompts.last("directory")->text, QFileInfo(data->path()).absolutePath());
         QCOMPARE(entries(deep), (QStringList{"animdata.mul", "art.mul", "artidx.mul", "tiledata.mul"}));
-        QCOMPARE(savedImage(deep, TileKind::Terrain, 123), window.artStore()->getTerrain(123, false));
+        QCOMPARE(savedImage(deep, TileKind::Terrain, 123),
+            window.artStore()->image(TileKind::Terrain, 123, false));
         // The whole path in the tool tip; the message elided in the middle, left of the labels.
         QCOMPARE(window.statusBar()->toolTip(), QStringLiteral("Saved to %1").arg(deep));
         const QString message = window.statusBar()->currentMessage();
@@ -333,7 +334,7 @@ private Q_SLOTS:
         MyMainWindow window(data->path());
         QVERIFY(showActive(window));
         QVERIFY(deleteImage(window, TileKind::Terrain, 123));
-        const QString pendingDirectory = window.artStore()->pendingDirectory();
+        const QString pendingDirectory = window.artStore()->pendingEdits().directory();
         const bool open = command == "open";
         if (open)
             prompts.directories << (answer < 0 ? scratch.filePath("empty") : other->path());
@@ -367,7 +368,7 @@ private Q_SLOTS:
             QCOMPARE(window.windowTitle(), QStringLiteral("Tessera[*]"));
             return;
         }
-        QCOMPARE(window.artStore()->pendingTerrain().contains(123), !gone);
+        QCOMPARE(window.artStore()->pendingEdits().isEdited(TileKind::Terrain, 123), !gone);
         QCOMPARE(window.edits()->history().count(), gone ? 0 : 1);
         QCOMPARE(window.tabs()->statics()->staticPalette()->tileCount(), gone ? 64 : 96);
         // The status bar starts again with the new data set, with no tile selected.
@@ -380,7 +381,7 @@ private Q_SLOTS:
     {
         FakePrompts prompts;
         QTemporaryDir out;
-        QStringList pending;
+        QString pending;
         {
             MyMainWindow first(other->path());
             first.show();
@@ -394,16 +395,15 @@ private Q_SLOTS:
             QVERIFY(deleteImage(first, TileKind::Terrain, 5));
             prompts.directories = QStringList{out.path()};
             QVERIFY(first.saveController()->save());
-            QVERIFY(first.tileStore()->setLandRecord(123, first.tileStore()->landRecord(5)));
-            pending
-                = QStringList{first.artStore()->pendingDirectory(), first.tileStore()->pendingDirectory()};
-            QVERIFY(!QDir(pending[0]).isEmpty() && !QDir(pending[1]).isEmpty());
+            QVERIFY(first.tileStore()->setLandRecord(123, *first.tileStore()->landRecord(5)));
+            pending = first.artStore()->pendingEdits().directory();
+            QVERIFY(!QDir(pending).isEmpty());
             prompts.saveAnswers = {UserPrompts::SaveAnswer::Discard};
             QVERIFY(first.close());
         }
         // The pending edits went with the window; the settings stay under Tessera's own name,
         // in the settings place the test gave.
-        QVERIFY(!QFileInfo::exists(pending[0]) && !QFileInfo::exists(pending[1])
+        QVERIFY(!QFileInfo::exists(pending)
             && QFile::exists(scratch.filePath("user/Tessera/Tessera.conf")));
 
         // No directory given and no installation found: the last data directory.

@@ -333,7 +333,7 @@ private:
         const QImage screen = QGuiApplication::primaryScreen()->grabWindow(window->winId()).toImage();
         return screen.pixelColor(window->currentPalette()->mapTo(window.get(), position));
     }
-    QImage staticImage(int id) const { return argb(window->artStore()->getStatic(id, false)); }
+    QImage staticImage(int id) const { return argb(window->artStore()->image(TileKind::Static, id, false)); }
     // The status bar's name (0), size (1) and id (2).
     QString label(int index) const
     {

@@ -94,8 +94,8 @@ private Q_SLOTS:
             if (item->text() == QStringLiteral("Reopen"))
                 item->trigger();
         }
-        QCOMPARE(window.tileStore()->staticCount(), 64 + 32);
-        QVERIFY(window.artStore()->getStatic(2, false).isNull());
+        QCOMPARE(window.tileStore()->count(TileKind::Static), 64 + 32);
+        QVERIFY(window.artStore()->image(TileKind::Static, 2, false).isNull());
         QCOMPARE(window.tabs()->currentIndex(), int(ArtTab::StaticsIndex));
         QCOMPARE(window.currentPalette()->selectedId(), 40);
 
@@ -104,13 +104,14 @@ private Q_SLOTS:
         prompts.confirmations = {true};
         window.checkDataFiles();
         QCOMPARE(prompts.count("confirm"), 3);
-        QCOMPARE(window.tileStore()->staticCount(), 64 + 2 * 32);
-        QCOMPARE(window.artStore()->getTerrain(3, false).pixel(22, 22), qRgb(248, 0, 0));
-        QVERIFY(window.artStore()->getStatic(2, false).isNull() && window.isWindowModified());
+        QCOMPARE(window.tileStore()->count(TileKind::Static), 64 + 2 * 32);
+        QCOMPARE(window.artStore()->image(TileKind::Terrain, 3, false).pixel(22, 22), qRgb(248, 0, 0));
+        QVERIFY(window.artStore()->image(TileKind::Static, 2, false).isNull() && window.isWindowModified());
         prompts.directories = {out.path()};
         QVERIFY(window.saveController()->save());
-        QCOMPARE(
-            ArtWork(out.filePath("artidx.mul"), out.filePath("art.mul")).getTerrain(3, false).pixel(22, 22),
+        QCOMPARE(ArtWork(out.filePath("artidx.mul"), out.filePath("art.mul"))
+                     .image(TileKind::Terrain, 3, false)
+                     .pixel(22, 22),
             qRgb(248, 0, 0));
     }
 
@@ -189,8 +190,8 @@ private Q_SLOTS:
                     options.pendingParent = pending.path();
                     QString error;
                     auto set = DataSet::open(directory, options, &error);
-                    ::_exit(set && set->art().setTerrain(3, TestDataSet::terrain(Qt::red))
-                                && set->art().setStatic(2, QImage())
+                    ::_exit(set && set->art().setImage(TileKind::Terrain, 3, TestDataSet::terrain(Qt::red))
+                                && set->art().setImage(TileKind::Static, 2, QImage())
                             ? 0
                             : 1);
                 },
@@ -211,8 +212,8 @@ private Q_SLOTS:
             const QString question = prompts.last("confirm")->text;
             QVERIFY2(question.contains("2 pending edits of this data set") && question.contains(directory),
                 qPrintable(question));
-            QCOMPARE(window.artStore()->pendingTerrain().contains(3), recover);
-            QCOMPARE(window.artStore()->getStatic(2, false).isNull(), recover);
+            QCOMPARE(window.artStore()->pendingEdits().isEdited(TileKind::Terrain, 3), recover);
+            QCOMPARE(window.artStore()->image(TileKind::Static, 2, false).isNull(), recover);
             QCOMPARE(window.isWindowModified(), recover);
         }
         // Whatever the answer, the ended runs' leftovers are gone; only the art's pending

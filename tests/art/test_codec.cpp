@@ -41,11 +41,6 @@ QRgb rgbOf(quint16 word)
     return qRgb(((word >> 10) & 31) << 3, ((word >> 5) & 31) << 3, (word & 31) << 3);
 }
 
-// The colour a pixel with red field i shows highlighted, as the format describes it.
-constexpr quint16 HighlightTable[32] = {0x18C0, 0x18C0, 0x1CE0, 0x2100, 0x2520, 0x2521, 0x2941, 0x2D61,
-    0x3181, 0x3181, 0x35A2, 0x39C2, 0x3DE2, 0x3DE2, 0x4203, 0x4623, 0x4A43, 0x4A43, 0x4E63, 0x5284, 0x56A4,
-    0x56A4, 0x5AC4, 0x5EE5, 0x6305, 0x6305, 0x6725, 0x6B45, 0x6F66, 0x6F66, 0x7386, 0x77A6};
-
 // Bytes right before an inaccessible page: reading one byte past them crashes the test.
 struct GuardedBytes
 {
@@ -141,20 +136,15 @@ private Q_SLOTS:
             opaque += words({0x8000 | word(i)});
         }
         const GuardedBytes guarded(record);
-        const QImage image = ArtCodec::decodeTerrain(guarded.view, false);
-        const QImage lit = ArtCodec::decodeTerrain(guarded.view, true);
+        const QImage image = ArtCodec::decodeTerrain(guarded.view);
         // Row 0 holds words 0 and 1 at x 21 and 22, row 43 the last two, 462 words lie above row 21.
         QCOMPARE(image.pixel(22, 43), rgbOf(word(1011)));
         QCOMPARE(image.pixel(0, 21), rgbOf(word(462)));
-        QCOMPARE(image.pixel(20, 0) | image.pixel(23, 0) | image.pixel(0, 0) | image.pixel(43, 43)
-                | lit.pixel(0, 0),
-            0u);
+        QCOMPARE(image.pixel(20, 0) | image.pixel(23, 0) | image.pixel(0, 0) | image.pixel(43, 43), 0u);
         int i = 0;
         for (int y = 0; y < TerrainSize; ++y) {
-            for (int x = terrainRowStart(y); x < terrainRowStart(y) + terrainRowLength(y); ++x, ++i) {
+            for (int x = terrainRowStart(y); x < terrainRowStart(y) + terrainRowLength(y); ++x, ++i)
                 QCOMPARE(image.pixel(x, y), rgbOf(word(i)));
-                QCOMPARE(lit.pixel(x, y), rgbOf(HighlightTable[word(i) >> 10 & 31]));
-            }
         }
         QCOMPARE(ArtCodec::encodeTerrain(image), opaque);
         // Alpha below 128 stores black whatever the colour, from 128 the colour; RGB32 ignores alpha.
@@ -166,7 +156,7 @@ private Q_SLOTS:
         QCOMPARE(ArtCodec::encodeTerrain(unusedByte).left(4), words({0xffff, 0x8000 | 31 << 10}));
         // A byte short it is no record; bytes after it are not part of it.
         const QByteArrayView cut(record.constData(), TerrainRecordSize - 1);
-        QVERIFY(ArtCodec::decodeTerrain(cut, false).isNull() && ArtCodec::terrainRecordExtent(cut) < 0);
+        QVERIFY(ArtCodec::decodeTerrain(cut).isNull() && ArtCodec::terrainRecordExtent(cut) < 0);
         QCOMPARE(ArtCodec::terrainRecordExtent(record + "more"), qint64(TerrainRecordSize));
     }
 
@@ -211,8 +201,8 @@ private Q_SLOTS:
             QVERIFY2(!error.isEmpty() && (image.height() + image.width() != 1026 || error.contains("1024")),
                 qPrintable(error));
         }
-        QCOMPARE(ArtCodec::decodeStatic(ArtCodec::encodeStatic(filled(1024, 1024, 0)), false).size(),
-            QSize(1024, 1024));
+        QCOMPARE(
+            ArtCodec::decodeStatic(ArtCodec::encodeStatic(filled(1024, 1024, 0))).size(), QSize(1024, 1024));
 
         // The longest record that decodes: 1024 x 1024, last line at word 32767, 1023 runs, one of 32767.
         QByteArray longest = QByteArray(4, '\0') + words({1024, 1024});
@@ -271,30 +261,22 @@ private Q_SLOTS:
         QFETCH(QList<QRgb>, pixels);
         const GuardedBytes guarded(record);
         QCOMPARE(ArtCodec::staticRecordExtent(guarded.view), qint64(extent));
-        const QImage image = ArtCodec::decodeStatic(guarded.view, false);
-        const QImage lit = ArtCodec::decodeStatic(guarded.view, true);
+        const QImage image = ArtCodec::decodeStatic(guarded.view);
         QCOMPARE(image.isNull(), extent < 0);
-        QCOMPARE(lit.isNull(), extent < 0);
         if (extent < 0)
             return;
         const GuardedBytes exact(record.left(extent)); // the record's own bytes decode the same
-        QCOMPARE(ArtCodec::decodeStatic(exact.view, false), image);
+        QCOMPARE(ArtCodec::decodeStatic(exact.view), image);
         QCOMPARE(ArtCodec::staticRecordExtent(exact.view), qint64(extent));
-        // Highlighted, an opaque pixel shows the colour of its red field.
         QVERIFY(pixels.isEmpty() || pixels.size() == image.width() * image.height());
-        for (int i = 0; i < pixels.size(); ++i) {
-            const QPoint at(i % image.width(), i / image.width());
-            QCOMPARE(image.pixel(at), pixels.at(i));
-            QCOMPARE(lit.pixel(at), pixels.at(i) ? rgbOf(HighlightTable[qRed(pixels.at(i)) >> 3]) : 0u);
-        }
+        for (int i = 0; i < pixels.size(); ++i)
+            QCOMPARE(image.pixel(i % image.width(), i / image.width()), pixels.at(i));
         // Cut anywhere before its end it is refused, even with its other bytes following in memory.
         for (int length = 0; length < extent; ++length) {
             const QByteArrayView prefix(record.constData(), length);
             const GuardedBytes cut(record.left(length));
-            QVERIFY2(ArtCodec::decodeStatic(prefix, false).isNull()
-                    && ArtCodec::staticRecordExtent(prefix) < 0
-                    && ArtCodec::decodeStatic(cut.view, false).isNull()
-                    && ArtCodec::decodeStatic(cut.view, true).isNull(),
+            QVERIFY2(ArtCodec::decodeStatic(prefix).isNull() && ArtCodec::staticRecordExtent(prefix) < 0
+                    && ArtCodec::decodeStatic(cut.view).isNull(),
                 qPrintable(QString::number(length)));
         }
     }

@@ -59,11 +59,11 @@ std::unique_ptr<DataSet> openSet(
 QString firstDifference(ArtWork &a, ArtWork &b)
 {
     for (int id = 0; id < TerrainCount; ++id) {
-        if (a.getTerrain(id, false) != b.getTerrain(id, false))
+        if (a.image(TileKind::Terrain, id, false) != b.image(TileKind::Terrain, id, false))
             return QStringLiteral("terrain %1").arg(id);
     }
     for (int id = 0; id < qMax(a.staticSlotCount(), b.staticSlotCount()); ++id) {
-        if (a.getStatic(id, false) != b.getStatic(id, false))
+        if (a.image(TileKind::Static, id, false) != b.image(TileKind::Static, id, false))
             return QStringLiteral("static %1").arg(id);
     }
     return QString();
@@ -79,9 +79,11 @@ ArtIndexEntry indexEntry(const QByteArray &index, int slot)
 // The edits both stores are given.
 bool edit(ArtWork &art)
 {
-    return art.setTerrain(3, TestDataSet::terrain(Qt::red)) && art.setTerrain(7, QImage())
-        && art.setStatic(5, TestDataSet::solid(23, 40, Qt::blue)) && art.setStatic(9, QImage())
-        && art.setStatic(HighStatic + 3, TestDataSet::solid(4, 4, Qt::green));
+    return art.setImage(TileKind::Terrain, 3, TestDataSet::terrain(Qt::red))
+        && art.setImage(TileKind::Terrain, 7, QImage())
+        && art.setImage(TileKind::Static, 5, TestDataSet::solid(23, 40, Qt::blue))
+        && art.setImage(TileKind::Static, 9, QImage())
+        && art.setImage(TileKind::Static, HighStatic + 3, TestDataSet::solid(4, 4, Qt::green));
 }
 
 // The entry of an art position in a .uop file, by its name.
@@ -142,7 +144,7 @@ void TestUop::sameArtThroughBothContainers()
     // The static palette reaches the highest position the container has.
     QCOMPARE(uop->art().staticSlotCount(), HighStatic + 1);
     QCOMPARE(firstDifference(mul->art(), uop->art()), QString());
-    QCOMPARE(uop->art().getStatic(HighStatic, false).size(), QSize(11, 13));
+    QCOMPARE(uop->art().image(TileKind::Static, HighStatic, false).size(), QSize(11, 13));
     // Records are those art.mul holds; positions sharing one share its entry.
     const ArtContainer &container = uop->art().container();
     QCOMPARE(container.record(StaticIdBase + 7), mul->art().container().record(StaticIdBase + 7));
@@ -184,8 +186,8 @@ void TestUop::damagedContainerInADataSet()
     QVERIFY2(set, qPrintable(error));
     // The tile whose checksum does not match still shows; of two entries of a name the first is used.
     for (int id : {0, 1, 2})
-        QCOMPARE(set->art().getStatic(id, false).size(), QSize(5 + id, 5));
-    QVERIFY(set->art().getStatic(3, false).isNull());
+        QCOMPARE(set->art().image(TileKind::Static, id, false).size(), QSize(5 + id, 5));
+    QVERIFY(set->art().image(TileKind::Static, 3, false).isNull());
     const QString notes = set->art().container().notes().join('\n');
     QVERIFY2(notes.contains("static tile 2: checksum does not match"), qPrintable(notes));
     QVERIFY2(notes.contains("repeat the name of an earlier entry, which is used: static tile 1"),
@@ -205,7 +207,8 @@ void TestUop::damagedContainerInADataSet()
             QVERIFY2(saver.notice().contains(part), qPrintable(saver.notice()));
         auto saved = openSet(out.path());
         QVERIFY(saved);
-        QCOMPARE(saved->art().getStatic(2, false), set->art().getStatic(2, false));
+        QCOMPARE(
+            saved->art().image(TileKind::Static, 2, false), set->art().image(TileKind::Static, 2, false));
         MypReader written;
         if (format == Format::Uop) {
             QVERIFY(written.open(out.filePath("artLegacyMUL.uop"), UopArtContainer::MaxRecordLength));
@@ -337,7 +340,7 @@ void TestUop::sharedBlocksInflateOnce()
     QCOMPARE(opened->decompressions(), 0);
     for (int pass = 0; pass < 2; ++pass) {
         for (int id = 0; id < 4000; ++id)
-            QCOMPARE(art.getStatic(id, false).size(), QSize(30, 30));
+            QCOMPARE(art.image(TileKind::Static, id, false).size(), QSize(30, 30));
     }
     for (int slot = 0; slot < opened->slotCount(); ++slot)
         opened->record(slot);

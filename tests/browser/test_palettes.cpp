@@ -238,7 +238,7 @@ private Q_SLOTS:
         QVERIFY(drag.actions == Qt::CopyAction && !drag.hasPixmap);
         QCOMPARE(drag.data.keys(), QStringList{ImageTransfer::pngType()});
         QCOMPARE(QImage::fromData(drag.data.first(), "PNG").convertToFormat(QImage::Format_ARGB32),
-            f.data.art().getStatic(3, false));
+            f.data.art().image(TileKind::Static, 3, false));
     }
 
     void pictureShowsTheTiles_data()
@@ -257,11 +257,13 @@ private Q_SLOTS:
         // Translucent pixels show as opaque or not at all; small, wide and tall images are placed and cut.
         QImage translucent = TestDataSet::solid(30, 30, QColor(200, 10, 10, 100));
         translucent.setPixel(0, 0, qRgba(255, 255, 255, 0));
-        QVERIFY(art.setStatic(1, TestDataSet::solid(1, 1, Qt::red)) && art.setStatic(5, translucent));
-        QVERIFY(art.setStatic(4, TestDataSet::solid(100, 43, Qt::blue)) && art.setTerrain(5, translucent));
+        QVERIFY(art.setImage(TileKind::Static, 1, TestDataSet::solid(1, 1, Qt::red))
+            && art.setImage(TileKind::Static, 5, translucent));
+        QVERIFY(art.setImage(TileKind::Static, 4, TestDataSet::solid(100, 43, Qt::blue))
+            && art.setImage(TileKind::Terrain, 5, translucent));
         // A record edit marks the tile as well as an art edit does.
-        QVERIFY(f.data.tiles().setStaticRecord(2, QByteArray(37, '\1')));
-        QVERIFY(f.data.tiles().setLandRecord(16383, QByteArray(26, '\1')));
+        QVERIFY(f.data.tiles().setStaticRecord(2, StaticTileRecord::fromBytes(QByteArray(37, '\1'))));
+        QVERIFY(f.data.tiles().setLandRecord(16383, LandTileRecord::fromBytes(QByteArray(26, '\1'))));
         const QList<int> edited = statics ? QList<int>{1, 2, 4, 5} : QList<int>{5, 16383};
         TilePalette &palette = statics ? static_cast<TilePalette &>(f.statics) : f.terrain;
         resizeNow(palette, size);
@@ -269,7 +271,8 @@ private Q_SLOTS:
         palette.setSelected(selected);
         const int columns = size.width() / 46;
         const auto imageOf = [&](int id) {
-            return statics ? art.getStatic(id, id == selected) : art.getTerrain(id, id == selected);
+            return statics ? art.image(TileKind::Static, id, id == selected)
+                           : art.image(TileKind::Terrain, id, id == selected);
         };
         const QImage expected = expectedPicture(size, palette.palette().window().color(), startRow * columns,
             statics ? 64 : Terrain, columns, selected, imageOf, [&](int id) { return edited.contains(id); });
@@ -303,7 +306,8 @@ private Q_SLOTS:
         QCOMPARE(scrollBar->maximum(), Terrain / columns);
         // Tiles that differ from row to row, some of them marked as edited.
         for (int id = 0; id < 400; id += 3)
-            QVERIFY(f->data.art().setTerrain(id, TestDataSet::terrain(QColor(id % 256, 255 - id % 200, 90))));
+            QVERIFY(f->data.art().setImage(
+                TileKind::Terrain, id, TestDataSet::terrain(QColor(id % 256, 255 - id % 200, 90))));
         palette->setSelected(columns * 3 + 1);
         palette->update();
         QCoreApplication::processEvents();
@@ -402,7 +406,7 @@ private Q_SLOTS:
         QFETCH(QString, written);
         QFETCH(QString, warned);
         Fixture f;
-        const QImage before = f.data.art().getTerrain(id, false);
+        const QImage before = f.data.art().image(TileKind::Terrain, id, false);
         const QString format = choice == "Import" ? "png" : (written + warned).section('.', -1);
         if (choice == "Drop") {
             const std::unique_ptr<QMimeData> mime = offer(f, chosen);
@@ -434,7 +438,7 @@ private Q_SLOTS:
         const EditLog &edits = choice == "Drop" ? f.staticEdits : f.terrainEdits;
         QCOMPARE(edits.entries, asked.isEmpty() ? QStringList() : QStringList{asked});
         QVERIFY(!asked.endsWith("12x70") || edits.images.first() == f.good);
-        QVERIFY(!f.data.art().hasPendingEdits());
+        QVERIFY(f.data.pendingEdits().isEmpty());
         QCOMPARE(f.prompts.count("warning"), warned.isEmpty() ? 0 : 1);
         QVERIFY(warned.isEmpty() || f.prompts.last("warning")->text.contains(warned));
         if (choice != "Save")
@@ -471,7 +475,7 @@ private Q_SLOTS:
         QFETCH(QString, kind);
         QFETCH(bool, saved);
         Fixture f;
-        QVERIFY(f.data.art().setStatic(4, TestDataSet::solid(3, 3, Qt::red)));
+        QVERIFY(f.data.art().setImage(TileKind::Static, 4, TestDataSet::solid(3, 3, Qt::red)));
         TileEdits history(f.data.art(), f.data.tiles());
         if (saved) {
             f.statics.setEdits(&history);

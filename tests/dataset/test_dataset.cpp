@@ -2,6 +2,7 @@
 // stores (a data set opened again, a run that ended abnormally).
 
 #include "TestDataSet.h"
+#include "art/ArtCodec.h"
 #include "art/ArtWork.h"
 #include "dataset/DataSet.h"
 #include "tiledata/StaticTileRecord.h"
@@ -36,23 +37,24 @@ std::unique_ptr<DataSet> openSet(
 // and of static 100 (past the end of the file's 64, a first record) changed.
 bool makeEdits(DataSet &set)
 {
-    StaticTileRecord item = StaticTileRecord::fromBytes(set.tiles().staticRecord(40));
+    StaticTileRecord item = *set.tiles().staticRecord(40);
     item.setNameText(QStringLiteral("kept"));
     StaticTileRecord first;
     first.setNameText(QStringLiteral("first"));
-    return set.art().setTerrain(3, TestDataSet::terrain(Qt::red)) && set.art().setStatic(2, QImage())
-        && set.tiles().setStaticRecord(40, item.toBytes())
-        && set.tiles().setStaticRecord(100, first.toBytes());
+    return set.art().setImage(TileKind::Terrain, 3, TestDataSet::terrain(Qt::red))
+        && set.art().setImage(TileKind::Static, 2, QImage()) && set.tiles().setStaticRecord(40, item)
+        && set.tiles().setStaticRecord(100, first);
 }
 
 void checkEdits(DataSet &set, bool tileDataKept = true)
 {
-    QCOMPARE(set.art().getTerrain(3, false).pixel(22, 22), qRgb(248, 0, 0));
-    QVERIFY(set.art().getStatic(2, false).isNull());
-    QVERIFY(set.art().pendingStatics().contains(2));
-    QCOMPARE(set.tiles().staticName(40), tileDataKept ? QStringLiteral("kept") : QString());
-    QCOMPARE(set.tiles().staticName(100), tileDataKept ? QStringLiteral("first") : QString());
-    QCOMPARE(set.tiles().pendingRecords().size(), tileDataKept ? 2 : 0);
+    QCOMPARE(set.art().image(TileKind::Terrain, 3, false).pixel(22, 22), qRgb(248, 0, 0));
+    QVERIFY(set.art().image(TileKind::Static, 2, false).isNull());
+    using Part = PendingEditStore::Part;
+    QCOMPARE(set.pendingEdits().state(TileKind::Static, 2, Part::Image), PendingEdit::State::Deleted);
+    QCOMPARE(set.tiles().name(TileKind::Static, 40), tileDataKept ? QStringLiteral("kept") : QString());
+    QCOMPARE(set.tiles().name(TileKind::Static, 100), tileDataKept ? QStringLiteral("first") : QString());
+    QCOMPARE(set.pendingEdits().editedIds(TileKind::Static, Part::TileData).size(), tileDataKept ? 2 : 0);
 }
 
 // Where a crashed run's leftovers are: the pending directories nobody holds.
@@ -77,6 +79,7 @@ private Q_SLOTS:
     void reopeningKeepsTheEditsThatStillFit_data();
     void reopeningKeepsTheEditsThatStillFit();
     void editsOfACrashedRunAreRecovered();
+    void editsOfAnEarlierVersionAreRecovered();
 };
 
 void TestDataSetOpening::directoriesWithoutADataSet_data()
@@ -128,8 +131,8 @@ void TestDataSetOpening::changedFilesAreNoticed()
     QCOMPARE(set->changedFile(), data.filePath("art.mul"));
     // Reads of the cut file give no image, never a crash.
     for (int id = 0; id < 64; ++id)
-        set->art().getStatic(id, false);
-    QVERIFY(set->art().getTerrain(3, false).isNull());
+        set->art().image(TileKind::Static, id, false);
+    QVERIFY(set->art().image(TileKind::Terrain, 3, false).isNull());
 }
 
 void TestDataSetOpening::reopeningKeepsTheEditsThatStillFit_data()
@@ -188,18 +191,18 @@ void TestDataSetOpening::editsOfACrashedRunAreRecovered()
     auto live = openSet(data.path(), pending.path());
     QVERIFY(live && makeEdits(*live));
 
-    // Each data set finds its own leftovers (art and tile data) and only those, whether
+    // Each data set finds its own leftovers and only those, whether
     // the other's are discarded or recovered.
     for (const QString &directory : {other.path(), data.path()}) {
         auto set = openSet(directory, pending.path());
         QVERIFY(set);
         const QList<PendingEditDirectory::Orphan> orphans = set->orphanedEdits(pending.path());
-        QCOMPARE(orphans.size(), 2);
+        QCOMPARE(orphans.size(), 1);
         for (const PendingEditDirectory::Orphan &orphan : orphans)
             QCOMPARE(orphan.description.dataDirectory, directory);
         if (directory == other.path()) {
             DataSet::discard(orphans);
-            QCOMPARE(orphanDataDirectories(pending.path()), (QStringList{data.path(), data.path()}));
+            QCOMPARE(orphanDataDirectories(pending.path()), QStringList{data.path()});
             continue;
         }
         QStringList dropped;
@@ -207,10 +210,47 @@ void TestDataSetOpening::editsOfACrashedRunAreRecovered()
         QVERIFY2(set->recover(orphans, &dropped, &error), qPrintable(error));
         QCOMPARE(dropped, QStringList());
         checkEdits(*set);
-        QCOMPARE(set->art().pendingTerrain().size(), 1);
+        QCOMPARE(set->pendingEdits().editedTiles().size(), 4);
         QCOMPARE(orphanDataDirectories(pending.path()), QStringList());
     }
     checkEdits(*live);
+}
+
+// Before one store kept every edit, a run kept its images and its tile-data records in a
+// directory each; what such a run left when it crashed is recovered whole.
+void TestDataSetOpening::editsOfAnEarlierVersionAreRecovered()
+{
+    TestDataSet data(smallSet());
+    QTemporaryDir pending;
+    const pid_t child = fork();
+    if (child == 0) {
+        StaticTileRecord item;
+        item.setNameText(QStringLiteral("kept"));
+        const auto images = new PendingEditDirectory(pending.path(), {"art", data.path(), QString()});
+        const auto records = new PendingEditDirectory(pending.path(), {"tiledata", data.path(), QString()});
+        const bool written
+            = images->writeFile("Terrain3.wfg", ArtCodec::encodeTerrain(TestDataSet::terrain(Qt::red)), nullptr)
+            && images->writeFile("Static2.deleted", {}, nullptr)
+            && records->writeFile("TS40.wfg", item.toBytes(), nullptr)
+            && records->writeFile("TS100.wfg", StaticTileRecord().toBytes(), nullptr);
+        _exit(written ? 0 : 1); // the directories are never removed
+    }
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    auto set = openSet(data.path(), pending.path());
+    QVERIFY(set);
+    const QList<PendingEditDirectory::Orphan> orphans = set->orphanedEdits(pending.path());
+    QCOMPARE(orphans.size(), 2);
+    QStringList dropped;
+    QString error;
+    QVERIFY2(set->recover(orphans, &dropped, &error), qPrintable(error));
+    QCOMPARE(dropped, QStringList());
+    QCOMPARE(set->art().image(TileKind::Terrain, 3, false).pixel(22, 22), qRgb(248, 0, 0));
+    QVERIFY(set->art().image(TileKind::Static, 2, false).isNull());
+    QCOMPARE(set->tiles().name(TileKind::Static, 40), QStringLiteral("kept"));
+    QVERIFY(set->tiles().holds(TileKind::Static, 100));
+    QCOMPARE(orphanDataDirectories(pending.path()), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestDataSetOpening)

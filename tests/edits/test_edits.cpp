@@ -1,5 +1,6 @@
 // Undo history: every edit undone and redone exactly, the unsaved state, failures; finding by name.
 
+#include "FileSizeLimit.h"
 #include "TestDataSet.h"
 #include "TestFiles.h"
 #include "edits/TileEdits.h"
@@ -18,30 +19,31 @@ constexpr int Bare = 6; // a static without one
 constexpr int Ground = 3; // a terrain tile with an image
 constexpr int Sand = 0x1F3; // a terrain tile without one
 
-// What a user or a save sees of a tile: image, record, and its pending art and record files.
+// What a user or a save sees of a tile: image, record, and its pending image and record.
 using TileView = std::tuple<QImage, QByteArray, QByteArray, QByteArray>;
+using Part = PendingEditStore::Part;
 
-QByteArray pending(const QHash<int, QString> &files, int key)
+QByteArray pending(const PendingEditStore &edits, TileKind kind, int id, Part part)
 {
-    if (!files.contains(key))
+    const PendingEdit edit = edits.edit(kind, id, part);
+    if (edit.state == PendingEdit::State::None)
         return "none";
-    return files.value(key).isEmpty() ? QByteArray("deleted") : TestFiles::fileBytes(files.value(key));
+    return edit.state == PendingEdit::State::Deleted ? QByteArray("deleted") : edit.record;
 }
 
 TileView view(TestDataSet &data, TileKind kind, int id)
 {
     const bool land = kind == TileKind::Terrain;
-    return {land ? data.art().getTerrain(id, false) : data.art().getStatic(id, false),
-        land ? data.tiles().landRecord(id) : data.tiles().staticRecord(id),
-        pending(land ? data.art().pendingTerrain() : data.art().pendingStatics(), id),
-        pending(data.tiles().pendingRecords(), land ? id : id + TileDataFormat::StaticKeyBase)};
+    return {data.art().image(kind, id, false),
+        land ? data.tiles().landRecord(id)->toBytes() : data.tiles().staticRecord(id)->toBytes(),
+        pending(data.pendingEdits(), kind, id, Part::Image), pending(data.pendingEdits(), kind, id, Part::TileData)};
 }
 
-// The record with another name, its last field.
-QByteArray named(const QByteArray &record, const char *name)
+// The record with another name.
+template <typename Record> Record named(Record record, const char *name)
 {
-    return record.chopped(TileDataFormat::NameSize)
-        + QByteArray(name).leftJustified(TileDataFormat::NameSize, '\0');
+    record.setNameText(QLatin1String(name));
+    return record;
 }
 
 } // namespace
@@ -76,9 +78,9 @@ private Q_SLOTS:
     void mixedEditsUndoAndRedoExactly()
     {
         // Each step: an image under the action's name, or with a record, properties.
-        using Step = std::tuple<TileKind, int, QString, QImage, QByteArray>;
+        using Step = std::tuple<TileKind, int, QString, QImage, std::optional<TileRecord>>;
         const QImage blue = TestDataSet::solid(12, 9, Qt::blue);
-        const QByteArray lamp = named(data->tiles().staticRecord(Pictured), "lamp");
+        const StaticTileRecord lamp = named(*data->tiles().staticRecord(Pictured), "lamp");
         const QList<Step> steps{{TileKind::Static, Pictured, TileEdits::importName(), blue, {}},
             {TileKind::Terrain, Ground, TileEdits::deleteName(), QImage(), {}},
             // Image and record as one step, over the earlier import.
@@ -86,7 +88,7 @@ private Q_SLOTS:
             {TileKind::Static, Bare, TileEdits::pasteName(), blue, {}},
             {TileKind::Static, Pictured, TileEdits::cutName(), QImage(), {}},
             {TileKind::Terrain, Ground, TileEdits::dropName(), TestDataSet::terrain(Qt::yellow), {}},
-            {TileKind::Terrain, Sand, {}, QImage(), named(data->tiles().landRecord(Sand), "sand")}};
+            {TileKind::Terrain, Sand, {}, QImage(), named(*data->tiles().landRecord(Sand), "sand")}};
         QList<TileView> before;
         QList<TileView> after;
         QStringList texts;
@@ -94,8 +96,8 @@ private Q_SLOTS:
         for (const auto &[kind, id, action, image, record] : steps) {
             before << view(*data, kind, id);
             const auto properties = image.isNull() ? std::nullopt : std::optional<QImage>(image);
-            QVERIFY2(record.isEmpty() ? edits->changeImage(kind, id, image, action, &error)
-                                      : edits->changeProperties(kind, id, properties, record, &error),
+            QVERIFY2(!record ? edits->changeImage(kind, id, image, action, &error)
+                             : edits->changeProperties(kind, id, properties, record, &error),
                 qPrintable(error));
             after << view(*data, kind, id);
             texts << edits->history().undoText();
@@ -103,14 +105,14 @@ private Q_SLOTS:
                 continue;
             // The same picture in a record the encoder would not write (another header):
             // undoing must give back these bytes, not a new encoding.
-            const QString path = data->art().pendingStatics().value(Pictured);
+            const QString path = data->pendingEdits().recordFile(TileKind::Static, Pictured, Part::Image);
             QVERIFY(TestFiles::writeFile(path, TestFiles::fileBytes(path).replace(0, 1, "\x5a")));
         }
         QCOMPARE(texts,
             QStringList({"Import of Static 0x5", "Delete of Terrain 0x3", "Properties of Static 0x5",
                 "Paste of Static 0x6", "Cut of Static 0x5", "Drop of Terrain 0x3",
                 "Properties of Terrain 0x1F3"}));
-        QCOMPARE(std::get<1>(after.at(2)), lamp);
+        QCOMPARE(std::get<1>(after.at(2)), lamp.toBytes());
         QCOMPARE(std::get<2>(after.at(4)), QByteArray("deleted"));
 
         QSignalSpy changed(edits.get(), &TileEdits::tileChanged);
@@ -121,7 +123,7 @@ private Q_SLOTS:
                 qPrintable(texts.at(i)));
         }
         QVERIFY(
-            !data->art().hasPendingEdits() && !data->tiles().hasPendingEdits() && !edits->hasUnsavedEdits());
+            data->pendingEdits().isEmpty() && !edits->hasUnsavedEdits());
         for (int i = 0; i < steps.size(); ++i) {
             QVERIFY2(edits->redo(&error), qPrintable(error));
             QVERIFY2(view(*data, std::get<0>(steps.at(i)), std::get<1>(steps.at(i))) == after.at(i),
@@ -160,25 +162,32 @@ private Q_SLOTS:
         QCOMPARE(unsaved.size(), 5); // unsaved, saved, unsaved, saved, unsaved
         // A save keeps the history; a change the history does not know of is unsaved until the next.
         edits->markSaved();
-        QVERIFY(edits->history().canUndo() && data->art().setStatic(9, red) && edits->hasUnsavedEdits());
+        QVERIFY(edits->history().canUndo() && data->art().setImage(TileKind::Static, 9, red)
+            && edits->hasUnsavedEdits());
         edits->markSaved();
         QVERIFY(!edits->hasUnsavedEdits());
     }
 
     void failuresChangeNothing()
     {
-        // A directory where the image's, then the record's pending file would go (the image taken back).
+        // A full disk cuts the image's pending record (some 230 bytes), or only the
+        // record's (37 bytes, after a one-pixel image's 20), or a record of the other kind is
+        // given: the image is taken back.
         const TileView before = view(*data, TileKind::Static, Pictured);
-        const QStringList blocked{data->art().pendingDirectory() + "/Static5.wfg", "image of Static 0x5",
-            data->tiles().pendingDirectory() + "/TS5.wfg", "tile data of Static 0x5"};
-        for (int i = 0; i < blocked.size(); i += 2) {
-            QVERIFY(QDir().mkdir(blocked.at(i)));
+        const StaticTileRecord item = StaticTileRecord::fromBytes(QByteArray(37, 'x'));
+        const QList<std::tuple<int, qint64, TileRecord, QString>> failures{
+            {9, 100, item, "image of Static 0x5"}, {1, 30, item, "tile data of Static 0x5"},
+            {9, 1 << 20, LandTileRecord(),
+                "tile data of Static 0x5 was not changed: The record given is for the other kind of tile."}};
+        for (const auto &[side, limit, record, named] : failures) {
             QString error;
-            QVERIFY(!edits->changeProperties(
-                TileKind::Static, Pictured, TestDataSet::solid(9, 9, Qt::cyan), QByteArray(37, 'x'), &error));
-            QVERIFY2(error.contains(blocked.at(i + 1)), qPrintable(error));
+            {
+                const FileSizeLimit diskFull(limit);
+                QVERIFY(!edits->changeProperties(
+                    TileKind::Static, Pictured, TestDataSet::solid(side, side, Qt::cyan), record, &error));
+            }
+            QVERIFY2(error.contains(named), qPrintable(error));
             QVERIFY(view(*data, TileKind::Static, Pictured) == before);
-            QVERIFY(QDir().rmdir(blocked.at(i)));
         }
         QVERIFY(edits->history().count() == 0 && !edits->hasUnsavedEdits());
     }
@@ -193,7 +202,7 @@ private Q_SLOTS:
             TileKind::Static, Pictured, TestDataSet::solid(6, 6, Qt::blue), TileEdits::pasteName(), &error));
         const TileView second = view(*data, TileKind::Static, Pictured);
         // Undoing must write the first record back; its file's place is taken.
-        const QString path = data->art().pendingStatics().value(Pictured);
+        const QString path = data->pendingEdits().recordFile(TileKind::Static, Pictured, Part::Image);
         QVERIFY(QFile::remove(path) && QDir().mkdir(path));
         QVERIFY(!edits->undo(&error));
         QVERIFY2(error.contains("Paste of Static 0x5"), qPrintable(error));
@@ -229,7 +238,7 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QString error;
         QVERIFY(edits->changeProperties(
-            TileKind::Static, 40, std::nullopt, named(data->tiles().staticRecord(40), "new lamp"), &error));
+            TileKind::Static, 40, std::nullopt, named(*data->tiles().staticRecord(40), "new lamp"), &error));
         QTEST(TileNameSearch::next(
                   data->tiles(), terrain ? TileKind::Terrain : TileKind::Static, count, after, text),
             "found");

@@ -1,4 +1,5 @@
 #include "io/PendingEditDirectory.h"
+#include "io/PendingEditStore.h"
 
 #include <QtTest>
 #include <utime.h>
@@ -41,6 +42,41 @@ private Q_SLOTS:
         QVERIFY(PendingEditDirectory::orphans(parent.path()).isEmpty());
         QCOMPARE(QFileInfo::exists(left), kept);
         QVERIFY(QFileInfo::exists(live.path()));
+    }
+
+    // Each tile's image and record are kept apart, survive a crash and are offered by kind.
+    void editsAreKeptPerTileAndPart()
+    {
+        using Part = PendingEditStore::Part;
+        QTemporaryDir parent;
+        auto store = std::make_unique<PendingEditStore>(parent.path(), QStringLiteral("/data"));
+        QVERIFY(store->put(TileKind::Static, 5, Part::Image, PendingEdit::replaced("image")));
+        QVERIFY(store->put(TileKind::Static, 5, Part::TileData, PendingEdit::replaced("record")));
+        QVERIFY(store->put(TileKind::Terrain, 5, Part::Image, PendingEdit::deleted()));
+        QVERIFY(store->put(TileKind::Terrain, 9, Part::TileData, PendingEdit::replaced("land")));
+        QVERIFY(store->put(TileKind::Terrain, 9, Part::TileData, PendingEdit::none()));
+        QCOMPARE(store->edit(TileKind::Static, 5, Part::Image), PendingEdit::replaced("image"));
+        QCOMPARE(store->edit(TileKind::Static, 5, Part::TileData), PendingEdit::replaced("record"));
+        QCOMPARE(store->edit(TileKind::Terrain, 5, Part::Image), PendingEdit::deleted());
+        QVERIFY(!store->isEdited(TileKind::Terrain, 5, Part::TileData));
+        QVERIFY(!store->isEdited(TileKind::Terrain, 9));
+        const QList<PendingEditStore::Tile> tiles{{TileKind::Terrain, 5}, {TileKind::Static, 5}};
+        QCOMPARE(store->editedTiles(), tiles);
+
+        // Handed to the store of the data set opened again, less what no longer fits.
+        std::vector<std::unique_ptr<PendingEditDirectory>> found;
+        found.push_back(store->take());
+        QVERIFY(store->isEmpty());
+        QStringList dropped;
+        store->adopt(std::move(found),
+            [](TileKind kind, int, Part part, const PendingEdit &) {
+                return kind == TileKind::Static || part == Part::TileData;
+            },
+            &dropped);
+        QCOMPARE(dropped, QStringList{"terrain tile 5"});
+        const QList<PendingEditStore::Tile> left{{TileKind::Static, 5}};
+        QCOMPARE(store->editedTiles(), left);
+        QCOMPARE(store->edit(TileKind::Static, 5, Part::TileData), PendingEdit::replaced("record"));
     }
 };
 

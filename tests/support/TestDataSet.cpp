@@ -1,13 +1,16 @@
 #include "TestDataSet.h"
 
 #include "art/ArtFormat.h"
+#include "art/MulArtContainer.h"
 
 TestDataSet::TestDataSet(const DataSetBuilder &builder)
 {
     valid = dataDir.isValid() && pendingDir.isValid() && builder.write(dataDir.path());
-    artStore = std::make_unique<ArtWork>(
-        filePath(QStringLiteral("artidx.mul")), filePath(QStringLiteral("art.mul")), pendingDir.path());
-    tileStore = std::make_unique<TileData>(filePath(QStringLiteral("tiledata.mul")), pendingDir.path());
+    editStore = std::make_shared<PendingEditStore>(pendingDir.path(), dataDir.path());
+    auto container = std::make_unique<MulArtContainer>();
+    container->open(filePath(QStringLiteral("artidx.mul")), filePath(QStringLiteral("art.mul")));
+    artStore = std::make_unique<ArtWork>(std::move(container), editStore);
+    tileStore = std::make_unique<TileData>(filePath(QStringLiteral("tiledata.mul")), editStore);
     animStore.setFileName(filePath(QStringLiteral("animdata.mul")));
 }
 

@@ -11,7 +11,8 @@
 #include <memory>
 
 // A data set written by DataSetBuilder into a temporary directory, with the three
-// stores opened on it; their pending edits go into a second temporary directory.
+// stores opened on it; their pending edits, kept in one store as in a data set, go into
+// a second temporary directory.
 class TestDataSet
 {
 public:
@@ -24,6 +25,7 @@ public:
 
     ArtWork &art() { return *artStore; }
     TileData &tiles() { return *tileStore; }
+    PendingEditStore &pendingEdits() { return *editStore; }
     AnimDataFile &anims() { return animStore; }
 
     // An opaque image of one colour, in the format the codec decodes to.
@@ -35,6 +37,7 @@ private:
     QTemporaryDir dataDir;
     QTemporaryDir pendingDir;
     bool valid = false;
+    std::shared_ptr<PendingEditStore> editStore;
     std::unique_ptr<ArtWork> artStore;
     std::unique_ptr<TileData> tileStore;
     AnimDataFile animStore;

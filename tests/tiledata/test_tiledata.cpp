@@ -1,6 +1,7 @@
 // tiledata.mul in both layouts and animdata.mul: where records lie, which layout a file is read
 // in, which ids it holds, names, pending records, damaged files. Positions come from the format.
 
+#include "FileSizeLimit.h"
 #include "TestDataSet.h"
 #include "TestFiles.h"
 #include "dataset/DataSet.h"
@@ -76,16 +77,19 @@ void TestTileData::recordsInBothLayouts_data()
     QTest::addColumn<QVector<qint64>>("at");
     QTest::addColumn<QByteArray>("land"); // land 33 and static 40 before their names
     QTest::addColumn<QByteArray>("item");
+    QTest::addColumn<quint64>("flags"); // of both
     // Wet | StairRight, and for high-seas also AlphaBlend and bit 63; every other field set.
     QTest::newRow("classic") << Classic
                              << QVector<qint64>{866, 428032 + 1188 + 4 + 8 * 37, 428006, 2861019, 2861056}
                              << QByteArray::fromHex("80000080 efbe")
-                             << QByteArray::fromHex("80000080 c8 07 3412 21 22 dcfe 23 ff 0180 63");
+                             << QByteArray::fromHex("80000080 c8 07 3412 21 22 dcfe 23 ff 0180 63")
+                             << quint64(TileFlags::Wet | TileFlags::StairRight);
     QTest::newRow("high-seas") << HighSeas
                                << QVector<qint64>{998, 493568 + 1316 + 4 + 8 * 41, 493538, 3188695, 3188736}
                                << QByteArray::fromHex("80000080 01000080 efbe")
-                               << QByteArray::fromHex(
-                                      "80000080 01000080 c8 07 3412 21 22 dcfe 23 ff 0180 63");
+                               << QByteArray::fromHex("80000080 01000080 c8 07 3412 21 22 dcfe 23 ff 0180 63")
+                               << (TileFlags::Wet | TileFlags::StairRight | TileFlags::AlphaBlend
+                                      | 1ull << 63);
 }
 
 void TestTileData::recordsInBothLayouts()
@@ -94,6 +98,7 @@ void TestTileData::recordsInBothLayouts()
     QFETCH(QVector<qint64>, at);
     QFETCH(QByteArray, land);
     QFETCH(QByteArray, item);
+    QFETCH(quint64, flags);
     QCOMPARE((QVector<qint64>{layout.landPosition(33), layout.staticPosition(40), layout.landPosition(16383),
                  layout.staticPosition(65535), layout.staticBlockPosition(2048)}),
         at);
@@ -113,30 +118,36 @@ void TestTileData::recordsInBothLayouts()
     QCOMPARE(file.mid(at[0], land.size()), land);
     QCOMPARE(file.mid(at[1], item.size()), item);
     QCOMPARE(file.mid(at[1] - 8 * item.size() - 4, 4), QByteArray::fromHex("01000000"));
-    QCOMPARE(tiles.landRecord(33), land);
-    QCOMPARE(tiles.staticRecord(40), item);
-    QCOMPARE(StaticTileRecord::fromBytes(item).animid, quint16(0xfedc));
-    QCOMPARE(tiles.landName(33), QStringLiteral("water"));
-    QCOMPARE(tiles.staticName(40), QStringLiteral("crate"));
+    // Read into their fields and written back, every byte is kept, the name's after its NUL too.
+    const StaticTileRecord read = *tiles.staticRecord(40);
+    QCOMPARE(tiles.landRecord(33)->toBytes(), land);
+    QCOMPARE(read.toBytes(), item);
+    QCOMPARE(tiles.landRecord(33)->flags, flags);
+    QCOMPARE(read.flags, flags);
+    QCOMPARE((QList<int>{read.unknown, read.unknown1, read.animid, read.unknown2, read.unknown3}),
+        (QList<int>{0x1234, 0x21, 0xfedc, 0x23, 0x8001}));
+    QCOMPARE(tiles.name(TileKind::Terrain, 33), QStringLiteral("water"));
+    QCOMPARE(tiles.name(TileKind::Static, 40), QStringLiteral("crate"));
 
     // Pending records are served first, each kind apart; an edit made again replaces its file.
-    QSignalSpy changed(&tiles, &TileData::pendingChanged);
+    using Part = PendingEditStore::Part;
+    QSignalSpy changed(&tiles.pendingEdits(), &PendingEditStore::changed);
     StaticTileRecord edited = StaticTileRecord::fromBytes(item);
     edited.setNameText(QStringLiteral("edited"));
-    QVERIFY(tiles.setStaticRecord(5, edited.toBytes()));
-    QCOMPARE(tiles.staticRecord(5), edited.toBytes());
-    QCOMPARE(tiles.staticName(5), QStringLiteral("edited"));
-    QCOMPARE(tiles.landRecord(5), tiles.originalLandRecord(5));
-    const QFileInfo pendingFile(tiles.pendingRecords().value(5 + StaticKeyBase));
-    QCOMPARE(pendingFile.fileName(), QStringLiteral("TS5.wfg"));
-    QCOMPARE(pendingFile.size(), item.size());
+    QVERIFY(tiles.setStaticRecord(5, edited));
+    QCOMPARE(tiles.staticRecord(5)->toBytes(), edited.toBytes());
+    QCOMPARE(tiles.name(TileKind::Static, 5), QStringLiteral("edited"));
+    QCOMPARE(tiles.landRecord(5)->toBytes(), tiles.originalLandRecord(5)->toBytes());
+    QCOMPARE(tiles.pendingEdits().edit(TileKind::Static, 5, Part::TileData).record, edited.toBytes());
+    QVERIFY(!tiles.pendingEdits().isEdited(TileKind::Terrain, 5));
     LandTileRecord first = LandTileRecord::fromBytes(land);
     first.setNameText(QStringLiteral("first"));
-    QVERIFY(tiles.setLandRecord(7, first.toBytes()));
-    QVERIFY(tiles.setLandRecord(7, land));
-    QCOMPARE(tiles.landName(7), QStringLiteral("water"));
-    QCOMPARE(QDir(tiles.pendingDirectory()).entryList({"TT*"}, QDir::Files), QStringList{"TT7.wfg"});
-    QCOMPARE(QFileInfo(tiles.pendingRecords().value(7)).size(), land.size());
+    QVERIFY(tiles.setLandRecord(7, first));
+    QVERIFY(tiles.setLandRecord(7, LandTileRecord::fromBytes(land)));
+    QCOMPARE(tiles.name(TileKind::Terrain, 7), QStringLiteral("water"));
+    QCOMPARE(tiles.pendingEdits().editedIds(TileKind::Terrain, Part::TileData), QList<int>{7});
+    QCOMPARE(QDir(tiles.pendingEdits().directory()).entryList(QDir::Files | QDir::NoDotAndDotDot).size(),
+        2 + 2); // two records, and the directory's lock and description
     QCOMPARE(changed.count(), 3);
 }
 
@@ -239,19 +250,19 @@ void TestTileData::layoutFromSizeAndContent()
                 || tiles.layoutWarning().contains(
                     QStringLiteral("%1 bytes into a %2 block").arg(partial).arg(layout)),
             qPrintable(tiles.layoutWarning()));
-    QCOMPARE(tiles.landCount(), 16384);
-    QCOMPARE(tiles.staticCount(), statics);
+    QCOMPARE(tiles.count(TileKind::Terrain), 16384);
+    QCOMPARE(tiles.count(TileKind::Static), statics);
     QCOMPARE(tiles.partialBlockBytes(), partial);
     // Every record held reads whole; the first one past them is an error, not zeros.
     for (int id = 0; id < statics; ++id)
-        QCOMPARE(tiles.staticRecord(id).size(), tiles.layout().staticRecordSize());
+        QCOMPARE(tiles.staticRecord(id)->toBytes().size(), tiles.layout().staticRecordSize());
     QString why;
-    QVERIFY(tiles.staticRecord(statics, &why).isEmpty() && tiles.landRecord(16384).isEmpty());
+    QVERIFY(!tiles.staticRecord(statics, &why) && !tiles.landRecord(16384));
     QVERIFY2(why.contains(QStringLiteral("holds no static tile %1").arg(statics)), qPrintable(why));
     if (named)
-        QCOMPARE(tiles.staticName(5), QStringLiteral("item 5"));
+        QCOMPARE(tiles.name(TileKind::Static, 5), QStringLiteral("item 5"));
     else if (wide && layout == QLatin1String("high-seas") && statics > 40)
-        QCOMPARE(StaticTileRecord::fromBytes(tiles.staticRecord(40)), item);
+        QCOMPARE(*tiles.staticRecord(40), item);
 }
 
 void TestTileData::flagNames()
@@ -281,29 +292,31 @@ void TestTileData::idsTheFileDoesNotHold()
     TileData &tiles = data.tiles();
     QString error;
     for (int id : {-1, 64, 65536, INT_MAX, INT_MIN}) {
-        QVERIFY(tiles.staticRecord(id, &error).isEmpty());
+        QVERIFY(!tiles.staticRecord(id, &error));
         QVERIFY2(
             error.contains(QStringLiteral("holds no static tile %1 (its static tiles: 0 to 63)").arg(id)),
             qPrintable(error));
-        QVERIFY(tiles.originalStaticRecord(id).isEmpty() && !tiles.holdsStatic(id));
-        QVERIFY(tiles.staticName(id).isNull());
+        QVERIFY(!tiles.originalStaticRecord(id) && !tiles.holds(TileKind::Static, id));
+        QVERIFY(tiles.name(TileKind::Static, id).isNull());
     }
     for (int id : {-1, 16384, INT_MAX}) {
-        QVERIFY(tiles.landRecord(id, &error).isEmpty());
+        QVERIFY(!tiles.landRecord(id, &error));
         QVERIFY2(error.contains(QStringLiteral("holds no land tile %1").arg(id)), qPrintable(error));
-        QVERIFY(tiles.landName(id).isNull() && !tiles.setLandRecord(id, QByteArray(30, 'a')));
-        QVERIFY(!tiles.setStaticRecord(id == 16384 ? 65536 : id, QByteArray(41, 'a')));
+        QVERIFY(tiles.name(TileKind::Terrain, id).isNull()
+            && !tiles.setLandRecord(id, LandTileRecord::blank(HighSeas)));
+        QVERIFY(!tiles.setStaticRecord(id == 16384 ? 65536 : id, StaticTileRecord::blank(HighSeas)));
     }
-    // A record of the other layout is refused, whatever its bytes.
-    QVERIFY(!tiles.setLandRecord(3, QByteArray(26, 'a'), &error));
-    QVERIFY2(error.contains(QLatin1String("26 bytes")) && error.contains(QLatin1String("high-seas")),
+    // A record of the other layout is refused, whatever its fields.
+    QVERIFY(!tiles.setLandRecord(3, LandTileRecord::fromBytes(QByteArray(26, 'a')), &error));
+    QVERIFY2(error.contains(QLatin1String("classic layout")) && error.contains(QLatin1String("high-seas")),
         qPrintable(error));
-    QVERIFY(!tiles.setStaticRecord(3, QByteArray(37, 'a'), &error));
-    QVERIFY(!tiles.hasPendingEdits());
+    QVERIFY(!tiles.setStaticRecord(3, StaticTileRecord::blank(Classic), &error));
+    QVERIFY(tiles.pendingEdits().isEmpty());
     // An edit past the end of the file is there to read until saved.
-    QVERIFY(
-        tiles.setStaticRecord(100, QByteArray(41, 'z')) && tiles.holdsStatic(100) && !tiles.holdsStatic(99));
-    QCOMPARE(tiles.staticRecord(100), QByteArray(41, 'z'));
+    const StaticTileRecord beyond = StaticTileRecord::fromBytes(QByteArray(41, 'z'));
+    QVERIFY(tiles.setStaticRecord(100, beyond) && tiles.holds(TileKind::Static, 100)
+        && !tiles.holds(TileKind::Static, 99));
+    QCOMPARE(tiles.staticRecord(100)->toBytes(), QByteArray(41, 'z'));
 }
 
 void TestTileData::damagedOrUnwritablePendingFiles()
@@ -311,18 +324,23 @@ void TestTileData::damagedOrUnwritablePendingFiles()
     // A pending file that went or was cut reads as the original record.
     TestDataSet data{DataSetBuilder(64)};
     TileData &tiles = data.tiles();
-    QVERIFY(tiles.setLandRecord(1, QByteArray(26, 'a')) && tiles.setStaticRecord(2, QByteArray(37, 'b')));
-    QVERIFY(QFile::remove(tiles.pendingRecords().value(1)));
-    QVERIFY(writeFile(tiles.pendingRecords().value(2 + StaticKeyBase), "xyz"));
-    QCOMPARE(tiles.landRecord(1), tiles.originalLandRecord(1));
-    QCOMPARE(tiles.staticRecord(2), tiles.originalStaticRecord(2));
-    // One that cannot be written is no edit, and says which file.
-    QVERIFY(QDir(tiles.pendingDirectory()).mkdir("TS4.wfg"));
+    QVERIFY(tiles.setLandRecord(1, LandTileRecord::fromBytes(QByteArray(26, 'a')))
+        && tiles.setStaticRecord(2, StaticTileRecord::fromBytes(QByteArray(37, 'b'))));
+    using Part = PendingEditStore::Part;
+    QVERIFY(QFile::remove(tiles.pendingEdits().recordFile(TileKind::Terrain, 1, Part::TileData)));
+    QVERIFY(writeFile(tiles.pendingEdits().recordFile(TileKind::Static, 2, Part::TileData), "xyz"));
+    QCOMPARE(tiles.landRecord(1)->toBytes(), tiles.originalLandRecord(1)->toBytes());
+    QCOMPARE(tiles.staticRecord(2)->toBytes(), tiles.originalStaticRecord(2)->toBytes());
+    // One that cannot be written (a full disk) is no edit, and says where and why.
     QString error;
-    QVERIFY(!tiles.setStaticRecord(4, QByteArray(37, 'c'), &error));
-    QVERIFY2(error.contains(QLatin1String("TS4.wfg")), qPrintable(error));
-    QVERIFY(!tiles.pendingRecords().contains(4 + StaticKeyBase));
-    QCOMPARE(tiles.staticRecord(4), tiles.originalStaticRecord(4));
+    {
+        const FileSizeLimit diskFull(10);
+        QVERIFY(!tiles.setStaticRecord(4, StaticTileRecord::fromBytes(QByteArray(37, 'c')), &error));
+    }
+    QVERIFY2(error.contains(tiles.pendingEdits().directory()) && error.endsWith(QLatin1String("File too large")),
+        qPrintable(error));
+    QVERIFY(!tiles.pendingEdits().isEdited(TileKind::Static, 4));
+    QCOMPARE(tiles.staticRecord(4)->toBytes(), tiles.originalStaticRecord(4)->toBytes());
     // Short record bytes read zero-filled, classic.
     QCOMPARE(StaticTileRecord::fromBytes(QByteArray("\x01", 1)).flags, 1u);
     QCOMPARE(LandTileRecord::fromBytes(QByteArray()).toBytes(), QByteArray(26, '\0'));

@@ -271,7 +271,12 @@ void TestCli::badInput_data()
     };
     row("no command", "", "no command");
     row("missing directory", "info /nonexistent/x", "is not a directory");
+    // Terrain is also called land, as tiledata.mul calls it, by every command.
     row("land id out of range", "tile @ land 16384", "out of range");
+    row("terrain id out of range", "tile @ terrain 16384", "out of range");
+    row("land image missing", "export @ land 5 @/none.png", "land 5 has no image");
+    row("unknown kind of record", "tile @ item 1", "'item' is neither terrain nor static");
+    row("unknown kind of image", "export @ item 1 @/none.png", "'item' is neither terrain nor static");
     row("static id the file does not hold", "tile @ static 64",
         "tiledata.mul holds no static tile 64 (its static tiles: 0 to 63)");
     row("static id past every file", "tile @ static 2147483647", "out of range");
@@ -381,8 +386,9 @@ void TestCli::convertRoundTrip()
     QCOMPARE(
         QDir(uop).entryList(QDir::Files), (QStringList{"animdata.mul", "artLegacyMUL.uop", "tiledata.mul"}));
     QCOMPARE(cli({"convert", uop, back, "--art", "mul"}).exitCode, 0);
-    QCOMPARE(ArtWork(QDir(back).filePath("artidx.mul"), QDir(back).filePath("art.mul")).getStatic(12, false),
-        data->art().getStatic(12, false));
+    QCOMPARE(ArtWork(QDir(back).filePath("artidx.mul"), QDir(back).filePath("art.mul"))
+                 .image(TileKind::Static, 12, false),
+        data->art().image(TileKind::Static, 12, false));
 
     const QString wide = out.filePath("wide");
     Run run = cli({"convert", data->path(), wide, "--art", "mul", "--tiledata", "high-seas"});

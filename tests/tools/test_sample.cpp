@@ -62,7 +62,7 @@ void TestSample::variedLikeRealData()
     ArtWork art(dir.filePath("artidx.mul"), dir.filePath("art.mul"), dir.path());
     TileData tiles(dir.filePath("tiledata.mul"), dir.path());
     QCOMPARE(tiles.layoutName(), QStringLiteral("high-seas"));
-    QCOMPARE(tiles.staticCount(), 608);
+    QCOMPARE(tiles.count(TileKind::Static), 608);
 
     QSet<QString> seen;
     const auto note = [&](bool holds, const char *kind) {
@@ -70,8 +70,9 @@ void TestSample::variedLikeRealData()
             seen << QLatin1String(kind);
     };
     for (int id = 0; id < 600; ++id) {
-        seen << (art.getTerrain(id, false).isNull() ? "terrain without image" : "terrain image");
-        const QImage image = art.getStatic(id, false);
+        seen << (art.image(TileKind::Terrain, id, false).isNull() ? "terrain without image"
+                                                                  : "terrain image");
+        const QImage image = art.image(TileKind::Static, id, false);
         const bool empty = art.container().entry(ArtFormat::StaticIdBase + id).isEmpty();
         QVERIFY2(image.isNull() == empty && image.width() <= 250 && image.height() <= 300,
             qPrintable(QString::number(id)));
@@ -83,7 +84,7 @@ void TestSample::variedLikeRealData()
     // The upper flags are the only difference from the classic set.
     quint64 upperSeen = 0;
     for (int id = 0; id < 608; ++id) {
-        const StaticTileRecord record = StaticTileRecord::fromBytes(tiles.staticRecord(id));
+        const StaticTileRecord record = *tiles.staticRecord(id);
         const QString name = record.nameText();
         note(name.size() == 20, "name of 20");
         note(name.isEmpty(), "unnamed");
@@ -95,8 +96,7 @@ void TestSample::variedLikeRealData()
         upperSeen |= record.flags & TileFlags::UpperFlags;
     }
     for (int id = 0; id < 16384; ++id)
-        note(LandTileRecord::fromBytes(tiles.landRecord(id)).flags & TileFlags::UpperFlags,
-            "land with upper flags");
+        note(tiles.landRecord(id)->flags & TileFlags::UpperFlags, "land with upper flags");
     QCOMPARE(seen,
         (QSet<QString>{"animated", "bytes after the name", "empty slot", "land with upper flags",
             "name of 20", "tall", "terrain image", "terrain without image", "tiny", "unnamed", "wide"}));

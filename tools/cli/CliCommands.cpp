@@ -31,18 +31,6 @@ void expectArguments(const QStringList &args, int count, const char *usage)
         throw CliError(QStringLiteral("usage: tessera-cli %1").arg(QLatin1String(usage)));
 }
 
-enum class Kind { Terrain, Static };
-
-Kind parseKind(const QString &text, const char *terrainWord)
-{
-    if (text == QLatin1String(terrainWord))
-        return Kind::Terrain;
-    if (text == QLatin1String("static"))
-        return Kind::Static;
-    throw CliError(QStringLiteral("'%1' is neither %2 nor static")
-                       .arg(CliText::elide(text), QLatin1String(terrainWord)));
-}
-
 // Whether decoding the record of the slot gives an image, told without building it.
 bool recordShows(int slot, QByteArrayView record)
 {
@@ -103,7 +91,7 @@ void printInfo(const DataSet &set, QTextStream &out)
             {QStringLiteral("tileDataLayout"), set.tiles().layoutName()},
             {QStringLiteral("tileDataLayoutReason"), set.tiles().layoutReason()},
             {QStringLiteral("terrainImages"), terrainImages}, {QStringLiteral("staticImages"), staticImages},
-            {QStringLiteral("staticTiles"), set.tiles().staticCount()},
+            {QStringLiteral("staticTiles"), set.tiles().count(TileKind::Static)},
             {QStringLiteral("artNotes"), QJsonArray::fromStringList(notes)}, {QStringLiteral("files"), sizes},
             {QStringLiteral("warnings"), QJsonArray::fromStringList(warnings)}};
         out << QJsonDocument(json).toJson(QJsonDocument::Indented);
@@ -113,23 +101,21 @@ void printInfo(const DataSet &set, QTextStream &out)
     describeTileData(set.tiles(), out);
     out << "terrain images: " << terrainImages << '\n';
     out << "static images: " << staticImages << '\n';
-    out << "static tiles: " << set.tiles().staticCount() << '\n';
+    out << "static tiles: " << set.tiles().count(TileKind::Static) << '\n';
     for (const QString &path : files)
         out << QFileInfo(path).fileName() << ": " << QFileInfo(path).size() << " bytes\n";
     for (const QString &note : notes)
         out << "art container note: " << note << '\n';
 }
 
-int idCount(const ArtWork &art, Kind kind)
+int idCount(const ArtWork &art, TileKind kind)
 {
-    return kind == Kind::Terrain ? ArtFormat::TerrainCount : art.staticSlotCount();
+    return kind == TileKind::Terrain ? ArtFormat::TerrainCount : art.staticSlotCount();
 }
 
-QString exportName(Kind kind, int id)
+QString exportName(TileKind kind, int id)
 {
-    return QStringLiteral("%1-0x%2.png")
-        .arg(QLatin1String(kind == Kind::Terrain ? "terrain" : "static"))
-        .arg(id, 4, 16, QLatin1Char('0'));
+    return QStringLiteral("%1-0x%2.png").arg(tileKindWord(kind)).arg(id, 4, 16, QLatin1Char('0'));
 }
 
 // The files of the data set by identity, so that no export replaces one of them
@@ -158,8 +144,8 @@ void savePng(const QImage &image, const QString &path, const QVector<FileIdentit
         throw CliError(QStringLiteral("cannot write %1: %2").arg(path, error));
 }
 
-void exportAll(
-    ArtWork &art, Kind kind, const QString &outDir, const QVector<FileIdentity> &dataFiles, QTextStream &out)
+void exportAll(ArtWork &art, TileKind kind, const QString &outDir, const QVector<FileIdentity> &dataFiles,
+    QTextStream &out)
 {
     const QString notDirectory = CliText::notADirectory(outDir);
     if (!notDirectory.isEmpty())
@@ -169,7 +155,7 @@ void exportAll(
     const int count = idCount(art, kind);
     int written = 0;
     for (int id = 0; id < count; ++id) {
-        const QImage image = kind == Kind::Terrain ? art.getTerrain(id, false) : art.getStatic(id, false);
+        const QImage image = art.image(kind, id, false);
         if (!image.isNull()) {
             savePng(image, QDir(outDir).filePath(exportName(kind, id)), dataFiles);
             ++written;
@@ -182,11 +168,11 @@ void exportAll(
 }
 
 // The record the store gives, or its reason why there is none.
-QByteArray heldRecord(const QByteArray &record, const QString &error)
+template <typename Record> Record heldRecord(const std::optional<Record> &record, const QString &error)
 {
-    if (record.isEmpty())
+    if (!record)
         throw CliError(error);
-    return record;
+    return *record;
 }
 
 
@@ -208,21 +194,19 @@ void CliCommands::info(const QStringList &args, QTextStream &out)
 
 void CliCommands::tile(const QStringList &args, QTextStream &out)
 {
-    expectArguments(args, 3, "tile DIR land|static ID");
+    expectArguments(args, 3, "tile DIR terrain|static ID");
     const auto set = OpenDataSet::open(args[0]);
-    const Kind kind = parseKind(args[1], "land");
+    const TileKind kind = TileId::parseKind(args[1]);
     const TileData &tiles = set->tiles();
     QJsonObject json;
     QString error;
     // Ids within the format's limits; the store says whether the file holds them.
-    if (kind == Kind::Terrain) {
-        const int id = TileId::parse(args[2], TileDataFormat::LandCount, QStringLiteral("land"));
-        const QByteArray record = heldRecord(tiles.landRecord(id, &error), error);
-        json = TileJson::land(id, LandTileRecord::fromBytes(record, tiles.layout()));
+    if (kind == TileKind::Terrain) {
+        const int id = TileId::parse(args[2], TileDataFormat::LandCount, args[1]);
+        json = TileJson::land(id, heldRecord(tiles.landRecord(id, &error), error));
     } else {
-        const int id = TileId::parse(args[2], TileDataFormat::MaxStaticCount, QStringLiteral("static"));
-        const QByteArray record = heldRecord(tiles.staticRecord(id, &error), error);
-        json = TileJson::statics(id, StaticTileRecord::fromBytes(record, tiles.layout()));
+        const int id = TileId::parse(args[2], TileDataFormat::MaxStaticCount, args[1]);
+        json = TileJson::statics(id, heldRecord(tiles.staticRecord(id, &error), error));
     }
     out << TileJson::toText(json);
 }
@@ -242,14 +226,14 @@ void CliCommands::exportImages(const QStringList &args, QTextStream &out)
 {
     expectArguments(args, 4, "export DIR terrain|static ID|all OUT");
     const auto set = OpenDataSet::open(args[0]);
-    const Kind kind = parseKind(args[1], "terrain");
+    const TileKind kind = TileId::parseKind(args[1]);
     ArtWork &art = set->art();
     const QVector<FileIdentity> dataFiles = dataSetFiles(*set);
     if (args[2] == QLatin1String("all"))
         return exportAll(art, kind, args[3], dataFiles, out);
 
     const int id = TileId::parse(args[2], idCount(art, kind), args[1]);
-    const QImage image = kind == Kind::Terrain ? art.getTerrain(id, false) : art.getStatic(id, false);
+    const QImage image = art.image(kind, id, false);
     if (image.isNull())
         throw CliError(QStringLiteral("%1 %2 has no image").arg(args[1], args[2]));
     savePng(image, args[3], dataFiles);

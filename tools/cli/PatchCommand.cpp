@@ -54,7 +54,7 @@ QString writeFailure(const QString &directory)
 void requireTemporarySpace(const ArtWork &art)
 {
     const QString reason = writeFailure(QDir::tempPath());
-    if (reason.isEmpty() && !art.pendingDirectory().isEmpty())
+    if (reason.isEmpty() && !art.pendingEdits().directory().isEmpty())
         return;
     throw CliError(QStringLiteral("cannot keep the edits in the temporary directory %1: %2")
                        .arg(QDir::toNativeSeparators(QDir::tempPath()),
@@ -66,9 +66,7 @@ void apply(ArtWork &art, const QString &listPath, const PatchList &list)
     for (const PatchList::Entry &entry : list.entries()) {
         const QImage image = loadImage(listPath, entry);
         QString error;
-        const bool stored = entry.kind == PatchList::Entry::Kind::Terrain
-            ? art.setTerrain(entry.id, image, &error)
-            : art.setStatic(entry.id, image, &error);
+        const bool stored = art.setImage(entry.kind, entry.id, image, &error);
         if (!stored)
             throw CliError(lineError(listPath, entry, error));
     }
@@ -86,7 +84,8 @@ void PatchCommand::run(const QStringList &args, QTextStream &out)
 
     ArtWork &art = set->art();
     const TileData &tiles = set->tiles();
-    const PatchList list = PatchList::read(listPath, qMax(tiles.staticCount(), art.staticSlotCount()));
+    const PatchList list
+        = PatchList::read(listPath, qMax(tiles.count(TileKind::Static), art.staticSlotCount()));
     if (!list.entries().isEmpty())
         requireTemporarySpace(art);
     apply(art, listPath, list);

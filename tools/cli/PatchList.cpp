@@ -2,7 +2,6 @@
 
 #include "art/ArtFormat.h"
 #include "tools/cli/CliError.h"
-#include "tools/cli/CliText.h"
 #include "tools/cli/TileId.h"
 
 #include <QDir>
@@ -64,13 +63,8 @@ PatchList::Entry PatchList::parseLine(const QString &line, const QString &baseDi
         throw CliError(QStringLiteral("expected 'terrain|static ID FILE' or 'terrain|static ID delete'"));
     Entry entry;
     const QString kind = match.captured(1);
-    if (kind == QLatin1String("terrain"))
-        entry.kind = Entry::Kind::Terrain;
-    else if (kind == QLatin1String("static"))
-        entry.kind = Entry::Kind::Static;
-    else
-        throw CliError(QStringLiteral("'%1' is neither terrain nor static").arg(CliText::elide(kind)));
-    const bool terrain = entry.kind == Entry::Kind::Terrain;
+    entry.kind = TileId::parseKind(kind);
+    const bool terrain = entry.kind == TileKind::Terrain;
     entry.id = TileId::parse(match.captured(2), terrain ? ArtFormat::TerrainCount : staticLimit, kind);
     const QString file = match.captured(3);
     if (file != DeleteWord)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "io/TileKind.h"
+
 #include <QString>
 #include <QVector>
 
@@ -12,8 +14,7 @@ class PatchList
 public:
     struct Entry
     {
-        enum class Kind { Terrain, Static };
-        Kind kind = Kind::Terrain;
+        TileKind kind = TileKind::Terrain;
         int id = 0;
         QString imagePath; // absolute; empty: delete the tile's image
         int line = 0;

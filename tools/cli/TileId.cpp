@@ -27,3 +27,10 @@ int TileId::parse(const QString &text, int limit, const QString &what)
         throw CliError(QStringLiteral("%1 id %2 is out of range (0 to %3)").arg(what, quoted).arg(limit - 1));
     return int(id);
 }
+
+TileKind TileId::parseKind(const QString &word)
+{
+    if (const std::optional<TileKind> kind = parseTileKind(word))
+        return *kind;
+    throw CliError(QStringLiteral("'%1' is neither terrain nor static").arg(CliText::elide(word)));
+}

@@ -43,7 +43,7 @@ const char *const Description
       "                                        counts, static tile count, file sizes, what is\n"
       "                                        wrong with the art container; with --json one\n"
       "                                        object (with \"warnings\"), or {\"error\": ...}\n"
-      "  tile DIR land|static ID               a tile-data record as JSON\n"
+      "  tile DIR terrain|static ID            a tile-data record as JSON\n"
       "  anim DIR ID                           an animation entry as JSON\n"
       "  export DIR terrain|static ID OUT.png  one tile's image as PNG\n"
       "  export DIR terrain|static all OUTDIR  every image of that kind as PNG\n"

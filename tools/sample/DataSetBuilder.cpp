@@ -2,11 +2,10 @@
 
 #include "art/ArtCodec.h"
 #include "art/ArtFormat.h"
-#include "art/MulArtContainer.h"
 #include "art/UopArtContainer.h"
 #include "dataset/ArtContainerChoice.h"
-#include "dataset/DataSet.h"
 #include "io/CheckedWrite.h"
+#include "io/DataFileNames.h"
 #include "io/MypFormat.h"
 #include "io/MypHash.h"
 #include "io/MypWriter.h"
@@ -39,7 +38,7 @@ void appendInt32(QByteArray &out, qint32 value)
 } // namespace
 
 DataSetBuilder::DataSetBuilder(int staticCount)
-    : m_staticCount(qMax(staticCount, 0)), m_land(LandCount), m_statics(roundUpToBlock(staticCount))
+    : staticTileCount(qMax(staticCount, 0)), landTiles(LandCount), staticTiles(roundUpToBlock(staticCount))
 { }
 
 DataSetBuilder DataSetBuilder::procedural(const Options &options)
@@ -53,21 +52,21 @@ DataSetBuilder DataSetBuilder::procedural(const Options &options)
             continue;
         builder.setTerrainRecord(id, art.terrainRecord(id));
     }
-    const int staticImages = options.staticImages < 0 ? builder.m_staticCount
-                                                      : qMin(options.staticImages, builder.m_staticCount);
+    const int staticImages = options.staticImages < 0 ? builder.staticTileCount
+                                                      : qMin(options.staticImages, builder.staticTileCount);
     for (int id = 0; id < staticImages; ++id) {
         if (art.leaveEmpty())
             continue;
         builder.setStaticRecord(id, art.staticRecord(id));
-        builder.m_slots[StaticIdBase + id].reserved = id & 0xff;
+        builder.artSlots[StaticIdBase + id].reserved = id & 0xff;
     }
     for (int id = 0; id < LandCount; ++id) {
-        builder.m_land[id] = art.landTile(id);
+        builder.landTiles[id] = art.landTile(id);
         if (upperFlags)
-            builder.m_land[id].flags |= ProceduralArt::upperLandFlags(id);
+            builder.landTiles[id].flags |= ProceduralArt::upperLandFlags(id);
     }
-    for (int id = 0; id < builder.m_statics.size(); ++id) {
-        StaticTileRecord &record = builder.m_statics[id];
+    for (int id = 0; id < builder.staticTiles.size(); ++id) {
+        StaticTileRecord &record = builder.staticTiles[id];
         record = art.staticTile(id);
         if (record.flags & TileFlags::Animated)
             builder.setAnim(id, art.animation(id));
@@ -106,59 +105,59 @@ void DataSetBuilder::setStaticRecord(int id, const QByteArray &record)
 
 void DataSetBuilder::setRawTerrainEntry(int id, qint32 offset, qint32 length, qint32 reserved)
 {
-    m_slots[id] = Slot{QByteArray(), true, offset, length, reserved};
+    artSlots[id] = Slot{QByteArray(), true, offset, length, reserved};
 }
 
 void DataSetBuilder::setRawStaticEntry(int id, qint32 offset, qint32 length, qint32 reserved)
 {
-    m_slots[StaticIdBase + id] = Slot{QByteArray(), true, offset, length, reserved};
+    artSlots[StaticIdBase + id] = Slot{QByteArray(), true, offset, length, reserved};
 }
 
 void DataSetBuilder::shareSlot(int slot, int withSlot)
 {
-    m_slots[slot] = Slot{QByteArray(), false, -1, 0, m_slots.value(slot).reserved, withSlot};
+    artSlots[slot] = Slot{QByteArray(), false, -1, 0, artSlots.value(slot).reserved, withSlot};
 }
 
 void DataSetBuilder::clearTerrain(int id)
 {
-    m_slots.remove(id);
+    artSlots.remove(id);
 }
 
 void DataSetBuilder::clearStatic(int id)
 {
-    m_slots.remove(StaticIdBase + id);
+    artSlots.remove(StaticIdBase + id);
 }
 
 void DataSetBuilder::setLandTile(int id, const LandTileRecord &record)
 {
-    m_land[id] = record;
+    landTiles[id] = record;
 }
 
 void DataSetBuilder::setStaticTile(int id, const StaticTileRecord &record)
 {
-    if (id >= m_statics.size())
-        m_statics.resize(roundUpToBlock(id + 1));
-    m_statics[id] = record;
+    if (id >= staticTiles.size())
+        staticTiles.resize(roundUpToBlock(id + 1));
+    staticTiles[id] = record;
 }
 
 LandTileRecord DataSetBuilder::landTile(int id) const
 {
-    return m_land.value(id);
+    return landTiles.value(id);
 }
 
 StaticTileRecord DataSetBuilder::staticTile(int id) const
 {
-    return m_statics.value(id);
+    return staticTiles.value(id);
 }
 
 void DataSetBuilder::setAnim(int id, const AnimDataEntry &entry)
 {
-    m_anims[id] = entry;
+    anims[id] = entry;
 }
 
 void DataSetBuilder::setSlot(int slot, const QByteArray &record)
 {
-    Slot &s = m_slots[slot];
+    Slot &s = artSlots[slot];
     s = Slot{record, false, -1, qint32(record.size()), s.reserved, -1};
 }
 
@@ -166,7 +165,7 @@ QMap<int, qint64> DataSetBuilder::recordOffsets() const
 {
     QMap<int, qint64> offsets;
     qint64 offset = 0;
-    for (auto it = m_slots.cbegin(); it != m_slots.cend(); ++it) {
+    for (auto it = artSlots.cbegin(); it != artSlots.cend(); ++it) {
         if (it->raw || it->sharedWith >= 0)
             continue;
         offsets.insert(it.key(), offset);
@@ -177,13 +176,14 @@ QMap<int, qint64> DataSetBuilder::recordOffsets() const
 
 QByteArray DataSetBuilder::artIndexBytes() const
 {
-    const int slotCount = qMax(StaticIdBase + m_staticCount, m_slots.isEmpty() ? 0 : m_slots.lastKey() + 1);
+    const int slotCount
+        = qMax(StaticIdBase + staticTileCount, artSlots.isEmpty() ? 0 : artSlots.lastKey() + 1);
     const QMap<int, qint64> offsets = recordOffsets();
     QByteArray index;
     index.reserve(qsizetype(slotCount) * IndexEntrySize);
     for (int n = 0; n < slotCount; ++n) {
-        const auto slot = m_slots.constFind(n);
-        if (slot == m_slots.cend()) {
+        const auto slot = artSlots.constFind(n);
+        if (slot == artSlots.cend()) {
             appendInt32(index, -1);
             appendInt32(index, -1);
             appendInt32(index, 0);
@@ -198,7 +198,7 @@ QByteArray DataSetBuilder::artIndexBytes() const
             appendInt32(index, -1);
         } else {
             appendInt32(index, qint32(offsets.value(owner)));
-            appendInt32(index, qint32(m_slots.value(owner).record.size()));
+            appendInt32(index, qint32(artSlots.value(owner).record.size()));
         }
         appendInt32(index, slot->reserved);
     }
@@ -208,27 +208,27 @@ QByteArray DataSetBuilder::artIndexBytes() const
 QByteArray DataSetBuilder::artBytes() const
 {
     QByteArray art;
-    for (const Slot &slot : m_slots)
+    for (const Slot &slot : artSlots)
         art.append(slot.record);
     return art;
 }
 
 QByteArray DataSetBuilder::tileDataBytes() const
 {
-    const TileDataLayout layout = m_tileDataLayout;
+    const TileDataLayout layout = tileLayout;
     QByteArray bytes;
-    bytes.reserve(layout.staticBlockPosition(m_statics.size() / RecordsPerBlock));
-    for (int id = 0; id < m_land.size(); ++id) {
+    bytes.reserve(layout.staticBlockPosition(staticTiles.size() / RecordsPerBlock));
+    for (int id = 0; id < landTiles.size(); ++id) {
         if (id % RecordsPerBlock == 0)
             appendInt32(bytes, id / RecordsPerBlock); // block headers carry a running number
-        LandTileRecord record = m_land[id];
+        LandTileRecord record = landTiles[id];
         record.layout = layout;
         bytes.append(record.toBytes());
     }
-    for (int id = 0; id < m_statics.size(); ++id) {
+    for (int id = 0; id < staticTiles.size(); ++id) {
         if (id % RecordsPerBlock == 0)
             appendInt32(bytes, id / RecordsPerBlock);
-        StaticTileRecord record = m_statics[id];
+        StaticTileRecord record = staticTiles[id];
         record.layout = layout;
         bytes.append(record.toBytes());
     }
@@ -237,13 +237,13 @@ QByteArray DataSetBuilder::tileDataBytes() const
 
 QByteArray DataSetBuilder::animDataBytes() const
 {
-    const int count = roundUpToBlock(m_statics.size());
+    const int count = roundUpToBlock(staticTiles.size());
     QByteArray bytes;
     bytes.reserve(qsizetype(count / AnimDataFile::EntriesPerBlock) * AnimDataFile::BlockSize);
     for (int id = 0; id < count; ++id) {
         if (id % AnimDataFile::EntriesPerBlock == 0)
             appendInt32(bytes, 0);
-        bytes.append(m_anims.value(id).toBytes());
+        bytes.append(anims.value(id).toBytes());
     }
     return bytes;
 }
@@ -252,7 +252,7 @@ QByteArray DataSetBuilder::uopArtBytes(const Output &output) const
 {
     const QMap<int, qint64> owned = recordOffsets();
     QVector<int> positions;
-    for (auto it = m_slots.cbegin(); it != m_slots.cend(); ++it) {
+    for (auto it = artSlots.cbegin(); it != artSlots.cend(); ++it) {
         if (!it->raw && owned.contains(it->sharedWith >= 0 ? it->sharedWith : it.key()))
             positions.append(it.key());
     }
@@ -262,9 +262,9 @@ QByteArray DataSetBuilder::uopArtBytes(const Output &output) const
     QHash<int, MypEntry> stored;
     for (int position : positions) {
         const int owner
-            = m_slots.value(position).sharedWith >= 0 ? m_slots.value(position).sharedWith : position;
+            = artSlots.value(position).sharedWith >= 0 ? artSlots.value(position).sharedWith : position;
         if (!stored.contains(owner)) {
-            const QByteArray &record = m_slots.value(owner).record;
+            const QByteArray &record = artSlots.value(owner).record;
             const QByteArray bytes = output.compressArt ? Zlib::compress(record) : record;
             stored.insert(owner,
                 MypWriter::entryFor(0, quint64(writer.dataStart() + data.size()), bytes,
@@ -306,11 +306,10 @@ bool DataSetBuilder::write(const QString &directory, const Output &output, QStri
     }
     QList<QPair<QString, QByteArray>> files;
     if (uop)
-        files.append({UopArtContainer::FileName, uopArtBytes(output)});
+        files.append({DataFileNames::ArtUop, uopArtBytes(output)});
     else
-        files += {
-            {MulArtContainer::IndexFileName, artIndexBytes()}, {MulArtContainer::ArtFileName, artBytes()}};
-    files += {{DataSet::TileDataFileName, tileDataBytes()}, {DataSet::AnimDataFileName, animDataBytes()}};
+        files += {{DataFileNames::ArtIdxMul, artIndexBytes()}, {DataFileNames::ArtMul, artBytes()}};
+    files += {{DataFileNames::TileDataMul, tileDataBytes()}, {DataFileNames::AnimDataMul, animDataBytes()}};
     QString failed;
     QString reason;
     for (const auto &[name, bytes] : files) {

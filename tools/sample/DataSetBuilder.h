@@ -45,10 +45,10 @@ public:
     // A set drawn procedurally: deterministic for a given seed.
     static DataSetBuilder procedural(const Options &options);
 
-    int staticCount() const { return m_staticCount; }
+    int staticCount() const { return staticTileCount; }
     // The layout tileDataBytes() writes (classic unless set); records keep their fields.
-    void setTileDataLayout(TileDataLayout layout) { m_tileDataLayout = layout; }
-    TileDataLayout tileDataLayout() const { return m_tileDataLayout; }
+    void setTileDataLayout(TileDataLayout layout) { tileLayout = layout; }
+    TileDataLayout tileDataLayout() const { return tileLayout; }
 
     // Art: an image is encoded as the game stores it; a null image empties the slot.
     void setTerrainImage(int id, const QImage &image);
@@ -98,10 +98,10 @@ private:
     // Where each position's own record starts in art.mul.
     QMap<int, qint64> recordOffsets() const;
 
-    int m_staticCount;
-    TileDataLayout m_tileDataLayout;
-    QMap<int, Slot> m_slots;
-    QVector<LandTileRecord> m_land;
-    QVector<StaticTileRecord> m_statics;
-    QMap<int, AnimDataEntry> m_anims;
+    int staticTileCount;
+    TileDataLayout tileLayout;
+    QMap<int, Slot> artSlots;
+    QVector<LandTileRecord> landTiles;
+    QVector<StaticTileRecord> staticTiles;
+    QMap<int, AnimDataEntry> anims;
 };

@@ -66,12 +66,12 @@ Span shapeSpan(int shape, int y, int width, int height)
 
 } // namespace
 
-ProceduralArt::ProceduralArt(quint32 seed) : m_state(0x9e3779b97f4a7c15ull ^ seed) { }
+ProceduralArt::ProceduralArt(quint32 seed) : state(0x9e3779b97f4a7c15ull ^ seed) { }
 
 quint32 ProceduralArt::next()
 {
     // splitmix64: deterministic on every platform, unlike the standard distributions.
-    quint64 z = (m_state += 0x9e3779b97f4a7c15ull);
+    quint64 z = (state += 0x9e3779b97f4a7c15ull);
     z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
     z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
     return quint32((z ^ (z >> 31)) >> 16);

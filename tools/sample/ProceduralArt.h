@@ -33,5 +33,5 @@ private:
     bool chance(int percent);
     quint16 color(int red, int green, int blue);
 
-    quint64 m_state;
+    quint64 state;
 };

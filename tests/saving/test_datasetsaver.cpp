@@ -75,10 +75,11 @@ struct EarlierOutput : Saving
     {
         DataSetSaver first = saver();
         first.setArtFormat(earlier);
-        ok = data.art().setTerrain(1, TestDataSet::terrain(Qt::red)) && writeFile(out("notes.txt"), "mine")
-            && first.save(output.path()) == Status::Saved
-            && data.art().setTerrain(2, TestDataSet::terrain(Qt::blue)) && data.art().setStatic(3, QImage())
-            && data.tiles().setLandRecord(2, QByteArray(26, 'x'));
+        ok = data.art().setImage(TileKind::Terrain, 1, TestDataSet::terrain(Qt::red))
+            && writeFile(out("notes.txt"), "mine") && first.save(output.path()) == Status::Saved
+            && data.art().setImage(TileKind::Terrain, 2, TestDataSet::terrain(Qt::blue))
+            && data.art().setImage(TileKind::Static, 3, QImage())
+            && data.tiles().setLandRecord(2, LandTileRecord::fromBytes(QByteArray(26, 'x')));
         before = snapshot(output.path());
         pending = snapshot(data.pendingParent());
     }
@@ -89,7 +90,7 @@ struct EarlierOutput : Saving
     bool holdsNewerEdits() const
     {
         ArtWork saved(out("artidx.mul"), out("art.mul"));
-        return saved.getTerrain(2, false).pixel(22, 22) == qRgb(0, 0, 248)
+        return saved.image(TileKind::Terrain, 2, false).pixel(22, 22) == qRgb(0, 0, 248)
             && fileBytes(out("tiledata.mul")).mid(4 + 2 * 26, 26) == QByteArray(26, 'x');
     }
     // The output's entries whose names start with a dot.
@@ -131,20 +132,24 @@ void TestDataSetSaver::savedDataSetHoldsTheEditsAndCopiesTheRest()
 {
     Saving s;
     ArtWork &art = s.data.art();
-    QVERIFY(s.data.isValid() && !art.getTerrain(7, false).isNull() && !art.getStatic(9, false).isNull());
+    QVERIFY(s.data.isValid() && !art.image(TileKind::Terrain, 7, false).isNull()
+        && !art.image(TileKind::Static, 9, false).isNull());
     const QMap<QString, QByteArray> originals = snapshot(s.data.path());
     const int beyond = art.staticSlotCount() + 5; // extends the index
-    QVERIFY(art.setTerrain(3, TestDataSet::terrain(Qt::red)) && art.setTerrain(7, QImage()));
-    QVERIFY(art.setStatic(5, TestDataSet::solid(23, 40, Qt::blue)) && art.setStatic(9, QImage()));
-    QVERIFY(art.setStatic(beyond, TestDataSet::solid(9, 9, Qt::green)));
+    QVERIFY(art.setImage(TileKind::Terrain, 3, TestDataSet::terrain(Qt::red))
+        && art.setImage(TileKind::Terrain, 7, QImage()));
+    QVERIFY(art.setImage(TileKind::Static, 5, TestDataSet::solid(23, 40, Qt::blue))
+        && art.setImage(TileKind::Static, 9, QImage()));
+    QVERIFY(art.setImage(TileKind::Static, beyond, TestDataSet::solid(9, 9, Qt::green)));
     const QMap<QString, QByteArray> pending = snapshot(s.data.pendingParent());
     QCOMPARE(s.saver().save(s.output.path()), Status::Saved);
 
     // Read back by the same store: edited tiles show their edits, deleted ones nothing.
     ArtWork saved(s.out("artidx.mul"), s.out("art.mul"));
-    for (int id : {3, 7, 5, 9, beyond})
-        QCOMPARE(id < 5 ? saved.getTerrain(id, false) : saved.getStatic(id, false),
-            id < 5 ? art.getTerrain(id, false) : art.getStatic(id, false));
+    for (int id : {3, 7, 5, 9, beyond}) {
+        const TileKind kind = id < 5 ? TileKind::Terrain : TileKind::Static;
+        QCOMPARE(saved.image(kind, id, false), art.image(kind, id, false));
+    }
     QVERIFY(
         saved.container().entry(7).offset == -1 && saved.container().entry(StaticIdBase + 9).offset == -1);
     QCOMPARE(saved.container().entry(StaticIdBase + beyond - 1), (ArtIndexEntry{-1, -1, 0}));
@@ -216,7 +221,7 @@ void TestDataSetSaver::inputsAreNeverReplaced()
     QString error;
     const auto set = DataSet::open(from, options, &error);
     QVERIFY2(set, qPrintable(error));
-    QVERIFY(set->art().setTerrain(1, TestDataSet::terrain(Qt::red)));
+    QVERIFY(set->art().setImage(TileKind::Terrain, 1, TestDataSet::terrain(Qt::red)));
     const QMap<QString, QByteArray> before = snapshot(data.path());
     DataSetSaver saver(set->art(), set->tiles(), set->anims());
     QCOMPARE(saver.save(to), Status::Failed);
@@ -266,11 +271,11 @@ void TestDataSetSaver::oddIndexEntries()
     builder.setRawStaticEntry(15, junkAt, artSize - junkAt);
     Saving s(builder);
     ArtWork &art = s.data.art();
-    QCOMPARE(art.getTerrain(12, false), art.getTerrain(9, false));
-    QCOMPARE(art.getStatic(5, false), art.getStatic(2, false));
-    QVERIFY(art.getStatic(8, false).isNull());
-    QVERIFY(art.setTerrain(0, TestDataSet::terrain(Qt::red)));
-    QVERIFY(art.setStatic(1, TestDataSet::solid(40, 40, Qt::blue)));
+    QCOMPARE(art.image(TileKind::Terrain, 12, false), art.image(TileKind::Terrain, 9, false));
+    QCOMPARE(art.image(TileKind::Static, 5, false), art.image(TileKind::Static, 2, false));
+    QVERIFY(art.image(TileKind::Static, 8, false).isNull());
+    QVERIFY(art.setImage(TileKind::Terrain, 0, TestDataSet::terrain(Qt::red)));
+    QVERIFY(art.setImage(TileKind::Static, 1, TestDataSet::solid(40, 40, Qt::blue)));
 
     DataSetSaver saver = s.saver();
     QCOMPARE(saver.save(s.output.path()), Status::Saved);
@@ -293,9 +298,9 @@ void TestDataSetSaver::oddIndexEntries()
     ArtWork saved(s.out("artidx.mul"), s.out("art.mul"));
     QCOMPARE(saved.container().entry(10), (ArtIndexEntry{-1, -1, 7}));
     for (int id : {9, 12, 13})
-        QCOMPARE(saved.getTerrain(id, false), art.getTerrain(id, false));
+        QCOMPARE(saved.image(TileKind::Terrain, id, false), art.image(TileKind::Terrain, id, false));
     for (int id : {2, 5, 6, 13})
-        QCOMPARE(saved.getStatic(id, false), art.getStatic(id, false));
+        QCOMPARE(saved.image(TileKind::Static, id, false), art.image(TileKind::Static, id, false));
     // Lengths and bytes as written, read from the files here.
     const QByteArray outIndex = fileBytes(s.out("artidx.mul"));
     const QByteArray outArt = fileBytes(s.out("art.mul"));
@@ -316,7 +321,8 @@ void TestDataSetSaver::oddIndexEntries()
     QCOMPARE(entryIn(outIndex, StaticIdBase + 4), (ArtIndexEntry{out3.offset, out3.length, 99}));
     for (int id : {13, 14})
         QCOMPARE(entryIn(outIndex, StaticIdBase + id), (ArtIndexEntry{out3.offset, out3.length, 0}));
-    QCOMPARE(saved.getStatic(4, false), ArtWork::normalizeStatic(TestDataSet::solid(15, 25, Qt::yellow)));
+    QCOMPARE(saved.image(TileKind::Static, 4, false),
+        ArtWork::normalize(TileKind::Static, TestDataSet::solid(15, 25, Qt::yellow)));
     // No tail of art.mul is written as a record: old records, two edited, the cut tile's bytes.
     QVERIFY2(
         outArt.size() < inArt.size() + 2024 + 40 * 40 * 2 + 1000, qPrintable(QString::number(outArt.size())));
@@ -376,7 +382,7 @@ void TestDataSetSaver::failedSaveLeavesTheOutputAsItWas()
     QVERIFY(f.ok);
     const auto grow = [&] {
         QFile file(
-            fault == "art.mul grows" ? f.data.filePath("art.mul") : f.data.tiles().pendingRecords().value(2));
+            fault == "art.mul grows" ? f.data.filePath("art.mul") : f.data.pendingEdits().recordFile(TileKind::Terrain, 2, PendingEditStore::Part::TileData));
         return file.open(QIODevice::Append) && file.write("more") == 4;
     };
     int renames = 0;
@@ -548,7 +554,8 @@ void TestDataSetSaver::patchListLines_data()
     row("starting with a colon", "static 3 :t.png", "/lists/:t.png"); // not a resource
     row("starting with delete", "static 3 delete me.png", "/lists/delete me.png");
     row("the word delete", "static 3 delete", {});
-    row("unknown kind", "land 5 a.png", {}, "'land' is neither terrain nor static");
+    row("land for terrain", "land 5 a.png", "/lists/a.png");
+    row("unknown kind", "item 5 a.png", {}, "'item' is neither terrain nor static");
     // A megabyte-long word is quoted by its head only.
     row("huge kind", QString(1 << 20, 'k') + " 5 a.png", {},
         "'" + QString(79, 'k') + QChar(0x2026) + "' is neither");
@@ -565,6 +572,7 @@ void TestDataSetSaver::patchListLines()
         QVERIFY2(complaint.isEmpty(), "the bad line was accepted");
         QCOMPARE(list.entries().size(), 3);
         QCOMPARE(list.entries().at(1).imagePath, path);
+        QCOMPARE(list.entries().at(1).kind, line.startsWith("static") ? TileKind::Static : TileKind::Terrain);
     } catch (const CliError &error) {
         QVERIFY2(!complaint.isEmpty() && error.message().startsWith(QStringLiteral("e.txt:4: "))
                 && error.message().contains(complaint) && error.message().size() < 200,
@@ -606,9 +614,9 @@ void TestDataSetSaver::patchCommand()
     const auto [patched, why] = patch(s.out("patched"));
     QVERIFY2(patched == 0, qPrintable(why));
     ArtWork art(s.out("patched/artidx.mul"), s.out("patched/art.mul"));
-    QCOMPARE(art.getTerrain(0x21, false), ArtWork::normalizeTerrain(road));
-    QCOMPARE(art.getStatic(5, false), ArtWork::normalizeStatic(sign));
-    QVERIFY(art.getTerrain(7, false).isNull());
+    QCOMPARE(art.image(TileKind::Terrain, 0x21, false), ArtWork::normalize(TileKind::Terrain, road));
+    QCOMPARE(art.image(TileKind::Static, 5, false), ArtWork::normalize(TileKind::Static, sign));
+    QVERIFY(art.image(TileKind::Terrain, 7, false).isNull());
 }
 
 QTEST_GUILESS_MAIN(TestDataSetSaver)

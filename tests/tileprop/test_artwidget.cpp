@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTextDocument>
 #include <QtTest>
 #include <functional>
 
@@ -22,6 +23,11 @@ constexpr int Pictured = 5;
 constexpr int Plain = 9;
 constexpr int Junk = 11;
 constexpr int Land = 40; // the one terrain tile
+
+TileKind kindOf(int id)
+{
+    return id == Land ? TileKind::Terrain : TileKind::Static;
+}
 
 // A name whose bytes after the terminator are not zero, as real files have them.
 const QByteArray JunkName("Rock\0\x01\x7f\xff JUNK after NUL", TileDataFormat::NameSize);
@@ -75,6 +81,18 @@ QStringList upperFlags(QWidget *window)
         boxes << box->objectName() + (box->isChecked() ? "+" : "");
     const int lower = window->findChild<QWidget *>("tab1")->findChildren<QCheckBox *>().size() - boxes.size();
     return QStringList{QString::number(lower), group->isHidden() ? "hidden" : "shown"} + boxes;
+}
+
+// What the labels of quantity, quality and height read.
+QStringList fieldLabels(QWidget *window)
+{
+    QStringList texts;
+    for (const char *name : {"labelQuantity", "labelQuality", "labelHeight"}) {
+        QTextDocument label; // the form's own texts are rich text
+        label.setHtml(window->findChild<QLabel *>(name)->text());
+        texts << label.toPlainText();
+    }
+    return texts;
 }
 
 // What the number fields show.
@@ -173,14 +191,16 @@ private Q_SLOTS:
         QCOMPARE(pages(open(Moving)), 4);
         ArtWidget *window = open(Pictured);
         QCOMPARE(pages(window), 3);
-        auto *quantity = window->findChild<QLabel *>("labelQuantity");
         QStringList shown;
-        for (const char *box : {"checkWeapon", "checkArmor", "checkArmor", "checkWeapon"}) {
+        for (const char *box : {"checkWeapon", "checkArmor", "checkArmor", "checkWeapon", "checkWearable",
+                 "checkLightSource", "checkWearable", "checkLightSource"}) {
             applyEdits(window, {box});
-            shown << quantity->text();
+            shown << fieldLabels(window).mid(0, 2).join('/');
         }
-        // Either flag makes the field a class, until both are clear.
-        QCOMPARE(shown, (QStringList{"Class", "Class", "Class", "Quantity"}));
+        // Either flag makes the field a class, until both are clear; a light id goes before a layer.
+        QCOMPARE(shown,
+            (QStringList{"Class/Quality", "Class/Quality", "Class/Quality", "Quantity/Quality",
+                "Quantity/Layer", "Quantity/Light ID", "Quantity/Light ID", "Quantity/Quality"}));
         window->findChild<QTabWidget *>("tabWidget")->setCurrentIndex(2);
         applyEdits(window, {"checkAnimated"});
         QCOMPARE(pages(window), 4);
@@ -259,8 +279,8 @@ private Q_SLOTS:
         applyEdits(window, edits);
         QStringList typed = numbers(window);
         QVERIFY(accepted(window));
-        QVERIFY(!data->art().hasPendingEdits());
-        QCOMPARE(data->tiles().hasPendingEdits(), !stored.isEmpty());
+        QVERIFY(!data->pendingEdits().holdsAny(PendingEditStore::Part::Image));
+        QCOMPARE(data->pendingEdits().holdsAny(PendingEditStore::Part::TileData), !stored.isEmpty());
         QCOMPARE(record(id), stored.isEmpty() ? before : stored);
         // A later window shows the stored numbers, unsigned and in decimal.
         for (QString &field : typed)
@@ -286,9 +306,9 @@ private Q_SLOTS:
             "StairBack", "StairRight"};
         QFETCH(int, bit);
         const int next = (bit + 1) % 32;
-        StaticTileRecord record = StaticTileRecord::fromBytes(data->tiles().staticRecord(Plain));
+        StaticTileRecord record = *data->tiles().staticRecord(Plain);
         record.flags = quint64(1) << bit;
-        QVERIFY(data->tiles().setStaticRecord(Plain, record.toBytes()));
+        QVERIFY(data->tiles().setStaticRecord(Plain, record));
         QPointer<ArtWidget> window = open(Plain);
         QMap<QString, QCheckBox *> boxes;
         QStringList checked;
@@ -298,11 +318,18 @@ private Q_SLOTS:
                 checked << box->text();
         }
         QCOMPARE(checked, QStringList{labels[bit]});
+        // Quantity, quality and height as labelled, for the flags that give them another meaning.
+        const QStringList plain{"Quantity", "Quality", "Height"};
+        const QMap<int, QStringList> labelled{{1, {"Class", "Quality", "Height"}},
+            {21, {"Quantity", "Quality", "Contains"}}, {22, {"Quantity", "Layer", "Height"}},
+            {23, {"Quantity", "Light ID", "Height"}}, {27, {"Class", "Quality", "Height"}}};
+        QCOMPARE(fieldLabels(window), labelled.value(bit, plain));
         // The user moves the flag to the next box.
         boxes.value(labels[bit])->toggle();
         boxes.value(labels[next])->toggle();
+        QCOMPARE(fieldLabels(window), labelled.value(next, plain));
         QVERIFY(accepted(window));
-        QCOMPARE(StaticTileRecord::fromBytes(data->tiles().staticRecord(Plain)).flags, quint64(1) << next);
+        QCOMPARE(data->tiles().staticRecord(Plain)->flags, quint64(1) << next);
     }
 
     void imageMenuThenOkOrCancel_data()
@@ -338,9 +365,8 @@ private Q_SLOTS:
         // What storing gives back, shown at once; a refused import keeps what was shown.
         const QImage loaded = file.isEmpty() ? QImage() : QImage(data->filePath(file));
         const bool refused = !file.isEmpty() && (loaded.isNull() || file == "dense.png");
-        const QImage shown = file.isEmpty() || refused
-            ? (deleted ? QImage() : before)
-            : argb(id == Land ? ArtWork::normalizeTerrain(loaded) : ArtWork::normalizeStatic(loaded));
+        const QImage shown = file.isEmpty() || refused ? (deleted ? QImage() : before)
+                                                       : argb(ArtWork::normalize(kindOf(id), loaded));
         QCOMPARE(shownImage(window), shown);
         QCOMPARE(prompts->count("warning"), refused ? 1 : 0);
         QString palettes; // the words the palette's Import uses for the same image
@@ -355,7 +381,7 @@ private Q_SLOTS:
         ok ? window->accept() : window->reject();
         QVERIFY(isDeleted(window));
         QCOMPARE(storedImage(id), ok ? shown : before);
-        QCOMPARE(data->art().hasPendingEdits(), ok && shown != before);
+        QCOMPARE(data->pendingEdits().holdsAny(PendingEditStore::Part::Image), ok && shown != before);
         QCOMPARE(record(id).right(TileDataFormat::NameSize), name(ok ? "gone" : ""));
     }
 
@@ -378,7 +404,7 @@ private Q_SLOTS:
     void editsNotStoredAreReportedAndKept()
     {
         // A directory where the record's pending file would go makes its write fail.
-        QDir tilesPending(data->tiles().pendingDirectory());
+        QDir tilesPending(data->tiles().pendingEdits().directory());
         QVERIFY(tilesPending.mkdir("TS5.wfg"));
         QPointer<ArtWidget> window = open(Pictured);
         prompts->openFiles = {{data->filePath("import.png"), "png (*.png)"}};
@@ -388,7 +414,7 @@ private Q_SLOTS:
         // Image and record are one edit: neither is stored, and one warning says why.
         QCOMPARE(prompts->count("warning"), 1);
         QVERIFY(prompts->last("warning")->text.contains("TS5.wfg"));
-        QVERIFY(!data->art().hasPendingEdits() && !data->tiles().hasPendingEdits());
+        QVERIFY(data->pendingEdits().isEmpty());
         QCOMPARE(edits->history().count(), 0);
 
         // The user takes one change back by hand: only the other one is an edit now. Enter is OK.
@@ -446,7 +472,7 @@ private Q_SLOTS:
         QCOMPARE(frames,
             QList<QImage>({original, storedImage(7), storedImage(4), original, storedImage(7)}).first(frame));
         const QImage shown = stoppedBy == "Import"
-            ? argb(ArtWork::normalizeStatic(QImage(data->filePath("import.png"))))
+            ? argb(ArtWork::normalize(TileKind::Static, QImage(data->filePath("import.png"))))
             : stoppedBy == "Delete" ? QImage()
                                     : original;
         QCOMPARE(shownImage(window), shown);
@@ -469,7 +495,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, choice);
         QFETCH(int, closingPrompt);
-        QVERIFY(QDir(data->art().pendingDirectory()).mkdir("Static5.wfg"));
+        QVERIFY(QDir(data->art().pendingEdits().directory()).mkdir("Static5.wfg"));
         QPointer<ArtWidget> window = open(Pictured);
         QWidget *page = window->findChild<QWidget *>("tab");
         prompts->menuChoices = {choice};
@@ -518,42 +544,39 @@ private Q_SLOTS:
         ArtWidget *naming = open(Junk);
         applyEdits(naming, {"lineName=Boulder"});
         QVERIFY(accepted(naming));
-        StaticTileRecord meanwhile = StaticTileRecord::fromBytes(data->tiles().staticRecord(Junk));
+        StaticTileRecord meanwhile = *data->tiles().staticRecord(Junk);
         meanwhile.flags |= quint64(1) << 50;
-        QVERIFY(data->tiles().setStaticRecord(Junk, meanwhile.toBytes()));
+        QVERIFY(data->tiles().setStaticRecord(Junk, meanwhile));
         applyEdits(window, {"checkAlphaBlend", "checkBit47", "checkWet", "lineWeight=91"});
         QVERIFY(accepted(window));
         // Roof, AlphaBlend (32), NoShadow (36) and bit 50 set; Wet and bit 47 cleared.
-        QCOMPARE(data->tiles().staticRecord(Junk),
+        QCOMPARE(record(Junk),
             QByteArray::fromHex("00000010 11000400 5b 00 0403 00 00 0000 00 00 0000 00") + name("Boulder"));
 
         // A static the tile data has no record for yet (newer art containers hold them) starts
         // empty, and OK gives it its first record in the file's layout.
-        const int beyond = data->tiles().staticCount() + 40;
-        QVERIFY(!data->tiles().holdsStatic(beyond));
+        const int beyond = data->tiles().count(TileKind::Static) + 40;
+        QVERIFY(!data->tiles().holds(TileKind::Static, beyond));
         window = open(beyond);
         QCOMPARE(field(window, "lineName")->text(), QString());
         applyEdits(window, {"lineName=new item", "lineWeight=9", "checkAlphaBlend"});
         QVERIFY(accepted(window));
-        QCOMPARE(data->tiles().staticRecord(beyond),
+        QCOMPARE(data->tiles().staticRecord(beyond)->toBytes(),
             QByteArray::fromHex("00000000 01000000 09 00 0000 00 00 0000 00 00 0000 00") + name("new item"));
     }
 
 private:
     ArtWidget *open(int id)
     {
-        const int kind = id == Land ? ArtWidget::TerrainKind : ArtWidget::StaticKind;
-        auto *window = new ArtWidget(edits.get(), &data->anims(), id, kind, nullptr, Qt::Window);
+        auto *window = new ArtWidget(edits.get(), &data->anims(), kindOf(id), id, nullptr, Qt::Window);
         window->show();
         return window;
     }
-    QImage storedImage(int id)
-    {
-        return argb(id == Land ? data->art().getTerrain(id, false) : data->art().getStatic(id, false));
-    }
+    QImage storedImage(int id) { return argb(data->art().image(kindOf(id), id, false)); }
     QByteArray record(int id)
     {
-        return id == Land ? data->tiles().landRecord(id) : data->tiles().staticRecord(id);
+        return id == Land ? data->tiles().landRecord(id)->toBytes()
+                          : data->tiles().staticRecord(id)->toBytes();
     }
     // Right-clicks a page of the window, choosing action from a menu if one comes.
     void choose(ArtWidget *window, const QString &action, const char *page = "tab")
@@ -571,4 +594,4 @@ private:
 };
 
 QTEST_MAIN(ArtWidgetTest)
-#include "tst_artwidget.moc"
+#include "test_artwidget.moc"

@@ -98,16 +98,16 @@ void TestTileDataSaving::saveKeepsOrConvertsTheLayout()
     QVERIFY(tiles && tiles->layout() == from);
 
     // Edits through the records, as the properties window makes them.
-    LandTileRecord land = LandTileRecord::fromBytes(tiles->landRecord(40));
+    LandTileRecord land = *tiles->landRecord(40);
     land.flags |= TileFlags::Roof | (from == to && to.hasUpperFlags() ? quint64(TileFlags::NoShadow) : 0);
-    StaticTileRecord item = StaticTileRecord::fromBytes(tiles->staticRecord(33));
+    StaticTileRecord item = *tiles->staticRecord(33);
     item.flags = TileFlags::StairRight | TileFlags::Wet;
     item.weight = 77;
     StaticTileRecord beyond;
     beyond.layout = from;
     beyond.setNameText(QStringLiteral("new"));
-    QVERIFY(tiles->setLandRecord(40, land.toBytes()) && tiles->setStaticRecord(33, item.toBytes()));
-    QVERIFY(tiles->setStaticRecord(100, beyond.toBytes()));
+    QVERIFY(tiles->setLandRecord(40, land) && tiles->setStaticRecord(33, item));
+    QVERIFY(tiles->setStaticRecord(100, beyond));
     QTemporaryDir output;
     DataSetSaver saver(data.art(), *tiles, data.anims());
     saver.setTileDataLayout(to);
@@ -157,9 +157,9 @@ void TestTileDataSaving::narrowingRefusesUpperFlags()
     builder.setStaticTile(7, item);
     TestDataSet data(builder);
     if (edited >= 0) {
-        item = StaticTileRecord::fromBytes(data.tiles().staticRecord(7));
+        item = *data.tiles().staticRecord(7);
         item.flags = quint64(edited);
-        QVERIFY(data.tiles().setStaticRecord(7, item.toBytes()));
+        QVERIFY(data.tiles().setStaticRecord(7, item));
     }
     QByteArray converted = "untouched";
     QString error;
@@ -182,7 +182,7 @@ void TestTileDataSaving::cutFileConvertsToWholeBlocks()
     TestDataSet data(builder);
     const auto tiles
         = replacedTiles(data, builder.tileDataBytes().left(493568 + 1316 + 4 + 2 * 41 + 20), HighSeas);
-    QVERIFY(tiles && tiles->staticCount() == 32);
+    QVERIFY(tiles && tiles->count(TileKind::Static) == 32);
     QByteArray converted;
     QString error;
     QVERIFY2(TileDataConversion::convert(*tiles, Classic, &converted, &error), qPrintable(error));

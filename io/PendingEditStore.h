@@ -1,0 +1,106 @@
+#pragma once
+
+#include "io/PendingEdit.h"
+#include "io/PendingEditDirectory.h"
+#include "io/TileKind.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <vector>
+
+// Where every edit of a data set is kept until it is saved: for each tile (its kind and
+// id) and each part of it (its image, its tile-data record), what is pending instead of
+// the data files' record, as one file in a private pending-edit directory. The image and
+// tile-data stores serve what it holds in place of their files; the palettes, the undo
+// history and the saver ask it what is pending. Nothing here decodes a record.
+class PendingEditStore : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Part { Image, TileData };
+    // A tile with something pending.
+    struct Tile
+    {
+        TileKind kind = TileKind::Terrain;
+        int id = 0;
+        bool operator==(const Tile &other) const { return kind == other.kind && id == other.id; }
+    };
+    // Whether an edit kept by an earlier store may be served by this one (its id exists,
+    // its record is of the right form).
+    using Acceptance = std::function<bool(TileKind kind, int id, Part part, const PendingEdit &edit)>;
+
+    // How a pending-edit directory of this store describes itself.
+    static const QString DirectoryStoreName;
+
+    // The directory is made inside parentDirectory (empty: the system temporary directory)
+    // by the first edit; its description names dataDirectory, so that a crashed run's
+    // edits are offered for their own data set.
+    PendingEditStore(const QString &parentDirectory, const QString &dataDirectory, QObject *parent = nullptr);
+    ~PendingEditStore() override;
+
+    bool isEmpty() const { return entries.isEmpty(); }
+    // Whether any tile has something pending for part.
+    bool holdsAny(Part part) const;
+    bool isEdited(TileKind kind, int id) const;
+    bool isEdited(TileKind kind, int id, Part part) const;
+    // Exactly what is pending, with the record's bytes: what undo and redo put back.
+    PendingEdit edit(TileKind kind, int id, Part part) const;
+    // Whether a replacement or a deletion is pending, without reading the record.
+    PendingEdit::State state(TileKind kind, int id, Part part) const;
+    // The file of a pending replacement record (what a save copies); empty for none.
+    QString recordFile(TileKind kind, int id, Part part) const;
+    // The ids with something pending for part, ascending.
+    QList<int> editedIds(TileKind kind, Part part) const;
+    // Every tile with anything pending, terrain first, each in id order.
+    QList<Tile> editedTiles() const;
+
+    // Makes edit what is pending (State::None forgets the tile's part). When its file
+    // cannot be written nothing changes, false is returned and *error says why.
+    bool put(TileKind kind, int id, Part part, const PendingEdit &edit, QString *error = nullptr);
+
+    // Where the pending files go; made now if no edit has made it yet (empty when it
+    // cannot be made).
+    QString directory() const;
+
+    // Hands the pending edits over, in their directory, for another store to adopt (a
+    // data set opened again); this store starts over with none.
+    std::unique_ptr<PendingEditDirectory> take();
+    // Serves the edits kept in directories (of a store opened earlier, or of runs that
+    // ended abnormally) in place of its own: the first directory becomes this store's, the
+    // others' edits are copied into it where it has none for the tile, and they are
+    // removed. Edits accept refuses are dropped and named in *dropped.
+    void adopt(std::vector<std::unique_ptr<PendingEditDirectory>> directories, const Acceptance &accept,
+        QStringList *dropped = nullptr);
+
+Q_SIGNALS:
+    // What is pending for the tile's part changed.
+    void changed(TileKind kind, int id, PendingEditStore::Part part);
+    // Every pending edit was replaced at once (adopted).
+    void reset();
+
+private:
+    struct Entry
+    {
+        PendingEdit::State state = PendingEdit::State::None;
+        QString fileName;
+    };
+    struct Parsed;
+    static quint64 key(TileKind kind, int id, Part part);
+    static QString fileName(TileKind kind, int id, Part part, PendingEdit::State state);
+    static bool parse(const QString &fileName, Parsed *parsed);
+    static QString describe(TileKind kind, int id, Part part);
+    void startOver();
+    bool adoptFile(const QString &fileName, const Acceptance &accept, QStringList *dropped);
+    void copyFrom(const PendingEditDirectory &other, const Acceptance &accept, QStringList *dropped);
+
+    QString parent;
+    QString dataDir;
+    std::unique_ptr<PendingEditDirectory> dir;
+    QHash<quint64, Entry> entries;
+};
