@@ -22,8 +22,8 @@ struct ArtWork::Kind
     static const Kind &terrain()
     {
         static const Kind kind{TileKind::Terrain, &ArtWork::terrainCache, &ArtWork::terrainHighlighted, 0,
-            ArtCodec::decodeTerrain, [](const QImage &image, QString *) { return ArtCodec::encodeTerrain(image); },
-            TerrainCount};
+            ArtCodec::decodeTerrain,
+            [](const QImage &image, QString *) { return ArtCodec::encodeTerrain(image); }, TerrainCount};
         return kind;
     }
     static const Kind &statics()
@@ -247,7 +247,8 @@ bool ArtWork::setImage(const Kind &kind, int id, const QImage &image, QString *e
         return false;
     const QByteArray record = kind.encode(stored, error);
     if (record.isEmpty()
-        || !edits->put(kind.tileKind, id, PendingEditStore::Part::Image, PendingEdit::replaced(record), error))
+        || !edits->put(
+            kind.tileKind, id, PendingEditStore::Part::Image, PendingEdit::replaced(record), error))
         return false;
     cacheImage(kind, id, stored);
     return true;

@@ -18,8 +18,8 @@ TileEditCommand::State TileEditCommand::current(
     return state;
 }
 
-bool TileEditCommand::restore(PendingEditStore &edits, TileKind kind, int id, const State &state,
-    const State &fallback, QString *error)
+bool TileEditCommand::restore(
+    PendingEditStore &edits, TileKind kind, int id, const State &state, const State &fallback, QString *error)
 {
     if (state.art && !edits.put(kind, id, Part::Image, *state.art, error))
         return false;

@@ -97,8 +97,8 @@ void TileEdits::pushIfChanged(TileKind kind, int id, const QString &action,
     // Deleting a deleted tile, or storing what is stored already, is no step to take back.
     if (after == before)
         return;
-    stack.push(new TileEditCommand(pending, kind, id,
-        QStringLiteral("%1 of %2").arg(action, tileLabel(kind, id)), before, after));
+    stack.push(new TileEditCommand(
+        pending, kind, id, QStringLiteral("%1 of %2").arg(action, tileLabel(kind, id)), before, after));
     compareWithSaved(tileKey(kind, id));
     Q_EMIT tileChanged(kind, id);
 }

@@ -26,7 +26,8 @@ const char *prefix(TileKind kind, PendingEditStore::Part part)
 
 } // namespace
 
-PendingEditStore::PendingEditStore(const QString &parentDirectory, const QString &dataDirectory, QObject *parent)
+PendingEditStore::PendingEditStore(
+    const QString &parentDirectory, const QString &dataDirectory, QObject *parent)
     : QObject(parent), parent(parentDirectory), dataDir(dataDirectory)
 {
     startOver();
@@ -48,7 +49,8 @@ QString PendingEditStore::fileName(TileKind kind, int id, Part part, PendingEdit
 
 bool PendingEditStore::parse(const QString &name, Parsed *parsed)
 {
-    static const QRegularExpression form(QStringLiteral("^(Terrain|Static|TT|TS)([0-9]{1,5})\\.(wfg|deleted)$"));
+    static const QRegularExpression form(
+        QStringLiteral("^(Terrain|Static|TT|TS)([0-9]{1,5})\\.(wfg|deleted)$"));
     const QRegularExpressionMatch match = form.match(name);
     if (!match.hasMatch())
         return false;
@@ -146,7 +148,8 @@ bool PendingEditStore::put(TileKind kind, int id, Part part, const PendingEdit &
     if (edit.state == PendingEdit::State::None)
         entries.remove(tileKey);
     else
-        entries.insert(tileKey, {edit.state, edit.state == PendingEdit::State::Replaced ? replacement : deletion});
+        entries.insert(
+            tileKey, {edit.state, edit.state == PendingEdit::State::Replaced ? replacement : deletion});
     Q_EMIT changed(kind, id, part);
     return true;
 }
@@ -172,8 +175,8 @@ std::unique_ptr<PendingEditDirectory> PendingEditStore::take()
     return taken;
 }
 
-void PendingEditStore::adopt(
-    std::vector<std::unique_ptr<PendingEditDirectory>> directories, const Acceptance &accept, QStringList *dropped)
+void PendingEditStore::adopt(std::vector<std::unique_ptr<PendingEditDirectory>> directories,
+    const Acceptance &accept, QStringList *dropped)
 {
     if (directories.empty())
         return;
@@ -208,7 +211,8 @@ bool PendingEditStore::adoptFile(const QString &name, const Acceptance &accept, 
     return true;
 }
 
-void PendingEditStore::copyFrom(const PendingEditDirectory &other, const Acceptance &accept, QStringList *dropped)
+void PendingEditStore::copyFrom(
+    const PendingEditDirectory &other, const Acceptance &accept, QStringList *dropped)
 {
     for (const QString &name : other.editFiles()) {
         Parsed parsed;

@@ -27,8 +27,8 @@ TileData::TileData(
 }
 
 TileData::TileData(const QString &fileName, const QString &tempDir, std::optional<TileDataLayout> layout)
-    : TileData(fileName,
-        std::make_shared<PendingEditStore>(tempDir, QFileInfo(fileName).absolutePath()), layout)
+    : TileData(
+        fileName, std::make_shared<PendingEditStore>(tempDir, QFileInfo(fileName).absolutePath()), layout)
 { }
 
 TileData::~TileData() = default;

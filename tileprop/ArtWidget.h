@@ -58,7 +58,6 @@ protected:
 
 private:
     bool isTerrain() const { return kind == TileKind::Terrain; }
-    QString tileDescription() const;
 
     void collectFlagBoxes();
     void addValidators();

@@ -132,7 +132,8 @@ private Q_SLOTS:
         QVERIFY(art.setImage(TileKind::Terrain, ArtWork::MinCacheCapacity, TestDataSet::terrain(Qt::yellow)));
         // Bounded in bytes too: three 1024 x 1024 statics fit in what 1000 images may take, not four.
         for (int id = 0; id < 4; ++id)
-            QVERIFY(art.setImage(TileKind::Static, id, TestDataSet::solid(MaxStaticSide, MaxStaticSide, Qt::transparent)));
+            QVERIFY(art.setImage(
+                TileKind::Static, id, TestDataSet::solid(MaxStaticSide, MaxStaticSide, Qt::transparent)));
         const PendingEditStore &edits = art.pendingEdits();
         for (const PendingEditStore::Tile &tile : edits.editedTiles())
             QVERIFY(QFile::remove(edits.recordFile(tile.kind, tile.id, PendingEditStore::Part::Image)));
@@ -165,7 +166,8 @@ private Q_SLOTS:
         using Part = PendingEditStore::Part;
         const QDir dir(edits.directory());
         for (int id : {4, 6})
-            QVERIFY(isHighlightOf(art.image(TileKind::Terrain, id, true), art.image(TileKind::Terrain, id, false)));
+            QVERIFY(isHighlightOf(
+                art.image(TileKind::Terrain, id, true), art.image(TileKind::Terrain, id, false)));
         QVERIFY(isHighlightOf(art.image(TileKind::Static, 1, true), art.image(TileKind::Static, 1, false)));
         QSignalSpy changed(&edits, &PendingEditStore::changed);
         QVERIFY(art.setImage(TileKind::Terrain, 3, TestDataSet::solid(100, 50, Qt::red)));
@@ -201,15 +203,16 @@ private Q_SLOTS:
         QCOMPARE(edits.edit(TileKind::Static, 9, Part::Image).record, record);
         QCOMPARE(changed.count(), 0);
         // Images a record cannot express, and ids beyond the files, are refused.
-        QVERIFY(
-            !art.setImage(TileKind::Static, 3, TestDataSet::solid(300, 200, Qt::red)) && !edits.isEdited(TileKind::Static, 3));
+        QVERIFY(!art.setImage(TileKind::Static, 3, TestDataSet::solid(300, 200, Qt::red))
+            && !edits.isEdited(TileKind::Static, 3));
         QVERIFY(!art.setImage(TileKind::Terrain, TerrainCount, TestDataSet::terrain(Qt::red)));
         QVERIFY(!art.setImage(TileKind::Static, MaxStaticCount, QImage()));
 
         // Deleting an edited tile and one never edited: kept on disk, so that deletions survive a crash.
         QVERIFY(art.setImage(TileKind::Terrain, 3, QImage()) && art.setImage(TileKind::Terrain, 4, QImage()));
         for (int id : {3, 4})
-            QVERIFY(art.image(TileKind::Terrain, id, false).isNull() && art.image(TileKind::Terrain, id, true).isNull());
+            QVERIFY(art.image(TileKind::Terrain, id, false).isNull()
+                && art.image(TileKind::Terrain, id, true).isNull());
         std::vector<std::unique_ptr<PendingEditDirectory>> handedOver;
         handedOver.push_back(edits.take());
         QVERIFY(!art.image(TileKind::Terrain, 4, false).isNull()); // handed over: the file's image again

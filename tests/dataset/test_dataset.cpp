@@ -228,8 +228,8 @@ void TestDataSetOpening::editsOfAnEarlierVersionAreRecovered()
         item.setNameText(QStringLiteral("kept"));
         const auto images = new PendingEditDirectory(pending.path(), {"art", data.path(), QString()});
         const auto records = new PendingEditDirectory(pending.path(), {"tiledata", data.path(), QString()});
-        const bool written
-            = images->writeFile("Terrain3.wfg", ArtCodec::encodeTerrain(TestDataSet::terrain(Qt::red)), nullptr)
+        const bool written = images->writeFile("Terrain3.wfg",
+                                 ArtCodec::encodeTerrain(TestDataSet::terrain(Qt::red)), nullptr)
             && images->writeFile("Static2.deleted", {}, nullptr)
             && records->writeFile("TS40.wfg", item.toBytes(), nullptr)
             && records->writeFile("TS100.wfg", StaticTileRecord().toBytes(), nullptr);

@@ -36,7 +36,8 @@ TileView view(TestDataSet &data, TileKind kind, int id)
     const bool land = kind == TileKind::Terrain;
     return {data.art().image(kind, id, false),
         land ? data.tiles().landRecord(id)->toBytes() : data.tiles().staticRecord(id)->toBytes(),
-        pending(data.pendingEdits(), kind, id, Part::Image), pending(data.pendingEdits(), kind, id, Part::TileData)};
+        pending(data.pendingEdits(), kind, id, Part::Image),
+        pending(data.pendingEdits(), kind, id, Part::TileData)};
 }
 
 // The record with another name.
@@ -122,8 +123,7 @@ private Q_SLOTS:
             QVERIFY2(view(*data, std::get<0>(steps.at(i)), std::get<1>(steps.at(i))) == before.at(i),
                 qPrintable(texts.at(i)));
         }
-        QVERIFY(
-            data->pendingEdits().isEmpty() && !edits->hasUnsavedEdits());
+        QVERIFY(data->pendingEdits().isEmpty() && !edits->hasUnsavedEdits());
         for (int i = 0; i < steps.size(); ++i) {
             QVERIFY2(edits->redo(&error), qPrintable(error));
             QVERIFY2(view(*data, std::get<0>(steps.at(i)), std::get<1>(steps.at(i))) == after.at(i),

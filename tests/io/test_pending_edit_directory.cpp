@@ -68,7 +68,8 @@ private Q_SLOTS:
         found.push_back(store->take());
         QVERIFY(store->isEmpty());
         QStringList dropped;
-        store->adopt(std::move(found),
+        store->adopt(
+            std::move(found),
             [](TileKind kind, int, Part part, const PendingEdit &) {
                 return kind == TileKind::Static || part == Part::TileData;
             },

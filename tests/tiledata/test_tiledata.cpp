@@ -337,7 +337,8 @@ void TestTileData::damagedOrUnwritablePendingFiles()
         const FileSizeLimit diskFull(10);
         QVERIFY(!tiles.setStaticRecord(4, StaticTileRecord::fromBytes(QByteArray(37, 'c')), &error));
     }
-    QVERIFY2(error.contains(tiles.pendingEdits().directory()) && error.endsWith(QLatin1String("File too large")),
+    QVERIFY2(
+        error.contains(tiles.pendingEdits().directory()) && error.endsWith(QLatin1String("File too large")),
         qPrintable(error));
     QVERIFY(!tiles.pendingEdits().isEdited(TileKind::Static, 4));
     QCOMPARE(tiles.staticRecord(4)->toBytes(), tiles.originalStaticRecord(4)->toBytes());
