@@ -132,8 +132,8 @@ void TestDataSetSaver::savedDataSetHoldsTheEditsAndCopiesTheRest()
 {
     Saving s;
     ArtWork &art = s.data.art();
-    QVERIFY(s.data.isValid() && !art.image(TileKind::Terrain, 7, false).isNull()
-        && !art.image(TileKind::Static, 9, false).isNull());
+    QVERIFY(
+        !art.image(TileKind::Terrain, 7, false).isNull() && !art.image(TileKind::Static, 9, false).isNull());
     const QMap<QString, QByteArray> originals = snapshot(s.data.path());
     const int beyond = art.staticSlotCount() + 5; // extends the index
     QVERIFY(art.setImage(TileKind::Terrain, 3, TestDataSet::terrain(Qt::red))
@@ -314,9 +314,6 @@ void TestDataSetSaver::oddIndexEntries()
         QCOMPARE(entryIn(outIndex, StaticIdBase + id), (ArtIndexEntry{out3.offset, out3.length, 0}));
     QCOMPARE(saved.image(TileKind::Static, 4, false),
         ArtWork::normalize(TileKind::Static, TestDataSet::solid(15, 25, Qt::yellow)));
-    // No tail of art.mul is written as a record: old records, two edited, the cut tile's bytes.
-    QVERIFY2(
-        outArt.size() < inArt.size() + 2024 + 40 * 40 * 2 + 1000, qPrintable(QString::number(outArt.size())));
 
     // As a .uop every record is the same bytes, undrawable ones too.
     QVERIFY(QDir(s.output.path()).mkdir("uop"));
