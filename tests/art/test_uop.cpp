@@ -228,20 +228,24 @@ void TestUop::editsSavedThroughBothContainers()
     auto mul = openSet(mulDir.path());
     auto set = openSet(dir.path());
     QVERIFY(mul && set && edit(mul->art()) && edit(set->art()));
-    ArtWork &art = set->art();
+    // Saves a set into out/name, in the container given (else as read): its notice, or "failed".
+    const auto save = [&](DataSet &from, const QString &name, std::optional<Format> format = std::nullopt) {
+        DataSetSaver to(from.art(), from.tiles(), from.anims());
+        if (format)
+            to.setArtFormat(*format);
+        QDir(out.path()).mkdir(name);
+        return to.save(out.filePath(name)) == DataSetSaver::Status::Saved ? to.notice()
+                                                                          : QStringLiteral("failed");
+    };
     // The .uop one saved in the container it was read from: it shows what the edited store showed.
-    const QString asRead = out.filePath("uu");
-    DataSetSaver saver(set->art(), set->tiles(), set->anims());
-    QVERIFY(QDir().mkpath(asRead));
-    QCOMPARE(saver.save(asRead), DataSetSaver::Status::Saved);
-    QVERIFY2(saver.notice().isEmpty(), qPrintable(saver.notice()));
-    auto saved = openSet(asRead);
+    QCOMPARE(save(*set, "uu"), QString());
+    auto saved = openSet(out.filePath("uu"));
     QVERIFY(saved);
-    QCOMPARE(firstDifference(saved->art(), art), QString());
+    QCOMPARE(firstDifference(saved->art(), set->art()), QString());
 
     MypReader before, after;
     QVERIFY(before.open(dir.filePath("artLegacyMUL.uop"), UopArtContainer::MaxRecordLength));
-    QVERIFY(after.open(asRead + "/artLegacyMUL.uop", UopArtContainer::MaxRecordLength));
+    QVERIFY(after.open(out.filePath("uu/artLegacyMUL.uop"), UopArtContainer::MaxRecordLength));
     // Nothing noted: the header counts the entries the tables hold.
     QVERIFY2(after.notes().isEmpty() && after.duplicates().isEmpty(), qPrintable(after.notes().join(' ')));
     const QSet<int> edited{3, 7, StaticIdBase + 5, StaticIdBase + 9, StaticIdBase + HighStatic + 3};
@@ -271,36 +275,28 @@ void TestUop::editsSavedThroughBothContainers()
         after.entry(entryOf(after, StaticIdBase + SharedStatic)).offset);
 
     // Over a set of art.mul and artidx.mul, which would be read in its place, those two go.
-    QTemporaryDir occupied;
-    QVERIFY(builder.write(occupied.path(), output(Format::Mul)));
-    QCOMPARE(saver.save(occupied.path()), DataSetSaver::Status::Saved);
-    QCOMPARE(QDir(occupied.path()).entryList(QDir::Files | QDir::Hidden),
+    QVERIFY(QDir(out.path()).mkdir("over") && builder.write(out.filePath("over"), output(Format::Mul)));
+    QCOMPARE(save(*set, "over"), QString());
+    QCOMPARE(QDir(out.filePath("over")).entryList(QDir::Files | QDir::Hidden),
         (QStringList{"animdata.mul", "artLegacyMUL.uop", "tiledata.mul"}));
 
     // Saved as art.mul the two are the same files; so is the .uop save saved again as art.mul:
     // a round trip keeps empty entries as (-1, -1, 0).
-    const auto save = [&](DataSet &from, Format format, const QString &name) {
-        DataSetSaver to(from.art(), from.tiles(), from.anims());
-        to.setArtFormat(format);
-        QDir(out.path()).mkdir(name);
-        return to.save(out.filePath(name)) == DataSetSaver::Status::Saved ? to.notice()
-                                                                          : QStringLiteral("failed");
-    };
     // The third field of artidx.mul has no place in a .uop: the conversion says so.
     const QByteArray original = fileBytes(mulDir.filePath("artidx.mul"));
     int thirdFields = 0;
     for (int slot = 0; slot < original.size() / IndexEntrySize; ++slot)
         thirdFields += indexEntry(original, slot).reserved != 0;
     QVERIFY(thirdFields > 0);
-    QCOMPARE(save(*mul, Format::Uop, "mu"),
+    QCOMPARE(save(*mul, "mu", Format::Uop),
         QStringLiteral("%1 entries of artidx.mul have a third field other than 0, which artLegacyMUL.uop has "
                        "no place for; it was dropped.")
             .arg(thirdFields));
-    QCOMPARE(save(*mul, Format::Mul, "mm"), QString());
-    QCOMPARE(save(*set, Format::Mul, "um"), QString());
+    QCOMPARE(save(*mul, "mm", Format::Mul), QString());
+    QCOMPARE(save(*set, "um", Format::Mul), QString());
     auto converted = openSet(out.filePath("mu"));
     QVERIFY(converted);
-    QCOMPARE(save(*converted, Format::Mul, "mum"), QString());
+    QCOMPARE(save(*converted, "mum", Format::Mul), QString());
     const QByteArray index = fileBytes(out.filePath("mm/artidx.mul"));
     for (const char *name : {"um", "mum"}) {
         QCOMPARE(fileBytes(out.filePath(QStringLiteral("%1/art.mul").arg(name))),
