@@ -531,7 +531,7 @@ void TestDataSetSaver::interruptedSaveIsFinishedOrUndone()
 void TestDataSetSaver::patchListLines_data()
 {
     QTest::addColumn<QString>("line"); // the fourth of a list in /lists
-    QTest::addColumn<QString>("path"); // the image file read; empty: a deletion
+    QTest::addColumn<QString>("path"); // the image file read
     QTest::addColumn<QString>("complaint"); // empty: the line is read
     const auto row = [](const char *name, QString line, QString path, QString complaint = {}) {
         QTest::newRow(name) << line << path << complaint;
@@ -539,7 +539,6 @@ void TestDataSetSaver::patchListLines_data()
     row("relative", "static 3 ../art/t 1.png", "/art/t 1.png");
     row("starting with a colon", "static 3 :t.png", "/lists/:t.png"); // not a resource
     row("starting with delete", "static 3 delete me.png", "/lists/delete me.png");
-    row("the word delete", "static 3 delete", {});
     row("unknown kind", "item 5 a.png", {}, "'item' is neither terrain nor static");
 }
 
