@@ -101,7 +101,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("reason"); // in the error; empty: any
         const QImage rgb = sample().convertToFormat(QImage::Format_RGB32);
         const QByteArray png = encoded(sample(), "png");
-        QTest::newRow("png named .bmp") << png << "picture.bmp" << sample() << "";
         QTest::newRow("png without extension") << png << "picture" << sample() << "";
         QTest::newRow("bmp named .png") << encoded(rgb, "bmp") << "picture.png" << rgb << "";
         // Only the header of a huge image is there: its size is refused before any pixel is read.
@@ -109,7 +108,6 @@ private Q_SLOTS:
             << bmpHeader(4096, 4097) << "in.bmp" << QImage() << "4096 x 4097";
         QTest::newRow("one line of 2^24 + 1")
             << bmpHeader((1 << 24) + 1, 1) << "in.bmp" << QImage() << "16777217 x 1";
-        QTest::newRow("not an image") << QByteArray("not an image at all") << "in.bmp" << QImage() << "";
         QTest::newRow("nothing") << QByteArray() << "in.bmp" << QImage() << "";
         QTest::newRow("pixels missing") << png.left(60) << "in.png" << QImage() << "";
     }
