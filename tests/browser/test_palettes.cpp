@@ -359,7 +359,6 @@ private Q_SLOTS:
         row("import cancelled", 4, "Import", "", "");
         row("import of a file that does not load", 4, "Import", "broken.png", "", "", "broken.png");
         row("save, bare name", 3, "Save", "tile", "", "tile.png");
-        row("save of a tile without image", 7, "Save", "empty", "", "", "empty.png");
         row("save to a missing directory", 1, "Save", "/no/such/dir/tile", "", "",
             "of Terrain 0x1 to \"/no/such/dir/tile.png\"");
         // A dragged file is taken over the data offered with it, and one that does not load too, so that
