@@ -96,16 +96,28 @@ QImage expectedPicture(const QSize &size, const QColor &background, int first, i
     return picture;
 }
 
-// Records a palette's selection signals in the order they come.
-struct SignalLog : QObject
+// Records a palette's signals in the order they come: the selection "ID" and its size "WxH"
+// in selections; in did, an edit asked for "ID action WxH" ("none": no image) and "open ID".
+struct Log : QObject
 {
-    explicit SignalLog(TilePalette *p)
+    explicit Log(TilePalette *p)
     {
-        connect(p, &TilePalette::selectionChanged, this, [this](int id) { entries << QString::number(id); });
+        connect(
+            p, &TilePalette::selectionChanged, this, [this](int id) { selections << QString::number(id); });
         connect(p, &TilePalette::selectionSizeChanged, this,
-            [this](int w, int h) { entries << QStringLiteral("%1x%2").arg(w).arg(h); });
+            [this](int w, int h) { selections << QStringLiteral("%1x%2").arg(w).arg(h); });
+        connect(p, &TilePalette::imageEditRequested, this,
+            [this](int id, const QImage &image, const QString &action) {
+                const QString size = QStringLiteral("%1x%2").arg(image.width()).arg(image.height());
+                did << QStringLiteral("%1 %2 %3").arg(id).arg(action, image.isNull() ? "none" : size);
+                images << image;
+            });
+        connect(p, &TilePalette::tileActivated, this,
+            [this](int id) { did << QStringLiteral("open %1").arg(id); });
     }
-    QStringList entries;
+    QStringList selections;
+    QStringList did;
+    QList<QImage> images;
 };
 
 DataSetBuilder editingSet()
@@ -124,22 +136,6 @@ DataSetBuilder editingSet()
     return builder;
 }
 
-// Records a palette's edit requests: "id action WxH", "none" for no image.
-struct EditLog : QObject
-{
-    explicit EditLog(TilePalette *p)
-    {
-        connect(p, &TilePalette::imageEditRequested, this,
-            [this](int id, const QImage &image, const QString &action) {
-                const QString size = QStringLiteral("%1x%2").arg(image.width()).arg(image.height());
-                entries << QStringLiteral("%1 %2 %3").arg(id).arg(action, image.isNull() ? "none" : size);
-                images << image;
-            });
-    }
-    QStringList entries;
-    QList<QImage> images;
-};
-
 // Hidden palettes of 5 columns on editingSet(), scripted prompts, and files to offer.
 struct Fixture
 {
@@ -157,8 +153,8 @@ struct Fixture
     FakePrompts prompts;
     TPalette terrain{&data.art(), &data.tiles()};
     SPalette statics{&data.art(), &data.tiles()};
-    EditLog terrainEdits{&terrain};
-    EditLog staticEdits{&statics};
+    Log terrainLog{&terrain};
+    Log staticLog{&statics};
     QTemporaryDir files;
     const QImage good = TestDataSet::solid(12, 70, QColor(0, 128, 0));
 };
@@ -206,25 +202,23 @@ private Q_SLOTS:
     void pressSelectsDoubleClickOpensAndDragCopiesOut()
     {
         Fixture f;
-        SignalLog log(&f.statics);
-        QSignalSpy activated(&f.statics, &TilePalette::tileActivated);
+        const Log &log = f.staticLog;
         mouse(f.statics, inCell(0, 3), Qt::LeftButton, QEvent::MouseButtonDblClick); // nothing selected
         mouse(f.statics, inCell(0, 3), Qt::MiddleButton);
         mouse(f.statics, PastLastColumn, Qt::LeftButton);
         mouse(f.statics, inCell(12, 4), Qt::LeftButton); // id 64 of 64
-        QVERIFY(log.entries.isEmpty() && activated.isEmpty());
+        QVERIFY(log.selections.isEmpty() && log.did.isEmpty());
         mouse(f.statics, inCell(0, 3), Qt::LeftButton);
         mouse(f.statics, inCell(0, 3, 3, 40), Qt::LeftButton); // the selected tile again: silent
-        QCOMPARE(log.entries, (QStringList{"3", "30x50"}));
+        QCOMPARE(log.selections, (QStringList{"3", "30x50"}));
 
         mouse(f.statics, inCell(0, 3), Qt::LeftButton, QEvent::MouseButtonDblClick);
         mouse(f.statics, inCell(0, 3), Qt::LeftButton, QEvent::MouseButtonDblClick);
-        QCOMPARE(activated.size(), 2); // each double-click asks again
-        QCOMPARE(activated.at(0).at(0).toInt(), 3);
+        QCOMPARE(log.did, (QStringList{"open 3", "open 3"})); // each double-click asks again
         // Beside every tile, with tile 3 still selected: nothing is asked for.
         mouse(f.statics, PastLastColumn, Qt::LeftButton, QEvent::MouseButtonDblClick);
         mouse(f.statics, inCell(12, 4), Qt::LeftButton, QEvent::MouseButtonDblClick);
-        QCOMPARE(activated.size(), 2);
+        QCOMPARE(log.did.size(), 2);
         // A drag out of the selected tile starts past the drag distance, with its PNG.
         const int d = QApplication::startDragDistance();
         const QPoint start = inCell(0, 3, 10, 10);
@@ -283,8 +277,8 @@ private Q_SLOTS:
     {
         auto f = std::make_unique<Fixture>();
         auto *tabs = new ArtTab(&f->data.art(), &f->data.tiles());
-        SignalLog terrain(tabs->terrain()->terrainPalette());
-        SignalLog statics(tabs->statics()->staticPalette());
+        Log terrain(tabs->terrain()->terrainPalette());
+        Log statics(tabs->statics()->staticPalette());
         tabs->resize(600, 400);
         tabs->show();
         QVERIFY(QTest::qWaitForWindowExposed(tabs));
@@ -293,8 +287,8 @@ private Q_SLOTS:
         tabs->setCurrentIndex(ArtTab::TerrainIndex);
         tabs->terrain()->terrainPalette()->setSelected(5);
         tabs->setCurrentIndex(ArtTab::StaticsIndex);
-        QCOMPARE(statics.entries, (QStringList{"-1", "0x0", "3", "30x50", "3", "30x50"}));
-        QCOMPARE(terrain.entries, (QStringList{"-1", "0x0", "5", "44x44"}));
+        QCOMPARE(statics.selections, (QStringList{"-1", "0x0", "3", "30x50", "3", "30x50"}));
+        QCOMPARE(terrain.selections, (QStringList{"-1", "0x0", "5", "44x44"}));
 
         tabs->setCurrentIndex(ArtTab::TerrainIndex);
         TilePalette *palette = tabs->terrain()->terrainPalette();
@@ -333,11 +327,11 @@ private Q_SLOTS:
         QCOMPARE(palette->firstVisibleId(), scrollBar->value() * (columns + 3));
 
         // The stores go first; removing the pages neither re-announces nor shows (resizes) the next one.
-        const QStringList announced = terrain.entries + statics.entries;
+        const QStringList announced = terrain.selections + statics.selections;
         QSignalSpy resized(tabs->statics()->staticPalette(), &TilePalette::rowsChanged);
         f.reset();
         delete tabs;
-        QVERIFY(terrain.entries + statics.entries == announced && resized.isEmpty());
+        QVERIFY(terrain.selections + statics.selections == announced && resized.isEmpty());
     }
 
     void menuAndDropAskForEdits_data()
@@ -400,8 +394,8 @@ private Q_SLOTS:
             QCOMPARE(f.terrain.selectedId(), id);
         }
         // The palette asks for the edit and changes no store.
-        const EditLog &edits = choice == "Drop" ? f.staticEdits : f.terrainEdits;
-        QCOMPARE(edits.entries, asked.isEmpty() ? QStringList() : QStringList{asked});
+        const Log &edits = choice == "Drop" ? f.staticLog : f.terrainLog;
+        QCOMPARE(edits.did, asked.isEmpty() ? QStringList() : QStringList{asked});
         QVERIFY(!asked.endsWith("12x70") || edits.images.first() == f.good);
         QVERIFY(f.data.pendingEdits().isEmpty());
         QCOMPARE(f.prompts.count("warning"), warned.isEmpty() ? 0 : 1);
@@ -519,9 +513,7 @@ private Q_SLOTS:
         QVERIFY(palette->columnCount() == 5 && palette->height() / 46 == 4);
         palette->setSelected(from);
         scrollBar->setValue(topRow);
-        SignalLog log(palette);
-        EditLog edits(palette);
-        QSignalSpy activated(palette, &TilePalette::tileActivated);
+        Log log(palette);
         f.prompts.menuChoices = QStringList{"Delete"};
         for (int key : keys) {
             if (key == 0) { // at the pointer, over another tile
@@ -545,13 +537,11 @@ private Q_SLOTS:
         QTEST(palette->firstVisibleId() / 5, "top");
         QCOMPARE(scrollBar->value(), palette->firstVisibleId() / 5); // the scroll bar follows
         if (to != from) // announced as a click announces: the id, then the size
-            QCOMPARE(log.entries.mid(log.entries.size() - 2),
+            QCOMPARE(log.selections.mid(log.selections.size() - 2),
                 (QStringList{QString::number(to), to == 3 ? "30x50" : "0x0"}));
-        QStringList did = edits.entries;
+        QStringList did = log.did;
         if (f.prompts.count("menu") > 0)
             did.prepend(QStringLiteral("menu"));
-        for (const QList<QVariant> &signal : activated)
-            did << QStringLiteral("open %1").arg(signal.first().toInt());
         QTEST(did.join(' '), "did");
     }
 };
