@@ -161,16 +161,14 @@ private Q_SLOTS:
         QVERIFY(!ImageFileWriter::write(sample(), path("odd.png"), "no-such-format", &error)
             && error.contains(QLatin1String("no-such-format")));
         QVERIFY(!ImageFileWriter::write(sample(), path("missing/out.png"), "png", &error));
-        // The disk fills up writing a new file and over one: the system's reason, the old file
-        // untouched, no temporary file left.
-        for (const QString &name : {QStringLiteral("new.png"), QStringLiteral("out.png")}) {
-            bool written = true;
-            {
-                const FileSizeLimit full(4096);
-                written = ImageFileWriter::write(noise(), path(name), "png", &error);
-            }
-            QVERIFY2(!written && error.contains(QLatin1String("File too large")), qPrintable(error));
+        // The disk fills up writing over the file: the system's reason, the old file untouched,
+        // no temporary file left.
+        bool written = true;
+        {
+            const FileSizeLimit full(4096);
+            written = ImageFileWriter::write(noise(), path("out.png"), "png", &error);
         }
+        QVERIFY2(!written && error.contains(QLatin1String("File too large")), qPrintable(error));
         QCOMPARE(fileBytes(path("out.png")), before);
         QCOMPARE(
             QDir(dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("out.png")});
