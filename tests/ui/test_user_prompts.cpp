@@ -97,14 +97,12 @@ private Q_SLOTS:
         const char *question = "QMessageBox|Tessera|Text|Question"; // titled with the application's name
         row("save changes", "Save", "save", question);
         row("save changes", "Discard", "discard", question);
-        row("save changes", "Cancel", "cancel", question);
-        // Closing the question keeps the edits; Enter saves them.
+        // Closing the question (as Cancel does) keeps the edits; Enter saves them.
         row("save changes", "Escape", "cancel", question);
         row("save changes", "Return", "save", question);
         // The question about a data file changed on disk, and the one about lost edits.
         const char *confirm = "QMessageBox|Title|Text|Question";
         row("confirm", "Reopen", "yes", confirm);
-        row("confirm", "Cancel", "no", confirm);
         row("confirm", "Escape", "no", confirm);
         row("confirm", "Return", "yes", confirm);
         row("warning", "OK", "", "QMessageBox|Title|Text|Warning");
@@ -113,7 +111,6 @@ private Q_SLOTS:
         const char *input = "QInputDialog|Title|Label:|last";
         row("text", "OK", "0x7B", input, "0x7B");
         row("text", "OK", "", input, "");
-        row("text", "Cancel", "(null)", input, "lamp");
         row("text", "Escape", "(null)", input, "lamp");
         row("menu", "Down Down Return", "Delete", "QMenu||");
         row("menu", "Down Escape", "", "QMenu||");
