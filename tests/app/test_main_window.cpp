@@ -132,7 +132,6 @@ private Q_SLOTS:
         }
         QCOMPARE(window.tabs()->currentIndex(), int(ArtTab::TerrainIndex));
         QCOMPARE(window.tabs()->statics()->staticPalette()->tileCount(), 96);
-        QVERIFY(!window.artStore()->image(TileKind::Terrain, 123, false).isNull());
     }
 
     void optionsForceHowTheDataSetIsRead()
@@ -294,8 +293,8 @@ private Q_SLOTS:
         row("quit, save, chooser cancelled", "quit", Answer::Save, "");
         row("quit, save fails", "quit", Answer::Save, "blocked", "tiledata.mul");
         row("quit, save to the data directory", "quit", Answer::Save, "data", "data directory");
+        row("open, cancel", "open", Answer::Cancel, "out");
         row("open, discard", "open", Answer::Discard, "out");
-        row("open, save", "open", Answer::Save, "out");
         // Refused, naming what the directory lacks, before anything is asked.
         row("open, no data set there", "open", Answer(-1), "out", "animdata.mul");
         row("close, cancel", "close", Answer::Cancel, "out");
@@ -394,16 +393,10 @@ private Q_SLOTS:
         second.resize(300, 200);
         QVERIFY(second.close());
         QCOMPARE(MyMainWindow(data->path()).size(), QSize(533, 533));
-        QStringList recent;
-        for (const QAction *action : second.recentMenu()->actions())
-            recent << action->text();
-        QCOMPARE(recent,
-            (QStringList{QDir::toNativeSeparators(QDir(data->path()).absolutePath()),
-                QDir::toNativeSeparators(QDir(other->path()).absolutePath())}));
         // The output chooser starts where the last save went.
         second.fileSaveAs();
         QCOMPARE(prompts.last("directory")->text, QDir(out.path()).absolutePath());
-        // A recent directory opens as File > Open would; Open's chooser starts in it.
+        // The recent directory before the last opens as File > Open would; Open's chooser starts in it.
         second.recentMenu()->actions().at(1)->trigger();
         second.fileOpen(); // cancelled
         QCOMPARE(QDir(prompts.last("directory")->text), QDir(other->path()));
