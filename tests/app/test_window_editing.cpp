@@ -5,7 +5,6 @@
 #include "app/AppSettings.h"
 #include "app/MyMainWindow.h"
 #include "browser/ArtTab.h"
-#include "browser/ImageTransfer.h"
 #include "browser/SWidget.h"
 #include "browser/TilePalette.h"
 #include "edits/TileEdits.h"
@@ -229,17 +228,6 @@ private Q_SLOTS:
             prompts->openFiles = {{data->filePath("blue.png"), QString()}};
             QTest::mouseClick(statics, Qt::RightButton, {}, cellOf(Gray));
         });
-        step([&] { QTest::keyClick(statics, Qt::Key_Delete); });
-        step([&] { // a drop of another tile's PNG
-            QMimeData mime;
-            mime.setData(ImageTransfer::pngType(), ImageTransfer::pngBytes(staticImage(HalfClear)));
-            // As the window system delivers it: an accepted enter, then the drop.
-            QDragEnterEvent enter(cellOf(Gray), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(statics, &enter);
-            QDropEvent drop(cellOf(Gray), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(statics, &drop);
-            QVERIFY(enter.isAccepted() && drop.isAccepted());
-        });
         step([&] { // the properties window's OK, by Enter: a new name
             QTest::keyClick(statics, Qt::Key_Return);
             auto *properties = window->findChild<ArtWidget *>();
@@ -251,9 +239,8 @@ private Q_SLOTS:
         });
         step([&] { QTest::keyClick(window.get(), Qt::Key_X, Qt::ControlModifier); });
         step([&] { QTest::keyClick(window.get(), Qt::Key_V, Qt::ControlModifier); });
-        const QStringList texts{"Undo Import of Static 0x7", "Undo Delete of Static 0x7",
-            "Undo Drop of Static 0x7", "Undo Properties of Static 0x7", "Undo Cut of Static 0x7",
-            "Undo Paste of Static 0x7"};
+        const QStringList texts{"Undo Import of Static 0x7", "Undo Properties of Static 0x7",
+            "Undo Cut of Static 0x7", "Undo Paste of Static 0x7"};
         QCOMPARE(undoTexts, texts);
         // The status bar showed the new name at once.
         QCOMPARE(label(0), QStringLiteral("Name:              renamed"));
