@@ -245,8 +245,7 @@ private Q_SLOTS:
         // The status bar showed the new name at once.
         QCOMPARE(label(0), QStringLiteral("Name:              renamed"));
 
-        QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
-        for (int i = 1; i < seen.size(); ++i)
+        for (int i = 0; i < seen.size(); ++i)
             QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(staticImage(Gray), original);
         QCOMPARE(label(0), QStringLiteral("Name: a name of twenty ch."));
