@@ -131,12 +131,8 @@ private Q_SLOTS:
         QVERIFY(found || said.isEmpty() || prompts->last("warning")->text.contains(said));
         if (!found)
             return;
-        // As a click: it is in view, and the keys go to the grid.
-        TilePalette *palette = window->currentPalette();
-        QCOMPARE(QApplication::focusWidget(), palette);
-        const int row = selected / palette->columnCount();
-        const int top = palette->firstVisibleId() / palette->columnCount();
-        QVERIFY(row >= top && row < top + palette->height() / 46);
+        // As a click: the keys go to the grid (keeping it in view is the palette's, as for keys).
+        QCOMPARE(QApplication::focusWidget(), window->currentPalette());
     }
 
     void findAndNext()
