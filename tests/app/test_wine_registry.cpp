@@ -81,7 +81,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("probe");
         QTest::addColumn<QString>("value"); // "@": a directory of the test's own
         QTest::addColumn<QString>("artFile"); // where the data files are then looked for
-        QTest::newRow("program in capitals") << 3 << QString("@/CLIENT.EXE") << QString("@/art.mul");
         QTest::newRow("program after backslashes")
             << 2 << QString("C:\\UO\\client.exe") << QString("C:\\UO/art.mul");
         QTest::newRow("program named as the install directory")
