@@ -180,8 +180,9 @@ private Q_SLOTS:
         QVERIFY(art.setImage(TileKind::Static, 9, TestDataSet::solid(4, 4, Qt::red)));
         QVERIFY(art.setImage(TileKind::Static, 9, TestDataSet::solid(3, 2, Qt::green)));
         const QByteArray record = edits.edit(TileKind::Static, 9, Part::Image).record;
-        QCOMPARE(
-            record, ArtCodec::encodeStatic(ArtWork::normalizeStatic(TestDataSet::solid(3, 2, Qt::green))));
+        QCOMPARE(record,
+            ArtCodec::encodeStatic(
+                ArtWork::normalize(TileKind::Static, TestDataSet::solid(3, 2, Qt::green))));
 
         // Writes cut short (a full disk) fail naming the file and why; the tile and earlier edit stay.
         changed.clear();
