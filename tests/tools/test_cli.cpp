@@ -171,13 +171,6 @@ void TestCli::info()
     const Run missing = cli({"info", "/nonexistent/x", "--json"});
     QCOMPARE(missing.exitCode, 1);
     QVERIFY2(missing.json().value("error").toString().contains("is not a directory"), missing.out);
-
-    // --art forces the container, before or after the command.
-    const QString other = art == "uop" ? "mul" : "uop";
-    const Run forced = cli({"--art", other, "info", dir});
-    QCOMPARE(forced.exitCode, 1);
-    QVERIFY2(forced.err.contains("Missing: " + QByteArray(other == "uop" ? "artLegacyMUL.uop" : "art.mul")),
-        forced.err);
 }
 
 void TestCli::tilesAndAnimationsAsJson()
@@ -256,6 +249,7 @@ void TestCli::badInput_data()
     row("export over art.mul", "export @ static 3 @/art.mul", "is a file of the data set");
     row("export over a hard link to art.mul", "export @ static 3 %/hard.png", "is a file of the data set");
     row("unknown container", "info @ --art=zip", "--art must be mul or uop");
+    row("container forced, not there", "--art uop info @", "Missing: artLegacyMUL.uop");
     row("negative id", "tile @ land -1", "ids are not negative");
     row("negative id after --", "tile @ static -- -2", "ids are not negative");
     row("output directory is a file", "export @ terrain all @/art.mul", "art.mul is a file, not a directory");
