@@ -179,12 +179,12 @@ private Q_SLOTS:
         changed.clear();
         QString terrainError;
         QString staticError;
+        const QStringList filesBefore = dir.entryList(QDir::Files);
         {
             const FileSizeLimit diskFull(1000);
             QVERIFY(!art.setImage(TileKind::Terrain, 4, TestDataSet::terrain(Qt::red), &terrainError));
             QVERIFY(!art.setImage(TileKind::Static, 9, TestDataSet::solid(30, 30, Qt::red), &staticError));
         }
-        const QStringList filesBefore = dir.entryList(QDir::Files);
         QVERIFY2(terrainError.contains(dir.path()) && terrainError.endsWith("File too large"),
             qPrintable(terrainError));
         QVERIFY2(staticError.endsWith("File too large"), qPrintable(staticError));
