@@ -149,7 +149,6 @@ void TestTileData::layoutFromSizeAndContent_data()
     const int CL = int(TileDataLayout::Kind::Classic);
     const int HS = int(TileDataLayout::Kind::HighSeas);
     const qint64 classic96 = ClassicLand + 3 * 1188;
-    const qint64 highSeas96 = HighSeasLand + 3 * 1316;
     // 601,480 = 428,032 + 146 × 1,188 = 493,568 + 82 × 1,316: whole blocks in both; 499,312 = 428,032
     // + 60 × 1,188 = 493,568 + 4 × 1,316 + 480; (493568 - 428032) is not whole classic blocks.
     const LayoutCase cases[] = {
@@ -163,8 +162,6 @@ void TestTileData::layoutFromSizeAndContent_data()
             "fits both layouts"},
         {"classic, whole in both, names only", CL, true, 601480, no, "classic", 4672, 0, "fits both layouts"},
         {"classic forced high-seas, same size", CL, false, 601480, HS, "high-seas", 2624, 0, "given"},
-        {"high-seas cut by 300, names only", HS, true, highSeas96 - 300, no, "high-seas", 64, 1016,
-            "fits neither"},
         {"classic cut by 300, names only", CL, true, classic96 - 300, no, "classic", 64, 888, "fits neither"},
         {"high-seas grown to whole classic blocks", HS, false, 499312, no, "high-seas", 128, 480,
             "whole number of classic blocks"},
