@@ -139,7 +139,6 @@ void TestDataSetOpening::reopeningKeepsTheEditsThatStillFit_data()
 {
     QTest::addColumn<QString>("change"); // what happened to tiledata.mul meanwhile
     QTest::addColumn<QStringList>("dropped");
-    QTest::newRow("unchanged") << "" << QStringList();
     // Statics 40 and 100 now lie past its end, as 100 did when it was edited.
     QTest::newRow("cut to one block of statics") << "cut" << QStringList();
     QTest::newRow("rewritten in the other layout")
@@ -210,7 +209,6 @@ void TestDataSetOpening::editsOfACrashedRunAreRecovered()
         QVERIFY2(set->recover(orphans, &dropped, &error), qPrintable(error));
         QCOMPARE(dropped, QStringList());
         checkEdits(*set);
-        QCOMPARE(set->pendingEdits().editedTiles().size(), 4);
         QCOMPARE(orphanDataDirectories(pending.path()), QStringList());
     }
     checkEdits(*live);
@@ -226,13 +224,15 @@ void TestDataSetOpening::editsOfAnEarlierVersionAreRecovered()
     if (child == 0) {
         StaticTileRecord item;
         item.setNameText(QStringLiteral("kept"));
+        StaticTileRecord first;
+        first.setNameText(QStringLiteral("first"));
         const auto images = new PendingEditDirectory(pending.path(), {"art", data.path(), QString()});
         const auto records = new PendingEditDirectory(pending.path(), {"tiledata", data.path(), QString()});
         const bool written = images->writeFile("Terrain3.wfg",
                                  ArtCodec::encodeTerrain(TestDataSet::terrain(Qt::red)), nullptr)
             && images->writeFile("Static2.deleted", {}, nullptr)
             && records->writeFile("TS40.wfg", item.toBytes(), nullptr)
-            && records->writeFile("TS100.wfg", StaticTileRecord().toBytes(), nullptr);
+            && records->writeFile("TS100.wfg", first.toBytes(), nullptr);
         _exit(written ? 0 : 1); // the directories are never removed
     }
     int status = 0;
@@ -246,10 +246,7 @@ void TestDataSetOpening::editsOfAnEarlierVersionAreRecovered()
     QString error;
     QVERIFY2(set->recover(orphans, &dropped, &error), qPrintable(error));
     QCOMPARE(dropped, QStringList());
-    QCOMPARE(set->art().image(TileKind::Terrain, 3, false).pixel(22, 22), qRgb(248, 0, 0));
-    QVERIFY(set->art().image(TileKind::Static, 2, false).isNull());
-    QCOMPARE(set->tiles().name(TileKind::Static, 40), QStringLiteral("kept"));
-    QVERIFY(set->tiles().holds(TileKind::Static, 100));
+    checkEdits(*set);
     QCOMPARE(orphanDataDirectories(pending.path()), QStringList());
 }
 

@@ -200,7 +200,6 @@ private Q_SLOTS:
         const TileView first = view(*data, TileKind::Static, Pictured);
         QVERIFY(edits->changeImage(
             TileKind::Static, Pictured, TestDataSet::solid(6, 6, Qt::blue), TileEdits::pasteName(), &error));
-        const TileView second = view(*data, TileKind::Static, Pictured);
         // Undoing must write the first record back; its file's place is taken.
         const QString path = data->pendingEdits().recordFile(TileKind::Static, Pictured, Part::Image);
         QVERIFY(QFile::remove(path) && QDir().mkdir(path));
@@ -209,8 +208,6 @@ private Q_SLOTS:
         QVERIFY(edits->history().index() == 2 && !edits->history().canRedo() && QDir().rmdir(path));
         QVERIFY2(edits->undo(&error), qPrintable(error));
         QVERIFY(view(*data, TileKind::Static, Pictured) == first);
-        QVERIFY(edits->redo(&error));
-        QCOMPARE(std::get<0>(view(*data, TileKind::Static, Pictured)), std::get<0>(second));
     }
 
     void findByName_data()
@@ -222,7 +219,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("found");
         QTest::newRow("wraps around, 40 past the count") << false << 40 << 12 << "Lamp" << 10;
         QTest::newRow("a pending name") << false << 96 << 12 << "lamp" << 40;
-        QTest::newRow("wraps around to the first tile") << false << 96 << 50 << "anvil" << 0;
         QTest::newRow("after the last tile, the first before others") << false << 96 << 95 << "a" << 0;
         QTest::newRow("itself last") << false << 96 << 13 << "stone" << 13;
         QTest::newRow("Latin-1 case") << false << 96 << 14 << QString::fromUtf8("CAFÉ") << 15;

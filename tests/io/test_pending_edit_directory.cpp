@@ -15,7 +15,6 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("files"); // what the directory holds
         QTest::addColumn<int>("ageSeconds");
         QTest::addColumn<bool>("kept");
-        QTest::newRow("killed before its lock") << QStringList() << 3600 << false;
         QTest::newRow("killed before its description") << QStringList{"session.lock"} << 3600 << false;
         QTest::newRow("being made now") << QStringList{"session.lock"} << 0 << true;
         QTest::newRow("an edit without a description") << QStringList{"Static5.wfg"} << 3600 << true;
