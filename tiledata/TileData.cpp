@@ -1,5 +1,7 @@
 #include "tiledata/TileData.h"
 
+#include "tiledata/TileName.h"
+
 #include <QFileInfo>
 
 using namespace TileDataFormat;
@@ -111,10 +113,7 @@ std::optional<LandTileRecord> TileData::landRecord(int id, QString *error) const
         setError(error, missingRecord(TileKind::Terrain, id));
         return std::nullopt;
     }
-    const int size = fileLayout.landRecordSize();
-    const QByteArray edited = pendingRecord(TileKind::Terrain, id, size);
-    return LandTileRecord::fromBytes(
-        edited.isEmpty() ? fileRecord(fileLayout.landPosition(id), size) : edited, fileLayout);
+    return LandTileRecord::fromBytes(recordBytes(TileKind::Terrain, id), fileLayout);
 }
 
 std::optional<StaticTileRecord> TileData::staticRecord(int id, QString *error) const
@@ -123,10 +122,17 @@ std::optional<StaticTileRecord> TileData::staticRecord(int id, QString *error) c
         setError(error, missingRecord(TileKind::Static, id));
         return std::nullopt;
     }
-    const int size = fileLayout.staticRecordSize();
-    const QByteArray edited = pendingRecord(TileKind::Static, id, size);
-    return StaticTileRecord::fromBytes(
-        edited.isEmpty() ? fileRecord(fileLayout.staticPosition(id), size) : edited, fileLayout);
+    return StaticTileRecord::fromBytes(recordBytes(TileKind::Static, id), fileLayout);
+}
+
+QByteArray TileData::recordBytes(TileKind kind, int id) const
+{
+    const int size = recordSize(kind);
+    const QByteArray edited = pendingRecord(kind, id, size);
+    if (!edited.isEmpty())
+        return edited;
+    return fileRecord(
+        kind == TileKind::Terrain ? fileLayout.landPosition(id) : fileLayout.staticPosition(id), size);
 }
 
 std::optional<LandTileRecord> TileData::originalLandRecord(int id) const
@@ -165,12 +171,13 @@ bool TileData::setStaticRecord(int id, const StaticTileRecord &record, QString *
 
 QString TileData::name(TileKind kind, int id) const
 {
-    if (kind == TileKind::Terrain) {
-        const std::optional<LandTileRecord> record = landRecord(id);
-        return record ? record->nameText() : QString();
-    }
-    const std::optional<StaticTileRecord> record = staticRecord(id);
-    return record ? record->nameText() : QString();
+    if (!holds(kind, id))
+        return QString();
+    // Only the name is decoded: searching by name reads every record.
+    const QByteArray record = recordBytes(kind, id);
+    const int offset
+        = kind == TileKind::Terrain ? fileLayout.landNameOffset() : fileLayout.staticNameOffset();
+    return TileName::decode(record.constData() + offset, NameSize);
 }
 
 QByteArray TileData::pendingRecord(TileKind kind, int id, int size) const

@@ -90,6 +90,8 @@ public:
     static QString describeTile(TileKind kind, int id);
 
 private:
+    // The bytes of a record held, as served: a pending edit's, else the file's.
+    QByteArray recordBytes(TileKind kind, int id) const;
     QByteArray pendingRecord(TileKind kind, int id, int size) const;
     QByteArray fileRecord(qint64 position, int size) const;
     bool setRecord(TileKind kind, int id, TileDataLayout layout, const QByteArray &record, QString *error);
