@@ -191,6 +191,11 @@ private Q_SLOTS:
             && edits->hasUnsavedEdits());
         edits->markSaved();
         QVERIFY(!edits->hasUnsavedEdits());
+        // An animation entry is part of what was saved of a tile.
+        QVERIFY(edits->changeAnimation(20, animation(2, 2), TileEdits::animationName(), &error));
+        edits->markSaved();
+        QVERIFY(!edits->isUnsaved(TileKind::Static, 20));
+        QVERIFY(edits->undo(&error) && edits->isUnsaved(TileKind::Static, 20));
     }
 
     void failuresChangeNothing()
