@@ -75,10 +75,14 @@ public:
         const int held = tile.kind == TileKind::Terrain
             ? ArtFormat::TerrainCount
             : qMax(b.tiles().count(TileKind::Static), b.art().staticSlotCount());
-        if (tile.id >= held)
-            throw CliError(QStringLiteral("%1 is not in %2 (its %3 tiles end at 0x%4); nothing was merged")
-                               .arg(tileLabel(tile.kind, tile.id), bPath, tileDataKindWord(tile.kind),
-                                   QString::number(held - 1, 16).toUpper()));
+        if (tile.id < held)
+            return;
+        const QString word = tileDataKindWord(tile.kind);
+        const QString range = held == 0
+            ? QStringLiteral("it has no %1 tiles").arg(word)
+            : QStringLiteral("its %1 tiles end at 0x%2").arg(word, QString::number(held - 1, 16).toUpper());
+        throw CliError(QStringLiteral("%1 is not in %2 (%3); nothing was merged")
+                           .arg(tileLabel(tile.kind, tile.id), bPath, range));
     }
 
     // B's image, its record as B stores it, or its absence.
