@@ -105,7 +105,7 @@ std::unique_ptr<DataSet> DataSet::open(const QString &directory, const Options &
                              .arg(tiles.layoutName(), tiles.layoutReason()));
 
     const QString animPath = set->filePath(DataFileNames::AnimDataMul);
-    set->animStore = std::make_unique<AnimDataFile>();
+    set->animStore = std::make_unique<AnimDataFile>(set->editStore);
     if (!present(animPath))
         problems.missing(DataFileNames::AnimDataMul);
     else if (!set->animStore->setFileName(animPath))
@@ -122,8 +122,15 @@ std::unique_ptr<DataSet> DataSet::open(const QString &directory, const Options &
 PendingEditStore::Acceptance DataSet::fits() const
 {
     return [this](TileKind kind, int id, PendingEditStore::Part part, const PendingEdit &edit) {
-        return part == PendingEditStore::Part::Image ? artStore->accepts(kind, id, edit)
-                                                     : tileStore->accepts(kind, id, edit);
+        switch (part) {
+        case PendingEditStore::Part::Image:
+            return artStore->accepts(kind, id, edit);
+        case PendingEditStore::Part::TileData:
+            return tileStore->accepts(kind, id, edit);
+        case PendingEditStore::Part::Animation:
+            return animStore->accepts(kind, id, edit);
+        }
+        return false;
     };
 }
 

@@ -89,7 +89,8 @@ private:
 
     QString dir;
     QString saveNote;
-    // Shared by the art and the tile data, which serve its edits; it outlives both.
+    // Shared by the art, the tile data and the animation entries, which serve its edits;
+    // it outlives them.
     std::shared_ptr<PendingEditStore> editStore;
     std::unique_ptr<TileData> tileStore;
     std::unique_ptr<AnimDataFile> animStore;

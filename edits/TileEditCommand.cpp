@@ -1,5 +1,8 @@
 #include "edits/TileEditCommand.h"
 
+#include <iterator>
+#include <utility>
+
 using Part = PendingEditStore::Part;
 
 TileEditCommand::TileEditCommand(PendingEditStore &edits, TileKind kind, int id, const QString &text,
@@ -15,18 +18,27 @@ TileEditCommand::State TileEditCommand::current(
         state.art = edits.edit(kind, id, Part::Image);
     if (which.record)
         state.record = edits.edit(kind, id, Part::TileData);
+    if (which.animation)
+        state.animation = edits.edit(kind, id, Part::Animation);
     return state;
 }
 
 bool TileEditCommand::restore(
     PendingEditStore &edits, TileKind kind, int id, const State &state, const State &fallback, QString *error)
 {
-    if (state.art && !edits.put(kind, id, Part::Image, *state.art, error))
-        return false;
-    if (state.record && !edits.put(kind, id, Part::TileData, *state.record, error)) {
-        // Removing or rewriting what was just written back: the image returns as it was.
-        if (state.art && fallback.art)
-            edits.put(kind, id, Part::Image, *fallback.art, nullptr);
+    using Member = std::optional<PendingEdit> State::*;
+    const std::pair<Member, Part> parts[] = {
+        {&State::art, Part::Image}, {&State::record, Part::TileData}, {&State::animation, Part::Animation}};
+    for (std::size_t n = 0; n < std::size(parts); ++n) {
+        const auto &[member, part] = parts[n];
+        if (!(state.*member) || edits.put(kind, id, part, *(state.*member), error))
+            continue;
+        // Removing or rewriting what was just written back: those parts return as they were.
+        for (std::size_t done = 0; done < n; ++done) {
+            const auto &[earlier, earlierPart] = parts[done];
+            if (state.*earlier && fallback.*earlier)
+                edits.put(kind, id, earlierPart, *(fallback.*earlier), nullptr);
+        }
         return false;
     }
     return true;

@@ -8,7 +8,7 @@
 #include <optional>
 
 // One edit of one tile as the undo history keeps it: what was pending for the tile's
-// image and tile-data record before and after, as exact bytes. Undo puts the
+// image, tile-data record and animation entry before and after, as exact bytes. Undo puts the
 // "before" state back, redo the "after" state. The edit itself is made before the
 // command is pushed, so the first redo has nothing to do.
 class TileEditCommand : public QUndoCommand
@@ -19,8 +19,12 @@ public:
     {
         std::optional<PendingEdit> art;
         std::optional<PendingEdit> record;
+        std::optional<PendingEdit> animation;
 
-        bool operator==(const State &other) const { return art == other.art && record == other.record; }
+        bool operator==(const State &other) const
+        {
+            return art == other.art && record == other.record && animation == other.animation;
+        }
     };
 
     TileEditCommand(PendingEditStore &edits, TileKind kind, int id, const QString &text, const State &before,

@@ -2,15 +2,17 @@
 
 #include "art/ArtWork.h"
 #include "edits/TileEditCommand.h"
+#include "tiledata/AnimDataFile.h"
 #include "tiledata/TileData.h"
 
 #include <QScopedValueRollback>
 
-TileEdits::TileEdits(ArtWork &art, TileData &tiles, QObject *parent)
-    : QObject(parent), artStore(art), tileStore(tiles), pending(art.pendingEdits()),
+TileEdits::TileEdits(ArtWork &art, TileData &tiles, AnimDataFile *anims, QObject *parent)
+    : QObject(parent), artStore(art), tileStore(tiles), animStore(anims), pending(art.pendingEdits()),
       changedOutside(!pending.isEmpty()), unsaved(changedOutside), unsavedTiles(pendingTiles())
 {
     Q_ASSERT(&tiles.pendingEdits() == &pending);
+    Q_ASSERT(!anims || &anims->pendingEdits() == &pending);
     connect(&pending, &PendingEditStore::changed, this, &TileEdits::storesChanged);
     connect(&pending, &PendingEditStore::reset, this, &TileEdits::storesChanged);
     connect(&stack, &QUndoStack::cleanChanged, this, &TileEdits::updateUnsaved);
@@ -87,6 +89,24 @@ bool TileEdits::changeProperties(TileKind kind, int id, const std::optional<QIma
         }
     }
     pushIfChanged(kind, id, propertiesName(), before, which);
+    return true;
+}
+
+bool TileEdits::changeAnimation(int id, const AnimDataEntry &entry, const QString &action, QString *error)
+{
+    TileEditCommand::State which;
+    which.animation = PendingEdit();
+    const TileEditCommand::State before = TileEditCommand::current(pending, TileKind::Static, id, which);
+    {
+        QScopedValueRollback<bool> guard(applying, true);
+        QString reason = QStringLiteral("No animation data is open.");
+        if (!animStore || !animStore->setEntry(id, entry, &reason)) {
+            if (error)
+                *error = notChangedText(TileKind::Static, id, QStringLiteral("animation"), reason);
+            return false;
+        }
+    }
+    pushIfChanged(TileKind::Static, id, action, before, which);
     return true;
 }
 
@@ -179,6 +199,7 @@ TileEditCommand::State TileEdits::wholeState(qint64 key) const
     TileEditCommand::State both;
     both.art = PendingEdit();
     both.record = PendingEdit();
+    both.animation = PendingEdit();
     const TileKind kind = key >> 32 ? TileKind::Static : TileKind::Terrain;
     return TileEditCommand::current(pending, kind, int(quint32(key)), both);
 }
@@ -188,6 +209,7 @@ void TileEdits::compareWithSaved(qint64 key)
     TileEditCommand::State untouched;
     untouched.art = PendingEdit::none();
     untouched.record = PendingEdit::none();
+    untouched.animation = PendingEdit::none();
     if (wholeState(key) == savedStates.value(key, untouched))
         unsavedTiles.remove(key);
     else

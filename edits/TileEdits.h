@@ -13,15 +13,17 @@
 #include <QUndoStack>
 #include <optional>
 
+class AnimDataFile;
 class ArtWork;
 class PendingEditStore;
+struct AnimDataEntry;
 class TileData;
 
 // Every edit the window makes to the stores, as one undo history: replacing or
-// deleting a tile's image (import, delete, drop, paste, cut) and the properties
-// window's OK (image and record together). Each edit is one step that undo takes back
-// and redo makes again, exactly. Whether there are unsaved edits follows the history:
-// undoing back to where the last save was leaves nothing unsaved.
+// deleting a tile's image (import, delete, drop, paste, cut), the properties
+// window's OK (image and record together) and a static's animation entry. Each edit is one step that undo
+// takes back and redo makes again, exactly. Whether there are unsaved edits follows the history: undoing back
+// to where the last save was leaves nothing unsaved.
 class TileEdits : public QObject
 {
     Q_OBJECT
@@ -34,8 +36,10 @@ public:
     static QString pasteName() { return QStringLiteral("Paste"); }
     static QString cutName() { return QStringLiteral("Cut"); }
     static QString propertiesName() { return QStringLiteral("Properties"); }
+    static QString animationName() { return QStringLiteral("Animation"); }
 
-    TileEdits(ArtWork &art, TileData &tiles, QObject *parent = nullptr);
+    // anims: where animation entries are edited (none: changeAnimation refuses).
+    TileEdits(ArtWork &art, TileData &tiles, AnimDataFile *anims = nullptr, QObject *parent = nullptr);
     ~TileEdits() override;
 
     ArtWork &art() const { return artStore; }
@@ -51,6 +55,9 @@ public:
     // the other kind is not stored).
     bool changeProperties(TileKind kind, int id, const std::optional<QImage> &image,
         const std::optional<TileRecord> &record, QString *error);
+    // Replaces the animation entry of static id as the edit named action; false, with
+    // nothing changed and *error a sentence for the user, when it cannot be stored.
+    bool changeAnimation(int id, const AnimDataEntry &entry, const QString &action, QString *error);
     // The image as changeImage would store it for the tile; null, with the same
     // sentence changeImage would give in *error, when it cannot be stored.
     static QImage prepareImage(TileKind kind, int id, const QImage &image, QString *error);
@@ -92,6 +99,7 @@ private:
 
     ArtWork &artStore;
     TileData &tileStore;
+    AnimDataFile *animStore;
     // The stores' pending edits, which the history takes back and makes again.
     PendingEditStore &pending;
     QUndoStack stack;

@@ -21,6 +21,8 @@ const char *prefix(TileKind kind, PendingEditStore::Part part)
 {
     if (part == PendingEditStore::Part::Image)
         return kind == TileKind::Terrain ? "Terrain" : "Static";
+    if (part == PendingEditStore::Part::Animation)
+        return kind == TileKind::Terrain ? "AT" : "AS";
     return kind == TileKind::Terrain ? "TT" : "TS";
 }
 
@@ -38,7 +40,7 @@ PendingEditStore::~PendingEditStore() = default;
 
 quint64 PendingEditStore::key(TileKind kind, int id, Part part)
 {
-    return quint64(part == Part::TileData) << 33 | quint64(kind == TileKind::Static) << 32 | quint32(id);
+    return quint64(part) << 33 | quint64(kind == TileKind::Static) << 32 | quint32(id);
 }
 
 QString PendingEditStore::fileName(TileKind kind, int id, Part part, PendingEdit::State state)
@@ -50,14 +52,16 @@ QString PendingEditStore::fileName(TileKind kind, int id, Part part, PendingEdit
 bool PendingEditStore::parse(const QString &name, Parsed *parsed)
 {
     static const QRegularExpression form(
-        QStringLiteral("^(Terrain|Static|TT|TS)([0-9]{1,5})\\.(wfg|deleted)$"));
+        QStringLiteral("^(Terrain|Static|TT|TS|AT|AS)([0-9]{1,5})\\.(wfg|deleted)$"));
     const QRegularExpressionMatch match = form.match(name);
     if (!match.hasMatch())
         return false;
     const QString which = match.captured(1);
-    parsed->kind = which == QLatin1String("Terrain") || which == QLatin1String("TT") ? TileKind::Terrain
-                                                                                     : TileKind::Static;
-    parsed->part = which.size() == 2 ? Part::TileData : Part::Image;
+    parsed->kind = which == QLatin1String("Terrain") || which.endsWith(QLatin1Char('T')) ? TileKind::Terrain
+                                                                                         : TileKind::Static;
+    parsed->part = which.size() > 2          ? Part::Image
+        : which.startsWith(QLatin1Char('A')) ? Part::Animation
+                                             : Part::TileData;
     parsed->id = match.captured(2).toInt();
     parsed->state = match.captured(3) == QLatin1String("deleted") ? PendingEdit::State::Deleted
                                                                   : PendingEdit::State::Replaced;
@@ -68,6 +72,8 @@ QString PendingEditStore::describe(TileKind kind, int id, Part part)
 {
     if (part == Part::Image)
         return QStringLiteral("%1 tile %2").arg(tileKindWord(kind)).arg(id);
+    if (part == Part::Animation)
+        return QStringLiteral("%1 tile %2 (animation)").arg(tileDataKindWord(kind)).arg(id);
     return QStringLiteral("%1 tile %2 (tile data)").arg(tileDataKindWord(kind)).arg(id);
 }
 
@@ -78,7 +84,8 @@ bool PendingEditStore::holdsAny(Part part) const
 
 bool PendingEditStore::isEdited(TileKind kind, int id) const
 {
-    return isEdited(kind, id, Part::Image) || isEdited(kind, id, Part::TileData);
+    return isEdited(kind, id, Part::Image) || isEdited(kind, id, Part::TileData)
+        || isEdited(kind, id, Part::Animation);
 }
 
 bool PendingEditStore::isEdited(TileKind kind, int id, Part part) const
@@ -120,7 +127,8 @@ QList<PendingEditStore::Tile> PendingEditStore::editedTiles() const
 {
     QList<Tile> tiles;
     for (const TileKind kind : {TileKind::Terrain, TileKind::Static}) {
-        QList<int> ids = editedIds(kind, Part::Image) + editedIds(kind, Part::TileData);
+        QList<int> ids = editedIds(kind, Part::Image) + editedIds(kind, Part::TileData)
+            + editedIds(kind, Part::Animation);
         std::sort(ids.begin(), ids.end());
         ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
         for (const int id : ids)

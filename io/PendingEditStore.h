@@ -14,16 +14,17 @@
 #include <vector>
 
 // Where every edit of a data set is kept until it is saved: for each tile (its kind and
-// id) and each part of it (its image, its tile-data record), what is pending instead of
-// the data files' record, as one file in a private pending-edit directory. The image and
-// tile-data stores serve what it holds in place of their files; the palettes, the undo
+// id) and each part of it (its image, its tile-data record, its animation entry), what is
+// pending instead of the data files' record, as one file in a private pending-edit
+// directory. The image, tile-data and animation stores serve what it holds in place of
+// their files; the palettes, the undo
 // history and the saver ask it what is pending. Nothing here decodes a record.
 class PendingEditStore : public QObject
 {
     Q_OBJECT
 
 public:
-    enum class Part { Image, TileData };
+    enum class Part { Image, TileData, Animation };
     // A tile with something pending.
     struct Tile
     {

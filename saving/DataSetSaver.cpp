@@ -7,6 +7,7 @@
 #include "io/DataFile.h"
 #include "io/DataFileNames.h"
 #include "io/FileIdentity.h"
+#include "saving/AnimDataMergePlan.h"
 #include "saving/ArtMergePlan.h"
 #include "saving/MulArtWriter.h"
 #include "saving/TileDataConversion.h"
@@ -44,6 +45,27 @@ std::unique_ptr<ArtFileWriter> writerFor(ArtContainer::Format format)
     if (format == ArtContainer::Format::Uop)
         return std::make_unique<UopArtWriter>();
     return std::make_unique<MulArtWriter>();
+}
+
+// Writes source with each patch's pending file over its bytes, up to outputSize: past
+// the end of source the new file is zero-filled. Patches are sorted by position.
+template <typename Patch>
+bool writePatched(SaveRun &run, QByteArrayView source, const QVector<Patch> &patches, qint64 outputSize)
+{
+    qint64 at = 0;
+    auto copyUpTo = [&](qint64 position) {
+        const qint64 copyEnd = qMin(position, source.size());
+        const bool copied = at >= copyEnd || run.write(source.sliced(at, copyEnd - at));
+        const bool filled = copied && run.writeZeros(position - qMax(at, copyEnd));
+        at = position;
+        return filled;
+    };
+    for (const Patch &patch : patches) {
+        if (!copyUpTo(patch.position) || !run.writePendingFile(patch.path, patch.size, patch.label))
+            return false;
+        at += patch.size;
+    }
+    return copyUpTo(outputSize);
 }
 
 } // namespace
@@ -199,22 +221,13 @@ bool DataSetSaver::writeTileData(SaveRun &run, const TileDataMergePlan &plan) co
             ? run.write(converted)
             : run.fail(reason);
     }
-    const QByteArrayView source = tileData.fileBytes();
-    // Copies the source up to position; past its end the new file is zero-filled.
-    qint64 at = 0;
-    auto copyUpTo = [&](qint64 position) {
-        const qint64 copyEnd = qMin(position, source.size());
-        const bool copied = at >= copyEnd || run.write(source.sliced(at, copyEnd - at));
-        const bool filled = copied && run.writeZeros(position - qMax(at, copyEnd));
-        at = position;
-        return filled;
-    };
-    for (const TileDataMergePlan::Patch &patch : plan.patches()) {
-        if (!copyUpTo(patch.position) || !run.writePendingFile(patch.path, patch.size, patch.label))
-            return false;
-        at += patch.size;
-    }
-    return copyUpTo(plan.outputSize());
+    return writePatched(run, tileData.fileBytes(), plan.patches(), plan.outputSize());
+}
+
+bool DataSetSaver::writeAnimData(SaveRun &run, const AnimDataMergePlan &plan) const
+{
+    return run.open(DataFileNames::AnimDataMul)
+        && writePatched(run, animData.fileBytes(), plan.patches(), plan.outputSize());
 }
 
 QString DataSetSaver::notice() const
@@ -290,14 +303,16 @@ DataSetSaver::Status DataSetSaver::save(const QString &outputDirectory)
 
     ArtMergePlan artPlan;
     TileDataMergePlan tilePlan;
+    AnimDataMergePlan animPlan;
     QString reason;
-    if (!artPlan.build(art, &reason) || !tilePlan.build(tileData, &reason))
+    if (!artPlan.build(art, &reason) || !tilePlan.build(tileData, &reason)
+        || !animPlan.build(animData, &reason))
         return fail(reason);
 
     const std::unique_ptr<ArtFileWriter> writer = writerFor(outputArtFormat());
     const qint64 total = artPlan.estimatedSize()
         + writer->overhead(int(artPlan.slots().size()), artPlan.recordCount()) + tilePlan.outputSize()
-        + animData.fileBytes().size();
+        + animPlan.outputSize();
     SaveRun run(outputDirectory, total, progress, faultHook);
     // One art container is left: the other kind's files go in the same commit.
     for (const QString &name : ArtContainerChoice::fileNames(outputArtFormat() == ArtContainer::Format::Mul
@@ -307,7 +322,7 @@ DataSetSaver::Status DataSetSaver::save(const QString &outputDirectory)
     const bool started = run.start();
     recovered = run.startNote();
     const bool written = started && writeArt(run, artPlan, *writer) && writeTileData(run, tilePlan)
-        && run.open(DataFileNames::AnimDataMul) && run.write(animData.fileBytes());
+        && writeAnimData(run, animPlan);
     // What was read must be what was opened, or the new set would mix two versions.
     Status status = Status::Failed;
     if (!written || (checkInputsUnchanged() && !run.commit())) {

@@ -15,6 +15,7 @@
 #include <optional>
 
 class AnimDataFile;
+class AnimDataMergePlan;
 class ArtFileWriter;
 class ArtMergePlan;
 class ArtWork;
@@ -24,11 +25,12 @@ class TileDataMergePlan;
 // Writes the data set with the stores' pending edits merged in as a new, complete data
 // set in another directory: the art with its edits, in the container it was read from
 // (art.mul and artidx.mul, or artLegacyMUL.uop) unless another is asked for,
-// tiledata.mul with the tile data edits, animdata.mul as it is. The inputs are only
-// read, and the stores' pending edits are left as they are whatever happens. Every file
-// is written under a temporary name and renamed into place only once all are complete,
-// so a failed or cancelled save leaves the output directory as it was; the other art
-// container's files there are removed in the same step, so that one art is left.
+// tiledata.mul with the tile data edits, animdata.mul with the animation edits. The
+// inputs are only read, and the stores' pending edits are left as they are whatever
+// happens. Every file is written under a temporary name and renamed into place only once
+// all are complete, so a failed or cancelled save leaves the output directory as it was;
+// the other art container's files there are removed in the same step, so that one art
+// is left.
 class DataSetSaver
 {
 public:
@@ -101,6 +103,7 @@ private:
     bool writeContainerRecord(
         SaveRun &run, int slot, const ArtIndexEntry &original, ArtFileWriter &writer, CopiedRecords &written);
     bool writeTileData(SaveRun &run, const TileDataMergePlan &plan) const;
+    bool writeAnimData(SaveRun &run, const AnimDataMergePlan &plan) const;
 
     const ArtWork &art;
     const TileData &tileData;

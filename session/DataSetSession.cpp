@@ -87,7 +87,7 @@ void DataSetSession::install(std::unique_ptr<DataSet> opening, const QString &di
         set->art().container().fileNames() + QStringList{set->tiles().fileName(), set->anims().fileName()},
         this);
     connect(watcher, &DataSetWatcher::changed, this, &DataSetSession::checkFiles);
-    history = std::make_unique<TileEdits>(set->art(), set->tiles());
+    history = std::make_unique<TileEdits>(set->art(), set->tiles(), &set->anims());
     Q_EMIT opened();
 }
 

@@ -5,6 +5,7 @@
 #include "art/ArtCodec.h"
 #include "art/ArtWork.h"
 #include "dataset/DataSet.h"
+#include "tiledata/AnimDataFile.h"
 #include "tiledata/StaticTileRecord.h"
 #include "tiledata/TileData.h"
 #include "tiledata/TileDataLayout.h"
@@ -33,8 +34,19 @@ std::unique_ptr<DataSet> openSet(
     return DataSet::open(directory, options, error ? error : &ignored);
 }
 
+// The animation entry the edits give static 100 (past the end of animdata.mul too).
+AnimDataEntry animation()
+{
+    AnimDataEntry entry;
+    entry.frameCount = 2;
+    entry.frameInterval = 3;
+    entry.frameOffsets = {0, 1};
+    return entry;
+}
+
 // The edits a user makes: terrain 3 replaced, static 2 deleted, the records of static 40
-// and of static 100 (past the end of the file's 64, a first record) changed.
+// and of static 100 (past the end of the file's 64, a first record) changed, and the
+// animation entry of static 100.
 bool makeEdits(DataSet &set)
 {
     StaticTileRecord item = *set.tiles().staticRecord(40);
@@ -43,10 +55,10 @@ bool makeEdits(DataSet &set)
     first.setNameText(QStringLiteral("first"));
     return set.art().setImage(TileKind::Terrain, 3, TestDataSet::terrain(Qt::red))
         && set.art().setImage(TileKind::Static, 2, QImage()) && set.tiles().setStaticRecord(40, item)
-        && set.tiles().setStaticRecord(100, first);
+        && set.tiles().setStaticRecord(100, first) && set.anims().setEntry(100, animation());
 }
 
-void checkEdits(DataSet &set, bool tileDataKept = true)
+void checkEdits(DataSet &set, bool tileDataKept = true, bool animated = true)
 {
     QCOMPARE(set.art().image(TileKind::Terrain, 3, false).pixel(22, 22), qRgb(248, 0, 0));
     QVERIFY(set.art().image(TileKind::Static, 2, false).isNull());
@@ -55,6 +67,9 @@ void checkEdits(DataSet &set, bool tileDataKept = true)
     QCOMPARE(set.tiles().name(TileKind::Static, 40), tileDataKept ? QStringLiteral("kept") : QString());
     QCOMPARE(set.tiles().name(TileKind::Static, 100), tileDataKept ? QStringLiteral("first") : QString());
     QCOMPARE(set.pendingEdits().editedIds(TileKind::Static, Part::TileData).size(), tileDataKept ? 2 : 0);
+    QCOMPARE(set.anims().readEntry(100), animated ? animation() : AnimDataEntry());
+    QCOMPARE(set.pendingEdits().editedIds(TileKind::Static, Part::Animation),
+        animated ? QList<int>{100} : QList<int>());
 }
 
 // Where a crashed run's leftovers are: the pending directories nobody holds.
@@ -246,7 +261,7 @@ void TestDataSetOpening::editsOfAnEarlierVersionAreRecovered()
     QString error;
     QVERIFY2(set->recover(orphans, &dropped, &error), qPrintable(error));
     QCOMPARE(dropped, QStringList());
-    checkEdits(*set);
+    checkEdits(*set, true, false);
     QCOMPARE(orphanDataDirectories(pending.path()), QStringList());
 }
 

@@ -31,7 +31,7 @@ expect()
     fi
 }
 
-expect " " "anim convert export info patch tile"
+expect " " "anim convert export info merge patch tile"
 expect "ex" "export"
 expect "info " "in out"
 expect "info --json " "in out"

@@ -19,8 +19,9 @@ constexpr int Bare = 6; // a static without one
 constexpr int Ground = 3; // a terrain tile with an image
 constexpr int Sand = 0x1F3; // a terrain tile without one
 
-// What a user or a save sees of a tile: image, record, and its pending image and record.
-using TileView = std::tuple<QImage, QByteArray, QByteArray, QByteArray>;
+// What a user or a save sees of a tile: image, record, animation entry, and its pending
+// image, record and entry.
+using TileView = std::tuple<QImage, QByteArray, QByteArray, QByteArray, QByteArray, QByteArray>;
 using Part = PendingEditStore::Part;
 
 QByteArray pending(const PendingEditStore &edits, TileKind kind, int id, Part part)
@@ -35,9 +36,22 @@ TileView view(TestDataSet &data, TileKind kind, int id)
 {
     const bool land = kind == TileKind::Terrain;
     return {data.art().image(kind, id, false),
-        land ? data.tiles().landRecord(id)->toBytes() : data.tiles().staticRecord(id)->toBytes(),
-        pending(data.pendingEdits(), kind, id, Part::Image),
-        pending(data.pendingEdits(), kind, id, Part::TileData)};
+        // A static past the end of tiledata.mul has no record.
+        land ? data.tiles().landRecord(id)->toBytes()
+             : data.tiles().staticRecord(id).value_or(StaticTileRecord()).toBytes(),
+        data.anims().readEntry(id).toBytes(), pending(data.pendingEdits(), kind, id, Part::Image),
+        pending(data.pendingEdits(), kind, id, Part::TileData),
+        pending(data.pendingEdits(), kind, id, Part::Animation)};
+}
+
+AnimDataEntry animation(qint8 frames, qint8 interval)
+{
+    AnimDataEntry entry;
+    entry.frameCount = frames;
+    entry.frameInterval = interval;
+    for (int n = 0; n < frames; ++n)
+        entry.frameOffsets[n] = qint8(n + 1);
+    return entry;
 }
 
 // The record with another name.
@@ -73,32 +87,39 @@ private Q_SLOTS:
         builder.setLandTile(100, grass);
         data = std::make_unique<TestDataSet>(builder);
         QVERIFY(data->isValid());
-        edits = std::make_unique<TileEdits>(data->art(), data->tiles());
+        edits = std::make_unique<TileEdits>(data->art(), data->tiles(), &data->anims());
     }
 
     void mixedEditsUndoAndRedoExactly()
     {
-        // Each step: an image under the action's name, or with a record, properties.
-        using Step = std::tuple<TileKind, int, QString, QImage, std::optional<TileRecord>>;
+        // Each step: an image under the action's name, or with a record, properties, or an
+        // animation entry.
+        using Step = std::tuple<TileKind, int, QString, QImage, std::optional<TileRecord>,
+            std::optional<AnimDataEntry>>;
         const QImage blue = TestDataSet::solid(12, 9, Qt::blue);
         const StaticTileRecord lamp = named(*data->tiles().staticRecord(Pictured), "lamp");
-        const QList<Step> steps{{TileKind::Static, Pictured, TileEdits::importName(), blue, {}},
-            {TileKind::Terrain, Ground, TileEdits::deleteName(), QImage(), {}},
+        const QList<Step> steps{{TileKind::Static, Pictured, TileEdits::importName(), blue, {}, {}},
+            {TileKind::Terrain, Ground, TileEdits::deleteName(), QImage(), {}, {}},
             // Image and record as one step, over the earlier import.
-            {TileKind::Static, Pictured, {}, TestDataSet::solid(4, 4, Qt::green), lamp},
-            {TileKind::Static, Bare, TileEdits::pasteName(), blue, {}},
-            {TileKind::Static, Pictured, TileEdits::cutName(), QImage(), {}},
-            {TileKind::Terrain, Ground, TileEdits::dropName(), TestDataSet::terrain(Qt::yellow), {}},
-            {TileKind::Terrain, Sand, {}, QImage(), named(*data->tiles().landRecord(Sand), "sand")}};
+            {TileKind::Static, Pictured, {}, TestDataSet::solid(4, 4, Qt::green), lamp, {}},
+            {TileKind::Static, Bare, TileEdits::pasteName(), blue, {}, {}},
+            {TileKind::Static, Pictured, TileEdits::cutName(), QImage(), {}, {}},
+            {TileKind::Terrain, Ground, TileEdits::dropName(), TestDataSet::terrain(Qt::yellow), {}, {}},
+            {TileKind::Terrain, Sand, {}, QImage(), named(*data->tiles().landRecord(Sand), "sand"), {}},
+            {TileKind::Static, Pictured, TileEdits::animationName(), {}, {}, animation(3, 2)},
+            // Past the end of animdata.mul, then over an entry already pending.
+            {TileKind::Static, 0xFFFF, TileEdits::animationName(), {}, {}, animation(1, 9)},
+            {TileKind::Static, Pictured, TileEdits::animationName(), {}, {}, animation(5, 1)}};
         QList<TileView> before;
         QList<TileView> after;
         QStringList texts;
         QString error;
-        for (const auto &[kind, id, action, image, record] : steps) {
+        for (const auto &[kind, id, action, image, record, entry] : steps) {
             before << view(*data, kind, id);
             const auto properties = image.isNull() ? std::nullopt : std::optional<QImage>(image);
-            QVERIFY2(!record ? edits->changeImage(kind, id, image, action, &error)
-                             : edits->changeProperties(kind, id, properties, record, &error),
+            QVERIFY2(entry    ? edits->changeAnimation(id, *entry, action, &error)
+                    : !record ? edits->changeImage(kind, id, image, action, &error)
+                              : edits->changeProperties(kind, id, properties, record, &error),
                 qPrintable(error));
             after << view(*data, kind, id);
             texts << edits->history().undoText();
@@ -112,9 +133,13 @@ private Q_SLOTS:
         QCOMPARE(texts,
             QStringList({"Import of Static 0x5", "Delete of Terrain 0x3", "Properties of Static 0x5",
                 "Paste of Static 0x6", "Cut of Static 0x5", "Drop of Terrain 0x3",
-                "Properties of Terrain 0x1F3"}));
+                "Properties of Terrain 0x1F3", "Animation of Static 0x5", "Animation of Static 0xFFFF",
+                "Animation of Static 0x5"}));
         QCOMPARE(std::get<1>(after.at(2)), lamp.toBytes());
-        QCOMPARE(std::get<2>(after.at(4)), QByteArray("deleted"));
+        QCOMPARE(std::get<3>(after.at(4)), QByteArray("deleted"));
+        QCOMPARE(std::get<2>(after.at(8)), animation(1, 9).toBytes());
+        QCOMPARE(std::get<2>(after.at(9)), animation(5, 1).toBytes());
+        QCOMPARE(std::get<5>(before.at(9)), animation(3, 2).toBytes());
 
         QSignalSpy changed(edits.get(), &TileEdits::tileChanged);
         for (int i = steps.size() - 1; i >= 0; --i) {
@@ -130,7 +155,7 @@ private Q_SLOTS:
                 qPrintable(texts.at(i)));
         }
         QCOMPARE(changed.size(), 2 * steps.size());
-        QCOMPARE(changed.at(0), (QList<QVariant>{QVariant::fromValue(TileKind::Terrain), Sand}));
+        QCOMPARE(changed.at(0), (QList<QVariant>{QVariant::fromValue(TileKind::Static), Pictured}));
     }
 
     void nothingChangedIsNoStep()
@@ -166,6 +191,11 @@ private Q_SLOTS:
             && edits->hasUnsavedEdits());
         edits->markSaved();
         QVERIFY(!edits->hasUnsavedEdits());
+        // An animation entry is part of what was saved of a tile.
+        QVERIFY(edits->changeAnimation(20, animation(2, 2), TileEdits::animationName(), &error));
+        edits->markSaved();
+        QVERIFY(!edits->isUnsaved(TileKind::Static, 20));
+        QVERIFY(edits->undo(&error) && edits->isUnsaved(TileKind::Static, 20));
     }
 
     void failuresChangeNothing()
@@ -178,13 +208,16 @@ private Q_SLOTS:
         const QList<std::tuple<int, qint64, TileRecord, QString>> failures{
             {9, 100, item, "image of Static 0x5"}, {1, 30, item, "tile data of Static 0x5"},
             {9, 1 << 20, LandTileRecord(),
-                "tile data of Static 0x5 was not changed: The record given is for the other kind of tile."}};
+                "tile data of Static 0x5 was not changed: The record given is for the other kind of tile."},
+            // An animation entry's 68 bytes do not fit.
+            {0, 60, item, "animation of Static 0x5"}};
         for (const auto &[side, limit, record, named] : failures) {
             QString error;
             {
                 const FileSizeLimit diskFull(limit);
-                QVERIFY(!edits->changeProperties(
-                    TileKind::Static, Pictured, TestDataSet::solid(side, side, Qt::cyan), record, &error));
+                QVERIFY(side == 0 ? !edits->changeAnimation(Pictured, animation(2, 2), {}, &error)
+                                  : !edits->changeProperties(TileKind::Static, Pictured,
+                                      TestDataSet::solid(side, side, Qt::cyan), record, &error));
             }
             QVERIFY2(error.contains(named), qPrintable(error));
             QVERIFY(view(*data, TileKind::Static, Pictured) == before);

@@ -134,6 +134,19 @@ void TestDataSetSaver::savedDataSetHoldsTheEditsAndCopiesTheRest()
     ArtWork &art = s.data.art();
     QVERIFY(
         !art.image(TileKind::Terrain, 7, false).isNull() && !art.image(TileKind::Static, 9, false).isNull());
+    // animdata.mul's 12 blocks of 548 bytes with a marker in the last block's header.
+    QByteArray animData = fileBytes(s.data.filePath("animdata.mul")).replace(11 * 548, 4, "\xef\xbe\xad\xde");
+    QVERIFY(animData.size() == 12 * 548 && writeFile(s.data.filePath("animdata.mul"), animData)
+        && s.data.anims().setFileName(s.data.filePath("animdata.mul")));
+    AnimDataEntry entry;
+    entry.frameCount = 3;
+    entry.frameInterval = -2;
+    entry.frameOffsets = {1, 2, 3};
+    entry.frameStart = 7;
+    // Static 5 (entry 5 of block 0) and static 100 (entry 4 of block 12, past the end).
+    QVERIFY(s.data.anims().setEntry(5, entry) && s.data.anims().setEntry(100, entry));
+    animData.replace(4 + 5 * 68, 68, entry.toBytes());
+    animData.append(QByteArray(548, '\0').replace(4 + 4 * 68, 68, entry.toBytes()));
     const QMap<QString, QByteArray> originals = snapshot(s.data.path());
     const int beyond = art.staticSlotCount() + 5; // extends the index
     QVERIFY(art.setImage(TileKind::Terrain, 3, TestDataSet::terrain(Qt::red))
@@ -174,8 +187,8 @@ void TestDataSetSaver::savedDataSetHoldsTheEditsAndCopiesTheRest()
         }
     }
     QVERIFY(copied > 300 / 2);
-    for (const char *name : {"tiledata.mul", "animdata.mul"})
-        QCOMPARE(fileBytes(s.out(name)), fileBytes(s.data.filePath(name)));
+    QCOMPARE(fileBytes(s.out("tiledata.mul")), fileBytes(s.data.filePath("tiledata.mul")));
+    QCOMPARE(fileBytes(s.out("animdata.mul")), animData);
     QCOMPARE(snapshot(s.data.path()), originals);
     QCOMPARE(snapshot(s.data.pendingParent()), pending);
 }

@@ -11,7 +11,8 @@ TestDataSet::TestDataSet(const DataSetBuilder &builder)
     container->open(filePath(QStringLiteral("artidx.mul")), filePath(QStringLiteral("art.mul")));
     artStore = std::make_unique<ArtWork>(std::move(container), editStore);
     tileStore = std::make_unique<TileData>(filePath(QStringLiteral("tiledata.mul")), editStore);
-    animStore.setFileName(filePath(QStringLiteral("animdata.mul")));
+    animStore = std::make_unique<AnimDataFile>(editStore);
+    animStore->setFileName(filePath(QStringLiteral("animdata.mul")));
 }
 
 QImage TestDataSet::solid(int width, int height, const QColor &color)

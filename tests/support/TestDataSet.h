@@ -26,7 +26,7 @@ public:
     ArtWork &art() { return *artStore; }
     TileData &tiles() { return *tileStore; }
     PendingEditStore &pendingEdits() { return *editStore; }
-    AnimDataFile &anims() { return animStore; }
+    AnimDataFile &anims() { return *animStore; }
 
     // An opaque image of one colour, in the format the codec decodes to.
     static QImage solid(int width, int height, const QColor &color);
@@ -40,5 +40,5 @@ private:
     std::shared_ptr<PendingEditStore> editStore;
     std::unique_ptr<ArtWork> artStore;
     std::unique_ptr<TileData> tileStore;
-    AnimDataFile animStore;
+    std::unique_ptr<AnimDataFile> animStore;
 };

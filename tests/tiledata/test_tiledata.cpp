@@ -355,6 +355,26 @@ void TestTileData::animationEntries()
     anim.setFileName(path);
     entry.frameInterval = entry.frameStart = 0;
     QCOMPARE(anim.readEntry(9), entry);
+
+    // A pending entry is served in place of the file's, past its end too; the file's stays readable.
+    AnimDataEntry edited;
+    edited.frameCount = 2;
+    edited.frameOffsets[1] = 5;
+    QString error;
+    QVERIFY(anim.setEntry(9, edited) && anim.setEntry(0xFFFF, edited, &error));
+    QCOMPARE(anim.readEntry(9), edited);
+    QCOMPARE(anim.originalEntry(9), entry);
+    QCOMPARE(anim.readEntry(0xFFFF), edited);
+    QCOMPARE(anim.readEntry(8), AnimDataEntry());
+    // No static has a higher id; a land tile has no entry; an entry is 68 bytes.
+    QVERIFY(!anim.setEntry(0x10000, edited, &error) && error.contains("65535"));
+    QVERIFY(!anim.setEntry(-1, edited)
+        && anim.pendingEdits().editedIds(TileKind::Static, PendingEditStore::Part::Animation)
+            == (QList<int>{9, 0xFFFF}));
+    const PendingEdit whole = PendingEdit::replaced(edited.toBytes());
+    QVERIFY(anim.accepts(TileKind::Static, 0xFFFF, whole) && !anim.accepts(TileKind::Terrain, 9, whole));
+    QVERIFY(!anim.accepts(TileKind::Static, 9, PendingEdit::replaced(whole.record.left(67))));
+    QVERIFY(!anim.accepts(TileKind::Static, 9, PendingEdit::deleted()));
 }
 
 QTEST_GUILESS_MAIN(TestTileData)

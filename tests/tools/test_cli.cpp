@@ -91,12 +91,15 @@ private Q_SLOTS:
     void tileDataLayoutToldOrGiven_data();
     void tileDataLayoutToldOrGiven();
     void convertRoundTrip();
+    void mergeTakesTilesFromTheOtherSet_data();
+    void mergeTakesTilesFromTheOtherSet();
     void nothingLeftInTheTemporaryDirectory_data();
     void nothingLeftInTheTemporaryDirectory();
 
 private:
     std::unique_ptr<TestDataSet> data;
     std::unique_ptr<TestDataSet> highSeas;
+    std::unique_ptr<TestDataSet> theirs; // what merge takes tiles from: high-seas, 96 statics
     QTemporaryDir uop; // the same set with its art in artLegacyMUL.uop
     QTemporaryDir scratch; // hard.png: a hard link to the set's art.mul
 };
@@ -143,6 +146,31 @@ void TestCli::initTestCase()
     wide.setStaticTile(0x21, item);
     highSeas = std::make_unique<TestDataSet>(wide);
     QVERIFY(highSeas->isValid());
+
+    // Another land 0x11 and statics 3 (no animation there), 5 and 70 (past the end of data's
+    // 64), each with its image, record and animation entry; static 0x21 uses an upper flag.
+    DataSetBuilder other(96);
+    other.setTileDataLayout(TileDataLayout::highSeas());
+    other.setTerrainImage(0x11, TestDataSet::terrain(Qt::blue));
+    land.texid = 9;
+    land.setNameText(QStringLiteral("deep water"));
+    other.setLandTile(0x11, land);
+    const QList<std::tuple<int, QColor, const char *, qint8>> statics{
+        {3, Qt::magenta, "pot", 0}, {5, Qt::yellow, "lantern", 4}, {70, Qt::cyan, "far", 2}};
+    for (const auto &[id, color, name, frames] : statics) {
+        other.setStaticImage(id, TestDataSet::solid(id % 7 + 2, 8, color));
+        item.flags = frames ? TileFlags::Animated | TileFlags::LightSource : 0;
+        item.weight = quint8(id);
+        item.setNameText(QLatin1String(name));
+        other.setStaticTile(id, item);
+        anim.frameCount = frames;
+        anim.frameInterval = qint8(id);
+        other.setAnim(id, anim);
+    }
+    item.flags = TileFlags::Wet | TileFlags::NoShadow;
+    other.setStaticTile(0x21, item);
+    theirs = std::make_unique<TestDataSet>(other);
+    QVERIFY(theirs->isValid());
 }
 
 void TestCli::info_data()
@@ -370,6 +398,93 @@ void TestCli::convertRoundTrip()
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.err.contains("static tile 33 uses flags the classic layout cannot hold"), run.err);
     QVERIFY(QDir(narrow).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+}
+
+void TestCli::mergeTakesTilesFromTheOtherSet_data()
+{
+    QTest::addColumn<QStringList>("args"); // after merge A B OUTDIR
+    QTest::addColumn<QStringList>("taken"); // the tiles whose parts come from B
+    QTest::addColumn<QString>("parts"); // of "art", "tiledata", "animation"
+    QTest::addColumn<QByteArray>("refusal"); // empty: merged
+    const QString all = "art tiledata animation";
+    QTest::newRow("whole tiles") << QStringList{"--ids", "terrain:0x11,static:3,static:5"}
+                                 << QStringList{"land:17", "static:3", "static:5"} << all << QByteArray();
+    QTest::newRow("art alone") << QStringList{"--ids", "land:0x11,static:5", "--art"}
+                               << QStringList{"land:17", "static:5"} << "art" << QByteArray();
+    QTest::newRow("tile data alone") << QStringList{"--tiledata", "--ids", "land:17,static:5"}
+                                     << QStringList{"land:17", "static:5"} << "tiledata" << QByteArray();
+    QTest::newRow("animation alone") << QStringList{"--ids=static:3,static:5", "--animation"}
+                                     << QStringList{"static:3", "static:5"} << "animation" << QByteArray();
+    // Damaged static 4 becomes B's: no image.
+    QTest::newRow("a range") << QStringList{"--ids", "static:0x4-0x6"}
+                             << QStringList{"static:4", "static:5", "static:6"} << all << QByteArray();
+    QTest::newRow("past A's end") << QStringList{"--ids", "static:70"} << QStringList{"static:70"} << all
+                                  << QByteArray();
+    QTest::newRow("upper flags into classic")
+        << QStringList{"--ids", "static:5,static:0x21"} << QStringList() << all
+        << QByteArray("static tile 33 uses flags the classic layout cannot hold (NoShadow)");
+    QTest::newRow("not in B") << QStringList{"--ids", "static:96"} << QStringList() << all
+                              << QByteArray("Static 0x60 is not in");
+}
+
+void TestCli::mergeTakesTilesFromTheOtherSet()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QStringList, taken);
+    QFETCH(QString, parts);
+    QFETCH(QByteArray, refusal);
+    QTemporaryDir out;
+    const QString merged = out.filePath("merged");
+    const QMap<QString, QByteArray> before = files(data->path());
+    const Run run = cli(QStringList{"merge", data->path(), theirs->path(), merged} + args);
+    QCOMPARE(files(data->path()), before);
+    if (!refusal.isEmpty()) {
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(refusal), run.err);
+        QVERIFY(!QFileInfo::exists(merged));
+        return;
+    }
+    QVERIFY2(run.exitCode == 0, run.err);
+
+    // A's files with B's records (classic: 836-byte land blocks, then 1188-byte static blocks)
+    // and entries (548-byte blocks) written over theirs; a block is added whole, zeros.
+    QByteArray tileData = fileBytes(data->filePath("tiledata.mul"));
+    QByteArray animData = fileBytes(data->filePath("animdata.mul"));
+    const auto put = [](QByteArray &file, qint64 at, const QByteArray &bytes, qint64 blockEnd) {
+        file.append(QByteArray(qMax<qint64>(0, blockEnd - file.size()), '\0'));
+        file.replace(at, bytes.size(), bytes);
+    };
+    QSet<QString> fromB;
+    for (const QString &tile : taken) {
+        const int id = tile.section(':', 1).toInt();
+        for (const QString &part : parts.split(' '))
+            fromB.insert(tile + ':' + part);
+        if (tile.startsWith("land") && parts.contains("tiledata")) {
+            LandTileRecord record = *theirs->tiles().landRecord(id);
+            record.layout = TileDataLayout::classic();
+            put(tileData, id / 32 * 836 + 4 + id % 32 * 26, record.toBytes(), 0);
+        } else if (parts.contains("tiledata")) {
+            StaticTileRecord record = *theirs->tiles().staticRecord(id);
+            record.layout = TileDataLayout::classic();
+            put(tileData, 428032 + id / 32 * 1188 + 4 + id % 32 * 37, record.toBytes(),
+                428032 + (id / 32 + 1) * 1188);
+        }
+        if (tile.startsWith("static") && parts.contains("animation")
+            && !(theirs->anims().readEntry(id) == data->anims().readEntry(id)))
+            put(animData, id / 8 * 548 + 4 + id % 8 * 68, theirs->anims().readEntry(id).toBytes(),
+                (id / 8 + 1) * 548);
+    }
+    QCOMPARE(fileBytes(QDir(merged).filePath("tiledata.mul")), tileData);
+    QCOMPARE(fileBytes(QDir(merged).filePath("animdata.mul")), animData);
+    // Every image A's or, for the tiles taken, B's.
+    ArtWork art(QDir(merged).filePath("artidx.mul"), QDir(merged).filePath("art.mul"));
+    for (const TileKind kind : {TileKind::Terrain, TileKind::Static}) {
+        for (int id = 0; id < 96; ++id) {
+            const QString tile = QStringLiteral("%1:%2:art").arg(tileDataKindWord(kind)).arg(id);
+            TestDataSet &source = fromB.contains(tile) ? *theirs : *data;
+            QVERIFY2(art.image(kind, id, false) == source.art().image(kind, id, false), qPrintable(tile));
+        }
+    }
 }
 
 void TestCli::nothingLeftInTheTemporaryDirectory_data()

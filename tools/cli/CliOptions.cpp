@@ -12,6 +12,9 @@ const QString TileDataOption = DataSetFormOptions::tileDataOption();
 const QString InputArtOption = DataSetFormOptions::inputArtOption();
 const QString InputTileDataOption = DataSetFormOptions::inputTileDataOption();
 const QString JsonOption = QStringLiteral("json");
+const QString IdsOption = QStringLiteral("ids");
+const QString AnimationOption = QStringLiteral("animation");
+const QStringList PartCommands = {QStringLiteral("merge")};
 
 QString valueError(const DataSetFormOptions::BadValue &bad)
 {
@@ -59,14 +62,22 @@ void CliOptions::addTo(QCommandLineParser &parser)
             .arg(DataSetFormOptions::layoutNames()),
         DataSetFormOptions::layoutValues()));
     parser.addOption(QCommandLineOption(ArtOption,
-        QStringLiteral("convert: the art container to write. Other commands: as --in-art."),
+        QStringLiteral("convert: the art container to write. merge: take the images (no value). Other "
+                       "commands: as --in-art."),
         DataSetFormOptions::artValues()));
     parser.addOption(QCommandLineOption(TileDataOption,
-        QStringLiteral("convert: the tile-data layout to write (%1; unset: as read). Other commands: as "
-                       "--in-tiledata.")
+        QStringLiteral("convert: the tile-data layout to write (%1; unset: as read). merge: take the "
+                       "tile-data records (no value). Other commands: as --in-tiledata.")
             .arg(DataSetFormOptions::layoutNames()),
         DataSetFormOptions::layoutValues()));
     parser.addOption(QCommandLineOption(JsonOption, QStringLiteral("info: print one JSON object.")));
+    parser.addOption(QCommandLineOption(IdsOption,
+        QStringLiteral(
+            "merge: the tiles to take, as land:ID, static:ID or static:FIRST-LAST, comma-separated."),
+        QStringLiteral("list")));
+    parser.addOption(QCommandLineOption(AnimationOption,
+        QStringLiteral("merge: take the animation entries. For merge, --art, --tiledata and --animation "
+                       "take no value and name the parts taken; none of them: all three.")));
 }
 
 bool CliOptions::read(
@@ -98,5 +109,46 @@ bool CliOptions::read(
             options->input.tileDataLayout = layout;
     }
     options->json = parser.isSet(JsonOption);
+    options->mergeIds = parser.value(IdsOption);
+    const bool merging = command == QLatin1String("merge");
+    if (!merging && (parser.isSet(IdsOption) || parser.isSet(AnimationOption))) {
+        *error = QStringLiteral("--%1 is for merge only")
+                     .arg(parser.isSet(IdsOption) ? IdsOption : AnimationOption);
+        return false;
+    }
     return true;
+}
+
+QStringList CliOptions::takePartSwitches(const QStringList &arguments, CliOptions *options)
+{
+    // The command is the first argument that is not an option or the value of one.
+    const QStringList valued = {QLatin1String("--") + InputArtOption,
+        QLatin1String("--") + InputTileDataOption, QLatin1String("--") + ArtOption,
+        QLatin1String("--") + TileDataOption, QLatin1String("--") + IdsOption};
+    QString command;
+    for (int n = 1; n < arguments.size() && command.isEmpty(); ++n) {
+        const QString &argument = arguments.at(n);
+        if (argument == QLatin1String("--"))
+            break;
+        if (valued.contains(argument))
+            ++n;
+        else if (!argument.startsWith(QLatin1Char('-')))
+            command = argument;
+    }
+    if (!PartCommands.contains(command))
+        return arguments;
+    QStringList kept;
+    bool positional = false;
+    for (const QString &argument : arguments) {
+        positional = positional || argument == QLatin1String("--");
+        if (!positional && argument == QLatin1String("--") + ArtOption)
+            options->parts.art = true;
+        else if (!positional && argument == QLatin1String("--") + TileDataOption)
+            options->parts.tileData = true;
+        else if (!positional && argument == QLatin1String("--") + AnimationOption)
+            options->parts.animation = true;
+        else
+            kept.append(argument);
+    }
+    return kept;
 }

@@ -4,6 +4,7 @@
 #include "dataset/DataSet.h"
 #include "tiledata/TileDataLayout.h"
 
+#include <QStringList>
 #include <optional>
 
 class QCommandLineParser;
@@ -23,11 +24,27 @@ struct CliOptions
     std::optional<TileDataLayout> outputTileDataLayout;
     // --json: info prints one JSON object.
     bool json = false;
+    // merge's --ids: the tiles to take.
+    QString mergeIds;
+    // The parts of a tile merge takes, as its switches --art, --tiledata and --animation
+    // name them; none set: every part.
+    struct Parts
+    {
+        bool art = false;
+        bool tileData = false;
+        bool animation = false;
+    };
+    Parts parts;
 
     // The options of this run, set once by main.
     static CliOptions &current();
 
     static void addTo(QCommandLineParser &parser);
+    // For a command whose --art, --tiledata and --animation are switches naming parts of a
+    // tile (merge), the arguments without them, the switches set in *options; other
+    // commands' arguments as they are. The parser cannot read them itself: for every other
+    // command --art and --tiledata take a value.
+    static QStringList takePartSwitches(const QStringList &arguments, CliOptions *options);
     // The options of a parsed command line for a command; false and *error for a value
     // it does not know or options that contradict each other.
     static bool read(

@@ -3,6 +3,7 @@
 #include "tools/cli/CliOptions.h"
 #include "tools/cli/CliText.h"
 #include "tools/cli/ConvertCommand.h"
+#include "tools/cli/MergeCommand.h"
 #include "tools/cli/PatchCommand.h"
 
 #include <QCommandLineParser>
@@ -25,6 +26,7 @@ const QMap<QString, Command> &commands()
         {QStringLiteral("export"), CliCommands::exportImages},
         {QStringLiteral("patch"), PatchCommand::run},
         {QStringLiteral("convert"), ConvertCommand::run},
+        {QStringLiteral("merge"), MergeCommand::run},
     };
     return table;
 }
@@ -56,7 +58,13 @@ const char *const Description
       "                                        container named (and its tile data in the layout\n"
       "                                        named, else as read), every image and record\n"
       "                                        unchanged; --in-art and --in-tiledata say how DIR\n"
-      "                                        is read";
+      "                                        is read\n"
+      "  merge A B OUTDIR --ids LIST [--art] [--tiledata] [--animation]\n"
+      "                                        A written to OUTDIR with the tiles of LIST taken\n"
+      "                                        from B: the parts named (all three by default), in\n"
+      "                                        A's art container and tile-data layout, every other\n"
+      "                                        byte of A unchanged; LIST is comma-separated\n"
+      "                                        land:ID, static:ID or static:FIRST-LAST";
 
 // An argument such as "-1" before "--": the parser would take it for options named by
 // digits and say "Unknown option '1'", when it is a negative id.
@@ -83,11 +91,13 @@ int main(int argc, char *argv[])
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
     parser.addPositionalArgument(
-        QStringLiteral("command"), QStringLiteral("info, tile, anim, export, patch or convert"));
+        QStringLiteral("command"), QStringLiteral("info, tile, anim, export, patch, convert or merge"));
     parser.addPositionalArgument(QStringLiteral("arguments"), QStringLiteral("The command's arguments."),
         QStringLiteral("[arguments...]"));
     CliOptions::addTo(parser);
-    const QString negative = negativeNumber(QCoreApplication::arguments());
+    CliOptions &options = CliOptions::current();
+    const QStringList arguments = CliOptions::takePartSwitches(QCoreApplication::arguments(), &options);
+    const QString negative = negativeNumber(arguments);
     if (!negative.isEmpty()) {
         std::fprintf(stderr, "tessera-cli: '%s' is not a tile id: ids are not negative\n",
             qPrintable(CliText::elide(negative)));
@@ -95,7 +105,7 @@ int main(int argc, char *argv[])
     }
     // Parsed here rather than by process(), so that its messages quote at most a head of
     // a huge argument.
-    if (!parser.parse(QCoreApplication::arguments())) {
+    if (!parser.parse(arguments)) {
         std::fprintf(stderr, "tessera-cli: %s\n", qPrintable(CliText::elide(parser.errorText(), 200)));
         return 2;
     }
@@ -116,7 +126,6 @@ int main(int argc, char *argv[])
             stderr, "tessera-cli: unknown command '%s'; see --help\n", qPrintable(CliText::elide(name)));
         return 2;
     }
-    CliOptions &options = CliOptions::current();
     QString optionError;
     if (!CliOptions::read(parser, name, &options, &optionError)) {
         std::fprintf(stderr, "tessera-cli: %s\n", qPrintable(optionError));
