@@ -59,14 +59,16 @@ void CliOptions::addTo(QCommandLineParser &parser)
             .arg(DataSetFormOptions::layoutNames()),
         DataSetFormOptions::layoutValues()));
     parser.addOption(QCommandLineOption(ArtOption,
-        QStringLiteral("convert: the art container to write. Other commands: as --in-art."),
+        QStringLiteral(
+            "convert: the art container to write. diff: without a value after the command, compare "
+            "the art. Other commands: as --in-art."),
         DataSetFormOptions::artValues()));
     parser.addOption(QCommandLineOption(TileDataOption,
-        QStringLiteral("convert: the tile-data layout to write (%1; unset: as read). Other commands: as "
-                       "--in-tiledata.")
+        QStringLiteral("convert: the tile-data layout to write (%1; unset: as read). diff: without a value "
+                       "after the command, compare the tile data. Other commands: as --in-tiledata.")
             .arg(DataSetFormOptions::layoutNames()),
         DataSetFormOptions::layoutValues()));
-    parser.addOption(QCommandLineOption(JsonOption, QStringLiteral("info: print one JSON object.")));
+    parser.addOption(QCommandLineOption(JsonOption, QStringLiteral("info, diff: print one JSON object.")));
 }
 
 bool CliOptions::read(

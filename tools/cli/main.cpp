@@ -3,6 +3,7 @@
 #include "tools/cli/CliOptions.h"
 #include "tools/cli/CliText.h"
 #include "tools/cli/ConvertCommand.h"
+#include "tools/cli/DiffCommand.h"
 #include "tools/cli/PatchCommand.h"
 
 #include <QCommandLineParser>
@@ -25,6 +26,18 @@ const QMap<QString, Command> &commands()
         {QStringLiteral("export"), CliCommands::exportImages},
         {QStringLiteral("patch"), PatchCommand::run},
         {QStringLiteral("convert"), ConvertCommand::run},
+    };
+    return table;
+}
+
+// Commands whose exit status tells their result, as diff's does: 0 the same, 1 different;
+// an error ends them with 2.
+using StatusCommand = std::function<int(const QStringList &, QTextStream &)>;
+
+const QMap<QString, StatusCommand> &statusCommands()
+{
+    static const QMap<QString, StatusCommand> table = {
+        {QStringLiteral("diff"), DiffCommand::run},
     };
     return table;
 }
@@ -56,7 +69,15 @@ const char *const Description
       "                                        container named (and its tile data in the layout\n"
       "                                        named, else as read), every image and record\n"
       "                                        unchanged; --in-art and --in-tiledata say how DIR\n"
-      "                                        is read";
+      "                                        is read\n"
+      "  diff DIR_A DIR_B [--json] [--kind land|static] [--art] [--tiledata] [--animation]\n"
+      "                                        the tiles that differ, compared as shown (art by\n"
+      "                                        pixels, tile data by field, animation entries of\n"
+      "                                        Animated statics), whatever the containers and\n"
+      "                                        layouts: a line per tile and a summary, or with\n"
+      "                                        --json one object; --art, --tiledata and\n"
+      "                                        --animation (switches here) narrow what is\n"
+      "                                        compared; exit status 0 same, 1 different, 2 error";
 
 // An argument such as "-1" before "--": the parser would take it for options named by
 // digits and say "Unknown option '1'", when it is a negative id.
@@ -83,11 +104,17 @@ int main(int argc, char *argv[])
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
     parser.addPositionalArgument(
-        QStringLiteral("command"), QStringLiteral("info, tile, anim, export, patch or convert"));
+        QStringLiteral("command"), QStringLiteral("info, tile, anim, export, patch, convert or diff"));
     parser.addPositionalArgument(QStringLiteral("arguments"), QStringLiteral("The command's arguments."),
         QStringLiteral("[arguments...]"));
     CliOptions::addTo(parser);
-    const QString negative = negativeNumber(QCoreApplication::arguments());
+    QStringList arguments = QCoreApplication::arguments();
+    QString ownError;
+    if (!DiffCommand::takeOptions(&arguments, &ownError)) {
+        std::fprintf(stderr, "tessera-cli: %s\n", qPrintable(ownError));
+        return 2;
+    }
+    const QString negative = negativeNumber(arguments);
     if (!negative.isEmpty()) {
         std::fprintf(stderr, "tessera-cli: '%s' is not a tile id: ids are not negative\n",
             qPrintable(CliText::elide(negative)));
@@ -95,7 +122,7 @@ int main(int argc, char *argv[])
     }
     // Parsed here rather than by process(), so that its messages quote at most a head of
     // a huge argument.
-    if (!parser.parse(QCoreApplication::arguments())) {
+    if (!parser.parse(arguments)) {
         std::fprintf(stderr, "tessera-cli: %s\n", qPrintable(CliText::elide(parser.errorText(), 200)));
         return 2;
     }
@@ -111,7 +138,9 @@ int main(int argc, char *argv[])
     }
     const QString name = args.takeFirst();
     const auto command = commands().constFind(name);
-    if (command == commands().cend()) {
+    const auto statusCommand = statusCommands().constFind(name);
+    const bool tellsStatus = statusCommand != statusCommands().cend();
+    if (command == commands().cend() && !tellsStatus) {
         std::fprintf(
             stderr, "tessera-cli: unknown command '%s'; see --help\n", qPrintable(CliText::elide(name)));
         return 2;
@@ -122,17 +151,20 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "tessera-cli: %s\n", qPrintable(optionError));
         return 2;
     }
-    if (options.json && name != QLatin1String("info")) {
-        std::fprintf(stderr, "tessera-cli: --json is for info only (tile and anim always print JSON)\n");
+    if (options.json && name != QLatin1String("info") && name != QLatin1String("diff")) {
+        std::fprintf(
+            stderr, "tessera-cli: --json is for info and diff only (tile and anim always print JSON)\n");
         return 2;
     }
     QTextStream out(stdout);
     try {
+        if (tellsStatus)
+            return (*statusCommand)(args, out);
         (*command)(args, out);
     } catch (const CliError &error) {
         out.flush();
         std::fprintf(stderr, "tessera-cli: %s\n", qPrintable(error.message()));
-        return 1;
+        return tellsStatus ? 2 : 1;
     }
     return 0;
 }
