@@ -29,13 +29,13 @@ template <typename Record, typename Value> Field<Record> member(const char *name
     return {name, [value](const Record &a, const Record &b) { return a.*value == b.*value; }};
 }
 
-// The fields in the order tessera-cli tile's JSON writes them. Names compare as the text
-// shown, not the bytes stored after it.
+// The fields, named by the keys of tessera-cli tile's JSON: the values first, then the
+// flags and the name. Names compare as the text shown, not the bytes stored after it.
 const QList<Field<LandTileRecord>> &landFields()
 {
     static const QList<Field<LandTileRecord>> fields = {
-        member("flags", &LandTileRecord::flags),
         member("texid", &LandTileRecord::texid),
+        member("flags", &LandTileRecord::flags),
         {"name",
             [](const LandTileRecord &a, const LandTileRecord &b) { return a.nameText() == b.nameText(); }},
     };
@@ -46,7 +46,6 @@ const QList<Field<StaticTileRecord>> &staticFields()
 {
     using R = StaticTileRecord;
     static const QList<Field<R>> fields = {
-        member("flags", &R::flags),
         member("weight", &R::weight),
         member("quality", &R::quality),
         member("unknown", &R::unknown),
@@ -57,6 +56,7 @@ const QList<Field<StaticTileRecord>> &staticFields()
         member("hue", &R::hue),
         member("unknown3", &R::unknown3),
         member("height", &R::height),
+        member("flags", &R::flags),
         {"name", [](const R &a, const R &b) { return a.nameText() == b.nameText(); }},
     };
     return fields;

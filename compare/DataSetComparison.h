@@ -32,7 +32,7 @@ public:
         TileKind kind = TileKind::Terrain;
         int id = 0;
         bool art = false;
-        // The differing fields, named as tessera-cli tile's JSON names them, in its order.
+        // The differing fields, named as tessera-cli tile's JSON names them.
         QStringList tileData;
         bool animation = false;
         // The id is past the other set's end and holds something on this side.
