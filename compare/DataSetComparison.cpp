@@ -11,6 +11,7 @@
 #include "tiledata/TileDataFormat.h"
 #include "tiledata/TileFlags.h"
 
+#include <QtEndian>
 #include <algorithm>
 #include <functional>
 
@@ -115,6 +116,19 @@ LandTileRecord landRecord(const DataSet &set, int id)
 StaticTileRecord staticRecord(const DataSet &set, int id)
 {
     return set.tiles().staticRecord(id).value_or(StaticTileRecord::blank(set.tiles().layout()));
+}
+
+// The record's bytes as the file holds them, when they are what the store serves (no
+// edit pending); empty otherwise. Equal bytes are equal records, read or not.
+QByteArrayView fileRecord(const DataSet &set, TileKind kind, int id)
+{
+    const TileData &tiles = set.tiles();
+    if (id >= tiles.count(kind) || set.pendingEdits().isEdited(kind, id, Part::TileData))
+        return {};
+    const TileDataLayout layout = tiles.layout();
+    if (kind == TileKind::Terrain)
+        return QByteArrayView(tiles.fileBytes()).sliced(layout.landPosition(id), layout.landRecordSize());
+    return QByteArrayView(tiles.fileBytes()).sliced(layout.staticPosition(id), layout.staticRecordSize());
 }
 
 // The animation entry the tile plays: none unless it is flagged Animated.
@@ -235,9 +249,19 @@ bool DataSetComparison::compare(TileKind kind, int id, Difference *difference) c
         found.only = inA ? Only::A : Only::B;
     } else {
         found.art = parts.art && artDiffers(kind, id);
-        if (parts.tileData)
+        // Most tiles of two related sets are stored alike: equal bytes need no fields read.
+        const QByteArrayView recordA = fileRecord(setA, kind, id);
+        const bool sameRecords = !recordA.isEmpty() && recordA == fileRecord(setB, kind, id);
+        if (parts.tileData && !sameRecords)
             found.tileData = tileDataDiffers(kind, id);
-        found.animation = parts.animation && kind == TileKind::Static && animationDiffers(id);
+        if (parts.animation && kind == TileKind::Static) {
+            // Equal records are both flagged Animated or neither; the flag is in the lower bits.
+            const bool animated
+                = sameRecords && (qFromLittleEndian<quint32>(recordA.data()) & TileFlags::Animated);
+            found.animation = !sameRecords ? animationDiffers(id)
+                : animated ? !sameAnimation(setA.anims().readEntry(id), setB.anims().readEntry(id))
+                           : false;
+        }
         if (!found.art && found.tileData.isEmpty() && !found.animation)
             return false;
     }
