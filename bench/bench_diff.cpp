@@ -147,9 +147,11 @@ int main(int argc, char **argv)
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     const DataSetComparison::Counts counts = DataSetComparison::count(differences);
-    std::printf("diff_bytes_read_mb: %.1f\n", bytes / 1048576.0);
-    std::printf("diff_tiles: %lld (art %d, tile data %d, animation %d)\n", qint64(differences.size()),
-        counts.art, counts.tileData, counts.animation);
+    std::printf("read_floor_mb: %.1f\n", bytes / 1048576.0);
+    std::printf("diff_tiles: %lld\n", qint64(differences.size()));
+    std::printf("diff_art_tiles: %d\n", counts.art);
+    std::printf("diff_tile_data_tiles: %d\n", counts.tileData);
+    std::printf("diff_animation_tiles: %d\n", counts.animation);
     std::printf("diff_ms: %.1f\n", diffMs);
     std::printf("read_floor_ms: %.1f\n", readMs);
     std::printf("diff_over_read: %.2f\n", diffMs / readMs);
