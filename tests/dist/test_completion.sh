@@ -31,7 +31,7 @@ expect()
     fi
 }
 
-expect " " "anim convert export info merge patch tile"
+expect " " "anim convert diff export info merge patch tile"
 expect "ex" "export"
 expect "info " "in out"
 expect "info --json " "in out"
@@ -43,6 +43,7 @@ expect "export in " "static terrain"
 expect "export in static " "all"
 expect "--art uop patch in out " "in list.txt out"
 expect "convert in o" "out"
+expect "diff in " "in out"
 
 # Every option the program lists is offered after "--".
 for option in $("$program" --help | grep -oE '^  (-[a-zA-Z], )?--[a-z-]+' | grep -oE -- '--[a-z-]+'); do

@@ -14,7 +14,8 @@ const QString InputTileDataOption = DataSetFormOptions::inputTileDataOption();
 const QString JsonOption = QStringLiteral("json");
 const QString IdsOption = QStringLiteral("ids");
 const QString AnimationOption = QStringLiteral("animation");
-const QStringList PartCommands = {QStringLiteral("merge")};
+const QString KindOption = QStringLiteral("kind");
+const QStringList PartCommands = {QStringLiteral("merge"), QStringLiteral("diff")};
 
 QString valueError(const DataSetFormOptions::BadValue &bad)
 {
@@ -62,22 +63,26 @@ void CliOptions::addTo(QCommandLineParser &parser)
             .arg(DataSetFormOptions::layoutNames()),
         DataSetFormOptions::layoutValues()));
     parser.addOption(QCommandLineOption(ArtOption,
-        QStringLiteral("convert: the art container to write. merge: take the images (no value). Other "
+        QStringLiteral("convert: the art container to write. merge, diff: the images (no value). Other "
                        "commands: as --in-art."),
         DataSetFormOptions::artValues()));
     parser.addOption(QCommandLineOption(TileDataOption,
-        QStringLiteral("convert: the tile-data layout to write (%1; unset: as read). merge: take the "
+        QStringLiteral("convert: the tile-data layout to write (%1; unset: as read). merge, diff: the "
                        "tile-data records (no value). Other commands: as --in-tiledata.")
             .arg(DataSetFormOptions::layoutNames()),
         DataSetFormOptions::layoutValues()));
-    parser.addOption(QCommandLineOption(JsonOption, QStringLiteral("info: print one JSON object.")));
+    parser.addOption(QCommandLineOption(JsonOption, QStringLiteral("info, diff: print one JSON object.")));
     parser.addOption(QCommandLineOption(IdsOption,
         QStringLiteral(
             "merge: the tiles to take, as land:ID, static:ID or static:FIRST-LAST, comma-separated."),
         QStringLiteral("list")));
+    parser.addOption(QCommandLineOption(KindOption,
+        QStringLiteral("diff: compare only the tiles of this kind (land, terrain or static)."),
+        QStringLiteral("kind")));
     parser.addOption(QCommandLineOption(AnimationOption,
-        QStringLiteral("merge: take the animation entries. For merge, --art, --tiledata and --animation "
-                       "take no value and name the parts taken; none of them: all three.")));
+        QStringLiteral("merge, diff: the animation entries. For merge and diff, --art, --tiledata and "
+                       "--animation take no value and name the parts taken or compared; none of them: "
+                       "all three.")));
 }
 
 bool CliOptions::read(
@@ -110,11 +115,23 @@ bool CliOptions::read(
     }
     options->json = parser.isSet(JsonOption);
     options->mergeIds = parser.value(IdsOption);
-    const bool merging = command == QLatin1String("merge");
-    if (!merging && (parser.isSet(IdsOption) || parser.isSet(AnimationOption))) {
-        *error = QStringLiteral("--%1 is for merge only")
-                     .arg(parser.isSet(IdsOption) ? IdsOption : AnimationOption);
+    if (command != QLatin1String("merge") && parser.isSet(IdsOption)) {
+        *error = QStringLiteral("--%1 is for merge only").arg(IdsOption);
         return false;
+    }
+    if (!PartCommands.contains(command) && parser.isSet(AnimationOption)) {
+        *error = QStringLiteral("--%1 is for merge and diff only").arg(AnimationOption);
+        return false;
+    }
+    if (parser.isSet(KindOption)) {
+        options->kind = parseTileKind(parser.value(KindOption));
+        if (command != QLatin1String("diff") || !options->kind) {
+            *error = command != QLatin1String("diff")
+                ? QStringLiteral("--%1 is for diff only").arg(KindOption)
+                : QStringLiteral("--kind must be land, terrain or static, not '%1'")
+                      .arg(CliText::elide(parser.value(KindOption)));
+            return false;
+        }
     }
     return true;
 }

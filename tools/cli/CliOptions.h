@@ -2,6 +2,7 @@
 
 #include "dataset/ArtContainerChoice.h"
 #include "dataset/DataSet.h"
+#include "io/TileKind.h"
 #include "tiledata/TileDataLayout.h"
 
 #include <QStringList>
@@ -26,8 +27,10 @@ struct CliOptions
     bool json = false;
     // merge's --ids: the tiles to take.
     QString mergeIds;
-    // The parts of a tile merge takes, as its switches --art, --tiledata and --animation
-    // name them; none set: every part.
+    // diff's --kind: only the tiles of this kind are compared; unset: both kinds.
+    std::optional<TileKind> kind;
+    // The parts of a tile merge takes or diff compares, as their switches --art,
+    // --tiledata and --animation name them; none set: every part.
     struct Parts
     {
         bool art = false;
@@ -41,7 +44,7 @@ struct CliOptions
 
     static void addTo(QCommandLineParser &parser);
     // For a command whose --art, --tiledata and --animation are switches naming parts of a
-    // tile (merge), the arguments without them, the switches set in *options; other
+    // tile (merge, diff), the arguments without them, the switches set in *options; other
     // commands' arguments as they are. The parser cannot read them itself: for every other
     // command --art and --tiledata take a value.
     static QStringList takePartSwitches(const QStringList &arguments, CliOptions *options);

@@ -3,6 +3,7 @@
 #include "tools/cli/CliOptions.h"
 #include "tools/cli/CliText.h"
 #include "tools/cli/ConvertCommand.h"
+#include "tools/cli/DiffCommand.h"
 #include "tools/cli/MergeCommand.h"
 #include "tools/cli/PatchCommand.h"
 
@@ -31,6 +32,18 @@ const QMap<QString, Command> &commands()
     return table;
 }
 
+// Commands whose exit status tells their result, as diff's does: 0 the same, 1 different;
+// an error ends them with 2.
+using StatusCommand = std::function<int(const QStringList &, QTextStream &)>;
+
+const QMap<QString, StatusCommand> &statusCommands()
+{
+    static const QMap<QString, StatusCommand> table = {
+        {QStringLiteral("diff"), DiffCommand::run},
+    };
+    return table;
+}
+
 const char *const Description
     = "Reads a Tessera data directory (art.mul with artidx.mul or artLegacyMUL.uop, tiledata.mul,\n"
       "animdata.mul). The art is read from art.mul and artidx.mul when both are there, otherwise\n"
@@ -38,7 +51,8 @@ const char *const Description
       "is told by its size, and by its names and block headers where the size fits both layouts\n"
       "or neither; a warning says when it was inferred from a cut or damaged file.\n"
       "--in-art mul|uop and --in-tiledata classic|high-seas force how every command reads the\n"
-      "data set; --art and --tiledata do the same, except for convert, which writes those forms.\n"
+      "data set; --art and --tiledata do the same, except for convert, which writes those forms,\n"
+      "and for diff, where after the command they are switches without a value.\n"
       "Ids are decimal or 0x-hex, never negative.\n\n"
       "Commands:\n"
       "  info DIR [--json]                     art container, tile-data layout and why, image\n"
@@ -64,7 +78,15 @@ const char *const Description
       "                                        from B: the parts named (all three by default), in\n"
       "                                        A's art container and tile-data layout, every other\n"
       "                                        byte of A unchanged; LIST is comma-separated\n"
-      "                                        land:ID, static:ID or static:FIRST-LAST";
+      "                                        land:ID, static:ID or static:FIRST-LAST\n"
+      "  diff DIR_A DIR_B [--json] [--kind land|static] [--art] [--tiledata] [--animation]\n"
+      "                                        the tiles that differ, compared as shown (art by\n"
+      "                                        pixels, tile data by field, animation entries of\n"
+      "                                        Animated statics), whatever the containers and\n"
+      "                                        layouts: a line per tile and a summary, or with\n"
+      "                                        --json one object; --art, --tiledata and\n"
+      "                                        --animation (switches here) narrow what is\n"
+      "                                        compared; exit status 0 same, 1 different, 2 error";
 
 // An argument such as "-1" before "--": the parser would take it for options named by
 // digits and say "Unknown option '1'", when it is a negative id.
@@ -91,7 +113,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
     parser.addPositionalArgument(
-        QStringLiteral("command"), QStringLiteral("info, tile, anim, export, patch, convert or merge"));
+        QStringLiteral("command"), QStringLiteral("info, tile, anim, export, patch, convert, merge or diff"));
     parser.addPositionalArgument(QStringLiteral("arguments"), QStringLiteral("The command's arguments."),
         QStringLiteral("[arguments...]"));
     CliOptions::addTo(parser);
@@ -121,7 +143,9 @@ int main(int argc, char *argv[])
     }
     const QString name = args.takeFirst();
     const auto command = commands().constFind(name);
-    if (command == commands().cend()) {
+    const auto statusCommand = statusCommands().constFind(name);
+    const bool tellsStatus = statusCommand != statusCommands().cend();
+    if (command == commands().cend() && !tellsStatus) {
         std::fprintf(
             stderr, "tessera-cli: unknown command '%s'; see --help\n", qPrintable(CliText::elide(name)));
         return 2;
@@ -131,17 +155,20 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "tessera-cli: %s\n", qPrintable(optionError));
         return 2;
     }
-    if (options.json && name != QLatin1String("info")) {
-        std::fprintf(stderr, "tessera-cli: --json is for info only (tile and anim always print JSON)\n");
+    if (options.json && name != QLatin1String("info") && name != QLatin1String("diff")) {
+        std::fprintf(
+            stderr, "tessera-cli: --json is for info and diff only (tile and anim always print JSON)\n");
         return 2;
     }
     QTextStream out(stdout);
     try {
+        if (tellsStatus)
+            return (*statusCommand)(args, out);
         (*command)(args, out);
     } catch (const CliError &error) {
         out.flush();
         std::fprintf(stderr, "tessera-cli: %s\n", qPrintable(error.message()));
-        return 1;
+        return tellsStatus ? 2 : 1;
     }
     return 0;
 }

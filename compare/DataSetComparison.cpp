@@ -1,0 +1,300 @@
+#include "compare/DataSetComparison.h"
+
+#include "art/ArtCodec.h"
+#include "art/ArtFormat.h"
+#include "art/ArtWork.h"
+#include "dataset/DataSet.h"
+#include "io/PendingEditDirectory.h"
+#include "io/PendingEditStore.h"
+#include "tiledata/AnimDataFile.h"
+#include "tiledata/TileData.h"
+#include "tiledata/TileDataFormat.h"
+#include "tiledata/TileFlags.h"
+
+#include <QtEndian>
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+using Part = PendingEditStore::Part;
+
+template <typename Record> struct Field
+{
+    const char *name;
+    std::function<bool(const Record &, const Record &)> same;
+};
+
+template <typename Record, typename Value> Field<Record> member(const char *name, Value Record::*value)
+{
+    return {name, [value](const Record &a, const Record &b) { return a.*value == b.*value; }};
+}
+
+// The fields, named by the keys of tessera-cli tile's JSON: the values first, then the
+// flags and the name. Names compare as the text shown, not the bytes stored after it.
+const QList<Field<LandTileRecord>> &landFields()
+{
+    static const QList<Field<LandTileRecord>> fields = {
+        member("texid", &LandTileRecord::texid),
+        member("flags", &LandTileRecord::flags),
+        {"name",
+            [](const LandTileRecord &a, const LandTileRecord &b) { return a.nameText() == b.nameText(); }},
+    };
+    return fields;
+}
+
+const QList<Field<StaticTileRecord>> &staticFields()
+{
+    using R = StaticTileRecord;
+    static const QList<Field<R>> fields = {
+        member("weight", &R::weight),
+        member("quality", &R::quality),
+        member("unknown", &R::unknown),
+        member("unknown1", &R::unknown1),
+        member("quantity", &R::quantity),
+        member("animid", &R::animid),
+        member("unknown2", &R::unknown2),
+        member("hue", &R::hue),
+        member("unknown3", &R::unknown3),
+        member("height", &R::height),
+        member("flags", &R::flags),
+        {"name", [](const R &a, const R &b) { return a.nameText() == b.nameText(); }},
+    };
+    return fields;
+}
+
+template <typename Record>
+QStringList differingFields(const QList<Field<Record>> &fields, const Record &a, const Record &b)
+{
+    QStringList names;
+    for (const Field<Record> &field : fields) {
+        if (!field.same(a, b))
+            names.append(QLatin1String(field.name));
+    }
+    return names;
+}
+
+int slotOf(TileKind kind, int id)
+{
+    return kind == TileKind::Static ? ArtFormat::StaticIdBase + id : id;
+}
+
+// The record the tile's image is drawn from, its pending edit if it has one; empty for none.
+QByteArray artRecord(const DataSet &set, TileKind kind, int id)
+{
+    const PendingEditStore &edits = set.pendingEdits();
+    switch (edits.state(kind, id, Part::Image)) {
+    case PendingEdit::State::None:
+        break;
+    case PendingEdit::State::Deleted:
+        return {};
+    case PendingEdit::State::Replaced:
+        return PendingEditDirectory::readFile(edits.recordFile(kind, id, Part::Image));
+    }
+    return set.art().container().record(slotOf(kind, id));
+}
+
+QImage decode(TileKind kind, const QByteArray &record)
+{
+    return kind == TileKind::Static ? ArtCodec::decodeStatic(record) : ArtCodec::decodeTerrain(record);
+}
+
+bool showsImage(TileKind kind, const QByteArray &record)
+{
+    return (kind == TileKind::Static ? ArtCodec::staticRecordExtent(record)
+                                     : ArtCodec::terrainRecordExtent(record))
+        >= 0;
+}
+
+// A record the file does not hold reads as an empty one: what the properties window
+// shows for it and what growing the file writes.
+LandTileRecord landRecord(const DataSet &set, int id)
+{
+    return set.tiles().landRecord(id).value_or(LandTileRecord::blank(set.tiles().layout()));
+}
+
+StaticTileRecord staticRecord(const DataSet &set, int id)
+{
+    return set.tiles().staticRecord(id).value_or(StaticTileRecord::blank(set.tiles().layout()));
+}
+
+// The record's bytes as the file holds them, when they are what the store serves (no
+// edit pending); empty otherwise. Equal bytes are equal records, read or not.
+QByteArrayView fileRecord(const DataSet &set, TileKind kind, int id)
+{
+    const TileData &tiles = set.tiles();
+    if (id >= tiles.count(kind) || set.pendingEdits().isEdited(kind, id, Part::TileData))
+        return {};
+    const TileDataLayout layout = tiles.layout();
+    if (kind == TileKind::Terrain)
+        return QByteArrayView(tiles.fileBytes()).sliced(layout.landPosition(id), layout.landRecordSize());
+    return QByteArrayView(tiles.fileBytes()).sliced(layout.staticPosition(id), layout.staticRecordSize());
+}
+
+// The animation entry the tile plays: none unless it is flagged Animated.
+std::optional<AnimDataEntry> animation(const DataSet &set, int id)
+{
+    if (!(staticRecord(set, id).flags & TileFlags::Animated))
+        return std::nullopt;
+    return set.anims().readEntry(id);
+}
+
+// The frames the entry plays, its interval and its start: the offsets past its frame
+// count and its unknown byte change nothing shown.
+bool sameAnimation(const AnimDataEntry &a, const AnimDataEntry &b)
+{
+    if (a.frameCount != b.frameCount || a.frameInterval != b.frameInterval || a.frameStart != b.frameStart)
+        return false;
+    const int frames = qBound(0, int(a.frameCount), AnimDataEntry::FrameSlots);
+    return std::equal(a.frameOffsets.cbegin(), a.frameOffsets.cbegin() + frames, b.frameOffsets.cbegin());
+}
+
+} // namespace
+
+DataSetComparison::DataSetComparison(const DataSet &a, const DataSet &b)
+    : DataSetComparison(a, b, Parts()) { }
+
+DataSetComparison::DataSetComparison(const DataSet &a, const DataSet &b, Parts parts)
+    : setA(a), setB(b), parts(parts), staticEndA(endOf(a, TileKind::Static)),
+      staticEndB(endOf(b, TileKind::Static))
+{ }
+
+QStringList DataSetComparison::fieldNames(TileKind kind)
+{
+    QStringList names;
+    if (kind == TileKind::Terrain) {
+        for (const auto &field : landFields())
+            names.append(QLatin1String(field.name));
+    } else {
+        for (const auto &field : staticFields())
+            names.append(QLatin1String(field.name));
+    }
+    return names;
+}
+
+int DataSetComparison::endOf(const DataSet &set, TileKind kind)
+{
+    if (kind == TileKind::Terrain)
+        return ArtFormat::TerrainCount;
+    int end = qMax(set.tiles().count(TileKind::Static), set.art().staticSlotCount());
+    // Edits may reach past the files' end, as the properties window's first record does.
+    for (Part part : {Part::Image, Part::TileData}) {
+        const QList<int> edited = set.pendingEdits().editedIds(TileKind::Static, part);
+        if (!edited.isEmpty())
+            end = qMax(end, edited.last() + 1);
+    }
+    return qMin(end, ArtFormat::MaxStaticCount);
+}
+
+int DataSetComparison::end(TileKind kind) const
+{
+    return qMax(endOfA(kind), endOfB(kind));
+}
+
+bool DataSetComparison::holdsAnything(const DataSet &set, TileKind kind, int id) const
+{
+    if (parts.art && showsImage(kind, artRecord(set, kind, id)))
+        return true;
+    if (parts.tileData) {
+        const bool blank = kind == TileKind::Terrain
+            ? landRecord(set, id) == LandTileRecord::blank(set.tiles().layout())
+            : staticRecord(set, id) == StaticTileRecord::blank(set.tiles().layout());
+        if (!blank)
+            return true;
+    }
+    return parts.animation && kind == TileKind::Static && animation(set, id).has_value();
+}
+
+bool DataSetComparison::artDiffers(TileKind kind, int id) const
+{
+    const QByteArray a = artRecord(setA, kind, id);
+    const QByteArray b = artRecord(setB, kind, id);
+    // Equal bytes draw equal images; a static's 4-byte header is not drawn.
+    const int header = kind == TileKind::Static ? ArtFormat::StaticHeaderSize : 0;
+    if (a.size() == b.size()
+        && QByteArrayView(a).sliced(qMin<qsizetype>(header, a.size()))
+            == QByteArrayView(b).sliced(qMin<qsizetype>(header, b.size())))
+        return false;
+    // Two encodings of one image (other runs, a record cut or grown) draw the same pixels.
+    return decode(kind, a) != decode(kind, b);
+}
+
+QStringList DataSetComparison::tileDataDiffers(TileKind kind, int id) const
+{
+    // Flags compare as 64-bit values, so a classic record, whose upper flags read as
+    // zero, equals a high-seas one that does not use them.
+    if (kind == TileKind::Terrain)
+        return differingFields(landFields(), landRecord(setA, id), landRecord(setB, id));
+    return differingFields(staticFields(), staticRecord(setA, id), staticRecord(setB, id));
+}
+
+bool DataSetComparison::animationDiffers(int id) const
+{
+    const std::optional<AnimDataEntry> a = animation(setA, id);
+    const std::optional<AnimDataEntry> b = animation(setB, id);
+    if (!a || !b)
+        return a.has_value() != b.has_value();
+    return !sameAnimation(*a, *b);
+}
+
+bool DataSetComparison::compare(TileKind kind, int id, Difference *difference) const
+{
+    Difference found;
+    found.kind = kind;
+    found.id = id;
+    if (id >= endOfA(kind) || id >= endOfB(kind)) {
+        const bool inA = id < endOfA(kind);
+        if (!holdsAnything(inA ? setA : setB, kind, id))
+            return false;
+        found.only = inA ? Only::A : Only::B;
+    } else {
+        found.art = parts.art && artDiffers(kind, id);
+        // Most tiles of two related sets are stored alike: equal bytes need no fields read.
+        const QByteArrayView recordA = fileRecord(setA, kind, id);
+        const bool sameRecords = !recordA.isEmpty() && recordA == fileRecord(setB, kind, id);
+        if (parts.tileData && !sameRecords)
+            found.tileData = tileDataDiffers(kind, id);
+        if (parts.animation && kind == TileKind::Static) {
+            // Equal records are both flagged Animated or neither; the flag is in the lower bits.
+            const bool animated
+                = sameRecords && (qFromLittleEndian<quint32>(recordA.data()) & TileFlags::Animated);
+            found.animation = !sameRecords ? animationDiffers(id)
+                : animated ? !sameAnimation(setA.anims().readEntry(id), setB.anims().readEntry(id))
+                           : false;
+        }
+        if (!found.art && found.tileData.isEmpty() && !found.animation)
+            return false;
+    }
+    if (difference)
+        *difference = found;
+    return true;
+}
+
+QList<DataSetComparison::Difference> DataSetComparison::differences(const QList<TileKind> &kinds) const
+{
+    QList<Difference> found;
+    for (TileKind kind : {TileKind::Terrain, TileKind::Static}) {
+        if (!kinds.contains(kind))
+            continue;
+        const int last = end(kind);
+        Difference difference;
+        for (int id = 0; id < last; ++id) {
+            if (compare(kind, id, &difference))
+                found.append(difference);
+        }
+    }
+    return found;
+}
+
+DataSetComparison::Counts DataSetComparison::count(const QList<Difference> &differences)
+{
+    Counts counts;
+    for (const Difference &difference : differences) {
+        counts.art += difference.art ? 1 : 0;
+        counts.tileData += difference.tileData.isEmpty() ? 0 : 1;
+        counts.animation += difference.animation ? 1 : 0;
+        counts.onlyA += difference.only == Only::A ? 1 : 0;
+        counts.onlyB += difference.only == Only::B ? 1 : 0;
+    }
+    return counts;
+}
