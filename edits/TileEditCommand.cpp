@@ -7,8 +7,21 @@ using Part = PendingEditStore::Part;
 
 TileEditCommand::TileEditCommand(PendingEditStore &edits, TileKind kind, int id, const QString &text,
     const State &before, const State &after)
-    : QUndoCommand(text), edits(edits), tileKind(kind), tileId(id), before(before), after(after)
+    : TileEditCommand(edits, text, {Change{kind, id, before, after}})
 { }
+
+TileEditCommand::TileEditCommand(PendingEditStore &edits, const QString &text, const QList<Change> &changes)
+    : QUndoCommand(text), edits(edits), changes(changes)
+{ }
+
+QList<PendingEditStore::Tile> TileEditCommand::tiles() const
+{
+    QList<PendingEditStore::Tile> tiles;
+    tiles.reserve(changes.size());
+    for (const Change &change : changes)
+        tiles.append({change.kind, change.id});
+    return tiles;
+}
 
 TileEditCommand::State TileEditCommand::current(
     const PendingEditStore &edits, TileKind kind, int id, const State &which)
@@ -44,6 +57,23 @@ bool TileEditCommand::restore(
     return true;
 }
 
+bool TileEditCommand::step(bool forward)
+{
+    for (qsizetype n = 0; n < changes.size(); ++n) {
+        const Change &change = changes.at(n);
+        if (restore(edits, change.kind, change.id, forward ? change.after : change.before,
+                forward ? change.before : change.after, &error))
+            continue;
+        for (qsizetype done = 0; done < n; ++done) {
+            const Change &back = changes.at(done);
+            restore(edits, back.kind, back.id, forward ? back.before : back.after,
+                forward ? back.after : back.before, nullptr);
+        }
+        return false;
+    }
+    return true;
+}
+
 void TileEditCommand::undo()
 {
     error.clear();
@@ -51,7 +81,7 @@ void TileEditCommand::undo()
         skipUndo = false;
         return;
     }
-    if (!restore(edits, tileKind, tileId, before, after, &error))
+    if (!step(false))
         skipRedo = true;
 }
 
@@ -62,6 +92,6 @@ void TileEditCommand::redo()
         skipRedo = false;
         return;
     }
-    if (!restore(edits, tileKind, tileId, after, before, &error))
+    if (!step(true))
         skipUndo = true;
 }

@@ -3,14 +3,15 @@
 #include "io/PendingEditStore.h"
 #include "io/TileKind.h"
 
+#include <QList>
 #include <QString>
 #include <QUndoCommand>
 #include <optional>
 
-// One edit of one tile as the undo history keeps it: what was pending for the tile's
-// image, tile-data record and animation entry before and after, as exact bytes. Undo puts the
-// "before" state back, redo the "after" state. The edit itself is made before the
-// command is pushed, so the first redo has nothing to do.
+// One edit of one or more tiles as the undo history keeps it: what was pending for each
+// tile's image, tile-data record and animation entry before and after, as exact bytes. Undo
+// puts the "before" states back, redo the "after" states; all tiles or none. The edit itself
+// is made before the command is pushed, so the first redo has nothing to do.
 class TileEditCommand : public QUndoCommand
 {
 public:
@@ -27,8 +28,19 @@ public:
         }
     };
 
+    // What one tile's part of the edit changed.
+    struct Change
+    {
+        TileKind kind = TileKind::Terrain;
+        int id = 0;
+        State before;
+        State after;
+    };
+
     TileEditCommand(PendingEditStore &edits, TileKind kind, int id, const QString &text, const State &before,
         const State &after);
+    // changes: one for each tile the edit changed.
+    TileEditCommand(PendingEditStore &edits, const QString &text, const QList<Change> &changes);
 
     // The tile's state now, in the parts given by which (whose values are ignored).
     static State current(const PendingEditStore &edits, TileKind kind, int id, const State &which);
@@ -40,17 +52,18 @@ public:
     void undo() override;
     void redo() override;
 
-    TileKind kind() const { return tileKind; }
-    int id() const { return tileId; }
+    // The tiles the edit changed, in the order it changed them.
+    QList<PendingEditStore::Tile> tiles() const;
     // Why the last undo or redo left the tile as it was; empty when it succeeded.
     QString errorString() const { return error; }
 
 private:
+    // Puts every tile's after (forward) or before state; when one cannot be put, the tiles
+    // already put return as they were and false is returned.
+    bool step(bool forward);
+
     PendingEditStore &edits;
-    TileKind tileKind;
-    int tileId;
-    State before;
-    State after;
+    QList<Change> changes;
     QString error;
     // A step that did not happen is not taken back by the next opposite step.
     bool skipRedo = true;

@@ -1,9 +1,14 @@
 #include "edits/TileEdits.h"
 
+#include "art/ArtFormat.h"
 #include "art/ArtWork.h"
+#include "dataset/DataSet.h"
 #include "edits/TileEditCommand.h"
 #include "tiledata/AnimDataFile.h"
 #include "tiledata/TileData.h"
+#include "tiledata/TileFlags.h"
+
+#include <QDir>
 
 #include <QScopedValueRollback>
 
@@ -110,6 +115,157 @@ bool TileEdits::changeAnimation(int id, const AnimDataEntry &entry, const QStrin
     return true;
 }
 
+QString TileEdits::refusalToTake(const DataSet &other, TileKind kind, int id, TakeParts parts) const
+{
+    // The other set's palette: its art slots or its tile data, whichever holds more.
+    const int held = kind == TileKind::Terrain
+        ? ArtFormat::TerrainCount
+        : qMax(other.tiles().count(TileKind::Static), other.art().staticSlotCount());
+    if (id >= held) {
+        const QString word = tileDataKindWord(kind);
+        const QString range = held == 0
+            ? QStringLiteral("it has no %1 tiles").arg(word)
+            : QStringLiteral("its %1 tiles end at 0x%2").arg(word, QString::number(held - 1, 16).toUpper());
+        return QStringLiteral("%1 is not in %2 (%3)").arg(tileLabel(kind, id), other.directory(), range);
+    }
+    if (!parts.tileData)
+        return QString();
+    if (!other.tiles().holds(kind, id))
+        return QStringLiteral("%1 has no tile data for %2").arg(other.directory(), tileLabel(kind, id));
+    const quint64 flags = kind == TileKind::Terrain ? other.tiles().landRecord(id)->flags
+                                                    : other.tiles().staticRecord(id)->flags;
+    if (tileStore.layout().hasUpperFlags() || (flags & TileFlags::UpperFlags) == 0)
+        return QString();
+    return QStringLiteral("%1 uses flags the classic layout cannot hold (%2)")
+        .arg(TileData::describeTile(kind, id),
+            TileFlags::flagNames(flags & TileFlags::UpperFlags).join(QStringLiteral(", ")));
+}
+
+PendingEdit TileEdits::imageFrom(const DataSet &other, TileKind kind, int id) const
+{
+    const int slot = (kind == TileKind::Terrain ? 0 : ArtFormat::StaticIdBase) + id;
+    const ArtContainer &theirs = other.art().container();
+    const ArtContainer &mine = artStore.container();
+    const QByteArray record = slot < theirs.slotCount() ? theirs.record(slot) : QByteArray();
+    // This set's own record: no edit at all, so that saving leaves its bytes as they are.
+    if (!record.isEmpty() && slot < mine.slotCount() && record == mine.record(slot))
+        return PendingEdit::none();
+    PendingEdit edit = record.isEmpty() ? PendingEdit::deleted() : PendingEdit::replaced(record);
+    // Both read records alike: one this set cannot draw shows as no image either.
+    if (!artStore.accepts(kind, id, edit))
+        edit = PendingEdit::deleted();
+    if (edit.state == PendingEdit::State::Deleted && (slot >= mine.slotCount() || mine.entry(slot).isEmpty()))
+        return PendingEdit::none();
+    return edit;
+}
+
+bool TileEdits::takeTile(const DataSet &other, TileKind kind, int id, TakeParts parts, QString *error)
+{
+    QString reason;
+    if (parts.art) {
+        const PendingEdit edit = imageFrom(other, kind, id);
+        if (!(edit == pending.edit(kind, id, PendingEditStore::Part::Image))
+            && !pending.put(kind, id, PendingEditStore::Part::Image, edit, &reason)) {
+            if (error)
+                *error
+                    = QStringLiteral("the image of %1 cannot be taken: %2").arg(tileLabel(kind, id), reason);
+            return false;
+        }
+    }
+    if (parts.tileData) {
+        const TileDataLayout layout = tileStore.layout();
+        bool stored = true;
+        if (kind == TileKind::Terrain) {
+            LandTileRecord record = *other.tiles().landRecord(id);
+            record.layout = layout;
+            const std::optional<LandTileRecord> mine = tileStore.landRecord(id);
+            stored = (mine && mine->toBytes() == record.toBytes())
+                || tileStore.setLandRecord(id, record, &reason);
+        } else {
+            StaticTileRecord record = *other.tiles().staticRecord(id);
+            record.layout = layout;
+            const std::optional<StaticTileRecord> mine = tileStore.staticRecord(id);
+            stored = (mine && mine->toBytes() == record.toBytes())
+                || tileStore.setStaticRecord(id, record, &reason);
+        }
+        if (!stored) {
+            if (error)
+                *error = reason;
+            return false;
+        }
+    }
+    if (parts.animation && kind == TileKind::Static) {
+        // As the other set reads it: zeros past the end of its file.
+        const AnimDataEntry theirs = other.anims().readEntry(id);
+        reason = QStringLiteral("No animation data is open.");
+        if (!animStore
+            || (!(theirs == animStore->readEntry(id)) && !animStore->setEntry(id, theirs, &reason))) {
+            if (error)
+                *error = QStringLiteral("the animation of %1 cannot be taken: %2")
+                             .arg(tileLabel(kind, id), reason);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TileEdits::takeFromOther(
+    const DataSet &other, const QList<std::pair<TileKind, int>> &tiles, TakeParts parts, QString *error)
+{
+    // Refusals first, in the order of the tiles, so that nothing is touched for them.
+    QList<std::pair<TileKind, int>> taking;
+    QSet<qint64> seen;
+    for (const auto &[kind, id] : tiles) {
+        const QString refusal = refusalToTake(other, kind, id, parts);
+        if (!refusal.isEmpty()) {
+            if (error)
+                *error = refusal;
+            return false;
+        }
+        if (!seen.contains(tileKey(kind, id))) {
+            seen.insert(tileKey(kind, id));
+            taking.append({kind, id});
+        }
+    }
+
+    TileEditCommand::State which;
+    if (parts.art)
+        which.art = PendingEdit();
+    if (parts.tileData)
+        which.record = PendingEdit();
+    QList<TileEditCommand::Change> changes;
+    {
+        QScopedValueRollback<bool> guard(applying, true);
+        for (const auto &[kind, id] : taking) {
+            TileEditCommand::State tileWhich = which;
+            if (parts.animation && kind == TileKind::Static)
+                tileWhich.animation = PendingEdit();
+            TileEditCommand::Change change{
+                kind, id, TileEditCommand::current(pending, kind, id, tileWhich), TileEditCommand::State()};
+            if (!takeTile(other, kind, id, parts, error)) {
+                // All or nothing: this tile's parts and every tile taken before go back.
+                TileEditCommand::restore(pending, kind, id, change.before, change.before, nullptr);
+                for (const TileEditCommand::Change &done : changes)
+                    TileEditCommand::restore(pending, done.kind, done.id, done.before, done.after, nullptr);
+                return false;
+            }
+            change.after = TileEditCommand::current(pending, kind, id, tileWhich);
+            if (!(change.after == change.before))
+                changes.append(change);
+        }
+    }
+    if (changes.isEmpty())
+        return true;
+    const QString folder = QDir(QDir::cleanPath(other.directory())).dirName();
+    const QString taken = taking.size() == 1 ? tileLabel(taking.first().first, taking.first().second)
+                                             : QStringLiteral("%1 Tiles").arg(taking.size());
+    auto *command
+        = new TileEditCommand(pending, QStringLiteral("Take %1 From %2").arg(taken, folder), changes);
+    stack.push(command);
+    tilesChanged(command->tiles());
+    return true;
+}
+
 void TileEdits::pushIfChanged(TileKind kind, int id, const QString &action,
     const TileEditCommand::State &before, const TileEditCommand::State &which)
 {
@@ -143,8 +299,7 @@ bool TileEdits::step(bool forward, QString *error)
     forward ? stack.redo() : stack.undo();
     const QString failure = command->errorString();
     if (failure.isEmpty()) {
-        compareWithSaved(tileKey(command->kind(), command->id()));
-        Q_EMIT tileChanged(command->kind(), command->id());
+        tilesChanged(command->tiles());
         return true;
     }
     // The tile was left as it was: so is the history (the command skips this step).
@@ -154,6 +309,14 @@ bool TileEdits::step(bool forward, QString *error)
             = QStringLiteral("Could not %1 the %2: %3")
                   .arg(forward ? QStringLiteral("redo") : QStringLiteral("undo"), command->text(), failure);
     return false;
+}
+
+void TileEdits::tilesChanged(const QList<PendingEditStore::Tile> &tiles)
+{
+    for (const PendingEditStore::Tile &tile : tiles)
+        compareWithSaved(tileKey(tile.kind, tile.id));
+    for (const PendingEditStore::Tile &tile : tiles)
+        Q_EMIT tileChanged(tile.kind, tile.id);
 }
 
 bool TileEdits::hasUnsavedEdits() const

@@ -12,9 +12,11 @@
 #include <QString>
 #include <QUndoStack>
 #include <optional>
+#include <utility>
 
 class AnimDataFile;
 class ArtWork;
+class DataSet;
 class PendingEditStore;
 struct AnimDataEntry;
 class TileData;
@@ -38,6 +40,14 @@ public:
     static QString propertiesName() { return QStringLiteral("Properties"); }
     static QString animationName() { return QStringLiteral("Animation"); }
 
+    // The parts of a tile takeFromOther brings across.
+    struct TakeParts
+    {
+        bool art = true;
+        bool tileData = true;
+        bool animation = true;
+    };
+
     // anims: where animation entries are edited (none: changeAnimation refuses).
     TileEdits(ArtWork &art, TileData &tiles, AnimDataFile *anims = nullptr, QObject *parent = nullptr);
     ~TileEdits() override;
@@ -58,6 +68,14 @@ public:
     // Replaces the animation entry of static id as the edit named action; false, with
     // nothing changed and *error a sentence for the user, when it cannot be stored.
     bool changeAnimation(int id, const AnimDataEntry &entry, const QString &action, QString *error);
+    // Makes the parts given of tiles what they are in other, as one edit ("Take 3 Tiles From
+    // <other's folder>", "Take Static 0x5 From <other's folder>" for one): its art record, its
+    // tile-data record in this layout (an id past the end grows the file, as for any
+    // record) and, for statics, its animation entry. False, with nothing changed and *error
+    // naming the tile and the reason, when a tile is past other's end, its record uses
+    // flags this layout cannot hold, or a part cannot be stored.
+    bool takeFromOther(
+        const DataSet &other, const QList<std::pair<TileKind, int>> &tiles, TakeParts parts, QString *error);
     // The image as changeImage would store it for the tile; null, with the same
     // sentence changeImage would give in *error, when it cannot be stored.
     static QImage prepareImage(TileKind kind, int id, const QImage &image, QString *error);
@@ -86,6 +104,10 @@ private:
     void pushIfChanged(TileKind kind, int id, const QString &action, const TileEditCommand::State &before,
         const TileEditCommand::State &which);
     bool step(bool forward, QString *error);
+    QString refusalToTake(const DataSet &other, TileKind kind, int id, TakeParts parts) const;
+    PendingEdit imageFrom(const DataSet &other, TileKind kind, int id) const;
+    bool takeTile(const DataSet &other, TileKind kind, int id, TakeParts parts, QString *error);
+    void tilesChanged(const QList<PendingEditStore::Tile> &tiles);
     void storesChanged();
     void updateUnsaved();
     static qint64 tileKey(TileKind kind, int id)

@@ -1,11 +1,10 @@
 #include "tools/cli/MergeCommand.h"
 
 #include "art/ArtFormat.h"
-#include "art/ArtWork.h"
+#include "dataset/DataSet.h"
+#include "edits/TileEdits.h"
 #include "saving/DataSetSaver.h"
-#include "tiledata/AnimDataFile.h"
 #include "tiledata/TileData.h"
-#include "tiledata/TileFlags.h"
 #include "tools/cli/CliError.h"
 #include "tools/cli/CliOptions.h"
 #include "tools/cli/CliText.h"
@@ -64,102 +63,6 @@ std::vector<Tile> parseIds(const QString &list)
     return tiles;
 }
 
-class Merge
-{
-public:
-    Merge(DataSet &a, DataSet &b, const QString &bPath) : a(a), b(b), bPath(bPath) { }
-
-    // The tile must be one B has: an id within its palette.
-    void requireInB(const Tile &tile) const
-    {
-        const int held = tile.kind == TileKind::Terrain
-            ? ArtFormat::TerrainCount
-            : qMax(b.tiles().count(TileKind::Static), b.art().staticSlotCount());
-        if (tile.id < held)
-            return;
-        const QString word = tileDataKindWord(tile.kind);
-        const QString range = held == 0
-            ? QStringLiteral("it has no %1 tiles").arg(word)
-            : QStringLiteral("its %1 tiles end at 0x%2").arg(word, QString::number(held - 1, 16).toUpper());
-        throw CliError(QStringLiteral("%1 is not in %2 (%3); nothing was merged")
-                           .arg(tileLabel(tile.kind, tile.id), bPath, range));
-    }
-
-    // B's image, its record as B stores it, or its absence.
-    bool takeArt(const Tile &tile)
-    {
-        const int slot = (tile.kind == TileKind::Terrain ? 0 : ArtFormat::StaticIdBase) + tile.id;
-        const ArtContainer &theirs = b.art().container();
-        const ArtContainer &mine = a.art().container();
-        const QByteArray record = slot < theirs.slotCount() ? theirs.record(slot) : QByteArray();
-        if (!record.isEmpty() && slot < mine.slotCount() && record == mine.record(slot))
-            return false;
-        PendingEdit edit = record.isEmpty() ? PendingEdit::deleted() : PendingEdit::replaced(record);
-        // Both read records alike: one A cannot draw, B shows as no image either.
-        if (!a.art().accepts(tile.kind, tile.id, edit))
-            edit = PendingEdit::deleted();
-        if (edit.state == PendingEdit::State::Deleted
-            && (slot >= mine.slotCount() || mine.entry(slot).isEmpty()))
-            return false;
-        QString error;
-        if (!a.pendingEdits().put(tile.kind, tile.id, PendingEditStore::Part::Image, edit, &error))
-            throw CliError(QStringLiteral("the image of %1 cannot be taken: %2")
-                               .arg(tileLabel(tile.kind, tile.id), error));
-        return true;
-    }
-
-    // B's record in A's layout.
-    bool takeRecord(const Tile &tile)
-    {
-        if (!b.tiles().holds(tile.kind, tile.id))
-            throw CliError(QStringLiteral("%1 has no tile data for %2; nothing was merged")
-                               .arg(bPath, tileLabel(tile.kind, tile.id)));
-        return tile.kind == TileKind::Terrain
-            ? takeRecord(
-                tile, *b.tiles().landRecord(tile.id), a.tiles().landRecord(tile.id), &TileData::setLandRecord)
-            : takeRecord(tile, *b.tiles().staticRecord(tile.id), a.tiles().staticRecord(tile.id),
-                &TileData::setStaticRecord);
-    }
-
-    // B's entry, as B reads it (zeros past the end of its file).
-    bool takeAnimation(const Tile &tile)
-    {
-        const AnimDataEntry theirs = b.anims().readEntry(tile.id);
-        if (tile.kind != TileKind::Static || theirs == a.anims().readEntry(tile.id))
-            return false;
-        QString error;
-        if (!a.anims().setEntry(tile.id, theirs, &error))
-            throw CliError(QStringLiteral("the animation of %1 cannot be taken: %2")
-                               .arg(tileLabel(tile.kind, tile.id), error));
-        return true;
-    }
-
-private:
-    template <typename Record>
-    bool takeRecord(const Tile &tile, Record record, const std::optional<Record> &mine,
-        bool (TileData::*set)(int, const Record &, QString *))
-    {
-        const TileDataLayout layout = a.tiles().layout();
-        if (!layout.hasUpperFlags() && (record.flags & TileFlags::UpperFlags))
-            throw CliError(
-                QStringLiteral("%1 uses flags the classic layout cannot hold (%2); nothing was merged")
-                    .arg(TileData::describeTile(tile.kind, tile.id),
-                        TileFlags::flagNames(record.flags & TileFlags::UpperFlags)
-                            .join(QStringLiteral(", "))));
-        record.layout = layout;
-        if (mine && mine->toBytes() == record.toBytes())
-            return false;
-        QString error;
-        if (!(a.tiles().*set)(tile.id, record, &error))
-            throw CliError(error);
-        return true;
-    }
-
-    DataSet &a;
-    DataSet &b;
-    QString bPath;
-};
-
 } // namespace
 
 void MergeCommand::run(const QStringList &args, QTextStream &out)
@@ -176,19 +79,18 @@ void MergeCommand::run(const QStringList &args, QTextStream &out)
 
     const auto a = OpenDataSet::open(args[0]);
     const auto b = OpenDataSet::open(args[1]);
-    Merge merge(*a, *b, args[1]);
+    // Taken as the window takes them, so that both bring a tile across alike.
+    TileEdits edits(a->art(), a->tiles(), &a->anims());
     int changed = 0;
-    for (const Tile &tile : tiles) {
-        merge.requireInB(tile);
-        bool taken = false;
-        if (all || options.parts.art)
-            taken |= merge.takeArt(tile);
-        if (all || options.parts.tileData)
-            taken |= merge.takeRecord(tile);
-        if (all || options.parts.animation)
-            taken |= merge.takeAnimation(tile);
-        changed += taken ? 1 : 0;
-    }
+    QObject::connect(&edits, &TileEdits::tileChanged, &edits, [&changed] { ++changed; });
+    QList<std::pair<TileKind, int>> taking;
+    for (const Tile &tile : tiles)
+        taking.append({tile.kind, tile.id});
+    QString error;
+    if (!edits.takeFromOther(*b, taking,
+            {all || options.parts.art, all || options.parts.tileData, all || options.parts.animation},
+            &error))
+        throw CliError(QStringLiteral("%1; nothing was merged").arg(error));
 
     DataSetSaver saver(a->art(), a->tiles(), a->anims());
     SaveToDirectory::save(saver, args[2]);
