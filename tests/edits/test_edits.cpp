@@ -1,11 +1,15 @@
-// Undo history: every edit undone and redone exactly, the unsaved state, failures; finding by name.
+// Undo history: every edit undone and redone exactly, the unsaved state, failures, taking tiles
+// from another data set; finding by name.
 
 #include "FileSizeLimit.h"
 #include "TestDataSet.h"
 #include "TestFiles.h"
+#include "dataset/DataSet.h"
 #include "edits/TileEdits.h"
 #include "edits/TileNameSearch.h"
+#include "saving/DataSetSaver.h"
 #include "tiledata/TileDataFormat.h"
+#include "tiledata/TileFlags.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -68,6 +72,42 @@ class EditsTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase()
+    {
+        // High-seas, 128 statics: another land 0x11 and no image for land 0x3; statics 3 (no
+        // animation), 5 and 100 (past the end of the 96 edited) each with image, record and
+        // entry; static 0x21 uses an upper flag.
+        DataSetBuilder builder(128);
+        builder.setTileDataLayout(TileDataLayout::highSeas());
+        builder.setTerrainImage(0x11, TestDataSet::terrain(Qt::blue));
+        LandTileRecord water;
+        water.texid = 9;
+        water.flags = TileFlags::Wet;
+        water.setNameText(QStringLiteral("deep water"));
+        builder.setLandTile(0x11, water);
+        for (const auto &[id, frames] : {std::pair(3, 0), std::pair(5, 4), std::pair(100, 2)}) {
+            builder.setStaticImage(id, TestDataSet::solid(id % 7 + 2, 8, Qt::magenta));
+            StaticTileRecord item;
+            item.flags = frames ? TileFlags::Animated | TileFlags::LightSource : TileFlags::Wet;
+            item.weight = quint8(id);
+            item.setNameText(QStringLiteral("theirs %1").arg(id));
+            builder.setStaticTile(id, item);
+            AnimDataEntry entry = animation(qint8(frames), qint8(id));
+            entry.frameStart = 1;
+            builder.setAnim(id, entry);
+        }
+        StaticTileRecord shadowless;
+        shadowless.flags = TileFlags::Wet | TileFlags::NoShadow;
+        builder.setStaticTile(0x21, shadowless);
+        theirFiles = std::make_unique<TestDataSet>(builder);
+        QVERIFY(theirFiles->isValid());
+        DataSet::Options options;
+        options.pendingParent = theirFiles->pendingParent();
+        QString error;
+        theirs = DataSet::open(theirFiles->path(), options, &error);
+        QVERIFY2(theirs, qPrintable(error));
+    }
+
     void init()
     {
         edits.reset(); // before the data set it edits
@@ -243,6 +283,142 @@ private Q_SLOTS:
         QVERIFY(view(*data, TileKind::Static, Pictured) == first);
     }
 
+    void takeFromOther_data()
+    {
+        QTest::addColumn<QStringList>("tiles"); // "land:ID" or "static:ID"
+        QTest::addColumn<QString>("parts"); // of "art", "tiledata", "animation"
+        QTest::addColumn<qint64>("diskLimit"); // 0: none
+        QTest::addColumn<QString>("named"); // the undo text's start, or a refusal
+        const QString all = "art tiledata animation";
+        QTest::newRow("whole tiles") << QStringList{"land:17", "land:3", "static:5", "static:6"} << all
+                                     << qint64(0) << "Take 4 Tiles From ";
+        QTest::newRow("one tile's image")
+            << QStringList{"static:5"} << "art" << qint64(0) << "Take Static 0x5 From ";
+        QTest::newRow("tile data, each tile once") << QStringList{"land:17", "static:5", "land:17"}
+                                                   << "tiledata" << qint64(0) << "Take 2 Tiles From ";
+        QTest::newRow("animation alone") << QStringList{"static:3", "static:5", "land:17"} << "animation"
+                                         << qint64(0) << "Take 3 Tiles From ";
+        QTest::newRow("past this set's end")
+            << QStringList{"static:100"} << all << qint64(0) << "Take Static 0x64 From ";
+        QTest::newRow("upper flags into classic")
+            << QStringList{"static:5", "static:33"} << all << qint64(0)
+            << "static tile 33 uses flags the classic layout cannot hold (NoShadow)";
+        QTest::newRow("past the other's end")
+            << QStringList{"static:5", "static:128"} << all << qint64(0) << "Static 0x80 is not in ";
+        // Land 0x11's record (26 bytes) and static 5's (37) are stored before its entry's 68
+        // bytes do not fit.
+        QTest::newRow("disk full on the last part")
+            << QStringList{"land:17", "static:5"} << "tiledata animation" << qint64(60)
+            << "the animation of Static 0x5 cannot be taken";
+    }
+    void takeFromOther()
+    {
+        QFETCH(QStringList, tiles);
+        QFETCH(QString, parts);
+        QFETCH(qint64, diskLimit);
+        QFETCH(QString, named);
+        QList<std::pair<TileKind, int>> taking;
+        QList<TileView> before;
+        QList<TileView> expected;
+        for (const QString &tile : tiles) {
+            const TileKind kind = tile.startsWith("land") ? TileKind::Terrain : TileKind::Static;
+            const int id = tile.section(':', 1).toInt();
+            taking.append({kind, id});
+            before << view(*data, kind, id);
+            // Their image, their record in this set's classic layout, their entry (statics only).
+            TileView taken = before.last();
+            if (parts.contains("art"))
+                std::get<0>(taken) = theirFiles->art().image(kind, id, false);
+            if (parts.contains("tiledata") && kind == TileKind::Terrain) {
+                LandTileRecord record = *theirFiles->tiles().landRecord(id);
+                record.layout = TileDataLayout::classic();
+                std::get<1>(taken) = record.toBytes();
+            } else if (parts.contains("tiledata")) {
+                StaticTileRecord record = *theirFiles->tiles().staticRecord(id);
+                record.layout = TileDataLayout::classic();
+                std::get<1>(taken) = record.toBytes();
+            }
+            if (parts.contains("animation") && kind == TileKind::Static)
+                std::get<2>(taken) = theirFiles->anims().readEntry(id).toBytes();
+            expected << taken;
+        }
+        const auto views = [&] {
+            QList<TileView> now;
+            for (const auto &[kind, id] : taking)
+                now << view(*data, kind, id);
+            return now;
+        };
+        const auto seen = [](QList<TileView> views) {
+            for (TileView &tile : views)
+                tile = {std::get<0>(tile), std::get<1>(tile), std::get<2>(tile), {}, {}, {}};
+            return views;
+        };
+
+        QString error;
+        const TileEdits::TakeParts which{
+            parts.contains("art"), parts.contains("tiledata"), parts.contains("animation")};
+        bool took = false;
+        // The pending-edit directory exists before the disk is full.
+        QVERIFY(data->pendingEdits().put(TileKind::Static, 7, Part::Image, PendingEdit::deleted())
+            && data->pendingEdits().put(TileKind::Static, 7, Part::Image, PendingEdit::none()));
+        {
+            const std::optional<FileSizeLimit> diskFull
+                = diskLimit ? std::make_optional<FileSizeLimit>(diskLimit) : std::nullopt;
+            took = edits->takeFromOther(*theirs, taking, which, &error);
+        }
+        if (!named.startsWith("Take ")) {
+            QVERIFY(!took);
+            QVERIFY2(error.contains(named), qPrintable(error));
+            QVERIFY(views() == before);
+            QVERIFY(edits->history().count() == 0 && data->pendingEdits().isEmpty());
+            return;
+        }
+        QVERIFY2(took, qPrintable(error));
+        QCOMPARE(edits->history().count(), 1);
+        QCOMPARE(edits->history().undoText(), named + QDir(theirFiles->path()).dirName());
+        QCOMPARE(seen(views()), seen(expected));
+        const QList<TileView> after = views();
+        QVERIFY2(edits->undo(&error), qPrintable(error));
+        QVERIFY(views() == before && data->pendingEdits().isEmpty());
+        QVERIFY2(edits->redo(&error), qPrintable(error));
+        QVERIFY(views() == after);
+
+        // Saved: this set's files with their records and entries written in place (classic:
+        // 836-byte land blocks, then 1188-byte static blocks; 548-byte entry blocks), a block
+        // added whole; their art records as they are.
+        QTemporaryDir out;
+        DataSetSaver saver(data->art(), data->tiles(), data->anims());
+        QVERIFY2(saver.save(out.path()) == DataSetSaver::Status::Saved, qPrintable(saver.errorString()));
+        QByteArray tileData = TestFiles::fileBytes(data->filePath("tiledata.mul"));
+        QByteArray animData = TestFiles::fileBytes(data->filePath("animdata.mul"));
+        const auto put = [](QByteArray &file, qint64 at, const QByteArray &bytes, qint64 blockEnd) {
+            file.append(QByteArray(qMax<qint64>(0, blockEnd - file.size()), '\0'));
+            file.replace(at, bytes.size(), bytes);
+        };
+        ArtWork saved(QDir(out.path()).filePath("artidx.mul"), QDir(out.path()).filePath("art.mul"));
+        for (qsizetype n = 0; n < taking.size(); ++n) {
+            const auto &[kind, id] = taking.at(n);
+            const QByteArray &record = std::get<1>(expected.at(n));
+            if (kind == TileKind::Terrain)
+                put(tileData, id / 32 * 836 + 4 + id % 32 * 26, record, 0);
+            else
+                put(tileData, 428032 + id / 32 * 1188 + 4 + id % 32 * 37, record,
+                    428032 + (id / 32 + 1) * 1188);
+            if (kind == TileKind::Static && parts.contains("animation"))
+                put(animData, id / 8 * 548 + 4 + id % 8 * 68, std::get<2>(expected.at(n)),
+                    (id / 8 + 1) * 548);
+            const int slot = (kind == TileKind::Terrain ? 0 : 0x4000) + id;
+            if (parts.contains("art") && !std::get<0>(expected.at(n)).isNull())
+                QCOMPARE(saved.container().record(slot), theirs->art().container().record(slot));
+        }
+        QCOMPARE(TestFiles::fileBytes(QDir(out.path()).filePath("tiledata.mul")), tileData);
+        QCOMPARE(TestFiles::fileBytes(QDir(out.path()).filePath("animdata.mul")), animData);
+        for (const TileKind kind : {TileKind::Terrain, TileKind::Static}) {
+            for (int id = 0; id < 128; ++id)
+                QVERIFY(saved.image(kind, id, false) == data->art().image(kind, id, false));
+        }
+    }
+
     void findByName_data()
     {
         QTest::addColumn<bool>("terrain");
@@ -274,6 +450,9 @@ private Q_SLOTS:
     }
 
 private:
+    // What tiles are taken from, and the same opened as a data set.
+    std::unique_ptr<TestDataSet> theirFiles;
+    std::unique_ptr<DataSet> theirs;
     std::unique_ptr<TestDataSet> data;
     std::unique_ptr<TileEdits> edits;
 };
