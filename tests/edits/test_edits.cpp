@@ -281,6 +281,17 @@ private Q_SLOTS:
         QVERIFY(edits->history().index() == 2 && !edits->history().canRedo() && QDir().rmdir(path));
         QVERIFY2(edits->undo(&error), qPrintable(error));
         QVERIFY(view(*data, TileKind::Static, Pictured) == first);
+
+        // An edit of several tiles: the tile undone before the one that fails is taken again.
+        QVERIFY(edits->takeFromOther(*theirs, {{TileKind::Terrain, 0x11}, {TileKind::Static, Pictured}},
+            {true, false, false}, &error));
+        const TileView taken = view(*data, TileKind::Terrain, 0x11);
+        QVERIFY(QFile::remove(path) && QDir().mkdir(path));
+        QVERIFY(!edits->undo(&error));
+        QVERIFY2(error.contains("Take 2 Tiles From"), qPrintable(error));
+        QVERIFY(view(*data, TileKind::Terrain, 0x11) == taken && QDir().rmdir(path));
+        QVERIFY2(edits->undo(&error), qPrintable(error));
+        QVERIFY(view(*data, TileKind::Static, Pictured) == first);
     }
 
     void takeFromOther_data()
