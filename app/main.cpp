@@ -28,7 +28,8 @@ int takeScreenshot(const ProgramOptions &options)
     UserPrompts::install(&prompts);
     // A picture for documentation: nothing remembered from earlier runs shapes it, and it
     // leaves nothing to remember.
-    MyMainWindow window(MyMainWindow::StartOptions{directory, false, options.dataSetOptions, false});
+    MyMainWindow window(
+        MyMainWindow::StartOptions{directory, false, options.dataSetOptions, false, QString()});
     // Why it holds no data set has been said.
     if (!window.isComplete())
         return 1;
@@ -66,7 +67,8 @@ int main(int argc, char **argv)
     if (!options.screenshotFile.isEmpty())
         return takeScreenshot(options);
 
-    MyMainWindow window(options.dataDirectory, options.dataSetOptions);
+    MyMainWindow window(MyMainWindow::StartOptions{
+        options.dataDirectory, true, options.dataSetOptions, true, options.compareDirectory});
     QObject::connect(&app, &QApplication::lastWindowClosed, &app, &QApplication::quit);
     window.show();
     return app.exec();
