@@ -183,6 +183,7 @@ private Q_SLOTS:
         QCOMPARE(statics->selectedId(), Animation);
         locate();
         QCOMPARE(statics->selectedId(), Animation);
+        QCOMPARE(prompts->count("warning"), 1);
         QVERIFY(prompts->last("warning")->text.contains("Differences Only"));
         // Find goes past "lamp" (alike) to "lamp post", around from the selection.
         prompts->texts << QStringLiteral("LAMP");
