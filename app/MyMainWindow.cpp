@@ -366,9 +366,6 @@ void MyMainWindow::createDataSetWidgets()
     connect(saving, &DataSetSaveController::unsavedChanged, this, &QWidget::setWindowModified);
     connect(saving, &DataSetSaveController::saved, this, [this](const QString &directory) {
         settings.setLastOutputDirectory(directory);
-        // The files compared have changed: the comparison starts again on them.
-        if (comparing->isActive())
-            compareWith(comparing->otherSet()->directory());
         bar->showNotice(QStringLiteral("Saved to %1").arg(QDir::toNativeSeparators(directory)));
     });
     setWindowModified(saving->hasUnsavedEdits());
