@@ -151,6 +151,9 @@ void TilePalette::showOnly(const QVector<int> &ids)
         return;
     filtered = true;
     shown = ids;
+    // Keys and the Edit menu act on the selection: a tile out of sight is not selected.
+    if (selected != NoTile && !isShown(selected))
+        setSelected(NoTile);
     refreshRows();
 }
 

@@ -74,7 +74,7 @@ public:
     int indexOf(int id) const;
     bool isShown(int id) const { return indexOf(id) >= 0; }
     // Shows only ids (ascending, each below tileCount()); all ids again after showAll.
-    // The selection stays, in view or not.
+    // A selected tile not among them is no longer selected.
     void showOnly(const QVector<int> &ids);
     void showAll();
     bool showsAll() const { return !filtered; }

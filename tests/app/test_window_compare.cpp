@@ -156,10 +156,15 @@ private Q_SLOTS:
         menus->compareAction()->trigger();
         QCOMPARE(prompts->last("directory")->caption, MyMainWindow::compareCaption());
         QTRY_VERIFY(!window->comparison()->isRunning());
-        menus->differencesOnlyAction()->trigger();
-
         TilePalette *terrain = window->tabs()->terrain()->tilePalette();
         TilePalette *statics = window->tabs()->statics()->tilePalette();
+        statics->selectTile(Same);
+        terrain->selectTile(TerrainArt);
+        menus->differencesOnlyAction()->trigger();
+        // Nothing out of sight stays selected for the keys to act on.
+        QCOMPARE(statics->selectedId(), int(TilePalette::NoTile));
+        QCOMPARE(terrain->selectedId(), TerrainArt);
+
         const auto cells = [](const TilePalette *palette) {
             QList<int> ids;
             for (int index = 0; index < palette->shownCount(); ++index)
