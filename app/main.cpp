@@ -3,8 +3,10 @@
 #include "app/ProgramOptions.h"
 #include "app/UnattendedPrompts.h"
 #include "app/WindowScreenshot.h"
+#include "session/ComparisonSession.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QIcon>
 #include <cstdio>
 
@@ -28,11 +30,18 @@ int takeScreenshot(const ProgramOptions &options)
     UserPrompts::install(&prompts);
     // A picture for documentation: nothing remembered from earlier runs shapes it, and it
     // leaves nothing to remember.
-    MyMainWindow window(
-        MyMainWindow::StartOptions{directory, false, options.dataSetOptions, false, QString()});
+    MyMainWindow window(MyMainWindow::StartOptions{
+        directory, false, options.dataSetOptions, false, options.compareDirectory});
     // Why it holds no data set has been said.
     if (!window.isComplete())
         return 1;
+    // The picture shows the comparison asked for whole.
+    if (window.comparison()->isRunning()) {
+        QEventLoop comparing;
+        QObject::connect(window.comparison(), &ComparisonSession::finished, &comparing, &QEventLoop::quit);
+        QObject::connect(window.comparison(), &ComparisonSession::failed, &comparing, &QEventLoop::quit);
+        comparing.exec();
+    }
     QString error;
     if (!WindowScreenshot::save(&window, options.windowSize, options.screenshotFile, &error))
         return fail(error);
