@@ -196,6 +196,11 @@ private Q_SLOTS:
             if (action->text() == QStringLiteral("Find..."))
                 action->trigger();
         QCOMPARE(statics->selectedId(), OnlyInA);
+        // The keys move between the cells shown.
+        QTest::keyClick(statics, Qt::Key_Left);
+        QCOMPARE(statics->selectedId(), Animation);
+        QTest::keyClick(statics, Qt::Key_End);
+        QCOMPARE(statics->selectedId(), OnlyInA);
 
         menus->stopComparingAction()->trigger();
         QVERIFY(!window->comparison()->isActive());
@@ -204,6 +209,16 @@ private Q_SLOTS:
         QCOMPARE(statics->shownCount(), 96);
         QCOMPARE(statics->toolTipText(Weight).split('\n').size(), 2);
         QCOMPARE(statics->selectedId(), OnlyInA);
+
+        // Stopped while it runs: nothing of it is left, and the window is free at once.
+        prompts->directories << b->path();
+        menus->compareAction()->trigger();
+        QVERIFY(window->comparison()->isRunning());
+        menus->stopComparingAction()->trigger();
+        QCoreApplication::processEvents();
+        QVERIFY(!window->comparison()->isActive() && !window->comparison()->isRunning());
+        QCOMPARE(statics->toolTipText(Weight).split('\n').size(), 2);
+        QVERIFY(!menus->stopComparingAction()->isEnabled());
     }
 
 private:
