@@ -210,7 +210,7 @@ private Q_SLOTS:
         QCOMPARE(statics->toolTipText(Weight).split('\n').size(), 2);
         QCOMPARE(statics->selectedId(), OnlyInA);
 
-        // Stopped while it runs: nothing of it is left, and the window is free at once.
+        // Stopped while it runs: nothing of it is left.
         prompts->directories << b->path();
         menus->compareAction()->trigger();
         QVERIFY(window->comparison()->isRunning());
