@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QProgressBar>
 #include <QStatusBar>
 
 namespace {
@@ -26,8 +27,13 @@ QLabel *addLabel(QStatusBar *bar)
 
 MyBar::MyBar(QStatusBar *bar)
     : QObject(bar), nameLabel(addLabel(bar)), sizeLabel(addLabel(bar)), idLabel(addLabel(bar)),
-      formatLabel(addLabel(bar))
+      formatLabel(addLabel(bar)), comparing(new QProgressBar(bar))
 {
+    comparing->setObjectName(QStringLiteral("comparisonProgress"));
+    comparing->setMaximumWidth(
+        comparing->fontMetrics().horizontalAdvance(QStringLiteral("Comparing with a folder: 100%")));
+    bar->addPermanentWidget(comparing, 0);
+    comparing->hide();
     formatLabel->setObjectName(QStringLiteral("formatLabel"));
     // Made after the labels, so that it sees them take room from the message.
     notice = new StatusNotice(bar);
@@ -87,6 +93,25 @@ void MyBar::describe(const DataSet *set)
 void MyBar::showNotice(const QString &text)
 {
     notice->show(text);
+}
+
+void MyBar::showComparison(const QString &other, int done, int total)
+{
+    // Until the first tiles are compared (the data sets are being read) the bar is busy.
+    comparing->setMaximum(qMax(total, 0));
+    comparing->setValue(qMin(done, qMax(total, 0)));
+    comparing->setFormat(QStringLiteral("Comparing with %1: %p%").arg(other));
+    comparing->show();
+}
+
+void MyBar::endComparison()
+{
+    comparing->hide();
+}
+
+bool MyBar::showsComparison() const
+{
+    return !comparing->isHidden();
 }
 
 void MyBar::showStatic(int id)

@@ -5,12 +5,14 @@
 
 class DataSet;
 class QLabel;
+class QProgressBar;
 class QStatusBar;
 class StatusNotice;
 class TileData;
 
 // The whole status bar of the window: the selected tile's name, size and id, the forms
-// of the open data set, and notices that may be longer than the room left for them.
+// of the open data set, how far a comparison has come, and notices that may be longer
+// than the room left for them.
 // Its labels are the bar's; it goes with the bar.
 class MyBar : public QObject
 {
@@ -38,6 +40,11 @@ public:
     void describe(const DataSet *set);
     // A message that stays until the next one, shown whole in the tool tip: "Saved to".
     void showNotice(const QString &text);
+    // A comparison with the data set named other has compared done of total tiles; the
+    // bar shows it until endComparison.
+    void showComparison(const QString &other, int done, int total);
+    void endComparison();
+    bool showsComparison() const;
 
 public Q_SLOTS:
     void showStatic(int id);
@@ -49,6 +56,7 @@ private:
     QLabel *sizeLabel;
     QLabel *idLabel;
     QLabel *formatLabel;
+    QProgressBar *comparing;
     StatusNotice *notice;
     const TileData *tileData = nullptr;
 };

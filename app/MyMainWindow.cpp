@@ -13,6 +13,7 @@
 #include "browser/TilePalette.h"
 #include "dataset/DataSet.h"
 #include "edits/TileEdits.h"
+#include "session/ComparisonSession.h"
 #include "session/DataSetSession.h"
 #include "tiledata/TileData.h"
 #include "tileprop/ArtWidget.h"
@@ -34,18 +35,18 @@ MyMainWindow::MyMainWindow(QWidget *parent, Qt::WindowFlags flags)
 { }
 
 MyMainWindow::MyMainWindow(const QString &dataDirectory, QWidget *parent, Qt::WindowFlags flags)
-    : MyMainWindow(StartOptions{dataDirectory, true, DataSet::Options(), true}, parent, flags)
+    : MyMainWindow(StartOptions{dataDirectory, true, DataSet::Options(), true, QString()}, parent, flags)
 { }
 
 MyMainWindow::MyMainWindow(
     const QString &dataDirectory, const DataSet::Options &options, QWidget *parent, Qt::WindowFlags flags)
-    : MyMainWindow(StartOptions{dataDirectory, true, options}, parent, flags)
+    : MyMainWindow(StartOptions{dataDirectory, true, options, true, QString()}, parent, flags)
 { }
 
 MyMainWindow::MyMainWindow(const StartOptions &options, QWidget *parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags), settings(options.useSettings),
       session(std::make_unique<DataSetSession>(options.dataSet, options.recoverEdits)),
-      editing(new EditCommands(this))
+      editing(new EditCommands(this)), comparing(std::make_unique<ComparisonSession>())
 {
     session->setRecoveryQuestion(
         [this](int edits, const QString &directory) { return askToRecover(edits, directory); });
@@ -59,11 +60,31 @@ MyMainWindow::MyMainWindow(const StartOptions &options, QWidget *parent, Qt::Win
         warn(QStringLiteral("These edits no longer fit the data set and were not recovered: %1.")
                  .arg(tiles.join(QStringLiteral(", "))));
     });
+    connect(comparing.get(), &ComparisonSession::progressed, this, [this](int done, int total) {
+        if (bar)
+            bar->showComparison(comparedName, done, total);
+    });
+    connect(comparing.get(), &ComparisonSession::differencesFound, this, &MyMainWindow::showDifferences);
+    connect(comparing.get(), &ComparisonSession::finished, this, [this] {
+        comparisonEnded();
+        if (bar)
+            bar->showNotice(QStringLiteral("Compared with %1: %2 tiles differ")
+                                .arg(comparedName)
+                                .arg(comparing->differingCount()));
+    });
+    connect(comparing.get(), &ComparisonSession::failed, this, [this](const QString &error) {
+        comparisonEnded();
+        warn(QStringLiteral("The data sets could not be compared: %1").arg(error));
+    });
+    connect(comparing.get(), &ComparisonSession::stopped, this, &MyMainWindow::comparisonEnded);
     build(options);
 }
 
 MyMainWindow::~MyMainWindow()
 {
+    // Nothing is told of the comparison's end any more: the widgets are going.
+    comparing->disconnect(this);
+    comparing->stop();
     // The stores go before the widgets do: the window lets go of them first.
     session->close();
 }
@@ -113,6 +134,8 @@ void MyMainWindow::build(const StartOptions &options)
     }
     session->open(std::move(set), directory);
     warnOfTileDataLayout();
+    if (!options.compareDirectory.isEmpty())
+        compareWith(options.compareDirectory);
 }
 
 bool MyMainWindow::askToRecover(int edits, const QString &directory)
@@ -172,6 +195,78 @@ bool MyMainWindow::reopenDataSet()
     return true;
 }
 
+bool MyMainWindow::compareWith(const QString &directory)
+{
+    if (!session->isOpen())
+        return false;
+    const QString path = DataDirectory::filePath(directory, QString());
+    QString error;
+    auto other = DataSetSession::read(path, session->formsOf(path), &error);
+    if (!other) {
+        warn(QStringLiteral("%1\n\nThe data set open now is not compared.").arg(error));
+        return false;
+    }
+    const QString own = session->dataSet()->directory();
+    comparedName = QFileInfo(QDir::cleanPath(other->directory())).fileName();
+    comparing->start(own, session->formsOf(own), std::move(other), session->formsOf(path));
+    bar->showComparison(comparedName, 0, 0);
+    menus->enableComparing(true);
+    showDifferences();
+    return true;
+}
+
+void MyMainWindow::fileCompare()
+{
+    if (!session->isOpen())
+        return;
+    const QString start = comparing->isActive() ? comparing->otherSet()->directory() : session->directory();
+    const QString directory
+        = DataDirectory::fromChosen(UserPrompts::current().existingDirectory(this, compareCaption(), start));
+    if (!directory.isEmpty())
+        compareWith(directory);
+}
+
+void MyMainWindow::fileStopComparing()
+{
+    comparing->stop();
+}
+
+void MyMainWindow::comparisonEnded()
+{
+    if (bar)
+        bar->endComparison();
+    // A comparison that failed or was stopped leaves nothing to show.
+    menus->enableComparing(comparing->isActive());
+    showDifferences();
+}
+
+void MyMainWindow::showDifferencesOnly(bool)
+{
+    showDifferences();
+}
+
+void MyMainWindow::showDifferences()
+{
+    if (!artTab)
+        return;
+    const bool only = menus->differencesOnlyAction()->isChecked() && comparing->isActive();
+    for (TilePalette *palette : {static_cast<TilePalette *>(artTab->terrain()->tilePalette()),
+             static_cast<TilePalette *>(artTab->statics()->tilePalette())}) {
+        if (!only) {
+            palette->showAll();
+        } else {
+            // Tiles only in the other set have no cell here.
+            QVector<int> ids;
+            for (int id : comparing->differingIds(palette->kind())) {
+                if (id < palette->tileCount())
+                    ids.append(id);
+            }
+            palette->showOnly(ids);
+        }
+        palette->update();
+    }
+}
+
 void MyMainWindow::checkDataFiles()
 {
     session->checkFiles();
@@ -225,6 +320,8 @@ void MyMainWindow::warnOfTileDataLayout()
 
 void MyMainWindow::dropDataSet()
 {
+    // The comparison was of the data set going.
+    comparing->stop();
     if (artTab) {
         // Taking the tabs apart changes the current tab: nothing here may hear of it.
         artTab->disconnect(this);
@@ -254,6 +351,9 @@ void MyMainWindow::createDataSetWidgets()
     setCentralWidget(artTab);
     connectPalette(artTab->terrain()->tilePalette(), &MyBar::showTerrain);
     connectPalette(artTab->statics()->tilePalette(), &MyBar::showStatic);
+    const auto differenceOf = [this](TileKind kind, int id) { return comparing->difference(kind, id); };
+    artTab->terrain()->tilePalette()->setDifferences(differenceOf);
+    artTab->statics()->tilePalette()->setDifferences(differenceOf);
     connect(artTab, &QTabWidget::currentChanged, this, &MyMainWindow::updateActions);
 
     connect(edits(), &TileEdits::tileChanged, this, &MyMainWindow::showTileChange);

@@ -12,6 +12,7 @@
 class AnimDataFile;
 class ArtTab;
 class ArtWork;
+class ComparisonSession;
 class DataSetSaveController;
 class EditCommands;
 class MyBar;
@@ -44,11 +45,17 @@ public:
         // Whether opening a data set offers the pending edits that runs on it which ended
         // abnormally left behind (and clears them away when they are declined).
         bool recoverEdits = true;
+        // A data set compared with the one opened at start; empty: none.
+        QString compareDirectory;
     };
 
     // "[*]" shows where the mark of unsaved edits goes; the data set is named by its folder.
     static QString title(const QString &dataSetName = QString());
     static QString chooserCaption();
+    static QString compareCaption()
+    {
+        return QStringLiteral("Choose the folder of the data set to compare with");
+    }
     static QString openQuestion()
     {
         return QStringLiteral("There are unsaved edits. Save them before opening another data directory?");
@@ -80,6 +87,9 @@ public:
     ArtTab *tabs() const { return artTab; }
     QAction *saveAction() const;
     DataSetSaveController *saveController() const { return saving; }
+    // The data set compared with the open one, and how they differ.
+    ComparisonSession *comparison() const { return comparing.get(); }
+    WindowMenus *windowMenus() const { return menus; }
     // The palette of the tab in view; null without a data set.
     TilePalette *currentPalette() const;
     QMenu *recentMenu() const;
@@ -96,6 +106,9 @@ public:
     // Opens the data set again from its files, keeping its pending edits wherever they
     // still fit; false (the user has been told) when the directory no longer holds one.
     bool reopenDataSet();
+    // Opens the data set in directory read-only beside the open one and compares the two
+    // in the background; false (the user has been told) when it holds none.
+    bool compareWith(const QString &directory);
 
 public Q_SLOTS:
     void fileSave();
@@ -104,6 +117,10 @@ public Q_SLOTS:
     void fileReopen();
     // Closes the data set, after asking about unsaved edits: the window becomes empty.
     void fileClose();
+    void fileCompare();
+    void fileStopComparing();
+    // Whether the palettes show only the tiles that differ from the data set compared with.
+    void showDifferencesOnly(bool only);
     void fileQuit();
     void about();
     void showShortcuts();
@@ -148,6 +165,9 @@ private:
     void showTileChange(TileKind kind, int id);
     void updateActions();
     void updateUndoActions();
+    // The palettes' marks, and their cells under Differences Only, as the comparison has them.
+    void showDifferences();
+    void comparisonEnded();
 
     AppSettings settings;
     std::unique_ptr<DataSetSession> session;
@@ -157,4 +177,7 @@ private:
     WindowMenus *menus = nullptr;
     DataSetSaveController *saving = nullptr;
     EditCommands *editing;
+    std::unique_ptr<ComparisonSession> comparing;
+    // The folder name of the data set compared with, for the status bar.
+    QString comparedName;
 };

@@ -40,7 +40,12 @@ bool ProgramOptions::parse(const QStringList &arguments, QString *error)
                        "content tell, for a cut or damaged file.")
             .arg(DataSetFormOptions::layoutNames()),
         DataSetFormOptions::layoutValues());
+    const QCommandLineOption compareOption(QStringLiteral("compare"),
+        QStringLiteral("Open the data set in OTHER_DIR read-only beside DATA_DIR and mark every tile that "
+                       "differs, as File > Compare With does."),
+        QStringLiteral("OTHER_DIR"));
     parser.addOption(screenshotOption);
+    parser.addOption(compareOption);
     parser.addOption(sizeOption);
     parser.addOption(tileDataOption);
     parser.addOption(artOption);
@@ -70,6 +75,11 @@ bool ProgramOptions::parse(const QStringList &arguments, QString *error)
     if (!DataSetFormOptions::readLayout(parser, tileDataOption, &dataSetOptions.tileDataLayout, &bad)
         || !DataSetFormOptions::readArt(parser, artOption, &dataSetOptions.art, &bad)) {
         *error = QStringLiteral("--%1 must be %2, not \"%3\".").arg(bad.option, bad.expected, bad.value);
+        return false;
+    }
+    compareDirectory = parser.value(compareOption);
+    if (parser.isSet(compareOption) && !QFileInfo(compareDirectory).isDir()) {
+        *error = QStringLiteral("%1 is not a directory.").arg(QDir::toNativeSeparators(compareDirectory));
         return false;
     }
     screenshotFile = parser.value(screenshotOption);

@@ -6,7 +6,8 @@
 #include <QString>
 #include <QStringList>
 
-// tessera [--in-art mul|uop] [--in-tiledata classic|high-seas] [--screenshot FILE [--size WxH]] [DATA_DIR]
+// tessera [--in-art mul|uop] [--in-tiledata classic|high-seas] [--screenshot FILE [--size WxH]]
+//         [--compare OTHER_DIR] [DATA_DIR]
 // (--art and --tiledata are the same as --in-art and --in-tiledata)
 class ProgramOptions
 {
@@ -14,6 +15,8 @@ public:
     QString dataDirectory;
     QString screenshotFile;
     QSize windowSize;
+    // The data set compared with the open one from the start.
+    QString compareDirectory;
     // How the data set of dataDirectory is opened: --in-art, --in-tiledata.
     DataSet::Options dataSetOptions;
 

@@ -2,6 +2,7 @@
 
 #include "browser/TilePalette.h"
 #include "edits/TileNameSearch.h"
+#include "tiledata/TileData.h"
 #include "tileprop/NumberFieldValidator.h"
 #include "ui/UserPrompts.h"
 
@@ -57,6 +58,12 @@ void TileLocator::locate(TilePalette &palette)
                 .arg(range));
         return;
     }
+    if (!palette.isShown(id)) {
+        UserPrompts::current().warning(window, locateTitle(),
+            QStringLiteral("%1 is not shown: View > Differences Only shows only the tiles that differ.")
+                .arg(tileLabel(palette.kind(), id)));
+        return;
+    }
     palette.selectTile(id);
 }
 
@@ -78,10 +85,27 @@ void TileLocator::findNext(TilePalette &palette, const TileData &tiles)
         search(palette, tiles);
 }
 
+int TileLocator::searchShown(const TilePalette &palette, const TileData &tiles) const
+{
+    // As TileNameSearch goes through every id: from the first cell after the selection
+    // (whether it is shown or not), around to the selection.
+    const int count = palette.shownCount();
+    int start = 0;
+    while (start < count && palette.idAt(start) <= palette.selectedId())
+        ++start;
+    for (int step = 0; step < count; ++step) {
+        const int id = palette.idAt((start + step) % count);
+        if (tiles.name(palette.kind(), id).contains(lastText, Qt::CaseInsensitive))
+            return id;
+    }
+    return -1;
+}
+
 void TileLocator::search(TilePalette &palette, const TileData &tiles)
 {
-    const int found
-        = TileNameSearch::next(tiles, palette.kind(), palette.tileCount(), palette.selectedId(), lastText);
+    const int found = palette.showsAll()
+        ? TileNameSearch::next(tiles, palette.kind(), palette.tileCount(), palette.selectedId(), lastText)
+        : searchShown(palette, tiles);
     if (found < 0) {
         UserPrompts::current().information(window, findTitle(),
             QStringLiteral("Not found: no %1 has a name containing \"%2\".")

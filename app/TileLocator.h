@@ -7,7 +7,7 @@ class TileData;
 class TilePalette;
 
 // Edit > Locate, Find and Next: reaching a tile of the palette in view by its id or by
-// a part of its name. The tile found is selected as a click would select it, and
+// a part of its name, among the tiles it shows. The tile found is selected as a click would select it, and
 // scrolled into view. Every question and answer goes through UserPrompts.
 class TileLocator
 {
@@ -29,6 +29,8 @@ public:
 
 private:
     void search(TilePalette &palette, const TileData &tiles);
+    // The next tile among those the palette shows whose name holds the last text; -1: none.
+    int searchShown(const TilePalette &palette, const TileData &tiles) const;
 
     QWidget *window;
     QString lastText;

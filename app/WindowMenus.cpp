@@ -40,7 +40,9 @@ WindowMenus::WindowMenus(MyMainWindow *window, EditCommands *commands)
 {
     createFileMenu();
     createEditMenu();
+    createViewMenu();
     createHelpMenu();
+    enableComparing(false);
 }
 
 void WindowMenus::createFileMenu()
@@ -56,6 +58,11 @@ void WindowMenus::createFileMenu()
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
     fileReopenAction = addItem(
         fileMenu, QStringLiteral("Reopen"), window, &MyMainWindow::fileReopen, {QKeySequence(Qt::Key_F5)});
+    fileMenu->addSeparator();
+    fileCompareAction
+        = addItem(fileMenu, QStringLiteral("Compare With..."), window, &MyMainWindow::fileCompare);
+    fileStopComparingAction
+        = addItem(fileMenu, QStringLiteral("Stop Comparing"), window, &MyMainWindow::fileStopComparing);
     fileMenu->addSeparator();
     fileCloseAction = addItem(fileMenu, QStringLiteral("Close"), window, &MyMainWindow::fileClose,
         {QKeySequence(Qt::CTRL | Qt::Key_W)});
@@ -86,6 +93,14 @@ void WindowMenus::createEditMenu()
         {QKeySequence(Qt::CTRL | Qt::Key_G)});
 }
 
+void WindowMenus::createViewMenu()
+{
+    auto *viewMenu = window->menuBar()->addMenu(QStringLiteral("View"));
+    viewDifferencesOnlyAction = viewMenu->addAction(QStringLiteral("Differences Only"));
+    viewDifferencesOnlyAction->setCheckable(true);
+    connect(viewDifferencesOnlyAction, &QAction::toggled, window, &MyMainWindow::showDifferencesOnly);
+}
+
 void WindowMenus::createHelpMenu()
 {
     auto *helpMenu = window->menuBar()->addMenu(QStringLiteral("Help"));
@@ -109,8 +124,17 @@ void WindowMenus::enable(bool dataSetOpen, bool paletteShown, bool tileSelected)
         action->setEnabled(tileSelected);
     for (QAction *action : {findAction, findNextAction, locateAction})
         action->setEnabled(paletteShown);
-    for (QAction *action : {fileSaveAction, fileSaveAsAction, fileReopenAction, fileCloseAction})
+    for (QAction *action :
+        {fileSaveAction, fileSaveAsAction, fileReopenAction, fileCloseAction, fileCompareAction})
         action->setEnabled(dataSetOpen);
+}
+
+void WindowMenus::enableComparing(bool comparing)
+{
+    fileStopComparingAction->setEnabled(comparing);
+    viewDifferencesOnlyAction->setEnabled(comparing);
+    if (!comparing)
+        viewDifferencesOnlyAction->setChecked(false);
 }
 
 void WindowMenus::showHistory(const QUndoStack *history)

@@ -10,7 +10,7 @@ class QAction;
 class QMenu;
 class QUndoStack;
 
-// The window's menus, File, Edit and Help: their actions and shortcuts, which of them
+// The window's menus, File, Edit, View and Help: their actions and shortcuts, which of them
 // can be used now, what Undo and Redo would do, and the list of every shortcut.
 class WindowMenus : public QObject
 {
@@ -23,6 +23,9 @@ public:
 
     QAction *saveAction() const { return fileSaveAction; }
     QMenu *recentMenu() const { return openRecentMenu; }
+    QAction *compareAction() const { return fileCompareAction; }
+    QAction *stopComparingAction() const { return fileStopComparingAction; }
+    QAction *differencesOnlyAction() const { return viewDifferencesOnlyAction; }
     // The text of every shortcut, as Help > Keyboard Shortcuts lists them.
     QString shortcutList() const;
 
@@ -31,6 +34,9 @@ public:
     // The actions of a data set, of a palette in view and of a selected tile in it can
     // be used only with one.
     void enable(bool dataSetOpen, bool paletteShown, bool tileSelected);
+    // Stop Comparing and Differences Only need a data set compared with; without one
+    // Differences Only is off.
+    void enableComparing(bool comparing);
     // Undo and Redo name the edit they would undo or redo in history (null: none).
     void showHistory(const QUndoStack *history);
 
@@ -41,6 +47,7 @@ Q_SIGNALS:
 private:
     void createFileMenu();
     void createEditMenu();
+    void createViewMenu();
     void createHelpMenu();
 
     MyMainWindow *window;
@@ -49,6 +56,9 @@ private:
     QAction *fileSaveAsAction = nullptr;
     QAction *fileReopenAction = nullptr;
     QAction *fileCloseAction = nullptr;
+    QAction *fileCompareAction = nullptr;
+    QAction *fileStopComparingAction = nullptr;
+    QAction *viewDifferencesOnlyAction = nullptr;
     QMenu *openRecentMenu = nullptr;
     QAction *undoAction = nullptr;
     QAction *redoAction = nullptr;

@@ -3,8 +3,10 @@
 #include "app/ProgramOptions.h"
 #include "app/UnattendedPrompts.h"
 #include "app/WindowScreenshot.h"
+#include "session/ComparisonSession.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QIcon>
 #include <cstdio>
 
@@ -28,10 +30,18 @@ int takeScreenshot(const ProgramOptions &options)
     UserPrompts::install(&prompts);
     // A picture for documentation: nothing remembered from earlier runs shapes it, and it
     // leaves nothing to remember.
-    MyMainWindow window(MyMainWindow::StartOptions{directory, false, options.dataSetOptions, false});
+    MyMainWindow window(MyMainWindow::StartOptions{
+        directory, false, options.dataSetOptions, false, options.compareDirectory});
     // Why it holds no data set has been said.
     if (!window.isComplete())
         return 1;
+    // The picture shows the comparison asked for whole.
+    if (window.comparison()->isRunning()) {
+        QEventLoop comparing;
+        QObject::connect(window.comparison(), &ComparisonSession::finished, &comparing, &QEventLoop::quit);
+        QObject::connect(window.comparison(), &ComparisonSession::failed, &comparing, &QEventLoop::quit);
+        comparing.exec();
+    }
     QString error;
     if (!WindowScreenshot::save(&window, options.windowSize, options.screenshotFile, &error))
         return fail(error);
@@ -66,7 +76,8 @@ int main(int argc, char **argv)
     if (!options.screenshotFile.isEmpty())
         return takeScreenshot(options);
 
-    MyMainWindow window(options.dataDirectory, options.dataSetOptions);
+    MyMainWindow window(MyMainWindow::StartOptions{
+        options.dataDirectory, true, options.dataSetOptions, true, options.compareDirectory});
     QObject::connect(&app, &QApplication::lastWindowClosed, &app, &QApplication::quit);
     window.show();
     return app.exec();

@@ -36,7 +36,7 @@ int PalettePage::initialRowCount() const
     // The palette has not been laid out yet; its first resize replaces this. A palette
     // narrower than one column has no rows.
     const int columns = paletteWidget->width() / TilePalette::CellPitch;
-    return columns > 0 ? paletteWidget->tileCount() / columns : 0;
+    return columns > 0 ? paletteWidget->shownCount() / columns : 0;
 }
 
 void PalettePage::showRows(int rows, int topRow)

@@ -28,7 +28,7 @@ void overlay(QRgb *dest, const QRgb *source, int count)
 } // namespace
 
 void PaletteRowPainter::paint(QPainter &painter, const Row &row, const QColor &background,
-    const ImageOf &imageOf, const PendingOf &pendingOf)
+    const ImageOf &imageOf, const PendingOf &pendingOf, const MarksOf &marksOf)
 {
     if (row.right < row.left)
         return;
@@ -36,13 +36,15 @@ void PaletteRowPainter::paint(QPainter &painter, const Row &row, const QColor &b
         strip = QImage(row.right + 1, Pitch, QImage::Format_ARGB32_Premultiplied);
     pixels = strip.bits();
     stride = strip.bytesPerLine();
-    collect(row, imageOf, pendingOf);
+    collect(row, imageOf, pendingOf, marksOf);
     compose(row, background.rgba());
     for (const Cell &cell : cells) {
         if (cell.image.isNull())
             drawCross(cell.column);
         if (cell.pending)
             drawPendingMark(cell.column);
+        if (cell.marks)
+            drawDifferenceMarks(cell.column, cell.marks);
     }
     cells.clear();
     const QPainter::CompositionMode mode = painter.compositionMode();
@@ -51,7 +53,8 @@ void PaletteRowPainter::paint(QPainter &painter, const Row &row, const QColor &b
     painter.setCompositionMode(mode);
 }
 
-void PaletteRowPainter::collect(const Row &row, const ImageOf &imageOf, const PendingOf &pendingOf)
+void PaletteRowPainter::collect(
+    const Row &row, const ImageOf &imageOf, const PendingOf &pendingOf, const MarksOf &marksOf)
 {
     const int lastColumn = qMin(row.right / Pitch, row.cells - 1);
     for (int column = row.left / Pitch; column <= lastColumn; ++column) {
@@ -64,6 +67,7 @@ void PaletteRowPainter::collect(const Row &row, const ImageOf &imageOf, const Pe
         cell.target = TilePalette::imageTarget(QRect(Pitch * column + 1, 1, Box, Box), cell.image.size());
         cell.selected = column == row.selectedColumn;
         cell.pending = pendingOf(column);
+        cell.marks = marksOf ? marksOf(column) : 0;
         cells.append(cell);
     }
 }
@@ -118,5 +122,19 @@ void PaletteRowPainter::drawPendingMark(int column)
     for (int i = 0; i < TilePalette::PendingMarkSize; ++i) {
         for (int y = 1; y <= TilePalette::PendingMarkSize - i; ++y)
             line(y)[right - i] = mark;
+    }
+}
+
+void PaletteRowPainter::drawDifferenceMarks(int column, int marks)
+{
+    const QRect box(Pitch * column + 1, 1, Box, Box);
+    for (int mark = 0; mark < TilePalette::DifferenceMarkCount; ++mark) {
+        if (!(marks & (1 << mark)))
+            continue;
+        const auto which = TilePalette::DifferenceMark(mark);
+        const QRect square = TilePalette::differenceMarkRect(box, which);
+        const QRgb colour = TilePalette::differenceMarkColor(which).rgba();
+        for (int y = square.top(); y <= square.bottom(); ++y)
+            fill(line(y), square.left(), square.right(), colour);
     }
 }

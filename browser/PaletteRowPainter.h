@@ -9,7 +9,7 @@ class QPainter;
 
 // Paints the palette's grid one row of cells at a time. A row is composed pixel by pixel
 // into an image of its own (frame lines, the selection's yellow, the opaque pixels of
-// every tile image, crosses, marks of pending edits) and copied to the painter in one
+// every tile image, crosses, marks of pending edits and of differences) and copied to the painter in one
 // piece: drawing thousands of small images one by one costs the painter more per image
 // than their pixels do.
 class PaletteRowPainter
@@ -29,9 +29,12 @@ public:
     // transparent black; null for none), and whether the tile has pending edits.
     using ImageOf = std::function<QImage(int column)>;
     using PendingOf = std::function<bool(int column)>;
+    // How the tile in a column differs from a data set compared with: a bit per
+    // TilePalette::DifferenceMark; none without it.
+    using MarksOf = std::function<int(int column)>;
 
     void paint(QPainter &painter, const Row &row, const QColor &background, const ImageOf &imageOf,
-        const PendingOf &pendingOf);
+        const PendingOf &pendingOf, const MarksOf &marksOf = {});
 
 private:
     // What one cell puts into the lines of the row.
@@ -42,12 +45,14 @@ private:
         QRect target; // where its visible part goes, in the row's coordinates
         bool selected = false;
         bool pending = false;
+        int marks = 0;
     };
 
-    void collect(const Row &row, const ImageOf &imageOf, const PendingOf &pendingOf);
+    void collect(const Row &row, const ImageOf &imageOf, const PendingOf &pendingOf, const MarksOf &marksOf);
     void compose(const Row &row, QRgb background);
     void drawCross(int column);
     void drawPendingMark(int column);
+    void drawDifferenceMarks(int column, int marks);
     QRgb *line(int y) { return reinterpret_cast<QRgb *>(pixels + y * stride); }
 
     QImage strip;

@@ -21,6 +21,7 @@
 #include <QPainter>
 #include <QResizeEvent>
 #include <QToolTip>
+#include <algorithm>
 
 TilePalette::TilePalette(ArtWork *artWork, TileData *tileData, QWidget *parent, Qt::WindowFlags flags)
     : QWidget(parent, flags), artWork(artWork), tileData(tileData),
@@ -51,8 +52,8 @@ int TilePalette::tileAt(const QPoint &position) const
     const int row = position.y() / CellPitch;
     if (col >= columns)
         return NoTile;
-    const int id = columns * row + startId + col;
-    return id < tileCount() ? id : NoTile;
+    const int index = columns * row + startIndex + col;
+    return index < shownCount() ? idAt(index) : NoTile;
 }
 
 int TilePalette::visibleRowCount() const
@@ -67,14 +68,15 @@ int TilePalette::wholeRowCount() const
 
 int TilePalette::visibleCellCount() const
 {
-    return qBound(0, tileCount() - startId, columns * visibleRowCount());
+    return qBound(0, shownCount() - startIndex, columns * visibleRowCount());
 }
 
 QRect TilePalette::cellRect(int id) const
 {
-    if (columns <= 0 || id < startId)
+    const int index = indexOf(id);
+    if (columns <= 0 || index < startIndex)
         return {};
-    const int cell = id - startId;
+    const int cell = index - startIndex;
     return QRect(CellPitch * (cell % columns), CellPitch * (cell / columns), CellPitch, CellPitch);
 }
 
@@ -109,7 +111,106 @@ QString TilePalette::toolTipText(int id) const
               .arg(QString::number(id, 16).toUpper(), name.isEmpty() ? QStringLiteral("(no name)") : name);
     if (isMarkedUnsaved(id))
         text += QStringLiteral("\nEdited, not saved yet");
+    for (const QString &line : differenceTexts(id))
+        text += QLatin1Char('\n') + line;
     return text;
+}
+
+QColor TilePalette::differenceMarkColor(DifferenceMark mark)
+{
+    switch (mark) {
+    case ArtMark:
+        return QColor(0, 96, 255);
+    case TileDataMark:
+        return QColor(0, 176, 64);
+    case AnimationMark:
+        return QColor(208, 0, 208);
+    default:
+        return QColor(224, 0, 0);
+    }
+}
+
+QRect TilePalette::differenceMarkRect(const QRect &imageBox, DifferenceMark mark)
+{
+    // One pixel apart, so that neighbouring marks stay told apart.
+    return QRect(imageBox.left() + mark * (DifferenceMarkSize + 1),
+        imageBox.bottom() + 1 - DifferenceMarkSize, DifferenceMarkSize, DifferenceMarkSize);
+}
+
+int TilePalette::indexOf(int id) const
+{
+    if (!filtered)
+        return id >= 0 && id < tileCount() ? id : -1;
+    const auto found = std::lower_bound(shown.cbegin(), shown.cend(), id);
+    return found != shown.cend() && *found == id ? int(found - shown.cbegin()) : -1;
+}
+
+void TilePalette::showOnly(const QVector<int> &ids)
+{
+    if (filtered && ids == shown)
+        return;
+    filtered = true;
+    shown = ids;
+    // Keys and the Edit menu act on the selection: a tile out of sight is not selected.
+    if (selected != NoTile && !isShown(selected))
+        setSelected(NoTile);
+    refreshRows();
+}
+
+void TilePalette::showAll()
+{
+    if (!filtered)
+        return;
+    filtered = false;
+    shown.clear();
+    refreshRows();
+}
+
+void TilePalette::refreshRows()
+{
+    if (columns > 0) {
+        const int lastRow = qMax(0, shownCount() - 1) / columns;
+        const int row = qMin(startIndex / columns, lastRow);
+        startIndex = row * columns;
+        Q_EMIT rowsChanged(shownCount() / columns, row);
+    }
+    update();
+}
+
+void TilePalette::setDifferences(DifferenceOf lookup)
+{
+    differenceOf = std::move(lookup);
+    update();
+}
+
+int TilePalette::differenceMarks(int id) const
+{
+    const DataSetComparison::Difference *difference = differenceOf ? differenceOf(kind(), id) : nullptr;
+    if (!difference)
+        return 0;
+    return (difference->art ? 1 << ArtMark : 0) | (difference->tileData.isEmpty() ? 0 : 1 << TileDataMark)
+        | (difference->animation ? 1 << AnimationMark : 0)
+        | (difference->only != DataSetComparison::Only::Neither ? 1 << OnlyHereMark : 0);
+}
+
+QStringList TilePalette::differenceTexts(int id) const
+{
+    const DataSetComparison::Difference *difference = differenceOf ? differenceOf(kind(), id) : nullptr;
+    if (!difference)
+        return {};
+    QStringList lines;
+    // A tile past the other set's end is compared with nothing: that says it all.
+    if (difference->only == DataSetComparison::Only::A)
+        return {QStringLiteral("only in this set")};
+    if (difference->only == DataSetComparison::Only::B)
+        return {QStringLiteral("only in the other set")};
+    if (difference->art)
+        lines << QStringLiteral("art differs");
+    if (!difference->tileData.isEmpty())
+        lines << QStringLiteral("tile data differs: %1").arg(difference->tileData.join(QStringLiteral(", ")));
+    if (difference->animation)
+        lines << QStringLiteral("animation differs");
+    return lines;
 }
 
 void TilePalette::reportSelection()
@@ -120,12 +221,12 @@ void TilePalette::reportSelection()
 void TilePalette::setStart(int value)
 {
     const int start = columns * value;
-    if (start == startId)
+    if (start == startIndex)
         return;
     // Both starts are whole rows: the rows still in view move with the pixels already
     // on screen, and only the rows that come into view are painted.
-    const int dy = (startId - start) / columns * CellPitch;
-    startId = start;
+    const int dy = (startIndex - start) / columns * CellPitch;
+    startIndex = start;
     if (isVisible() && qAbs(dy) < height())
         scroll(0, dy);
     else
@@ -142,7 +243,7 @@ void TilePalette::setSelected(int sel)
 
 void TilePalette::selectTile(int id)
 {
-    if (id < 0 || id >= tileCount())
+    if (id < 0 || id >= tileCount() || !isShown(id))
         return;
     moveSelection(id);
     // The keys go on where a click would have left them: in the grid (a window not
@@ -181,10 +282,11 @@ bool TilePalette::isMarkedUnsaved(int id) const
 
 void TilePalette::scrollIntoView(int id)
 {
-    if (columns <= 0 || id < 0)
+    const int index = indexOf(id);
+    if (columns <= 0 || index < 0)
         return;
-    const int row = id / columns;
-    const int top = startId / columns;
+    const int row = index / columns;
+    const int top = startIndex / columns;
     const int rows = wholeRowCount();
     int newTop = top;
     if (row < top)
@@ -195,7 +297,7 @@ void TilePalette::scrollIntoView(int id)
         return;
     setStart(newTop);
     // The page's scroll bar follows.
-    Q_EMIT rowsChanged(tileCount() / columns, newTop);
+    Q_EMIT rowsChanged(shownCount() / columns, newTop);
 }
 
 bool TilePalette::event(QEvent *event)
@@ -281,13 +383,13 @@ void TilePalette::keyPressEvent(QKeyEvent *event)
     default:
         break;
     }
-    const int target
-        = PaletteNavigation(tileCount(), columns, wholeRowCount(), startId).target(event->key(), selected);
+    const int target = PaletteNavigation(shownCount(), columns, wholeRowCount(), startIndex)
+                           .target(event->key(), indexOf(selected));
     if (target == PaletteNavigation::NoTarget) {
         QWidget::keyPressEvent(event);
         return;
     }
-    moveSelection(target);
+    moveSelection(idAt(target));
 }
 
 void TilePalette::contextMenuEvent(QContextMenuEvent *event)
@@ -355,14 +457,17 @@ void TilePalette::paintEvent(QPaintEvent *event)
             painter.fillRect(QRect(area.left(), top, area.width(), area.bottom() + 1 - top), background);
             break;
         }
-        const int first = startId + row * columns;
-        grid.selectedColumn = selected >= first && selected < first + grid.cells ? selected - first : -1;
+        const int first = startIndex + row * columns;
+        const int selectedIndex = indexOf(selected);
+        grid.selectedColumn
+            = selectedIndex >= first && selectedIndex < first + grid.cells ? selectedIndex - first : -1;
         grid.left = area.left();
         grid.right = area.right();
         rowPainter->paint(
             painter, grid, background,
-            [&](int column) { return image(first + column, first + column == selected); },
-            [&](int column) { return isMarkedUnsaved(first + column); });
+            [&](int column) { return image(idAt(first + column), idAt(first + column) == selected); },
+            [&](int column) { return isMarkedUnsaved(idAt(first + column)); },
+            [&](int column) { return differenceMarks(idAt(first + column)); });
     }
 }
 
@@ -371,10 +476,10 @@ void TilePalette::resizeEvent(QResizeEvent *event)
     columns = event->size().width() / CellPitch;
     if (columns <= 0)
         return;
-    const int row = startId / columns;
-    startId = row * columns;
+    const int row = startIndex / columns;
+    startIndex = row * columns;
     growCaches();
-    Q_EMIT rowsChanged(tileCount() / columns, row);
+    Q_EMIT rowsChanged(shownCount() / columns, row);
     // A selection made before the palette had a size (a data set opened again) comes into view.
     if (!laidOut)
         scrollIntoView(selected);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "art/ArtFormat.h"
+#include "compare/DataSetComparison.h"
 #include "io/TileKind.h"
 
 #include <QColor>
@@ -8,7 +9,9 @@
 #include <QPoint>
 #include <QPointer>
 #include <QRect>
+#include <QVector>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class ArtWork;
@@ -17,9 +20,9 @@ class QMimeData;
 class TileData;
 class TileEdits;
 
-// The grid both palettes share: one 46-pixel cell per tile id, in id order, left to
-// right and top to bottom, scrolled by whole rows, with one selected tile that the
-// mouse and the keyboard move; the editing of tile images by context menu, keys, drag
+// The grid both palettes share: one 46-pixel cell per tile shown (every id, or only
+// those given to show), in id order, left to right and top to bottom, scrolled by whole rows, with one
+// selected tile that the mouse and the keyboard move; the editing of tile images by context menu, keys, drag
 // and drop. The palette changes no store itself: it asks for every edit with
 // imageEditRequested. TPalette and SPalette add the id range, the images and the size
 // they report for the selection.
@@ -38,6 +41,15 @@ public:
     // The triangle in the top right corner of a tile with unsaved edits.
     static constexpr int PendingMarkSize = 8;
     static QColor pendingMarkColor() { return QColor(255, 96, 0); }
+    // The squares along the bottom of a cell's image box, one per way its tile differs
+    // from the data set compared with, from the left: art, tile data, animation, only here.
+    enum DifferenceMark { ArtMark, TileDataMark, AnimationMark, OnlyHereMark, DifferenceMarkCount };
+    static constexpr int DifferenceMarkSize = 6;
+    static QColor differenceMarkColor(DifferenceMark mark);
+    // Where the mark goes in the cell whose image box is imageBox.
+    static QRect differenceMarkRect(const QRect &imageBox, DifferenceMark mark);
+    // How a tile differs from the data set compared with; null when it does not.
+    using DifferenceOf = std::function<const DataSetComparison::Difference *(TileKind kind, int id)>;
 
     // Where an image of the given size is drawn inside a cell's 44 x 44 image box: in
     // the middle when it is smaller, cut at the right and bottom edges when it is larger.
@@ -46,7 +58,8 @@ public:
     ~TilePalette() override;
 
     int tileAt(const QPoint &position) const;
-    int firstVisibleId() const { return startId; }
+    // The id in the top left cell; NoTile when nothing is shown.
+    int firstVisibleId() const { return startIndex < shownCount() ? idAt(startIndex) : NoTile; }
     int columnCount() const { return columns; }
     int visibleRowCount() const;
     // Cells that hold a tile, from the top left: at most the visible grid.
@@ -54,6 +67,21 @@ public:
     int selectedId() const { return selected; }
     // Ids are 0 to tileCount()-1.
     virtual int tileCount() const = 0;
+    // The cells: every id, or those given to showOnly.
+    int shownCount() const { return filtered ? int(shown.size()) : tileCount(); }
+    // The id of the index-th cell, and the cell of id (-1 when it is not shown).
+    int idAt(int index) const { return filtered ? shown.at(index) : index; }
+    int indexOf(int id) const;
+    bool isShown(int id) const { return indexOf(id) >= 0; }
+    // Shows only ids (ascending, each below tileCount()); all ids again after showAll.
+    // A selected tile not among them is no longer selected.
+    void showOnly(const QVector<int> &ids);
+    void showAll();
+    bool showsAll() const { return !filtered; }
+    // The differences that cells mark and tool tips explain; none without a lookup.
+    void setDifferences(DifferenceOf lookup);
+    // What the tool tip says of how the tile differs, one line per way; empty when it does not.
+    QStringList differenceTexts(int id) const;
     virtual TileKind kind() const = 0;
     // The tile's image as stored, never highlighted; null when it has none.
     QImage tileImage(int id) const { return image(id, false); }
@@ -61,7 +89,7 @@ public:
     QString toolTipText(int id) const;
     // Re-announces the selection (selectionChanged, then selectionSizeChanged) without changing it.
     void reportSelection();
-    // Selects id as a click on it would, and scrolls it into view.
+    // Selects id as a click on it would, and scrolls it into view (an id not shown: nothing).
     void selectTile(int id);
     // Repaints the cell of id, when it is in view.
     void updateTile(int id);
@@ -112,7 +140,8 @@ protected:
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
-    int startId = 0;
+    // The index of the top left cell.
+    int startIndex = 0;
     int columns = 0;
     int selected = NoTile;
     ArtWork *artWork;
@@ -137,9 +166,16 @@ private:
     bool dropFile(int id, const QString &fileName);
     bool dropPng(int id, const QByteArray &png);
     void warn(const QString &text);
+    // The marks of tile id, a bit per DifferenceMark.
+    int differenceMarks(int id) const;
+    // After the cells changed: the top row stays where it can, and the scroll bar follows.
+    void refreshRows();
 
     std::unique_ptr<PaletteRowPainter> rowPainter;
     QPointer<TileEdits> edits;
+    DifferenceOf differenceOf;
+    bool filtered = false;
+    QVector<int> shown;
     // Whether the palette has had columns yet.
     bool laidOut = false;
 };

@@ -31,12 +31,17 @@ void DataSetSession::giveFormsTo(const QString &directory)
 
 std::unique_ptr<DataSet> DataSetSession::read(const QString &directory, QString *error) const
 {
+    return read(directory, formsOf(directory), error);
+}
+
+DataSet::Options DataSetSession::formsOf(const QString &directory) const
+{
     DataSet::Options forms = options;
     if (formsDirectory && FileIdentity::of(directory) != *formsDirectory) {
         forms.art = ArtContainerChoice::Choice::Automatic;
         forms.tileDataLayout.reset();
     }
-    return read(directory, forms, error);
+    return forms;
 }
 
 void DataSetSession::open(std::unique_ptr<DataSet> opening, const QString &directory)

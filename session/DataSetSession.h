@@ -50,6 +50,8 @@ public:
     // The data set in directory, in the given forms when they belong to it and as its
     // files tell otherwise; null and *error when it holds none.
     std::unique_ptr<DataSet> read(const QString &directory, QString *error) const;
+    // The options that read uses for directory.
+    DataSet::Options formsOf(const QString &directory) const;
 
     void setRecoveryQuestion(RecoveryQuestion question) { askToRecover = std::move(question); }
 

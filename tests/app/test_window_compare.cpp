@@ -1,0 +1,241 @@
+// Comparing the open data set with another one: the marks and tool tips of the cells,
+// Differences Only, Locate and Find among the tiles shown, and Stop Comparing.
+
+#include "FakePrompts.h"
+#include "TestDataSet.h"
+#include "app/AppSettings.h"
+#include "app/MyMainWindow.h"
+#include "app/ProgramOptions.h"
+#include "app/WindowMenus.h"
+#include "browser/ArtTab.h"
+#include "browser/SWidget.h"
+#include "browser/TWidget.h"
+#include "browser/TilePalette.h"
+#include "session/ComparisonSession.h"
+#include "tiledata/TileFlags.h"
+
+#include <QAction>
+#include <QSettings>
+#include <QtTest>
+
+namespace {
+
+// How static and terrain tiles of the open set (A) differ from those of B.
+constexpr int TerrainArt = 5;
+constexpr int StaticArt = 3;
+constexpr int Weight = 4;
+constexpr int WeightAndFlags = 6;
+constexpr int Animation = 10;
+constexpr int Same = 12; // an image and a name, alike on both sides
+constexpr int OnlyInA = 80; // A has 96 statics, B 64
+constexpr int ArtBit = 1 << TilePalette::ArtMark;
+constexpr int TileDataBit = 1 << TilePalette::TileDataMark;
+constexpr int AnimationBit = 1 << TilePalette::AnimationMark;
+constexpr int OnlyBit = 1 << TilePalette::OnlyHereMark;
+
+StaticTileRecord named(const char *name, quint8 weight = 1, quint64 flags = 0)
+{
+    StaticTileRecord record;
+    record.setNameText(QString::fromLatin1(name));
+    record.weight = weight;
+    record.flags = flags;
+    return record;
+}
+
+AnimDataEntry animation(qint8 interval)
+{
+    AnimDataEntry entry;
+    entry.frameCount = 2;
+    entry.frameOffsets[1] = 1;
+    entry.frameInterval = interval;
+    return entry;
+}
+
+// The two sets: everything alike, then each side's own.
+DataSetBuilder builder(int statics, bool a)
+{
+    DataSetBuilder built(statics);
+    built.setTerrainImage(TerrainArt, TestDataSet::terrain(a ? Qt::darkGreen : Qt::darkRed));
+    built.setStaticImage(StaticArt, TestDataSet::solid(20, 20, a ? Qt::gray : Qt::darkGray));
+    built.setStaticTile(Weight, named("anvil", a ? 3 : 4));
+    built.setStaticTile(WeightAndFlags, named("tub", a ? 3 : 4, a ? TileFlags::Wet : TileFlags::Surface));
+    built.setStaticTile(Animation, named("fire", 1, TileFlags::Animated));
+    built.setAnim(Animation, animation(a ? 2 : 3));
+    built.setStaticImage(Same, TestDataSet::solid(10, 30, Qt::gray));
+    built.setStaticTile(Same, named("lamp"));
+    if (a)
+        built.setStaticTile(OnlyInA, named("lamp post"));
+    return built;
+}
+
+} // namespace
+
+class WindowCompareTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(scratch.isValid());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratch.filePath("user"));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, scratch.filePath("system"));
+        a = std::make_unique<TestDataSet>(builder(96, true));
+        b = std::make_unique<TestDataSet>(builder(64, false));
+        QVERIFY(a->isValid() && b->isValid());
+    }
+    void init()
+    {
+        QSettings(AppSettings::organization(), AppSettings::application()).clear();
+        prompts = std::make_unique<FakePrompts>();
+    }
+    void cleanup()
+    {
+        window.reset();
+        prompts.reset();
+    }
+
+    void marksAndToolTips_data()
+    {
+        QTest::addColumn<bool>("statics");
+        QTest::addColumn<int>("id");
+        QTest::addColumn<int>("marks");
+        QTest::addColumn<QStringList>("told"); // the tool tip's lines after the name
+        QTest::newRow("terrain art") << false << TerrainArt << ArtBit << QStringList{"art differs"};
+        QTest::newRow("terrain alike") << false << TerrainArt + 1 << 0 << QStringList{};
+        QTest::newRow("static art") << true << StaticArt << ArtBit << QStringList{"art differs"};
+        QTest::newRow("weight") << true << Weight << TileDataBit << QStringList{"tile data differs: weight"};
+        QTest::newRow("weight and flags")
+            << true << WeightAndFlags << TileDataBit << QStringList{"tile data differs: weight, flags"};
+        QTest::newRow("animation") << true << Animation << AnimationBit << QStringList{"animation differs"};
+        QTest::newRow("alike") << true << Same << 0 << QStringList{};
+        QTest::newRow("only here") << true << OnlyInA << OnlyBit << QStringList{"only in this set"};
+        QTest::newRow("empty past B's end") << true << OnlyInA + 1 << 0 << QStringList{};
+    }
+    // Compared from the command line; the window is used meanwhile.
+    void marksAndToolTips()
+    {
+        QFETCH(bool, statics);
+        QFETCH(int, id);
+        QFETCH(int, marks);
+        QFETCH(QStringList, told);
+        ProgramOptions options;
+        QString error;
+        QVERIFY2(options.parse({"tessera", "--compare", b->path(), a->path()}, &error), qPrintable(error));
+        openWindow(MyMainWindow::StartOptions{
+            options.dataDirectory, true, options.dataSetOptions, true, options.compareDirectory});
+        QVERIFY(window->windowMenus()->stopComparingAction()->isEnabled());
+        QTRY_VERIFY(!window->comparison()->isRunning());
+        QVERIFY(window->comparison()->isActive());
+
+        window->tabs()->setCurrentIndex(statics ? ArtTab::StaticsIndex : ArtTab::TerrainIndex);
+        TilePalette *palette = window->currentPalette();
+        palette->selectTile(id);
+        QCOMPARE(palette->toolTipText(id).split('\n').mid(2), told);
+        // Each mark is there in its colour, and no other.
+        const QImage shown = palette->grab().toImage();
+        const int cell = palette->indexOf(id) - palette->indexOf(palette->firstVisibleId());
+        const QRect box(TilePalette::CellPitch * (cell % palette->columnCount()) + 1,
+            TilePalette::CellPitch * (cell / palette->columnCount()) + 1, TilePalette::ImageBoxSize,
+            TilePalette::ImageBoxSize);
+        for (int mark = 0; mark < TilePalette::DifferenceMarkCount; ++mark) {
+            const auto which = TilePalette::DifferenceMark(mark);
+            const QColor colour = shown.pixelColor(TilePalette::differenceMarkRect(box, which).center());
+            QCOMPARE(colour == TilePalette::differenceMarkColor(which), bool(marks & (1 << mark)));
+        }
+    }
+
+    // Compared from the menu: Differences Only shows exactly the differing tiles, Locate
+    // and Find reach only them, and Stop Comparing brings every tile back unmarked.
+    void differencesOnlyAndStop()
+    {
+        openWindow(MyMainWindow::StartOptions{a->path(), true, DataSet::Options(), true, QString()});
+        WindowMenus *menus = window->windowMenus();
+        QVERIFY(!menus->stopComparingAction()->isEnabled() && !menus->differencesOnlyAction()->isEnabled());
+        prompts->directories << b->path();
+        menus->compareAction()->trigger();
+        QCOMPARE(prompts->last("directory")->caption, MyMainWindow::compareCaption());
+        QTRY_VERIFY(!window->comparison()->isRunning());
+        TilePalette *terrain = window->tabs()->terrain()->tilePalette();
+        TilePalette *statics = window->tabs()->statics()->tilePalette();
+        statics->selectTile(Same);
+        terrain->selectTile(TerrainArt);
+        menus->differencesOnlyAction()->trigger();
+        // Nothing out of sight stays selected for the keys to act on.
+        QCOMPARE(statics->selectedId(), int(TilePalette::NoTile));
+        QCOMPARE(terrain->selectedId(), TerrainArt);
+
+        const auto cells = [](const TilePalette *palette) {
+            QList<int> ids;
+            for (int index = 0; index < palette->shownCount(); ++index)
+                ids << palette->idAt(index);
+            return ids;
+        };
+        QCOMPARE(cells(terrain), QList<int>{TerrainArt});
+        QCOMPARE(cells(statics), (QList<int>{StaticArt, Weight, WeightAndFlags, Animation, OnlyInA}));
+        QCOMPARE(terrain->tileAt(QPoint(1, 1)), TerrainArt);
+        // Locate reaches a differing tile, and says why one alike is not there.
+        window->tabs()->setCurrentIndex(ArtTab::StaticsIndex);
+        QTRY_VERIFY(statics->columnCount() > 0);
+        QCOMPARE(statics->tileAt(QPoint(TilePalette::CellPitch + 1, 1)), Weight);
+        prompts->texts << QString::number(Animation) << QString::number(Same);
+        const auto locate = [&] {
+            for (QAction *action : window->findChildren<QAction *>())
+                if (action->text() == QStringLiteral("Locate..."))
+                    action->trigger();
+        };
+        locate();
+        QCOMPARE(statics->selectedId(), Animation);
+        locate();
+        QCOMPARE(statics->selectedId(), Animation);
+        QCOMPARE(prompts->count("warning"), 1);
+        QVERIFY(prompts->last("warning")->text.contains("Differences Only"));
+        // Find goes past "lamp" (alike) to "lamp post", around from the selection.
+        prompts->texts << QStringLiteral("LAMP");
+        for (QAction *action : window->findChildren<QAction *>())
+            if (action->text() == QStringLiteral("Find..."))
+                action->trigger();
+        QCOMPARE(statics->selectedId(), OnlyInA);
+        // The keys move between the cells shown.
+        QTest::keyClick(statics, Qt::Key_Left);
+        QCOMPARE(statics->selectedId(), Animation);
+        QTest::keyClick(statics, Qt::Key_End);
+        QCOMPARE(statics->selectedId(), OnlyInA);
+
+        menus->stopComparingAction()->trigger();
+        QVERIFY(!window->comparison()->isActive());
+        QVERIFY(!menus->differencesOnlyAction()->isChecked() && !menus->differencesOnlyAction()->isEnabled());
+        QVERIFY(statics->showsAll() && terrain->showsAll());
+        QCOMPARE(statics->shownCount(), 96);
+        QCOMPARE(statics->toolTipText(Weight).split('\n').size(), 2);
+        QCOMPARE(statics->selectedId(), OnlyInA);
+
+        // Stopped while it runs: nothing of it is left.
+        prompts->directories << b->path();
+        menus->compareAction()->trigger();
+        QVERIFY(window->comparison()->isRunning());
+        menus->stopComparingAction()->trigger();
+        QCoreApplication::processEvents();
+        QVERIFY(!window->comparison()->isActive() && !window->comparison()->isRunning());
+        QCOMPARE(statics->toolTipText(Weight).split('\n').size(), 2);
+        QVERIFY(!menus->stopComparingAction()->isEnabled());
+    }
+
+private:
+    void openWindow(const MyMainWindow::StartOptions &options)
+    {
+        window = std::make_unique<MyMainWindow>(options);
+        window->resize(800, 600);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    }
+
+    QTemporaryDir scratch;
+    std::unique_ptr<TestDataSet> a;
+    std::unique_ptr<TestDataSet> b;
+    std::unique_ptr<FakePrompts> prompts;
+    std::unique_ptr<MyMainWindow> window;
+};
+
+QTEST_MAIN(WindowCompareTest)
+#include "test_window_compare.moc"
