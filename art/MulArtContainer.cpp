@@ -32,7 +32,9 @@ bool MulArtContainer::open(const QString &indexPath, const QString &artPath, QSt
         if (offset >= 0 && offset < artFile.size())
             recordStarts.append(offset);
     }
-    std::sort(recordStarts.begin(), recordStarts.end());
+    // art.mul is usually written in index order, and then needs no sorting.
+    if (!std::is_sorted(recordStarts.cbegin(), recordStarts.cend()))
+        std::sort(recordStarts.begin(), recordStarts.end());
     recordStarts.erase(std::unique(recordStarts.begin(), recordStarts.end()), recordStarts.end());
     if (error)
         *error = openError;

@@ -161,6 +161,27 @@ bool sameAnimation(const AnimDataEntry &a, const AnimDataEntry &b)
     return std::equal(a.frameOffsets.cbegin(), a.frameOffsets.cbegin() + frames, b.frameOffsets.cbegin());
 }
 
+// The entry's bytes as the file holds them, when they are what the store serves (no
+// edit pending, the whole entry in the file); empty otherwise.
+QByteArrayView fileEntry(const DataSet &set, int id)
+{
+    const QByteArray &bytes = set.anims().fileBytes();
+    const qint64 position = AnimDataFile::entryPosition(id);
+    if (position + AnimDataEntry::Size > bytes.size()
+        || set.pendingEdits().isEdited(TileKind::Static, id, Part::Animation))
+        return {};
+    return QByteArrayView(bytes).sliced(position, AnimDataEntry::Size);
+}
+
+// Equal bytes are equal entries, read or not.
+bool sameEntries(const DataSet &a, const DataSet &b, int id)
+{
+    const QByteArrayView entryA = fileEntry(a, id);
+    if (!entryA.isEmpty() && entryA == fileEntry(b, id))
+        return true;
+    return sameAnimation(a.anims().readEntry(id), b.anims().readEntry(id));
+}
+
 } // namespace
 
 DataSetComparison::DataSetComparison(const DataSet &a, const DataSet &b)
@@ -288,8 +309,8 @@ bool DataSetComparison::compare(TileKind kind, int id, Difference *difference) c
             const bool animated
                 = sameRecords && (qFromLittleEndian<quint32>(recordA.data()) & TileFlags::Animated);
             found.animation = !sameRecords ? animationDiffers(id)
-                : animated ? !sameAnimation(setA.anims().readEntry(id), setB.anims().readEntry(id))
-                           : false;
+                : animated                 ? !sameEntries(setA, setB, id)
+                                           : false;
         }
         if (!found.art && found.tileData.isEmpty() && !found.animation)
             return false;
