@@ -24,12 +24,12 @@ public:
     ArtIndexEntry entry(int slot) const override;
     // The record as its content ends it, whatever length the index states.
     QByteArray record(int slot) const override;
-    // Lent from the read window: the whole terrain record, or the static's bytes as its
-    // entry states them (bounded by the next record and the longest static).
-    QByteArrayView recordSpan(int slot, QByteArray *buffer) const override;
     // The same; a record that cannot be drawn as the index states it, cut at the start
     // of the next record or the end of art.mul.
     StoredRecord storedRecord(int slot) const override;
+    // Lent from the read window: the whole terrain record, or the static's bytes as its
+    // entry states them (bounded by the next record and the longest static).
+    QByteArrayView recordSpan(int slot, QByteArray *buffer) const override;
     QStringList lostInSaving(Format format) const override;
     // Bytes read from art.mul since it was opened.
     qint64 artBytesRead() const { return artFile.bytesRead(); }
