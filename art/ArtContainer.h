@@ -4,6 +4,7 @@
 #include "art/ArtIndexEntry.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -68,6 +69,16 @@ public:
     // record with its header); empty when there is none or it cannot be read. Reading it
     // costs what the record holds, never what its entry claims.
     virtual QByteArray record(int slot) const = 0;
+    // The bytes the record of a slot is cut from, for comparing records without copying
+    // them: the record, then whatever more of its entry is read with it. Where their
+    // content ends within them (ArtCodec's record extent), they draw what record() draws;
+    // where it does not, record() may read further or give nothing. Valid until the
+    // container is read again; *buffer holds them where the container has none to lend.
+    virtual QByteArrayView recordSpan(int slot, QByteArray *buffer) const
+    {
+        *buffer = record(slot);
+        return *buffer;
+    }
 
     // The record of a slot as the container keeps it, whether or not it can be drawn:
     // what a save copies for a tile nobody edited. Bytes empty when there is none or it

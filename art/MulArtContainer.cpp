@@ -20,6 +20,7 @@ bool MulArtContainer::open(const QString &indexPath, const QString &artPath, QSt
 {
     index.clear();
     recordStarts.clear();
+    nextStart = 0;
     openError.clear();
     artFile.close();
     if (indexFile.open(indexPath, &openError) && artFile.open(artPath, &openError))
@@ -31,7 +32,9 @@ bool MulArtContainer::open(const QString &indexPath, const QString &artPath, QSt
         if (offset >= 0 && offset < artFile.size())
             recordStarts.append(offset);
     }
-    std::sort(recordStarts.begin(), recordStarts.end());
+    // art.mul is usually written in index order, and then needs no sorting.
+    if (!std::is_sorted(recordStarts.cbegin(), recordStarts.cend()))
+        std::sort(recordStarts.begin(), recordStarts.end());
     recordStarts.erase(std::unique(recordStarts.begin(), recordStarts.end()), recordStarts.end());
     if (error)
         *error = openError;
@@ -75,26 +78,51 @@ ArtContainer::StoredRecord MulArtContainer::storedRecord(int slot) const
 
 qint64 MulArtContainer::roomAt(qint32 offset) const
 {
-    const auto next = std::upper_bound(recordStarts.cbegin(), recordStarts.cend(), offset);
-    return (next == recordStarts.cend() ? artFile.size() : qint64(*next)) - offset;
+    // Records are mostly read in the order art.mul holds them: the start after the last
+    // one found, or the one after it, usually ends this record, without a search.
+    const auto ends = [&](qsizetype next) {
+        return next < recordStarts.size() && recordStarts.at(next) > offset
+            && (next == 0 || recordStarts.at(next - 1) <= offset);
+    };
+    if (!ends(nextStart) && !ends(++nextStart))
+        nextStart
+            = std::upper_bound(recordStarts.cbegin(), recordStarts.cend(), offset) - recordStarts.cbegin();
+    return (nextStart == recordStarts.size() ? artFile.size() : qint64(recordStarts.at(nextStart))) - offset;
+}
+
+bool MulArtContainer::holdsRecord(const ArtIndexEntry &stored) const
+{
+    return !stored.isEmpty() && stored.offset >= 0 && stored.offset < artFile.size();
+}
+
+QByteArrayView MulArtContainer::recordSpan(int slot, QByteArray *) const
+{
+    const ArtIndexEntry stored = entry(slot);
+    if (!holdsRecord(stored))
+        return {};
+    if (slot < StaticIdBase)
+        return artFile.view(stored.offset, TerrainRecordSize);
+    return staticSpan(stored, roomAt(stored.offset));
 }
 
 ArtContainer::StoredRecord MulArtContainer::locate(int slot, bool undrawn) const
 {
     const ArtIndexEntry stored = entry(slot);
-    if (stored.isEmpty() || stored.offset < 0 || stored.offset >= artFile.size())
+    if (!holdsRecord(stored))
         return {};
     const qint64 room = roomAt(stored.offset);
     StoredRecord found;
+    // Lent from the read window and copied once, as far as the record reaches.
+    QByteArrayView bytes;
     qint64 extent = -1;
     if (slot < StaticIdBase) {
-        found.bytes = artFile.read(stored.offset, TerrainRecordSize);
-        extent = ArtCodec::terrainRecordExtent(found.bytes);
+        bytes = artFile.view(stored.offset, TerrainRecordSize);
+        extent = ArtCodec::terrainRecordExtent(bytes);
     } else {
-        extent = staticExtent(stored, room, &found.bytes);
+        extent = staticExtent(stored, room, &bytes);
     }
     if (extent >= 0) {
-        found.bytes.truncate(extent);
+        found.bytes = bytes.first(extent).toByteArray();
         found.fit = extent == stored.length ? Fit::AsStated
             : extent < stored.length        ? Fit::CutToRecord
                                             : Fit::GrownToRecord;
@@ -103,29 +131,33 @@ ArtContainer::StoredRecord MulArtContainer::locate(int slot, bool undrawn) const
         // as stated, but never reaching into the next record or past the file.
         found.bytes = artFile.read(stored.offset, qMin<qint64>(stored.length, room));
         found.fit = stored.length > room ? Fit::UndrawnCut : Fit::UndrawnAsStated;
-    } else {
-        found.bytes.clear();
     }
     found.length = quint32(found.bytes.size());
     return found;
 }
 
-qint64 MulArtContainer::staticExtent(const ArtIndexEntry &stored, qint64 room, QByteArray *bytes) const
+QByteArrayView MulArtContainer::staticSpan(const ArtIndexEntry &stored, qint64 room) const
 {
     // Records do not overlap in a sound file, so the bytes up to the next record hold the
-    // whole record, and reading them costs what the records really take. A record that
-    // reaches into another is read as far as any static record can reach.
-    const qint64 first = qMax<qint64>(
-        StaticLineTableOffset, qMin(qMax<qint64>(stored.length, 0), qMin(room, MaxStaticRecordSize)));
-    *bytes = artFile.read(stored.offset, first);
+    // whole record, and reading them costs what the records really take.
+    return artFile.view(stored.offset,
+        qMax<qint64>(
+            StaticLineTableOffset, qMin(qMax<qint64>(stored.length, 0), qMin(room, MaxStaticRecordSize))));
+}
+
+qint64 MulArtContainer::staticExtent(const ArtIndexEntry &stored, qint64 room, QByteArrayView *bytes) const
+{
+    *bytes = staticSpan(stored, room);
+    const qint64 first = bytes->size();
     qint64 extent = ArtCodec::staticRecordExtent(*bytes);
-    const auto side = [&](int at) { return qFromLittleEndian<qint16>(bytes->constData() + at); };
-    // Only a record whose sides are sound can be helped by more bytes.
+    const auto side = [&](int at) { return qFromLittleEndian<qint16>(bytes->data() + at); };
+    // Only a record whose sides are sound can be helped by more bytes. A record that
+    // reaches into another is read as far as any static record can reach.
     const bool sound = bytes->size() >= StaticLineTableOffset && side(StaticHeaderSize) > 0
         && side(StaticHeaderSize) <= MaxStaticSide && side(StaticHeaderSize + 2) > 0
         && side(StaticHeaderSize + 2) <= MaxStaticSide;
     if (extent < 0 && sound && first < MaxStaticRecordSize) {
-        *bytes = artFile.read(stored.offset, MaxStaticRecordSize);
+        *bytes = artFile.view(stored.offset, MaxStaticRecordSize);
         extent = ArtCodec::staticRecordExtent(*bytes);
     }
     return extent;

@@ -27,13 +27,20 @@ public:
     // The same; a record that cannot be drawn as the index states it, cut at the start
     // of the next record or the end of art.mul.
     StoredRecord storedRecord(int slot) const override;
+    // Lent from the read window: the whole terrain record, or the static's bytes as its
+    // entry states them (bounded by the next record and the longest static).
+    QByteArrayView recordSpan(int slot, QByteArray *buffer) const override;
     QStringList lostInSaving(Format format) const override;
     // Bytes read from art.mul since it was opened.
     qint64 artBytesRead() const { return artFile.bytesRead(); }
 
 private:
+    // Whether the entry points at bytes of art.mul.
+    bool holdsRecord(const ArtIndexEntry &stored) const;
     StoredRecord locate(int slot, bool undrawn) const;
-    qint64 staticExtent(const ArtIndexEntry &stored, qint64 room, QByteArray *bytes) const;
+    // The bytes first read for a static record: as its entry states them, within room.
+    QByteArrayView staticSpan(const ArtIndexEntry &stored, qint64 room) const;
+    qint64 staticExtent(const ArtIndexEntry &stored, qint64 room, QByteArrayView *bytes) const;
     // Bytes from offset to the next record's start or the end of art.mul.
     qint64 roomAt(qint32 offset) const;
 
@@ -42,5 +49,7 @@ private:
     QByteArray index;
     // Where the records in art.mul start, ascending, once each.
     QVector<qint32> recordStarts;
+    // The position in recordStarts that ended the record last read.
+    mutable qsizetype nextStart = 0;
     QString openError;
 };

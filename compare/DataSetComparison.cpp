@@ -1,6 +1,7 @@
 #include "compare/DataSetComparison.h"
 
 #include "art/ArtCodec.h"
+#include "art/ArtContainer.h"
 #include "art/ArtFormat.h"
 #include "art/ArtWork.h"
 #include "dataset/DataSet.h"
@@ -99,11 +100,22 @@ QImage decode(TileKind kind, const QByteArray &record)
     return kind == TileKind::Static ? ArtCodec::decodeStatic(record) : ArtCodec::decodeTerrain(record);
 }
 
+qint64 extentOf(TileKind kind, QByteArrayView record)
+{
+    return kind == TileKind::Static ? ArtCodec::staticRecordExtent(record)
+                                    : ArtCodec::terrainRecordExtent(record);
+}
+
 bool showsImage(TileKind kind, const QByteArray &record)
 {
-    return (kind == TileKind::Static ? ArtCodec::staticRecordExtent(record)
-                                     : ArtCodec::terrainRecordExtent(record))
-        >= 0;
+    return extentOf(kind, record) >= 0;
+}
+
+// Equal records draw equal images; a static's 4-byte header is not drawn.
+bool sameBytesDrawn(TileKind kind, QByteArrayView a, QByteArrayView b)
+{
+    const qsizetype header = kind == TileKind::Static ? ArtFormat::StaticHeaderSize : 0;
+    return a.size() == b.size() && a.sliced(qMin(header, a.size())) == b.sliced(qMin(header, b.size()));
 }
 
 // A record the file does not hold reads as an empty one: what the properties window
@@ -147,6 +159,27 @@ bool sameAnimation(const AnimDataEntry &a, const AnimDataEntry &b)
         return false;
     const int frames = qBound(0, int(a.frameCount), AnimDataEntry::FrameSlots);
     return std::equal(a.frameOffsets.cbegin(), a.frameOffsets.cbegin() + frames, b.frameOffsets.cbegin());
+}
+
+// The entry's bytes as the file holds them, when they are what the store serves (no
+// edit pending, the whole entry in the file); empty otherwise.
+QByteArrayView fileEntry(const DataSet &set, int id)
+{
+    const QByteArray &bytes = set.anims().fileBytes();
+    const qint64 position = AnimDataFile::entryPosition(id);
+    if (position + AnimDataEntry::Size > bytes.size()
+        || set.pendingEdits().isEdited(TileKind::Static, id, Part::Animation))
+        return {};
+    return QByteArrayView(bytes).sliced(position, AnimDataEntry::Size);
+}
+
+// Equal bytes are equal entries, read or not.
+bool sameEntries(const DataSet &a, const DataSet &b, int id)
+{
+    const QByteArrayView entryA = fileEntry(a, id);
+    if (!entryA.isEmpty() && entryA == fileEntry(b, id))
+        return true;
+    return sameAnimation(a.anims().readEntry(id), b.anims().readEntry(id));
 }
 
 } // namespace
@@ -205,15 +238,32 @@ bool DataSetComparison::holdsAnything(const DataSet &set, TileKind kind, int id)
     return parts.animation && kind == TileKind::Static && animation(set, id).has_value();
 }
 
+bool DataSetComparison::storedAlike(TileKind kind, int id) const
+{
+    const ArtContainer &a = setA.art().container();
+    const ArtContainer &b = setB.art().container();
+    // Two spans lent by one container would share its read window.
+    if (&a == &b || setA.pendingEdits().state(kind, id, Part::Image) != PendingEdit::State::None
+        || setB.pendingEdits().state(kind, id, Part::Image) != PendingEdit::State::None)
+        return false;
+    QByteArray bufferA;
+    QByteArray bufferB;
+    const QByteArrayView spanA = a.recordSpan(slotOf(kind, id), &bufferA);
+    const QByteArrayView spanB = b.recordSpan(slotOf(kind, id), &bufferB);
+    // Equal bytes whose content ends within them draw the same, whatever either container
+    // would read past them; where it does not end there, the records are read whole.
+    return sameBytesDrawn(kind, spanA, spanB) && extentOf(kind, spanA) >= 0;
+}
+
 bool DataSetComparison::artDiffers(TileKind kind, int id) const
 {
+    // Most tiles of two related sets are stored alike: compared where they are read,
+    // without copying or decoding them.
+    if (storedAlike(kind, id))
+        return false;
     const QByteArray a = artRecord(setA, kind, id);
     const QByteArray b = artRecord(setB, kind, id);
-    // Equal bytes draw equal images; a static's 4-byte header is not drawn.
-    const int header = kind == TileKind::Static ? ArtFormat::StaticHeaderSize : 0;
-    if (a.size() == b.size()
-        && QByteArrayView(a).sliced(qMin<qsizetype>(header, a.size()))
-            == QByteArrayView(b).sliced(qMin<qsizetype>(header, b.size())))
+    if (sameBytesDrawn(kind, a, b))
         return false;
     // Two encodings of one image (other runs, a record cut or grown) draw the same pixels.
     return decode(kind, a) != decode(kind, b);
@@ -259,8 +309,8 @@ bool DataSetComparison::compare(TileKind kind, int id, Difference *difference) c
             const bool animated
                 = sameRecords && (qFromLittleEndian<quint32>(recordA.data()) & TileFlags::Animated);
             found.animation = !sameRecords ? animationDiffers(id)
-                : animated ? !sameAnimation(setA.anims().readEntry(id), setB.anims().readEntry(id))
-                           : false;
+                : animated                 ? !sameEntries(setA, setB, id)
+                                           : false;
         }
         if (!found.art && found.tileData.isEmpty() && !found.animation)
             return false;

@@ -76,6 +76,8 @@ private:
     {
         return kind == TileKind::Terrain ? ArtFormat::TerrainCount : staticEndB;
     }
+    // Both sides' art stored alike, drawing the same without being copied out or decoded.
+    bool storedAlike(TileKind kind, int id) const;
     bool artDiffers(TileKind kind, int id) const;
     QStringList tileDataDiffers(TileKind kind, int id) const;
     bool animationDiffers(int id) const;

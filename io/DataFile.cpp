@@ -65,16 +65,33 @@ QByteArray DataFile::read(qint64 offset, qint64 length) const
 
 bool DataFile::readExactly(qint64 offset, qint64 length, char *out) const
 {
-    if (!isOpen() || offset < 0 || length < 0 || offset > size() || length > size() - offset)
-        return false;
     if (length == 0)
-        return true;
+        return isOpen() && offset >= 0 && offset <= size();
+    const char *bytes = lend(offset, length);
+    if (!bytes)
+        return false;
+    std::memcpy(out, bytes, size_t(length));
+    return true;
+}
+
+QByteArrayView DataFile::view(qint64 offset, qint64 length) const
+{
+    if (!isOpen() || offset < 0 || length <= 0 || offset >= size())
+        return {};
+    const qint64 wanted = qMin(length, size() - offset);
+    const char *bytes = lend(offset, wanted);
+    return bytes ? QByteArrayView(bytes, wanted) : QByteArrayView();
+}
+
+const char *DataFile::lend(qint64 offset, qint64 length) const
+{
+    if (!isOpen() || offset < 0 || length <= 0 || offset > size() || length > size() - offset)
+        return nullptr;
     const bool inWindow = offset >= windowStart && offset + length <= windowStart + window.size();
     if (!inWindow && !fill(offset, length))
-        return false;
-    std::memcpy(out, window.constData() + (offset - windowStart), size_t(length));
+        return nullptr;
     handedOut += length;
-    return true;
+    return window.constData() + (offset - windowStart);
 }
 
 bool DataFile::fill(qint64 offset, qint64 length) const

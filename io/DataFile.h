@@ -3,6 +3,7 @@
 #include "io/FileStamp.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QFile>
 #include <QString>
 #include <memory>
@@ -37,12 +38,17 @@ public:
     QByteArray read(qint64 offset, qint64 length) const;
     // Exactly length bytes at offset into out; false when they cannot all be read.
     bool readExactly(qint64 offset, qint64 length, char *out) const;
+    // The bytes read() gives, lent instead of copied: valid until the file is read again.
+    QByteArrayView view(qint64 offset, qint64 length) const;
     // Bytes handed out by reads since the file was opened: what the readers' work grows with.
     qint64 bytesRead() const { return handedOut; }
     // The whole file, when it is at most limit bytes long; otherwise empty and *error says why.
     QByteArray readAll(qint64 limit, QString *error = nullptr) const;
 
 private:
+    // Where length bytes at offset are in the window, read into it when they are not;
+    // null when they cannot all be read.
+    const char *lend(qint64 offset, qint64 length) const;
     bool fill(qint64 offset, qint64 length) const;
 
     std::unique_ptr<QFile> file;

@@ -181,6 +181,19 @@ void TestDiff::diff_data()
         << QStringList{QStringLiteral("static 0x0009: art"),
                QStringLiteral("1 tile differs: 1 art, 0 tile data, 0 animation, 0 only in A, 0 only in B")}
         << QByteArray();
+    // Static 9's entry states 12 bytes of a record (static 10's) that differs only past them.
+    const auto statingTooLittle = [](quint16 right) {
+        return Change([right](DataSetBuilder &b) {
+            const QByteArray record = twoRuns(0x7c00, right);
+            b.setStaticRecord(10, record);
+            b.setRawStaticEntry(9, qint32(b.artBytes().indexOf(record)), 12);
+        });
+    };
+    QTest::newRow("an entry stating less than its record")
+        << 64 << statingTooLittle(0x001f) << statingTooLittle(0x03e0) << false << QStringList()
+        << QStringList{QStringLiteral("static 0x0009: art"), QStringLiteral("static 0x000A: art"),
+               QStringLiteral("2 tiles differ: 2 art, 0 tile data, 0 animation, 0 only in A, 0 only in B")}
+        << QByteArray();
     QTest::newRow("a record shared on one side only") << 64 << Change([](DataSetBuilder &a) {
         a.shareSlot(ArtFormat::StaticIdBase + 9, ArtFormat::StaticIdBase + 8);
     }) << Change([](DataSetBuilder &b) { b.setStaticImage(9, Blue); })
