@@ -1,5 +1,6 @@
 #include "app/MyMainWindow.h"
 
+#include "app/CompareCommands.h"
 #include "app/DataDirectory.h"
 #include "app/DataSetSaveController.h"
 #include "app/EditCommands.h"
@@ -46,7 +47,7 @@ MyMainWindow::MyMainWindow(
 MyMainWindow::MyMainWindow(const StartOptions &options, QWidget *parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags), settings(options.useSettings),
       session(std::make_unique<DataSetSession>(options.dataSet, options.recoverEdits)),
-      editing(new EditCommands(this)), comparing(std::make_unique<ComparisonSession>())
+      editing(new EditCommands(this)), comparer(new CompareCommands(this, session.get()))
 {
     session->setRecoveryQuestion(
         [this](int edits, const QString &directory) { return askToRecover(edits, directory); });
@@ -60,31 +61,13 @@ MyMainWindow::MyMainWindow(const StartOptions &options, QWidget *parent, Qt::Win
         warn(QStringLiteral("These edits no longer fit the data set and were not recovered: %1.")
                  .arg(tiles.join(QStringLiteral(", "))));
     });
-    connect(comparing.get(), &ComparisonSession::progressed, this, [this](int done, int total) {
-        if (bar)
-            bar->showComparison(comparedName, done, total);
-    });
-    connect(comparing.get(), &ComparisonSession::differencesFound, this, &MyMainWindow::showDifferences);
-    connect(comparing.get(), &ComparisonSession::finished, this, [this] {
-        comparisonEnded();
-        if (bar)
-            bar->showNotice(QStringLiteral("Compared with %1: %2 tiles differ")
-                                .arg(comparedName)
-                                .arg(comparing->differingCount()));
-    });
-    connect(comparing.get(), &ComparisonSession::failed, this, [this](const QString &error) {
-        comparisonEnded();
-        warn(QStringLiteral("The data sets could not be compared: %1").arg(error));
-    });
-    connect(comparing.get(), &ComparisonSession::stopped, this, &MyMainWindow::comparisonEnded);
     build(options);
 }
 
 MyMainWindow::~MyMainWindow()
 {
     // Nothing is told of the comparison's end any more: the widgets are going.
-    comparing->disconnect(this);
-    comparing->stop();
+    comparer->abandon();
     // The stores go before the widgets do: the window lets go of them first.
     session->close();
 }
@@ -104,7 +87,7 @@ QString MyMainWindow::chooserCaption()
 void MyMainWindow::build(const StartOptions &options)
 {
     setWindowTitle(title());
-    menus = new WindowMenus(this, editing);
+    menus = new WindowMenus(this, editing, comparer);
     connect(menus, &WindowMenus::recentChosen, this, &MyMainWindow::openDirectory);
     updateRecentMenu();
     updateActions();
@@ -135,7 +118,7 @@ void MyMainWindow::build(const StartOptions &options)
     session->open(std::move(set), directory);
     warnOfTileDataLayout();
     if (!options.compareDirectory.isEmpty())
-        compareWith(options.compareDirectory);
+        comparer->compareWith(options.compareDirectory);
 }
 
 bool MyMainWindow::askToRecover(int edits, const QString &directory)
@@ -195,78 +178,6 @@ bool MyMainWindow::reopenDataSet()
     return true;
 }
 
-bool MyMainWindow::compareWith(const QString &directory)
-{
-    if (!session->isOpen())
-        return false;
-    const QString path = DataDirectory::filePath(directory, QString());
-    QString error;
-    auto other = DataSetSession::read(path, session->formsOf(path), &error);
-    if (!other) {
-        warn(QStringLiteral("%1\n\nThe data set open now is not compared.").arg(error));
-        return false;
-    }
-    const QString own = session->dataSet()->directory();
-    comparedName = QFileInfo(QDir::cleanPath(other->directory())).fileName();
-    comparing->start(own, session->formsOf(own), std::move(other), session->formsOf(path));
-    bar->showComparison(comparedName, 0, 0);
-    menus->enableComparing(true);
-    showDifferences();
-    return true;
-}
-
-void MyMainWindow::fileCompare()
-{
-    if (!session->isOpen())
-        return;
-    const QString start = comparing->isActive() ? comparing->otherSet()->directory() : session->directory();
-    const QString directory
-        = DataDirectory::fromChosen(UserPrompts::current().existingDirectory(this, compareCaption(), start));
-    if (!directory.isEmpty())
-        compareWith(directory);
-}
-
-void MyMainWindow::fileStopComparing()
-{
-    comparing->stop();
-}
-
-void MyMainWindow::comparisonEnded()
-{
-    if (bar)
-        bar->endComparison();
-    // A comparison that failed or was stopped leaves nothing to show.
-    menus->enableComparing(comparing->isActive());
-    showDifferences();
-}
-
-void MyMainWindow::showDifferencesOnly(bool)
-{
-    showDifferences();
-}
-
-void MyMainWindow::showDifferences()
-{
-    if (!artTab)
-        return;
-    const bool only = menus->differencesOnlyAction()->isChecked() && comparing->isActive();
-    for (TilePalette *palette : {static_cast<TilePalette *>(artTab->terrain()->tilePalette()),
-             static_cast<TilePalette *>(artTab->statics()->tilePalette())}) {
-        if (!only) {
-            palette->showAll();
-        } else {
-            // Tiles only in the other set have no cell here.
-            QVector<int> ids;
-            for (int id : comparing->differingIds(palette->kind())) {
-                if (id < palette->tileCount())
-                    ids.append(id);
-            }
-            palette->showOnly(ids);
-        }
-        palette->update();
-    }
-}
-
 void MyMainWindow::checkDataFiles()
 {
     session->checkFiles();
@@ -321,7 +232,7 @@ void MyMainWindow::warnOfTileDataLayout()
 void MyMainWindow::dropDataSet()
 {
     // The comparison was of the data set going.
-    comparing->stop();
+    comparer->stop();
     if (artTab) {
         // Taking the tabs apart changes the current tab: nothing here may hear of it.
         artTab->disconnect(this);
@@ -351,7 +262,8 @@ void MyMainWindow::createDataSetWidgets()
     setCentralWidget(artTab);
     connectPalette(artTab->terrain()->tilePalette(), &MyBar::showTerrain);
     connectPalette(artTab->statics()->tilePalette(), &MyBar::showStatic);
-    const auto differenceOf = [this](TileKind kind, int id) { return comparing->difference(kind, id); };
+    const auto differenceOf
+        = [comparing = comparison()](TileKind kind, int id) { return comparing->difference(kind, id); };
     artTab->terrain()->tilePalette()->setDifferences(differenceOf);
     artTab->statics()->tilePalette()->setDifferences(differenceOf);
     connect(artTab, &QTabWidget::currentChanged, this, &MyMainWindow::updateActions);
@@ -491,6 +403,11 @@ void MyMainWindow::closeEvent(QCloseEvent *event)
     }
     settings.setWindowGeometry(saveGeometry());
     event->accept();
+}
+
+ComparisonSession *MyMainWindow::comparison() const
+{
+    return comparer->comparison();
 }
 
 QAction *MyMainWindow::saveAction() const

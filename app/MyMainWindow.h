@@ -12,6 +12,7 @@
 class AnimDataFile;
 class ArtTab;
 class ArtWork;
+class CompareCommands;
 class ComparisonSession;
 class DataSetSaveController;
 class EditCommands;
@@ -88,8 +89,10 @@ public:
     QAction *saveAction() const;
     DataSetSaveController *saveController() const { return saving; }
     // The data set compared with the open one, and how they differ.
-    ComparisonSession *comparison() const { return comparing.get(); }
+    ComparisonSession *comparison() const;
     WindowMenus *windowMenus() const { return menus; }
+    // What the status bar says of the data set open; null before the first and after File > Close.
+    MyBar *dataSetBar() const { return bar; }
     // The palette of the tab in view; null without a data set.
     TilePalette *currentPalette() const;
     QMenu *recentMenu() const;
@@ -106,9 +109,6 @@ public:
     // Opens the data set again from its files, keeping its pending edits wherever they
     // still fit; false (the user has been told) when the directory no longer holds one.
     bool reopenDataSet();
-    // Opens the data set in directory read-only beside the open one and compares the two
-    // in the background; false (the user has been told) when it holds none.
-    bool compareWith(const QString &directory);
 
 public Q_SLOTS:
     void fileSave();
@@ -117,10 +117,6 @@ public Q_SLOTS:
     void fileReopen();
     // Closes the data set, after asking about unsaved edits: the window becomes empty.
     void fileClose();
-    void fileCompare();
-    void fileStopComparing();
-    // Whether the palettes show only the tiles that differ from the data set compared with.
-    void showDifferencesOnly(bool only);
     void fileQuit();
     void about();
     void showShortcuts();
@@ -165,9 +161,6 @@ private:
     void showTileChange(TileKind kind, int id);
     void updateActions();
     void updateUndoActions();
-    // The palettes' marks, and their cells under Differences Only, as the comparison has them.
-    void showDifferences();
-    void comparisonEnded();
 
     AppSettings settings;
     std::unique_ptr<DataSetSession> session;
@@ -177,7 +170,5 @@ private:
     WindowMenus *menus = nullptr;
     DataSetSaveController *saving = nullptr;
     EditCommands *editing;
-    std::unique_ptr<ComparisonSession> comparing;
-    // The folder name of the data set compared with, for the status bar.
-    QString comparedName;
+    CompareCommands *comparer;
 };
