@@ -2,6 +2,7 @@
 
 #include "app/CompareCommands.h"
 #include "app/DataDirectory.h"
+#include "app/DataSetPrompts.h"
 #include "app/DataSetSaveController.h"
 #include "app/EditCommands.h"
 #include "app/EmptyWindowPage.h"
@@ -25,12 +26,6 @@
 #include <QFileInfo>
 #include <QStatusBar>
 
-namespace {
-
-const QString ProgramName = QStringLiteral("Tessera");
-
-} // namespace
-
 MyMainWindow::MyMainWindow(QWidget *parent, Qt::WindowFlags flags)
     : MyMainWindow(StartOptions(), parent, flags)
 { }
@@ -47,13 +42,17 @@ MyMainWindow::MyMainWindow(
 MyMainWindow::MyMainWindow(const StartOptions &options, QWidget *parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags), settings(options.useSettings),
       session(std::make_unique<DataSetSession>(options.dataSet, options.recoverEdits)),
-      editing(new EditCommands(this)), comparer(new CompareCommands(this, session.get()))
+      prompts(this, *session), editing(new EditCommands(this)),
+      comparer(new CompareCommands(this, session.get()))
 {
     session->setRecoveryQuestion(
-        [this](int edits, const QString &directory) { return askToRecover(edits, directory); });
+        [this](int edits, const QString &directory) { return prompts.askToRecover(edits, directory); });
     connect(session.get(), &DataSetSession::opened, this, &MyMainWindow::showDataSet);
     connect(session.get(), &DataSetSession::aboutToClose, this, &MyMainWindow::dropDataSet);
-    connect(session.get(), &DataSetSession::filesChanged, this, &MyMainWindow::offerReopen);
+    connect(session.get(), &DataSetSession::filesChanged, this, [this](const QString &file) {
+        if (prompts.askToReopen(file))
+            reopenDataSet();
+    });
     connect(session.get(), &DataSetSession::recoveryFailed, this, [this](const QString &error) {
         warn(QStringLiteral("The edits could not be recovered: %1").arg(error));
     });
@@ -104,65 +103,38 @@ void MyMainWindow::build(const StartOptions &options)
     if (directory.isEmpty())
         directory = settings.lastDataDirectory();
     if (directory.isEmpty())
-        directory = chooseDirectory(QString());
+        directory = prompts.chooseDirectory(QString());
     // A directory without a data set is named and another one asked for.
     const QString hint = QStringLiteral("Choose the directory that holds the game's data files.");
     std::unique_ptr<DataSet> set;
-    while (!directory.isEmpty() && !(set = readDataSet(directory, hint)))
-        directory = chooseDirectory(QString());
+    while (!directory.isEmpty() && !(set = prompts.read(directory, hint)))
+        directory = prompts.chooseDirectory(QString());
     if (!set) {
         session->giveFormsTo(QString());
         showEmptyPage();
         return;
     }
     session->open(std::move(set), directory);
-    warnOfTileDataLayout();
+    prompts.warnOfTileDataLayout(bar);
     if (!options.compareDirectory.isEmpty())
         comparer->compareWith(options.compareDirectory);
 }
 
-bool MyMainWindow::askToRecover(int edits, const QString &directory)
-{
-    const QString question
-        = QStringLiteral("Tessera ended without saving last time: %1 pending edits of this data set (%2) "
-                         "were left behind.\n\nRecover them? Otherwise they are discarded.")
-              .arg(edits)
-              .arg(QDir::toNativeSeparators(directory));
-    return UserPrompts::current().confirm(this, ProgramName, question, QStringLiteral("Recover"));
-}
-
-std::unique_ptr<DataSet> MyMainWindow::readDataSet(const QString &directory, const QString &hint)
-{
-    QString error;
-    auto set = session->read(DataDirectory::filePath(directory, QString()), &error);
-    if (!set)
-        UserPrompts::current().warning(this, ProgramName, QStringLiteral("%1\n\n%2").arg(error, hint));
-    else if (!set->interruptedSave().isEmpty())
-        UserPrompts::current().information(this, ProgramName, set->interruptedSave());
-    return set;
-}
-
-QString MyMainWindow::chooseDirectory(const QString &start)
-{
-    const QString chosen = UserPrompts::current().existingDirectory(this, chooserCaption(), start);
-    return DataDirectory::fromChosen(chosen);
-}
-
 bool MyMainWindow::openDirectory(const QString &directory)
 {
-    auto set = readDataSet(directory, QStringLiteral("The data set open now stays open."));
+    auto set = prompts.read(directory, QStringLiteral("The data set open now stays open."));
     if (!set)
         return false;
     if (saving && !saving->confirmClose(openQuestion()))
         return false;
     session->open(std::move(set), directory);
-    warnOfTileDataLayout();
+    prompts.warnOfTileDataLayout(bar);
     return true;
 }
 
 bool MyMainWindow::reopenDataSet()
 {
-    auto set = readDataSet(session->directory(), QStringLiteral("The data set open now stays open."));
+    auto set = prompts.read(session->directory(), QStringLiteral("The data set open now stays open."));
     if (!set)
         return false;
     QStringList dropped;
@@ -174,25 +146,13 @@ bool MyMainWindow::reopenDataSet()
                  .arg(dropped.join(QStringLiteral(", "))));
     statusBar()->showMessage(
         QStringLiteral("Opened %1 again").arg(QDir::toNativeSeparators(session->dataSet()->directory())));
-    warnOfTileDataLayout();
+    prompts.warnOfTileDataLayout(bar);
     return true;
 }
 
 void MyMainWindow::checkDataFiles()
 {
     session->checkFiles();
-}
-
-void MyMainWindow::offerReopen(const QString &file)
-{
-    const QString question = QStringLiteral(
-        "%1 has changed on disk since Tessera opened it; another program may have written "
-        "it.\n\nOpen the data set again to work on the new file? Your pending edits are kept "
-        "wherever they still fit. Until then saving is refused, so that a saved data set never "
-        "mixes the old file with the new; File > Reopen opens it again later.")
-                                 .arg(QDir::toNativeSeparators(file));
-    if (UserPrompts::current().confirm(this, ProgramName, question, QStringLiteral("Reopen")))
-        reopenDataSet();
 }
 
 void MyMainWindow::changeEvent(QEvent *event)
@@ -216,17 +176,6 @@ void MyMainWindow::showDataSet()
     updateRecentMenu();
     updateActions();
     updateUndoActions();
-}
-
-void MyMainWindow::warnOfTileDataLayout()
-{
-    // Records read in a layout guessed from a cut file may be garbage: the user hears of
-    // it before editing or saving them, and the status bar keeps saying so.
-    const QString warning = session->dataSet()->tiles().layoutWarning();
-    if (warning.isEmpty())
-        return;
-    UserPrompts::current().warning(this, ProgramName, warning);
-    bar->showNotice(warning);
 }
 
 void MyMainWindow::dropDataSet()
@@ -340,7 +289,7 @@ void MyMainWindow::updateRecentMenu()
 
 void MyMainWindow::warn(const QString &text)
 {
-    UserPrompts::current().warning(this, ProgramName, text);
+    prompts.warn(text);
 }
 
 bool MyMainWindow::readyToSave()
@@ -364,7 +313,7 @@ void MyMainWindow::fileSaveAs()
 void MyMainWindow::fileOpen()
 {
     const QString start = session->isOpen() ? session->directory() : settings.lastDataDirectory();
-    const QString directory = chooseDirectory(start);
+    const QString directory = prompts.chooseDirectory(start);
     if (!directory.isEmpty())
         openDirectory(directory);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppSettings.h"
+#include "app/DataSetPrompts.h"
 #include "dataset/DataSet.h"
 #include "io/TileKind.h"
 #include "session/DataSetSession.h"
@@ -130,22 +131,11 @@ protected:
 
 private:
     void build(const StartOptions &options);
-    // The data set in directory; null, after telling the user what is missing or
-    // damaged and followed by hint, when it holds none.
-    std::unique_ptr<DataSet> readDataSet(const QString &directory, const QString &hint);
-    // Asks for a data directory; empty when the user cancels.
-    QString chooseDirectory(const QString &start);
-    bool askToRecover(int edits, const QString &directory);
-    // Asks whether to read the data set again now that file changed on disk.
-    void offerReopen(const QString &file);
     // Shows the data set the session has opened.
     void showDataSet();
     // Lets go of the data set the session is closing: the widgets first (the palettes
     // and the properties windows opened from them), then what connects them to it.
     void dropDataSet();
-    // Says so, in a message and in the status bar, when tiledata.mul's layout was
-    // inferred from damaged data.
-    void warnOfTileDataLayout();
     // False, after offering to reopen it, while a file of the data set has changed on disk.
     bool readyToSave();
     // The window without a data set: a page that says how to open one.
@@ -164,6 +154,7 @@ private:
 
     AppSettings settings;
     std::unique_ptr<DataSetSession> session;
+    DataSetPrompts prompts;
     ArtTab *artTab = nullptr;
     // Made with the status bar, for the first data set; it goes with the bar.
     MyBar *bar = nullptr;
