@@ -17,7 +17,6 @@
 #include "edits/TileEdits.h"
 #include "session/ComparisonSession.h"
 #include "session/DataSetSession.h"
-#include "tiledata/TileData.h"
 #include "tileprop/ArtWidget.h"
 #include "ui/UserPrompts.h"
 
