@@ -1,6 +1,8 @@
 #include "app/MyMainWindow.h"
 
+#include "app/CompareCommands.h"
 #include "app/DataDirectory.h"
+#include "app/DataSetPrompts.h"
 #include "app/DataSetSaveController.h"
 #include "app/EditCommands.h"
 #include "app/EmptyWindowPage.h"
@@ -15,7 +17,6 @@
 #include "edits/TileEdits.h"
 #include "session/ComparisonSession.h"
 #include "session/DataSetSession.h"
-#include "tiledata/TileData.h"
 #include "tileprop/ArtWidget.h"
 #include "ui/UserPrompts.h"
 
@@ -23,12 +24,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStatusBar>
-
-namespace {
-
-const QString ProgramName = QStringLiteral("Tessera");
-
-} // namespace
 
 MyMainWindow::MyMainWindow(QWidget *parent, Qt::WindowFlags flags)
     : MyMainWindow(StartOptions(), parent, flags)
@@ -46,13 +41,17 @@ MyMainWindow::MyMainWindow(
 MyMainWindow::MyMainWindow(const StartOptions &options, QWidget *parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags), settings(options.useSettings),
       session(std::make_unique<DataSetSession>(options.dataSet, options.recoverEdits)),
-      editing(new EditCommands(this)), comparing(std::make_unique<ComparisonSession>())
+      prompts(this, *session), editing(new EditCommands(this)),
+      comparer(new CompareCommands(this, session.get()))
 {
     session->setRecoveryQuestion(
-        [this](int edits, const QString &directory) { return askToRecover(edits, directory); });
+        [this](int edits, const QString &directory) { return prompts.askToRecover(edits, directory); });
     connect(session.get(), &DataSetSession::opened, this, &MyMainWindow::showDataSet);
     connect(session.get(), &DataSetSession::aboutToClose, this, &MyMainWindow::dropDataSet);
-    connect(session.get(), &DataSetSession::filesChanged, this, &MyMainWindow::offerReopen);
+    connect(session.get(), &DataSetSession::filesChanged, this, [this](const QString &file) {
+        if (prompts.askToReopen(file))
+            reopenDataSet();
+    });
     connect(session.get(), &DataSetSession::recoveryFailed, this, [this](const QString &error) {
         warn(QStringLiteral("The edits could not be recovered: %1").arg(error));
     });
@@ -60,31 +59,13 @@ MyMainWindow::MyMainWindow(const StartOptions &options, QWidget *parent, Qt::Win
         warn(QStringLiteral("These edits no longer fit the data set and were not recovered: %1.")
                  .arg(tiles.join(QStringLiteral(", "))));
     });
-    connect(comparing.get(), &ComparisonSession::progressed, this, [this](int done, int total) {
-        if (bar)
-            bar->showComparison(comparedName, done, total);
-    });
-    connect(comparing.get(), &ComparisonSession::differencesFound, this, &MyMainWindow::showDifferences);
-    connect(comparing.get(), &ComparisonSession::finished, this, [this] {
-        comparisonEnded();
-        if (bar)
-            bar->showNotice(QStringLiteral("Compared with %1: %2 tiles differ")
-                                .arg(comparedName)
-                                .arg(comparing->differingCount()));
-    });
-    connect(comparing.get(), &ComparisonSession::failed, this, [this](const QString &error) {
-        comparisonEnded();
-        warn(QStringLiteral("The data sets could not be compared: %1").arg(error));
-    });
-    connect(comparing.get(), &ComparisonSession::stopped, this, &MyMainWindow::comparisonEnded);
     build(options);
 }
 
 MyMainWindow::~MyMainWindow()
 {
     // Nothing is told of the comparison's end any more: the widgets are going.
-    comparing->disconnect(this);
-    comparing->stop();
+    comparer->abandon();
     // The stores go before the widgets do: the window lets go of them first.
     session->close();
 }
@@ -104,7 +85,7 @@ QString MyMainWindow::chooserCaption()
 void MyMainWindow::build(const StartOptions &options)
 {
     setWindowTitle(title());
-    menus = new WindowMenus(this, editing);
+    menus = new WindowMenus(this, editing, comparer);
     connect(menus, &WindowMenus::recentChosen, this, &MyMainWindow::openDirectory);
     updateRecentMenu();
     updateActions();
@@ -121,65 +102,38 @@ void MyMainWindow::build(const StartOptions &options)
     if (directory.isEmpty())
         directory = settings.lastDataDirectory();
     if (directory.isEmpty())
-        directory = chooseDirectory(QString());
+        directory = prompts.chooseDirectory(QString());
     // A directory without a data set is named and another one asked for.
     const QString hint = QStringLiteral("Choose the directory that holds the game's data files.");
     std::unique_ptr<DataSet> set;
-    while (!directory.isEmpty() && !(set = readDataSet(directory, hint)))
-        directory = chooseDirectory(QString());
+    while (!directory.isEmpty() && !(set = prompts.read(directory, hint)))
+        directory = prompts.chooseDirectory(QString());
     if (!set) {
         session->giveFormsTo(QString());
         showEmptyPage();
         return;
     }
     session->open(std::move(set), directory);
-    warnOfTileDataLayout();
+    prompts.warnOfTileDataLayout(bar);
     if (!options.compareDirectory.isEmpty())
-        compareWith(options.compareDirectory);
-}
-
-bool MyMainWindow::askToRecover(int edits, const QString &directory)
-{
-    const QString question
-        = QStringLiteral("Tessera ended without saving last time: %1 pending edits of this data set (%2) "
-                         "were left behind.\n\nRecover them? Otherwise they are discarded.")
-              .arg(edits)
-              .arg(QDir::toNativeSeparators(directory));
-    return UserPrompts::current().confirm(this, ProgramName, question, QStringLiteral("Recover"));
-}
-
-std::unique_ptr<DataSet> MyMainWindow::readDataSet(const QString &directory, const QString &hint)
-{
-    QString error;
-    auto set = session->read(DataDirectory::filePath(directory, QString()), &error);
-    if (!set)
-        UserPrompts::current().warning(this, ProgramName, QStringLiteral("%1\n\n%2").arg(error, hint));
-    else if (!set->interruptedSave().isEmpty())
-        UserPrompts::current().information(this, ProgramName, set->interruptedSave());
-    return set;
-}
-
-QString MyMainWindow::chooseDirectory(const QString &start)
-{
-    const QString chosen = UserPrompts::current().existingDirectory(this, chooserCaption(), start);
-    return DataDirectory::fromChosen(chosen);
+        comparer->compareWith(options.compareDirectory);
 }
 
 bool MyMainWindow::openDirectory(const QString &directory)
 {
-    auto set = readDataSet(directory, QStringLiteral("The data set open now stays open."));
+    auto set = prompts.read(directory, QStringLiteral("The data set open now stays open."));
     if (!set)
         return false;
     if (saving && !saving->confirmClose(openQuestion()))
         return false;
     session->open(std::move(set), directory);
-    warnOfTileDataLayout();
+    prompts.warnOfTileDataLayout(bar);
     return true;
 }
 
 bool MyMainWindow::reopenDataSet()
 {
-    auto set = readDataSet(session->directory(), QStringLiteral("The data set open now stays open."));
+    auto set = prompts.read(session->directory(), QStringLiteral("The data set open now stays open."));
     if (!set)
         return false;
     QStringList dropped;
@@ -191,97 +145,13 @@ bool MyMainWindow::reopenDataSet()
                  .arg(dropped.join(QStringLiteral(", "))));
     statusBar()->showMessage(
         QStringLiteral("Opened %1 again").arg(QDir::toNativeSeparators(session->dataSet()->directory())));
-    warnOfTileDataLayout();
+    prompts.warnOfTileDataLayout(bar);
     return true;
-}
-
-bool MyMainWindow::compareWith(const QString &directory)
-{
-    if (!session->isOpen())
-        return false;
-    const QString path = DataDirectory::filePath(directory, QString());
-    QString error;
-    auto other = DataSetSession::read(path, session->formsOf(path), &error);
-    if (!other) {
-        warn(QStringLiteral("%1\n\nThe data set open now is not compared.").arg(error));
-        return false;
-    }
-    const QString own = session->dataSet()->directory();
-    comparedName = QFileInfo(QDir::cleanPath(other->directory())).fileName();
-    comparing->start(own, session->formsOf(own), std::move(other), session->formsOf(path));
-    bar->showComparison(comparedName, 0, 0);
-    menus->enableComparing(true);
-    showDifferences();
-    return true;
-}
-
-void MyMainWindow::fileCompare()
-{
-    if (!session->isOpen())
-        return;
-    const QString start = comparing->isActive() ? comparing->otherSet()->directory() : session->directory();
-    const QString directory
-        = DataDirectory::fromChosen(UserPrompts::current().existingDirectory(this, compareCaption(), start));
-    if (!directory.isEmpty())
-        compareWith(directory);
-}
-
-void MyMainWindow::fileStopComparing()
-{
-    comparing->stop();
-}
-
-void MyMainWindow::comparisonEnded()
-{
-    if (bar)
-        bar->endComparison();
-    // A comparison that failed or was stopped leaves nothing to show.
-    menus->enableComparing(comparing->isActive());
-    showDifferences();
-}
-
-void MyMainWindow::showDifferencesOnly(bool)
-{
-    showDifferences();
-}
-
-void MyMainWindow::showDifferences()
-{
-    if (!artTab)
-        return;
-    const bool only = menus->differencesOnlyAction()->isChecked() && comparing->isActive();
-    for (TilePalette *palette : {static_cast<TilePalette *>(artTab->terrain()->tilePalette()),
-             static_cast<TilePalette *>(artTab->statics()->tilePalette())}) {
-        if (!only) {
-            palette->showAll();
-        } else {
-            // Tiles only in the other set have no cell here.
-            QVector<int> ids;
-            for (int id : comparing->differingIds(palette->kind())) {
-                if (id < palette->tileCount())
-                    ids.append(id);
-            }
-            palette->showOnly(ids);
-        }
-        palette->update();
-    }
 }
 
 void MyMainWindow::checkDataFiles()
 {
     session->checkFiles();
-}
-
-void MyMainWindow::offerReopen(const QString &file)
-{
-    const QString question = QStringLiteral(
-        "%1 has changed on disk since Tessera opened it; another program may have written "
-        "it.\n\nOpen the data set again to work on the new file? Your pending edits are kept "
-        "wherever they still fit. Until then saving is refused, so that a saved data set never "
-        "mixes the old file with the new; File > Reopen opens it again later.")
-                                 .arg(QDir::toNativeSeparators(file));
-    if (UserPrompts::current().confirm(this, ProgramName, question, QStringLiteral("Reopen")))
-        reopenDataSet();
 }
 
 void MyMainWindow::changeEvent(QEvent *event)
@@ -307,21 +177,10 @@ void MyMainWindow::showDataSet()
     updateUndoActions();
 }
 
-void MyMainWindow::warnOfTileDataLayout()
-{
-    // Records read in a layout guessed from a cut file may be garbage: the user hears of
-    // it before editing or saving them, and the status bar keeps saying so.
-    const QString warning = session->dataSet()->tiles().layoutWarning();
-    if (warning.isEmpty())
-        return;
-    UserPrompts::current().warning(this, ProgramName, warning);
-    bar->showNotice(warning);
-}
-
 void MyMainWindow::dropDataSet()
 {
     // The comparison was of the data set going.
-    comparing->stop();
+    comparer->stop();
     if (artTab) {
         // Taking the tabs apart changes the current tab: nothing here may hear of it.
         artTab->disconnect(this);
@@ -351,7 +210,8 @@ void MyMainWindow::createDataSetWidgets()
     setCentralWidget(artTab);
     connectPalette(artTab->terrain()->tilePalette(), &MyBar::showTerrain);
     connectPalette(artTab->statics()->tilePalette(), &MyBar::showStatic);
-    const auto differenceOf = [this](TileKind kind, int id) { return comparing->difference(kind, id); };
+    const auto differenceOf
+        = [comparing = comparison()](TileKind kind, int id) { return comparing->difference(kind, id); };
     artTab->terrain()->tilePalette()->setDifferences(differenceOf);
     artTab->statics()->tilePalette()->setDifferences(differenceOf);
     connect(artTab, &QTabWidget::currentChanged, this, &MyMainWindow::updateActions);
@@ -428,7 +288,7 @@ void MyMainWindow::updateRecentMenu()
 
 void MyMainWindow::warn(const QString &text)
 {
-    UserPrompts::current().warning(this, ProgramName, text);
+    prompts.warn(text);
 }
 
 bool MyMainWindow::readyToSave()
@@ -452,7 +312,7 @@ void MyMainWindow::fileSaveAs()
 void MyMainWindow::fileOpen()
 {
     const QString start = session->isOpen() ? session->directory() : settings.lastDataDirectory();
-    const QString directory = chooseDirectory(start);
+    const QString directory = prompts.chooseDirectory(start);
     if (!directory.isEmpty())
         openDirectory(directory);
 }
@@ -491,6 +351,11 @@ void MyMainWindow::closeEvent(QCloseEvent *event)
     }
     settings.setWindowGeometry(saveGeometry());
     event->accept();
+}
+
+ComparisonSession *MyMainWindow::comparison() const
+{
+    return comparer->comparison();
 }
 
 QAction *MyMainWindow::saveAction() const

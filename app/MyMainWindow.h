@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppSettings.h"
+#include "app/DataSetPrompts.h"
 #include "dataset/DataSet.h"
 #include "io/TileKind.h"
 #include "session/DataSetSession.h"
@@ -12,6 +13,7 @@
 class AnimDataFile;
 class ArtTab;
 class ArtWork;
+class CompareCommands;
 class ComparisonSession;
 class DataSetSaveController;
 class EditCommands;
@@ -88,8 +90,10 @@ public:
     QAction *saveAction() const;
     DataSetSaveController *saveController() const { return saving; }
     // The data set compared with the open one, and how they differ.
-    ComparisonSession *comparison() const { return comparing.get(); }
+    ComparisonSession *comparison() const;
     WindowMenus *windowMenus() const { return menus; }
+    // What the status bar says of the data set open; null before the first and after File > Close.
+    MyBar *dataSetBar() const { return bar; }
     // The palette of the tab in view; null without a data set.
     TilePalette *currentPalette() const;
     QMenu *recentMenu() const;
@@ -106,9 +110,6 @@ public:
     // Opens the data set again from its files, keeping its pending edits wherever they
     // still fit; false (the user has been told) when the directory no longer holds one.
     bool reopenDataSet();
-    // Opens the data set in directory read-only beside the open one and compares the two
-    // in the background; false (the user has been told) when it holds none.
-    bool compareWith(const QString &directory);
 
 public Q_SLOTS:
     void fileSave();
@@ -117,10 +118,6 @@ public Q_SLOTS:
     void fileReopen();
     // Closes the data set, after asking about unsaved edits: the window becomes empty.
     void fileClose();
-    void fileCompare();
-    void fileStopComparing();
-    // Whether the palettes show only the tiles that differ from the data set compared with.
-    void showDifferencesOnly(bool only);
     void fileQuit();
     void about();
     void showShortcuts();
@@ -134,22 +131,11 @@ protected:
 
 private:
     void build(const StartOptions &options);
-    // The data set in directory; null, after telling the user what is missing or
-    // damaged and followed by hint, when it holds none.
-    std::unique_ptr<DataSet> readDataSet(const QString &directory, const QString &hint);
-    // Asks for a data directory; empty when the user cancels.
-    QString chooseDirectory(const QString &start);
-    bool askToRecover(int edits, const QString &directory);
-    // Asks whether to read the data set again now that file changed on disk.
-    void offerReopen(const QString &file);
     // Shows the data set the session has opened.
     void showDataSet();
     // Lets go of the data set the session is closing: the widgets first (the palettes
     // and the properties windows opened from them), then what connects them to it.
     void dropDataSet();
-    // Says so, in a message and in the status bar, when tiledata.mul's layout was
-    // inferred from damaged data.
-    void warnOfTileDataLayout();
     // False, after offering to reopen it, while a file of the data set has changed on disk.
     bool readyToSave();
     // The window without a data set: a page that says how to open one.
@@ -165,19 +151,15 @@ private:
     void showTileChange(TileKind kind, int id);
     void updateActions();
     void updateUndoActions();
-    // The palettes' marks, and their cells under Differences Only, as the comparison has them.
-    void showDifferences();
-    void comparisonEnded();
 
     AppSettings settings;
     std::unique_ptr<DataSetSession> session;
+    DataSetPrompts prompts;
     ArtTab *artTab = nullptr;
     // Made with the status bar, for the first data set; it goes with the bar.
     MyBar *bar = nullptr;
     WindowMenus *menus = nullptr;
     DataSetSaveController *saving = nullptr;
     EditCommands *editing;
-    std::unique_ptr<ComparisonSession> comparing;
-    // The folder name of the data set compared with, for the status bar.
-    QString comparedName;
+    CompareCommands *comparer;
 };

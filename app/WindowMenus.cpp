@@ -1,5 +1,6 @@
 #include "app/WindowMenus.h"
 
+#include "app/CompareCommands.h"
 #include "app/EditCommands.h"
 #include "app/MyMainWindow.h"
 
@@ -35,8 +36,8 @@ const char *const GridKeys[][2] = {
 
 } // namespace
 
-WindowMenus::WindowMenus(MyMainWindow *window, EditCommands *commands)
-    : QObject(window), window(window), commands(commands)
+WindowMenus::WindowMenus(MyMainWindow *window, EditCommands *commands, CompareCommands *comparer)
+    : QObject(window), window(window), commands(commands), comparer(comparer)
 {
     createFileMenu();
     createEditMenu();
@@ -60,9 +61,9 @@ void WindowMenus::createFileMenu()
         fileMenu, QStringLiteral("Reopen"), window, &MyMainWindow::fileReopen, {QKeySequence(Qt::Key_F5)});
     fileMenu->addSeparator();
     fileCompareAction
-        = addItem(fileMenu, QStringLiteral("Compare With..."), window, &MyMainWindow::fileCompare);
+        = addItem(fileMenu, QStringLiteral("Compare With..."), comparer, &CompareCommands::compare);
     fileStopComparingAction
-        = addItem(fileMenu, QStringLiteral("Stop Comparing"), window, &MyMainWindow::fileStopComparing);
+        = addItem(fileMenu, QStringLiteral("Stop Comparing"), comparer, &CompareCommands::stop);
     fileMenu->addSeparator();
     fileCloseAction = addItem(fileMenu, QStringLiteral("Close"), window, &MyMainWindow::fileClose,
         {QKeySequence(Qt::CTRL | Qt::Key_W)});
@@ -98,7 +99,7 @@ void WindowMenus::createViewMenu()
     auto *viewMenu = window->menuBar()->addMenu(QStringLiteral("View"));
     viewDifferencesOnlyAction = viewMenu->addAction(QStringLiteral("Differences Only"));
     viewDifferencesOnlyAction->setCheckable(true);
-    connect(viewDifferencesOnlyAction, &QAction::toggled, window, &MyMainWindow::showDifferencesOnly);
+    connect(viewDifferencesOnlyAction, &QAction::toggled, comparer, &CompareCommands::showDifferencesOnly);
 }
 
 void WindowMenus::createHelpMenu()

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+class CompareCommands;
 class EditCommands;
 class MyMainWindow;
 class QAction;
@@ -18,8 +19,8 @@ class WindowMenus : public QObject
 
 public:
     // Fills the menu bar of window, whose slots the actions run, and commands' for the
-    // Edit menu; a child of window.
-    WindowMenus(MyMainWindow *window, EditCommands *commands);
+    // Edit menu and comparer's for comparing; a child of window.
+    WindowMenus(MyMainWindow *window, EditCommands *commands, CompareCommands *comparer);
 
     QAction *saveAction() const { return fileSaveAction; }
     QMenu *recentMenu() const { return openRecentMenu; }
@@ -52,6 +53,7 @@ private:
 
     MyMainWindow *window;
     EditCommands *commands;
+    CompareCommands *comparer;
     QAction *fileSaveAction = nullptr;
     QAction *fileSaveAsAction = nullptr;
     QAction *fileReopenAction = nullptr;

@@ -1,5 +1,6 @@
 #include "browser/PaletteRowPainter.h"
 
+#include "browser/PaletteDifferenceMarks.h"
 #include "browser/TilePalette.h"
 
 #include <QPainter>
@@ -128,12 +129,12 @@ void PaletteRowPainter::drawPendingMark(int column)
 void PaletteRowPainter::drawDifferenceMarks(int column, int marks)
 {
     const QRect box(Pitch * column + 1, 1, Box, Box);
-    for (int mark = 0; mark < TilePalette::DifferenceMarkCount; ++mark) {
+    for (int mark = 0; mark < PaletteDifferenceMarks::MarkCount; ++mark) {
         if (!(marks & (1 << mark)))
             continue;
-        const auto which = TilePalette::DifferenceMark(mark);
-        const QRect square = TilePalette::differenceMarkRect(box, which);
-        const QRgb colour = TilePalette::differenceMarkColor(which).rgba();
+        const auto which = PaletteDifferenceMarks::Mark(mark);
+        const QRect square = PaletteDifferenceMarks::rect(box, which);
+        const QRgb colour = PaletteDifferenceMarks::color(which).rgba();
         for (int y = square.top(); y <= square.bottom(); ++y)
             fill(line(y), square.left(), square.right(), colour);
     }

@@ -30,7 +30,7 @@ public:
     using ImageOf = std::function<QImage(int column)>;
     using PendingOf = std::function<bool(int column)>;
     // How the tile in a column differs from a data set compared with: a bit per
-    // TilePalette::DifferenceMark; none without it.
+    // PaletteDifferenceMarks::Mark; none without it.
     using MarksOf = std::function<int(int column)>;
 
     void paint(QPainter &painter, const Row &row, const QColor &background, const ImageOf &imageOf,

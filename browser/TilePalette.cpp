@@ -6,12 +6,10 @@
 #include "browser/PaletteRowPainter.h"
 #include "edits/TileEdits.h"
 #include "tiledata/TileData.h"
-#include "ui/ImageFiles.h"
 #include "ui/TileImageActions.h"
 #include "ui/UserPrompts.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QDrag>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -21,7 +19,6 @@
 #include <QPainter>
 #include <QResizeEvent>
 #include <QToolTip>
-#include <algorithm>
 
 TilePalette::TilePalette(ArtWork *artWork, TileData *tileData, QWidget *parent, Qt::WindowFlags flags)
     : QWidget(parent, flags), artWork(artWork), tileData(tileData),
@@ -111,46 +108,15 @@ QString TilePalette::toolTipText(int id) const
               .arg(QString::number(id, 16).toUpper(), name.isEmpty() ? QStringLiteral("(no name)") : name);
     if (isMarkedUnsaved(id))
         text += QStringLiteral("\nEdited, not saved yet");
-    for (const QString &line : differenceTexts(id))
+    for (const QString &line : differences.texts(kind(), id))
         text += QLatin1Char('\n') + line;
     return text;
 }
 
-QColor TilePalette::differenceMarkColor(DifferenceMark mark)
-{
-    switch (mark) {
-    case ArtMark:
-        return QColor(0, 96, 255);
-    case TileDataMark:
-        return QColor(0, 176, 64);
-    case AnimationMark:
-        return QColor(208, 0, 208);
-    default:
-        return QColor(224, 0, 0);
-    }
-}
-
-QRect TilePalette::differenceMarkRect(const QRect &imageBox, DifferenceMark mark)
-{
-    // One pixel apart, so that neighbouring marks stay told apart.
-    return QRect(imageBox.left() + mark * (DifferenceMarkSize + 1),
-        imageBox.bottom() + 1 - DifferenceMarkSize, DifferenceMarkSize, DifferenceMarkSize);
-}
-
-int TilePalette::indexOf(int id) const
-{
-    if (!filtered)
-        return id >= 0 && id < tileCount() ? id : -1;
-    const auto found = std::lower_bound(shown.cbegin(), shown.cend(), id);
-    return found != shown.cend() && *found == id ? int(found - shown.cbegin()) : -1;
-}
-
 void TilePalette::showOnly(const QVector<int> &ids)
 {
-    if (filtered && ids == shown)
+    if (!order.showOnly(ids))
         return;
-    filtered = true;
-    shown = ids;
     // Keys and the Edit menu act on the selection: a tile out of sight is not selected.
     if (selected != NoTile && !isShown(selected))
         setSelected(NoTile);
@@ -159,11 +125,8 @@ void TilePalette::showOnly(const QVector<int> &ids)
 
 void TilePalette::showAll()
 {
-    if (!filtered)
-        return;
-    filtered = false;
-    shown.clear();
-    refreshRows();
+    if (order.showAll())
+        refreshRows();
 }
 
 void TilePalette::refreshRows()
@@ -179,38 +142,8 @@ void TilePalette::refreshRows()
 
 void TilePalette::setDifferences(DifferenceOf lookup)
 {
-    differenceOf = std::move(lookup);
+    differences.setLookup(std::move(lookup));
     update();
-}
-
-int TilePalette::differenceMarks(int id) const
-{
-    const DataSetComparison::Difference *difference = differenceOf ? differenceOf(kind(), id) : nullptr;
-    if (!difference)
-        return 0;
-    return (difference->art ? 1 << ArtMark : 0) | (difference->tileData.isEmpty() ? 0 : 1 << TileDataMark)
-        | (difference->animation ? 1 << AnimationMark : 0)
-        | (difference->only != DataSetComparison::Only::Neither ? 1 << OnlyHereMark : 0);
-}
-
-QStringList TilePalette::differenceTexts(int id) const
-{
-    const DataSetComparison::Difference *difference = differenceOf ? differenceOf(kind(), id) : nullptr;
-    if (!difference)
-        return {};
-    QStringList lines;
-    // A tile past the other set's end is compared with nothing: that says it all.
-    if (difference->only == DataSetComparison::Only::A)
-        return {QStringLiteral("only in this set")};
-    if (difference->only == DataSetComparison::Only::B)
-        return {QStringLiteral("only in the other set")};
-    if (difference->art)
-        lines << QStringLiteral("art differs");
-    if (!difference->tileData.isEmpty())
-        lines << QStringLiteral("tile data differs: %1").arg(difference->tileData.join(QStringLiteral(", ")));
-    if (difference->animation)
-        lines << QStringLiteral("animation differs");
-    return lines;
 }
 
 void TilePalette::reportSelection()
@@ -467,7 +400,7 @@ void TilePalette::paintEvent(QPaintEvent *event)
             painter, grid, background,
             [&](int column) { return image(idAt(first + column), idAt(first + column) == selected); },
             [&](int column) { return isMarkedUnsaved(idAt(first + column)); },
-            [&](int column) { return differenceMarks(idAt(first + column)); });
+            [&](int column) { return differences.marks(kind(), idAt(first + column)); });
     }
 }
 
@@ -510,15 +443,7 @@ void TilePalette::dragMoveEvent(QDragMoveEvent *event)
 
 bool TilePalette::acceptsDrop(const QPoint &position, const QMimeData *mime) const
 {
-    if (!mime || tileAt(position) == NoTile)
-        return false;
-    // Offered files take precedence over offered data; an offer of URLs without a
-    // local file among them is refused.
-    // A file that turns out not to be an image is taken too, so that the drop can say why
-    // it changed nothing.
-    if (mime->hasUrls())
-        return !ImageTransfer::localFile(mime).isEmpty();
-    return ImageTransfer::offersPng(mime);
+    return mime && tileAt(position) != NoTile && ImageTransfer::offersImage(mime);
 }
 
 void TilePalette::dropEvent(QDropEvent *event)
@@ -527,46 +452,12 @@ void TilePalette::dropEvent(QDropEvent *event)
     const int id = tileAt(event->position().toPoint());
     if (!mime || id == NoTile)
         return;
-    bool taken = false;
-    if (mime->hasUrls()) {
-        const QString fileName = ImageTransfer::localFile(mime);
-        if (fileName.isEmpty())
-            return;
-        taken = dropFile(id, fileName);
-    } else if (ImageTransfer::offersPng(mime)) {
-        taken = dropPng(id, mime->data(ImageTransfer::pngType()));
-    }
-    if (taken)
+    QImage dropped;
+    QString error;
+    if (ImageTransfer::droppedImage(mime, tileLabel(kind(), id), &dropped, &error)) {
+        Q_EMIT imageEditRequested(id, dropped, TileEdits::dropName());
         event->accept();
-}
-
-bool TilePalette::dropFile(int id, const QString &fileName)
-{
-    QString error;
-    const QImage dropped = ImageFiles::load(fileName, &error);
-    if (dropped.isNull()) {
-        warn(QStringLiteral("Could not load the dropped image file \"%1\": %2")
-                 .arg(QDir::toNativeSeparators(fileName), error));
-        return false;
+    } else if (!error.isEmpty()) {
+        warn(error);
     }
-    Q_EMIT imageEditRequested(id, dropped, TileEdits::dropName());
-    return true;
-}
-
-bool TilePalette::dropPng(int id, const QByteArray &png)
-{
-    // No data is what the drag of a tile without an image carries: a copy of "no image".
-    if (png.isEmpty()) {
-        Q_EMIT imageEditRequested(id, QImage(), TileEdits::dropName());
-        return true;
-    }
-    QString error;
-    const QImage dropped = ImageFiles::loadData(png, &error);
-    if (dropped.isNull()) {
-        warn(QStringLiteral("The dropped image could not be read (%2); %1 was not changed.")
-                 .arg(tileLabel(kind(), id), error));
-        return false;
-    }
-    Q_EMIT imageEditRequested(id, dropped, TileEdits::dropName());
-    return true;
 }

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "art/ArtFormat.h"
-#include "compare/DataSetComparison.h"
+#include "browser/PaletteDifferenceMarks.h"
+#include "browser/PaletteTileOrder.h"
 #include "io/TileKind.h"
 
 #include <QColor>
@@ -41,15 +42,7 @@ public:
     // The triangle in the top right corner of a tile with unsaved edits.
     static constexpr int PendingMarkSize = 8;
     static QColor pendingMarkColor() { return QColor(255, 96, 0); }
-    // The squares along the bottom of a cell's image box, one per way its tile differs
-    // from the data set compared with, from the left: art, tile data, animation, only here.
-    enum DifferenceMark { ArtMark, TileDataMark, AnimationMark, OnlyHereMark, DifferenceMarkCount };
-    static constexpr int DifferenceMarkSize = 6;
-    static QColor differenceMarkColor(DifferenceMark mark);
-    // Where the mark goes in the cell whose image box is imageBox.
-    static QRect differenceMarkRect(const QRect &imageBox, DifferenceMark mark);
-    // How a tile differs from the data set compared with; null when it does not.
-    using DifferenceOf = std::function<const DataSetComparison::Difference *(TileKind kind, int id)>;
+    using DifferenceOf = PaletteDifferenceMarks::DifferenceOf;
 
     // Where an image of the given size is drawn inside a cell's 44 x 44 image box: in
     // the middle when it is smaller, cut at the right and bottom edges when it is larger.
@@ -68,20 +61,18 @@ public:
     // Ids are 0 to tileCount()-1.
     virtual int tileCount() const = 0;
     // The cells: every id, or those given to showOnly.
-    int shownCount() const { return filtered ? int(shown.size()) : tileCount(); }
+    int shownCount() const { return order.count(tileCount()); }
     // The id of the index-th cell, and the cell of id (-1 when it is not shown).
-    int idAt(int index) const { return filtered ? shown.at(index) : index; }
-    int indexOf(int id) const;
+    int idAt(int index) const { return order.idAt(index); }
+    int indexOf(int id) const { return order.indexOf(id, tileCount()); }
     bool isShown(int id) const { return indexOf(id) >= 0; }
     // Shows only ids (ascending, each below tileCount()); all ids again after showAll.
     // A selected tile not among them is no longer selected.
     void showOnly(const QVector<int> &ids);
     void showAll();
-    bool showsAll() const { return !filtered; }
+    bool showsAll() const { return order.showsAll(); }
     // The differences that cells mark and tool tips explain; none without a lookup.
     void setDifferences(DifferenceOf lookup);
-    // What the tool tip says of how the tile differs, one line per way; empty when it does not.
-    QStringList differenceTexts(int id) const;
     virtual TileKind kind() const = 0;
     // The tile's image as stored, never highlighted; null when it has none.
     QImage tileImage(int id) const { return image(id, false); }
@@ -163,19 +154,14 @@ private:
     void runContextMenu(int id, const QPoint &globalPos);
     void startDrag();
     bool acceptsDrop(const QPoint &position, const QMimeData *mime) const;
-    bool dropFile(int id, const QString &fileName);
-    bool dropPng(int id, const QByteArray &png);
     void warn(const QString &text);
-    // The marks of tile id, a bit per DifferenceMark.
-    int differenceMarks(int id) const;
     // After the cells changed: the top row stays where it can, and the scroll bar follows.
     void refreshRows();
 
     std::unique_ptr<PaletteRowPainter> rowPainter;
     QPointer<TileEdits> edits;
-    DifferenceOf differenceOf;
-    bool filtered = false;
-    QVector<int> shown;
+    PaletteDifferenceMarks differences;
+    PaletteTileOrder order;
     // Whether the palette has had columns yet.
     bool laidOut = false;
 };

@@ -8,6 +8,7 @@
 #include "app/ProgramOptions.h"
 #include "app/WindowMenus.h"
 #include "browser/ArtTab.h"
+#include "browser/PaletteDifferenceMarks.h"
 #include "browser/SWidget.h"
 #include "browser/TWidget.h"
 #include "browser/TilePalette.h"
@@ -28,10 +29,10 @@ constexpr int WeightAndFlags = 6;
 constexpr int Animation = 10;
 constexpr int Same = 12; // an image and a name, alike on both sides
 constexpr int OnlyInA = 80; // A has 96 statics, B 64
-constexpr int ArtBit = 1 << TilePalette::ArtMark;
-constexpr int TileDataBit = 1 << TilePalette::TileDataMark;
-constexpr int AnimationBit = 1 << TilePalette::AnimationMark;
-constexpr int OnlyBit = 1 << TilePalette::OnlyHereMark;
+constexpr int ArtBit = 1 << PaletteDifferenceMarks::ArtMark;
+constexpr int TileDataBit = 1 << PaletteDifferenceMarks::TileDataMark;
+constexpr int AnimationBit = 1 << PaletteDifferenceMarks::AnimationMark;
+constexpr int OnlyBit = 1 << PaletteDifferenceMarks::OnlyHereMark;
 
 StaticTileRecord named(const char *name, quint8 weight = 1, quint64 flags = 0)
 {
@@ -138,10 +139,10 @@ private Q_SLOTS:
         const QRect box(TilePalette::CellPitch * (cell % palette->columnCount()) + 1,
             TilePalette::CellPitch * (cell / palette->columnCount()) + 1, TilePalette::ImageBoxSize,
             TilePalette::ImageBoxSize);
-        for (int mark = 0; mark < TilePalette::DifferenceMarkCount; ++mark) {
-            const auto which = TilePalette::DifferenceMark(mark);
-            const QColor colour = shown.pixelColor(TilePalette::differenceMarkRect(box, which).center());
-            QCOMPARE(colour == TilePalette::differenceMarkColor(which), bool(marks & (1 << mark)));
+        for (int mark = 0; mark < PaletteDifferenceMarks::MarkCount; ++mark) {
+            const auto which = PaletteDifferenceMarks::Mark(mark);
+            const QColor colour = shown.pixelColor(PaletteDifferenceMarks::rect(box, which).center());
+            QCOMPARE(colour == PaletteDifferenceMarks::color(which), bool(marks & (1 << mark)));
         }
     }
 
