@@ -8,6 +8,7 @@
 #include "browser/SWidget.h"
 #include "browser/TWidget.h"
 #include "browser/TilePalette.h"
+#include "edits/TileEdits.h"
 #include "session/ComparisonSession.h"
 #include "session/DataSetSession.h"
 #include "ui/UserPrompts.h"
@@ -66,6 +67,12 @@ void CompareCommands::abandon()
     comparing->stop();
 }
 
+void CompareCommands::recheck(TileKind kind, int id)
+{
+    if (comparing->isActive() && session->isOpen())
+        comparing->recheck(*session->dataSet(), kind, id);
+}
+
 void CompareCommands::compare()
 {
     if (!session->isOpen())
@@ -80,6 +87,17 @@ void CompareCommands::compare()
 void CompareCommands::stop()
 {
     comparing->stop();
+}
+
+void CompareCommands::takeFromOther()
+{
+    TilePalette *palette = window->currentPalette();
+    if (!comparing->isActive() || !palette || palette->selectedId() < 0 || !window->edits())
+        return;
+    QString error;
+    if (!window->edits()->takeFromOther(*comparing->otherSet(), {{palette->kind(), palette->selectedId()}},
+            TileEdits::TakeParts(), &error))
+        window->warn(error);
 }
 
 void CompareCommands::ended()

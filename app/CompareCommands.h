@@ -1,5 +1,7 @@
 #pragma once
 
+#include "io/TileKind.h"
+
 #include <QObject>
 #include <QString>
 #include <memory>
@@ -28,6 +30,8 @@ public:
     bool compareWith(const QString &directory);
     // Ends the comparison without telling anything of it: the window is going.
     void abandon();
+    // The tile was edited, undone or redone: its marks follow how it differs now.
+    void recheck(TileKind kind, int id);
 
 public Q_SLOTS:
     // Asks for the folder to compare with.
@@ -35,6 +39,9 @@ public Q_SLOTS:
     void stop();
     // Whether the palettes show only the tiles that differ from the data set compared with.
     void showDifferencesOnly(bool only);
+    // Edit > Take From Other: the selected tile's image, tile-data record and animation
+    // entry become the compared set's, as one undoable edit.
+    void takeFromOther();
 
 private:
     // The palettes' marks, and their cells under Differences Only, as the comparison has them.

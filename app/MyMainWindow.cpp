@@ -256,6 +256,7 @@ void MyMainWindow::showTileChange(TileKind kind, int id)
 {
     TilePalette *palette
         = kind == TileKind::Terrain ? artTab->terrain()->tilePalette() : artTab->statics()->tilePalette();
+    comparer->recheck(kind, id);
     palette->updateTile(id);
     if (palette == currentPalette() && palette->selectedId() == id)
         palette->reportSelection();

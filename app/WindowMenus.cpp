@@ -92,6 +92,9 @@ void WindowMenus::createEditMenu()
         editMenu, QStringLiteral("Next"), commands, &EditCommands::findNext, {QKeySequence(Qt::Key_F3)});
     locateAction = addItem(editMenu, QStringLiteral("Locate..."), commands, &EditCommands::locate,
         {QKeySequence(Qt::CTRL | Qt::Key_G)});
+    editMenu->addSeparator();
+    takeAction
+        = addItem(editMenu, QStringLiteral("Take From Other"), comparer, &CompareCommands::takeFromOther);
 }
 
 void WindowMenus::createViewMenu()
@@ -121,6 +124,8 @@ void WindowMenus::showRecent(const QStringList &directories)
 
 void WindowMenus::enable(bool dataSetOpen, bool paletteShown, bool tileSelected)
 {
+    this->tileSelected = tileSelected;
+    takeAction->setEnabled(tileSelected && comparing);
     for (QAction *action : {cutAction, copyAction, pasteAction})
         action->setEnabled(tileSelected);
     for (QAction *action : {findAction, findNextAction, locateAction})
@@ -132,6 +137,8 @@ void WindowMenus::enable(bool dataSetOpen, bool paletteShown, bool tileSelected)
 
 void WindowMenus::enableComparing(bool comparing)
 {
+    this->comparing = comparing;
+    takeAction->setEnabled(tileSelected && comparing);
     fileStopComparingAction->setEnabled(comparing);
     viewDifferencesOnlyAction->setEnabled(comparing);
     if (!comparing)

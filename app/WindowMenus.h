@@ -27,6 +27,7 @@ public:
     QAction *compareAction() const { return fileCompareAction; }
     QAction *stopComparingAction() const { return fileStopComparingAction; }
     QAction *differencesOnlyAction() const { return viewDifferencesOnlyAction; }
+    QAction *takeFromOtherAction() const { return takeAction; }
     // The text of every shortcut, as Help > Keyboard Shortcuts lists them.
     QString shortcutList() const;
 
@@ -35,8 +36,8 @@ public:
     // The actions of a data set, of a palette in view and of a selected tile in it can
     // be used only with one.
     void enable(bool dataSetOpen, bool paletteShown, bool tileSelected);
-    // Stop Comparing and Differences Only need a data set compared with; without one
-    // Differences Only is off.
+    // Stop Comparing, Differences Only and Take From Other need a data set compared with
+    // (Take From Other a selected tile too); without one Differences Only is off.
     void enableComparing(bool comparing);
     // Undo and Redo name the edit they would undo or redo in history (null: none).
     void showHistory(const QUndoStack *history);
@@ -70,4 +71,7 @@ private:
     QAction *findAction = nullptr;
     QAction *findNextAction = nullptr;
     QAction *locateAction = nullptr;
+    QAction *takeAction = nullptr;
+    bool tileSelected = false;
+    bool comparing = false;
 };

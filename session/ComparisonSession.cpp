@@ -3,6 +3,11 @@
 #include <QThread>
 
 namespace {
+qint64 tileKey(TileKind kind, int id)
+{
+    return qint64(kind == TileKind::Static) << 32 | quint32(id);
+}
+
 // Tiles compared between two posts of what was found: often enough for the progress to
 // move smoothly, seldom enough for the window to keep up.
 constexpr int BatchTiles = 1024;
@@ -43,6 +48,7 @@ void ComparisonSession::halt()
     other.reset();
     terrain.clear();
     statics.clear();
+    rechecked.clear();
 }
 
 void ComparisonSession::wait()
@@ -106,8 +112,12 @@ void ComparisonSession::take(quint64 run, const Batch &batch, int done, int tota
 {
     if (run != runs || !running)
         return;
-    for (const DataSetComparison::Difference &difference : batch)
+    for (const DataSetComparison::Difference &difference : batch) {
+        // Found on disk, where the tile's edits are not.
+        if (rechecked.contains(tileKey(difference.kind, difference.id)))
+            continue;
         (difference.kind == TileKind::Terrain ? terrain : statics).insert(difference.id, difference);
+    }
     if (!batch.isEmpty())
         Q_EMIT differencesFound();
     Q_EMIT progressed(done, total);
@@ -129,6 +139,19 @@ void ComparisonSession::end(quint64 run, const QString &error)
     }
     halt();
     Q_EMIT failed(error);
+}
+
+void ComparisonSession::recheck(const DataSet &mine, TileKind kind, int id)
+{
+    if (!other)
+        return;
+    rechecked.insert(tileKey(kind, id));
+    QMap<int, DataSetComparison::Difference> &found = kind == TileKind::Terrain ? terrain : statics;
+    DataSetComparison::Difference difference;
+    if (DataSetComparison(mine, *other).compare(kind, id, &difference))
+        found.insert(id, difference);
+    else
+        found.remove(id);
 }
 
 const DataSetComparison::Difference *ComparisonSession::difference(TileKind kind, int id) const

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QMap>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <atomic>
 #include <memory>
@@ -44,6 +45,10 @@ public:
     QList<int> differingIds(TileKind kind) const;
     // Tiles found to differ so far.
     int differingCount() const { return int(terrain.size() + statics.size()); }
+    // Compares the tile again, as mine (the open data set, with its pending edits) holds it
+    // now, in place of what its files on disk showed: an edit can make it differ or stop
+    // differing. What the running comparison still finds of the tile is then ignored.
+    void recheck(const DataSet &mine, TileKind kind, int id);
 
 Q_SIGNALS:
     // done of total tiles compared.
@@ -71,6 +76,8 @@ private:
     std::unique_ptr<DataSet> other;
     QMap<int, DataSetComparison::Difference> terrain;
     QMap<int, DataSetComparison::Difference> statics;
+    // The tiles recheck compared, by kind (statics in the high half) and id.
+    QSet<qint64> rechecked;
     QThread *thread = nullptr;
     std::atomic<bool> cancel{false};
     // Counts the comparisons started: what a stopped one still posts is dropped.

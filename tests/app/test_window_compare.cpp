@@ -1,5 +1,5 @@
 // Comparing the open data set with another one: the marks and tool tips of the cells,
-// Differences Only, Locate and Find among the tiles shown, and Stop Comparing.
+// Differences Only, Locate and Find among the tiles shown, Take From Other and Stop Comparing.
 
 #include "FakePrompts.h"
 #include "TestDataSet.h"
@@ -12,11 +12,14 @@
 #include "browser/SWidget.h"
 #include "browser/TWidget.h"
 #include "browser/TilePalette.h"
+#include "edits/TileEdits.h"
 #include "session/ComparisonSession.h"
 #include "tiledata/TileFlags.h"
 
 #include <QAction>
+#include <QDir>
 #include <QSettings>
+#include <QUndoStack>
 #include <QtTest>
 
 namespace {
@@ -220,6 +223,66 @@ private Q_SLOTS:
         QVERIFY(!window->comparison()->isActive() && !window->comparison()->isRunning());
         QCOMPARE(statics->toolTipText(Weight).split('\n').size(), 2);
         QVERIFY(!menus->stopComparingAction()->isEnabled());
+    }
+
+    void takeFromOther_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::newRow("art") << StaticArt;
+        QTest::newRow("tile data") << WeightAndFlags;
+        QTest::newRow("animation") << Animation;
+    }
+    // The selected tile becomes B's whole, as one edit that undoes back to A's, and its
+    // marks follow.
+    void takeFromOther()
+    {
+        QFETCH(int, id);
+        openWindow(MyMainWindow::StartOptions{a->path(), true, DataSet::Options(), true, QString()});
+        WindowMenus *menus = window->windowMenus();
+        window->tabs()->setCurrentIndex(ArtTab::StaticsIndex);
+        TilePalette *statics = window->currentPalette();
+        statics->selectTile(id);
+        QVERIFY(!menus->takeFromOtherAction()->isEnabled());
+        prompts->directories << b->path();
+        menus->compareAction()->trigger();
+        QTRY_VERIFY(!window->comparison()->isRunning());
+        QVERIFY(window->comparison()->difference(TileKind::Static, id));
+        QVERIFY(menus->takeFromOtherAction()->isEnabled());
+
+        const auto holds = [&](TestDataSet &set) {
+            return window->artStore()->image(TileKind::Static, id, false)
+                == set.art().image(TileKind::Static, id, false)
+                && window->tileStore()->staticRecord(id) == set.tiles().staticRecord(id)
+                && window->animStore()->readEntry(id) == set.anims().readEntry(id);
+        };
+        QVERIFY(!holds(*b));
+        menus->takeFromOtherAction()->trigger();
+        QCOMPARE(prompts->count("warning"), 0);
+        QVERIFY(holds(*b));
+        QVERIFY(!window->comparison()->difference(TileKind::Static, id));
+        QCOMPARE(statics->toolTipText(id).split('\n').mid(2), QStringList{"Edited, not saved yet"});
+
+        QAction *undo = nullptr;
+        for (QAction *action : window->findChildren<QAction *>())
+            if (action->text().startsWith(QStringLiteral("Undo ")))
+                undo = action;
+        QVERIFY(undo);
+        QCOMPARE(undo->text(),
+            QStringLiteral("Undo Take Static 0x%1 From %2")
+                .arg(QString::number(id, 16).toUpper(), QDir(b->path()).dirName()));
+        undo->trigger();
+        QVERIFY(holds(*a));
+        QVERIFY(window->comparison()->difference(TileKind::Static, id));
+
+        // A tile B does not hold is refused, and the user told so.
+        statics->selectTile(OnlyInA);
+        menus->takeFromOtherAction()->trigger();
+        QCOMPARE(prompts->count("warning"), 1);
+        QVERIFY(prompts->last("warning")->text.contains(QStringLiteral("0x%1").arg(OnlyInA, 0, 16)));
+        QVERIFY(!window->edits()->history().canUndo());
+
+        menus->stopComparingAction()->trigger();
+        QVERIFY(!menus->takeFromOtherAction()->isEnabled());
     }
 
 private:
