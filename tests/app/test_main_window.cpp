@@ -1,4 +1,5 @@
 #include "FakePrompts.h"
+#include "ScratchSettings.h"
 #include "TestDataSet.h"
 #include "app/AppSettings.h"
 #include "app/DataDirectory.h"
@@ -57,8 +58,7 @@ private Q_SLOTS:
     {
         // Probes read the native settings store and a Wine prefix's registry: private, empty ones.
         QVERIFY(scratch.isValid() && QDir(scratch.path()).mkpath(QStringLiteral("empty")));
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratch.filePath("user"));
-        QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, scratch.filePath("system"));
+        useScratchSettings(scratch.path());
         qputenv("WINEPREFIX", QFile::encodeName(scratch.filePath("empty")));
 
         DataSetBuilder builder(96);

@@ -2,6 +2,7 @@
 // Differences Only, Locate and Find among the tiles shown, Take From Other and Stop Comparing.
 
 #include "FakePrompts.h"
+#include "ScratchSettings.h"
 #include "TestDataSet.h"
 #include "app/AppSettings.h"
 #include "app/MyMainWindow.h"
@@ -82,8 +83,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(scratch.isValid());
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratch.filePath("user"));
-        QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, scratch.filePath("system"));
+        useScratchSettings(scratch.path());
         a = std::make_unique<TestDataSet>(builder(96, true));
         b = std::make_unique<TestDataSet>(builder(64, false));
         QVERIFY(a->isValid() && b->isValid());

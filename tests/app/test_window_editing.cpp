@@ -1,6 +1,7 @@
 // Reaching tiles by id and name, the clipboard, undo and redo of every kind of edit, and what shows after.
 
 #include "FakePrompts.h"
+#include "ScratchSettings.h"
 #include "TestDataSet.h"
 #include "app/AppSettings.h"
 #include "app/MyMainWindow.h"
@@ -53,8 +54,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(scratch.isValid());
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratch.filePath("user"));
-        QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, scratch.filePath("system"));
+        useScratchSettings(scratch.path());
         DataSetBuilder builder(96);
         builder.setTerrainImage(123, TestDataSet::terrain(Qt::darkGreen));
         StaticTileRecord item;

@@ -1,5 +1,6 @@
 // The installation directory found in a Wine prefix's registry, as a path inside the prefix.
 
+#include "ScratchSettings.h"
 #include "TestFiles.h"
 #include "app/DataDirectory.h"
 #include "app/WineRegistry.h"
@@ -15,8 +16,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(scratch.isValid());
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratch.filePath("user"));
-        QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, scratch.filePath("system"));
+        useScratchSettings(scratch.path());
     }
 
     void installationDirectory_data()

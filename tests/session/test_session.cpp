@@ -19,6 +19,14 @@ DataSetBuilder highSeasSet()
     return builder;
 }
 
+// How the tests open data sets: edits kept beside the test set's own.
+DataSet::Options optionsFor(const TestDataSet &data)
+{
+    DataSet::Options options;
+    options.pendingParent = data.pendingParent();
+    return options;
+}
+
 bool append(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
@@ -79,9 +87,7 @@ private Q_SLOTS:
     void changesAreToldOnceForEachState()
     {
         TestDataSet data(highSeasSet());
-        DataSet::Options options;
-        options.pendingParent = data.pendingParent();
-        DataSetSession session(options, false);
+        DataSetSession session(optionsFor(data), false);
         QString error;
         session.open(session.read(data.path(), &error), data.path());
         QSignalSpy told(&session, &DataSetSession::filesChanged);
@@ -115,9 +121,7 @@ private Q_SLOTS:
     void closingLetsGoBeforeTheStoresGo()
     {
         TestDataSet data(highSeasSet());
-        DataSet::Options options;
-        options.pendingParent = data.pendingParent();
-        DataSetSession session(options, false);
+        DataSetSession session(optionsFor(data), false);
         QString error;
         session.open(session.read(data.path(), &error), data.path());
         QVERIFY(session.edits()->changeImage(
