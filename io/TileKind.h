@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLatin1String>
+#include <QList>
 #include <QString>
 #include <optional>
 
@@ -35,6 +36,16 @@ inline QString tileDataKindWord(TileKind kind)
 inline QString tileLabel(TileKind kind, int id)
 {
     return QStringLiteral("%1 0x%2").arg(tileKindTitle(kind), QString::number(id, 16).toUpper());
+}
+
+// How an edit of several tiles names them: "37 Statics", "2 Terrain Tiles"; one tile by
+// its label.
+inline QString tilesLabel(TileKind kind, const QList<int> &ids)
+{
+    if (ids.size() == 1)
+        return tileLabel(kind, ids.first());
+    return QStringLiteral("%1 %2").arg(ids.size()).arg(
+        kind == TileKind::Terrain ? QStringLiteral("Terrain Tiles") : QStringLiteral("Statics"));
 }
 
 // A kind as a user types it: "terrain" or its tile-data name "land", or "static".
