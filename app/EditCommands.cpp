@@ -14,6 +14,13 @@ void EditCommands::changeImage(TilePalette *palette, int id, const QImage &image
         warn(error);
 }
 
+void EditCommands::changeImages(
+    TilePalette *palette, const QVector<int> &ids, const QImage &image, const QString &action)
+{
+    if (ids.size() == 1)
+        changeImage(palette, ids.first(), image, action);
+}
+
 void EditCommands::undo()
 {
     QString error;

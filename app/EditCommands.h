@@ -3,6 +3,7 @@
 #include "app/TileLocator.h"
 
 #include <QObject>
+#include <QVector>
 
 class MyMainWindow;
 class QImage;
@@ -21,6 +22,10 @@ public:
 
     // Makes image the image of tile id of palette, as the edit named action.
     void changeImage(TilePalette *palette, int id, const QImage &image, const QString &action);
+    // The same for every tile of ids, as one edit; an image (not a deletion) for several
+    // tiles is asked about first.
+    void changeImages(
+        TilePalette *palette, const QVector<int> &ids, const QImage &image, const QString &action);
 
 public Q_SLOTS:
     void undo();

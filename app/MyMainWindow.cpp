@@ -236,12 +236,14 @@ void MyMainWindow::connectPalette(TilePalette *palette, void (MyBar::*selectionS
     palette->setEdits(edits());
     connect(palette, &TilePalette::selectionChanged, bar, selectionSlot);
     connect(palette, &TilePalette::selectionSizeChanged, bar, &MyBar::showSize);
+    connect(palette, &TilePalette::selectedCountChanged, bar, &MyBar::showSelectedCount);
     connect(palette, &TilePalette::selectionChanged, this, &MyMainWindow::updateActions);
+    connect(palette, &TilePalette::selectedCountChanged, this, &MyMainWindow::updateActions);
     connect(
         palette, &TilePalette::tileActivated, this, [this, palette](int id) { openProperties(palette, id); });
     connect(palette, &TilePalette::imageEditRequested, this,
-        [this, palette](int id, const QImage &image, const QString &action) {
-            editing->changeImage(palette, id, image, action);
+        [this, palette](const QVector<int> &ids, const QImage &image, const QString &action) {
+            editing->changeImages(palette, ids, image, action);
         });
 }
 

@@ -62,3 +62,8 @@ bool UnattendedPrompts::confirm(QWidget *, const QString &, const QString &, con
 {
     return false;
 }
+
+int UnattendedPrompts::choose(QWidget *, const QString &, const QString &, const QStringList &)
+{
+    return -1;
+}

@@ -24,4 +24,6 @@ public:
     SaveAnswer askSaveChanges(QWidget *parent, const QString &text) override;
     bool confirm(
         QWidget *parent, const QString &title, const QString &text, const QString &acceptText) override;
+    int choose(
+        QWidget *parent, const QString &title, const QString &text, const QStringList &choices) override;
 };

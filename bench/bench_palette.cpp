@@ -161,11 +161,10 @@ void measure(const BenchDataSet &data, const char *label, TileKind kind)
             grid.top = TilePalette::CellPitch * row;
             grid.cells = qMin(columns, cells - row * columns);
             grid.cellsAbove = row > 0 ? columns : 0;
-            grid.selectedColumn = selected / columns == row ? selected % columns : -1;
             grid.right = Screen.width() - 1;
             rows.paint(
                 painter, grid, background, [&](int column) { return images.at(row * columns + column); },
-                [](int) { return false; });
+                [&](int column) { return row * columns + column == selected; }, [](int) { return false; });
         }
         painter.end();
         floor.append(millis(timer));

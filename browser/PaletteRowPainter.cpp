@@ -29,7 +29,7 @@ void overlay(QRgb *dest, const QRgb *source, int count)
 } // namespace
 
 void PaletteRowPainter::paint(QPainter &painter, const Row &row, const QColor &background,
-    const ImageOf &imageOf, const PendingOf &pendingOf, const MarksOf &marksOf)
+    const ImageOf &imageOf, const SelectedOf &selectedOf, const PendingOf &pendingOf, const MarksOf &marksOf)
 {
     if (row.right < row.left)
         return;
@@ -37,7 +37,7 @@ void PaletteRowPainter::paint(QPainter &painter, const Row &row, const QColor &b
         strip = QImage(row.right + 1, Pitch, QImage::Format_ARGB32_Premultiplied);
     pixels = strip.bits();
     stride = strip.bytesPerLine();
-    collect(row, imageOf, pendingOf, marksOf);
+    collect(row, imageOf, selectedOf, pendingOf, marksOf);
     compose(row, background.rgba());
     for (const Cell &cell : cells) {
         if (cell.image.isNull())
@@ -54,8 +54,8 @@ void PaletteRowPainter::paint(QPainter &painter, const Row &row, const QColor &b
     painter.setCompositionMode(mode);
 }
 
-void PaletteRowPainter::collect(
-    const Row &row, const ImageOf &imageOf, const PendingOf &pendingOf, const MarksOf &marksOf)
+void PaletteRowPainter::collect(const Row &row, const ImageOf &imageOf, const SelectedOf &selectedOf,
+    const PendingOf &pendingOf, const MarksOf &marksOf)
 {
     const int lastColumn = qMin(row.right / Pitch, row.cells - 1);
     for (int column = row.left / Pitch; column <= lastColumn; ++column) {
@@ -66,7 +66,7 @@ void PaletteRowPainter::collect(
             && cell.image.format() != QImage::Format_ARGB32_Premultiplied)
             cell.image = cell.image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
         cell.target = TilePalette::imageTarget(QRect(Pitch * column + 1, 1, Box, Box), cell.image.size());
-        cell.selected = column == row.selectedColumn;
+        cell.selected = selectedOf(column);
         cell.pending = pendingOf(column);
         cell.marks = marksOf ? marksOf(column) : 0;
         cells.append(cell);

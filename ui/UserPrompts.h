@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <Qt>
 
 class QAction;
@@ -41,4 +42,8 @@ public:
     // A question whose one action is named acceptText; true when the user takes it.
     virtual bool confirm(
         QWidget *parent, const QString &title, const QString &text, const QString &acceptText);
+    // A question answered by one of choices (the buttons' texts, the first the default);
+    // the index of the one taken, -1 when the user cancels.
+    virtual int choose(
+        QWidget *parent, const QString &title, const QString &text, const QStringList &choices);
 };

@@ -126,3 +126,9 @@ bool FakePrompts::confirm(QWidget *, const QString &title, const QString &text, 
     shown.append({QStringLiteral("confirm"), title, text, acceptText});
     return !confirmations.isEmpty() && confirmations.takeFirst();
 }
+
+int FakePrompts::choose(QWidget *, const QString &title, const QString &text, const QStringList &choices)
+{
+    shown.append({QStringLiteral("choose"), title, text, choices.join(QLatin1Char('|'))});
+    return this->choices.isEmpty() ? -1 : this->choices.takeFirst();
+}

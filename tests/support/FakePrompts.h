@@ -24,13 +24,13 @@ public:
     struct Shown
     {
         // "directory", "open", "save", "menu", "drag", "text", "warning", "information", "confirm",
-        // "about", "saveChanges"
+        // "choose", "about", "saveChanges"
         QString kind;
         QString caption;
         // Message text, start directory, the menu's action texts joined by "|", or a text
         // prompt's label and initial text joined by "|"
         QString text;
-        QString filter; // file dialogs only
+        QString filter; // file dialogs; a question's accept text, or its choices joined by "|"
     };
     struct Drag
     {
@@ -55,6 +55,8 @@ public:
     QList<bool> confirmations;
     // Answers to text prompts; a null string cancels.
     QStringList texts;
+    // The index of the choice taken at each choose; an empty queue (or -1) cancels.
+    QList<int> choices;
 
     QList<Shown> shown;
     QList<Drag> drags;
@@ -78,6 +80,8 @@ public:
     SaveAnswer askSaveChanges(QWidget *parent, const QString &text) override;
     bool confirm(
         QWidget *parent, const QString &title, const QString &text, const QString &acceptText) override;
+    int choose(
+        QWidget *parent, const QString &title, const QString &text, const QStringList &choices) override;
 
 private:
     QString fileAnswer(QList<FileAnswer> &queue, QString *selectedFilter);
