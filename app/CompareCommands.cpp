@@ -94,9 +94,11 @@ void CompareCommands::takeFromOther()
     TilePalette *palette = window->currentPalette();
     if (!comparing->isActive() || !palette || palette->selectedId() < 0 || !window->edits())
         return;
+    QList<std::pair<TileKind, int>> tiles;
+    for (int id : palette->selectedIds())
+        tiles.append({palette->kind(), id});
     QString error;
-    if (!window->edits()->takeFromOther(*comparing->otherSet(), {{palette->kind(), palette->selectedId()}},
-            TileEdits::TakeParts(), &error))
+    if (!window->edits()->takeFromOther(*comparing->otherSet(), tiles, TileEdits::TakeParts(), &error))
         window->warn(error);
 }
 

@@ -39,8 +39,8 @@ public Q_SLOTS:
     void stop();
     // Whether the palettes show only the tiles that differ from the data set compared with.
     void showDifferencesOnly(bool only);
-    // Edit > Take From Other: the selected tile's image, tile-data record and animation
-    // entry become the compared set's, as one undoable edit.
+    // Edit > Take From Other: the selected tiles' images, tile-data records and animation
+    // entries become the compared set's, as one undoable edit.
     void takeFromOther();
 
 private:

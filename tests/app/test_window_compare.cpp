@@ -227,21 +227,23 @@ private Q_SLOTS:
 
     void takeFromOther_data()
     {
-        QTest::addColumn<int>("id");
-        QTest::newRow("art") << StaticArt;
-        QTest::newRow("tile data") << WeightAndFlags;
-        QTest::newRow("animation") << Animation;
+        QTest::addColumn<QList<int>>("ids");
+        QTest::newRow("art") << QList<int>{StaticArt};
+        QTest::newRow("tile data") << QList<int>{WeightAndFlags};
+        QTest::newRow("animation") << QList<int>{Animation};
+        QTest::newRow("three selected") << QList<int>{StaticArt, WeightAndFlags, Animation};
     }
-    // The selected tile becomes B's whole, as one edit that undoes back to A's, and its
+    // The selected tiles become B's whole, as one edit that undoes back to A's, and their
     // marks follow.
     void takeFromOther()
     {
-        QFETCH(int, id);
+        QFETCH(QList<int>, ids);
+        const int id = ids.last();
         openWindow(MyMainWindow::StartOptions{a->path(), true, DataSet::Options(), true, QString()});
         WindowMenus *menus = window->windowMenus();
         window->tabs()->setCurrentIndex(ArtTab::StaticsIndex);
         TilePalette *statics = window->currentPalette();
-        statics->selectTile(id);
+        statics->selectIds(ids, id);
         QVERIFY(!menus->takeFromOtherAction()->isEnabled());
         prompts->directories << b->path();
         menus->compareAction()->trigger();
@@ -250,29 +252,37 @@ private Q_SLOTS:
         QVERIFY(menus->takeFromOtherAction()->isEnabled());
 
         const auto holds = [&](TestDataSet &set) {
-            return window->artStore()->image(TileKind::Static, id, false)
-                == set.art().image(TileKind::Static, id, false)
-                && window->tileStore()->staticRecord(id) == set.tiles().staticRecord(id)
-                && window->animStore()->readEntry(id) == set.anims().readEntry(id);
+            bool all = true;
+            for (int id : ids)
+                all = all
+                    && window->artStore()->image(TileKind::Static, id, false)
+                        == set.art().image(TileKind::Static, id, false)
+                    && window->tileStore()->staticRecord(id) == set.tiles().staticRecord(id)
+                    && window->animStore()->readEntry(id) == set.anims().readEntry(id);
+            return all;
         };
         QVERIFY(!holds(*b));
         menus->takeFromOtherAction()->trigger();
         QCOMPARE(prompts->count("warning"), 0);
         QVERIFY(holds(*b));
-        QVERIFY(!window->comparison()->difference(TileKind::Static, id));
-        QCOMPARE(statics->toolTipText(id).split('\n').mid(2), QStringList{"Edited, not saved yet"});
+        for (int id : ids) {
+            QVERIFY(!window->comparison()->difference(TileKind::Static, id));
+            QCOMPARE(statics->toolTipText(id).split('\n').mid(2), QStringList{"Edited, not saved yet"});
+        }
 
         QAction *undo = nullptr;
         for (QAction *action : window->findChildren<QAction *>())
             if (action->text().startsWith(QStringLiteral("Undo ")))
                 undo = action;
         QVERIFY(undo);
-        QCOMPARE(undo->text(),
-            QStringLiteral("Undo Take Static 0x%1 From %2")
-                .arg(QString::number(id, 16).toUpper(), QDir(b->path()).dirName()));
+        const QString taken = ids.size() == 1
+            ? QStringLiteral("Static 0x%1").arg(QString::number(id, 16).toUpper())
+            : QStringLiteral("%1 Tiles").arg(ids.size());
+        QCOMPARE(undo->text(), QStringLiteral("Undo Take %1 From %2").arg(taken, QDir(b->path()).dirName()));
         undo->trigger();
         QVERIFY(holds(*a));
-        QVERIFY(window->comparison()->difference(TileKind::Static, id));
+        for (int id : ids)
+            QVERIFY(window->comparison()->difference(TileKind::Static, id));
 
         // A tile B does not hold is refused, and the user told so.
         statics->selectTile(OnlyInA);
