@@ -86,6 +86,7 @@ void MyMainWindow::build(const StartOptions &options)
 {
     setWindowTitle(title());
     menus = new WindowMenus(this, editing, comparer);
+    connect(editing, &EditCommands::tileDataCopied, this, &MyMainWindow::updateActions);
     connect(menus, &WindowMenus::recentChosen, this, &MyMainWindow::openDirectory);
     updateRecentMenu();
     updateActions();
@@ -277,6 +278,8 @@ void MyMainWindow::updateActions()
     const TilePalette *palette = currentPalette();
     menus->enable(saving != nullptr, palette != nullptr,
         palette && palette->selectedId() >= 0 && palette->selectedId() < palette->tileCount());
+    menus->enableForSelection(
+        palette ? palette->selectedCount() : 0, palette && editing->canPasteTileData(palette->kind()));
 }
 
 void MyMainWindow::updateUndoActions()

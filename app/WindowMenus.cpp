@@ -29,9 +29,11 @@ const char *const GridKeys[][2] = {
     {"Arrow keys", "Select the neighbouring tile"},
     {"Page Up, Page Down", "Select the tile a screen up or down"},
     {"Home, End", "Select the first or the last tile"},
+    {"Shift with the keys above", "Select the tiles from the anchor to that tile"},
+    {"Ctrl+click", "Add a tile to the selection, or take it out"},
+    {"Shift+click", "Select the tiles from the anchor to the tile clicked"},
     {"Enter", "Open the selected tile's properties"},
-    {"Delete", "Delete the selected tile's image"},
-    {"Menu", "Open the selected tile's menu"},
+    {"Menu", "Open the selected tiles' menu"},
 };
 
 } // namespace
@@ -85,6 +87,16 @@ void WindowMenus::createEditMenu()
         = addItem(editMenu, QStringLiteral("Copy"), commands, &EditCommands::copy, {QKeySequence::Copy});
     pasteAction
         = addItem(editMenu, QStringLiteral("Paste"), commands, &EditCommands::paste, {QKeySequence::Paste});
+    deleteAction = addItem(
+        editMenu, QStringLiteral("Delete"), commands, &EditCommands::deleteImages, {QKeySequence::Delete});
+    editMenu->addSeparator();
+    selectAllAction = addItem(editMenu, QStringLiteral("Select All"), commands, &EditCommands::selectAll,
+        {QKeySequence::SelectAll});
+    editMenu->addSeparator();
+    copyTileDataAction = addItem(editMenu, QStringLiteral("Copy Tile Data"), commands,
+        &EditCommands::copyTileData, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)});
+    pasteTileDataAction = addItem(editMenu, QStringLiteral("Paste Tile Data"), commands,
+        &EditCommands::pasteTileData, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V)});
     editMenu->addSeparator();
     findAction
         = addItem(editMenu, QStringLiteral("Find..."), commands, &EditCommands::find, {QKeySequence::Find});
@@ -126,13 +138,21 @@ void WindowMenus::enable(bool dataSetOpen, bool paletteShown, bool tileSelected)
 {
     this->tileSelected = tileSelected;
     takeAction->setEnabled(tileSelected && comparing);
-    for (QAction *action : {cutAction, copyAction, pasteAction})
+    for (QAction *action : {cutAction, copyAction, pasteAction, deleteAction, copyTileDataAction})
         action->setEnabled(tileSelected);
-    for (QAction *action : {findAction, findNextAction, locateAction})
+    pasteTileDataAction->setEnabled(false);
+    for (QAction *action : {findAction, findNextAction, locateAction, selectAllAction})
         action->setEnabled(paletteShown);
     for (QAction *action :
         {fileSaveAction, fileSaveAsAction, fileReopenAction, fileCloseAction, fileCompareAction})
         action->setEnabled(dataSetOpen);
+}
+
+void WindowMenus::enableForSelection(int selectedCount, bool tileDataPastable)
+{
+    // One image on the clipboard cannot hold what Cut would take from several tiles.
+    cutAction->setEnabled(tileSelected && selectedCount == 1);
+    pasteTileDataAction->setEnabled(tileSelected && tileDataPastable);
 }
 
 void WindowMenus::enableComparing(bool comparing)

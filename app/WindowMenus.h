@@ -36,6 +36,9 @@ public:
     // The actions of a data set, of a palette in view and of a selected tile in it can
     // be used only with one.
     void enable(bool dataSetOpen, bool paletteShown, bool tileSelected);
+    // Cut takes one tile at a time; Paste Tile Data needs tile data copied from a tile of
+    // the kind in view.
+    void enableForSelection(int selectedCount, bool tileDataPastable);
     // Stop Comparing, Differences Only and Take From Other need a data set compared with
     // (Take From Other a selected tile too); without one Differences Only is off.
     void enableComparing(bool comparing);
@@ -68,6 +71,10 @@ private:
     QAction *cutAction = nullptr;
     QAction *copyAction = nullptr;
     QAction *pasteAction = nullptr;
+    QAction *deleteAction = nullptr;
+    QAction *selectAllAction = nullptr;
+    QAction *copyTileDataAction = nullptr;
+    QAction *pasteTileDataAction = nullptr;
     QAction *findAction = nullptr;
     QAction *findNextAction = nullptr;
     QAction *locateAction = nullptr;

@@ -299,10 +299,10 @@ void TilePalette::mousePressEvent(QMouseEvent *event)
 {
     dragStart = NoDrag;
     const QPoint position = event->position().toPoint();
+    selectAloneOnRelease = NoTile;
     const int id = tileAt(position);
     if (id == NoTile)
         return;
-    selectAloneOnRelease = NoTile;
     if (event->button() == Qt::LeftButton) {
         const Qt::KeyboardModifiers modifiers = event->modifiers();
         if (modifiers & Qt::ShiftModifier) {
