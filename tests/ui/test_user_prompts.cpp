@@ -105,6 +105,11 @@ private Q_SLOTS:
         row("confirm", "Reopen", "yes", confirm);
         row("confirm", "Escape", "no", confirm);
         row("confirm", "Return", "yes", confirm);
+        // A question with choices of its own: the first is the default.
+        row("choose", "Second", "1", confirm);
+        row("choose", "Return", "0", confirm);
+        row("choose", "Escape", "-1", confirm);
+        row("choose", "Cancel", "-1", confirm);
         row("warning", "OK", "", "QMessageBox|Title|Text|Warning");
         row("information", "OK", "", "QMessageBox|Title|Text|Information");
         row("about", "OK", "", "QMessageBox|Title|Text|NoIcon"); // the application's own icon instead
@@ -143,6 +148,8 @@ private Q_SLOTS:
             }
             if (prompt == "confirm")
                 return prompts.confirm(nullptr, "Title", "Text", "Reopen") ? "yes" : "no";
+            if (prompt == "choose")
+                return QString::number(prompts.choose(nullptr, "Title", "Text", {"First", "Second"}));
             if (prompt == "text") {
                 const QString text = prompts.text(nullptr, "Title", "Label:", "last");
                 return text.isNull() ? QStringLiteral("(null)") : text;
