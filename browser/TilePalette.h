@@ -64,7 +64,6 @@ public:
     // Every selected tile, ascending (the current one among them); empty when none is.
     QVector<int> selectedIds() const { return selection.ids(); }
     int selectedCount() const { return selection.count(); }
-    bool isSelected(int id) const { return selection.contains(id); }
     // Selects the ids shown among ids, current the current tile (selected too; NoTile: the
     // lowest of them), and scrolls it into view.
     void selectIds(const QVector<int> &ids, int current);
