@@ -1,10 +1,18 @@
 #include "io/CsvReader.h"
 
 #include <QByteArrayView>
+#include <QStringDecoder>
 
 namespace {
 
 const QByteArray ByteOrderMark("\xEF\xBB\xBF");
+
+// Every character, a byte-order mark too: only the one at the start of the file is skipped.
+QString decodeUtf8(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder(bytes);
+}
 
 // Characters as a user counts them: a pair of surrogates is one.
 int characterCount(QStringView text)
@@ -36,7 +44,7 @@ bool findInvalidUtf8(const QByteArray &bytes, int *line, int *column)
                     break;
                 good = end;
             }
-            *column = characterCount(QString::fromUtf8(text.first(good))) + 1;
+            *column = characterCount(decodeUtf8(text.first(good))) + 1;
             return true;
         }
         lineStart = lineEnd + 1;
@@ -135,7 +143,7 @@ bool CsvReader::read(const QByteArray &bytes, CsvError *error)
         *error = invalid;
         return false;
     }
-    const QString text = QString::fromUtf8(body);
+    const QString text = decodeUtf8(body);
     Cursor cursor(text);
     while (!cursor.atEnd()) {
         if (cursor.atLineBreak()) {

@@ -2,6 +2,11 @@
 
 void CsvWriter::addRow(const QStringList &fields)
 {
+    // Written bare, a row of one empty field would be an empty line, which readers skip.
+    if (fields.size() == 1 && fields.first().isEmpty()) {
+        text.append("\"\"\r\n");
+        return;
+    }
     for (qsizetype n = 0; n < fields.size(); ++n) {
         if (n > 0)
             text.append(',');

@@ -120,11 +120,12 @@ public:
     bool name(QString *name)
     {
         const QString &text = row.fields.at(NameColumn);
-        for (const QChar c : text) {
+        for (qsizetype n = 0; n < text.size(); ++n) {
+            const QChar c = text.at(n);
             if (c.unicode() > 0xFF || c.isNull())
                 return fail(NameColumn,
                     QStringLiteral("the name holds %1, which is not a Latin-1 character a name may hold")
-                        .arg(c.isSurrogate() ? QStringLiteral("a character") : CsvTable::quoted(c)));
+                        .arg(CsvTable::quoted(text.mid(n, c.isHighSurrogate() ? 2 : 1))));
         }
         if (text.size() > TileDataFormat::NameSize)
             return fail(NameColumn,
