@@ -3,6 +3,7 @@
 #include "app/CompareCommands.h"
 #include "app/EditCommands.h"
 #include "app/MyMainWindow.h"
+#include "app/TableCommands.h"
 
 #include <QAction>
 #include <QDir>
@@ -37,7 +38,7 @@ const char *const GridKeys[][2] = {
 } // namespace
 
 WindowMenus::WindowMenus(MyMainWindow *window, EditCommands *commands, CompareCommands *comparer)
-    : QObject(window), window(window), commands(commands), comparer(comparer)
+    : QObject(window), window(window), commands(commands), comparer(comparer), tables(new TableCommands(window))
 {
     createFileMenu();
     createEditMenu();
@@ -59,6 +60,13 @@ void WindowMenus::createFileMenu()
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
     fileReopenAction = addItem(
         fileMenu, QStringLiteral("Reopen"), window, &MyMainWindow::fileReopen, {QKeySequence(Qt::Key_F5)});
+    fileMenu->addSeparator();
+    QMenu *importMenu = fileMenu->addMenu(QStringLiteral("Import"));
+    tableActions << addItem(importMenu, QStringLiteral("Tile Data..."), tables, &TableCommands::importTileData)
+                 << addItem(importMenu, QStringLiteral("Animation Data..."), tables, &TableCommands::importAnimData);
+    QMenu *exportMenu = fileMenu->addMenu(QStringLiteral("Export"));
+    tableActions << addItem(exportMenu, QStringLiteral("Tile Data..."), tables, &TableCommands::exportTileData)
+                 << addItem(exportMenu, QStringLiteral("Animation Data..."), tables, &TableCommands::exportAnimData);
     fileMenu->addSeparator();
     fileCompareAction
         = addItem(fileMenu, QStringLiteral("Compare With..."), comparer, &CompareCommands::compare);
@@ -128,7 +136,7 @@ void WindowMenus::enable(bool dataSetOpen, bool paletteShown, bool tileSelected)
     takeAction->setEnabled(tileSelected && comparing);
     for (QAction *action : {cutAction, copyAction, pasteAction})
         action->setEnabled(tileSelected);
-    for (QAction *action : {findAction, findNextAction, locateAction})
+    for (QAction *action : QList<QAction *>{findAction, findNextAction, locateAction} + tableActions)
         action->setEnabled(paletteShown);
     for (QAction *action :
         {fileSaveAction, fileSaveAsAction, fileReopenAction, fileCloseAction, fileCompareAction})
