@@ -1,6 +1,7 @@
 #include "tools/cli/TableCommand.h"
 
 #include "art/ArtWork.h"
+#include "edits/TileEdits.h"
 #include "io/FileIdentity.h"
 #include "io/TableFile.h"
 #include "saving/DataSetSaver.h"
@@ -88,14 +89,11 @@ void TableCommand::tileData(const QStringList &args, QTextStream &out)
     CsvError error;
     if (!table.read(readTable(args[2]), set->tiles(), &error))
         throw tableError(args[2], error);
-    for (auto it = table.changes().cbegin(); it != table.changes().cend(); ++it) {
-        QString why;
-        const bool stored = table.kind() == TileKind::Terrain
-            ? set->tiles().setLandRecord(it.key(), std::get<LandTileRecord>(*it), &why)
-            : set->tiles().setStaticRecord(it.key(), std::get<StaticTileRecord>(*it), &why);
-        if (!stored)
-            throw CliError(QStringLiteral("%1; nothing was written").arg(why));
-    }
+    // Made as the window makes them, all or nothing.
+    TileEdits edits(set->art(), set->tiles(), &set->anims());
+    QString why;
+    if (!edits.changeRecords(table.kind(), table.changes(), TileEdits::importName(), &why))
+        throw CliError(QStringLiteral("%1; nothing was written").arg(why));
     save(*set, args[3]);
     out << table.rowCount() << " rows read, " << table.changes().size()
         << " records changed, data set written to " << args[3] << '\n';
@@ -116,11 +114,10 @@ void TableCommand::animData(const QStringList &args, QTextStream &out)
     CsvError error;
     if (!table.read(readTable(args[2]), set->anims(), &error))
         throw tableError(args[2], error);
-    for (auto it = table.changes().cbegin(); it != table.changes().cend(); ++it) {
-        QString why;
-        if (!set->anims().setEntry(it.key(), *it, &why))
-            throw CliError(QStringLiteral("%1; nothing was written").arg(why));
-    }
+    TileEdits edits(set->art(), set->tiles(), &set->anims());
+    QString why;
+    if (!edits.changeAnimations(table.changes(), TileEdits::importName(), &why))
+        throw CliError(QStringLiteral("%1; nothing was written").arg(why));
     save(*set, args[3]);
     out << table.rowCount() << " rows read, " << table.changes().size()
         << " entries changed, data set written to " << args[3] << '\n';
