@@ -3,6 +3,7 @@
 #include "app/CompareCommands.h"
 #include "app/EditCommands.h"
 #include "app/MyMainWindow.h"
+#include "app/TableCommands.h"
 
 #include <QAction>
 #include <QDir>
@@ -39,7 +40,8 @@ const char *const GridKeys[][2] = {
 } // namespace
 
 WindowMenus::WindowMenus(MyMainWindow *window, EditCommands *commands, CompareCommands *comparer)
-    : QObject(window), window(window), commands(commands), comparer(comparer)
+    : QObject(window), window(window), commands(commands), comparer(comparer),
+      tables(new TableCommands(window))
 {
     createFileMenu();
     createEditMenu();
@@ -61,6 +63,17 @@ void WindowMenus::createFileMenu()
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
     fileReopenAction = addItem(
         fileMenu, QStringLiteral("Reopen"), window, &MyMainWindow::fileReopen, {QKeySequence(Qt::Key_F5)});
+    fileMenu->addSeparator();
+    QMenu *importMenu = fileMenu->addMenu(QStringLiteral("Import"));
+    tableActions << addItem(
+        importMenu, QStringLiteral("Tile Data..."), tables, &TableCommands::importTileData)
+                 << addItem(importMenu, QStringLiteral("Animation Data..."), tables,
+                        &TableCommands::importAnimData);
+    QMenu *exportMenu = fileMenu->addMenu(QStringLiteral("Export"));
+    tableActions << addItem(
+        exportMenu, QStringLiteral("Tile Data..."), tables, &TableCommands::exportTileData)
+                 << addItem(exportMenu, QStringLiteral("Animation Data..."), tables,
+                        &TableCommands::exportAnimData);
     fileMenu->addSeparator();
     fileCompareAction
         = addItem(fileMenu, QStringLiteral("Compare With..."), comparer, &CompareCommands::compare);
@@ -141,7 +154,8 @@ void WindowMenus::enable(bool dataSetOpen, bool paletteShown, bool tileSelected)
     for (QAction *action : {cutAction, copyAction, pasteAction, deleteAction, copyTileDataAction})
         action->setEnabled(tileSelected);
     pasteTileDataAction->setEnabled(false);
-    for (QAction *action : {findAction, findNextAction, locateAction, selectAllAction})
+    for (QAction *action :
+        QList<QAction *>{findAction, findNextAction, locateAction, selectAllAction} + tableActions)
         action->setEnabled(paletteShown);
     for (QAction *action :
         {fileSaveAction, fileSaveAsAction, fileReopenAction, fileCloseAction, fileCompareAction})

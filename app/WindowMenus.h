@@ -10,6 +10,7 @@ class MyMainWindow;
 class QAction;
 class QMenu;
 class QUndoStack;
+class TableCommands;
 
 // The window's menus, File, Edit, View and Help: their actions and shortcuts, which of them
 // can be used now, what Undo and Redo would do, and the list of every shortcut.
@@ -79,6 +80,8 @@ private:
     QAction *findNextAction = nullptr;
     QAction *locateAction = nullptr;
     QAction *takeAction = nullptr;
+    TableCommands *tables = nullptr;
+    QList<QAction *> tableActions;
     bool tileSelected = false;
     bool comparing = false;
 };
