@@ -160,5 +160,5 @@ void ViewCommands::setZoom(int zoom)
         palette->setZoom(zoomLevel);
     for (ArtWidget *properties : window->findChildren<ArtWidget *>())
         properties->setZoom(zoomLevel);
-    window->windowMenus()->showZoom(zoomLevel > MinZoom, zoomLevel < MaxZoom);
+    window->windowMenus()->showZoom(zoomLevel < MaxZoom, zoomLevel > MinZoom);
 }

@@ -528,6 +528,54 @@ private Q_SLOTS:
         QCOMPARE(cells(*palette), all ? every : ids);
     }
 
+    // Whole steps up to four times the size, remembered for the next window; the properties window's
+    // image follows, and the cells take the points of their zoomed grid.
+    void zoomScalesTheCellsAndIsRemembered()
+    {
+        FakePrompts prompts;
+        {
+            MyMainWindow window(data->path());
+            QVERIFY(showActive(window));
+            WindowMenus *menus = window.windowMenus();
+            window.tabs()->setCurrentIndex(ArtTab::StaticsIndex);
+            TilePalette *palette = window.currentPalette();
+            palette->selectTile(7);
+            QVERIFY(!menus->zoomOutAction()->isEnabled() && menus->zoomInAction()->isEnabled());
+            QTest::keyClick(palette, Qt::Key_Plus, Qt::ControlModifier);
+            QCOMPARE(palette->zoom(), 2);
+            QCOMPARE(palette->columnCount(), palette->width() / 90);
+            QCOMPARE(palette->tileAt(QPoint(91, 1)), palette->firstVisibleId() + 1);
+            QCOMPARE(palette->tileAt(QPoint(89, 89)), palette->firstVisibleId());
+            QCOMPARE(palette->selectedId(), 7);
+            QVERIFY(palette->indexOf(7) - palette->indexOf(palette->firstVisibleId())
+                < palette->visibleCellCount());
+
+            QTest::keyClick(palette, Qt::Key_Return);
+            auto *properties = window.findChild<ArtWidget *>();
+            QVERIFY(properties);
+            const QLabel *image = properties->findChild<QLabel *>("labelImage");
+            QCOMPARE(image->pixmap().size(), QSize(60, 100));
+            for (int step = 0; step < 3; ++step)
+                menus->zoomInAction()->trigger();
+            QVERIFY(!menus->zoomInAction()->isEnabled() && menus->zoomOutAction()->isEnabled());
+            QCOMPARE(palette->zoom(), 4);
+            QCOMPARE(window.tabs()->terrain()->tilePalette()->zoom(), 4);
+            QCOMPARE(image->pixmap().size(), QSize(120, 200));
+            QCOMPARE(image->pixmap().toImage().pixelColor(119, 199),
+                window.artStore()->image(TileKind::Static, 7, false).pixelColor(29, 49));
+        }
+        QCOMPARE(AppSettings().zoom(), 4);
+        MyMainWindow window(data->path());
+        QVERIFY(showActive(window));
+        QCOMPARE(window.currentPalette()->zoom(), 4);
+        QTest::keyClick(window.currentPalette(), Qt::Key_0, Qt::ControlModifier);
+        QCOMPARE(window.currentPalette()->zoom(), 1);
+        QTest::keyClick(window.currentPalette(), Qt::Key_Plus, Qt::ControlModifier);
+        QTest::keyClick(window.currentPalette(), Qt::Key_Minus, Qt::ControlModifier);
+        QCOMPARE(window.currentPalette()->zoom(), 1);
+        QCOMPARE(AppSettings().zoom(), 1);
+    }
+
 private:
     static std::unique_ptr<QSettings> probeSettings(int i)
     {
