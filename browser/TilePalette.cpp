@@ -139,9 +139,8 @@ void TilePalette::showOnly(const QVector<int> &ids, Narrowing by)
         return;
     // Keys and the Edit menu act on the selection: a tile out of sight is not selected.
     if (selected != NoTile && !isShown(selected)) {
-        const int hidden = selected;
+        hiddenSelection = selected;
         setSelected(NoTile);
-        hiddenSelection = hidden;
     }
     refreshRows(anchor, anchorRow);
 }
@@ -222,7 +221,9 @@ void TilePalette::setStart(int value)
 void TilePalette::setSelected(int sel)
 {
     selected = sel;
-    hiddenSelection = NoTile;
+    // Another tile selected takes the place of one left out; announcing none again does not.
+    if (sel != NoTile)
+        hiddenSelection = NoTile;
     Q_EMIT selectionChanged(sel);
     const QSize size = selectionSize(sel);
     Q_EMIT selectionSizeChanged(size.width(), size.height());

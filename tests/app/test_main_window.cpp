@@ -515,6 +515,17 @@ private Q_SLOTS:
         // A tile that matches stays selected, though conditions typed on the way left it out; one that does
         // not is no longer, until the filter is closed (with no other selected).
         QCOMPARE(palette->selectedId(), ids.contains(11) || all ? 11 : int(TilePalette::NoTile));
+        // An edit that makes a tile match brings it in, once all its changes are made.
+        if (edited == 1) {
+            QVERIFY(deleteImage(window, TileKind::Static, 20));
+            QTRY_COMPARE(cells(*palette), (QList<int>{12, 20}));
+            ids << 20;
+        }
+        // Brought into view, the terrain tiles are narrowed by the same conditions.
+        window.tabs()->setCurrentIndex(ArtTab::TerrainIndex);
+        QVERIFY2(
+            bar->statusText().contains("terrain tile", Qt::CaseInsensitive), qPrintable(bar->statusText()));
+        window.tabs()->setCurrentIndex(ArtTab::StaticsIndex);
         if (!ids.isEmpty())
             palette->selectTile(ids.last());
         const int selected = ids.isEmpty() ? 11 : ids.last();
