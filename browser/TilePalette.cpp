@@ -33,7 +33,8 @@ TilePalette::TilePalette(ArtWork *artWork, TileData *tileData, QWidget *parent, 
 TilePalette::~TilePalette() = default;
 
 // An image smaller than the box is moved in by half the difference, so it sits in the
-// middle; it is drawn one to one and cut at the box's right and bottom edges.
+// middle; each of its pixels is drawn as zoom x zoom, and it is cut at the box's right and
+// bottom edges.
 QRect TilePalette::imageTarget(const QRect &imageBox, const QSize &imageSize, int zoom)
 {
     const int dx = imageSize.width() < ImageBoxSize ? (ImageBoxSize - imageSize.width()) / 2 : 0;

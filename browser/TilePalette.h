@@ -57,7 +57,6 @@ public:
     int zoom() const { return zoomFactor; }
     void setZoom(int zoom);
     int cellPitch() const { return ImageBoxSize * zoomFactor + CellPitch - ImageBoxSize; }
-    int imageBoxSize() const { return ImageBoxSize * zoomFactor; }
 
     int tileAt(const QPoint &position) const;
     // The id in the top left cell; NoTile when nothing is shown.
