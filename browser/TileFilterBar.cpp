@@ -1,5 +1,7 @@
 #include "browser/TileFilterBar.h"
 
+#include "browser/CheckListMenu.h"
+
 #include "tiledata/TileFlags.h"
 
 #include <QAction>
@@ -83,7 +85,7 @@ QToolButton *TileFilterBar::flagsButton(const QString &text, QMenu **menu)
     auto *button = new QToolButton(this);
     button->setText(text);
     button->setPopupMode(QToolButton::InstantPopup);
-    *menu = new QMenu(button);
+    *menu = new CheckListMenu(button);
     for (int bit = 0; bit < TileFlags::FlagCount; ++bit) {
         if (!TileFlags::isNamed(bit))
             continue;

@@ -66,15 +66,18 @@ QList<int> cells(const TilePalette &palette)
     return ids;
 }
 
-// Ticks the flags named by their labels in a menu of the filter bar, as a click on each does.
+// Ticks the flags named by their labels in a menu of the filter bar with the keys, one after the other
+// (the menu stays open).
 void tick(QMenu *menu, const QStringList &labels)
 {
+    QSignalSpy hidden(menu, &QMenu::aboutToHide);
     for (QAction *action : menu->actions()) {
         if (labels.contains(action->text())) {
-            action->setChecked(!action->isChecked());
-            Q_EMIT menu->triggered(action);
+            menu->setActiveAction(action);
+            QTest::keyClick(menu, Qt::Key_Space);
         }
     }
+    QVERIFY(hidden.isEmpty());
 }
 
 StaticTileRecord item(const char *name, quint64 flags, quint8 weight = 0)
