@@ -47,7 +47,8 @@ void TilePalette::setZoom(int zoom)
 {
     if (zoom == zoomFactor || zoom < 1)
         return;
-    const int anchor = anchorId();
+    // The selection stays in place when it is in view; else the tiles in view stay on top.
+    const int anchor = rect().intersects(cellRect(selected)) ? selected : firstVisibleId();
     const int anchorRow = screenRowOf(anchor);
     zoomFactor = zoom;
     columns = width() / cellPitch();

@@ -319,15 +319,25 @@ private Q_SLOTS:
         palette->setSelected(columns * 3 + 1);
         palette->update();
         QCoreApplication::processEvents();
-        for (int step : {1, -1, 100}) {
-            scrollBar->setValue(scrollBar->value() + step);
+        // At actual size, then zoomed: the rows scroll by the zoomed pitch. The selection is out of view
+        // when the zoom changes: the first tile in view stays in the top row.
+        for (int zoom : {1, 2}) {
+            const int first = palette->firstVisibleId();
+            palette->setZoom(zoom);
             QCoreApplication::processEvents();
-            // Down, up and past a screen: the pixels on screen are the picture a fresh paint draws.
-            const QRect shown(palette->mapTo(tabs, QPoint(0, 0)), palette->size());
-            const QImage screen = QGuiApplication::primaryScreen()->grabWindow(tabs->winId()).toImage();
-            QCOMPARE(screen.copy(shown).convertToFormat(QImage::Format_RGB32),
-                palette->grab().toImage().convertToFormat(QImage::Format_RGB32));
+            QCOMPARE(palette->firstVisibleId(), first - first % palette->columnCount());
+            for (int step : {1, -1, 100}) {
+                scrollBar->setValue(scrollBar->value() + step);
+                QCoreApplication::processEvents();
+                // Down, up and past a screen: the pixels on screen are the picture a fresh paint draws.
+                const QRect shown(palette->mapTo(tabs, QPoint(0, 0)), palette->size());
+                const QImage screen = QGuiApplication::primaryScreen()->grabWindow(tabs->winId()).toImage();
+                QCOMPARE(screen.copy(shown).convertToFormat(QImage::Format_RGB32),
+                    palette->grab().toImage().convertToFormat(QImage::Format_RGB32));
+            }
         }
+        palette->setZoom(1);
+        QCoreApplication::processEvents();
 
         // Narrower than one column: no division by zero, only the background, the same scroll range.
         const int top = scrollBar->value();
