@@ -160,5 +160,6 @@ void ViewCommands::setZoom(int zoom)
         palette->setZoom(zoomLevel);
     for (ArtWidget *properties : window->findChildren<ArtWidget *>())
         properties->setZoom(zoomLevel);
-    window->windowMenus()->showZoom(zoomLevel < MaxZoom, zoomLevel > MinZoom);
+    const bool canZoomIn = zoomLevel < MaxZoom;
+    window->windowMenus()->showZoom(canZoomIn, zoomLevel > MinZoom);
 }
