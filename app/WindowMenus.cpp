@@ -4,6 +4,7 @@
 #include "app/EditCommands.h"
 #include "app/MyMainWindow.h"
 #include "app/TableCommands.h"
+#include "app/ViewCommands.h"
 
 #include <QAction>
 #include <QDir>
@@ -39,8 +40,9 @@ const char *const GridKeys[][2] = {
 
 } // namespace
 
-WindowMenus::WindowMenus(MyMainWindow *window, EditCommands *commands, CompareCommands *comparer)
-    : QObject(window), window(window), commands(commands), comparer(comparer),
+WindowMenus::WindowMenus(
+    MyMainWindow *window, EditCommands *commands, CompareCommands *comparer, ViewCommands *viewer)
+    : QObject(window), window(window), commands(commands), comparer(comparer), viewer(viewer),
       tables(new TableCommands(window))
 {
     createFileMenu();
@@ -48,6 +50,7 @@ WindowMenus::WindowMenus(MyMainWindow *window, EditCommands *commands, CompareCo
     createViewMenu();
     createHelpMenu();
     enableComparing(false);
+    showZoom(viewer->zoom() < ViewCommands::MaxZoom, viewer->zoom() > ViewCommands::MinZoom);
 }
 
 void WindowMenus::createFileMenu()
@@ -125,6 +128,19 @@ void WindowMenus::createEditMenu()
 void WindowMenus::createViewMenu()
 {
     auto *viewMenu = window->menuBar()->addMenu(QStringLiteral("View"));
+    viewFilterAction = viewMenu->addAction(QStringLiteral("Filter"));
+    viewFilterAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    viewFilterAction->setCheckable(true);
+    connect(viewFilterAction, &QAction::toggled, viewer, &ViewCommands::showFilter);
+    viewMenu->addSeparator();
+    // Ctrl+= too: the key that holds + on most keyboards, without Shift.
+    viewZoomInAction = addItem(viewMenu, QStringLiteral("Zoom In"), viewer, &ViewCommands::zoomIn,
+        {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    viewZoomOutAction = addItem(viewMenu, QStringLiteral("Zoom Out"), viewer, &ViewCommands::zoomOut,
+        {QKeySequence(Qt::CTRL | Qt::Key_Minus)});
+    viewActualSizeAction = addItem(viewMenu, QStringLiteral("Actual Size"), viewer, &ViewCommands::actualSize,
+        {QKeySequence(Qt::CTRL | Qt::Key_0)});
+    viewMenu->addSeparator();
     viewDifferencesOnlyAction = viewMenu->addAction(QStringLiteral("Differences Only"));
     viewDifferencesOnlyAction->setCheckable(true);
     connect(viewDifferencesOnlyAction, &QAction::toggled, comparer, &CompareCommands::showDifferencesOnly);
@@ -154,9 +170,13 @@ void WindowMenus::enable(bool dataSetOpen, bool paletteShown, bool tileSelected)
     for (QAction *action : {cutAction, copyAction, pasteAction, deleteAction, copyTileDataAction})
         action->setEnabled(tileSelected);
     pasteTileDataAction->setEnabled(false);
-    for (QAction *action :
-        QList<QAction *>{findAction, findNextAction, locateAction, selectAllAction} + tableActions)
+    this->paletteShown = paletteShown;
+    for (QAction *action : QList<QAction *>{findAction, findNextAction, locateAction, selectAllAction,
+                               viewFilterAction, viewActualSizeAction}
+            + tableActions)
         action->setEnabled(paletteShown);
+    viewZoomInAction->setEnabled(paletteShown && canZoomIn);
+    viewZoomOutAction->setEnabled(paletteShown && canZoomOut);
     for (QAction *action :
         {fileSaveAction, fileSaveAsAction, fileReopenAction, fileCloseAction, fileCompareAction})
         action->setEnabled(dataSetOpen);
@@ -177,6 +197,14 @@ void WindowMenus::enableComparing(bool comparing)
     viewDifferencesOnlyAction->setEnabled(comparing);
     if (!comparing)
         viewDifferencesOnlyAction->setChecked(false);
+}
+
+void WindowMenus::showZoom(bool canZoomIn, bool canZoomOut)
+{
+    this->canZoomIn = canZoomIn;
+    this->canZoomOut = canZoomOut;
+    viewZoomInAction->setEnabled(paletteShown && canZoomIn);
+    viewZoomOutAction->setEnabled(paletteShown && canZoomOut);
 }
 
 void WindowMenus::showHistory(const QUndoStack *history)

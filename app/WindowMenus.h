@@ -7,6 +7,7 @@
 class CompareCommands;
 class EditCommands;
 class MyMainWindow;
+class ViewCommands;
 class QAction;
 class QMenu;
 class QUndoStack;
@@ -20,8 +21,9 @@ class WindowMenus : public QObject
 
 public:
     // Fills the menu bar of window, whose slots the actions run, and commands' for the
-    // Edit menu and comparer's for comparing; a child of window.
-    WindowMenus(MyMainWindow *window, EditCommands *commands, CompareCommands *comparer);
+    // Edit menu, comparer's for comparing and viewer's for the View menu; a child of window.
+    WindowMenus(
+        MyMainWindow *window, EditCommands *commands, CompareCommands *comparer, ViewCommands *viewer);
 
     QAction *saveAction() const { return fileSaveAction; }
     QMenu *recentMenu() const { return openRecentMenu; }
@@ -29,6 +31,11 @@ public:
     QAction *stopComparingAction() const { return fileStopComparingAction; }
     QAction *differencesOnlyAction() const { return viewDifferencesOnlyAction; }
     QAction *takeFromOtherAction() const { return takeAction; }
+    // View > Filter: checked while the filter bar is shown.
+    QAction *filterAction() const { return viewFilterAction; }
+    QAction *zoomInAction() const { return viewZoomInAction; }
+    QAction *zoomOutAction() const { return viewZoomOutAction; }
+    QAction *actualSizeAction() const { return viewActualSizeAction; }
     // The text of every shortcut, as Help > Keyboard Shortcuts lists them.
     QString shortcutList() const;
 
@@ -43,6 +50,8 @@ public:
     // Stop Comparing, Differences Only and Take From Other need a data set compared with
     // (Take From Other a selected tile too); without one Differences Only is off.
     void enableComparing(bool comparing);
+    // Zoom In and Zoom Out can be used only up to the largest and down to the smallest zoom.
+    void showZoom(bool canZoomIn, bool canZoomOut);
     // Undo and Redo name the edit they would undo or redo in history (null: none).
     void showHistory(const QUndoStack *history);
 
@@ -59,6 +68,7 @@ private:
     MyMainWindow *window;
     EditCommands *commands;
     CompareCommands *comparer;
+    ViewCommands *viewer;
     QAction *fileSaveAction = nullptr;
     QAction *fileSaveAsAction = nullptr;
     QAction *fileReopenAction = nullptr;
@@ -66,6 +76,10 @@ private:
     QAction *fileCompareAction = nullptr;
     QAction *fileStopComparingAction = nullptr;
     QAction *viewDifferencesOnlyAction = nullptr;
+    QAction *viewFilterAction = nullptr;
+    QAction *viewZoomInAction = nullptr;
+    QAction *viewZoomOutAction = nullptr;
+    QAction *viewActualSizeAction = nullptr;
     QMenu *openRecentMenu = nullptr;
     QAction *undoAction = nullptr;
     QAction *redoAction = nullptr;
@@ -83,5 +97,8 @@ private:
     TableCommands *tables = nullptr;
     QList<QAction *> tableActions;
     bool tileSelected = false;
+    bool paletteShown = false;
     bool comparing = false;
+    bool canZoomIn = true;
+    bool canZoomOut = true;
 };
