@@ -122,16 +122,26 @@ bool TileEdits::changeAnimations(
 }
 
 bool TileEdits::changeProperties(TileKind kind, int id, const std::optional<QImage> &image,
-    const std::optional<TileRecord> &record, QString *error)
+    const std::optional<TileRecord> &record, QString *error, const std::optional<AnimDataEntry> &animation)
 {
     TileEditCommand::State which;
     if (image)
         which.art = PendingEdit();
     if (record)
         which.record = PendingEdit();
+    if (animation)
+        which.animation = PendingEdit();
+    // A terrain tile has no animation entry to store.
+    if (animation && kind == TileKind::Terrain) {
+        if (error)
+            *error = notChangedText(kind, id, QStringLiteral("animation"),
+                QStringLiteral("Only statics have animation entries."));
+        return false;
+    }
     const auto store = [&](TileKind, int, QString *reason) {
         return (!image || storeImage(kind, id, *image, reason))
-            && (!record || storeRecord(kind, id, *record, reason));
+            && (!record || storeRecord(kind, id, *record, reason))
+            && (!animation || storeAnimation(id, *animation, reason));
     };
     return changeTiles({{kind, id}}, which, store, editText(propertiesName(), kind, {id}), error);
 }
