@@ -158,6 +158,10 @@ bool TileEdits::changeTiles(const QList<PendingEditStore::Tile> &tiles, const Ti
     QList<TileEditCommand::Change> changes;
     {
         QScopedValueRollback<bool> guard(applying, true);
+        // Several tiles last together, and far sooner than one by one.
+        const bool batched = tiles.size() > 1;
+        if (batched)
+            pending.beginBatch();
         for (const auto &[kind, id] : tiles) {
             TileEditCommand::State tileWhich = which;
             // Only statics have animation entries.
@@ -171,6 +175,8 @@ bool TileEdits::changeTiles(const QList<PendingEditStore::Tile> &tiles, const Ti
                     TileEditCommand::restore(pending, kind, id, change.before, change.before, nullptr);
                 for (const TileEditCommand::Change &done : changes)
                     TileEditCommand::restore(pending, done.kind, done.id, done.before, done.after, nullptr);
+                if (batched)
+                    pending.commitBatch(nullptr);
                 return false;
             }
             change.after = TileEditCommand::current(pending, kind, id, tileWhich);
@@ -178,6 +184,8 @@ bool TileEdits::changeTiles(const QList<PendingEditStore::Tile> &tiles, const Ti
             if (!(change.after == change.before))
                 changes.append(change);
         }
+        if (batched && !pending.commitBatch(error))
+            return false;
     }
     if (changes.isEmpty())
         return true;

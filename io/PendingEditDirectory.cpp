@@ -1,6 +1,7 @@
 #include "io/PendingEditDirectory.h"
 
 #include "io/CheckedWrite.h"
+#include "io/CommitJournal.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -11,6 +12,10 @@
 #include <QSaveFile>
 #include <QSettings>
 #include <QTemporaryDir>
+#ifdef Q_OS_LINUX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 const QString PendingEditDirectory::NamePrefix = QStringLiteral("tessera-");
 
@@ -45,7 +50,7 @@ bool readDescription(const QString &directory, PendingEditDirectory::Description
 
 bool isOurs(const QString &name)
 {
-    return name == DescriptionName || name.startsWith(LockName);
+    return name == DescriptionName || name.startsWith(LockName) || name.startsWith(CommitJournal::FileName);
 }
 
 QStringList editFilesIn(const QString &directory)
@@ -145,6 +150,9 @@ std::unique_ptr<PendingEditDirectory> PendingEditDirectory::adopt(const QString 
         *errorOut = QStringLiteral("Another running Tessera holds %1.").arg(QDir::toNativeSeparators(path));
         return nullptr;
     }
+    // Its edit files are then all of the commit or all from before it.
+    QString outcome;
+    CommitJournal::resolve(path, &outcome);
     return adopted;
 }
 
@@ -223,6 +231,48 @@ bool PendingEditDirectory::writeFile(const QString &fileName, const QByteArray &
         return false;
     }
     return true;
+}
+
+bool PendingEditDirectory::writeFileUnsynced(
+    const QString &fileName, const QByteArray &bytes, QString *errorOut)
+{
+    if (!create()) {
+        if (errorOut)
+            *errorOut = error;
+        return false;
+    }
+    QFile file(filePath(fileName));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)
+        || !CheckedWrite::writeAll(file, bytes)) {
+        if (errorOut)
+            *errorOut = QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString());
+        file.remove();
+        return false;
+    }
+    return true;
+}
+
+bool PendingEditDirectory::syncFiles(const QStringList &fileNames, QString *errorOut)
+{
+#ifdef Q_OS_LINUX
+    // One flush of the file system costs far less than one per file.
+    Q_UNUSED(fileNames);
+    const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY);
+    const bool synced = fd >= 0 && ::syncfs(fd) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    if (!synced && errorOut)
+        *errorOut = QStringLiteral("Cannot write the pending edits in %1 to disk.")
+                        .arg(QDir::toNativeSeparators(dir));
+    return synced;
+#else
+    for (const QString &name : fileNames) {
+        QFile file(filePath(name));
+        if (!file.open(QIODevice::ReadWrite) || !CheckedWrite::syncToDisk(file, errorOut))
+            return false;
+    }
+    return true;
+#endif
 }
 
 QByteArray PendingEditDirectory::readFile(const QString &path)
