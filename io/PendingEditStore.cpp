@@ -2,6 +2,7 @@
 
 #include "io/CommitJournal.h"
 
+#include <QDir>
 #include <QRegularExpression>
 #include <algorithm>
 
@@ -184,7 +185,10 @@ QString PendingEditStore::asideName(const QString &name)
 
 std::optional<PendingEditStore::Aside> PendingEditStore::takeAside(quint64 tileKey, const QByteArray &record)
 {
-    QList<Aside> &kept = aside[tileKey];
+    const auto found = aside.find(tileKey);
+    if (found == aside.end())
+        return std::nullopt;
+    QList<Aside> &kept = found.value();
     for (qsizetype n = 0; n < kept.size(); ++n) {
         if (kept.at(n).hash == qHash(record)
             && PendingEditDirectory::readFile(dir->filePath(kept.at(n).fileName)) == record)
@@ -237,9 +241,11 @@ bool PendingEditStore::stage(TileKind kind, int id, Part part, const PendingEdit
     return true;
 }
 
-bool PendingEditStore::commitBatch(QString *error)
+bool PendingEditStore::commitBatch(QString *errorOut)
 {
     Q_ASSERT(batch);
+    QString reason;
+    QString *error = errorOut ? errorOut : &reason;
     const Batch done = std::move(*batch);
     batch.reset();
     QVector<CommitJournal::Move> moves;
@@ -274,18 +280,20 @@ bool PendingEditStore::commitBatch(QString *error)
         return true;
     CommitJournal journal(dir->path());
     QString failed;
-    if ((!done.written.isEmpty() && !dir->syncFiles(done.written, error)) || !journal.write(moves, error)) {
+    const auto fail = [&] {
+        *error = QStringLiteral("Cannot keep the edits in %1: %2")
+                     .arg(QDir::toNativeSeparators(dir->path()), *error);
         takeBack(done);
         return false;
-    }
+    };
+    if ((!done.written.isEmpty() && !dir->syncFiles(done.written, error)) || !journal.write(moves, error))
+        return fail();
     if (!journal.rollForward(moves, CommitJournal::StepHook(), &failed, error)) {
-        QString reason;
-        journal.rollBack(moves, &reason);
-        takeBack(done);
-        return false;
+        QString ignored;
+        journal.rollBack(moves, &ignored);
+        return fail();
     }
     // The journal goes; what was moved out of place stays.
-    QString reason;
     journal.finish({}, &reason);
     for (const auto &[tileKey, name] : outOfPlace) {
         if (done.originals.value(tileKey).state == PendingEdit::State::Replaced)
