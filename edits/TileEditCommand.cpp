@@ -59,8 +59,8 @@ bool TileEditCommand::restore(
 
 bool TileEditCommand::step(bool forward)
 {
-    // Several tiles last together, and far sooner than one by one.
-    const bool batched = changes.size() > 1;
+    // Several files last together (and several tiles far sooner than one by one).
+    const bool batched = changes.size() > 1 || (changes.size() == 1 && changes.first().after.partCount() > 1);
     if (batched)
         edits.beginBatch();
     for (qsizetype n = 0; n < changes.size(); ++n) {

@@ -158,8 +158,8 @@ bool TileEdits::changeTiles(const QList<PendingEditStore::Tile> &tiles, const Ti
     QList<TileEditCommand::Change> changes;
     {
         QScopedValueRollback<bool> guard(applying, true);
-        // Several tiles last together, and far sooner than one by one.
-        const bool batched = tiles.size() > 1;
+        // Several files last together (and several tiles far sooner than one by one).
+        const bool batched = tiles.size() > 1 || which.partCount() > 1;
         if (batched)
             pending.beginBatch();
         for (const auto &[kind, id] : tiles) {

@@ -255,24 +255,30 @@ bool PendingEditDirectory::writeFileUnsynced(
 bool PendingEditDirectory::syncFiles(const QStringList &fileNames, QString *errorOut)
 {
 #ifdef Q_OS_LINUX
-    // One flush of the file system costs far less than one per file.
-    Q_UNUSED(fileNames);
-    const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY);
-    const bool synced = fd >= 0 && ::syncfs(fd) == 0;
-    if (fd >= 0)
-        ::close(fd);
-    if (!synced && errorOut)
-        *errorOut = QStringLiteral("Cannot write the pending edits in %1 to disk.")
-                        .arg(QDir::toNativeSeparators(dir));
-    return synced;
-#else
+    // Past a few files, one flush of the file system costs far less than one per file.
+    constexpr int FewFiles = 8;
+    if (fileNames.size() > FewFiles) {
+        const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY);
+        const bool synced = fd >= 0 && ::syncfs(fd) == 0;
+        if (fd >= 0)
+            ::close(fd);
+        if (!synced && errorOut)
+            *errorOut = QStringLiteral("Cannot write the pending edits in %1 to disk.")
+                            .arg(QDir::toNativeSeparators(dir));
+        return synced;
+    }
+#endif
     for (const QString &name : fileNames) {
         QFile file(filePath(name));
-        if (!file.open(QIODevice::ReadWrite) || !CheckedWrite::syncToDisk(file, errorOut))
+        QString reason;
+        if (!file.open(QIODevice::ReadWrite) || !CheckedWrite::syncToDisk(file, &reason)) {
+            if (errorOut)
+                *errorOut = QStringLiteral("Cannot write %1 to disk: %2")
+                                .arg(file.fileName(), reason.isEmpty() ? file.errorString() : reason);
             return false;
+        }
     }
     return true;
-#endif
 }
 
 QByteArray PendingEditDirectory::readFile(const QString &path)

@@ -281,8 +281,10 @@ bool PendingEditStore::commitBatch(QString *errorOut)
     CommitJournal journal(dir->path());
     QString failed;
     const auto fail = [&] {
+        // Naming the file that could not be put in place, when one could not.
+        const QString reason = failed.isEmpty() ? *error : QStringLiteral("%1: %2").arg(failed, *error);
         *error = QStringLiteral("Cannot keep the edits in %1: %2")
-                     .arg(QDir::toNativeSeparators(dir->path()), *error);
+                     .arg(QDir::toNativeSeparators(dir->path()), reason);
         takeBack(done);
         return false;
     };
