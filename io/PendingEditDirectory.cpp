@@ -12,6 +12,7 @@
 #include <QSaveFile>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <algorithm>
 #ifdef Q_OS_LINUX
 #include <fcntl.h>
 #include <unistd.h>
@@ -170,9 +171,15 @@ QList<PendingEditDirectory::Orphan> PendingEditDirectory::orphans(const QString 
             continue;
         }
         // Taking its lock for a moment is how a directory shows that nobody holds it.
-        if (!lockIn(orphan.path))
+        const std::unique_ptr<QLockFile> lock = lockIn(orphan.path);
+        if (!lock)
             continue;
-        orphan.editCount = int(editFilesIn(orphan.path).size());
+        // Edits put in place together count whole.
+        QString outcome;
+        CommitJournal::resolve(orphan.path, &outcome);
+        const QStringList files = editFilesIn(orphan.path);
+        orphan.editCount = int(
+            std::count_if(files.cbegin(), files.cend(), [](const QString &name) { return !isAside(name); }));
         found.append(orphan);
     }
     return found;
@@ -279,6 +286,16 @@ bool PendingEditDirectory::syncFiles(const QStringList &fileNames, QString *erro
         }
     }
     return true;
+}
+
+QString PendingEditDirectory::asideName(const QString &fileName, quint64 number)
+{
+    return QStringLiteral("%1~%2").arg(fileName).arg(number);
+}
+
+bool PendingEditDirectory::isAside(const QString &fileName)
+{
+    return fileName.contains(QLatin1Char('~'));
 }
 
 QByteArray PendingEditDirectory::readFile(const QString &path)

@@ -76,6 +76,9 @@ public:
     // makes such files lasting, all at once.
     bool writeFileUnsynced(const QString &fileName, const QByteArray &bytes, QString *error);
     bool syncFiles(const QStringList &fileNames, QString *error);
+    // The name of a file kept beside fileName, out of its place, which is no edit of its own.
+    static QString asideName(const QString &fileName, quint64 number);
+    static bool isAside(const QString &fileName);
     // Reads a file that this directory holds; empty on failure.
     static QByteArray readFile(const QString &path);
     static void removeFile(const QString &path);

@@ -180,7 +180,7 @@ void PendingEditStore::beginBatch()
 
 QString PendingEditStore::asideName(const QString &name)
 {
-    return QStringLiteral("%1~%2").arg(name).arg(++asideCount);
+    return PendingEditDirectory::asideName(name, ++asideCount);
 }
 
 std::optional<PendingEditStore::Aside> PendingEditStore::takeAside(quint64 tileKey, const QByteArray &record)

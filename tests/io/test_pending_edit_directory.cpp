@@ -137,6 +137,10 @@ private Q_SLOTS:
             QVERIFY2(CommitJournal(dead).write(moves, &error), qPrintable(error));
         QString failed;
         QVERIFY(CommitJournal(dead).rollForward(moves.first(placed), {}, &failed, &error));
+        // What is offered for recovery counts the edits in place and, whole, those of the journal.
+        const QList<PendingEditDirectory::Orphan> orphans = PendingEditDirectory::orphans(parent.path());
+        QCOMPARE(orphans.size(), 1);
+        QCOMPARE(orphans.first().editCount, 3 - (journal ? 0 : 1));
 
         std::vector<std::unique_ptr<PendingEditDirectory>> found;
         found.push_back(PendingEditDirectory::adopt(dead, &error));
