@@ -252,8 +252,12 @@ void MyMainWindow::connectPalette(TilePalette *palette, void (MyBar::*selectionS
 
 void MyMainWindow::openProperties(TilePalette *palette, int id)
 {
-    // A child of the palette, as before: it goes with the window's widget tree.
-    auto *properties = new ArtWidget(edits(), animStore(), palette->kind(), id, palette, Qt::Window);
+    // A child of the palette, as before: it goes with the window's widget tree. Opened on
+    // one of several selected tiles, it edits them all.
+    const QVector<int> selected = palette->selectedIds();
+    auto *properties = selected.size() > 1 && selected.contains(id)
+        ? new ArtWidget(edits(), animStore(), palette->kind(), selected, id, palette, Qt::Window)
+        : new ArtWidget(edits(), animStore(), palette->kind(), id, palette, Qt::Window);
     properties->setZoom(viewing->zoom());
     properties->show();
 }

@@ -34,7 +34,7 @@ const char *const GridKeys[][2] = {
     {"Shift with the keys above", "Select the tiles from the anchor to that tile"},
     {"Ctrl+click", "Add a tile to the selection, or take it out"},
     {"Shift+click", "Select the tiles from the anchor to the tile clicked"},
-    {"Enter", "Open the selected tile's properties"},
+    {"Enter", "Open the properties of the selected tiles"},
     {"Menu", "Open the selected tiles' menu"},
 };
 

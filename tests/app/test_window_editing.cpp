@@ -319,6 +319,25 @@ private Q_SLOTS:
         QVERIFY(count->isHidden() && action("Cut")->isEnabled());
     }
 
+    void propertiesOpenOnTheSelection()
+    {
+        select(Gray);
+        TilePalette *statics = window->currentPalette();
+        for (int id : {HalfClear, Red})
+            QTest::mouseClick(statics, Qt::LeftButton, Qt::ControlModifier, cellOf(id));
+        QTest::keyClick(statics, Qt::Key_Return);
+        auto *properties = window->findChild<ArtWidget *>();
+        QVERIFY(properties);
+        QCOMPARE(properties->windowTitle(), QStringLiteral("3 Statics"));
+        auto *weight = properties->findChild<QLineEdit *>("lineWeight");
+        weight->selectAll();
+        QTest::keyClicks(weight, "7");
+        QTest::keyClick(weight, Qt::Key_Return);
+        for (int id : {Gray, HalfClear, Red})
+            QCOMPARE(window->tileStore()->staticRecord(id)->weight, 7);
+        QCOMPARE(undoText(), QStringLiteral("Undo Properties of 3 Statics"));
+    }
+
     void imageEditsOfSeveralTiles_data()
     {
         QTest::addColumn<QString>("command");
