@@ -6,8 +6,9 @@
 #include <QVariant>
 
 // What Tessera remembers between runs, under its own settings name (never the game's):
-// the last data directory, the directories opened recently, the last output directory
-// and the window's geometry. A disabled instance remembers nothing and reads nothing.
+// the last data directory, the directories opened recently, the last output directory,
+// the window's geometry and the compare pane's zoom. A disabled instance remembers
+// nothing and reads nothing.
 class AppSettings
 {
 public:
@@ -30,6 +31,10 @@ public:
 
     QByteArray windowGeometry() const;
     void setWindowGeometry(const QByteArray &geometry);
+
+    // The factor the compare pane enlarges images by; fallback when none is remembered.
+    int compareZoom(int fallback) const;
+    void setCompareZoom(int factor);
 
 private:
     QString text(const char *key) const;

@@ -103,6 +103,7 @@ void WindowMenus::createViewMenu()
     viewDifferencesOnlyAction = viewMenu->addAction(QStringLiteral("Differences Only"));
     viewDifferencesOnlyAction->setCheckable(true);
     connect(viewDifferencesOnlyAction, &QAction::toggled, comparer, &CompareCommands::showDifferencesOnly);
+    viewMenu->addAction(comparer->paneAction());
 }
 
 void WindowMenus::createHelpMenu()
@@ -125,7 +126,7 @@ void WindowMenus::showRecent(const QStringList &directories)
 void WindowMenus::enable(bool dataSetOpen, bool paletteShown, bool tileSelected)
 {
     this->tileSelected = tileSelected;
-    takeAction->setEnabled(tileSelected && comparing);
+    updateTakeAction();
     for (QAction *action : {cutAction, copyAction, pasteAction})
         action->setEnabled(tileSelected);
     for (QAction *action : {findAction, findNextAction, locateAction})
@@ -138,11 +139,23 @@ void WindowMenus::enable(bool dataSetOpen, bool paletteShown, bool tileSelected)
 void WindowMenus::enableComparing(bool comparing)
 {
     this->comparing = comparing;
-    takeAction->setEnabled(tileSelected && comparing);
+    updateTakeAction();
+    comparer->paneAction()->setVisible(comparing);
     fileStopComparingAction->setEnabled(comparing);
     viewDifferencesOnlyAction->setEnabled(comparing);
     if (!comparing)
         viewDifferencesOnlyAction->setChecked(false);
+}
+
+void WindowMenus::enableTaking(bool anyPart)
+{
+    partsChosen = anyPart;
+    updateTakeAction();
+}
+
+void WindowMenus::updateTakeAction()
+{
+    takeAction->setEnabled(tileSelected && comparing && partsChosen);
 }
 
 void WindowMenus::showHistory(const QUndoStack *history)

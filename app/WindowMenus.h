@@ -39,6 +39,8 @@ public:
     // Stop Comparing, Differences Only and Take From Other need a data set compared with
     // (Take From Other a selected tile too); without one Differences Only is off.
     void enableComparing(bool comparing);
+    // Take From Other also needs some part of a tile chosen to take.
+    void enableTaking(bool anyPart);
     // Undo and Redo name the edit they would undo or redo in history (null: none).
     void showHistory(const QUndoStack *history);
 
@@ -51,6 +53,7 @@ private:
     void createEditMenu();
     void createViewMenu();
     void createHelpMenu();
+    void updateTakeAction();
 
     MyMainWindow *window;
     EditCommands *commands;
@@ -74,4 +77,5 @@ private:
     QAction *takeAction = nullptr;
     bool tileSelected = false;
     bool comparing = false;
+    bool partsChosen = true;
 };
