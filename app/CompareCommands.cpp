@@ -28,7 +28,7 @@ CompareCommands::CompareCommands(MyMainWindow *window, DataSetSession *session, 
         if (MyBar *bar = this->window->dataSetBar())
             bar->showComparison(comparedName, done, total);
     });
-    connect(comparing.get(), &ComparisonSession::differencesFound, this, [this] { showDifferences(); });
+    connect(comparing.get(), &ComparisonSession::differencesFound, this, &CompareCommands::showFound);
     connect(comparing.get(), &ComparisonSession::finished, this, [this] {
         ended();
         if (MyBar *bar = this->window->dataSetBar())
@@ -87,6 +87,8 @@ bool CompareCommands::compareWith(const QString &directory)
     window->dataSetBar()->showComparison(comparedName, 0, 0);
     window->windowMenus()->enableComparing(true);
     showDifferences();
+    // The marks of a comparison stopped for this one go.
+    repaintPalettes();
     dock->show();
     showCurrentTile();
     return true;
@@ -158,6 +160,7 @@ void CompareCommands::ended()
     window->windowMenus()->enableComparing(comparing->isActive());
     showDifferences();
     if (!comparing->isActive()) {
+        repaintPalettes();
         comparePane->clear();
         dock->hide();
     }
@@ -166,6 +169,29 @@ void CompareCommands::ended()
 void CompareCommands::showDifferencesOnly(bool)
 {
     showDifferences();
+}
+
+TilePalette *CompareCommands::paletteOf(TileKind kind) const
+{
+    ArtTab *tabs = window->tabs();
+    if (!tabs)
+        return nullptr;
+    return kind == TileKind::Terrain ? static_cast<TilePalette *>(tabs->terrain()->tilePalette())
+                                     : tabs->statics()->tilePalette();
+}
+
+void CompareCommands::showFound(const QList<DataSetComparison::Difference> &found)
+{
+    if (window->windowMenus()->differencesOnlyAction()->isChecked()) {
+        showDifferences();
+        return;
+    }
+    // Only the cells found repaint: a whole screen of cells for every batch would take the
+    // time that scrolling needs.
+    for (const DataSetComparison::Difference &difference : found) {
+        if (TilePalette *palette = paletteOf(difference.kind))
+            palette->updateTile(difference.id);
+    }
 }
 
 void CompareCommands::showDifferences(bool followSelection)
@@ -193,6 +219,13 @@ void CompareCommands::showDifferences(bool followSelection)
             if (followSelection && cell >= 0 && !palette->isShown(selected) && palette->shownCount() > 0)
                 palette->selectTile(palette->idAt(qMin(cell, palette->shownCount() - 1)));
         }
-        palette->update();
+    }
+}
+
+void CompareCommands::repaintPalettes()
+{
+    for (TileKind kind : {TileKind::Terrain, TileKind::Static}) {
+        if (TilePalette *palette = paletteOf(kind))
+            palette->update();
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppSettings.h"
+#include "compare/DataSetComparison.h"
 #include "io/TileKind.h"
 
 #include <QObject>
@@ -13,6 +14,7 @@ class DataSetSession;
 class MyMainWindow;
 class QAction;
 class QDockWidget;
+class TilePalette;
 
 // What File > Compare With and Stop Comparing and View > Differences Only do: a second
 // data set read beside the window's and compared with it in the background, its progress
@@ -58,11 +60,17 @@ public Q_SLOTS:
 
 private:
     // The palettes' marks, and their cells under Differences Only, as the comparison has them.
+    // The tiles found to differ are marked where they are in view; under Differences Only
+    // they join the cells.
+    void showFound(const QList<DataSetComparison::Difference> &found);
     // With followSelection, a selected tile that leaves the cells hands the selection to
     // the tile that takes its cell.
     void showDifferences(bool followSelection = false);
     void ended();
     void createPane();
+    TilePalette *paletteOf(TileKind kind) const;
+    // Every cell in view, for marks that came or went all at once.
+    void repaintPalettes();
 
     MyMainWindow *window;
     DataSetSession *session;

@@ -112,14 +112,16 @@ void ComparisonSession::take(quint64 run, const Batch &batch, int done, int tota
 {
     if (run != runs || !running)
         return;
+    Batch found;
     for (const DataSetComparison::Difference &difference : batch) {
         // Found on disk, where the tile's edits are not.
         if (rechecked.contains(tileKey(difference.kind, difference.id)))
             continue;
         (difference.kind == TileKind::Terrain ? terrain : statics).insert(difference.id, difference);
+        found.append(difference);
     }
-    if (!batch.isEmpty())
-        Q_EMIT differencesFound();
+    if (!found.isEmpty())
+        Q_EMIT differencesFound(found);
     Q_EMIT progressed(done, total);
 }
 
