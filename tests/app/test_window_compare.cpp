@@ -340,16 +340,26 @@ private Q_SLOTS:
         window->currentPalette()->selectTile(id);
 
         const auto *table = dock->findChild<QTableWidget *>();
+        QVERIFY(table->horizontalHeaderItem(0) && table->horizontalHeaderItem(1));
         QCOMPARE(table->horizontalHeaderItem(0)->text(), QDir(a->path()).dirName());
         QCOMPARE(table->horizontalHeaderItem(1)->text(), QDir(b->path()).dirName());
         const PaneRows rows = paneRows();
         QCOMPARE(rows.highlighted, highlighted);
         for (const QString &row : alike)
             QVERIFY2(rows.all.contains(row) && !rows.highlighted.contains(row), qPrintable(row));
-        // Terrain has no animation to play.
+        // Terrain has no animation to play; statics play where they are animated.
         const auto buttons = dock->findChildren<QPushButton *>();
-        for (const QPushButton *play : buttons)
+        QCOMPARE(buttons.size(), 2);
+        for (QPushButton *play : buttons) {
             QCOMPARE(play->isVisible(), statics);
+            QCOMPARE(play->isEnabled(), id == Animation);
+            if (play->isEnabled()) {
+                play->click();
+                QCOMPARE(play->text(), QStringLiteral("Stop"));
+                play->click();
+                QCOMPARE(play->text(), QStringLiteral("Play"));
+            }
+        }
     }
 
     // Images are shown at the zoom chosen, which the next window remembers.
