@@ -131,9 +131,9 @@ void CompareCommands::takeFromOther()
     TilePalette *palette = window->currentPalette();
     if (!comparing->isActive() || !palette || palette->selectedId() < 0 || !window->edits())
         return;
-    QString error;
     if (!comparePane->takesAnything())
         return;
+    QString error;
     if (!window->edits()->takeFromOther(*comparing->otherSet(), {{palette->kind(), palette->selectedId()}},
             comparePane->takeParts(), &error))
         window->warn(error);

@@ -74,7 +74,7 @@ ComparePane::ComparePane(QWidget *parent) : QWidget(parent)
 
     auto *images = new QWidget;
     auto *grid = new QGridLayout(images);
-    for (Side side : {Mine, Other}) {
+    for (Column side : {Mine, Other}) {
         buildSide(side);
         SideView &view = sides[side];
         grid->addWidget(view.caption, 0, side);
@@ -115,7 +115,7 @@ ComparePane::ComparePane(QWidget *parent) : QWidget(parent)
 
 ComparePane::~ComparePane() = default;
 
-void ComparePane::buildSide(Side side)
+void ComparePane::buildSide(Column side)
 {
     SideView &view = sides[side];
     view.caption = new QLabel;
@@ -149,7 +149,7 @@ void ComparePane::showTile(const DataSet &mine, const DataSet &other, TileKind k
         = {DataSetComparison::side(mine, kind, id), DataSetComparison::side(other, kind, id)};
     const DataSetComparison::Difference differing = DataSetComparison(mine, other).partsDiffering(kind, id);
     const DataSet *sets[] = {&mine, &other};
-    for (Side side : {Mine, Other}) {
+    for (Column side : {Mine, Other}) {
         SideView &view = sides[side];
         view.caption->setText(folderName(*sets[side]));
         QPalette colours = palette();
@@ -275,7 +275,7 @@ bool ComparePane::takesAnything() const
     return parts.art || parts.tileData || parts.animation;
 }
 
-void ComparePane::togglePlay(Side side)
+void ComparePane::togglePlay(Column side)
 {
     SideView &view = sides[side];
     if (view.player->isPlaying()) {

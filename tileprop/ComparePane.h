@@ -29,7 +29,7 @@ class ComparePane : public QWidget
 
 public:
     // The sides, as the table's columns.
-    enum Side { Mine, Other };
+    enum Column { Mine, Other };
     static constexpr int MaxZoom = 4;
     static constexpr int DefaultZoom = 2;
     static QColor highlightColor() { return QColor(255, 214, 102); }
@@ -67,12 +67,12 @@ private:
         int interval = 0;
     };
 
-    void buildSide(Side side);
+    void buildSide(Column side);
     void fillTable(TileKind kind, const std::array<DataSetComparison::Side, 2> &shown,
         const DataSetComparison::Difference &differing);
     void addRow(const QString &label, const QString &mine, const QString &other, bool highlighted);
     void showImage(SideView &view, const QImage &image);
-    void togglePlay(Side side);
+    void togglePlay(Column side);
     void stopPlaying();
 
     std::array<SideView, 2> sides;
