@@ -81,6 +81,10 @@ ComparePane::ComparePane(QWidget *parent) : QWidget(parent)
         grid->addWidget(view.image, 1, side);
         grid->addWidget(view.play, 2, side, Qt::AlignHCenter);
     }
+    artNote = new QLabel;
+    artNote->setObjectName(QStringLiteral("artNote"));
+    artNote->setAlignment(Qt::AlignHCenter);
+    grid->addWidget(artNote, 3, Mine, 1, 2);
     grid->setRowStretch(1, 1);
     // Large statics at four times their size scroll rather than push the window apart.
     auto *scroller = new QScrollArea;
@@ -107,8 +111,8 @@ ComparePane::ComparePane(QWidget *parent) : QWidget(parent)
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(zoomRow);
-    layout->addWidget(scroller, 1);
-    layout->addWidget(table, 1);
+    layout->addWidget(scroller, 2);
+    layout->addWidget(table, 3);
     layout->addWidget(takeBox);
     clear();
 }
@@ -164,6 +168,7 @@ void ComparePane::showTile(const DataSet &mine, const DataSet &other, TileKind k
         view.play->setVisible(kind == TileKind::Static);
         view.play->setEnabled(entry.has_value());
     }
+    artNote->setText(differing.art ? QStringLiteral("art differs") : QStringLiteral("art alike"));
     table->setHorizontalHeaderLabels({sides[Mine].caption->text(), sides[Other].caption->text()});
     fillTable(kind, shown, differing);
 }
@@ -179,6 +184,7 @@ void ComparePane::clear()
         view.image->setText(QStringLiteral("No tile"));
         view.play->setEnabled(false);
     }
+    artNote->clear();
     table->setRowCount(0);
 }
 

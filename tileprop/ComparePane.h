@@ -77,6 +77,8 @@ private:
 
     std::array<SideView, 2> sides;
     QComboBox *zoomBox;
+    // Says whether the art differs, which the images' background shows too.
+    QLabel *artNote;
     QTableWidget *table;
     QCheckBox *takeArt;
     QCheckBox *takeTileData;

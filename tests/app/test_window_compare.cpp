@@ -305,22 +305,26 @@ private Q_SLOTS:
     {
         QTest::addColumn<bool>("statics");
         QTest::addColumn<int>("id");
+        QTest::addColumn<bool>("art");
         // Rows as "field: A's | B's": exactly those highlighted, then some shown alike.
         QTest::addColumn<QStringList>("highlighted");
         QTest::addColumn<QStringList>("alike");
-        QTest::newRow("weight") << true << Weight << QStringList{"weight: 3 | 4"}
+        QTest::newRow("weight") << true << Weight << false << QStringList{"weight: 3 | 4"}
                                 << QStringList{"name: anvil | anvil", "flags: none | none",
                                        "frames: not animated | not animated", "quality: 0 | 0"};
         QTest::newRow("weight and flags")
-            << true << WeightAndFlags << QStringList{"weight: 3 | 4", "flags: Wet | ", "flags:  | Surface"}
+            << true << WeightAndFlags << false
+            << QStringList{"weight: 3 | 4", "flags: Wet | ", "flags:  | Surface"}
             << QStringList{"name: tub | tub"};
-        QTest::newRow("animation") << true << Animation << QStringList{"interval: 2 | 3"}
+        QTest::newRow("animation") << true << Animation << false << QStringList{"interval: 2 | 3"}
                                    << QStringList{"frames: 2 (0, 1) | 2 (0, 1)", "start: 0 | 0",
                                           "flags: Animated | Animated", "weight: 1 | 1"};
-        QTest::newRow("alike") << true << Same << QStringList{} << QStringList{"name: lamp | lamp"};
-        QTest::newRow("only here") << true << OnlyInA << QStringList{"weight: 1 | 0", "name: lamp post | "}
+        QTest::newRow("alike") << true << Same << false << QStringList{} << QStringList{"name: lamp | lamp"};
+        QTest::newRow("only here") << true << OnlyInA << false
+                                   << QStringList{"weight: 1 | 0", "name: lamp post | "}
                                    << QStringList{"flags: none | none"};
-        QTest::newRow("terrain art") << false << TerrainArt << QStringList{} << QStringList{};
+        QTest::newRow("static art") << true << StaticArt << true << QStringList{} << QStringList{};
+        QTest::newRow("terrain art") << false << TerrainArt << true << QStringList{} << QStringList{};
     }
     // The pane follows the current tile of the palette in view, both sides captioned with
     // their folders, the differing rows highlighted and no other.
@@ -328,6 +332,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, statics);
         QFETCH(int, id);
+        QFETCH(bool, art);
         QFETCH(QStringList, highlighted);
         QFETCH(QStringList, alike);
         openWindow(MyMainWindow::StartOptions{a->path(), true, DataSet::Options(), true, QString()});
@@ -343,6 +348,8 @@ private Q_SLOTS:
         QVERIFY(table->horizontalHeaderItem(0) && table->horizontalHeaderItem(1));
         QCOMPARE(table->horizontalHeaderItem(0)->text(), QDir(a->path()).dirName());
         QCOMPARE(table->horizontalHeaderItem(1)->text(), QDir(b->path()).dirName());
+        QCOMPARE(dock->findChild<QLabel *>(QStringLiteral("artNote"))->text(),
+            art ? QStringLiteral("art differs") : QStringLiteral("art alike"));
         const PaneRows rows = paneRows();
         QCOMPARE(rows.highlighted, highlighted);
         for (const QString &row : alike)
