@@ -9,6 +9,7 @@ const char *const RecentKey = "data/recent";
 const char *const LastOutputKey = "output/last";
 const char *const GeometryKey = "window/geometry";
 const char *const CompareZoomKey = "compare/zoom";
+const char *const ZoomKey = "view/zoom";
 
 // One spelling per directory, so that the recent list holds each once.
 QString cleaned(const QString &directory)
@@ -92,4 +93,14 @@ int AppSettings::compareZoom(int fallback) const
 void AppSettings::setCompareZoom(int factor)
 {
     setValue(CompareZoomKey, factor);
+}
+
+int AppSettings::zoom() const
+{
+    return text(ZoomKey).toInt();
+}
+
+void AppSettings::setZoom(int zoom)
+{
+    setValue(ZoomKey, zoom);
 }

@@ -7,8 +7,8 @@
 
 // What Tessera remembers between runs, under its own settings name (never the game's):
 // the last data directory, the directories opened recently, the last output directory,
-// the window's geometry and the compare pane's zoom. A disabled instance remembers
-// nothing and reads nothing.
+// the window's geometry, the palettes' zoom and the compare pane's zoom. A disabled
+// instance remembers nothing and reads nothing.
 class AppSettings
 {
 public:
@@ -35,6 +35,10 @@ public:
     // The factor the compare pane enlarges images by; fallback when none is remembered.
     int compareZoom(int fallback) const;
     void setCompareZoom(int factor);
+
+    // How many times their actual size the palettes show the tiles; 0 when none is remembered.
+    int zoom() const;
+    void setZoom(int zoom);
 
 private:
     QString text(const char *key) const;

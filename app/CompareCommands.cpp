@@ -203,7 +203,7 @@ void CompareCommands::showDifferences(bool followSelection)
     for (TilePalette *palette : {static_cast<TilePalette *>(tabs->terrain()->tilePalette()),
              static_cast<TilePalette *>(tabs->statics()->tilePalette())}) {
         if (!only) {
-            palette->showAll();
+            palette->showAll(TilePalette::Narrowing::Differences);
         } else {
             // Tiles only in the other set have no cell here.
             QVector<int> ids;
@@ -213,7 +213,7 @@ void CompareCommands::showDifferences(bool followSelection)
             }
             const int selected = palette->selectedId();
             const int cell = selected >= 0 ? palette->indexOf(selected) : -1;
-            palette->showOnly(ids);
+            palette->showOnly(ids, TilePalette::Narrowing::Differences);
             // A tile taken from the other set leaves its cell to the next differing one,
             // which takes over the selection, so that the keys and Take go on down the list.
             if (followSelection && cell >= 0 && !palette->isShown(selected) && palette->shownCount() > 0)

@@ -3,6 +3,8 @@
 #include "app/CompareCommands.h"
 #include "app/EditCommands.h"
 #include "app/MyMainWindow.h"
+#include "app/TableCommands.h"
+#include "app/ViewCommands.h"
 
 #include <QAction>
 #include <QDir>
@@ -36,14 +38,17 @@ const char *const GridKeys[][2] = {
 
 } // namespace
 
-WindowMenus::WindowMenus(MyMainWindow *window, EditCommands *commands, CompareCommands *comparer)
-    : QObject(window), window(window), commands(commands), comparer(comparer)
+WindowMenus::WindowMenus(
+    MyMainWindow *window, EditCommands *commands, CompareCommands *comparer, ViewCommands *viewer)
+    : QObject(window), window(window), commands(commands), comparer(comparer), viewer(viewer),
+      tables(new TableCommands(window))
 {
     createFileMenu();
     createEditMenu();
     createViewMenu();
     createHelpMenu();
     enableComparing(false);
+    showZoom(viewer->zoom() < ViewCommands::MaxZoom, viewer->zoom() > ViewCommands::MinZoom);
 }
 
 void WindowMenus::createFileMenu()
@@ -59,6 +64,17 @@ void WindowMenus::createFileMenu()
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
     fileReopenAction = addItem(
         fileMenu, QStringLiteral("Reopen"), window, &MyMainWindow::fileReopen, {QKeySequence(Qt::Key_F5)});
+    fileMenu->addSeparator();
+    QMenu *importMenu = fileMenu->addMenu(QStringLiteral("Import"));
+    tableActions << addItem(
+        importMenu, QStringLiteral("Tile Data..."), tables, &TableCommands::importTileData)
+                 << addItem(importMenu, QStringLiteral("Animation Data..."), tables,
+                        &TableCommands::importAnimData);
+    QMenu *exportMenu = fileMenu->addMenu(QStringLiteral("Export"));
+    tableActions << addItem(
+        exportMenu, QStringLiteral("Tile Data..."), tables, &TableCommands::exportTileData)
+                 << addItem(exportMenu, QStringLiteral("Animation Data..."), tables,
+                        &TableCommands::exportAnimData);
     fileMenu->addSeparator();
     fileCompareAction
         = addItem(fileMenu, QStringLiteral("Compare With..."), comparer, &CompareCommands::compare);
@@ -100,6 +116,19 @@ void WindowMenus::createEditMenu()
 void WindowMenus::createViewMenu()
 {
     auto *viewMenu = window->menuBar()->addMenu(QStringLiteral("View"));
+    viewFilterAction = viewMenu->addAction(QStringLiteral("Filter"));
+    viewFilterAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    viewFilterAction->setCheckable(true);
+    connect(viewFilterAction, &QAction::toggled, viewer, &ViewCommands::showFilter);
+    viewMenu->addSeparator();
+    // Ctrl+= too: the key that holds + on most keyboards, without Shift.
+    viewZoomInAction = addItem(viewMenu, QStringLiteral("Zoom In"), viewer, &ViewCommands::zoomIn,
+        {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    viewZoomOutAction = addItem(viewMenu, QStringLiteral("Zoom Out"), viewer, &ViewCommands::zoomOut,
+        {QKeySequence(Qt::CTRL | Qt::Key_Minus)});
+    viewActualSizeAction = addItem(viewMenu, QStringLiteral("Actual Size"), viewer, &ViewCommands::actualSize,
+        {QKeySequence(Qt::CTRL | Qt::Key_0)});
+    viewMenu->addSeparator();
     viewDifferencesOnlyAction = viewMenu->addAction(QStringLiteral("Differences Only"));
     viewDifferencesOnlyAction->setCheckable(true);
     connect(viewDifferencesOnlyAction, &QAction::toggled, comparer, &CompareCommands::showDifferencesOnly);
@@ -129,8 +158,13 @@ void WindowMenus::enable(bool dataSetOpen, bool paletteShown, bool tileSelected)
     updateTakeAction();
     for (QAction *action : {cutAction, copyAction, pasteAction})
         action->setEnabled(tileSelected);
-    for (QAction *action : {findAction, findNextAction, locateAction})
+    this->paletteShown = paletteShown;
+    for (QAction *action :
+        QList<QAction *>{findAction, findNextAction, locateAction, viewFilterAction, viewActualSizeAction}
+            + tableActions)
         action->setEnabled(paletteShown);
+    viewZoomInAction->setEnabled(paletteShown && canZoomIn);
+    viewZoomOutAction->setEnabled(paletteShown && canZoomOut);
     for (QAction *action :
         {fileSaveAction, fileSaveAsAction, fileReopenAction, fileCloseAction, fileCompareAction})
         action->setEnabled(dataSetOpen);
@@ -156,6 +190,14 @@ void WindowMenus::enableTaking(bool anyPart)
 void WindowMenus::updateTakeAction()
 {
     takeAction->setEnabled(tileSelected && comparing && partsChosen);
+}
+
+void WindowMenus::showZoom(bool canZoomIn, bool canZoomOut)
+{
+    this->canZoomIn = canZoomIn;
+    this->canZoomOut = canZoomOut;
+    viewZoomInAction->setEnabled(paletteShown && canZoomIn);
+    viewZoomOutAction->setEnabled(paletteShown && canZoomOut);
 }
 
 void WindowMenus::showHistory(const QUndoStack *history)

@@ -8,11 +8,13 @@
 #include "app/AppSettings.h"
 #include "app/MyMainWindow.h"
 #include "app/ProgramOptions.h"
+#include "app/ViewCommands.h"
 #include "app/WindowMenus.h"
 #include "browser/ArtTab.h"
 #include "browser/PaletteDifferenceMarks.h"
 #include "browser/SWidget.h"
 #include "browser/TWidget.h"
+#include "browser/TileFilterBar.h"
 #include "browser/TilePalette.h"
 #include "edits/TileEdits.h"
 #include "session/ComparisonSession.h"
@@ -25,6 +27,7 @@
 #include <QDir>
 #include <QDockWidget>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QTableWidget>
@@ -217,6 +220,21 @@ private Q_SLOTS:
         QTest::keyClick(statics, Qt::Key_Left);
         QCOMPARE(statics->selectedId(), Whole);
         QTest::keyClick(statics, Qt::Key_End);
+        QCOMPARE(statics->selectedId(), OnlyInA);
+
+        // With the filter: the tiles that both differ and match; Locate tells which hides a tile.
+        menus->filterAction()->trigger();
+        QTest::keyClicks(window->viewCommands()->filterBar()->nameEdit(), "lamp");
+        QCOMPARE(cells(statics), QList<int>{OnlyInA});
+        menus->differencesOnlyAction()->trigger();
+        QCOMPARE(cells(statics), (QList<int>{Same, OnlyInA}));
+        prompts->texts << QString::number(Weight);
+        locate();
+        QVERIFY(prompts->last("warning")->text.contains("the filter shows only the tiles that match"));
+        menus->differencesOnlyAction()->trigger();
+        QCOMPARE(cells(statics), QList<int>{OnlyInA});
+        menus->filterAction()->trigger();
+        QCOMPARE(cells(statics), (QList<int>{StaticArt, Weight, WeightAndFlags, Animation, Whole, OnlyInA}));
         QCOMPARE(statics->selectedId(), OnlyInA);
 
         auto *dock = window->findChild<QDockWidget *>();
