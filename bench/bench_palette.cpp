@@ -30,6 +30,7 @@
 #include <QVector>
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <memory>
 
 namespace {
@@ -49,6 +50,14 @@ double best(const QVector<double> &values)
 double millis(const QElapsedTimer &timer)
 {
     return double(timer.nsecsElapsed()) / 1e6;
+}
+
+// Processor time the calling thread has taken, in milliseconds.
+double threadMillis()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
 }
 
 // The value that fraction of the values do not exceed.
@@ -225,26 +234,48 @@ void measureWindowScroll(const QString &directory, const QString &other)
     TilePalette &palette = *window.currentPalette();
     QCoreApplication::processEvents();
     int step = 0;
+    // The window's own thread's processor time too: what it did, whatever else the
+    // machine was doing.
+    QVector<double> *cpuTimes = nullptr;
     const auto scroll = [&] {
         QElapsedTimer timer;
+        const double cpuStart = threadMillis();
         timer.start();
         palette.setStart(FirstRow + ++step % 2);
         QCoreApplication::processEvents();
-        return millis(timer);
+        const double ms = millis(timer);
+        if (cpuTimes)
+            cpuTimes->append(threadMillis() - cpuStart);
+        return ms;
     };
     // The first steps fill the caches.
     for (int warm = 0; warm < 4; ++warm)
         scroll();
     QVector<double> alone;
+    QVector<double> aloneCpu;
+    cpuTimes = &aloneCpu;
     while (alone.size() < Steps)
         alone.append(scroll());
+    cpuTimes = nullptr;
 
     auto *comparer = window.findChild<CompareCommands *>();
     const ComparisonSession &comparison = *window.comparison();
     QVector<double> comparing;
+    QVector<double> comparingCpu;
     int runs = 0;
+    // How far the comparisons got meanwhile: the tiles compared by those that ended, and
+    // by the last one.
+    qint64 comparedBefore = 0;
+    int compared = 0;
+    int tiles = 0;
+    QObject::connect(&comparison, &ComparisonSession::progressed, [&](int done, int total) {
+        compared = done;
+        tiles = total;
+    });
     while (comparing.size() < Steps) {
         if (!comparison.isRunning()) {
+            comparedBefore += compared;
+            compared = 0;
             if (!comparer->compareWith(other))
                 return;
             ++runs;
@@ -253,14 +284,20 @@ void measureWindowScroll(const QString &directory, const QString &other)
             scroll();
             continue;
         }
+        cpuTimes = &comparingCpu;
         comparing.append(scroll());
+        cpuTimes = nullptr;
     }
     comparer->stop();
     std::printf("scroll_row_ms: %.2f\n", quantile(alone, 0.5));
     std::printf("scroll_row_p90_ms: %.2f\n", quantile(alone, 0.9));
     std::printf("scroll_row_comparing_ms: %.2f\n", quantile(comparing, 0.5));
     std::printf("scroll_row_comparing_p90_ms: %.2f\n", quantile(comparing, 0.9));
+    std::printf("scroll_row_cpu_ms: %.2f\n", quantile(aloneCpu, 0.5));
+    std::printf("scroll_row_comparing_cpu_ms: %.2f\n", quantile(comparingCpu, 0.5));
+    std::printf("scroll_row_comparing_cpu_p90_ms: %.2f\n", quantile(comparingCpu, 0.9));
     std::printf("scroll_comparisons: %d\n", runs);
+    std::printf("scroll_compared_tiles: %lld of %d\n", comparedBefore + compared, tiles);
     std::fflush(stdout);
 }
 
