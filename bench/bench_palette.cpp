@@ -4,9 +4,11 @@
 // a 3840 x 2160 window with warm caches: the whole step as the window does it (the
 // pixels on screen moved, the row that comes into view painted), and the paint of that
 // row alone. Last, the same one-row scroll in the window's static palette on a full-size
-// set, as the median step and the slowest tenth: on its own, and while the window compares
-// the set with another full-size one in the background (restarted whenever it ends). With
-// two directories as arguments the window compares those; otherwise a pair is generated.
+// set, as the median step and the slowest tenth (in wall time and in the window thread's
+// processor time): on its own, and while the window compares the set with another
+// full-size one in the background (restarted whenever it ends), with how far the
+// comparisons got meanwhile. With two directories as arguments the window compares those;
+// otherwise a pair is generated.
 
 #include "app/CompareCommands.h"
 #include "app/MyMainWindow.h"
