@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // Where every edit of a data set is kept until it is saved: for each tile (its kind and
@@ -65,6 +66,16 @@ public:
     // cannot be written nothing changes, false is returned and *error says why.
     bool put(TileKind kind, int id, Part part, const PendingEdit &edit, QString *error = nullptr);
 
+    // Puts made between beginBatch() and commitBatch() last together: their files are
+    // written without waiting for the disk each, then synced once and put in place under a
+    // journal, so that a run killed meanwhile leaves a recovery all of them or none. They
+    // are served at once, like any other put. A record a batch takes out of place is kept
+    // aside while the store lives, so that putting it back (undo, redo) only renames it.
+    void beginBatch();
+    // False, with every put since beginBatch() taken back and *error saying why, when they
+    // cannot be put in place.
+    bool commitBatch(QString *error);
+
     // Where the pending files go; made now if no edit has made it yet (empty when it
     // cannot be made).
     QString directory() const;
@@ -92,11 +103,32 @@ private:
         QString fileName;
     };
     struct Parsed;
+    // A record file out of place, kept for the same record to come back.
+    struct Aside
+    {
+        QString fileName;
+        size_t hash = 0;
+    };
+    struct Batch
+    {
+        // What was pending for each key the batch put, before it.
+        QHash<quint64, Entry> originals;
+        // The files it wrote, which are not lasting until synced.
+        QStringList written;
+    };
     static quint64 key(TileKind kind, int id, Part part);
+    static Tile tileOf(quint64 key);
+    static Part partOf(quint64 key) { return Part(key >> 33); }
     static QString fileName(TileKind kind, int id, Part part, PendingEdit::State state);
     static bool parse(const QString &fileName, Parsed *parsed);
     static QString describe(TileKind kind, int id, Part part);
     void startOver();
+    bool stage(TileKind kind, int id, Part part, const PendingEdit &edit, QString *error);
+    // A name out of place for a file of the directory, which recovery never takes for an edit.
+    QString asideName(const QString &fileName);
+    std::optional<Aside> takeAside(quint64 tileKey, const QByteArray &record);
+    void setAside(quint64 tileKey, const QString &fileName);
+    void takeBack(const Batch &undone);
     bool adoptFile(const QString &fileName, const Acceptance &accept, QStringList *dropped);
     void copyFrom(const PendingEditDirectory &other, const Acceptance &accept, QStringList *dropped);
 
@@ -104,4 +136,7 @@ private:
     QString dataDir;
     std::unique_ptr<PendingEditDirectory> dir;
     QHash<quint64, Entry> entries;
+    std::optional<Batch> batch;
+    QHash<quint64, QList<Aside>> aside;
+    quint64 asideCount = 0;
 };
