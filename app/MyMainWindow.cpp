@@ -43,7 +43,7 @@ MyMainWindow::MyMainWindow(const StartOptions &options, QWidget *parent, Qt::Win
     : QMainWindow(parent, flags), settings(options.useSettings),
       session(std::make_unique<DataSetSession>(options.dataSet, options.recoverEdits)),
       prompts(this, *session), editing(new EditCommands(this)),
-      comparer(new CompareCommands(this, session.get())), viewing(new ViewCommands(this, &settings))
+      comparer(new CompareCommands(this, session.get(), settings)), viewing(new ViewCommands(this, &settings))
 {
     session->setRecoveryQuestion(
         [this](int edits, const QString &directory) { return prompts.askToRecover(edits, directory); });
@@ -218,6 +218,7 @@ void MyMainWindow::createDataSetWidgets()
     artTab->terrain()->tilePalette()->setDifferences(differenceOf);
     artTab->statics()->tilePalette()->setDifferences(differenceOf);
     connect(artTab, &QTabWidget::currentChanged, this, &MyMainWindow::updateActions);
+    connect(artTab, &QTabWidget::currentChanged, comparer, &CompareCommands::showCurrentTile);
 
     connect(edits(), &TileEdits::tileChanged, this, &MyMainWindow::showTileChange);
     QUndoStack &history = edits()->history();
@@ -242,6 +243,7 @@ void MyMainWindow::connectPalette(TilePalette *palette, void (MyBar::*selectionS
     connect(palette, &TilePalette::selectedCountChanged, bar, &MyBar::showSelectedCount);
     connect(palette, &TilePalette::selectionChanged, this, &MyMainWindow::updateActions);
     connect(palette, &TilePalette::selectedCountChanged, this, &MyMainWindow::updateActions);
+    connect(palette, &TilePalette::selectionChanged, comparer, &CompareCommands::showCurrentTile);
     connect(
         palette, &TilePalette::tileActivated, this, [this, palette](int id) { openProperties(palette, id); });
     connect(palette, &TilePalette::imageEditRequested, this,

@@ -144,6 +144,7 @@ void WindowMenus::createViewMenu()
     viewDifferencesOnlyAction = viewMenu->addAction(QStringLiteral("Differences Only"));
     viewDifferencesOnlyAction->setCheckable(true);
     connect(viewDifferencesOnlyAction, &QAction::toggled, comparer, &CompareCommands::showDifferencesOnly);
+    viewMenu->addAction(comparer->paneAction());
 }
 
 void WindowMenus::createHelpMenu()
@@ -166,7 +167,7 @@ void WindowMenus::showRecent(const QStringList &directories)
 void WindowMenus::enable(bool dataSetOpen, bool paletteShown, bool tileSelected)
 {
     this->tileSelected = tileSelected;
-    takeAction->setEnabled(tileSelected && comparing);
+    updateTakeAction();
     for (QAction *action : {cutAction, copyAction, pasteAction, deleteAction, copyTileDataAction})
         action->setEnabled(tileSelected);
     pasteTileDataAction->setEnabled(false);
@@ -192,11 +193,23 @@ void WindowMenus::enableForSelection(int selectedCount, bool tileDataPastable)
 void WindowMenus::enableComparing(bool comparing)
 {
     this->comparing = comparing;
-    takeAction->setEnabled(tileSelected && comparing);
+    updateTakeAction();
+    comparer->paneAction()->setVisible(comparing);
     fileStopComparingAction->setEnabled(comparing);
     viewDifferencesOnlyAction->setEnabled(comparing);
     if (!comparing)
         viewDifferencesOnlyAction->setChecked(false);
+}
+
+void WindowMenus::enableTaking(bool anyPart)
+{
+    partsChosen = anyPart;
+    updateTakeAction();
+}
+
+void WindowMenus::updateTakeAction()
+{
+    takeAction->setEnabled(tileSelected && comparing && partsChosen);
 }
 
 void WindowMenus::showZoom(bool canZoomIn, bool canZoomOut)

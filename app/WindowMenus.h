@@ -50,6 +50,8 @@ public:
     // Stop Comparing, Differences Only and Take From Other need a data set compared with
     // (Take From Other a selected tile too); without one Differences Only is off.
     void enableComparing(bool comparing);
+    // Take From Other also needs some part of a tile chosen to take.
+    void enableTaking(bool anyPart);
     // Zoom In and Zoom Out can be used only up to the largest and down to the smallest zoom.
     void showZoom(bool canZoomIn, bool canZoomOut);
     // Undo and Redo name the edit they would undo or redo in history (null: none).
@@ -64,6 +66,7 @@ private:
     void createEditMenu();
     void createViewMenu();
     void createHelpMenu();
+    void updateTakeAction();
 
     MyMainWindow *window;
     EditCommands *commands;
@@ -99,6 +102,7 @@ private:
     bool tileSelected = false;
     bool paletteShown = false;
     bool comparing = false;
+    bool partsChosen = true;
     bool canZoomIn = true;
     bool canZoomOut = true;
 };

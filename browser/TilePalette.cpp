@@ -553,7 +553,14 @@ void TilePalette::warn(const QString &text)
 void TilePalette::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    const QRect area = event->rect();
+    // Each rectangle of the region on its own: a cell marked far from the row that
+    // scrolls in does not repaint every row between them.
+    for (const QRect &area : event->region())
+        paintArea(painter, area);
+}
+
+void TilePalette::paintArea(QPainter &painter, const QRect &area)
+{
     const QColor background = palette().window().color();
     const int cells = visibleCellCount();
     const int cellsPerRow = qMax(columns, 1);

@@ -19,6 +19,7 @@
 class ArtWork;
 class PaletteRowPainter;
 class QMimeData;
+class QPainter;
 class TileData;
 class TileEdits;
 
@@ -174,6 +175,7 @@ private:
     static constexpr QPoint NoDrag{-1, -1};
 
     QRect cellRect(int id) const;
+    void paintArea(QPainter &painter, const QRect &area);
     // Rows wholly in view, at least one.
     int wholeRowCount() const;
     void moveSelection(int id);
