@@ -44,8 +44,11 @@ void PaletteRowPainter::paint(QPainter &painter, const Row &row, const QColor &b
     zoom = qMax(1, row.zoom);
     box = TilePalette::ImageBoxSize * zoom;
     pitch = box + TilePalette::CellPitch - TilePalette::ImageBoxSize;
-    if (strip.width() <= row.right || strip.height() != pitch)
-        strip = QImage(qMax(row.right + 1, strip.width()), pitch, QImage::Format_ARGB32_Premultiplied);
+    // Cells are composed whole even where the area to paint ends inside one, so the strip
+    // reaches the end of the last cell the area touches.
+    const int width = pitch * (row.right / pitch + 1) + 1;
+    if (strip.width() < width || strip.height() != pitch)
+        strip = QImage(qMax(width, strip.width()), pitch, QImage::Format_ARGB32_Premultiplied);
     pixels = strip.bits();
     stride = strip.bytesPerLine();
     collect(row, imageOf, selectedOf, pendingOf, marksOf);
@@ -58,6 +61,9 @@ void PaletteRowPainter::paint(QPainter &painter, const Row &row, const QColor &b
         if (cell.marks)
             drawDifferenceMarks(cell.column, cell.marks);
     }
+    if (row.currentColumn >= 0 && row.currentColumn < row.cells && pitch * row.currentColumn <= row.right
+        && pitch * (row.currentColumn + 1) >= row.left)
+        drawCurrentFrame(row.currentColumn);
     cells.clear();
     const QPainter::CompositionMode mode = painter.compositionMode();
     painter.setCompositionMode(QPainter::CompositionMode_Source);
@@ -126,6 +132,22 @@ void PaletteRowPainter::drawCross(int column)
     for (int i = 0; i < box; ++i) {
         line(1 + i)[left + i] = Black;
         line(box - i)[left + i] = Black;
+    }
+}
+
+void PaletteRowPainter::drawCurrentFrame(int column)
+{
+    // Two pixels wide just inside the cell's frame lines, over the selection's yellow.
+    const QRgb frame = qRgb(0, 0, 160);
+    const int left = pitch * column + 1;
+    const int right = pitch * column + pitch - 1;
+    for (int inset = 0; inset < 2; ++inset) {
+        fill(line(1 + inset), left, right, frame);
+        fill(line(pitch - 1 - inset), left, right, frame);
+        for (int y = 1; y < pitch; ++y) {
+            line(y)[left + inset] = frame;
+            line(y)[right - inset] = frame;
+        }
     }
 }
 

@@ -9,7 +9,8 @@ class QPainter;
 
 // Paints the palette's grid one row of cells at a time. A row is composed pixel by pixel
 // into an image of its own (frame lines, the selection's yellow, the opaque pixels of
-// every tile image, crosses, marks of pending edits and of differences) and copied to the painter in one
+// every tile image, crosses, marks of pending edits and of differences, the frame of the
+// current tile among several selected) and copied to the painter in one
 // piece: drawing thousands of small images one by one costs the painter more per image
 // than their pixels do.
 class PaletteRowPainter
@@ -24,6 +25,9 @@ public:
         int left = 0; // the pixels to paint, x from left to right
         int right = 0;
         int zoom = 1; // how many times their size the images are shown, without smoothing
+        // The column of the current tile when it is one of several selected (framed so
+        // that it stands out among them); -1 for none.
+        int currentColumn = -1;
     };
     // The image of the tile in a column, as the store decodes it (every pixel opaque or
     // transparent black; null for none), and whether the tile has pending edits.
@@ -54,6 +58,7 @@ private:
     void compose(const Row &row, QRgb background);
     void drawCross(int column);
     void drawPendingMark(int column);
+    void drawCurrentFrame(int column);
     void drawDifferenceMarks(int column, int marks);
     QRgb *line(int y) { return reinterpret_cast<QRgb *>(pixels + y * stride); }
 

@@ -583,6 +583,8 @@ void TilePalette::paintArea(QPainter &painter, const QRect &area)
         grid.left = area.left();
         grid.right = area.right();
         const auto selectedAt = [&](int column) { return selection.contains(idAt(first + column)); };
+        const int current = selection.count() > 1 ? indexOf(selectedId()) - first : -1;
+        grid.currentColumn = current >= 0 && current < grid.cells ? current : -1;
         rowPainter->paint(
             painter, grid, background,
             [&](int column) { return image(idAt(first + column), selectedAt(column)); }, selectedAt,

@@ -186,6 +186,8 @@ void ComparePane::clear()
     }
     artNote->clear();
     table->setRowCount(0);
+    // Without a tile the columns name no set, rather than showing the view's row numbers.
+    table->setHorizontalHeaderLabels({QString(), QString()});
 }
 
 void ComparePane::fillTable(TileKind kind, const std::array<DataSetComparison::Side, 2> &shown,

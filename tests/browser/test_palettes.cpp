@@ -57,10 +57,11 @@ QImage render(QWidget &widget)
 
 // The palette as a user sees it: black frames on a grid of 44·zoom + 2 pixels (yellow inside when selected),
 // opaque pixels zoom times their size centred in the image box or cut, a cross for no image, an orange
-// corner for pending edits.
+// corner for pending edits, a dark blue frame two pixels wide inside the current tile's cell when several
+// are selected.
 QImage expectedPicture(const QSize &size, const QColor &background, int first, int count, int columns,
     const QList<int> &selected, const std::function<QImage(int)> &imageOf,
-    const std::function<bool(int)> &pendingOf, int zoom = 1)
+    const std::function<bool(int)> &pendingOf, int zoom = 1, int current = -1)
 {
     const int box = 44 * zoom, pitch = box + 2;
     QImage picture(size, QImage::Format_ARGB32_Premultiplied);
@@ -96,6 +97,13 @@ QImage expectedPicture(const QSize &size, const QColor &background, int first, i
         for (int i = 0; i < 8 && pendingOf(id); ++i)
             for (int y = 0; y < 8 - i; ++y)
                 set(left + box - i, top + 1 + y, QColor(255, 96, 0));
+        for (int inset = 0; inset < 2 && id == current && selected.size() > 1; ++inset)
+            for (int i = 1; i < pitch; ++i) {
+                set(left + i, top + 1 + inset, QColor(0, 0, 160));
+                set(left + i, top + pitch - 1 - inset, QColor(0, 0, 160));
+                set(left + 1 + inset, top + i, QColor(0, 0, 160));
+                set(left + pitch - 1 - inset, top + i, QColor(0, 0, 160));
+            }
     }
     return picture;
 }
@@ -321,7 +329,13 @@ private Q_SLOTS:
         };
         const QImage expected = expectedPicture(
             size, palette.palette().window().color(), startRow * columns, statics ? 64 : Terrain, columns,
-            selected, imageOf, [&](int id) { return edited.contains(id); }, zoom);
+            selected, imageOf, [&](int id) { return edited.contains(id); }, zoom, 3);
+        // A first paint that ends inside a selected cell composes that cell whole, within the
+        // row it composes, and shows the same pixels.
+        const QRect part(0, 0, 3 * pitch + 10, size.height());
+        QImage partial(size, QImage::Format_ARGB32_Premultiplied);
+        palette.render(&partial, QPoint(), QRegion(part), QWidget::RenderFlags());
+        QCOMPARE(partial.copy(part), expected.copy(part));
         QCOMPARE(render(palette), expected);
     }
 
