@@ -6,6 +6,7 @@
 #include "app/DataSetSaveController.h"
 #include "app/EditCommands.h"
 #include "app/EmptyWindowPage.h"
+#include "app/ImageBatchCommands.h"
 #include "app/MyBar.h"
 #include "app/WindowMenus.h"
 #include "app/WindowPlacement.h"
@@ -42,7 +43,7 @@ MyMainWindow::MyMainWindow(const StartOptions &options, QWidget *parent, Qt::Win
     : QMainWindow(parent, flags), settings(options.useSettings),
       session(std::make_unique<DataSetSession>(options.dataSet, options.recoverEdits)),
       prompts(this, *session), editing(new EditCommands(this)),
-      comparer(new CompareCommands(this, session.get()))
+      comparer(new CompareCommands(this, session.get())), batch(new ImageBatchCommands(this))
 {
     session->setRecoveryQuestion(
         [this](int edits, const QString &directory) { return prompts.askToRecover(edits, directory); });
@@ -85,7 +86,7 @@ QString MyMainWindow::chooserCaption()
 void MyMainWindow::build(const StartOptions &options)
 {
     setWindowTitle(title());
-    menus = new WindowMenus(this, editing, comparer);
+    menus = new WindowMenus(this, editing, comparer, batch);
     connect(menus, &WindowMenus::recentChosen, this, &MyMainWindow::openDirectory);
     updateRecentMenu();
     updateActions();

@@ -17,6 +17,7 @@ class CompareCommands;
 class ComparisonSession;
 class DataSetSaveController;
 class EditCommands;
+class ImageBatchCommands;
 class MyBar;
 class QAction;
 class QMenu;
@@ -162,4 +163,5 @@ private:
     DataSetSaveController *saving = nullptr;
     EditCommands *editing;
     CompareCommands *comparer;
+    ImageBatchCommands *batch;
 };

@@ -2,6 +2,7 @@
 
 #include "app/CompareCommands.h"
 #include "app/EditCommands.h"
+#include "app/ImageBatchCommands.h"
 #include "app/MyMainWindow.h"
 
 #include <QAction>
@@ -36,8 +37,9 @@ const char *const GridKeys[][2] = {
 
 } // namespace
 
-WindowMenus::WindowMenus(MyMainWindow *window, EditCommands *commands, CompareCommands *comparer)
-    : QObject(window), window(window), commands(commands), comparer(comparer)
+WindowMenus::WindowMenus(
+    MyMainWindow *window, EditCommands *commands, CompareCommands *comparer, ImageBatchCommands *batch)
+    : QObject(window), window(window), commands(commands), comparer(comparer), batch(batch)
 {
     createFileMenu();
     createEditMenu();
@@ -64,6 +66,9 @@ void WindowMenus::createFileMenu()
         = addItem(fileMenu, QStringLiteral("Compare With..."), comparer, &CompareCommands::compare);
     fileStopComparingAction
         = addItem(fileMenu, QStringLiteral("Stop Comparing"), comparer, &CompareCommands::stop);
+    fileMenu->addSeparator();
+    fileExportImagesAction
+        = addItem(fileMenu, QStringLiteral("Export Images..."), batch, &ImageBatchCommands::exportImages);
     fileMenu->addSeparator();
     fileCloseAction = addItem(fileMenu, QStringLiteral("Close"), window, &MyMainWindow::fileClose,
         {QKeySequence(Qt::CTRL | Qt::Key_W)});
@@ -128,7 +133,7 @@ void WindowMenus::enable(bool dataSetOpen, bool paletteShown, bool tileSelected)
     takeAction->setEnabled(tileSelected && comparing);
     for (QAction *action : {cutAction, copyAction, pasteAction})
         action->setEnabled(tileSelected);
-    for (QAction *action : {findAction, findNextAction, locateAction})
+    for (QAction *action : {findAction, findNextAction, locateAction, fileExportImagesAction})
         action->setEnabled(paletteShown);
     for (QAction *action :
         {fileSaveAction, fileSaveAsAction, fileReopenAction, fileCloseAction, fileCompareAction})

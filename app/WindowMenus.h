@@ -6,6 +6,7 @@
 
 class CompareCommands;
 class EditCommands;
+class ImageBatchCommands;
 class MyMainWindow;
 class QAction;
 class QMenu;
@@ -19,8 +20,9 @@ class WindowMenus : public QObject
 
 public:
     // Fills the menu bar of window, whose slots the actions run, and commands' for the
-    // Edit menu and comparer's for comparing; a child of window.
-    WindowMenus(MyMainWindow *window, EditCommands *commands, CompareCommands *comparer);
+    // Edit menu, comparer's for comparing and batch's for images in and out; a child of window.
+    WindowMenus(
+        MyMainWindow *window, EditCommands *commands, CompareCommands *comparer, ImageBatchCommands *batch);
 
     QAction *saveAction() const { return fileSaveAction; }
     QMenu *recentMenu() const { return openRecentMenu; }
@@ -55,12 +57,15 @@ private:
     MyMainWindow *window;
     EditCommands *commands;
     CompareCommands *comparer;
+    ImageBatchCommands *batch;
     QAction *fileSaveAction = nullptr;
     QAction *fileSaveAsAction = nullptr;
     QAction *fileReopenAction = nullptr;
     QAction *fileCloseAction = nullptr;
     QAction *fileCompareAction = nullptr;
     QAction *fileStopComparingAction = nullptr;
+    QAction *fileExportImagesAction = nullptr;
+    QAction *fileImportImagesAction = nullptr;
     QAction *viewDifferencesOnlyAction = nullptr;
     QMenu *openRecentMenu = nullptr;
     QAction *undoAction = nullptr;

@@ -1,0 +1,93 @@
+#include "app/ImageBatchCommands.h"
+
+#include "app/MyBar.h"
+#include "app/MyMainWindow.h"
+#include "art/ArtWork.h"
+#include "art/ImageBatchExport.h"
+#include "browser/TilePalette.h"
+#include "tiledata/AnimDataFile.h"
+#include "tiledata/TileData.h"
+#include "ui/UserPrompts.h"
+
+#include <QDir>
+#include <QProgressDialog>
+
+namespace {
+
+// The files of the open data set by identity: an export never replaces one of them.
+QVector<FileIdentity> dataSetFiles(const MyMainWindow &window)
+{
+    QVector<FileIdentity> files;
+    const QStringList paths = window.artStore()->container().fileNames()
+        + QStringList{window.tileStore()->fileName(), window.animStore()->fileName()};
+    for (const QString &path : paths) {
+        const FileIdentity identity = FileIdentity::of(path);
+        if (identity.isValid())
+            files.append(identity);
+    }
+    return files;
+}
+
+QString imagesText(int count)
+{
+    return count == 1 ? QStringLiteral("1 image") : QStringLiteral("%1 images").arg(count);
+}
+
+} // namespace
+
+ImageBatchCommands::ImageBatchCommands(MyMainWindow *window) : QObject(window), window(window) { }
+
+QVector<int> ImageBatchCommands::tilesToExport(const TilePalette &palette)
+{
+    QVector<int> ids;
+    ids.reserve(palette.shownCount());
+    for (int index = 0; index < palette.shownCount(); ++index)
+        ids.append(palette.idAt(index));
+    return ids;
+}
+
+void ImageBatchCommands::exportImages()
+{
+    TilePalette *palette = window->currentPalette();
+    if (!palette)
+        return;
+    const TileKind kind = palette->kind();
+    const QVector<int> ids = tilesToExport(*palette);
+    const QString directory = UserPrompts::current().existingDirectory(window, exportCaption(), QString());
+    if (directory.isEmpty() || !window->currentPalette())
+        return;
+    const QString shownDirectory = QDir::toNativeSeparators(directory);
+
+    QProgressDialog progress(QStringLiteral("Exporting the images of %1 to %2")
+                                 .arg(tilesLabel(kind, QList<int>(ids.begin(), ids.end())), shownDirectory),
+        QStringLiteral("Cancel"), 0, int(ids.size()), window);
+    progress.setWindowTitle(QStringLiteral("Export Images"));
+    // Shown at once and modal: the window takes no input while the export runs, and
+    // each step lets events through, so that it repaints and a cancel is heard.
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    ImageBatchExport batch(*window->artStore(), kind);
+    batch.protect(dataSetFiles(*window));
+    batch.setProgress([&progress](int done, int) {
+        progress.setValue(done);
+        return !progress.wasCanceled();
+    });
+    const ImageBatchExport::Outcome outcome = batch.run(ids, directory);
+    progress.reset();
+
+    if (!outcome.ok()) {
+        const QString what = outcome.failedPath.isEmpty()
+            ? QStringLiteral("Could not export into %1: %2").arg(shownDirectory, outcome.error)
+            : QStringLiteral("Could not write %1: %2")
+                  .arg(QDir::toNativeSeparators(outcome.failedPath), outcome.error);
+        window->warn(QStringLiteral("%1\n\nThe export stopped there; %2 had been written to %3.")
+                         .arg(what, imagesText(outcome.written), shownDirectory));
+        return;
+    }
+    if (MyBar *bar = window->dataSetBar()) {
+        bar->showNotice(outcome.cancelled
+                ? QStringLiteral("Export cancelled: %1 written to %2")
+                      .arg(imagesText(outcome.written), shownDirectory)
+                : QStringLiteral("Exported %1 to %2").arg(imagesText(outcome.written), shownDirectory));
+    }
+}
