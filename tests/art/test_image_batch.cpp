@@ -4,6 +4,7 @@
 #include "TestDataSet.h"
 #include "TestFiles.h"
 #include "art/ImageBatchExport.h"
+#include "art/ImageBatchImport.h"
 #include "art/TileImageFileName.h"
 
 #include <QDir>
@@ -16,6 +17,23 @@ namespace {
 QStringList entries(const QString &directory)
 {
     return QDir(directory).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// Puts what spec says into path: "WxH" an image of that size in the format the
+// extension names, "dir" a folder, anything else that text.
+bool makeFile(const QString &path, const QString &spec)
+{
+    if (spec == QLatin1String("dir"))
+        return QDir().mkpath(path);
+    const QStringList size = spec.split(QLatin1Char('x'));
+    bool wide = false;
+    bool high = false;
+    if (size.size() == 2 && size[0].toInt(&wide) > 0 && size[1].toInt(&high) > 0 && wide && high) {
+        const QString suffix = QFileInfo(path).suffix().toLower();
+        return TestDataSet::solid(size[0].toInt(), size[1].toInt(), Qt::green)
+            .save(path, suffix == QLatin1String("bmp") ? "BMP" : "PNG");
+    }
+    return TestFiles::writeFile(path, spec.toUtf8());
 }
 
 QImage staticImage(int id)
@@ -80,6 +98,65 @@ private Q_SLOTS:
         QVERIFY2(parsed.isValid(), qPrintable(parsed.refusal));
         QCOMPARE(int(parsed.kind), kind);
         QCOMPARE(parsed.id, id);
+    }
+
+    void importTakesTheFilesNamedForTiles_data()
+    {
+        QTest::addColumn<int>("kind");
+        // "name=what": what makeFile puts there.
+        QTest::addColumn<QStringList>("files");
+        // "name>id" for a file taken, "name:reason" for one refused (the reason's start).
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("statics") << int(TileKind::Static)
+                                 << QStringList{"static-0x0005.png=7x9", "static_6.bmp=3x2",
+                                        "land 3.png=44x44", "notes.txt=hello", "static-9.png=not an image",
+                                        "static-0x0007.png=2x2", "static-7.gif=2x2", "static-70000.png=2x2",
+                                        "static-8.png=1100x2", "static-0x0b.png=dir", ".static-12.png=2x2",
+                                        "STATIC 0X1F3.PNG=1x1"}
+                                 << QStringList{"STATIC 0X1F3.PNG>499",
+                                        "land 3.png:other kind: a terrain tile", "notes.txt:unknown name",
+                                        "static-0x0005.png>5",
+                                        "static-0x0007.png:duplicate id: static-7.gif names Static 0x7 too",
+                                        "static-7.gif:duplicate id", "static-70000.png:id out of range",
+                                        "static-8.png:too large: The image is 1100 x 2 pixels",
+                                        "static-9.png:unreadable", "static_6.bmp>6"};
+        QTest::newRow("terrain") << int(TileKind::Terrain)
+                                 << QStringList{"terrain-0x0001.png=44x44", "land-2.png=40x40",
+                                        "land 3.bmp=44x44", "static-1.png=5x5", "terrain-16384.png=44x44"}
+                                 << QStringList{"land 3.bmp>3",
+                                        "land-2.png:wrong size for terrain: the image is 40 x 40 pixels",
+                                        "static-1.png:other kind: a static", "terrain-0x0001.png>1",
+                                        "terrain-16384.png:id out of range"};
+    }
+
+    void importTakesTheFilesNamedForTiles()
+    {
+        QFETCH(int, kind);
+        QFETCH(QStringList, files);
+        QFETCH(QStringList, expected);
+        QTemporaryDir folder;
+        for (const QString &file : files)
+            QVERIFY2(
+                makeFile(folder.filePath(file.section('=', 0, 0)), file.section('=', 1)), qPrintable(file));
+        ImageBatchImport::Plan plan;
+        QString error;
+        QVERIFY2(ImageBatchImport::read(folder.path(), TileKind(kind), &plan, &error), qPrintable(error));
+        QStringList found;
+        for (auto it = plan.fileNames.cbegin(); it != plan.fileNames.cend(); ++it)
+            found << QStringLiteral("%1>%2").arg(it.value()).arg(it.key());
+        for (const ImageBatchImport::Refusal &refused : std::as_const(plan.refused))
+            found << refused.fileName + ':' + refused.reason;
+        found.sort();
+        QCOMPARE(found.size(), expected.size());
+        for (int n = 0; n < expected.size(); ++n)
+            QVERIFY2(found[n].startsWith(expected[n]), qPrintable(found[n] + " / " + expected[n]));
+        // The images as storing gives them back: statics' black and transparent are left out.
+        for (auto it = plan.images.cbegin(); it != plan.images.cend(); ++it)
+            QCOMPARE(it.value(),
+                ArtWork::normalize(TileKind(kind), QImage(folder.filePath(plan.fileNames[it.key()]))));
+        // A folder that is none is said.
+        QVERIFY(!ImageBatchImport::read(folder.filePath("none"), TileKind(kind), &plan, &error));
+        QVERIFY2(error.endsWith("none is not a folder that can be read"), qPrintable(error));
     }
 
     void exportNamesReadBack_data()
