@@ -62,3 +62,9 @@ bool UnattendedPrompts::confirm(QWidget *, const QString &, const QString &, con
 {
     return false;
 }
+
+bool UnattendedPrompts::confirmList(
+    QWidget *, const QString &, const QString &, const QStringList &, const QString &)
+{
+    return false;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <Qt>
 
 class QAction;
@@ -41,4 +42,8 @@ public:
     // A question whose one action is named acceptText; true when the user takes it.
     virtual bool confirm(
         QWidget *parent, const QString &title, const QString &text, const QString &acceptText);
+    // The same over a list too long for a message, shown scrollable below text; with an
+    // empty acceptText only told (and false).
+    virtual bool confirmList(QWidget *parent, const QString &title, const QString &text,
+        const QStringList &lines, const QString &acceptText);
 };

@@ -126,3 +126,11 @@ bool FakePrompts::confirm(QWidget *, const QString &title, const QString &text, 
     shown.append({QStringLiteral("confirm"), title, text, acceptText});
     return !confirmations.isEmpty() && confirmations.takeFirst();
 }
+
+bool FakePrompts::confirmList(
+    QWidget *, const QString &title, const QString &text, const QStringList &lines, const QString &acceptText)
+{
+    shown.append(
+        {QStringLiteral("list"), title, (QStringList{text} + lines).join(QLatin1Char('\n')), acceptText});
+    return !acceptText.isEmpty() && !confirmations.isEmpty() && confirmations.takeFirst();
+}

@@ -24,13 +24,14 @@ public:
     struct Shown
     {
         // "directory", "open", "save", "menu", "drag", "text", "warning", "information", "confirm",
-        // "about", "saveChanges"
+        // "list", "about", "saveChanges"
         QString kind;
         QString caption;
-        // Message text, start directory, the menu's action texts joined by "|", or a text
-        // prompt's label and initial text joined by "|"
+        // Message text, start directory, the menu's action texts joined by "|", a text
+        // prompt's label and initial text joined by "|", or a list's text and lines joined
+        // by newlines
         QString text;
-        QString filter; // file dialogs only
+        QString filter; // file dialogs; a list's action
     };
     struct Drag
     {
@@ -78,6 +79,9 @@ public:
     SaveAnswer askSaveChanges(QWidget *parent, const QString &text) override;
     bool confirm(
         QWidget *parent, const QString &title, const QString &text, const QString &acceptText) override;
+    // Takes an answer from confirmations only when it has an action to take.
+    bool confirmList(QWidget *parent, const QString &title, const QString &text, const QStringList &lines,
+        const QString &acceptText) override;
 
 private:
     QString fileAnswer(QList<FileAnswer> &queue, QString *selectedFilter);
