@@ -26,6 +26,7 @@ struct Piece
     QImage image;
     QString path;
     QString error;
+    bool replaces = false; // a file of that name is there
     bool written = false;
 };
 
@@ -87,6 +88,39 @@ bool writeWhole(Piece &piece, const QByteArray &bytes)
     return true;
 }
 
+#ifdef O_TMPFILE
+// A new file written with no name at all and named once whole: nothing half-written is
+// ever seen under any name, even after a crash, and nothing is left behind. False with
+// *tried false where the file system or the system cannot (a temporary name is used then).
+bool writeUnnamed(Piece &piece, const QByteArray &bytes, bool *tried)
+{
+    *tried = false;
+    const QByteArray folder = QFile::encodeName(QFileInfo(piece.path).path());
+    const int fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    *tried = true;
+    QFile file;
+    if (!file.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return fail(piece, file.errorString());
+    }
+    if (!CheckedWrite::writeAll(file, bytes))
+        return fail(piece, file.errorString());
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+    if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, QFile::encodeName(piece.path).constData(),
+            AT_SYMLINK_FOLLOW)
+        == 0)
+        return true;
+    // A file that came meanwhile is replaced, and without /proc a name is needed first.
+    if (errno == EEXIST || errno == ENOENT) {
+        *tried = false;
+        return false;
+    }
+    return fail(piece, qt_error_string(errno));
+}
+#endif
+
 void encodeAndWrite(Piece &piece)
 {
     QByteArray bytes;
@@ -98,6 +132,14 @@ void encodeAndWrite(Piece &piece)
         return;
     }
     piece.image = QImage();
+#ifdef O_TMPFILE
+    bool tried = false;
+    if (!piece.replaces) {
+        piece.written = writeUnnamed(piece, bytes, &tried);
+        if (tried)
+            return;
+    }
+#endif
     piece.written = writeWhole(piece, bytes);
 }
 
@@ -145,7 +187,8 @@ ImageBatchExport::Outcome ImageBatchExport::run(const QVector<int> &ids, const Q
             }
             piece.path = folder.filePath(TileImageFileName::exportName(kind, ids.at(next)));
             const QFileInfo target(piece.path);
-            if (target.exists() && !target.isFile())
+            piece.replaces = target.exists();
+            if (piece.replaces && !target.isFile())
                 fail(
                     refused, QStringLiteral("not a regular file: a folder, pipe or device is left as it is"));
             else if (!protectedFiles.isEmpty() && protectedFiles.contains(FileIdentity::of(piece.path)))

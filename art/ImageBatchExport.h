@@ -11,11 +11,13 @@ class ArtWork;
 
 // Writes the images of many tiles as PNG files into one folder, named by
 // TileImageFileName::exportName. The images are encoded on every core while the calling
-// thread decodes the next ones from the store. Each file is written under a temporary
-// name and renamed once whole, so that no file under its final name is ever cut short by
-// a failure, a cancel or the program's end; the files are pushed to the disk together at
-// the end (one sync for all instead of one per file, which would bind the export to the
-// disk instead of the encoder).
+// thread decodes the next ones from the store. Each file gets its name only once it is
+// whole (written without a name where the system allows, else under a temporary one and
+// renamed), so that a failure, a cancel or the program's end never leaves a file cut
+// short under its name. The files are pushed to the disk together at the end: one sync
+// for all instead of one per file, which would bind the export to the disk instead of the
+// encoder. A power cut before that sync may lose files written since the last one (the
+// system decides when it writes them), which an export run again makes good.
 class ImageBatchExport
 {
 public:
