@@ -60,18 +60,65 @@ bool TileEdits::storeRecord(TileKind kind, int id, const TileRecord &record, QSt
     return stored;
 }
 
+bool TileEdits::storeAnimation(int id, const AnimDataEntry &entry, QString *error)
+{
+    QString reason = QStringLiteral("No animation data is open.");
+    const bool stored = animStore && animStore->setEntry(id, entry, &reason);
+    if (!stored && error)
+        *error = notChangedText(TileKind::Static, id, QStringLiteral("animation"), reason);
+    return stored;
+}
+
+QList<PendingEditStore::Tile> TileEdits::tilesOf(TileKind kind, const QList<int> &ids)
+{
+    QList<PendingEditStore::Tile> tiles;
+    tiles.reserve(ids.size());
+    for (const int id : ids)
+        tiles.append({kind, id});
+    return tiles;
+}
+
+QString TileEdits::editText(const QString &action, TileKind kind, const QList<int> &ids)
+{
+    return QStringLiteral("%1 of %2").arg(action, tilesLabel(kind, ids));
+}
+
 bool TileEdits::changeImage(TileKind kind, int id, const QImage &image, const QString &action, QString *error)
+{
+    return changeImages(kind, {{id, image}}, action, error);
+}
+
+bool TileEdits::changeImages(
+    TileKind kind, const QMap<int, QImage> &images, const QString &action, QString *error)
 {
     TileEditCommand::State which;
     which.art = PendingEdit();
-    const TileEditCommand::State before = TileEditCommand::current(pending, kind, id, which);
-    {
-        QScopedValueRollback<bool> guard(applying, true);
-        if (!storeImage(kind, id, image, error))
-            return false;
-    }
-    pushIfChanged(kind, id, action, before, which);
-    return true;
+    return changeTiles(
+        tilesOf(kind, images.keys()), which,
+        [&](TileKind, int id, QString *reason) { return storeImage(kind, id, images.value(id), reason); },
+        editText(action, kind, images.keys()), error);
+}
+
+bool TileEdits::changeRecords(
+    TileKind kind, const QMap<int, TileRecord> &records, const QString &action, QString *error)
+{
+    TileEditCommand::State which;
+    which.record = PendingEdit();
+    return changeTiles(
+        tilesOf(kind, records.keys()), which,
+        [&](TileKind, int id, QString *reason) { return storeRecord(kind, id, records.value(id), reason); },
+        editText(action, kind, records.keys()), error);
+}
+
+bool TileEdits::changeAnimations(
+    const QMap<int, AnimDataEntry> &entries, const QString &action, QString *error)
+{
+    TileEditCommand::State which;
+    which.animation = PendingEdit();
+    return changeTiles(
+        tilesOf(TileKind::Static, entries.keys()), which,
+        [&](TileKind, int id, QString *reason) { return storeAnimation(id, entries.value(id), reason); },
+        editText(action, TileKind::Static, entries.keys()), error);
 }
 
 bool TileEdits::changeProperties(TileKind kind, int id, const std::optional<QImage> &image,
@@ -82,36 +129,51 @@ bool TileEdits::changeProperties(TileKind kind, int id, const std::optional<QIma
         which.art = PendingEdit();
     if (record)
         which.record = PendingEdit();
-    const TileEditCommand::State before = TileEditCommand::current(pending, kind, id, which);
-    {
-        QScopedValueRollback<bool> guard(applying, true);
-        if (image && !storeImage(kind, id, *image, error))
-            return false;
-        if (record && !storeRecord(kind, id, *record, error)) {
-            // Both or neither: the image stored a moment ago is taken back.
-            TileEditCommand::restore(pending, kind, id, before, before, nullptr);
-            return false;
-        }
-    }
-    pushIfChanged(kind, id, propertiesName(), before, which);
-    return true;
+    const auto store = [&](TileKind, int, QString *reason) {
+        return (!image || storeImage(kind, id, *image, reason))
+            && (!record || storeRecord(kind, id, *record, reason));
+    };
+    return changeTiles({{kind, id}}, which, store, editText(propertiesName(), kind, {id}), error);
 }
 
 bool TileEdits::changeAnimation(int id, const AnimDataEntry &entry, const QString &action, QString *error)
 {
-    TileEditCommand::State which;
-    which.animation = PendingEdit();
-    const TileEditCommand::State before = TileEditCommand::current(pending, TileKind::Static, id, which);
+    return changeAnimations({{id, entry}}, action, error);
+}
+
+bool TileEdits::changeTiles(const QList<PendingEditStore::Tile> &tiles, const TileEditCommand::State &which,
+    const std::function<bool(TileKind kind, int id, QString *error)> &store, const QString &text,
+    QString *error)
+{
+    QList<TileEditCommand::Change> changes;
     {
         QScopedValueRollback<bool> guard(applying, true);
-        QString reason = QStringLiteral("No animation data is open.");
-        if (!animStore || !animStore->setEntry(id, entry, &reason)) {
-            if (error)
-                *error = notChangedText(TileKind::Static, id, QStringLiteral("animation"), reason);
-            return false;
+        for (const auto &[kind, id] : tiles) {
+            TileEditCommand::State tileWhich = which;
+            // Only statics have animation entries.
+            if (kind == TileKind::Terrain)
+                tileWhich.animation.reset();
+            TileEditCommand::Change change{
+                kind, id, TileEditCommand::current(pending, kind, id, tileWhich), TileEditCommand::State()};
+            if (!store(kind, id, error)) {
+                // All or nothing: the parts of this tile stored already and every tile before go back.
+                if (!(TileEditCommand::current(pending, kind, id, tileWhich) == change.before))
+                    TileEditCommand::restore(pending, kind, id, change.before, change.before, nullptr);
+                for (const TileEditCommand::Change &done : changes)
+                    TileEditCommand::restore(pending, done.kind, done.id, done.before, done.after, nullptr);
+                return false;
+            }
+            change.after = TileEditCommand::current(pending, kind, id, tileWhich);
+            // Deleting a deleted tile, or storing what is stored already, is no change to take back.
+            if (!(change.after == change.before))
+                changes.append(change);
         }
     }
-    pushIfChanged(TileKind::Static, id, action, before, which);
+    if (changes.isEmpty())
+        return true;
+    auto *command = new TileEditCommand(pending, text, changes);
+    stack.push(command);
+    tilesChanged(command->tiles());
     return true;
 }
 
@@ -213,7 +275,7 @@ bool TileEdits::takeFromOther(
     const DataSet &other, const QList<std::pair<TileKind, int>> &tiles, TakeParts parts, QString *error)
 {
     // Refusals first, in the order of the tiles, so that nothing is touched for them.
-    QList<std::pair<TileKind, int>> taking;
+    QList<PendingEditStore::Tile> taking;
     QSet<qint64> seen;
     for (const auto &[kind, id] : tiles) {
         const QString refusal = refusalToTake(other, kind, id, parts);
@@ -233,50 +295,15 @@ bool TileEdits::takeFromOther(
         which.art = PendingEdit();
     if (parts.tileData)
         which.record = PendingEdit();
-    QList<TileEditCommand::Change> changes;
-    {
-        QScopedValueRollback<bool> guard(applying, true);
-        for (const auto &[kind, id] : taking) {
-            TileEditCommand::State tileWhich = which;
-            if (parts.animation && kind == TileKind::Static)
-                tileWhich.animation = PendingEdit();
-            TileEditCommand::Change change{
-                kind, id, TileEditCommand::current(pending, kind, id, tileWhich), TileEditCommand::State()};
-            if (!takeTile(other, kind, id, parts, error)) {
-                // All or nothing: this tile's parts and every tile taken before go back.
-                TileEditCommand::restore(pending, kind, id, change.before, change.before, nullptr);
-                for (const TileEditCommand::Change &done : changes)
-                    TileEditCommand::restore(pending, done.kind, done.id, done.before, done.after, nullptr);
-                return false;
-            }
-            change.after = TileEditCommand::current(pending, kind, id, tileWhich);
-            if (!(change.after == change.before))
-                changes.append(change);
-        }
-    }
-    if (changes.isEmpty())
-        return true;
+    if (parts.animation)
+        which.animation = PendingEdit();
     const QString folder = QDir(QDir::cleanPath(other.directory())).dirName();
-    const QString taken = taking.size() == 1 ? tileLabel(taking.first().first, taking.first().second)
+    const QString taken = taking.size() == 1 ? tileLabel(taking.first().kind, taking.first().id)
                                              : QStringLiteral("%1 Tiles").arg(taking.size());
-    auto *command
-        = new TileEditCommand(pending, QStringLiteral("Take %1 From %2").arg(taken, folder), changes);
-    stack.push(command);
-    tilesChanged(command->tiles());
-    return true;
-}
-
-void TileEdits::pushIfChanged(TileKind kind, int id, const QString &action,
-    const TileEditCommand::State &before, const TileEditCommand::State &which)
-{
-    const TileEditCommand::State after = TileEditCommand::current(pending, kind, id, which);
-    // Deleting a deleted tile, or storing what is stored already, is no step to take back.
-    if (after == before)
-        return;
-    stack.push(new TileEditCommand(
-        pending, kind, id, QStringLiteral("%1 of %2").arg(action, tileLabel(kind, id)), before, after));
-    compareWithSaved(tileKey(kind, id));
-    Q_EMIT tileChanged(kind, id);
+    return changeTiles(
+        taking, which,
+        [&](TileKind kind, int id, QString *reason) { return takeTile(other, kind, id, parts, reason); },
+        QStringLiteral("Take %1 From %2").arg(taken, folder), error);
 }
 
 bool TileEdits::undo(QString *error)

@@ -7,10 +7,13 @@
 #include <QByteArray>
 #include <QHash>
 #include <QImage>
+#include <QList>
+#include <QMap>
 #include <QObject>
 #include <QSet>
 #include <QString>
 #include <QUndoStack>
+#include <functional>
 #include <optional>
 #include <utility>
 
@@ -68,6 +71,13 @@ public:
     // Replaces the animation entry of static id as the edit named action; false, with
     // nothing changed and *error a sentence for the user, when it cannot be stored.
     bool changeAnimation(int id, const AnimDataEntry &entry, const QString &action, QString *error);
+    // The same for several tiles of a kind at once, as one edit named "<action> of <tiles>"
+    // ("Properties of 37 Statics"); all or nothing: when one tile cannot be stored every tile
+    // is left as it was and *error names it and the reason. A null image deletes the image.
+    bool changeImages(TileKind kind, const QMap<int, QImage> &images, const QString &action, QString *error);
+    bool changeRecords(
+        TileKind kind, const QMap<int, TileRecord> &records, const QString &action, QString *error);
+    bool changeAnimations(const QMap<int, AnimDataEntry> &entries, const QString &action, QString *error);
     // Makes the parts given of tiles what they are in other, as one edit ("Take 3 Tiles From
     // <other's folder>", "Take Static 0x5 From <other's folder>" for one): its art record, its
     // tile-data record in this layout (an id past the end grows the file, as for any
@@ -101,8 +111,16 @@ private:
     static QString notChangedText(TileKind kind, int id, const QString &what, const QString &reason);
     bool storeImage(TileKind kind, int id, const QImage &image, QString *error);
     bool storeRecord(TileKind kind, int id, const TileRecord &record, QString *error);
-    void pushIfChanged(TileKind kind, int id, const QString &action, const TileEditCommand::State &before,
-        const TileEditCommand::State &which);
+    bool storeAnimation(int id, const AnimDataEntry &entry, QString *error);
+    // Stores the parts which names of every tile with store, as one step named text; when
+    // store fails for a tile, every tile goes back as it was and false is returned. Tiles
+    // left as they were are not part of the step; none changed: no step at all.
+    bool changeTiles(const QList<PendingEditStore::Tile> &tiles, const TileEditCommand::State &which,
+        const std::function<bool(TileKind kind, int id, QString *error)> &store, const QString &text,
+        QString *error);
+    // The tiles of a kind with these ids, and how an edit of them is named.
+    static QList<PendingEditStore::Tile> tilesOf(TileKind kind, const QList<int> &ids);
+    static QString editText(const QString &action, TileKind kind, const QList<int> &ids);
     bool step(bool forward, QString *error);
     QString refusalToTake(const DataSet &other, TileKind kind, int id, TakeParts parts) const;
     PendingEdit imageFrom(const DataSet &other, TileKind kind, int id) const;

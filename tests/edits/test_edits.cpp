@@ -198,6 +198,104 @@ private Q_SLOTS:
         QCOMPARE(changed.at(0), (QList<QVariant>{QVariant::fromValue(TileKind::Static), Pictured}));
     }
 
+    void changeManyTiles_data()
+    {
+        QTest::addColumn<QString>("part"); // "image", "record" or "animation"
+        QTest::addColumn<bool>("terrain");
+        QTest::addColumn<QList<int>>("ids");
+        QTest::addColumn<QString>("expected"); // the undo text, or part of a refusal
+        // Odd ids are given an image, even ones none.
+        QTest::newRow("images of statics")
+            << "image" << false << QList<int>{5, 6, 7} << "Import of 3 Statics";
+        QTest::newRow("records of terrain")
+            << "record" << true << QList<int>{Ground, Sand} << "Import of 2 Terrain Tiles";
+        QTest::newRow("animations, one past the file")
+            << "animation" << false << QList<int>{Pictured, 0xFFFF} << "Import of 2 Statics";
+        QTest::newRow("one tile") << "record" << false << QList<int>{Pictured} << "Import of Static 0x5";
+        // The last tile cannot be stored: the tiles stored before it go back.
+        QTest::newRow("no such static")
+            << "record" << false << QList<int>{5, 6, 0x10000} << "There is no static tile 65536";
+        QTest::newRow("no such terrain tile")
+            << "image" << true << QList<int>{Ground, 0x4000} << "image of Terrain 0x4000 was not changed";
+        QTest::newRow("no such animated static")
+            << "animation" << false << QList<int>{Pictured, 0x10000} << "animation of Static 0x10000";
+    }
+    void changeManyTiles()
+    {
+        QFETCH(QString, part);
+        QFETCH(bool, terrain);
+        QFETCH(QList<int>, ids);
+        QFETCH(QString, expected);
+        const TileKind kind = terrain ? TileKind::Terrain : TileKind::Static;
+        const int held = terrain ? 0x4000 : 0x10000;
+        const auto views = [&] {
+            QList<TileView> now;
+            for (const int id : ids)
+                now << (id < held ? view(*data, kind, id) : TileView());
+            return now;
+        };
+        QMap<int, QImage> images;
+        QMap<int, TileRecord> records;
+        QMap<int, AnimDataEntry> entries;
+        for (const int id : ids) {
+            const QColor color = QList<QColor>{Qt::red, Qt::green, Qt::blue, Qt::yellow}.at(id % 4);
+            if (part == "image" && id % 2)
+                images.insert(id, terrain ? TestDataSet::terrain(color) : TestDataSet::solid(id, 4, color));
+            else
+                images.insert(id, QImage());
+            StaticTileRecord item
+                = named(data->tiles().staticRecord(id).value_or(StaticTileRecord()), "many");
+            item.weight = quint8(id);
+            records.insert(id,
+                terrain ? TileRecord(named(*data->tiles().landRecord(id), "many land")) : TileRecord(item));
+            entries.insert(id, animation(qint8(id % 5 + 1), qint8(id % 7)));
+        }
+        const QList<TileView> before = views();
+        QString error;
+        const auto change = [&] {
+            return part == "image" ? edits->changeImages(kind, images, TileEdits::importName(), &error)
+                : part == "record" ? edits->changeRecords(kind, records, TileEdits::importName(), &error)
+                                   : edits->changeAnimations(entries, TileEdits::importName(), &error);
+        };
+        const bool changed = change();
+        if (!expected.startsWith("Import")) {
+            QVERIFY(!changed);
+            QVERIFY2(error.contains(expected), qPrintable(error));
+            QVERIFY(views() == before && data->pendingEdits().isEmpty() && edits->history().count() == 0);
+            return;
+        }
+        QVERIFY2(changed, qPrintable(error));
+        QCOMPARE(edits->history().undoText(), expected);
+        // The same again changes nothing: no second step.
+        QVERIFY(change() && edits->history().count() == 1);
+        // The art files keep five bits of each colour.
+        const auto fiveBits = [](const QImage &image) {
+            const QRgb pixel = image.pixel(image.width() / 2, image.height() / 2);
+            return std::tuple(qRed(pixel) >> 3, qGreen(pixel) >> 3, qBlue(pixel) >> 3);
+        };
+        for (const int id : ids) {
+            const QImage image = data->art().image(kind, id, false);
+            const QImage given = images.value(id);
+            if (part == "image")
+                QVERIFY(given.isNull() ? image.isNull()
+                                       : image.size() == given.size() && fiveBits(image) == fiveBits(given));
+            else if (part == "record" && terrain)
+                QCOMPARE(
+                    data->tiles().landRecord(id)->toBytes(), std::get<LandTileRecord>(records[id]).toBytes());
+            else if (part == "record")
+                QCOMPARE(data->tiles().staticRecord(id)->toBytes(),
+                    std::get<StaticTileRecord>(records[id]).toBytes());
+            else
+                QCOMPARE(data->anims().readEntry(id).toBytes(), entries.value(id).toBytes());
+        }
+        const QList<TileView> after = views();
+        // One undo takes every tile back, one redo makes them all again.
+        QVERIFY2(edits->undo(&error), qPrintable(error));
+        QVERIFY(views() == before && data->pendingEdits().isEmpty());
+        QVERIFY2(edits->redo(&error), qPrintable(error));
+        QVERIFY(views() == after);
+    }
+
     void nothingChangedIsNoStep()
     {
         QString error;
