@@ -4,12 +4,17 @@
 #include "app/MyMainWindow.h"
 #include "art/ArtWork.h"
 #include "art/ImageBatchExport.h"
+#include "art/ImageBatchImport.h"
 #include "browser/TilePalette.h"
+#include "edits/TileEdits.h"
+#include "io/PendingEditStore.h"
 #include "tiledata/AnimDataFile.h"
 #include "tiledata/TileData.h"
 #include "ui/UserPrompts.h"
 
 #include <QDir>
+#include <QGuiApplication>
+#include <QPointer>
 #include <QProgressDialog>
 
 namespace {
@@ -90,4 +95,68 @@ void ImageBatchCommands::exportImages()
                       .arg(imagesText(outcome.written), shownDirectory)
                 : QStringLiteral("Exported %1 to %2").arg(imagesText(outcome.written), shownDirectory));
     }
+}
+
+void ImageBatchCommands::importImages()
+{
+    QPointer<TilePalette> palette = window->currentPalette();
+    if (!palette || !window->edits())
+        return;
+    const TileKind kind = palette->kind();
+    const QString directory = UserPrompts::current().existingDirectory(window, importCaption(), QString());
+    if (directory.isEmpty() || !palette || !window->edits())
+        return;
+    const QString shownDirectory = QDir::toNativeSeparators(directory);
+    ImageBatchImport::Plan plan;
+    QString error;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool read = ImageBatchImport::read(directory, kind, &plan, &error);
+    QGuiApplication::restoreOverrideCursor();
+    if (!read) {
+        window->warn(QStringLiteral("Could not import the images: %1.").arg(error));
+        return;
+    }
+
+    QStringList lines;
+    for (auto it = plan.fileNames.cbegin(); it != plan.fileNames.cend(); ++it)
+        lines << QStringLiteral("%1 from %2").arg(tileLabel(kind, it.key()), it.value());
+    if (!plan.refused.isEmpty()) {
+        if (!lines.isEmpty())
+            lines << QString();
+        lines << QStringLiteral("Refused:");
+        for (const ImageBatchImport::Refusal &refused : std::as_const(plan.refused))
+            lines << QStringLiteral("%1: %2").arg(refused.fileName, refused.reason);
+    }
+    const QString title = QStringLiteral("Import Images");
+    if (plan.images.isEmpty()) {
+        if (plan.refused.isEmpty())
+            UserPrompts::current().information(
+                window, title, QStringLiteral("%1 holds no image files.").arg(shownDirectory));
+        else
+            UserPrompts::current().confirmList(window, title,
+                QStringLiteral("No file in %1 can be imported:").arg(shownDirectory), lines, QString());
+        return;
+    }
+    const QList<int> ids = plan.images.keys();
+    const QString tiles = tilesLabel(kind, ids);
+    QString question = QStringLiteral("The images of %1 will change.").arg(tiles);
+    if (!plan.refused.isEmpty())
+        question += plan.refused.size() == 1
+            ? QStringLiteral(" 1 file is refused.")
+            : QStringLiteral(" %1 files are refused.").arg(plan.refused.size());
+    if (!UserPrompts::current().confirmList(window, title, question, lines, QStringLiteral("Import"))
+        || !window->edits())
+        return;
+    bool changed = false;
+    {
+        // Thousands of tiles at once: their pending files reach the disk together.
+        PendingEditStore::BatchWrites writes(window->edits()->art().pendingEdits());
+        changed = window->edits()->changeImages(kind, plan.images, TileEdits::importName(), &error);
+    }
+    if (!changed) {
+        window->warn(error);
+        return;
+    }
+    if (MyBar *bar = window->dataSetBar())
+        bar->showNotice(QStringLiteral("Imported the images of %1 from %2").arg(tiles, shownDirectory));
 }

@@ -31,6 +31,9 @@ public Q_SLOTS:
     // Asks for a folder and writes the images there, with a progress dialog that can
     // cancel; what was written stays.
     void exportImages();
+    // Asks for a folder of images named by tile, shows which tiles would change and which
+    // files are refused and why, and on the user's word makes the images one edit.
+    void importImages();
 
 private:
     MyMainWindow *window;

@@ -69,6 +69,8 @@ void WindowMenus::createFileMenu()
     fileMenu->addSeparator();
     fileExportImagesAction
         = addItem(fileMenu, QStringLiteral("Export Images..."), batch, &ImageBatchCommands::exportImages);
+    fileImportImagesAction
+        = addItem(fileMenu, QStringLiteral("Import Images..."), batch, &ImageBatchCommands::importImages);
     fileMenu->addSeparator();
     fileCloseAction = addItem(fileMenu, QStringLiteral("Close"), window, &MyMainWindow::fileClose,
         {QKeySequence(Qt::CTRL | Qt::Key_W)});
@@ -133,7 +135,8 @@ void WindowMenus::enable(bool dataSetOpen, bool paletteShown, bool tileSelected)
     takeAction->setEnabled(tileSelected && comparing);
     for (QAction *action : {cutAction, copyAction, pasteAction})
         action->setEnabled(tileSelected);
-    for (QAction *action : {findAction, findNextAction, locateAction, fileExportImagesAction})
+    for (QAction *action :
+        {findAction, findNextAction, locateAction, fileExportImagesAction, fileImportImagesAction})
         action->setEnabled(paletteShown);
     for (QAction *action :
         {fileSaveAction, fileSaveAsAction, fileReopenAction, fileCloseAction, fileCompareAction})

@@ -206,11 +206,20 @@ void PendingEditDirectory::sortEditFiles(const std::function<bool(const QString 
     }
 }
 
-bool PendingEditDirectory::writeFile(const QString &fileName, const QByteArray &bytes, QString *errorOut)
+bool PendingEditDirectory::writeFile(
+    const QString &fileName, const QByteArray &bytes, QString *errorOut, bool sync)
 {
     if (!create()) {
         if (errorOut)
             *errorOut = error;
+        return false;
+    }
+    QString why;
+    if (!sync) {
+        if (CheckedWrite::writeWholeFile(filePath(fileName), bytes, &why))
+            return true;
+        if (errorOut)
+            *errorOut = QStringLiteral("Cannot write %1: %2").arg(filePath(fileName), why);
         return false;
     }
     QSaveFile file(filePath(fileName));

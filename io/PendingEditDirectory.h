@@ -70,8 +70,9 @@ public:
     void sortEditFiles(const std::function<bool(const QString &fileName)> &keep) const;
 
     // Writes the whole file or nothing (a failed write leaves an older file as it was);
-    // makes the directory first if needed.
-    bool writeFile(const QString &fileName, const QByteArray &bytes, QString *error);
+    // makes the directory first if needed. Without sync, returns without waiting for the
+    // disk (CheckedWrite::writeWholeFile): for many files synced together afterwards.
+    bool writeFile(const QString &fileName, const QByteArray &bytes, QString *error, bool sync = true);
     // Reads a file that this directory holds; empty on failure.
     static QByteArray readFile(const QString &path);
     static void removeFile(const QString &path);

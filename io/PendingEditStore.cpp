@@ -1,5 +1,7 @@
 #include "io/PendingEditStore.h"
 
+#include "io/CheckedWrite.h"
+
 #include <QRegularExpression>
 #include <algorithm>
 
@@ -137,15 +139,23 @@ QList<PendingEditStore::Tile> PendingEditStore::editedTiles() const
     return tiles;
 }
 
+PendingEditStore::BatchWrites::~BatchWrites()
+{
+    // A failed sync leaves the edits as they are: only a power cut could still lose them.
+    if (--store.batchWrites == 0 && store.dir && store.dir->isValid())
+        CheckedWrite::syncFileSystem(store.dir->path(), nullptr);
+}
+
 bool PendingEditStore::put(TileKind kind, int id, Part part, const PendingEdit &edit, QString *error)
 {
     const QString replacement = fileName(kind, id, part, PendingEdit::State::Replaced);
     const QString deletion = fileName(kind, id, part, PendingEdit::State::Deleted);
     // The new state is on disk before the old one goes, so that a crash in between
     // leaves the edit as it was or as it is now. A deletion is kept as an empty marker.
-    if (edit.state == PendingEdit::State::Replaced && !dir->writeFile(replacement, edit.record, error))
+    const bool sync = batchWrites == 0;
+    if (edit.state == PendingEdit::State::Replaced && !dir->writeFile(replacement, edit.record, error, sync))
         return false;
-    if (edit.state == PendingEdit::State::Deleted && !dir->writeFile(deletion, QByteArray(), error))
+    if (edit.state == PendingEdit::State::Deleted && !dir->writeFile(deletion, QByteArray(), error, sync))
         return false;
     if (edit.state != PendingEdit::State::Replaced)
         PendingEditDirectory::removeFile(dir->filePath(replacement));

@@ -65,6 +65,21 @@ public:
     // cannot be written nothing changes, false is returned and *error says why.
     bool put(TileKind kind, int id, Part part, const PendingEdit &edit, QString *error = nullptr);
 
+    // While one lives, put() does not wait for the disk after each file; they go to the
+    // disk together when the last one goes. An edit of thousands of tiles then takes the
+    // time of writing them rather than of thousands of waits.
+    class BatchWrites
+    {
+    public:
+        explicit BatchWrites(PendingEditStore &store) : store(store) { ++store.batchWrites; }
+        ~BatchWrites();
+        BatchWrites(const BatchWrites &) = delete;
+        BatchWrites &operator=(const BatchWrites &) = delete;
+
+    private:
+        PendingEditStore &store;
+    };
+
     // Where the pending files go; made now if no edit has made it yet (empty when it
     // cannot be made).
     QString directory() const;
@@ -104,4 +119,6 @@ private:
     QString dataDir;
     std::unique_ptr<PendingEditDirectory> dir;
     QHash<quint64, Entry> entries;
+    // How many BatchWrites live.
+    int batchWrites = 0;
 };

@@ -4,6 +4,7 @@
 #include "FakePrompts.h"
 #include "ScratchSettings.h"
 #include "TestDataSet.h"
+#include "TestFiles.h"
 #include "app/MyMainWindow.h"
 #include "browser/ArtTab.h"
 #include "browser/TilePalette.h"
@@ -14,6 +15,7 @@
 #include <QMenuBar>
 #include <QProgressDialog>
 #include <QStatusBar>
+#include <QThreadPool>
 #include <QTimer>
 #include <QtTest>
 
@@ -25,6 +27,12 @@ QImage staticImage(int id)
 {
     return TestDataSet::solid(
         4 + id % 9, 5 + id % 3, QColor::fromRgb(8 * (id % 31), 8 * (id / 31 % 31), 248));
+}
+
+// A static of one colour as the store gives it back.
+QImage storedStatic(const QColor &colour)
+{
+    return ArtWork::normalize(TileKind::Static, TestDataSet::solid(6, 4, colour));
 }
 
 QStringList files(const QString &directory)
@@ -43,6 +51,9 @@ private Q_SLOTS:
     {
         QVERIFY(scratch.isValid());
         useScratchSettings(scratch.path());
+        // The export goes in rounds of as many images as there are threads: with two, a
+        // cancel comes while there is more to write on any machine.
+        QThreadPool::globalInstance()->setMaxThreadCount(2);
         DataSetBuilder builder(StaticCount);
         // Every static but each tenth has an image.
         for (int id = 0; id < StaticCount; ++id) {
@@ -125,14 +136,96 @@ private Q_SLOTS:
         QCOMPARE(prompts->shown.size(), 1);
     }
 
-private:
-    QAction *fileAction(const QString &text) const
+    void importIsOneEdit_data()
     {
-        for (QAction *item : window->menuBar()->actions().at(0)->menu()->actions())
+        QTest::addColumn<QStringList>("files"); // "name=colour", or "name=text" for a file of text
+        QTest::addColumn<bool>("confirmed");
+        QTest::addColumn<QStringList>("changed"); // the static ids whose images change
+        QTest::addColumn<QString>("said"); // what the list says first
+        const QStringList mixed{"static-0x0001.png=red", "static-2.png=blue", "STATIC_0x1F.bmp=yellow",
+            "land 3.png=green", "notes.txt=text", "static-5.png=text"};
+        QTest::newRow("taken") << mixed << true << QStringList{"1", "2", "31"}
+                               << "The images of 3 Statics will change. 3 files are refused.";
+        QTest::newRow("declined") << mixed << false << QStringList()
+                                  << "The images of 3 Statics will change. 3 files are refused.";
+        QTest::newRow("one tile") << QStringList{"static-0x0007.png=red"} << true << QStringList{"7"}
+                                  << "The images of Static 0x7 will change.";
+        QTest::newRow("nothing to take")
+            << QStringList{"land 3.png=green", "notes.txt=text"} << true << QStringList() << "No file in ";
+    }
+    void importIsOneEdit()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(bool, confirmed);
+        QFETCH(QStringList, changed);
+        QFETCH(QString, said);
+        QTemporaryDir folder;
+        QMap<int, QImage> expected;
+        for (const QString &file : files) {
+            const QString name = file.section('=', 0, 0);
+            const QString what = file.section('=', 1);
+            const QString path = folder.filePath(name);
+            if (what == "text") {
+                QVERIFY(TestFiles::writeFile(path, "not an image"));
+                continue;
+            }
+            const QImage image = TestDataSet::solid(6, 4, QColor(what));
+            QVERIFY(image.save(path, name.endsWith(".bmp") ? "BMP" : "PNG"));
+        }
+        window->tabs()->setCurrentIndex(ArtTab::StaticsIndex);
+        prompts->directories = QStringList{folder.path()};
+        prompts->confirmations = QList<bool>{confirmed};
+        QMap<int, QImage> before;
+        for (int id = 0; id < 40; ++id)
+            before.insert(id, window->artStore()->image(TileKind::Static, id, false));
+        fileAction("Import Images")->trigger();
+
+        QCOMPARE(prompts->count("list"), 1);
+        const QStringList list = prompts->last("list")->text.split('\n');
+        QVERIFY2(list.first().startsWith(said), qPrintable(list.first()));
+        if (files.size() == 6) {
+            QCOMPARE(list.mid(1),
+                (QStringList{"Static 0x1 from static-0x0001.png", "Static 0x2 from static-2.png",
+                    "Static 0x1F from STATIC_0x1F.bmp", "", "Refused:",
+                    "land 3.png: other kind: a terrain tile: import it with the Terrain tab in view",
+                    "notes.txt: unknown name: a kind (terrain, land or static) and an id are expected, as in "
+                    "static-0x01f3.png",
+                    "static-5.png: unreadable: not an image in a format this program reads"}));
+        }
+        QCOMPARE(prompts->count("warning"), 0);
+        const QMap<QString, QColor> colours{
+            {"1", Qt::red}, {"2", Qt::blue}, {"31", Qt::yellow}, {"7", Qt::red}};
+        for (int id = 0; id < 40; ++id) {
+            const QString key = QString::number(id);
+            const QImage now = window->artStore()->image(TileKind::Static, id, false);
+            QCOMPARE(now, changed.contains(key) ? storedStatic(colours.value(key)) : before.value(id));
+        }
+        QCOMPARE(window->edits()->history().count(), changed.isEmpty() ? 0 : 1);
+        if (changed.isEmpty())
+            return;
+        // One step takes every tile back, and makes them again.
+        QCOMPARE(editAction("Undo")->text(),
+            QStringLiteral("Undo Import of %1")
+                .arg(changed.size() == 1 ? "Static 0x7" : QStringLiteral("%1 Statics").arg(changed.size())));
+        editAction("Undo")->trigger();
+        for (int id = 0; id < 40; ++id)
+            QCOMPARE(window->artStore()->image(TileKind::Static, id, false), before.value(id));
+        editAction("Redo")->trigger();
+        for (const QString &key : changed)
+            QCOMPARE(window->artStore()->image(TileKind::Static, key.toInt(), false),
+                storedStatic(colours.value(key)));
+    }
+
+private:
+    QAction *menuAction(int menu, const QString &text) const
+    {
+        for (QAction *item : window->menuBar()->actions().at(menu)->menu()->actions())
             if (item->text().startsWith(text))
                 return item;
         return nullptr;
     }
+    QAction *fileAction(const QString &text) const { return menuAction(0, text); }
+    QAction *editAction(const QString &text) const { return menuAction(1, text); }
 
     QTemporaryDir scratch;
     std::unique_ptr<TestDataSet> data;
