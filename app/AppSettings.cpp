@@ -8,6 +8,7 @@ const char *const LastDataKey = "data/last";
 const char *const RecentKey = "data/recent";
 const char *const LastOutputKey = "output/last";
 const char *const GeometryKey = "window/geometry";
+const char *const ZoomKey = "view/zoom";
 
 // One spelling per directory, so that the recent list holds each once.
 QString cleaned(const QString &directory)
@@ -76,4 +77,14 @@ QByteArray AppSettings::windowGeometry() const
 void AppSettings::setWindowGeometry(const QByteArray &geometry)
 {
     setValue(GeometryKey, geometry);
+}
+
+int AppSettings::zoom() const
+{
+    return text(ZoomKey).toInt();
+}
+
+void AppSettings::setZoom(int zoom)
+{
+    setValue(ZoomKey, zoom);
 }

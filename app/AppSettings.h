@@ -6,8 +6,8 @@
 #include <QVariant>
 
 // What Tessera remembers between runs, under its own settings name (never the game's):
-// the last data directory, the directories opened recently, the last output directory
-// and the window's geometry. A disabled instance remembers nothing and reads nothing.
+// the last data directory, the directories opened recently, the last output directory,
+// the window's geometry and the palettes' zoom. A disabled instance remembers nothing and reads nothing.
 class AppSettings
 {
 public:
@@ -30,6 +30,10 @@ public:
 
     QByteArray windowGeometry() const;
     void setWindowGeometry(const QByteArray &geometry);
+
+    // How many times their actual size the palettes show the tiles; 0 when none is remembered.
+    int zoom() const;
+    void setZoom(int zoom);
 
 private:
     QString text(const char *key) const;

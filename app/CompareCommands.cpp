@@ -123,7 +123,7 @@ void CompareCommands::showDifferences()
     for (TilePalette *palette : {static_cast<TilePalette *>(tabs->terrain()->tilePalette()),
              static_cast<TilePalette *>(tabs->statics()->tilePalette())}) {
         if (!only) {
-            palette->showAll();
+            palette->showAll(TilePalette::Narrowing::Differences);
         } else {
             // Tiles only in the other set have no cell here.
             QVector<int> ids;
@@ -131,7 +131,7 @@ void CompareCommands::showDifferences()
                 if (id < palette->tileCount())
                     ids.append(id);
             }
-            palette->showOnly(ids);
+            palette->showOnly(ids, TilePalette::Narrowing::Differences);
         }
         palette->update();
     }

@@ -6,8 +6,8 @@
 #include "app/DataSetSaveController.h"
 #include "app/EditCommands.h"
 #include "app/EmptyWindowPage.h"
-#include "app/ImageBatchCommands.h"
 #include "app/MyBar.h"
+#include "app/ViewCommands.h"
 #include "app/WindowMenus.h"
 #include "app/WindowPlacement.h"
 #include "browser/ArtTab.h"
@@ -43,7 +43,7 @@ MyMainWindow::MyMainWindow(const StartOptions &options, QWidget *parent, Qt::Win
     : QMainWindow(parent, flags), settings(options.useSettings),
       session(std::make_unique<DataSetSession>(options.dataSet, options.recoverEdits)),
       prompts(this, *session), editing(new EditCommands(this)),
-      comparer(new CompareCommands(this, session.get())), batch(new ImageBatchCommands(this))
+      comparer(new CompareCommands(this, session.get())), viewing(new ViewCommands(this, &settings))
 {
     session->setRecoveryQuestion(
         [this](int edits, const QString &directory) { return prompts.askToRecover(edits, directory); });
@@ -86,7 +86,7 @@ QString MyMainWindow::chooserCaption()
 void MyMainWindow::build(const StartOptions &options)
 {
     setWindowTitle(title());
-    menus = new WindowMenus(this, editing, comparer, batch);
+    menus = new WindowMenus(this, editing, comparer, viewing);
     connect(menus, &WindowMenus::recentChosen, this, &MyMainWindow::openDirectory);
     updateRecentMenu();
     updateActions();
@@ -186,6 +186,7 @@ void MyMainWindow::dropDataSet()
         // Taking the tabs apart changes the current tab: nothing here may hear of it.
         artTab->disconnect(this);
         artTab = nullptr;
+        viewing->release();
         delete takeCentralWidget();
     }
     delete saving;
@@ -208,7 +209,7 @@ void MyMainWindow::createDataSetWidgets()
     // Each object is given only objects made before it; the tabs, which make the
     // palettes, come last.
     artTab = new ArtTab(artStore(), tileStore(), this);
-    setCentralWidget(artTab);
+    setCentralWidget(viewing->pageFor(artTab));
     connectPalette(artTab->terrain()->tilePalette(), &MyBar::showTerrain);
     connectPalette(artTab->statics()->tilePalette(), &MyBar::showStatic);
     const auto differenceOf
@@ -250,6 +251,7 @@ void MyMainWindow::openProperties(TilePalette *palette, int id)
 {
     // A child of the palette, as before: it goes with the window's widget tree.
     auto *properties = new ArtWidget(edits(), animStore(), palette->kind(), id, palette, Qt::Window);
+    properties->setZoom(viewing->zoom());
     properties->show();
 }
 

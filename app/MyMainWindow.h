@@ -17,13 +17,13 @@ class CompareCommands;
 class ComparisonSession;
 class DataSetSaveController;
 class EditCommands;
-class ImageBatchCommands;
 class MyBar;
 class QAction;
 class QMenu;
 class TileData;
 class TileEdits;
 class TilePalette;
+class ViewCommands;
 class WindowMenus;
 
 // The one window: menus, the art tabs with both palettes, and the status bar. It shows
@@ -93,6 +93,8 @@ public:
     // The data set compared with the open one, and how they differ.
     ComparisonSession *comparison() const;
     WindowMenus *windowMenus() const { return menus; }
+    // The filter bar and the zoom.
+    ViewCommands *viewCommands() const { return viewing; }
     // What the status bar says of the data set open; null before the first and after File > Close.
     MyBar *dataSetBar() const { return bar; }
     // The palette of the tab in view; null without a data set.
@@ -163,5 +165,5 @@ private:
     DataSetSaveController *saving = nullptr;
     EditCommands *editing;
     CompareCommands *comparer;
-    ImageBatchCommands *batch;
+    ViewCommands *viewing;
 };

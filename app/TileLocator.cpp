@@ -59,9 +59,11 @@ void TileLocator::locate(TilePalette &palette)
         return;
     }
     if (!palette.isShown(id)) {
+        const QString why = palette.leavesOut(TilePalette::Narrowing::Differences, id)
+            ? QStringLiteral("View > Differences Only shows only the tiles that differ")
+            : QStringLiteral("the filter shows only the tiles that match it");
         UserPrompts::current().warning(window, locateTitle(),
-            QStringLiteral("%1 is not shown: View > Differences Only shows only the tiles that differ.")
-                .arg(tileLabel(palette.kind(), id)));
+            QStringLiteral("%1 is not shown: %2.").arg(tileLabel(palette.kind(), id), why));
         return;
     }
     palette.selectTile(id);

@@ -4,6 +4,8 @@
 #include "app/EditCommands.h"
 #include "app/ImageBatchCommands.h"
 #include "app/MyMainWindow.h"
+#include "app/TableCommands.h"
+#include "app/ViewCommands.h"
 
 #include <QAction>
 #include <QDir>
@@ -38,14 +40,16 @@ const char *const GridKeys[][2] = {
 } // namespace
 
 WindowMenus::WindowMenus(
-    MyMainWindow *window, EditCommands *commands, CompareCommands *comparer, ImageBatchCommands *batch)
-    : QObject(window), window(window), commands(commands), comparer(comparer), batch(batch)
+    MyMainWindow *window, EditCommands *commands, CompareCommands *comparer, ViewCommands *viewer)
+    : QObject(window), window(window), commands(commands), comparer(comparer), viewer(viewer),
+      tables(new TableCommands(window)), batch(new ImageBatchCommands(window))
 {
     createFileMenu();
     createEditMenu();
     createViewMenu();
     createHelpMenu();
     enableComparing(false);
+    showZoom(viewer->zoom() < ViewCommands::MaxZoom, viewer->zoom() > ViewCommands::MinZoom);
 }
 
 void WindowMenus::createFileMenu()
@@ -62,15 +66,25 @@ void WindowMenus::createFileMenu()
     fileReopenAction = addItem(
         fileMenu, QStringLiteral("Reopen"), window, &MyMainWindow::fileReopen, {QKeySequence(Qt::Key_F5)});
     fileMenu->addSeparator();
+    QMenu *importMenu = fileMenu->addMenu(QStringLiteral("Import"));
+    tableActions << addItem(
+        importMenu, QStringLiteral("Tile Data..."), tables, &TableCommands::importTileData)
+                 << addItem(importMenu, QStringLiteral("Animation Data..."), tables,
+                        &TableCommands::importAnimData);
+    QMenu *exportMenu = fileMenu->addMenu(QStringLiteral("Export"));
+    tableActions << addItem(
+        exportMenu, QStringLiteral("Tile Data..."), tables, &TableCommands::exportTileData)
+                 << addItem(exportMenu, QStringLiteral("Animation Data..."), tables,
+                        &TableCommands::exportAnimData);
+    fileImportImagesAction
+        = addItem(fileMenu, QStringLiteral("Import Images..."), batch, &ImageBatchCommands::importImages);
+    fileExportImagesAction
+        = addItem(fileMenu, QStringLiteral("Export Images..."), batch, &ImageBatchCommands::exportImages);
+    fileMenu->addSeparator();
     fileCompareAction
         = addItem(fileMenu, QStringLiteral("Compare With..."), comparer, &CompareCommands::compare);
     fileStopComparingAction
         = addItem(fileMenu, QStringLiteral("Stop Comparing"), comparer, &CompareCommands::stop);
-    fileMenu->addSeparator();
-    fileExportImagesAction
-        = addItem(fileMenu, QStringLiteral("Export Images..."), batch, &ImageBatchCommands::exportImages);
-    fileImportImagesAction
-        = addItem(fileMenu, QStringLiteral("Import Images..."), batch, &ImageBatchCommands::importImages);
     fileMenu->addSeparator();
     fileCloseAction = addItem(fileMenu, QStringLiteral("Close"), window, &MyMainWindow::fileClose,
         {QKeySequence(Qt::CTRL | Qt::Key_W)});
@@ -107,6 +121,19 @@ void WindowMenus::createEditMenu()
 void WindowMenus::createViewMenu()
 {
     auto *viewMenu = window->menuBar()->addMenu(QStringLiteral("View"));
+    viewFilterAction = viewMenu->addAction(QStringLiteral("Filter"));
+    viewFilterAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    viewFilterAction->setCheckable(true);
+    connect(viewFilterAction, &QAction::toggled, viewer, &ViewCommands::showFilter);
+    viewMenu->addSeparator();
+    // Ctrl+= too: the key that holds + on most keyboards, without Shift.
+    viewZoomInAction = addItem(viewMenu, QStringLiteral("Zoom In"), viewer, &ViewCommands::zoomIn,
+        {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    viewZoomOutAction = addItem(viewMenu, QStringLiteral("Zoom Out"), viewer, &ViewCommands::zoomOut,
+        {QKeySequence(Qt::CTRL | Qt::Key_Minus)});
+    viewActualSizeAction = addItem(viewMenu, QStringLiteral("Actual Size"), viewer, &ViewCommands::actualSize,
+        {QKeySequence(Qt::CTRL | Qt::Key_0)});
+    viewMenu->addSeparator();
     viewDifferencesOnlyAction = viewMenu->addAction(QStringLiteral("Differences Only"));
     viewDifferencesOnlyAction->setCheckable(true);
     connect(viewDifferencesOnlyAction, &QAction::toggled, comparer, &CompareCommands::showDifferencesOnly);
@@ -135,9 +162,13 @@ void WindowMenus::enable(bool dataSetOpen, bool paletteShown, bool tileSelected)
     takeAction->setEnabled(tileSelected && comparing);
     for (QAction *action : {cutAction, copyAction, pasteAction})
         action->setEnabled(tileSelected);
-    for (QAction *action :
-        {findAction, findNextAction, locateAction, fileExportImagesAction, fileImportImagesAction})
+    this->paletteShown = paletteShown;
+    for (QAction *action : QList<QAction *>{findAction, findNextAction, locateAction, viewFilterAction,
+                               viewActualSizeAction, fileExportImagesAction, fileImportImagesAction}
+            + tableActions)
         action->setEnabled(paletteShown);
+    viewZoomInAction->setEnabled(paletteShown && canZoomIn);
+    viewZoomOutAction->setEnabled(paletteShown && canZoomOut);
     for (QAction *action :
         {fileSaveAction, fileSaveAsAction, fileReopenAction, fileCloseAction, fileCompareAction})
         action->setEnabled(dataSetOpen);
@@ -151,6 +182,14 @@ void WindowMenus::enableComparing(bool comparing)
     viewDifferencesOnlyAction->setEnabled(comparing);
     if (!comparing)
         viewDifferencesOnlyAction->setChecked(false);
+}
+
+void WindowMenus::showZoom(bool canZoomIn, bool canZoomOut)
+{
+    this->canZoomIn = canZoomIn;
+    this->canZoomOut = canZoomOut;
+    viewZoomInAction->setEnabled(paletteShown && canZoomIn);
+    viewZoomOutAction->setEnabled(paletteShown && canZoomOut);
 }
 
 void WindowMenus::showHistory(const QUndoStack *history)

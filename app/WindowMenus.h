@@ -8,9 +8,11 @@ class CompareCommands;
 class EditCommands;
 class ImageBatchCommands;
 class MyMainWindow;
+class ViewCommands;
 class QAction;
 class QMenu;
 class QUndoStack;
+class TableCommands;
 
 // The window's menus, File, Edit, View and Help: their actions and shortcuts, which of them
 // can be used now, what Undo and Redo would do, and the list of every shortcut.
@@ -20,9 +22,9 @@ class WindowMenus : public QObject
 
 public:
     // Fills the menu bar of window, whose slots the actions run, and commands' for the
-    // Edit menu, comparer's for comparing and batch's for images in and out; a child of window.
+    // Edit menu, comparer's for comparing and viewer's for the View menu; a child of window.
     WindowMenus(
-        MyMainWindow *window, EditCommands *commands, CompareCommands *comparer, ImageBatchCommands *batch);
+        MyMainWindow *window, EditCommands *commands, CompareCommands *comparer, ViewCommands *viewer);
 
     QAction *saveAction() const { return fileSaveAction; }
     QMenu *recentMenu() const { return openRecentMenu; }
@@ -30,6 +32,11 @@ public:
     QAction *stopComparingAction() const { return fileStopComparingAction; }
     QAction *differencesOnlyAction() const { return viewDifferencesOnlyAction; }
     QAction *takeFromOtherAction() const { return takeAction; }
+    // View > Filter: checked while the filter bar is shown.
+    QAction *filterAction() const { return viewFilterAction; }
+    QAction *zoomInAction() const { return viewZoomInAction; }
+    QAction *zoomOutAction() const { return viewZoomOutAction; }
+    QAction *actualSizeAction() const { return viewActualSizeAction; }
     // The text of every shortcut, as Help > Keyboard Shortcuts lists them.
     QString shortcutList() const;
 
@@ -41,6 +48,8 @@ public:
     // Stop Comparing, Differences Only and Take From Other need a data set compared with
     // (Take From Other a selected tile too); without one Differences Only is off.
     void enableComparing(bool comparing);
+    // Zoom In and Zoom Out can be used only up to the largest and down to the smallest zoom.
+    void showZoom(bool canZoomIn, bool canZoomOut);
     // Undo and Redo name the edit they would undo or redo in history (null: none).
     void showHistory(const QUndoStack *history);
 
@@ -57,7 +66,7 @@ private:
     MyMainWindow *window;
     EditCommands *commands;
     CompareCommands *comparer;
-    ImageBatchCommands *batch;
+    ViewCommands *viewer;
     QAction *fileSaveAction = nullptr;
     QAction *fileSaveAsAction = nullptr;
     QAction *fileReopenAction = nullptr;
@@ -67,6 +76,10 @@ private:
     QAction *fileExportImagesAction = nullptr;
     QAction *fileImportImagesAction = nullptr;
     QAction *viewDifferencesOnlyAction = nullptr;
+    QAction *viewFilterAction = nullptr;
+    QAction *viewZoomInAction = nullptr;
+    QAction *viewZoomOutAction = nullptr;
+    QAction *viewActualSizeAction = nullptr;
     QMenu *openRecentMenu = nullptr;
     QAction *undoAction = nullptr;
     QAction *redoAction = nullptr;
@@ -77,6 +90,12 @@ private:
     QAction *findNextAction = nullptr;
     QAction *locateAction = nullptr;
     QAction *takeAction = nullptr;
+    TableCommands *tables = nullptr;
+    ImageBatchCommands *batch = nullptr;
+    QList<QAction *> tableActions;
     bool tileSelected = false;
+    bool paletteShown = false;
     bool comparing = false;
+    bool canZoomIn = true;
+    bool canZoomOut = true;
 };

@@ -132,6 +132,30 @@ QImage ArtWork::image(TileKind kind, int id, bool highlighted)
     return getImage(Kind::of(kind), id, highlighted);
 }
 
+bool ArtWork::hasImage(TileKind kind, int id) const
+{
+    const Kind &of = Kind::of(kind);
+    if (id < 0 || id >= of.idLimit)
+        return false;
+    switch (edits->state(kind, id, PendingEditStore::Part::Image)) {
+    case PendingEdit::State::Deleted:
+        return false;
+    case PendingEdit::State::Replaced:
+        // Only records that decode are kept as pending images.
+        return true;
+    case PendingEdit::State::None:
+        break;
+    }
+    if ((this->*of.cache).contains(id))
+        return true;
+    // A record has an extent exactly when it decodes.
+    QByteArray buffer;
+    const QByteArrayView record = source->recordSpan(of.slotBase + id, &buffer);
+    return (kind == TileKind::Terrain ? ArtCodec::terrainRecordExtent(record)
+                                      : ArtCodec::staticRecordExtent(record))
+        >= 0;
+}
+
 bool ArtWork::setImage(TileKind kind, int id, const QImage &image, QString *error)
 {
     return setImage(Kind::of(kind), id, image, error);

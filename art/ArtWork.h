@@ -36,6 +36,9 @@ public:
     void setContainer(std::unique_ptr<ArtContainer> container);
 
     QImage image(TileKind kind, int id, bool highlighted);
+    // Whether image() gives an image for the tile, without decoding it: filtering every
+    // tile by it must not cost a decode of each.
+    bool hasImage(TileKind kind, int id) const;
 
     // A non-null image replaces the tile as a pending edit, a null image deletes it.
     // When the edit cannot be stored nothing changes, false is returned and *error says why.

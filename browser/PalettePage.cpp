@@ -35,7 +35,7 @@ int PalettePage::initialRowCount() const
 {
     // The palette has not been laid out yet; its first resize replaces this. A palette
     // narrower than one column has no rows.
-    const int columns = paletteWidget->width() / TilePalette::CellPitch;
+    const int columns = paletteWidget->width() / paletteWidget->cellPitch();
     return columns > 0 ? paletteWidget->shownCount() / columns : 0;
 }
 

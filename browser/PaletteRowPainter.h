@@ -24,6 +24,7 @@ public:
         int selectedColumn = -1;
         int left = 0; // the pixels to paint, x from left to right
         int right = 0;
+        int zoom = 1; // how many times their size the images are shown, without smoothing
     };
     // The image of the tile in a column, as the store decodes it (every pixel opaque or
     // transparent black; null for none), and whether the tile has pending edits.
@@ -56,6 +57,10 @@ private:
     QRgb *line(int y) { return reinterpret_cast<QRgb *>(pixels + y * stride); }
 
     QImage strip;
+    // Of the row being painted: the cell pitch, the image box's side and the zoom.
+    int pitch = 0;
+    int box = 0;
+    int zoom = 1;
     uchar *pixels = nullptr;
     qsizetype stride = 0;
     QVector<Cell> cells;

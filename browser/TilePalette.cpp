@@ -33,20 +33,39 @@ TilePalette::TilePalette(ArtWork *artWork, TileData *tileData, QWidget *parent, 
 TilePalette::~TilePalette() = default;
 
 // An image smaller than the box is moved in by half the difference, so it sits in the
-// middle; it is drawn one to one and cut at the box's right and bottom edges.
-QRect TilePalette::imageTarget(const QRect &imageBox, const QSize &imageSize)
+// middle; each of its pixels is drawn as zoom x zoom, and it is cut at the box's right and
+// bottom edges.
+QRect TilePalette::imageTarget(const QRect &imageBox, const QSize &imageSize, int zoom)
 {
     const int dx = imageSize.width() < ImageBoxSize ? (ImageBoxSize - imageSize.width()) / 2 : 0;
     const int dy = imageSize.height() < ImageBoxSize ? (ImageBoxSize - imageSize.height()) / 2 : 0;
-    return QRect(imageBox.topLeft() + QPoint(dx, dy), imageSize.boundedTo(QSize(ImageBoxSize, ImageBoxSize)));
+    return QRect(imageBox.topLeft() + QPoint(dx, dy) * zoom,
+        imageSize.boundedTo(QSize(ImageBoxSize, ImageBoxSize)) * zoom);
+}
+
+void TilePalette::setZoom(int zoom)
+{
+    if (zoom == zoomFactor || zoom < 1)
+        return;
+    // The selection stays in place when it is in view; else the tiles in view stay on top.
+    const int anchor = rect().intersects(cellRect(selected)) ? selected : firstVisibleId();
+    const int anchorRow = screenRowOf(anchor);
+    zoomFactor = zoom;
+    columns = width() / cellPitch();
+    if (columns > 0) {
+        growCaches();
+        placeRows(anchor, qMin(anchorRow, wholeRowCount() - 1));
+    }
+    updateGeometry();
+    update();
 }
 
 int TilePalette::tileAt(const QPoint &position) const
 {
     if (position.x() < 0 || position.y() < 0)
         return NoTile;
-    const int col = position.x() / CellPitch;
-    const int row = position.y() / CellPitch;
+    const int col = position.x() / cellPitch();
+    const int row = position.y() / cellPitch();
     if (col >= columns)
         return NoTile;
     const int index = columns * row + startIndex + col;
@@ -55,12 +74,12 @@ int TilePalette::tileAt(const QPoint &position) const
 
 int TilePalette::visibleRowCount() const
 {
-    return (height() + CellPitch - 1) / CellPitch;
+    return (height() + cellPitch() - 1) / cellPitch();
 }
 
 int TilePalette::wholeRowCount() const
 {
-    return qMax(1, height() / CellPitch);
+    return qMax(1, height() / cellPitch());
 }
 
 int TilePalette::visibleCellCount() const
@@ -74,12 +93,13 @@ QRect TilePalette::cellRect(int id) const
     if (columns <= 0 || index < startIndex)
         return {};
     const int cell = index - startIndex;
-    return QRect(CellPitch * (cell % columns), CellPitch * (cell / columns), CellPitch, CellPitch);
+    const int pitch = cellPitch();
+    return QRect(pitch * (cell % columns), pitch * (cell / columns), pitch, pitch);
 }
 
 QSize TilePalette::sizeHint() const
 {
-    return QSize(CellPitch * HintColumns + 1, CellPitch * HintRows + 1);
+    return QSize(cellPitch() * HintColumns + 1, cellPitch() * HintRows + 1);
 }
 
 QImage TilePalette::image(int id, bool highlighted) const
@@ -113,31 +133,65 @@ QString TilePalette::toolTipText(int id) const
     return text;
 }
 
-void TilePalette::showOnly(const QVector<int> &ids)
+void TilePalette::showOnly(const QVector<int> &ids, Narrowing by)
 {
-    if (!order.showOnly(ids))
+    const int anchor = anchorId();
+    const int anchorRow = screenRowOf(anchor);
+    if (!order.showOnly(by, ids))
         return;
     // Keys and the Edit menu act on the selection: a tile out of sight is not selected.
-    if (selected != NoTile && !isShown(selected))
+    if (selected != NoTile && !isShown(selected)) {
+        hiddenSelection = selected;
         setSelected(NoTile);
-    refreshRows();
+    }
+    refreshRows(anchor, anchorRow);
 }
 
-void TilePalette::showAll()
+void TilePalette::showAll(Narrowing by)
 {
-    if (order.showAll())
-        refreshRows();
+    const int anchor = anchorId();
+    const int anchorRow = screenRowOf(anchor);
+    if (order.showAll(by))
+        refreshRows(anchor, anchorRow);
 }
 
-void TilePalette::refreshRows()
+int TilePalette::anchorId() const
+{
+    return selected != NoTile && isShown(selected) ? selected : firstVisibleId();
+}
+
+int TilePalette::screenRowOf(int id) const
+{
+    const int index = indexOf(id);
+    if (columns <= 0 || index < startIndex)
+        return 0;
+    return qMin((index - startIndex) / columns, wholeRowCount() - 1);
+}
+
+void TilePalette::refreshRows(int anchor, int anchorRow)
+{
+    placeRows(anchor, anchorRow);
+    // Narrowing as the user types passes through conditions the selection does not meet.
+    if (selected == NoTile && isShown(hiddenSelection)) {
+        setSelected(hiddenSelection);
+        scrollIntoView(selected);
+    }
+    update();
+    Q_EMIT shownChanged();
+}
+
+void TilePalette::placeRows(int anchor, int anchorRow)
 {
     if (columns > 0) {
+        // An anchor no longer shown gives its place to the next tile shown, at the top.
+        const int index = anchor == NoTile ? 0 : order.indexFrom(anchor, tileCount());
+        if (!isShown(anchor))
+            anchorRow = 0;
         const int lastRow = qMax(0, shownCount() - 1) / columns;
-        const int row = qMin(startIndex / columns, lastRow);
+        const int row = qBound(0, index / columns - anchorRow, lastRow);
         startIndex = row * columns;
         Q_EMIT rowsChanged(shownCount() / columns, row);
     }
-    update();
 }
 
 void TilePalette::setDifferences(DifferenceOf lookup)
@@ -158,7 +212,7 @@ void TilePalette::setStart(int value)
         return;
     // Both starts are whole rows: the rows still in view move with the pixels already
     // on screen, and only the rows that come into view are painted.
-    const int dy = (startIndex - start) / columns * CellPitch;
+    const int dy = (startIndex - start) / columns * cellPitch();
     startIndex = start;
     if (isVisible() && qAbs(dy) < height())
         scroll(0, dy);
@@ -169,6 +223,9 @@ void TilePalette::setStart(int value)
 void TilePalette::setSelected(int sel)
 {
     selected = sel;
+    // Another tile selected takes the place of one left out; announcing none again does not.
+    if (sel != NoTile)
+        hiddenSelection = NoTile;
     Q_EMIT selectionChanged(sel);
     const QSize size = selectionSize(sel);
     Q_EMIT selectionSizeChanged(size.width(), size.height());
@@ -380,10 +437,12 @@ void TilePalette::paintEvent(QPaintEvent *event)
     const auto cellsIn = [&](int row) { return row < 0 ? 0 : qBound(0, cells - row * cellsPerRow, columns); };
     // The palette is opaque: every pixel of the area is painted, row by row; below the
     // line under the last tiles only the background.
-    for (int row = area.top() / CellPitch; row <= area.bottom() / CellPitch; ++row) {
-        const int top = CellPitch * row;
+    const int pitch = cellPitch();
+    for (int row = area.top() / pitch; row <= area.bottom() / pitch; ++row) {
+        const int top = pitch * row;
         PaletteRowPainter::Row grid;
         grid.top = top;
+        grid.zoom = zoomFactor;
         grid.cells = cellsIn(row);
         grid.cellsAbove = row > 0 ? cellsIn(row - 1) : 0;
         if (grid.cells == 0 && grid.cellsAbove == 0) {
@@ -406,7 +465,7 @@ void TilePalette::paintEvent(QPaintEvent *event)
 
 void TilePalette::resizeEvent(QResizeEvent *event)
 {
-    columns = event->size().width() / CellPitch;
+    columns = event->size().width() / cellPitch();
     if (columns <= 0)
         return;
     const int row = startIndex / columns;

@@ -32,6 +32,8 @@ class TilePalette : public QWidget
     Q_OBJECT
 
 public:
+    // The cell pitch and image box at actual size; zoomed, the box is zoom() times as
+    // large and the frame stays one pixel wide.
     static constexpr int CellPitch = 46;
     static constexpr int ImageBoxSize = ArtFormat::TerrainSize;
     static constexpr int NoTile = -1;
@@ -44,11 +46,17 @@ public:
     static QColor pendingMarkColor() { return QColor(255, 96, 0); }
     using DifferenceOf = PaletteDifferenceMarks::DifferenceOf;
 
-    // Where an image of the given size is drawn inside a cell's 44 x 44 image box: in
-    // the middle when it is smaller, cut at the right and bottom edges when it is larger.
-    static QRect imageTarget(const QRect &imageBox, const QSize &imageSize);
+    // Where an image of the given size is drawn inside a cell's image box, zoom times its
+    // size: in the middle when it is smaller than 44 x 44, cut at the right and bottom
+    // edges when it is larger.
+    static QRect imageTarget(const QRect &imageBox, const QSize &imageSize, int zoom = 1);
 
     ~TilePalette() override;
+
+    // How many times their size the cells show the images (1 to 4).
+    int zoom() const { return zoomFactor; }
+    void setZoom(int zoom);
+    int cellPitch() const { return ImageBoxSize * zoomFactor + CellPitch - ImageBoxSize; }
 
     int tileAt(const QPoint &position) const;
     // The id in the top left cell; NoTile when nothing is shown.
@@ -66,11 +74,16 @@ public:
     int idAt(int index) const { return order.idAt(index); }
     int indexOf(int id) const { return order.indexOf(id, tileCount()); }
     bool isShown(int id) const { return indexOf(id) >= 0; }
-    // Shows only ids (ascending, each below tileCount()); all ids again after showAll.
-    // A selected tile not among them is no longer selected.
-    void showOnly(const QVector<int> &ids);
-    void showAll();
+    using Narrowing = PaletteTileOrder::Narrowing;
+    // Narrows the cells to ids (ascending, each below tileCount()) by one narrowing, of
+    // those the others leave; showAll takes it away. A selected tile no longer shown is
+    // no longer selected, until it is shown again with nothing else selected meanwhile;
+    // one still shown stays where it was on screen, as far as it can.
+    void showOnly(const QVector<int> &ids, Narrowing by);
+    void showAll(Narrowing by);
     bool showsAll() const { return order.showsAll(); }
+    // Whether the narrowing is set and leaves id out.
+    bool leavesOut(Narrowing by, int id) const { return order.leavesOut(by, id); }
     // The differences that cells mark and tool tips explain; none without a lookup.
     void setDifferences(DifferenceOf lookup);
     virtual TileKind kind() const = 0;
@@ -102,6 +115,8 @@ Q_SIGNALS:
     // The user asked for the image of tile id to become image (a null image: deleted),
     // by the edit named action (TileEdits' names).
     void imageEditRequested(int id, const QImage &image, const QString &action);
+    // Other tiles are shown now: showOnly or showAll changed the cells.
+    void shownChanged();
 
 public Q_SLOTS:
     void setStart(int value);
@@ -155,8 +170,15 @@ private:
     void startDrag();
     bool acceptsDrop(const QPoint &position, const QMimeData *mime) const;
     void warn(const QString &text);
-    // After the cells changed: the top row stays where it can, and the scroll bar follows.
-    void refreshRows();
+    // After the cells changed: the row of the selection, or else of the first tile in
+    // view before (anchor), keeps its place on screen where it can, and the scroll bar follows.
+    void refreshRows(int anchor, int anchorRow);
+    // Puts the anchor's row anchorRow rows below the top, as far as the rows allow; the
+    // scroll bar follows.
+    void placeRows(int anchor, int anchorRow);
+    // Which tile refreshRows keeps in place, and its row on screen now.
+    int anchorId() const;
+    int screenRowOf(int id) const;
 
     std::unique_ptr<PaletteRowPainter> rowPainter;
     QPointer<TileEdits> edits;
@@ -164,4 +186,7 @@ private:
     PaletteTileOrder order;
     // Whether the palette has had columns yet.
     bool laidOut = false;
+    int zoomFactor = 1;
+    // The tile that was selected until the cells left it out.
+    int hiddenSelection = NoTile;
 };

@@ -29,6 +29,12 @@ bool AnimDataFile::setFileName(const QString &path, QString *error)
     return loadError.isEmpty();
 }
 
+bool AnimDataFile::holds(int id) const
+{
+    return (id >= 0 && id < count())
+        || (editable(id) && edits->isEdited(TileKind::Static, id, PendingEditStore::Part::Animation));
+}
+
 AnimDataEntry AnimDataFile::readEntry(int id) const
 {
     const QString path

@@ -39,6 +39,11 @@ public:
     // Where the block holding the entry ends: a file grown by an entry grows by whole blocks.
     static constexpr qint64 blockEnd(int id) { return qint64(id / EntriesPerBlock + 1) * BlockSize; }
 
+    // The entries the file holds: those of its whole blocks.
+    int count() const { return int(bytes.size() / BlockSize * EntriesPerBlock); }
+    // Whether an entry is there to read: the file holds it or an edit is pending.
+    bool holds(int id) const;
+
     // The entry, its pending edit if it has one. Bytes past the end of the file (or a
     // missing file) read as 0.
     AnimDataEntry readEntry(int id) const;

@@ -241,10 +241,20 @@ void ArtWidget::showImage()
 
 void ArtWidget::showFrame(const QImage &frame)
 {
+    shownFrame = frame;
     if (frame.isNull())
         ui->labelImage->clear();
     else
-        ui->labelImage->setPixmap(QPixmap::fromImage(frame));
+        ui->labelImage->setPixmap(QPixmap::fromImage(
+            frame.scaled(frame.size() * zoom, Qt::IgnoreAspectRatio, Qt::FastTransformation)));
+}
+
+void ArtWidget::setZoom(int zoom)
+{
+    if (zoom < 1 || zoom == this->zoom)
+        return;
+    this->zoom = zoom;
+    showFrame(shownFrame);
 }
 
 void ArtWidget::playAnimation()

@@ -40,6 +40,8 @@ public:
     ~ArtWidget() override;
 
     void setVisible(bool visible) override;
+    // Shows the image zoom times its size, without smoothing, as the palettes do.
+    void setZoom(int zoom);
 
 public Q_SLOTS:
     void accept() override;
@@ -98,6 +100,9 @@ private:
     TileKind kind;
     int id;
     QImage image;
+    // The frame shown now (the image, or one of the animation's), and its zoom.
+    QImage shownFrame;
+    int zoom = 1;
     bool imageChanged = false;
     bool modified = false;
     // Set while the form is filled from the record, so that filling is no edit.

@@ -153,6 +153,14 @@ Seeds patchListSeeds(const SeedSource &)
         QByteArray("terrain 0x21   road tile.png \r\n\nstatic 5 sign.png\nterrain 7 delete\n")};
 }
 
+// Tables as the tile-data and animation exports write them, and a few quoted by hand.
+Seeds csvTableSeeds(const SeedSource &)
+{
+    return {QByteArray("id,name,flags,flagNames,texid\r\n0x0010,water,0x000000C0,Impassable|Wet,77\r\n"),
+        QByteArray("id,frameInterval,frameStart,frameCount,frameOffsets\n0x0003,4,-1,3,0 -2 5\n0x0004,0,0,0,\n"),
+        QByteArray("\xEF\xBB\xBFid,name\r\n1,\"pot, \"\"old\"\"\r\n\xC3\xBF\"\r\n\r\n2,\"\"\r")};
+}
+
 // Target name (the fuzz_*.cpp file's name) to its seeds.
 QVector<std::pair<QString, std::function<Seeds(const SeedSource &)>>> seedsByTarget()
 {
@@ -166,6 +174,7 @@ QVector<std::pair<QString, std::function<Seeds(const SeedSource &)>>> seedsByTar
         {QStringLiteral("fuzz_anim_data"), animDataSeeds},
         {QStringLiteral("fuzz_uop_container"), uopSeeds},
         {QStringLiteral("fuzz_patch_list"), patchListSeeds},
+        {QStringLiteral("fuzz_csv_table"), csvTableSeeds},
     };
 }
 

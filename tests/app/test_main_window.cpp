@@ -7,14 +7,22 @@
 #include "app/EmptyWindowPage.h"
 #include "app/MyMainWindow.h"
 #include "app/ProgramOptions.h"
+#include "app/ViewCommands.h"
+#include "app/WindowMenus.h"
 #include "browser/ArtTab.h"
 #include "browser/SPalette.h"
 #include "browser/SWidget.h"
+#include "browser/TWidget.h"
+#include "browser/TileFilterBar.h"
 #include "browser/TilePalette.h"
 #include "edits/TileEdits.h"
+#include "tiledata/TileFlags.h"
+#include "tileprop/ArtWidget.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
@@ -22,6 +30,7 @@
 #include <QStatusBar>
 #include <QWindow>
 #include <QtTest>
+#include <numeric>
 
 namespace {
 QImage savedImage(const QString &directory, TileKind kind, int id)
@@ -47,6 +56,38 @@ bool showActive(MyMainWindow &window)
     window.activateWindow();
     return QTest::qWaitForWindowActive(&window);
 }
+
+// The ids of the cells, in order.
+QList<int> cells(const TilePalette &palette)
+{
+    QList<int> ids;
+    for (int index = 0; index < palette.shownCount(); ++index)
+        ids << palette.idAt(index);
+    return ids;
+}
+
+// Ticks the flags named by their labels in a menu of the filter bar with the keys, one after the other
+// (the menu stays open).
+void tick(QMenu *menu, const QStringList &labels)
+{
+    QSignalSpy hidden(menu, &QMenu::aboutToHide);
+    for (QAction *action : menu->actions()) {
+        if (labels.contains(action->text())) {
+            menu->setActiveAction(action);
+            QTest::keyClick(menu, Qt::Key_Space);
+        }
+    }
+    QVERIFY(hidden.isEmpty());
+}
+
+StaticTileRecord item(const char *name, quint64 flags, quint8 weight = 0)
+{
+    StaticTileRecord record;
+    record.setNameText(QLatin1String(name));
+    record.flags = flags;
+    record.weight = weight;
+    return record;
+}
 } // namespace
 
 class MainWindowTest : public QObject
@@ -64,6 +105,9 @@ private Q_SLOTS:
         DataSetBuilder builder(96);
         builder.setTerrainImage(123, TestDataSet::terrain(Qt::darkGreen));
         builder.setStaticImage(7, TestDataSet::solid(30, 50, Qt::gray));
+        builder.setStaticTile(10, item("stone wall", TileFlags::Wall | TileFlags::Impassable));
+        builder.setStaticTile(11, item("wall", TileFlags::Wall, 255));
+        builder.setStaticTile(12, item("lamp", TileFlags::LightSource));
         data = std::make_unique<TestDataSet>(builder);
         QVERIFY(data->isValid());
         other = std::make_unique<TestDataSet>(DataSetBuilder(64));
@@ -399,6 +443,151 @@ private Q_SLOTS:
             (QStringList{
                 opened[2], opened[8], opened[7], opened[6], opened[5], opened[4], opened[3], opened[1]}));
         QCOMPARE(settings.lastDataDirectory(), opened[2]);
+    }
+
+    void filterBarNarrowsThePaletteInView_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>(
+            "set"); // flags ticked in turn, in Flags Set; "!" before: in Flags Not Set
+        QTest::addColumn<QString>("fields");
+        QTest::addColumn<int>("image"); // the choice's index
+        QTest::addColumn<int>("edited");
+        QTest::addColumn<QList<int>>("ids"); // the cells; empty: every static
+        QTest::addColumn<QString>("status");
+        QTest::newRow("name") << "WALL" << QStringList() << "" << 0 << 0 << QList<int>{10, 11}
+                              << "2 of 96 statics match";
+        QTest::newRow("flags set") << "" << QStringList{"Wall", "Impassable"} << "" << 0 << 0
+                                   << QList<int>{10} << "1 of 96 statics matches";
+        QTest::newRow("set and not set") << "" << QStringList{"Wall", "!Impassable"} << "" << 0 << 0
+                                         << QList<int>{11} << "1 of 96 statics matches";
+        // Ticked in Flags Not Set, a flag is no longer among those set.
+        QTest::newRow("set, then not set") << "a" << QStringList{"Wall", "Impassable", "!Wall"} << "" << 0
+                                           << 0 << QList<int>{} << "0 of 96 statics match";
+        QTest::newRow("field") << "" << QStringList() << "weight = 255" << 0 << 0 << QList<int>{11}
+                               << "1 of 96 statics matches";
+        QTest::newRow("field of an edit")
+            << "" << QStringList() << "height > 0" << 0 << 0 << QList<int>{12} << "1 of 96 statics matches";
+        QTest::newRow("image") << "" << QStringList() << "" << 1 << 0 << QList<int>{7}
+                               << "1 of 96 statics matches";
+        QTest::newRow("edited") << "" << QStringList() << "" << 0 << 1 << QList<int>{12}
+                                << "1 of 96 statics matches";
+        QTest::newRow("a field statics lack")
+            << "" << QStringList() << "texid = 1" << 0 << 0 << QList<int>{}
+            << "Statics have no field \"texid\"; theirs are id, flags, weight";
+    }
+    // Through the bar's widgets, on the statics in view; Esc shows every tile again, the selection kept.
+    void filterBarNarrowsThePaletteInView()
+    {
+        QFETCH(QString, name);
+        QFETCH(QStringList, set);
+        QFETCH(QString, fields);
+        QFETCH(QList<int>, ids);
+        QFETCH(QString, status);
+        FakePrompts prompts;
+        MyMainWindow window(data->path());
+        QVERIFY(showActive(window));
+        QString error;
+        StaticTileRecord lamp = *window.tileStore()->staticRecord(12);
+        lamp.height = 5;
+        QVERIFY(window.edits()->changeProperties(TileKind::Static, 12, std::nullopt, lamp, &error));
+        window.tabs()->setCurrentIndex(ArtTab::StaticsIndex);
+        TilePalette *palette = window.currentPalette();
+        palette->selectTile(11);
+        TileFilterBar *bar = window.viewCommands()->filterBar();
+        QVERIFY(!bar->isVisible());
+
+        QTest::keyClick(&window, Qt::Key_L, Qt::ControlModifier);
+        QVERIFY(bar->isVisible() && bar->nameEdit()->hasFocus());
+        QTest::keyClicks(bar->nameEdit(), name);
+        for (const QString &flag : set)
+            tick(flag.startsWith('!') ? bar->flagsNotSetMenu() : bar->flagsSetMenu(),
+                {flag.mid(flag.startsWith('!'))});
+        QTest::keyClicks(bar->fieldsEdit(), fields);
+        QFETCH(int, image);
+        QFETCH(int, edited);
+        bar->imageChoice()->setCurrentIndex(image);
+        bar->editedChoice()->setCurrentIndex(edited);
+        QVERIFY2(bar->statusText().startsWith(status), qPrintable(bar->statusText()));
+        const bool all = ids.isEmpty() && !status.startsWith("0 of");
+        QList<int> every(96);
+        std::iota(every.begin(), every.end(), 0);
+        QCOMPARE(cells(*palette), all ? every : ids);
+        // The terrain tiles are not narrowed until they are in view.
+        QVERIFY(window.tabs()->terrain()->tilePalette()->showsAll());
+        // A tile that matches stays selected, though conditions typed on the way left it out; one that does
+        // not is no longer, until the filter is closed (with no other selected).
+        QCOMPARE(palette->selectedId(), ids.contains(11) || all ? 11 : int(TilePalette::NoTile));
+        // An edit that makes a tile match brings it in, once all its changes are made.
+        if (edited == 1) {
+            QVERIFY(deleteImage(window, TileKind::Static, 20));
+            QTRY_COMPARE(cells(*palette), (QList<int>{12, 20}));
+            ids << 20;
+        }
+        // Brought into view, the terrain tiles are narrowed by the same conditions.
+        window.tabs()->setCurrentIndex(ArtTab::TerrainIndex);
+        QVERIFY2(
+            bar->statusText().contains("terrain tile", Qt::CaseInsensitive), qPrintable(bar->statusText()));
+        window.tabs()->setCurrentIndex(ArtTab::StaticsIndex);
+        if (!ids.isEmpty())
+            palette->selectTile(ids.last());
+        const int selected = ids.isEmpty() ? 11 : ids.last();
+
+        QTest::keyClick(bar->nameEdit(), Qt::Key_Escape);
+        QVERIFY(!bar->isVisible() && !window.windowMenus()->filterAction()->isChecked());
+        QVERIFY(palette->showsAll() && palette->hasFocus());
+        QCOMPARE(palette->selectedId(), selected);
+        // Shown again, the bar keeps what it held and narrows again.
+        window.windowMenus()->filterAction()->trigger();
+        QCOMPARE(cells(*palette), all ? every : ids);
+    }
+
+    // Whole steps up to four times the size, remembered for the next window; the properties window's
+    // image follows, and the cells take the points of their zoomed grid.
+    void zoomScalesTheCellsAndIsRemembered()
+    {
+        FakePrompts prompts;
+        {
+            MyMainWindow window(data->path());
+            QVERIFY(showActive(window));
+            WindowMenus *menus = window.windowMenus();
+            window.tabs()->setCurrentIndex(ArtTab::StaticsIndex);
+            TilePalette *palette = window.currentPalette();
+            palette->selectTile(7);
+            QVERIFY(!menus->zoomOutAction()->isEnabled() && menus->zoomInAction()->isEnabled());
+            QTest::keyClick(palette, Qt::Key_Plus, Qt::ControlModifier);
+            QCOMPARE(palette->zoom(), 2);
+            QCOMPARE(palette->columnCount(), palette->width() / 90);
+            QCOMPARE(palette->tileAt(QPoint(91, 1)), palette->firstVisibleId() + 1);
+            QCOMPARE(palette->tileAt(QPoint(89, 89)), palette->firstVisibleId());
+            QCOMPARE(palette->selectedId(), 7);
+            QVERIFY(palette->indexOf(7) - palette->indexOf(palette->firstVisibleId())
+                < palette->visibleCellCount());
+
+            QTest::keyClick(palette, Qt::Key_Return);
+            auto *properties = window.findChild<ArtWidget *>();
+            QVERIFY(properties);
+            const QLabel *image = properties->findChild<QLabel *>("labelImage");
+            QCOMPARE(image->pixmap().size(), QSize(60, 100));
+            for (int step = 0; step < 3; ++step)
+                menus->zoomInAction()->trigger();
+            QVERIFY(!menus->zoomInAction()->isEnabled() && menus->zoomOutAction()->isEnabled());
+            QCOMPARE(palette->zoom(), 4);
+            QCOMPARE(window.tabs()->terrain()->tilePalette()->zoom(), 4);
+            QCOMPARE(image->pixmap().size(), QSize(120, 200));
+            QCOMPARE(image->pixmap().toImage().pixelColor(119, 199),
+                window.artStore()->image(TileKind::Static, 7, false).pixelColor(29, 49));
+        }
+        QCOMPARE(AppSettings().zoom(), 4);
+        MyMainWindow window(data->path());
+        QVERIFY(showActive(window));
+        QCOMPARE(window.currentPalette()->zoom(), 4);
+        QTest::keyClick(window.currentPalette(), Qt::Key_0, Qt::ControlModifier);
+        QCOMPARE(window.currentPalette()->zoom(), 1);
+        QTest::keyClick(window.currentPalette(), Qt::Key_Plus, Qt::ControlModifier);
+        QTest::keyClick(window.currentPalette(), Qt::Key_Minus, Qt::ControlModifier);
+        QCOMPARE(window.currentPalette()->zoom(), 1);
+        QCOMPARE(AppSettings().zoom(), 1);
     }
 
 private:

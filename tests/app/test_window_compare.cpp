@@ -7,11 +7,13 @@
 #include "app/AppSettings.h"
 #include "app/MyMainWindow.h"
 #include "app/ProgramOptions.h"
+#include "app/ViewCommands.h"
 #include "app/WindowMenus.h"
 #include "browser/ArtTab.h"
 #include "browser/PaletteDifferenceMarks.h"
 #include "browser/SWidget.h"
 #include "browser/TWidget.h"
+#include "browser/TileFilterBar.h"
 #include "browser/TilePalette.h"
 #include "edits/TileEdits.h"
 #include "session/ComparisonSession.h"
@@ -19,6 +21,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QLineEdit>
 #include <QSettings>
 #include <QUndoStack>
 #include <QtTest>
@@ -204,6 +207,21 @@ private Q_SLOTS:
         QTest::keyClick(statics, Qt::Key_Left);
         QCOMPARE(statics->selectedId(), Animation);
         QTest::keyClick(statics, Qt::Key_End);
+        QCOMPARE(statics->selectedId(), OnlyInA);
+
+        // With the filter: the tiles that both differ and match; Locate tells which hides a tile.
+        menus->filterAction()->trigger();
+        QTest::keyClicks(window->viewCommands()->filterBar()->nameEdit(), "lamp");
+        QCOMPARE(cells(statics), QList<int>{OnlyInA});
+        menus->differencesOnlyAction()->trigger();
+        QCOMPARE(cells(statics), (QList<int>{Same, OnlyInA}));
+        prompts->texts << QString::number(Weight);
+        locate();
+        QVERIFY(prompts->last("warning")->text.contains("the filter shows only the tiles that match"));
+        menus->differencesOnlyAction()->trigger();
+        QCOMPARE(cells(statics), QList<int>{OnlyInA});
+        menus->filterAction()->trigger();
+        QCOMPARE(cells(statics), (QList<int>{StaticArt, Weight, WeightAndFlags, Animation, OnlyInA}));
         QCOMPARE(statics->selectedId(), OnlyInA);
 
         menus->stopComparingAction()->trigger();

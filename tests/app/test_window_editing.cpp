@@ -3,6 +3,7 @@
 #include "FakePrompts.h"
 #include "ScratchSettings.h"
 #include "TestDataSet.h"
+#include "TestFiles.h"
 #include "app/AppSettings.h"
 #include "app/MyMainWindow.h"
 #include "browser/ArtTab.h"
@@ -284,6 +285,101 @@ private Q_SLOTS:
         QCOMPARE(label(1), QStringLiteral("Size:   44 x   44"));
         QTest::keyClick(window->currentPalette(), Qt::Key_Delete);
         QCOMPARE(label(1), QStringLiteral("Size:    0 x    0"));
+    }
+
+    void tablesInAndOut_data()
+    {
+        QTest::addColumn<QStringList>("item"); // File > Import or Export, then the item
+        QTest::addColumn<bool>("statics"); // the tab in view
+        QTest::addColumn<QByteArray>("table"); // the file imported; exported: a part of the file written
+        QTest::addColumn<QString>("file"); // @: the data directory, else a scratch file
+        QTest::addColumn<QString>("undo"); // the Undo item after, when the import is an edit
+        QTest::addColumn<QString>("warning"); // a part of it, when refused
+        const auto row = [](const char *name, const QString &item, bool statics, const QByteArray &table,
+                             const char *file, const char *undo = "", const char *warning = "") {
+            QTest::newRow(name) << item.split('>') << statics << table << QString(file) << QString(undo)
+                                << QString(warning);
+        };
+        const QByteArray staticHeader
+            = "id,name,flags,flagNames,weight,quality,unknown,unknown1,quantity,animid,"
+              "unknown2,hue,unknown3,height\n";
+        row("statics in view", "Export>Tile Data...", true,
+            "\r\n0x0007,a name of twenty ch.,0x00000000,,0,0,0,0,0,0,0,0,0,0\r\n", "out.csv");
+        row("terrain in view", "Export>Tile Data...", false, "\r\n0x0014,sand dune,0x00000000,,0\r\n",
+            "out.csv");
+        row("animation", "Export>Animation Data...", false,
+            "id,frameInterval,frameStart,frameCount,frameOffsets\r\n0x0000,0,0,0,\r\n", "animations");
+        row("not over the data set", "Export>Animation Data...", false, "", "@/animdata.mul", "",
+            "is a file of the data set");
+        row("two statics", "Import>Tile Data...", false,
+            staticHeader + "20,lamp,0x40,,0,0,0,0,0,0,0,0,0,0\n0x1E,Street lamp,,,0,0,0,0,0,0,0,0,0,0\n",
+            "in.csv", "Undo Import of 2 Statics");
+        row("a terrain tile", "Import>Tile Data...", true, "id,name,flags,flagNames,texid\n20,dune,,Wet,0\n",
+            "in.csv", "Undo Import of Terrain 0x14");
+        row("an animation entry", "Import>Animation Data...", true,
+            "id,frameInterval,frameStart,frameCount,frameOffsets\n3,1,0,2,0 1\n", "in.csv",
+            "Undo Import of Static 0x3");
+        // Refused whole, by the line and column of its error.
+        row("an error", "Import>Tile Data...", true,
+            staticHeader + "20,lamp,0x40,,0,0,0,0,0,0,0,0,0,0\n30,Street lamp,,,256,0,0,0,0,0,0,0,0,0\n",
+            "in.csv", "", "was not imported; nothing was changed.\n\nLine 3, column 5: weight must be");
+    }
+    void tablesInAndOut()
+    {
+        QFETCH(QStringList, item);
+        QFETCH(bool, statics);
+        QFETCH(QByteArray, table);
+        QFETCH(QString, file);
+        QFETCH(QString, undo);
+        QFETCH(QString, warning);
+        QTemporaryDir out;
+        const QString path = file.startsWith('@') ? data->filePath(file.mid(2)) : out.filePath(file);
+        const bool importing = item.first() == "Import";
+        if (importing)
+            QVERIFY(TestFiles::writeFile(path, table));
+        (importing ? prompts->openFiles : prompts->saveFiles) = {{path, QString()}};
+        const QByteArray before = TestFiles::fileBytes(data->filePath("animdata.mul"));
+        const auto names = [this] {
+            return QStringList{window->tileStore()->name(TileKind::Static, 20),
+                window->tileStore()->name(TileKind::Static, 30),
+                window->tileStore()->name(TileKind::Terrain, 20)};
+        };
+        const QStringList named = names();
+        const AnimDataEntry anim = window->animStore()->readEntry(3);
+        window->tabs()->setCurrentIndex(statics ? ArtTab::StaticsIndex : ArtTab::TerrainIndex);
+
+        QMenu *fileMenu = window->menuBar()->actions().at(0)->menu();
+        QMenu *submenu = nullptr;
+        for (QAction *action : fileMenu->actions())
+            submenu = action->text() == item.first() ? action->menu() : submenu;
+        QVERIFY(submenu);
+        const auto found = std::find_if(submenu->actions().cbegin(), submenu->actions().cend(),
+            [&](QAction *action) { return action->text() == item.last(); });
+        QVERIFY(found != submenu->actions().cend() && (*found)->isEnabled());
+        (*found)->trigger();
+
+        QCOMPARE(prompts->count("warning"), warning.isEmpty() ? 0 : 1);
+        if (!warning.isEmpty())
+            QVERIFY2(
+                prompts->last("warning")->text.contains(warning), qPrintable(prompts->last("warning")->text));
+        QCOMPARE(TestFiles::fileBytes(data->filePath("animdata.mul")), before);
+        if (!importing) {
+            // Named without an extension, the file gets the table's.
+            const QByteArray written
+                = TestFiles::fileBytes(QFileInfo(path).suffix().isEmpty() ? path + ".csv" : path);
+            QVERIFY2(written.contains(table), written.left(300));
+            return;
+        }
+        QCOMPARE(window->edits()->history().count(), undo.isEmpty() ? 0 : 1);
+        if (undo.isEmpty()) {
+            QCOMPARE(names(), named);
+            return;
+        }
+        QCOMPARE(undoText(), undo);
+        QVERIFY(names() != named || !(window->animStore()->readEntry(3) == anim));
+        QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(names(), named);
+        QVERIFY(window->animStore()->readEntry(3) == anim);
     }
 
 private:

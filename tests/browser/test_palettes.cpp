@@ -55,43 +55,47 @@ QImage render(QWidget &widget)
     return image;
 }
 
-// The palette as a user sees it: black frames on a 46-pixel grid (yellow inside when selected), opaque
-// pixels centred in the 44 x 44 box or cut, a cross for no image, an orange corner for pending edits.
+// The palette as a user sees it: black frames on a grid of 44·zoom + 2 pixels (yellow inside when selected),
+// opaque pixels zoom times their size centred in the image box or cut, a cross for no image, an orange
+// corner for pending edits.
 QImage expectedPicture(const QSize &size, const QColor &background, int first, int count, int columns,
-    int selected, const std::function<QImage(int)> &imageOf, const std::function<bool(int)> &pendingOf)
+    int selected, const std::function<QImage(int)> &imageOf, const std::function<bool(int)> &pendingOf,
+    int zoom = 1)
 {
+    const int box = 44 * zoom, pitch = box + 2;
     QImage picture(size, QImage::Format_ARGB32_Premultiplied);
     picture.fill(background);
-    const int rows = (size.height() + 45) / 46;
+    const int rows = (size.height() + pitch - 1) / pitch;
     const auto set = [&](int x, int y, QColor c) {
         if (x >= 0 && y >= 0 && x < size.width() && y < size.height())
             picture.setPixelColor(x, y, c);
     };
     for (int cell = 0; cell < columns * rows && first + cell < count; ++cell) {
-        const int id = first + cell, left = 46 * (cell % columns), top = 46 * (cell / columns);
-        for (int y = top + 1; y < top + 46 && id == selected; ++y)
-            for (int x = left + 1; x < left + 46; ++x)
+        const int id = first + cell, left = pitch * (cell % columns), top = pitch * (cell / columns);
+        for (int y = top + 1; y < top + pitch && id == selected; ++y)
+            for (int x = left + 1; x < left + pitch; ++x)
                 set(x, y, Qt::yellow);
-        for (int i = 0; i <= 46; ++i) {
+        for (int i = 0; i <= pitch; ++i) {
             set(left + i, top, Qt::black);
-            set(left + i, top + 46, Qt::black);
+            set(left + i, top + pitch, Qt::black);
             set(left, top + i, Qt::black);
-            set(left + 46, top + i, Qt::black);
+            set(left + pitch, top + i, Qt::black);
         }
         const QImage image = imageOf(id);
-        for (int i = 0; i < 44 && image.isNull(); ++i) {
+        for (int i = 0; i < box && image.isNull(); ++i) {
             set(left + 1 + i, top + 1 + i, Qt::black);
-            set(left + 1 + i, top + 44 - i, Qt::black);
+            set(left + 1 + i, top + box - i, Qt::black);
         }
         const int dx = image.width() < 44 ? (44 - image.width()) / 2 : 0;
         const int dy = image.height() < 44 ? (44 - image.height()) / 2 : 0;
-        for (int y = 0; y < qMin(image.height(), 44); ++y)
-            for (int x = 0; x < qMin(image.width(), 44); ++x)
-                if (qAlpha(image.pixel(x, y)) == 255)
-                    set(left + 1 + dx + x, top + 1 + dy + y, image.pixelColor(x, y));
+        for (int y = 0; y < qMin(image.height(), 44) * zoom; ++y)
+            for (int x = 0; x < qMin(image.width(), 44) * zoom; ++x)
+                if (qAlpha(image.pixel(x / zoom, y / zoom)) == 255)
+                    set(left + 1 + dx * zoom + x, top + 1 + dy * zoom + y,
+                        image.pixelColor(x / zoom, y / zoom));
         for (int i = 0; i < 8 && pendingOf(id); ++i)
             for (int y = 0; y < 8 - i; ++y)
-                set(left + 44 - i, top + 1 + y, QColor(255, 96, 0));
+                set(left + box - i, top + 1 + y, QColor(255, 96, 0));
     }
     return picture;
 }
@@ -238,14 +242,20 @@ private Q_SLOTS:
     void pictureShowsTheTiles_data()
     {
         QTest::addColumn<bool>("statics");
-        QTest::newRow("terrain, past the end") << false;
-        QTest::newRow("statics, mixed sizes") << true;
+        QTest::addColumn<int>("zoom");
+        QTest::addColumn<int>("startRow");
+        QTest::newRow("terrain, past the end") << false << 1 << 1637;
+        QTest::newRow("statics, mixed sizes") << true << 1 << 0;
+        QTest::newRow("terrain, zoomed twice, past the end") << false << 2 << 3275;
+        QTest::newRow("statics, zoomed three times") << true << 3 << 1;
     }
     void pictureShowsTheTiles()
     {
         QFETCH(bool, statics);
+        QFETCH(int, zoom);
+        QFETCH(int, startRow);
         const QSize size = statics ? QSize(9 * 46 + 40, 6 * 46 + 45) : QSize(10 * 46 + 3, 5 * 46);
-        const int startRow = statics ? 0 : 1637, selected = statics ? 3 : 16386;
+        const int selected = statics ? 3 : 16386;
         Fixture f;
         ArtWork &art = f.data.art();
         // Translucent pixels show as opaque or not at all; small, wide and tall images are placed and cut.
@@ -261,15 +271,22 @@ private Q_SLOTS:
         const QList<int> edited = statics ? QList<int>{1, 2, 4, 5} : QList<int>{5, 16383};
         TilePalette &palette = statics ? static_cast<TilePalette &>(f.statics) : f.terrain;
         resizeNow(palette, size);
+        palette.setZoom(zoom);
         palette.setStart(startRow);
         palette.setSelected(selected);
-        const int columns = size.width() / 46;
+        const int pitch = 44 * zoom + 2, columns = size.width() / pitch;
+        QCOMPARE(palette.columnCount(), columns);
+        // Points fall in the cells of the zoomed grid: the third cell of the second row, beside the last
+        // column.
+        QCOMPARE(palette.tileAt(QPoint(2 * pitch + 1, 2 * pitch - 1)), (startRow + 1) * columns + 2);
+        QCOMPARE(palette.tileAt(QPoint(columns * pitch + 1, 1)), int(TilePalette::NoTile));
         const auto imageOf = [&](int id) {
             return statics ? art.image(TileKind::Static, id, id == selected)
                            : art.image(TileKind::Terrain, id, id == selected);
         };
-        const QImage expected = expectedPicture(size, palette.palette().window().color(), startRow * columns,
-            statics ? 64 : Terrain, columns, selected, imageOf, [&](int id) { return edited.contains(id); });
+        const QImage expected = expectedPicture(
+            size, palette.palette().window().color(), startRow * columns, statics ? 64 : Terrain, columns,
+            selected, imageOf, [&](int id) { return edited.contains(id); }, zoom);
         QCOMPARE(render(palette), expected);
     }
 
@@ -302,15 +319,25 @@ private Q_SLOTS:
         palette->setSelected(columns * 3 + 1);
         palette->update();
         QCoreApplication::processEvents();
-        for (int step : {1, -1, 100}) {
-            scrollBar->setValue(scrollBar->value() + step);
+        // At actual size, then zoomed: the rows scroll by the zoomed pitch. The selection is out of view
+        // when the zoom changes: the first tile in view stays in the top row.
+        for (int zoom : {1, 2}) {
+            const int first = palette->firstVisibleId();
+            palette->setZoom(zoom);
             QCoreApplication::processEvents();
-            // Down, up and past a screen: the pixels on screen are the picture a fresh paint draws.
-            const QRect shown(palette->mapTo(tabs, QPoint(0, 0)), palette->size());
-            const QImage screen = QGuiApplication::primaryScreen()->grabWindow(tabs->winId()).toImage();
-            QCOMPARE(screen.copy(shown).convertToFormat(QImage::Format_RGB32),
-                palette->grab().toImage().convertToFormat(QImage::Format_RGB32));
+            QCOMPARE(palette->firstVisibleId(), first - first % palette->columnCount());
+            for (int step : {1, -1, 100}) {
+                scrollBar->setValue(scrollBar->value() + step);
+                QCoreApplication::processEvents();
+                // Down, up and past a screen: the pixels on screen are the picture a fresh paint draws.
+                const QRect shown(palette->mapTo(tabs, QPoint(0, 0)), palette->size());
+                const QImage screen = QGuiApplication::primaryScreen()->grabWindow(tabs->winId()).toImage();
+                QCOMPARE(screen.copy(shown).convertToFormat(QImage::Format_RGB32),
+                    palette->grab().toImage().convertToFormat(QImage::Format_RGB32));
+            }
         }
+        palette->setZoom(1);
+        QCoreApplication::processEvents();
 
         // Narrower than one column: no division by zero, only the background, the same scroll range.
         const int top = scrollBar->value();

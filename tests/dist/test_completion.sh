@@ -31,7 +31,7 @@ expect()
     fi
 }
 
-expect " " "anim convert diff export info merge patch tile"
+expect " " "anim animdata convert diff export info merge patch tile tiledata"
 expect "ex" "export"
 expect "info " "in out"
 expect "info --json " "in out"
@@ -44,6 +44,10 @@ expect "export in static " "all"
 expect "--art uop patch in out " "in list.txt out"
 expect "convert in o" "out"
 expect "diff in " "in out"
+expect "tiledata " "export import"
+expect "tiledata export in list.txt " "--kind in out"
+expect "tiledata export in list.txt --kind " "land static terrain"
+expect "animdata import in " "in list.txt out"
 
 # Every option the program lists is offered after "--".
 for option in $("$program" --help | grep -oE '^  (-[a-zA-Z], )?--[a-z-]+' | grep -oE -- '--[a-z-]+'); do

@@ -1,10 +1,11 @@
 // Undo history: every edit undone and redone exactly, the unsaved state, failures, taking tiles
-// from another data set; finding by name.
+// from another data set; finding by name, and filtering by name, flags, fields, image and edits.
 
 #include "FileSizeLimit.h"
 #include "TestDataSet.h"
 #include "TestFiles.h"
 #include "dataset/DataSet.h"
+#include "dataset/TileFilter.h"
 #include "edits/TileEdits.h"
 #include "edits/TileNameSearch.h"
 #include "saving/DataSetSaver.h"
@@ -556,6 +557,92 @@ private Q_SLOTS:
         QTEST(TileNameSearch::next(
                   data->tiles(), terrain ? TileKind::Terrain : TileKind::Static, count, after, text),
             "found");
+    }
+
+    void filterConditions_data()
+    {
+        using F = TileFilter::Presence;
+        QTest::addColumn<bool>("terrain");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<quint64>("set");
+        QTest::addColumn<quint64>("notSet");
+        QTest::addColumn<QString>("fields");
+        QTest::addColumn<TileFilter::Presence>("image");
+        QTest::addColumn<TileFilter::Presence>("edited");
+        QTest::addColumn<QList<int>>("ids"); // those that pass
+        QTest::addColumn<QString>("error"); // a part of the message; empty: the fields are read
+        const quint64 wall = TileFlags::Wall, impassable = TileFlags::Impassable;
+        const auto row = [](const char *name, bool terrain, const char *text, quint64 set, quint64 notSet,
+                             const char *fields, F image, F edited, QList<int> ids, const char *error = "") {
+            QTest::newRow(name) << terrain << QString::fromUtf8(text) << set << notSet << QString(fields)
+                                << image << edited << ids << QString(error);
+        };
+        row("name, any case", false, "LAMP", 0, 0, "", F::Any, F::Any, {10, 12, 40});
+        row("name, Latin-1 case", false, "café", 0, 0, "", F::Any, F::Any, {14, 15});
+        row("flags set: all of them", false, "", wall | impassable, 0, "", F::Any, F::Any, {13});
+        row("flags set: one", false, "", wall, 0, "", F::Any, F::Any, {11, 13});
+        row("flags set and not set", false, "", wall, impassable, "", F::Any, F::Any, {11});
+        row("a field equal", false, "", 0, 0, "weight = 255", F::Any, F::Any, {11});
+        row("a field greater, hexadecimal", false, "", 0, 0, "animid > 0xFF", F::Any, F::Any, {40});
+        row("fields, each", false, "", 0, 0, "height>=5 , weight != 255,", F::Any, F::Any, {13});
+        row("the id", false, "", 0, 0, "id >= 90, id < 92", F::Any, F::Any, {90, 91});
+        row("has an image", false, "", 0, 0, "", F::Present, F::Any, {7});
+        row("has none", false, "wall", 0, 0, "", F::Absent, F::Any, {11, 13});
+        row("edited", false, "", 0, 0, "", F::Any, F::Present, {5, 7, 11, 13, 40});
+        row("not edited", false, "lamp", 0, 0, "", F::Any, F::Absent, {10, 12});
+        row("every condition", false, "WALL", wall, impassable, "weight == 255", F::Absent, F::Present, {11});
+        row("terrain fields", true, "", 0, 0, "texid = 0, id <= 2", F::Any, F::Any, {0, 1, 2});
+        row("terrain name", true, "ras", 0, 0, "", F::Any, F::Any, {100});
+        row("terrain image", true, "", 0, 0, "", F::Present, F::Any, {Ground});
+        row("a field of the other kind", true, "", 0, 0, "weight = 1", F::Any, F::Any, {},
+            "no field \"weight\"");
+        row("past what the field holds", false, "", 0, 0, "weight = 256", F::Any, F::Any, {}, "0 to 255");
+        row("no comparison", false, "", 0, 0, "weight 5", F::Any, F::Any, {},
+            "\"weight 5\" is not a condition");
+        row("no number", false, "", 0, 0, "height > -1", F::Any, F::Any, {}, "\"-1\"");
+    }
+    void filterConditions()
+    {
+        QFETCH(bool, terrain);
+        QFETCH(QString, fields);
+        QFETCH(QString, error);
+        // Edited: images of 5 (deleted) and 7 (new), and the records of 11, 13 and 40.
+        QVERIFY(data->art().setImage(TileKind::Static, Pictured, QImage())
+            && data->art().setImage(TileKind::Static, 7, TestDataSet::solid(3, 3, Qt::red)));
+        StaticTileRecord wall = named(*data->tiles().staticRecord(11), "wall");
+        wall.flags = TileFlags::Wall;
+        wall.weight = 255;
+        StaticTileRecord stoneWall = named(*data->tiles().staticRecord(13), "stone wall");
+        stoneWall.flags = TileFlags::Wall | TileFlags::Impassable;
+        stoneWall.height = 5;
+        StaticTileRecord lamp = named(*data->tiles().staticRecord(40), "new lamp");
+        lamp.flags = TileFlags::Impassable;
+        lamp.animid = 0x100;
+        QVERIFY(data->tiles().setStaticRecord(11, wall) && data->tiles().setStaticRecord(13, stoneWall)
+            && data->tiles().setStaticRecord(40, lamp));
+
+        const TileKind kind = terrain ? TileKind::Terrain : TileKind::Static;
+        TileFilter filter;
+        QFETCH(QString, name);
+        QFETCH(quint64, set);
+        QFETCH(quint64, notSet);
+        filter.nameContains = name;
+        filter.flagsSet = set;
+        filter.flagsNotSet = notSet;
+        QString told;
+        const auto parsed = TileFieldCondition::parseList(fields, kind, &told);
+        QVERIFY2(parsed.has_value() == error.isEmpty(), qPrintable(told));
+        QVERIFY2(told.contains(error), qPrintable(told));
+        if (!parsed)
+            return;
+        filter.fields = *parsed;
+        QFETCH(TileFilter::Presence, image);
+        QFETCH(TileFilter::Presence, edited);
+        filter.image = image;
+        filter.edited = edited;
+        QVERIFY(!filter.passesAll());
+        const int count = terrain ? TileDataFormat::LandCount : 96;
+        QTEST(QList<int>(filter.matchingIds(kind, count, data->tiles(), data->art())), "ids");
     }
 
 private:

@@ -92,6 +92,8 @@ private Q_SLOTS:
     void tileDataLayoutToldOrGiven_data();
     void tileDataLayoutToldOrGiven();
     void convertRoundTrip();
+    void tablesRoundTrip_data();
+    void tablesRoundTrip();
     void mergeTakesTilesFromTheOtherSet_data();
     void mergeTakesTilesFromTheOtherSet();
     void nothingLeftInTheTemporaryDirectory_data();
@@ -102,7 +104,7 @@ private:
     std::unique_ptr<TestDataSet> highSeas;
     std::unique_ptr<TestDataSet> theirs; // what merge takes tiles from: high-seas, 96 statics
     QTemporaryDir uop; // the same set with its art in artLegacyMUL.uop
-    QTemporaryDir scratch; // hard.png: a hard link to the set's art.mul
+    QTemporaryDir scratch; // hard.png: a hard link to the set's art.mul; twice.csv: a table with an error
 };
 
 void TestCli::initTestCase()
@@ -136,6 +138,8 @@ void TestCli::initTestCase()
     QCOMPARE(::link(QFile::encodeName(data->filePath("art.mul")).constData(),
                  QFile::encodeName(scratch.filePath("hard.png")).constData()),
         0);
+    QVERIFY(TestFiles::writeFile(scratch.filePath("twice.csv"),
+        "id,frameInterval,frameStart,frameCount,frameOffsets\n3,0,0,1,1\n0x0003,0,0,2,\n"));
 
     // 96 statics, high-seas; static 0x21 uses upper flags up to the highest bit.
     DataSetBuilder wide(96);
@@ -293,6 +297,17 @@ void TestCli::badInput_data()
     // Huge values (as long as one argument may be) are quoted by their head only.
     QTest::newRow("huge id") << QStringList{"anim", "@", QString(100000, '7') + 'x'}
                              << "'" + QByteArray(79, '7') + "\xe2\x80\xa6' is not a tile id";
+    // Tables: refused with the line and column of the first error, nothing written.
+    row("table with an error", "animdata import @ %/twice.csv %/out",
+        "twice.csv: line 3, column 1: id 0x0003 is given again (first on line 2); nothing was written");
+    row("table missing", "tiledata import @ %/none.csv %/out", "none.csv cannot be read");
+    row("tile-data table without a kind", "tiledata export @ %/out.csv",
+        "needs the kind of tile (--kind land|static)");
+    row("kind given to an import", "tiledata import @ %/twice.csv %/out --kind land",
+        "from the table's header");
+    row("table over tiledata.mul", "tiledata export @ @/tiledata.mul --kind static",
+        "is a file of the data set");
+    row("table command unknown", "animdata print @ %/out.csv", "usage: tessera-cli animdata export");
     QTest::newRow("huge option") << QStringList{"info", "@", "--" + QString(100000, 'o')}
                                  << QByteArray("Unknown option 'ooo");
 }
@@ -316,6 +331,7 @@ void TestCli::badInput()
     QVERIFY2(run.err.size() < 400, run.err.left(400));
     QVERIFY(run.out.isEmpty());
     QVERIFY(files(data->path()) == before); // nothing written in the data directory, nothing replaced
+    QVERIFY(!QFileInfo::exists(scratch.filePath("out")) && !QFileInfo::exists(scratch.filePath("out.csv")));
 }
 
 void TestCli::tileDataLayoutToldOrGiven_data()
@@ -404,6 +420,75 @@ void TestCli::convertRoundTrip()
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.err.contains("static tile 33 uses flags the classic layout cannot hold"), run.err);
     QVERIFY(QDir(narrow).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+}
+
+void TestCli::tablesRoundTrip_data()
+{
+    QTest::addColumn<bool>("wide"); // the high-seas set, else the classic one
+    QTest::addColumn<QStringList>("command"); // tiledata or animdata, and the export's option
+    QTest::addColumn<QByteArray>("row"); // as exported
+    QTest::addColumn<QByteArray>("edited"); // as imported
+    QTest::addColumn<qint64>("position"); // of the record changed
+    QTest::addColumn<QByteArray>("record"); // as written there
+    StaticTileRecord item = StaticTileRecord::blank(TileDataLayout::classic());
+    item.flags = TileFlags::Wet | TileFlags::Animated;
+    item.weight = 1;
+    item.height = 12;
+    item.name = QByteArray("pot, \"old\" \xE9").leftJustified(20, '\0');
+    QTest::newRow("classic statics")
+        << false << QStringList{"tiledata", "--kind", "static"}
+        << QByteArray("0x0003,exactly twenty chars,0x01000000,Animated,255,0,0,0,0,0,0,0,0,12\r\n")
+        << QByteArray("0x0003,\"pot, \"\"old\"\" \xC3\xA9\",,Wet|Animated,1,0,0,0,0,0,0,0,0,12\r\n")
+        << qint64(428032 + 4 + 3 * 37) << item.toBytes();
+    LandTileRecord land = LandTileRecord::blank(TileDataLayout::highSeas());
+    land.flags = TileFlags::Wet | (quint64(1) << 63);
+    land.texid = 9;
+    land.setNameText("sand");
+    QTest::newRow("high-seas land") << true << QStringList{"tiledata", "--kind", "land"}
+                                    << QByteArray("0x0005,,0x0000000000000000,,0\r\n")
+                                    << QByteArray("0x0005,sand,,Bit63|Wet,9\r\n") << qint64(4 + 5 * 30)
+                                    << land.toBytes();
+    AnimDataEntry anim;
+    anim.frameInterval = 5;
+    anim.frameStart = 1;
+    anim.frameCount = 2;
+    anim.frameOffsets[0] = 4;
+    anim.frameOffsets[1] = -4;
+    QTest::newRow("animation") << false << QStringList{"animdata"} << QByteArray("0x0003,0,0,3,0 -2 0\r\n")
+                               << QByteArray("0x0003,5,1,2,4 -4\n") << qint64(4 + 3 * 68) << anim.toBytes();
+}
+
+void TestCli::tablesRoundTrip()
+{
+    QFETCH(bool, wide);
+    QFETCH(QStringList, command);
+    QFETCH(QByteArray, row);
+    QFETCH(QByteArray, edited);
+    QFETCH(qint64, position);
+    QFETCH(QByteArray, record);
+    TestDataSet &set = wide ? *highSeas : *data;
+    const QString file = command.first() + ".mul";
+    QTemporaryDir out;
+    const QString csv = out.filePath("table.csv");
+    Run run = cli(QStringList{command.first(), "export", set.path(), csv} + command.mid(1));
+    QVERIFY2(run.exitCode == 0, run.err);
+    const QByteArray table = fileBytes(csv);
+    QVERIFY2(table.contains(row), table.left(200));
+
+    // Unchanged, the table gives the data set byte for byte.
+    run = cli({command.first(), "import", set.path(), csv, out.filePath("same")});
+    QVERIFY2(run.exitCode == 0, run.err);
+    QVERIFY2(run.out.contains(" rows read, 0 "), run.out);
+    QCOMPARE(files(out.filePath("same")), files(set.path()));
+
+    // One row changed: that record's bytes, and nothing else.
+    QVERIFY(TestFiles::writeFile(csv, QByteArray(table).replace(row, edited)));
+    run = cli({command.first(), "import", set.path(), csv, out.filePath("edited")});
+    QVERIFY2(run.exitCode == 0, run.err);
+    QVERIFY2(run.out.contains(" rows read, 1 "), run.out);
+    QMap<QString, QByteArray> expected = files(set.path());
+    expected[file].replace(position, record.size(), record);
+    QCOMPARE(files(out.filePath("edited")), expected);
 }
 
 void TestCli::mergeTakesTilesFromTheOtherSet_data()

@@ -222,9 +222,7 @@ void CliCommands::anim(const QStringList &args, QTextStream &out)
     expectArguments(args, 2, "anim DIR ID");
     const auto set = OpenDataSet::open(args[0]);
     const AnimDataFile &anim = set->anims();
-    const int entries
-        = int(anim.fileBytes().size() / AnimDataFile::BlockSize * AnimDataFile::EntriesPerBlock);
-    const int id = TileId::parse(args[1], entries, QStringLiteral("animation"));
+    const int id = TileId::parse(args[1], anim.count(), QStringLiteral("animation"));
     out << TileJson::toText(TileJson::animation(id, anim.readEntry(id)));
 }
 

@@ -77,8 +77,9 @@ void CliOptions::addTo(QCommandLineParser &parser)
             "merge: the tiles to take, as land:ID, static:ID or static:FIRST-LAST, comma-separated."),
         QStringLiteral("list")));
     parser.addOption(QCommandLineOption(KindOption,
-        QStringLiteral("diff: compare only the tiles of this kind (land, terrain or static)."),
-        QStringLiteral("kind")));
+        QStringLiteral("diff: compare only the tiles of this kind (terrain is land). tiledata export: the "
+                       "records written."),
+        QStringLiteral("land|terrain|static")));
     parser.addOption(QCommandLineOption(AnimationOption,
         QStringLiteral("merge, diff: the animation entries. For merge and diff, --art, --tiledata and "
                        "--animation take no value and name the parts taken or compared; none of them: "
@@ -125,11 +126,11 @@ bool CliOptions::read(
     }
     if (parser.isSet(KindOption)) {
         options->kind = parseTileKind(parser.value(KindOption));
-        if (command != QLatin1String("diff") || !options->kind) {
-            *error = command != QLatin1String("diff")
-                ? QStringLiteral("--%1 is for diff only").arg(KindOption)
-                : QStringLiteral("--kind must be land, terrain or static, not '%1'")
-                      .arg(CliText::elide(parser.value(KindOption)));
+        const bool takesKind = command == QLatin1String("diff") || command == QLatin1String("tiledata");
+        if (!takesKind || !options->kind) {
+            *error = !takesKind ? QStringLiteral("--%1 is for diff and tiledata export only").arg(KindOption)
+                                : QStringLiteral("--kind must be land, terrain or static, not '%1'")
+                                      .arg(CliText::elide(parser.value(KindOption)));
             return false;
         }
     }

@@ -6,6 +6,7 @@
 #include "tools/cli/DiffCommand.h"
 #include "tools/cli/MergeCommand.h"
 #include "tools/cli/PatchCommand.h"
+#include "tools/cli/TableCommand.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -28,6 +29,8 @@ const QMap<QString, Command> &commands()
         {QStringLiteral("patch"), PatchCommand::run},
         {QStringLiteral("convert"), ConvertCommand::run},
         {QStringLiteral("merge"), MergeCommand::run},
+        {QStringLiteral("tiledata"), TableCommand::tileData},
+        {QStringLiteral("animdata"), TableCommand::animData},
     };
     return table;
 }
@@ -86,7 +89,22 @@ const char *const Description
       "                                        layouts: a line per tile and a summary, or with\n"
       "                                        --json one object; --art, --tiledata and\n"
       "                                        --animation (switches here) narrow what is\n"
-      "                                        compared; exit status 0 same, 1 different, 2 error";
+      "                                        compared; exit status 0 same, 1 different, 2 error\n"
+      "  tiledata export DIR OUT.csv --kind land|static\n"
+      "                                        the tile data of one kind as a table (CSV, UTF-8):\n"
+      "                                        land id,name,flags,flagNames,texid; static\n"
+      "                                        id,name,flags,flagNames,weight,quality,unknown,\n"
+      "                                        unknown1,quantity,animid,unknown2,hue,unknown3,height\n"
+      "  tiledata import DIR IN.csv OUTDIR     DIR written to OUTDIR with the rows of the table\n"
+      "                                        (its header says the kind) changed, every other byte\n"
+      "                                        unchanged; a row may leave flags empty and give\n"
+      "                                        flagNames (joined by |); any error names its line\n"
+      "                                        and column, and nothing is written\n"
+      "  animdata export DIR OUT.csv           the animation entries as a table (CSV):\n"
+      "                                        id,frameInterval,frameStart,frameCount,frameOffsets\n"
+      "                                        (the offsets separated by spaces)\n"
+      "  animdata import DIR IN.csv OUTDIR     DIR written to OUTDIR with the entries of the table\n"
+      "                                        changed, as tiledata import does";
 
 // An argument such as "-1" before "--": the parser would take it for options named by
 // digits and say "Unknown option '1'", when it is a negative id.
@@ -113,7 +131,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
     parser.addPositionalArgument(
-        QStringLiteral("command"), QStringLiteral("info, tile, anim, export, patch, convert, merge or diff"));
+        QStringLiteral("command"), QStringLiteral("info, tile, anim, export, patch, convert, merge, diff, tiledata or animdata"));
     parser.addPositionalArgument(QStringLiteral("arguments"), QStringLiteral("The command's arguments."),
         QStringLiteral("[arguments...]"));
     CliOptions::addTo(parser);
