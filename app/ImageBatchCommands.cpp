@@ -7,7 +7,6 @@
 #include "art/ImageBatchImport.h"
 #include "browser/TilePalette.h"
 #include "edits/TileEdits.h"
-#include "io/PendingEditStore.h"
 #include "tiledata/AnimDataFile.h"
 #include "tiledata/TileData.h"
 #include "ui/UserPrompts.h"
@@ -147,13 +146,7 @@ void ImageBatchCommands::importImages()
     if (!UserPrompts::current().confirmList(window, title, question, lines, QStringLiteral("Import"))
         || !window->edits())
         return;
-    bool changed = false;
-    {
-        // Thousands of tiles at once: their pending files reach the disk together.
-        PendingEditStore::BatchWrites writes(window->edits()->art().pendingEdits());
-        changed = window->edits()->changeImages(kind, plan.images, TileEdits::importName(), &error);
-    }
-    if (!changed) {
+    if (!window->edits()->changeImages(kind, plan.images, TileEdits::importName(), &error)) {
         window->warn(error);
         return;
     }

@@ -113,12 +113,8 @@ double importSeconds(const QString &directory, const QString &parent)
     timer.start();
     ImageBatchImport::Plan plan;
     QString error;
-    bool imported = ImageBatchImport::read(folder.path(), TileKind::Static, &plan, &error);
-    if (imported) {
-        PendingEditStore::BatchWrites writes(set->art().pendingEdits());
-        imported = edits.changeImages(TileKind::Static, plan.images, TileEdits::importName(), &error);
-    }
-    if (!imported)
+    if (!ImageBatchImport::read(folder.path(), TileKind::Static, &plan, &error)
+        || !edits.changeImages(TileKind::Static, plan.images, TileEdits::importName(), &error))
         std::fprintf(stderr, "import failed: %s\n", qPrintable(error));
     const double seconds = double(timer.nsecsElapsed()) / 1e9;
     if (plan.images.size() != ImportCount || edits.history().count() != 1)

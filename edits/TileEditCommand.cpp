@@ -59,6 +59,10 @@ bool TileEditCommand::restore(
 
 bool TileEditCommand::step(bool forward)
 {
+    // Several files last together (and several tiles far sooner than one by one).
+    const bool batched = changes.size() > 1 || (changes.size() == 1 && changes.first().after.partCount() > 1);
+    if (batched)
+        edits.beginBatch();
     for (qsizetype n = 0; n < changes.size(); ++n) {
         const Change &change = changes.at(n);
         if (restore(edits, change.kind, change.id, forward ? change.after : change.before,
@@ -69,9 +73,11 @@ bool TileEditCommand::step(bool forward)
             restore(edits, back.kind, back.id, forward ? back.before : back.after,
                 forward ? back.after : back.before, nullptr);
         }
+        if (batched)
+            edits.commitBatch(nullptr);
         return false;
     }
-    return true;
+    return !batched || edits.commitBatch(&error);
 }
 
 void TileEditCommand::undo()

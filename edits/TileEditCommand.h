@@ -22,6 +22,10 @@ public:
         std::optional<PendingEdit> record;
         std::optional<PendingEdit> animation;
 
+        int partCount() const
+        {
+            return int(art.has_value()) + int(record.has_value()) + int(animation.has_value());
+        }
         bool operator==(const State &other) const
         {
             return art == other.art && record == other.record && animation == other.animation;

@@ -122,16 +122,26 @@ bool TileEdits::changeAnimations(
 }
 
 bool TileEdits::changeProperties(TileKind kind, int id, const std::optional<QImage> &image,
-    const std::optional<TileRecord> &record, QString *error)
+    const std::optional<TileRecord> &record, QString *error, const std::optional<AnimDataEntry> &animation)
 {
     TileEditCommand::State which;
     if (image)
         which.art = PendingEdit();
     if (record)
         which.record = PendingEdit();
+    if (animation)
+        which.animation = PendingEdit();
+    // A terrain tile has no animation entry to store.
+    if (animation && kind == TileKind::Terrain) {
+        if (error)
+            *error = notChangedText(kind, id, QStringLiteral("animation"),
+                QStringLiteral("Only statics have animation entries."));
+        return false;
+    }
     const auto store = [&](TileKind, int, QString *reason) {
         return (!image || storeImage(kind, id, *image, reason))
-            && (!record || storeRecord(kind, id, *record, reason));
+            && (!record || storeRecord(kind, id, *record, reason))
+            && (!animation || storeAnimation(id, *animation, reason));
     };
     return changeTiles({{kind, id}}, which, store, editText(propertiesName(), kind, {id}), error);
 }
@@ -148,6 +158,10 @@ bool TileEdits::changeTiles(const QList<PendingEditStore::Tile> &tiles, const Ti
     QList<TileEditCommand::Change> changes;
     {
         QScopedValueRollback<bool> guard(applying, true);
+        // Several files last together (and several tiles far sooner than one by one).
+        const bool batched = tiles.size() > 1 || which.partCount() > 1;
+        if (batched)
+            pending.beginBatch();
         for (const auto &[kind, id] : tiles) {
             TileEditCommand::State tileWhich = which;
             // Only statics have animation entries.
@@ -161,6 +175,8 @@ bool TileEdits::changeTiles(const QList<PendingEditStore::Tile> &tiles, const Ti
                     TileEditCommand::restore(pending, kind, id, change.before, change.before, nullptr);
                 for (const TileEditCommand::Change &done : changes)
                     TileEditCommand::restore(pending, done.kind, done.id, done.before, done.after, nullptr);
+                if (batched)
+                    pending.commitBatch(nullptr);
                 return false;
             }
             change.after = TileEditCommand::current(pending, kind, id, tileWhich);
@@ -168,6 +184,8 @@ bool TileEdits::changeTiles(const QList<PendingEditStore::Tile> &tiles, const Ti
             if (!(change.after == change.before))
                 changes.append(change);
         }
+        if (batched && !pending.commitBatch(error))
+            return false;
     }
     if (changes.isEmpty())
         return true;

@@ -2,6 +2,7 @@
 
 #include "edits/TileEditCommand.h"
 #include "io/TileKind.h"
+#include "tiledata/AnimDataEntry.h"
 #include "tiledata/TileRecord.h"
 
 #include <QByteArray>
@@ -21,7 +22,6 @@ class AnimDataFile;
 class ArtWork;
 class DataSet;
 class PendingEditStore;
-struct AnimDataEntry;
 class TileData;
 
 // Every edit the window makes to the stores, as one undo history: replacing or
@@ -63,11 +63,12 @@ public:
     // False when it cannot be stored: nothing changed, and *error is a sentence naming
     // the tile and the reason, for the user.
     bool changeImage(TileKind kind, int id, const QImage &image, const QString &action, QString *error);
-    // The properties window's OK: the image and the record (each only when given) as
-    // one edit. False, with nothing changed, when either cannot be stored (a record of
-    // the other kind is not stored).
+    // The properties window's OK: the image, the record and a static's animation entry
+    // (each only when given) as one edit. False, with nothing changed, when any cannot be
+    // stored (a record of the other kind is not stored).
     bool changeProperties(TileKind kind, int id, const std::optional<QImage> &image,
-        const std::optional<TileRecord> &record, QString *error);
+        const std::optional<TileRecord> &record, QString *error,
+        const std::optional<AnimDataEntry> &animation = std::nullopt);
     // Replaces the animation entry of static id as the edit named action; false, with
     // nothing changed and *error a sentence for the user, when it cannot be stored.
     bool changeAnimation(int id, const AnimDataEntry &entry, const QString &action, QString *error);

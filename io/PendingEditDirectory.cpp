@@ -1,6 +1,7 @@
 #include "io/PendingEditDirectory.h"
 
 #include "io/CheckedWrite.h"
+#include "io/CommitJournal.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -11,6 +12,11 @@
 #include <QSaveFile>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <algorithm>
+#ifdef Q_OS_LINUX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 const QString PendingEditDirectory::NamePrefix = QStringLiteral("tessera-");
 
@@ -45,7 +51,7 @@ bool readDescription(const QString &directory, PendingEditDirectory::Description
 
 bool isOurs(const QString &name)
 {
-    return name == DescriptionName || name.startsWith(LockName);
+    return name == DescriptionName || name.startsWith(LockName) || name.startsWith(CommitJournal::FileName);
 }
 
 QStringList editFilesIn(const QString &directory)
@@ -145,6 +151,9 @@ std::unique_ptr<PendingEditDirectory> PendingEditDirectory::adopt(const QString 
         *errorOut = QStringLiteral("Another running Tessera holds %1.").arg(QDir::toNativeSeparators(path));
         return nullptr;
     }
+    // Its edit files are then all of the commit or all from before it.
+    QString outcome;
+    CommitJournal::resolve(path, &outcome);
     return adopted;
 }
 
@@ -162,9 +171,15 @@ QList<PendingEditDirectory::Orphan> PendingEditDirectory::orphans(const QString 
             continue;
         }
         // Taking its lock for a moment is how a directory shows that nobody holds it.
-        if (!lockIn(orphan.path))
+        const std::unique_ptr<QLockFile> lock = lockIn(orphan.path);
+        if (!lock)
             continue;
-        orphan.editCount = int(editFilesIn(orphan.path).size());
+        // Edits put in place together count whole.
+        QString outcome;
+        CommitJournal::resolve(orphan.path, &outcome);
+        const QStringList files = editFilesIn(orphan.path);
+        orphan.editCount = int(
+            std::count_if(files.cbegin(), files.cend(), [](const QString &name) { return !isAside(name); }));
         found.append(orphan);
     }
     return found;
@@ -206,20 +221,11 @@ void PendingEditDirectory::sortEditFiles(const std::function<bool(const QString 
     }
 }
 
-bool PendingEditDirectory::writeFile(
-    const QString &fileName, const QByteArray &bytes, QString *errorOut, bool sync)
+bool PendingEditDirectory::writeFile(const QString &fileName, const QByteArray &bytes, QString *errorOut)
 {
     if (!create()) {
         if (errorOut)
             *errorOut = error;
-        return false;
-    }
-    QString why;
-    if (!sync) {
-        if (CheckedWrite::writeWholeFile(filePath(fileName), bytes, &why))
-            return true;
-        if (errorOut)
-            *errorOut = QStringLiteral("Cannot write %1: %2").arg(filePath(fileName), why);
         return false;
     }
     QSaveFile file(filePath(fileName));
@@ -232,6 +238,64 @@ bool PendingEditDirectory::writeFile(
         return false;
     }
     return true;
+}
+
+bool PendingEditDirectory::writeFileUnsynced(
+    const QString &fileName, const QByteArray &bytes, QString *errorOut)
+{
+    if (!create()) {
+        if (errorOut)
+            *errorOut = error;
+        return false;
+    }
+    QFile file(filePath(fileName));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)
+        || !CheckedWrite::writeAll(file, bytes)) {
+        if (errorOut)
+            *errorOut = QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString());
+        file.remove();
+        return false;
+    }
+    return true;
+}
+
+bool PendingEditDirectory::syncFiles(const QStringList &fileNames, QString *errorOut)
+{
+#ifdef Q_OS_LINUX
+    // Past a few files, one flush of the file system costs far less than one per file.
+    constexpr int FewFiles = 8;
+    if (fileNames.size() > FewFiles) {
+        const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY);
+        const bool synced = fd >= 0 && ::syncfs(fd) == 0;
+        if (fd >= 0)
+            ::close(fd);
+        if (!synced && errorOut)
+            *errorOut = QStringLiteral("Cannot write the pending edits in %1 to disk.")
+                            .arg(QDir::toNativeSeparators(dir));
+        return synced;
+    }
+#endif
+    for (const QString &name : fileNames) {
+        QFile file(filePath(name));
+        QString reason;
+        if (!file.open(QIODevice::ReadWrite) || !CheckedWrite::syncToDisk(file, &reason)) {
+            if (errorOut)
+                *errorOut = QStringLiteral("Cannot write %1 to disk: %2")
+                                .arg(file.fileName(), reason.isEmpty() ? file.errorString() : reason);
+            return false;
+        }
+    }
+    return true;
+}
+
+QString PendingEditDirectory::asideName(const QString &fileName, quint64 number)
+{
+    return QStringLiteral("%1~%2").arg(fileName).arg(number);
+}
+
+bool PendingEditDirectory::isAside(const QString &fileName)
+{
+    return fileName.contains(QLatin1Char('~'));
 }
 
 QByteArray PendingEditDirectory::readFile(const QString &path)

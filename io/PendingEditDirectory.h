@@ -44,8 +44,8 @@ public:
     PendingEditDirectory(const PendingEditDirectory &) = delete;
     PendingEditDirectory &operator=(const PendingEditDirectory &) = delete;
 
-    // Takes over a directory of an earlier run; null (and *error) when a live process
-    // holds it or it is not one of ours.
+    // Takes over a directory of an earlier run, finishing a commit of several edits that it
+    // was killed in; null (and *error) when a live process holds it or it is not one of ours.
     static std::unique_ptr<PendingEditDirectory> adopt(const QString &path, QString *error);
     // The directories of ours in parentDirectory that no live process holds. Those that a
     // run killed while making them left without a description (and so without edits) are
@@ -70,9 +70,15 @@ public:
     void sortEditFiles(const std::function<bool(const QString &fileName)> &keep) const;
 
     // Writes the whole file or nothing (a failed write leaves an older file as it was);
-    // makes the directory first if needed. Without sync, returns without waiting for the
-    // disk (CheckedWrite::writeWholeFile): for many files synced together afterwards.
-    bool writeFile(const QString &fileName, const QByteArray &bytes, QString *error, bool sync = true);
+    // makes the directory first if needed.
+    bool writeFile(const QString &fileName, const QByteArray &bytes, QString *error);
+    // Writes a new file without waiting for the disk (a failed write leaves none); syncFiles
+    // makes such files lasting, all at once.
+    bool writeFileUnsynced(const QString &fileName, const QByteArray &bytes, QString *error);
+    bool syncFiles(const QStringList &fileNames, QString *error);
+    // The name of a file kept beside fileName, out of its place, which is no edit of its own.
+    static QString asideName(const QString &fileName, quint64 number);
+    static bool isAside(const QString &fileName);
     // Reads a file that this directory holds; empty on failure.
     static QByteArray readFile(const QString &path);
     static void removeFile(const QString &path);

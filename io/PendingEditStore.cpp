@@ -1,7 +1,8 @@
 #include "io/PendingEditStore.h"
 
-#include "io/CheckedWrite.h"
+#include "io/CommitJournal.h"
 
+#include <QDir>
 #include <QRegularExpression>
 #include <algorithm>
 
@@ -43,6 +44,11 @@ PendingEditStore::~PendingEditStore() = default;
 quint64 PendingEditStore::key(TileKind kind, int id, Part part)
 {
     return quint64(part) << 33 | quint64(kind == TileKind::Static) << 32 | quint32(id);
+}
+
+PendingEditStore::Tile PendingEditStore::tileOf(quint64 key)
+{
+    return {key & (quint64(1) << 32) ? TileKind::Static : TileKind::Terrain, int(quint32(key))};
 }
 
 QString PendingEditStore::fileName(TileKind kind, int id, Part part, PendingEdit::State state)
@@ -139,23 +145,17 @@ QList<PendingEditStore::Tile> PendingEditStore::editedTiles() const
     return tiles;
 }
 
-PendingEditStore::BatchWrites::~BatchWrites()
-{
-    // A failed sync leaves the edits as they are: only a power cut could still lose them.
-    if (--store.batchWrites == 0 && store.dir && store.dir->isValid())
-        CheckedWrite::syncFileSystem(store.dir->path(), nullptr);
-}
-
 bool PendingEditStore::put(TileKind kind, int id, Part part, const PendingEdit &edit, QString *error)
 {
+    if (batch)
+        return stage(kind, id, part, edit, error);
     const QString replacement = fileName(kind, id, part, PendingEdit::State::Replaced);
     const QString deletion = fileName(kind, id, part, PendingEdit::State::Deleted);
     // The new state is on disk before the old one goes, so that a crash in between
     // leaves the edit as it was or as it is now. A deletion is kept as an empty marker.
-    const bool sync = batchWrites == 0;
-    if (edit.state == PendingEdit::State::Replaced && !dir->writeFile(replacement, edit.record, error, sync))
+    if (edit.state == PendingEdit::State::Replaced && !dir->writeFile(replacement, edit.record, error))
         return false;
-    if (edit.state == PendingEdit::State::Deleted && !dir->writeFile(deletion, QByteArray(), error, sync))
+    if (edit.state == PendingEdit::State::Deleted && !dir->writeFile(deletion, QByteArray(), error))
         return false;
     if (edit.state != PendingEdit::State::Replaced)
         PendingEditDirectory::removeFile(dir->filePath(replacement));
@@ -172,6 +172,165 @@ bool PendingEditStore::put(TileKind kind, int id, Part part, const PendingEdit &
     return true;
 }
 
+void PendingEditStore::beginBatch()
+{
+    Q_ASSERT(!batch);
+    batch = Batch();
+}
+
+QString PendingEditStore::asideName(const QString &name)
+{
+    return PendingEditDirectory::asideName(name, ++asideCount);
+}
+
+std::optional<PendingEditStore::Aside> PendingEditStore::takeAside(quint64 tileKey, const QByteArray &record)
+{
+    const auto found = aside.find(tileKey);
+    if (found == aside.end())
+        return std::nullopt;
+    QList<Aside> &kept = found.value();
+    for (qsizetype n = 0; n < kept.size(); ++n) {
+        if (kept.at(n).hash == qHash(record)
+            && PendingEditDirectory::readFile(dir->filePath(kept.at(n).fileName)) == record)
+            return kept.takeAt(n);
+    }
+    return std::nullopt;
+}
+
+void PendingEditStore::setAside(quint64 tileKey, const QString &name)
+{
+    aside[tileKey].append({name, qHash(PendingEditDirectory::readFile(dir->filePath(name)))});
+}
+
+bool PendingEditStore::stage(TileKind kind, int id, Part part, const PendingEdit &edit, QString *error)
+{
+    const quint64 tileKey = key(kind, id, part);
+    if (!batch->originals.contains(tileKey))
+        batch->originals.insert(tileKey, entries.value(tileKey));
+    const Entry original = batch->originals.value(tileKey);
+    const Entry earlier = entries.value(tileKey);
+    Entry staged{edit.state, QString()};
+    if (edit.state != PendingEdit::State::None && edit == this->edit(kind, id, part)) {
+        staged = earlier;
+    } else if (edit.state != PendingEdit::State::None && original.state == edit.state
+        && (edit.state == PendingEdit::State::Deleted
+            || PendingEditDirectory::readFile(dir->filePath(original.fileName)) == edit.record)) {
+        staged = original; // put back as it was: nothing to move
+    } else if (const std::optional<Aside> kept
+        = edit.state == PendingEdit::State::Replaced ? takeAside(tileKey, edit.record) : std::nullopt) {
+        staged.fileName = kept->fileName;
+    } else if (edit.state != PendingEdit::State::None) {
+        staged.fileName = asideName(fileName(kind, id, part, edit.state));
+        if (!dir->writeFileUnsynced(staged.fileName, edit.record, error))
+            return false;
+        batch->written.append(staged.fileName);
+    }
+    // What an earlier put of the batch staged is no longer wanted.
+    if (earlier.state != PendingEdit::State::None && earlier.fileName != original.fileName
+        && earlier.fileName != staged.fileName) {
+        if (batch->written.removeOne(earlier.fileName) || earlier.state == PendingEdit::State::Deleted)
+            PendingEditDirectory::removeFile(dir->filePath(earlier.fileName));
+        else
+            setAside(tileKey, earlier.fileName);
+    }
+    if (staged.state == PendingEdit::State::None)
+        entries.remove(tileKey);
+    else
+        entries.insert(tileKey, staged);
+    Q_EMIT changed(kind, id, part);
+    return true;
+}
+
+bool PendingEditStore::commitBatch(QString *errorOut)
+{
+    Q_ASSERT(batch);
+    QString reason;
+    QString *error = errorOut ? errorOut : &reason;
+    const Batch done = std::move(*batch);
+    batch.reset();
+    QVector<CommitJournal::Move> moves;
+    // Records and deletion marks moved out of place: those kept aside, those to remove.
+    QList<std::pair<quint64, QString>> outOfPlace;
+    QHash<quint64, Entry> placed;
+    for (auto it = done.originals.cbegin(); it != done.originals.cend(); ++it) {
+        const Entry &before = it.value();
+        const Entry now = entries.value(it.key());
+        if (now.state == before.state && now.fileName == before.fileName)
+            continue;
+        const auto [kind, id] = tileOf(it.key());
+        const QString target = now.state == PendingEdit::State::None
+            ? QString()
+            : fileName(kind, id, partOf(it.key()), now.state);
+        QString backup;
+        if (before.state != PendingEdit::State::None) {
+            backup = asideName(before.fileName);
+            outOfPlace.append({it.key(), backup});
+        }
+        if (now.state == PendingEdit::State::None || target != before.fileName) {
+            if (!backup.isEmpty())
+                moves.append({QString(), before.fileName, backup});
+            if (now.state != PendingEdit::State::None)
+                moves.append({now.fileName, target, QString()});
+        } else {
+            moves.append({now.fileName, target, backup});
+        }
+        placed.insert(it.key(), {now.state, target});
+    }
+    if (moves.isEmpty())
+        return true;
+    CommitJournal journal(dir->path());
+    QString failed;
+    const auto fail = [&] {
+        // Naming the file that could not be put in place, when one could not.
+        const QString reason = failed.isEmpty() ? *error : QStringLiteral("%1: %2").arg(failed, *error);
+        *error = QStringLiteral("Cannot keep the edits in %1: %2")
+                     .arg(QDir::toNativeSeparators(dir->path()), reason);
+        takeBack(done);
+        return false;
+    };
+    if ((!done.written.isEmpty() && !dir->syncFiles(done.written, error)) || !journal.write(moves, error))
+        return fail();
+    if (!journal.rollForward(moves, CommitJournal::StepHook(), &failed, error)) {
+        QString ignored;
+        journal.rollBack(moves, &ignored);
+        return fail();
+    }
+    // The journal goes; what was moved out of place stays.
+    journal.finish({}, &reason);
+    for (const auto &[tileKey, name] : outOfPlace) {
+        if (done.originals.value(tileKey).state == PendingEdit::State::Replaced)
+            setAside(tileKey, name);
+        else
+            PendingEditDirectory::removeFile(dir->filePath(name));
+    }
+    for (auto it = placed.cbegin(); it != placed.cend(); ++it) {
+        if (it.value().state == PendingEdit::State::None)
+            entries.remove(it.key());
+        else
+            entries.insert(it.key(), it.value());
+    }
+    return true;
+}
+
+void PendingEditStore::takeBack(const Batch &undone)
+{
+    for (auto it = undone.originals.cbegin(); it != undone.originals.cend(); ++it) {
+        const Entry now = entries.value(it.key());
+        if (now.state != PendingEdit::State::None && now.fileName != it.value().fileName) {
+            if (undone.written.contains(now.fileName) || now.state == PendingEdit::State::Deleted)
+                PendingEditDirectory::removeFile(dir->filePath(now.fileName));
+            else
+                setAside(it.key(), now.fileName);
+        }
+        if (it.value().state == PendingEdit::State::None)
+            entries.remove(it.key());
+        else
+            entries.insert(it.key(), it.value());
+        const auto [kind, id] = tileOf(it.key());
+        Q_EMIT changed(kind, id, partOf(it.key()));
+    }
+}
+
 QString PendingEditStore::directory() const
 {
     dir->create();
@@ -181,6 +340,7 @@ QString PendingEditStore::directory() const
 void PendingEditStore::startOver()
 {
     entries.clear();
+    aside.clear();
     dir = std::make_unique<PendingEditDirectory>(
         parent, PendingEditDirectory::Description{DirectoryStoreName, dataDir, QString()});
 }
@@ -199,6 +359,7 @@ void PendingEditStore::adopt(std::vector<std::unique_ptr<PendingEditDirectory>> 
     if (directories.empty())
         return;
     entries.clear();
+    aside.clear();
     dir = std::move(directories.front());
     dir->sortEditFiles([&](const QString &name) { return adoptFile(name, accept, dropped); });
     for (std::size_t i = 1; i < directories.size(); ++i)

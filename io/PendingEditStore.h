@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // Where every edit of a data set is kept until it is saved: for each tile (its kind and
@@ -65,20 +66,15 @@ public:
     // cannot be written nothing changes, false is returned and *error says why.
     bool put(TileKind kind, int id, Part part, const PendingEdit &edit, QString *error = nullptr);
 
-    // While one lives, put() does not wait for the disk after each file; they go to the
-    // disk together when the last one goes. An edit of thousands of tiles then takes the
-    // time of writing them rather than of thousands of waits.
-    class BatchWrites
-    {
-    public:
-        explicit BatchWrites(PendingEditStore &store) : store(store) { ++store.batchWrites; }
-        ~BatchWrites();
-        BatchWrites(const BatchWrites &) = delete;
-        BatchWrites &operator=(const BatchWrites &) = delete;
-
-    private:
-        PendingEditStore &store;
-    };
+    // Puts made between beginBatch() and commitBatch() last together: their files are
+    // written without waiting for the disk each, then synced once and put in place under a
+    // journal, so that a run killed meanwhile leaves a recovery all of them or none. They
+    // are served at once, like any other put. A record a batch takes out of place is kept
+    // aside while the store lives, so that putting it back (undo, redo) only renames it.
+    void beginBatch();
+    // False, with every put since beginBatch() taken back and *error saying why, when they
+    // cannot be put in place.
+    bool commitBatch(QString *error);
 
     // Where the pending files go; made now if no edit has made it yet (empty when it
     // cannot be made).
@@ -107,11 +103,32 @@ private:
         QString fileName;
     };
     struct Parsed;
+    // A record file out of place, kept for the same record to come back.
+    struct Aside
+    {
+        QString fileName;
+        size_t hash = 0;
+    };
+    struct Batch
+    {
+        // What was pending for each key the batch put, before it.
+        QHash<quint64, Entry> originals;
+        // The files it wrote, which are not lasting until synced.
+        QStringList written;
+    };
     static quint64 key(TileKind kind, int id, Part part);
+    static Tile tileOf(quint64 key);
+    static Part partOf(quint64 key) { return Part(key >> 33); }
     static QString fileName(TileKind kind, int id, Part part, PendingEdit::State state);
     static bool parse(const QString &fileName, Parsed *parsed);
     static QString describe(TileKind kind, int id, Part part);
     void startOver();
+    bool stage(TileKind kind, int id, Part part, const PendingEdit &edit, QString *error);
+    // A name out of place for a file of the directory, which recovery never takes for an edit.
+    QString asideName(const QString &fileName);
+    std::optional<Aside> takeAside(quint64 tileKey, const QByteArray &record);
+    void setAside(quint64 tileKey, const QString &fileName);
+    void takeBack(const Batch &undone);
     bool adoptFile(const QString &fileName, const Acceptance &accept, QStringList *dropped);
     void copyFrom(const PendingEditDirectory &other, const Acceptance &accept, QStringList *dropped);
 
@@ -119,6 +136,7 @@ private:
     QString dataDir;
     std::unique_ptr<PendingEditDirectory> dir;
     QHash<quint64, Entry> entries;
-    // How many BatchWrites live.
-    int batchWrites = 0;
+    std::optional<Batch> batch;
+    QHash<quint64, QList<Aside>> aside;
+    quint64 asideCount = 0;
 };

@@ -13,6 +13,7 @@
 #include "ui_tileprop.h"
 
 #include <QBoxLayout>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
@@ -24,6 +25,8 @@ namespace {
 constexpr int AnimPageIndex = 3;
 constexpr uint ByteMaximum = 255;
 constexpr uint WordMaximum = 65535;
+constexpr int SignedByteMinimum = -128;
+constexpr int SignedByteMaximum = 127;
 
 // Decimal or "0x" hexadecimal text as a 16-bit number; anything else is 0.
 quint16 parseNumber(const QString &text)
@@ -54,6 +57,28 @@ void setNumberRange(QLineEdit *edit, uint maximum)
     edit->setValidator(new NumberFieldValidator(maximum, edit));
 }
 
+// A signed byte as a field of the animation page shows it; anything else is 0.
+qint8 parseSignedByte(const QString &text)
+{
+    int value = 0;
+    return NumberFieldValidator::parseSigned(text, &value) && value >= SignedByteMinimum
+            && value <= SignedByteMaximum
+        ? qint8(value)
+        : 0;
+}
+
+// The text of a field of records, when every record has the same one.
+template <typename Record, typename Text>
+std::optional<QString> sharedText(const QMap<int, Record> &records, const Text &text)
+{
+    const QString first = text(records.first());
+    for (const Record &record : records) {
+        if (text(record) != first)
+            return std::nullopt;
+    }
+    return first;
+}
+
 // The layout among root's that holds widget directly.
 QBoxLayout *boxHolding(QWidget *root, QWidget *widget)
 {
@@ -68,10 +93,19 @@ QBoxLayout *boxHolding(QWidget *root, QWidget *widget)
 
 ArtWidget::ArtWidget(
     TileEdits *edits, AnimDataFile *anim, TileKind kind, int id, QWidget *parent, Qt::WindowFlags flags)
+    : ArtWidget(edits, anim, kind, QList<int>{id}, id, parent, flags)
+{ }
+
+ArtWidget::ArtWidget(TileEdits *edits, AnimDataFile *anim, TileKind kind, const QList<int> &ids, int current,
+    QWidget *parent, Qt::WindowFlags flags)
     : QDialog(parent, flags), ui(std::make_unique<Ui::tileprop>()), edits(edits),
-      art(edits ? &edits->art() : nullptr), tiles(edits ? &edits->tiles() : nullptr), kind(kind), id(id),
-      player(new AnimationPlayer(this))
+      art(edits ? &edits->art() : nullptr), tiles(edits ? &edits->tiles() : nullptr), kind(kind), id(current),
+      ids(ids), player(new AnimationPlayer(this))
 {
+    if (!this->ids.contains(current))
+        this->ids.append(current);
+    std::sort(this->ids.begin(), this->ids.end());
+    this->ids.erase(std::unique(this->ids.begin(), this->ids.end()), this->ids.end());
     ui->setupUi(this);
     resize(size().expandedTo(minimumSizeHint()));
     animPage = ui->tabWidget->widget(AnimPageIndex);
@@ -84,16 +118,25 @@ ArtWidget::ArtWidget(
     collectFlagBoxes();
     addValidators();
     wireForm();
-    setWindowTitle(
-        tr("%1: %2 (0x%3)").arg(tileKindTitle(kind)).arg(id).arg(QString::number(id, 16).toUpper()));
-    if (id < 0)
+    setWindowTitle(isSeveral()
+            ? tilesLabel(kind, this->ids)
+            : tr("%1: %2 (0x%3)").arg(tileKindTitle(kind)).arg(id).arg(QString::number(id, 16).toUpper()));
+    if (this->ids.first() < 0)
         return;
 
     filling = true;
     isTerrain() ? fillTerrain() : fillStatic();
     filling = false;
+    for (QLineEdit *edit : ui->tab2->findChildren<QLineEdit *>())
+        shownTexts.insert(edit, edit->text());
+    for (int bit = 0; bit < TileFlags::FlagCount; ++bit)
+        shownFlags[bit] = flagBoxes[bit] ? flagBoxes[bit]->checkState() : Qt::Unchecked;
     fillImage();
     fillAnimation(anim);
+    // Animation entries are edited for one static at a time.
+    makeAnimationEditable(!isTerrain() && !isSeveral());
+    if (isSeveral())
+        ui->tabWidget->removeTab(ui->tabWidget->indexOf(animPage));
 }
 
 ArtWidget::~ArtWidget() = default;
@@ -101,7 +144,7 @@ ArtWidget::~ArtWidget() = default;
 void ArtWidget::setVisible(bool visible)
 {
     // There is no tile to show before the palette has a selection.
-    if (visible && id < 0) {
+    if (visible && ids.first() < 0) {
         deleteLater();
         return;
     }
@@ -164,6 +207,7 @@ void ArtWidget::wireForm()
     // The General page's line edits are the record's fields.
     for (QLineEdit *edit : ui->tab2->findChildren<QLineEdit *>())
         connect(edit, &QLineEdit::textChanged, this, &ArtWidget::textChange);
+    connect(ui->listOffset, &QListWidget::itemChanged, this, &ArtWidget::checkOffset);
     connect(ui->pushButton, &QPushButton::clicked, this, &ArtWidget::playAnimation);
     connect(stopButton, &QPushButton::clicked, this, &ArtWidget::stopAnimation);
     connect(player, &AnimationPlayer::frameShown, this, &ArtWidget::showFrame);
@@ -182,36 +226,70 @@ void ArtWidget::fillTerrain()
 {
     ui->groupArt->hide();
     // A tile the tile data holds no record for yet starts empty.
-    if (tiles)
-        shownLand = tiles->landRecord(id).value_or(LandTileRecord::blank(tiles->layout()));
-    applyFlags(shownLand.flags);
-    ui->lineTexid->setText(QString::number(shownLand.texid));
-    ui->lineName->setText(shownLand.nameText());
+    for (const int tile : ids)
+        shownLands.insert(tile,
+            tiles ? tiles->landRecord(tile).value_or(LandTileRecord::blank(tiles->layout()))
+                  : LandTileRecord());
+    quint64 inAll = ~quint64(0);
+    quint64 inSome = 0;
+    for (const LandTileRecord &record : shownLands) {
+        inAll &= record.flags;
+        inSome |= record.flags;
+    }
+    applyFlags(inAll, inSome);
+    showField(ui->lineTexid,
+        sharedText(shownLands, [](const LandTileRecord &record) { return QString::number(record.texid); }));
+    showField(
+        ui->lineName, sharedText(shownLands, [](const LandTileRecord &record) { return record.nameText(); }));
 }
 
 void ArtWidget::fillStatic()
 {
     ui->groupTerrain->hide();
-    if (tiles)
-        shownStatic = tiles->staticRecord(id).value_or(StaticTileRecord::blank(tiles->layout()));
-    applyFlags(shownStatic.flags);
+    for (const int tile : ids)
+        shownStatics.insert(tile,
+            tiles ? tiles->staticRecord(tile).value_or(StaticTileRecord::blank(tiles->layout()))
+                  : StaticTileRecord());
+    quint64 inAll = ~quint64(0);
+    quint64 inSome = 0;
+    for (const StaticTileRecord &record : shownStatics) {
+        inAll &= record.flags;
+        inSome |= record.flags;
+    }
+    applyFlags(inAll, inSome);
     for (const auto &[edit, field] : byteFields(*ui))
-        edit->setText(QString::number(shownStatic.*field));
+        showField(edit, sharedText(shownStatics, [field = field](const StaticTileRecord &record) {
+            return QString::number(record.*field);
+        }));
     for (const auto &[edit, field] : wordFields(*ui))
-        edit->setText(QString::number(shownStatic.*field));
-    ui->lineName->setText(shownStatic.nameText());
+        showField(edit, sharedText(shownStatics, [field = field](const StaticTileRecord &record) {
+            return QString::number(record.*field);
+        }));
+    showField(ui->lineName,
+        sharedText(shownStatics, [](const StaticTileRecord &record) { return record.nameText(); }));
 }
 
-void ArtWidget::applyFlags(quint64 flags)
+void ArtWidget::showField(QLineEdit *edit, const std::optional<QString> &text)
+{
+    edit->setText(text.value_or(QString()));
+    edit->setPlaceholderText(text ? QString() : tr("Mixed"));
+}
+
+void ArtWidget::applyFlags(quint64 inAll, quint64 inSome)
 {
     for (int bit = 0; bit < TileFlags::FlagCount; ++bit) {
-        const bool set = flags & (quint64(1) << bit);
+        const quint64 mask = quint64(1) << bit;
+        const bool set = inSome & mask;
         // Every upper bit that is set gets a box, named or not, so that it can be seen.
         QCheckBox *box = set && bit >= TileFlags::LowerFlagCount ? upperFlagBox(bit) : flagBoxes[bit];
-        if (box)
-            box->setChecked(set);
+        if (!box)
+            continue;
+        // Set in some tiles only: a third state, which leaves each tile's bit as it is.
+        const bool mixed = set && !(inAll & mask);
+        box->setTristate(mixed);
+        box->setCheckState(mixed ? Qt::PartiallyChecked : set ? Qt::Checked : Qt::Unchecked);
     }
-    if (!(flags & TileFlags::Animated))
+    if (!(inSome & TileFlags::Animated))
         ui->tabWidget->removeTab(ui->tabWidget->indexOf(animPage));
 }
 
@@ -232,6 +310,41 @@ void ArtWidget::fillAnimation(AnimDataFile *anim)
     ui->lineFrameCount->setText(QString::number(entry.frameCount));
     ui->lineFrameStart->setText(QString::number(entry.frameStart));
     ui->lineFrameInterval->setText(QString::number(entry.frameInterval));
+}
+
+void ArtWidget::makeAnimationEditable(bool editable)
+{
+    for (int row = 0; row < ui->listOffset->count(); ++row) {
+        QListWidgetItem *item = ui->listOffset->item(row);
+        // The last text taken, which a refused one is replaced by.
+        item->setData(Qt::UserRole, item->text());
+        if (editable)
+            item->setFlags(item->flags() | Qt::ItemIsEditable);
+    }
+    ui->listOffset->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+        | QAbstractItemView::AnyKeyPressed);
+    ui->lineAnimUnknown->setReadOnly(true);
+    for (QLineEdit *edit : {ui->lineFrameCount, ui->lineFrameStart, ui->lineFrameInterval})
+        edit->setReadOnly(!editable);
+    ui->lineFrameCount->setValidator(
+        new NumberFieldValidator(0, AnimDataEntry::FrameSlots, ui->lineFrameCount));
+    for (QLineEdit *edit : {ui->lineFrameStart, ui->lineFrameInterval})
+        edit->setValidator(new NumberFieldValidator(SignedByteMinimum, SignedByteMaximum, edit));
+    for (QLineEdit *edit : {ui->lineFrameCount, ui->lineFrameStart, ui->lineFrameInterval})
+        shownTexts.insert(edit, edit->text());
+}
+
+void ArtWidget::checkOffset(QListWidgetItem *item)
+{
+    // An offset is a signed byte: anything else gives the last one back.
+    QString text = item->text().trimmed();
+    int position = 0;
+    const NumberFieldValidator offsets(SignedByteMinimum, SignedByteMaximum);
+    if (offsets.validate(text, position) == QValidator::Acceptable)
+        item->setData(Qt::UserRole, QString::number(parseSignedByte(text)));
+    const QString taken = item->data(Qt::UserRole).toString();
+    if (item->text() != taken)
+        item->setText(taken);
 }
 
 void ArtWidget::showImage()
@@ -259,14 +372,15 @@ void ArtWidget::setZoom(int zoom)
 
 void ArtWidget::playAnimation()
 {
+    // As the page shows it now, edits and all.
+    const AnimDataEntry entry = formAnimation();
     // Damaged counts still play something: at least the first frame, at most every slot.
-    const int count = qBound(1, int(animEntry.frameCount), AnimDataEntry::FrameSlots);
+    const int count = qBound(1, int(entry.frameCount), AnimDataEntry::FrameSlots);
     QVector<QImage> frames;
     for (int frame = 0; frame < count; ++frame)
-        frames.append(
-            art ? art->image(TileKind::Static, id + animEntry.frameOffsets[frame], false) : QImage());
+        frames.append(art ? art->image(TileKind::Static, id + entry.frameOffsets[frame], false) : QImage());
     ui->tabWidget->setCurrentWidget(ui->tab);
-    player->play(frames, animEntry.frameInterval);
+    player->play(frames, entry.frameInterval);
 }
 
 void ArtWidget::stopAnimation()
@@ -302,6 +416,8 @@ void ArtWidget::textChange(const QString &)
 
 void ArtWidget::toggleAnim(int state)
 {
+    if (isSeveral())
+        return;
     if (state != Qt::Unchecked) {
         const int index = ui->tabWidget->indexOf(animPage);
         if (index >= 0)
@@ -315,7 +431,8 @@ void ArtWidget::toggleAnim(int state)
 
 void ArtWidget::mousePressEvent(QMouseEvent *event)
 {
-    if (ui->tabWidget->currentWidget() != ui->tab || event->button() != Qt::RightButton) {
+    // The image shown is one of several tiles': it is changed one tile at a time.
+    if (isSeveral() || ui->tabWidget->currentWidget() != ui->tab || event->button() != Qt::RightButton) {
         QDialog::mousePressEvent(event);
         return;
     }
@@ -373,15 +490,28 @@ void ArtWidget::accept()
 
 bool ArtWidget::storeEdits()
 {
-    if (!imageChanged && !modified)
+    const std::optional<AnimDataEntry> animation = editedAnimation();
+    if (!imageChanged && !modified && !animation)
         return true;
     QString error = tr("The data files are no longer open.");
-    std::optional<QImage> newImage;
-    if (imageChanged)
-        newImage = image;
-    const std::optional<TileRecord> record = tiles ? editedRecord() : std::nullopt;
-    const bool unchanged = !newImage && !record;
-    if (!edits || !tiles || !(unchanged || edits->changeProperties(kind, id, newImage, record, &error))) {
+    bool stored = edits && tiles;
+    if (stored && isSeveral()) {
+        QMap<int, TileRecord> records;
+        for (const int tile : ids) {
+            if (const std::optional<TileRecord> record = editedRecord(tile))
+                records.insert(tile, *record);
+        }
+        stored
+            = records.isEmpty() || edits->changeRecords(kind, records, TileEdits::propertiesName(), &error);
+    } else if (stored) {
+        std::optional<QImage> newImage;
+        if (imageChanged)
+            newImage = image;
+        const std::optional<TileRecord> record = editedRecord(id);
+        stored = (!newImage && !record && !animation)
+            || edits->changeProperties(kind, id, newImage, record, &error, animation);
+    }
+    if (!stored) {
         // The window may be closed while the warning is shown: nothing of it is touched after.
         UserPrompts::current().warning(this, windowTitle(), error);
         return false;
@@ -391,19 +521,27 @@ bool ArtWidget::storeEdits()
     return true;
 }
 
-std::optional<TileRecord> ArtWidget::editedRecord() const
+bool ArtWidget::isChanged(const QLineEdit *edit) const
+{
+    return edit->text() != shownTexts.value(edit);
+}
+
+std::optional<TileRecord> ArtWidget::editedRecord(int tile) const
 {
     if (!modified || !tiles)
         return std::nullopt;
     // Read again: another window or an undo may have changed the record since it was shown.
     if (isTerrain()) {
-        const LandTileRecord current = tiles->landRecord(id).value_or(LandTileRecord::blank(tiles->layout()));
-        const LandTileRecord edited = current.withChanges(shownLand, formLand());
+        const LandTileRecord current
+            = tiles->landRecord(tile).value_or(LandTileRecord::blank(tiles->layout()));
+        const LandTileRecord &shown = shownLands[tile];
+        const LandTileRecord edited = current.withChanges(shown, formLand(shown));
         return edited == current ? std::nullopt : std::optional<TileRecord>(edited);
     }
     const StaticTileRecord current
-        = tiles->staticRecord(id).value_or(StaticTileRecord::blank(tiles->layout()));
-    const StaticTileRecord edited = current.withChanges(shownStatic, formStatic());
+        = tiles->staticRecord(tile).value_or(StaticTileRecord::blank(tiles->layout()));
+    const StaticTileRecord &shown = shownStatics[tile];
+    const StaticTileRecord edited = current.withChanges(shown, formStatic(shown));
     return edited == current ? std::nullopt : std::optional<TileRecord>(edited);
 }
 
@@ -418,27 +556,70 @@ quint64 ArtWidget::formFlags() const
     return flags;
 }
 
-LandTileRecord ArtWidget::formLand() const
+quint64 ArtWidget::formFlags(quint64 shown) const
 {
-    LandTileRecord form = shownLand;
-    form.flags = formFlags();
-    form.texid = parseNumber(ui->lineTexid->text());
+    quint64 flags = shown;
+    for (int bit = 0; bit < TileFlags::FlagCount; ++bit) {
+        const QCheckBox *box = flagBoxes[bit];
+        // A box back in its third state, or as it was, leaves the bit as the tile has it.
+        if (!box || box->checkState() == Qt::PartiallyChecked || box->checkState() == shownFlags[bit])
+            continue;
+        const quint64 mask = quint64(1) << bit;
+        flags = box->checkState() == Qt::Checked ? flags | mask : flags & ~mask;
+    }
+    return flags;
+}
+
+LandTileRecord ArtWidget::formLand(const LandTileRecord &shown) const
+{
+    LandTileRecord form = shown;
+    form.flags = formFlags(shown.flags);
+    if (isChanged(ui->lineTexid))
+        form.texid = parseNumber(ui->lineTexid->text());
     // A name that reads as shown keeps its stored bytes, which may go on after the NUL.
-    if (ui->lineName->text() != shownLand.nameText())
+    if (isChanged(ui->lineName))
         form.setNameText(ui->lineName->text());
     return form;
 }
 
-StaticTileRecord ArtWidget::formStatic() const
+StaticTileRecord ArtWidget::formStatic(const StaticTileRecord &shown) const
 {
-    StaticTileRecord form = shownStatic;
-    form.flags = formFlags();
+    StaticTileRecord form = shown;
+    form.flags = formFlags(shown.flags);
     // An 8-bit field keeps the low byte of what was typed.
-    for (const auto &[edit, field] : byteFields(*ui))
-        form.*field = quint8(parseNumber(edit->text()));
-    for (const auto &[edit, field] : wordFields(*ui))
-        form.*field = parseNumber(edit->text());
-    if (ui->lineName->text() != shownStatic.nameText())
+    for (const auto &[edit, field] : byteFields(*ui)) {
+        if (isChanged(edit))
+            form.*field = quint8(parseNumber(edit->text()));
+    }
+    for (const auto &[edit, field] : wordFields(*ui)) {
+        if (isChanged(edit))
+            form.*field = parseNumber(edit->text());
+    }
+    if (isChanged(ui->lineName))
         form.setNameText(ui->lineName->text());
     return form;
+}
+
+AnimDataEntry ArtWidget::formAnimation() const
+{
+    AnimDataEntry entry = animEntry;
+    // The list holds signed bytes only: a refused offset was given back at once.
+    for (int slot = 0; slot < AnimDataEntry::FrameSlots && slot < ui->listOffset->count(); ++slot)
+        entry.frameOffsets[slot] = parseSignedByte(ui->listOffset->item(slot)->text());
+    const std::pair<QLineEdit *, qint8 AnimDataEntry::*> fields[]
+        = {{ui->lineFrameCount, &AnimDataEntry::frameCount}, {ui->lineFrameStart, &AnimDataEntry::frameStart},
+            {ui->lineFrameInterval, &AnimDataEntry::frameInterval}};
+    for (const auto &[edit, field] : fields) {
+        if (isChanged(edit))
+            entry.*field = parseSignedByte(edit->text());
+    }
+    return entry;
+}
+
+std::optional<AnimDataEntry> ArtWidget::editedAnimation() const
+{
+    if (isTerrain() || isSeveral())
+        return std::nullopt;
+    const AnimDataEntry entry = formAnimation();
+    return entry == animEntry ? std::nullopt : std::optional<AnimDataEntry>(entry);
 }

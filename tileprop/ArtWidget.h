@@ -6,7 +6,10 @@
 #include "tiledata/TileRecord.h"
 
 #include <QDialog>
+#include <QHash>
 #include <QImage>
+#include <QList>
+#include <QMap>
 #include <QPointer>
 #include <array>
 #include <memory>
@@ -17,6 +20,7 @@ class AnimationPlayer;
 class ArtWork;
 class QCheckBox;
 class QLineEdit;
+class QListWidgetItem;
 class QMouseEvent;
 class QPushButton;
 class TileData;
@@ -27,8 +31,11 @@ class tileprop;
 }
 
 // The properties window of one tile: its image, its flags, numbers and name from
-// tiledata.mul and its static animation entry, which it can play. OK makes the changed
-// image and the changed record one edit of the tile, through the window's edits.
+// tiledata.mul and its static animation entry, which it can play and edit. OK makes the
+// changed image, record and animation entry one edit of the tile, through the window's
+// edits. Opened on several tiles of a kind, it edits their records together: a field shows
+// the value they share, or nothing when they differ, and OK writes only the fields the
+// user changed, to every tile, as one edit.
 class ArtWidget : public QDialog
 {
     Q_OBJECT
@@ -37,6 +44,9 @@ public:
     // A window for a negative id is never shown: show() deletes it instead.
     ArtWidget(TileEdits *edits, AnimDataFile *anim, TileKind kind, int id, QWidget *parent = nullptr,
         Qt::WindowFlags flags = {});
+    // The window of the tiles ids (of one kind), showing the image of current, one of them.
+    ArtWidget(TileEdits *edits, AnimDataFile *anim, TileKind kind, const QList<int> &ids, int current,
+        QWidget *parent = nullptr, Qt::WindowFlags flags = {});
     ~ArtWidget() override;
 
     void setVisible(bool visible) override;
@@ -60,17 +70,23 @@ protected:
 
 private:
     bool isTerrain() const { return kind == TileKind::Terrain; }
+    bool isSeveral() const { return ids.size() > 1; }
 
     void collectFlagBoxes();
     void addValidators();
     void wireForm();
     void fillTerrain();
     void fillStatic();
-    void applyFlags(quint64 flags);
+    // Shows text in the field, or nothing and "Mixed" when the tiles differ (no text).
+    void showField(QLineEdit *edit, const std::optional<QString> &text);
+    // The flags set in every tile checked, those set in some partly checked.
+    void applyFlags(quint64 inAll, quint64 inSome);
     // The box of an upper flag, made on first use in the high-seas group.
     QCheckBox *upperFlagBox(int bit);
     void fillImage();
     void fillAnimation(AnimDataFile *anim);
+    void makeAnimationEditable(bool editable);
+    void checkOffset(QListWidgetItem *item);
     // The labels of the fields whose meaning follows the flags, for the flags ticked now.
     void showFieldLabels();
     void addStopButton();
@@ -83,12 +99,20 @@ private:
     // Shows newImage (null: none) in place of the image, which OK stores.
     void changeImage(const QImage &newImage);
 
+    // Whether the user changed the field's text since it was filled.
+    bool isChanged(const QLineEdit *edit) const;
+    // The flags the boxes show, for the labels.
     quint64 formFlags() const;
-    // The record as the form shows it now.
-    LandTileRecord formLand() const;
-    StaticTileRecord formStatic() const;
-    // The record as OK stores it; nothing when the user changed nothing in it.
-    std::optional<TileRecord> editedRecord() const;
+    // A tile's flags with the boxes the user changed applied.
+    quint64 formFlags(quint64 shown) const;
+    // A tile's record as shown with the fields the user changed.
+    LandTileRecord formLand(const LandTileRecord &shown) const;
+    StaticTileRecord formStatic(const StaticTileRecord &shown) const;
+    // The record of tile as OK stores it; nothing when that changes nothing.
+    std::optional<TileRecord> editedRecord(int tile) const;
+    // The animation entry as the page shows it now.
+    AnimDataEntry formAnimation() const;
+    std::optional<AnimDataEntry> editedAnimation() const;
     bool storeEdits();
 
     std::unique_ptr<Ui::tileprop> ui;
@@ -98,7 +122,9 @@ private:
     QPointer<ArtWork> art;
     QPointer<TileData> tiles;
     TileKind kind;
+    // The tile whose image is shown, and every tile the window edits (ascending, with id).
     int id;
+    QList<int> ids;
     QImage image;
     // The frame shown now (the image, or one of the animation's), and its zoom.
     QImage shownFrame;
@@ -115,8 +141,10 @@ private:
     // One box per bit: the lower 32 from the form; the upper ones only for a high-seas
     // file, for the named bits and for any other bit a shown record sets.
     std::array<QCheckBox *, TileFlags::FlagCount> flagBoxes{};
-    // The record as the form was filled from it: only what the user changed since
-    // replaces the stored fields on OK.
-    LandTileRecord shownLand;
-    StaticTileRecord shownStatic;
+    // The records as the form was filled from them, with the fields' texts and the boxes'
+    // states then: only what the user changed since replaces the stored fields on OK.
+    QMap<int, LandTileRecord> shownLands;
+    QMap<int, StaticTileRecord> shownStatics;
+    QHash<const QLineEdit *, QString> shownTexts;
+    std::array<Qt::CheckState, TileFlags::FlagCount> shownFlags{};
 };

@@ -1,11 +1,18 @@
 #include "tileprop/NumberFieldValidator.h"
 
+#include <climits>
+
 NumberFieldValidator::NumberFieldValidator(uint maximum, QObject *parent) : QValidator(parent), top(maximum)
+{ }
+
+NumberFieldValidator::NumberFieldValidator(int minimum, int maximum, QObject *parent)
+    : QValidator(parent), top(uint(qMax(0, maximum))), belowZero(uint(-qMin(0, minimum)))
 { }
 
 namespace {
 const QLatin1String HexPrefix("0x");
-}
+const QLatin1Char Minus('-');
+} // namespace
 
 bool NumberFieldValidator::parse(const QString &text, uint *value)
 {
@@ -25,11 +32,24 @@ bool NumberFieldValidator::parse(const QString &text, uint *value)
     return ok;
 }
 
+bool NumberFieldValidator::parseSigned(const QString &text, int *value)
+{
+    const bool negative = text.startsWith(Minus);
+    uint magnitude = 0;
+    if (!parse(negative ? text.mid(1) : text, &magnitude) || magnitude > uint(INT_MAX))
+        return false;
+    if (value)
+        *value = negative ? -int(magnitude) : int(magnitude);
+    return true;
+}
+
 QValidator::State NumberFieldValidator::validate(QString &input, int &) const
 {
-    // An empty field, or a bare "0x", is on its way to a number.
-    if (input.isEmpty() || input.compare(HexPrefix, Qt::CaseInsensitive) == 0)
+    const bool negative = belowZero > 0 && input.startsWith(Minus);
+    const QString magnitude = negative ? input.mid(1) : input;
+    // An empty field, a bare sign or a bare "0x" is on its way to a number.
+    if (magnitude.isEmpty() || magnitude.compare(HexPrefix, Qt::CaseInsensitive) == 0)
         return Intermediate;
     uint value = 0;
-    return parse(input, &value) && value <= top ? Acceptable : Invalid;
+    return parse(magnitude, &value) && value <= (negative ? belowZero : top) ? Acceptable : Invalid;
 }

@@ -381,16 +381,22 @@ private Q_SLOTS:
         QVERIFY2(edits->undo(&error), qPrintable(error));
         QVERIFY(view(*data, TileKind::Static, Pictured) == first);
 
-        // An edit of several tiles: the tile undone before the one that fails is taken again.
+        // An edit of several tiles is put back whole or not at all: here its tiles' files are
+        // there to put back, but not the few bytes that say so until they all are.
         QVERIFY(edits->takeFromOther(*theirs, {{TileKind::Terrain, 0x11}, {TileKind::Static, Pictured}},
             {true, false, false}, &error));
         const TileView taken = view(*data, TileKind::Terrain, 0x11);
-        QVERIFY(QFile::remove(path) && QDir().mkdir(path));
-        QVERIFY(!edits->undo(&error));
+        const TileView takenStatic = view(*data, TileKind::Static, Pictured);
+        {
+            const FileSizeLimit diskFull(8);
+            QVERIFY(!edits->undo(&error));
+        }
         QVERIFY2(error.contains("Take 2 Tiles From"), qPrintable(error));
-        QVERIFY(view(*data, TileKind::Terrain, 0x11) == taken && QDir().rmdir(path));
+        QVERIFY(view(*data, TileKind::Terrain, 0x11) == taken);
+        QVERIFY(view(*data, TileKind::Static, Pictured) == takenStatic);
         QVERIFY2(edits->undo(&error), qPrintable(error));
         QVERIFY(view(*data, TileKind::Static, Pictured) == first);
+        QVERIFY(view(*data, TileKind::Terrain, 0x11) != taken);
     }
 
     void takeFromOther_data()

@@ -1,3 +1,4 @@
+#include "io/CommitJournal.h"
 #include "io/PendingEditDirectory.h"
 #include "io/PendingEditStore.h"
 
@@ -77,6 +78,89 @@ private Q_SLOTS:
         const QList<PendingEditStore::Tile> left{{TileKind::Static, 5}};
         QCOMPARE(store->editedTiles(), left);
         QCOMPARE(store->edit(TileKind::Static, 5, Part::TileData), PendingEdit::replaced("record"));
+    }
+
+    // Several edits put together: a run killed before they were all written leaves none of
+    // them to recover, one killed while putting them in place leaves all of them.
+    void batchesAreRecoveredWholeOrNotAtAll_data()
+    {
+        QTest::addColumn<bool>("journal"); // whether the batch got as far as its journal
+        QTest::addColumn<int>("placed"); // of its three files
+        QTest::addColumn<QString>("recovered");
+        QTest::newRow("killed while writing") << false << 0 << "TS1=old TS2=old";
+        QTest::newRow("killed before putting in place") << true << 0 << "TS1=new TS2=new TS3=new";
+        QTest::newRow("killed after the first") << true << 1 << "TS1=new TS2=new TS3=new";
+        QTest::newRow("killed after the last") << true << 3 << "TS1=new TS2=new TS3=new";
+    }
+    void batchesAreRecoveredWholeOrNotAtAll()
+    {
+        QFETCH(bool, journal);
+        QFETCH(int, placed);
+        QFETCH(QString, recovered);
+        using Part = PendingEditStore::Part;
+        // A live run's batch, committed: its files in place, none aside taken for an edit.
+        QTemporaryDir parent;
+        {
+            PendingEditStore store(parent.path(), QStringLiteral("/data"));
+            QVERIFY(store.put(TileKind::Static, 1, Part::TileData, PendingEdit::replaced("old")));
+            store.beginBatch();
+            QVERIFY(store.put(TileKind::Static, 1, Part::TileData, PendingEdit::replaced("new")));
+            QVERIFY(store.put(TileKind::Static, 2, Part::TileData, PendingEdit::replaced("new")));
+            QCOMPARE(store.edit(TileKind::Static, 2, Part::TileData), PendingEdit::replaced("new"));
+            QString error;
+            QVERIFY2(store.commitBatch(&error), qPrintable(error));
+            const QStringList files = QDir(store.directory()).entryList({"T*"}, QDir::Files);
+            QCOMPARE(files.filter(QRegularExpression("^TS[12]\\.wfg$")).size(), 2);
+            QCOMPARE(PendingEditDirectory::readFile(store.recordFile(TileKind::Static, 1, Part::TileData)),
+                QByteArray("new"));
+        }
+        // A dead run's directory: TS1 and TS2 in place, and a batch replacing TS1 and TS2 and
+        // adding TS3, written aside.
+        const QString dead = parent.filePath(PendingEditDirectory::NamePrefix + "dead01");
+        QVERIFY(QDir().mkpath(dead));
+        {
+            QSettings description(QDir(dead).filePath("session.ini"), QSettings::IniFormat);
+            description.setValue("store", PendingEditStore::DirectoryStoreName);
+            description.setValue("dataDirectory", "/data");
+        }
+        QVector<CommitJournal::Move> moves;
+        for (const char *name : {"TS1.wfg", "TS2.wfg", "TS3.wfg"}) {
+            const QString staged = QString(name) + "~7";
+            const QString backup = QString(name) == "TS3.wfg" ? QString() : QString(name) + "~8";
+            if (!backup.isEmpty())
+                QVERIFY(writeFile(QDir(dead).filePath(name), "old"));
+            QVERIFY(writeFile(QDir(dead).filePath(staged), "new"));
+            moves.append({staged, name, backup});
+        }
+        QString error;
+        if (journal)
+            QVERIFY2(CommitJournal(dead).write(moves, &error), qPrintable(error));
+        QString failed;
+        QVERIFY(CommitJournal(dead).rollForward(moves.first(placed), {}, &failed, &error));
+        // What is offered for recovery counts the edits in place and, whole, those of the journal.
+        const QList<PendingEditDirectory::Orphan> orphans = PendingEditDirectory::orphans(parent.path());
+        QCOMPARE(orphans.size(), 1);
+        QCOMPARE(orphans.first().editCount, 3 - (journal ? 0 : 1));
+
+        std::vector<std::unique_ptr<PendingEditDirectory>> found;
+        found.push_back(PendingEditDirectory::adopt(dead, &error));
+        QVERIFY2(found.back(), qPrintable(error));
+        PendingEditStore store(parent.path(), QStringLiteral("/data"));
+        store.adopt(std::move(found), [](TileKind, int, Part, const PendingEdit &) { return true; });
+        QStringList edits;
+        for (const PendingEditStore::Tile &tile : store.editedTiles())
+            edits << QStringLiteral("TS%1=%2").arg(tile.id).arg(
+                QString(store.edit(tile.kind, tile.id, Part::TileData).record));
+        QCOMPARE(edits.join(' '), recovered);
+        // Nothing set aside is left over.
+        QCOMPARE(QDir(store.directory()).entryList({"*~*"}, QDir::Files), QStringList());
+    }
+
+private:
+    static bool writeFile(const QString &path, const QByteArray &bytes)
+    {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
     }
 };
 

@@ -1,6 +1,7 @@
 #include "FakePrompts.h"
 #include "TestDataSet.h"
 #include "edits/TileEdits.h"
+#include "saving/DataSetSaver.h"
 #include "tiledata/TileDataFormat.h"
 #include "tileprop/AnimationPlayer.h"
 #include "tileprop/ArtWidget.h"
@@ -43,12 +44,12 @@ const auto shownImage
 const auto field = [](QWidget *window, const QString &name) { return window->findChild<QLineEdit *>(name); };
 
 // What the user does: "lineX=text" replaces a field's text by typing, through its
-// validator, on the field's page; "checkX" toggles a flag box.
+// validator, on the field's page; "checkX" clicks a flag box.
 void applyEdits(QWidget *window, const QStringList &edits)
 {
     for (const QString &edit : edits) {
         if (!edit.contains('=')) {
-            window->findChild<QCheckBox *>(edit)->toggle();
+            window->findChild<QCheckBox *>(edit)->click();
             continue;
         }
         QLineEdit *line = field(window, edit.section('=', 0, 0));
@@ -167,7 +168,7 @@ private Q_SLOTS:
         builder.setStaticImage(4, TestDataSet::solid(8, 12, Qt::green));
         data = std::make_unique<TestDataSet>(builder);
         QVERIFY(data->isValid());
-        edits = std::make_unique<TileEdits>(data->art(), data->tiles());
+        edits = std::make_unique<TileEdits>(data->art(), data->tiles(), &data->anims());
         original = storedImage(Pictured);
         // Not in 15-bit colour: storing changes it. Opaque beyond about 175 x 175: the line offsets
         // no longer fit a static.
@@ -550,6 +551,134 @@ private Q_SLOTS:
         QVERIFY(accepted(window));
         QCOMPARE(data->tiles().staticRecord(beyond)->toBytes(),
             QByteArray::fromHex("00000000 01000000 09 00 0000 00 00 0000 00 00 0000 00") + name("new item"));
+    }
+
+    void severalTilesShowSharedValuesAndTakeOnlyChanges_data()
+    {
+        QTest::addColumn<QStringList>("edits");
+        // What becomes of each tile's record: "field=value", "+Flag" or "-Flag"; empty: no edit.
+        QTest::addColumn<QStringList>("changes");
+        QTest::newRow("a mixed field and flags") << QStringList{"lineHeight=9", "checkImpassable",
+            "checkRoof", "checkRoof"} << QStringList{"height=9", "+Impassable", "-Roof"};
+        QTest::newRow("the name and a shared field")
+            << QStringList{"lineName=Boulder", "lineWeight=7"} << QStringList{"name=Boulder", "weight=7"};
+        // A partly checked box goes to checked, unchecked, then back to leaving each tile's bit.
+        QTest::newRow("typed and taken back") << QStringList{"lineHeight=9", "lineHeight=", "checkDoor",
+            "checkDoor", "checkDoor"} << QStringList();
+    }
+    void severalTilesShowSharedValuesAndTakeOnlyChanges()
+    {
+        QFETCH(QStringList, edits);
+        QFETCH(QStringList, changes);
+        // Wet and weight 90 shared; Roof, Door and Animated in some; height and name differ.
+        const QList<std::tuple<int, quint64, int, const char *>> tiles{
+            {7, TileFlags::Wet | TileFlags::Roof | TileFlags::Animated, 5, "Rock"},
+            {20, TileFlags::Wet, 6, "Rock"}, {21, TileFlags::Wet | TileFlags::Door, 7, "Stone"}};
+        QMap<int, StaticTileRecord> before;
+        for (const auto &[id, flags, height, text] : tiles) {
+            StaticTileRecord record;
+            record.flags = flags;
+            record.weight = 90;
+            record.height = quint8(height);
+            record.setNameText(text);
+            QVERIFY(data->tiles().setStaticRecord(id, record));
+            before.insert(id, record);
+        }
+        QPointer<ArtWidget> window = new ArtWidget(
+            this->edits.get(), &data->anims(), TileKind::Static, {21, 7, 20}, 7, nullptr, Qt::Window);
+        window->show();
+        QCOMPARE(window->windowTitle(), QStringLiteral("3 Statics"));
+        QCOMPARE(shownImage(window), storedImage(7)); // the current tile's
+        QCOMPARE(window->findChild<QTabWidget *>("tabWidget")->count(), 3); // no animation page
+        QStringList shown;
+        for (const char *name : {"lineWeight", "lineHeight", "lineName"})
+            shown << field(window, name)->text() + '/' + field(window, name)->placeholderText();
+        QCOMPARE(shown, (QStringList{"90/", "/Mixed", "/Mixed"}));
+        QStringList states;
+        for (const char *name : {"checkWet", "checkRoof", "checkDoor", "checkAnimated", "checkImpassable"})
+            states << QString::number(window->findChild<QCheckBox *>(name)->checkState());
+        QCOMPARE(states, (QStringList{"2", "1", "1", "1", "0"}));
+        // The image is changed one tile at a time: no menu.
+        choose(window, "Delete");
+        QCOMPARE(prompts->count("menu"), 0);
+
+        applyEdits(window, edits);
+        QVERIFY(accepted(window));
+        QMap<int, StaticTileRecord> expected = before;
+        for (StaticTileRecord &record : expected) {
+            for (const QString &change : changes) {
+                const QString value = change.section('=', 1);
+                const quint64 flag = change == "+Impassable" ? TileFlags::Impassable : TileFlags::Roof;
+                if (change.startsWith("height"))
+                    record.height = quint8(value.toUInt());
+                else if (change.startsWith("weight"))
+                    record.weight = quint8(value.toUInt());
+                else if (change.startsWith("name"))
+                    record.setNameText(value);
+                else
+                    record.flags = change.startsWith('+') ? record.flags | flag : record.flags & ~flag;
+            }
+        }
+        for (const auto &[id, flags, height, text] : tiles)
+            QCOMPARE(record(id), expected.value(id).toBytes());
+        QCOMPARE(this->edits->history().count(), changes.isEmpty() ? 0 : 1);
+        if (changes.isEmpty())
+            return;
+        QCOMPARE(this->edits->history().undoText(), QStringLiteral("Properties of 3 Statics"));
+        QString error;
+        QVERIFY2(this->edits->undo(&error), qPrintable(error));
+        for (const auto &[id, flags, height, text] : tiles)
+            QCOMPARE(record(id), before.value(id).toBytes());
+    }
+
+    void animationPageEditedSavedAndShownAgain()
+    {
+        QPointer<ArtWidget> window = open(Pictured);
+        applyEdits(window, {"checkAnimated", "lineFrameCount=4", "lineFrameInterval=5", "lineFrameStart=-2"});
+        // An offset is a signed byte; anything else gives the last one back.
+        auto *offsets = window->findChild<QListWidget *>("listOffset");
+        QVERIFY(offsets->item(3)->flags() & Qt::ItemIsEditable);
+        for (const char *typed : {"4", "200", "x", "-129"})
+            offsets->item(3)->setText(typed);
+        offsets->item(4)->setText("-128");
+        QCOMPARE(offsets->item(3)->text(), QStringLiteral("4"));
+        QVERIFY(accepted(window));
+        // The lamp of init() with its fourth and fifth frames and new delays.
+        AnimDataEntry lamp;
+        lamp.frameOffsets[1] = 2;
+        lamp.frameOffsets[2] = -1;
+        lamp.frameOffsets[3] = 4;
+        lamp.frameOffsets[4] = -128;
+        lamp.frameOffsets[63] = -63;
+        lamp.frameCount = 4;
+        lamp.frameInterval = 5;
+        lamp.frameStart = -2;
+        QCOMPARE(data->anims().readEntry(Pictured).toBytes(), lamp.toBytes());
+        // One step with the Animated flag.
+        QCOMPARE(edits->history().count(), 1);
+        QCOMPARE(edits->history().undoText(), QStringLiteral("Properties of Static 0x5"));
+        QVERIFY(data->tiles().staticRecord(Pictured)->flags & TileFlags::Animated);
+
+        window = open(Pictured);
+        QCOMPARE(window->findChild<QListWidget *>("listOffset")->item(4)->text(), QStringLiteral("-128"));
+        QCOMPARE(field(window, "lineFrameStart")->text(), QStringLiteral("-2"));
+        // The range refuses a third digit past it as it is typed.
+        applyEdits(window, {"lineFrameCount=65"});
+        QCOMPARE(field(window, "lineFrameCount")->text(), QStringLiteral("6"));
+        window->reject();
+
+        // Saved in place: 548-byte blocks of eight 68-byte entries after a 4-byte header.
+        QTemporaryDir out;
+        DataSetSaver saver(data->art(), data->tiles(), data->anims());
+        QVERIFY2(saver.save(out.path()) == DataSetSaver::Status::Saved, qPrintable(saver.errorString()));
+        QFile saved(QDir(out.path()).filePath("animdata.mul"));
+        QVERIFY(saved.open(QIODevice::ReadOnly) && saved.seek(Pictured / 8 * 548 + 4 + Pictured % 8 * 68));
+        QCOMPARE(saved.read(68), lamp.toBytes());
+
+        QString error;
+        QVERIFY2(edits->undo(&error), qPrintable(error));
+        QCOMPARE(data->anims().readEntry(Pictured).frameCount, qint8(3));
+        QVERIFY(!(data->tiles().staticRecord(Pictured)->flags & TileFlags::Animated));
     }
 
 private:
