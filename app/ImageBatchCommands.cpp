@@ -52,18 +52,19 @@ QVector<int> ImageBatchCommands::tilesToExport(const TilePalette &palette)
 
 void ImageBatchCommands::exportImages()
 {
-    TilePalette *palette = window->currentPalette();
+    QPointer<TilePalette> palette = window->currentPalette();
     if (!palette)
         return;
     const TileKind kind = palette->kind();
     const QVector<int> ids = tilesToExport(*palette);
     const QString directory = UserPrompts::current().existingDirectory(window, exportCaption(), QString());
-    if (directory.isEmpty() || !window->currentPalette())
+    // The data set may have gone while the user chose.
+    if (directory.isEmpty() || !palette)
         return;
     const QString shownDirectory = QDir::toNativeSeparators(directory);
 
-    QProgressDialog progress(QStringLiteral("Exporting the images of %1 to %2")
-                                 .arg(tilesLabel(kind, QList<int>(ids.begin(), ids.end())), shownDirectory),
+    QProgressDialog progress(
+        QStringLiteral("Exporting the images of %1 to %2").arg(tilesLabel(kind, ids), shownDirectory),
         QStringLiteral("Cancel"), 0, int(ids.size()), window);
     progress.setWindowTitle(QStringLiteral("Export Images"));
     // Shown at once and modal: the window takes no input while the export runs, and

@@ -102,13 +102,16 @@ ImageBatchExport::Outcome ImageBatchExport::run(const QVector<int> &ids, const Q
             if (outcome.ok() && report && !report(encodingEnd, outcome.written))
                 outcome.cancelled = true;
         }
-        if (outcome.ok() && !refused.error.isEmpty()) {
-            outcome.failedPath = refused.path;
-            outcome.error = refused.error;
-        }
         if (!outcome.ok() || outcome.cancelled)
             break;
         outcome.withoutImage += withoutImage;
+        // The images before a file that may not be written are written first, as one
+        // by one they would be.
+        if (decoded.isEmpty() && !refused.error.isEmpty()) {
+            outcome.failedPath = refused.path;
+            outcome.error = refused.error;
+            break;
+        }
         if (decoded.isEmpty() && next >= ids.size())
             break;
         encoding = std::move(decoded);

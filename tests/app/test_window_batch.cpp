@@ -128,6 +128,23 @@ private Q_SLOTS:
         }
     }
 
+    void exportFailureIsTold()
+    {
+        // A folder where the second image's file would go: the export stops there.
+        QTemporaryDir out;
+        QVERIFY(QDir(out.path()).mkdir("static-0x0002.png"));
+        window->tabs()->setCurrentIndex(ArtTab::StaticsIndex);
+        prompts->directories = QStringList{out.path()};
+        fileAction("Export Images")->trigger();
+        QCOMPARE(prompts->count("warning"), 1);
+        QCOMPARE(prompts->last("warning")->text,
+            QStringLiteral(
+                "Could not write %1/static-0x0002.png: not a regular file: a folder, pipe or device is "
+                "left as it is\n\nThe export stopped there; 1 image had been written to %1.")
+                .arg(out.path()));
+        QCOMPARE(files(out.path()), (QStringList{"static-0x0001.png", "static-0x0002.png"}));
+    }
+
     void exportCancelledAtTheFolder()
     {
         fileAction("Export Images")->trigger();
