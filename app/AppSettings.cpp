@@ -8,6 +8,7 @@ const char *const LastDataKey = "data/last";
 const char *const RecentKey = "data/recent";
 const char *const LastOutputKey = "output/last";
 const char *const GeometryKey = "window/geometry";
+const char *const CompareZoomKey = "compare/zoom";
 const char *const ZoomKey = "view/zoom";
 
 // One spelling per directory, so that the recent list holds each once.
@@ -77,6 +78,21 @@ QByteArray AppSettings::windowGeometry() const
 void AppSettings::setWindowGeometry(const QByteArray &geometry)
 {
     setValue(GeometryKey, geometry);
+}
+
+int AppSettings::compareZoom(int fallback) const
+{
+    if (!enabled)
+        return fallback;
+    bool ok = false;
+    const int factor
+        = QSettings(organization(), application()).value(QLatin1String(CompareZoomKey)).toInt(&ok);
+    return ok ? factor : fallback;
+}
+
+void AppSettings::setCompareZoom(int factor)
+{
+    setValue(CompareZoomKey, factor);
 }
 
 int AppSettings::zoom() const

@@ -7,7 +7,8 @@
 
 // What Tessera remembers between runs, under its own settings name (never the game's):
 // the last data directory, the directories opened recently, the last output directory,
-// the window's geometry and the palettes' zoom. A disabled instance remembers nothing and reads nothing.
+// the window's geometry, the palettes' zoom and the compare pane's zoom. A disabled
+// instance remembers nothing and reads nothing.
 class AppSettings
 {
 public:
@@ -30,6 +31,10 @@ public:
 
     QByteArray windowGeometry() const;
     void setWindowGeometry(const QByteArray &geometry);
+
+    // The factor the compare pane enlarges images by; fallback when none is remembered.
+    int compareZoom(int fallback) const;
+    void setCompareZoom(int factor);
 
     // How many times their actual size the palettes show the tiles; 0 when none is remembered.
     int zoom() const;

@@ -11,20 +11,24 @@
 #include "edits/TileEdits.h"
 #include "session/ComparisonSession.h"
 #include "session/DataSetSession.h"
+#include "tileprop/ComparePane.h"
 #include "ui/UserPrompts.h"
 
 #include <QAction>
 #include <QDir>
+#include <QDockWidget>
 #include <QFileInfo>
 
-CompareCommands::CompareCommands(MyMainWindow *window, DataSetSession *session)
-    : QObject(window), window(window), session(session), comparing(std::make_unique<ComparisonSession>())
+CompareCommands::CompareCommands(MyMainWindow *window, DataSetSession *session, const AppSettings &settings)
+    : QObject(window), window(window), session(session), settings(settings),
+      comparing(std::make_unique<ComparisonSession>())
 {
+    createPane();
     connect(comparing.get(), &ComparisonSession::progressed, this, [this](int done, int total) {
         if (MyBar *bar = this->window->dataSetBar())
             bar->showComparison(comparedName, done, total);
     });
-    connect(comparing.get(), &ComparisonSession::differencesFound, this, &CompareCommands::showDifferences);
+    connect(comparing.get(), &ComparisonSession::differencesFound, this, &CompareCommands::showFound);
     connect(comparing.get(), &ComparisonSession::finished, this, [this] {
         ended();
         if (MyBar *bar = this->window->dataSetBar())
@@ -40,6 +44,31 @@ CompareCommands::CompareCommands(MyMainWindow *window, DataSetSession *session)
 }
 
 CompareCommands::~CompareCommands() = default;
+
+void CompareCommands::createPane()
+{
+    comparePane = new ComparePane;
+    comparePane->setZoom(settings.compareZoom(ComparePane::DefaultZoom));
+    dock = new QDockWidget(QStringLiteral("Compare"), window);
+    dock->setObjectName(QStringLiteral("compareDock"));
+    dock->setWidget(comparePane);
+    window->addDockWidget(Qt::RightDockWidgetArea, dock);
+    dock->hide();
+    connect(comparePane, &ComparePane::zoomChanged, this,
+        [this](int factor) { settings.setCompareZoom(factor); });
+    connect(comparePane, &ComparePane::takePartsChanged, this,
+        [this] { window->windowMenus()->enableTaking(comparePane->takesAnything()); });
+    // Hidden, it follows nothing; shown again, it catches up.
+    connect(dock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (visible)
+            showCurrentTile();
+    });
+}
+
+QAction *CompareCommands::paneAction() const
+{
+    return dock->toggleViewAction();
+}
 
 bool CompareCommands::compareWith(const QString &directory)
 {
@@ -58,6 +87,10 @@ bool CompareCommands::compareWith(const QString &directory)
     window->dataSetBar()->showComparison(comparedName, 0, 0);
     window->windowMenus()->enableComparing(true);
     showDifferences();
+    // The marks of a comparison stopped for this one go.
+    repaintPalettes();
+    dock->show();
+    showCurrentTile();
     return true;
 }
 
@@ -65,12 +98,16 @@ void CompareCommands::abandon()
 {
     comparing->disconnect(this);
     comparing->stop();
+    comparePane->clear();
 }
 
 void CompareCommands::recheck(TileKind kind, int id)
 {
-    if (comparing->isActive() && session->isOpen())
-        comparing->recheck(*session->dataSet(), kind, id);
+    if (!comparing->isActive() || !session->isOpen())
+        return;
+    comparing->recheck(*session->dataSet(), kind, id);
+    if (window->windowMenus()->differencesOnlyAction()->isChecked())
+        showDifferences(true);
 }
 
 void CompareCommands::compare()
@@ -94,10 +131,27 @@ void CompareCommands::takeFromOther()
     TilePalette *palette = window->currentPalette();
     if (!comparing->isActive() || !palette || palette->selectedId() < 0 || !window->edits())
         return;
+    if (!comparePane->takesAnything())
+        return;
+    QList<std::pair<TileKind, int>> tiles;
+    for (int id : palette->selectedIds())
+        tiles.append({palette->kind(), id});
     QString error;
-    if (!window->edits()->takeFromOther(*comparing->otherSet(), {{palette->kind(), palette->selectedId()}},
-            TileEdits::TakeParts(), &error))
+    if (!window->edits()->takeFromOther(*comparing->otherSet(), tiles, comparePane->takeParts(), &error))
         window->warn(error);
+}
+
+void CompareCommands::showCurrentTile()
+{
+    if (!comparing->isActive() || !session->isOpen() || !dock->isVisible())
+        return;
+    const TilePalette *palette = window->currentPalette();
+    if (!palette) {
+        comparePane->clear();
+        return;
+    }
+    comparePane->showTile(
+        *session->dataSet(), *comparing->otherSet(), palette->kind(), palette->selectedId());
 }
 
 void CompareCommands::ended()
@@ -107,6 +161,11 @@ void CompareCommands::ended()
     // A comparison that failed or was stopped leaves nothing to show.
     window->windowMenus()->enableComparing(comparing->isActive());
     showDifferences();
+    if (!comparing->isActive()) {
+        repaintPalettes();
+        comparePane->clear();
+        dock->hide();
+    }
 }
 
 void CompareCommands::showDifferencesOnly(bool)
@@ -114,7 +173,30 @@ void CompareCommands::showDifferencesOnly(bool)
     showDifferences();
 }
 
-void CompareCommands::showDifferences()
+TilePalette *CompareCommands::paletteOf(TileKind kind) const
+{
+    ArtTab *tabs = window->tabs();
+    if (!tabs)
+        return nullptr;
+    return kind == TileKind::Terrain ? static_cast<TilePalette *>(tabs->terrain()->tilePalette())
+                                     : tabs->statics()->tilePalette();
+}
+
+void CompareCommands::showFound(const QList<DataSetComparison::Difference> &found)
+{
+    if (window->windowMenus()->differencesOnlyAction()->isChecked()) {
+        showDifferences();
+        return;
+    }
+    // Only the cells found repaint: a whole screen of cells for every batch would take the
+    // time that scrolling needs.
+    for (const DataSetComparison::Difference &difference : found) {
+        if (TilePalette *palette = paletteOf(difference.kind))
+            palette->updateTile(difference.id);
+    }
+}
+
+void CompareCommands::showDifferences(bool followSelection)
 {
     ArtTab *tabs = window->tabs();
     if (!tabs)
@@ -131,8 +213,21 @@ void CompareCommands::showDifferences()
                 if (id < palette->tileCount())
                     ids.append(id);
             }
+            const int selected = palette->selectedId();
+            const int cell = selected >= 0 ? palette->indexOf(selected) : -1;
             palette->showOnly(ids, TilePalette::Narrowing::Differences);
+            // A tile taken from the other set leaves its cell to the next differing one,
+            // which takes over the selection, so that the keys and Take go on down the list.
+            if (followSelection && cell >= 0 && !palette->isShown(selected) && palette->shownCount() > 0)
+                palette->selectTile(palette->idAt(qMin(cell, palette->shownCount() - 1)));
         }
-        palette->update();
+    }
+}
+
+void CompareCommands::repaintPalettes()
+{
+    for (TileKind kind : {TileKind::Terrain, TileKind::Static}) {
+        if (TilePalette *palette = paletteOf(kind))
+            palette->update();
     }
 }

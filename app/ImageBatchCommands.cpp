@@ -43,6 +43,9 @@ ImageBatchCommands::ImageBatchCommands(MyMainWindow *window) : QObject(window), 
 
 QVector<int> ImageBatchCommands::tilesToExport(const TilePalette &palette)
 {
+    // One tile is always selected once the user has clicked: only several are a choice.
+    if (palette.selectedIds().size() > 1)
+        return palette.selectedIds();
     QVector<int> ids;
     ids.reserve(palette.shownCount());
     for (int index = 0; index < palette.shownCount(); ++index)

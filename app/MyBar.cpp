@@ -40,6 +40,12 @@ MyBar::MyBar(QStatusBar *bar)
     // As wide as the widest id: the label does not jump with the selection, and without
     // one its short text does not run into the label beside it.
     idLabel->setMinimumWidth(idLabel->fontMetrics().horizontalAdvance(idText(WidestId)));
+    // Left of the current tile's name, which it counts in; made last, so that the labels
+    // above keep their order among the bar's children.
+    selectedLabel = new QLabel(bar);
+    selectedLabel->setObjectName(QStringLiteral("selectedLabel"));
+    bar->insertPermanentWidget(0, selectedLabel, 0);
+    selectedLabel->hide();
 }
 
 QString MyBar::nameText(const QString &name)
@@ -61,6 +67,11 @@ QString MyBar::idText(int id)
     return QStringLiteral("ID: %1 (0x%2)")
         .arg(id, IdWidth, Decimal, Fill)
         .arg(QString::number(id, Hexadecimal).toUpper());
+}
+
+QString MyBar::selectedText(int count)
+{
+    return QStringLiteral("%1 selected").arg(count);
 }
 
 QString MyBar::formatText(bool uopArt, const QString &tileDataLayout)
@@ -86,6 +97,7 @@ void MyBar::describe(const DataSet *set)
     formatLabel->setToolTip(QDir::toNativeSeparators(container.fileNames().join(QLatin1Char('\n')))
         + QStringLiteral("\n\n") + layoutWhy);
     nameLabel->setText(nameText(QStringLiteral(" ")));
+    showSelectedCount(0);
     showSize(0, 0);
     idLabel->setText(idText(-1));
 }
@@ -129,4 +141,10 @@ void MyBar::showTerrain(int id)
 void MyBar::showSize(int width, int height)
 {
     sizeLabel->setText(sizeText(width, height));
+}
+
+void MyBar::showSelectedCount(int count)
+{
+    selectedLabel->setText(count > 1 ? selectedText(count) : QString());
+    selectedLabel->setVisible(count > 1);
 }

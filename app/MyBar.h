@@ -10,7 +10,8 @@ class QStatusBar;
 class StatusNotice;
 class TileData;
 
-// The whole status bar of the window: the selected tile's name, size and id, the forms
+// The whole status bar of the window: how many tiles are selected when there are several,
+// the current tile's name, size and id, the forms
 // of the open data set, how far a comparison has come, and notices that may be longer
 // than the room left for them.
 // Its labels are the bar's; it goes with the bar.
@@ -33,6 +34,8 @@ public:
     static QString idText(int id);
     // The forms of the open data set: "MUL art, classic tile data".
     static QString formatText(bool uopArt, const QString &tileDataLayout);
+    // "37 selected".
+    static QString selectedText(int count);
 
     // Names the forms of set, with the files and why the tile data is read in its
     // layout in the tool tip, and shows no selection; null: the data set goes, the
@@ -50,12 +53,15 @@ public Q_SLOTS:
     void showStatic(int id);
     void showTerrain(int id);
     void showSize(int width, int height);
+    // Says how many tiles are selected when there are several; nothing for one or none.
+    void showSelectedCount(int count);
 
 private:
     QLabel *nameLabel;
     QLabel *sizeLabel;
     QLabel *idLabel;
     QLabel *formatLabel;
+    QLabel *selectedLabel;
     QProgressBar *comparing;
     StatusNotice *notice;
     const TileData *tileData = nullptr;

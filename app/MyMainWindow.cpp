@@ -43,7 +43,7 @@ MyMainWindow::MyMainWindow(const StartOptions &options, QWidget *parent, Qt::Win
     : QMainWindow(parent, flags), settings(options.useSettings),
       session(std::make_unique<DataSetSession>(options.dataSet, options.recoverEdits)),
       prompts(this, *session), editing(new EditCommands(this)),
-      comparer(new CompareCommands(this, session.get())), viewing(new ViewCommands(this, &settings))
+      comparer(new CompareCommands(this, session.get(), settings)), viewing(new ViewCommands(this, &settings))
 {
     session->setRecoveryQuestion(
         [this](int edits, const QString &directory) { return prompts.askToRecover(edits, directory); });
@@ -87,6 +87,7 @@ void MyMainWindow::build(const StartOptions &options)
 {
     setWindowTitle(title());
     menus = new WindowMenus(this, editing, comparer, viewing);
+    connect(editing, &EditCommands::tileDataCopied, this, &MyMainWindow::updateActions);
     connect(menus, &WindowMenus::recentChosen, this, &MyMainWindow::openDirectory);
     updateRecentMenu();
     updateActions();
@@ -217,6 +218,7 @@ void MyMainWindow::createDataSetWidgets()
     artTab->terrain()->tilePalette()->setDifferences(differenceOf);
     artTab->statics()->tilePalette()->setDifferences(differenceOf);
     connect(artTab, &QTabWidget::currentChanged, this, &MyMainWindow::updateActions);
+    connect(artTab, &QTabWidget::currentChanged, comparer, &CompareCommands::showCurrentTile);
 
     connect(edits(), &TileEdits::tileChanged, this, &MyMainWindow::showTileChange);
     QUndoStack &history = edits()->history();
@@ -238,19 +240,26 @@ void MyMainWindow::connectPalette(TilePalette *palette, void (MyBar::*selectionS
     palette->setEdits(edits());
     connect(palette, &TilePalette::selectionChanged, bar, selectionSlot);
     connect(palette, &TilePalette::selectionSizeChanged, bar, &MyBar::showSize);
+    connect(palette, &TilePalette::selectedCountChanged, bar, &MyBar::showSelectedCount);
     connect(palette, &TilePalette::selectionChanged, this, &MyMainWindow::updateActions);
+    connect(palette, &TilePalette::selectedCountChanged, this, &MyMainWindow::updateActions);
+    connect(palette, &TilePalette::selectionChanged, comparer, &CompareCommands::showCurrentTile);
     connect(
         palette, &TilePalette::tileActivated, this, [this, palette](int id) { openProperties(palette, id); });
     connect(palette, &TilePalette::imageEditRequested, this,
-        [this, palette](int id, const QImage &image, const QString &action) {
-            editing->changeImage(palette, id, image, action);
+        [this, palette](const QVector<int> &ids, const QImage &image, const QString &action) {
+            editing->changeImages(palette, ids, image, action);
         });
 }
 
 void MyMainWindow::openProperties(TilePalette *palette, int id)
 {
-    // A child of the palette, as before: it goes with the window's widget tree.
-    auto *properties = new ArtWidget(edits(), animStore(), palette->kind(), id, palette, Qt::Window);
+    // A child of the palette, as before: it goes with the window's widget tree. Opened on
+    // one of several selected tiles, it edits them all.
+    const QVector<int> selected = palette->selectedIds();
+    auto *properties = selected.size() > 1 && selected.contains(id)
+        ? new ArtWidget(edits(), animStore(), palette->kind(), selected, id, palette, Qt::Window)
+        : new ArtWidget(edits(), animStore(), palette->kind(), id, palette, Qt::Window);
     properties->setZoom(viewing->zoom());
     properties->show();
 }
@@ -278,6 +287,8 @@ void MyMainWindow::updateActions()
     const TilePalette *palette = currentPalette();
     menus->enable(saving != nullptr, palette != nullptr,
         palette && palette->selectedId() >= 0 && palette->selectedId() < palette->tileCount());
+    menus->enableForSelection(
+        palette ? palette->selectedCount() : 0, palette && editing->canPasteTileData(palette->kind()));
 }
 
 void MyMainWindow::updateUndoActions()

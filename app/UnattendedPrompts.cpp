@@ -68,3 +68,8 @@ bool UnattendedPrompts::confirmList(
 {
     return false;
 }
+
+int UnattendedPrompts::choose(QWidget *, const QString &, const QString &, const QStringList &)
+{
+    return -1;
+}

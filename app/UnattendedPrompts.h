@@ -26,4 +26,6 @@ public:
         QWidget *parent, const QString &title, const QString &text, const QString &acceptText) override;
     bool confirmList(QWidget *parent, const QString &title, const QString &text, const QStringList &lines,
         const QString &acceptText) override;
+    int choose(
+        QWidget *parent, const QString &title, const QString &text, const QStringList &choices) override;
 };

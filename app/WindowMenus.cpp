@@ -32,9 +32,11 @@ const char *const GridKeys[][2] = {
     {"Arrow keys", "Select the neighbouring tile"},
     {"Page Up, Page Down", "Select the tile a screen up or down"},
     {"Home, End", "Select the first or the last tile"},
-    {"Enter", "Open the selected tile's properties"},
-    {"Delete", "Delete the selected tile's image"},
-    {"Menu", "Open the selected tile's menu"},
+    {"Shift with the keys above", "Select the tiles from the anchor to that tile"},
+    {"Ctrl+click", "Add a tile to the selection, or take it out"},
+    {"Shift+click", "Select the tiles from the anchor to the tile clicked"},
+    {"Enter", "Open the properties of the selected tiles"},
+    {"Menu", "Open the selected tiles' menu"},
 };
 
 } // namespace
@@ -106,6 +108,16 @@ void WindowMenus::createEditMenu()
         = addItem(editMenu, QStringLiteral("Copy"), commands, &EditCommands::copy, {QKeySequence::Copy});
     pasteAction
         = addItem(editMenu, QStringLiteral("Paste"), commands, &EditCommands::paste, {QKeySequence::Paste});
+    deleteAction = addItem(
+        editMenu, QStringLiteral("Delete"), commands, &EditCommands::deleteImages, {QKeySequence::Delete});
+    editMenu->addSeparator();
+    selectAllAction = addItem(editMenu, QStringLiteral("Select All"), commands, &EditCommands::selectAll,
+        {QKeySequence::SelectAll});
+    editMenu->addSeparator();
+    copyTileDataAction = addItem(editMenu, QStringLiteral("Copy Tile Data"), commands,
+        &EditCommands::copyTileData, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)});
+    pasteTileDataAction = addItem(editMenu, QStringLiteral("Paste Tile Data"), commands,
+        &EditCommands::pasteTileData, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V)});
     editMenu->addSeparator();
     findAction
         = addItem(editMenu, QStringLiteral("Find..."), commands, &EditCommands::find, {QKeySequence::Find});
@@ -137,6 +149,7 @@ void WindowMenus::createViewMenu()
     viewDifferencesOnlyAction = viewMenu->addAction(QStringLiteral("Differences Only"));
     viewDifferencesOnlyAction->setCheckable(true);
     connect(viewDifferencesOnlyAction, &QAction::toggled, comparer, &CompareCommands::showDifferencesOnly);
+    viewMenu->addAction(comparer->paneAction());
 }
 
 void WindowMenus::createHelpMenu()
@@ -159,12 +172,14 @@ void WindowMenus::showRecent(const QStringList &directories)
 void WindowMenus::enable(bool dataSetOpen, bool paletteShown, bool tileSelected)
 {
     this->tileSelected = tileSelected;
-    takeAction->setEnabled(tileSelected && comparing);
-    for (QAction *action : {cutAction, copyAction, pasteAction})
+    updateTakeAction();
+    for (QAction *action : {cutAction, copyAction, pasteAction, deleteAction, copyTileDataAction})
         action->setEnabled(tileSelected);
+    pasteTileDataAction->setEnabled(false);
     this->paletteShown = paletteShown;
-    for (QAction *action : QList<QAction *>{findAction, findNextAction, locateAction, viewFilterAction,
-                               viewActualSizeAction, fileExportImagesAction, fileImportImagesAction}
+    for (QAction *action :
+        QList<QAction *>{findAction, findNextAction, locateAction, selectAllAction, viewFilterAction,
+            viewActualSizeAction, fileExportImagesAction, fileImportImagesAction}
             + tableActions)
         action->setEnabled(paletteShown);
     viewZoomInAction->setEnabled(paletteShown && canZoomIn);
@@ -174,14 +189,33 @@ void WindowMenus::enable(bool dataSetOpen, bool paletteShown, bool tileSelected)
         action->setEnabled(dataSetOpen);
 }
 
+void WindowMenus::enableForSelection(int selectedCount, bool tileDataPastable)
+{
+    // One image on the clipboard cannot hold what Cut would take from several tiles.
+    cutAction->setEnabled(tileSelected && selectedCount == 1);
+    pasteTileDataAction->setEnabled(tileSelected && tileDataPastable);
+}
+
 void WindowMenus::enableComparing(bool comparing)
 {
     this->comparing = comparing;
-    takeAction->setEnabled(tileSelected && comparing);
+    updateTakeAction();
+    comparer->paneAction()->setVisible(comparing);
     fileStopComparingAction->setEnabled(comparing);
     viewDifferencesOnlyAction->setEnabled(comparing);
     if (!comparing)
         viewDifferencesOnlyAction->setChecked(false);
+}
+
+void WindowMenus::enableTaking(bool anyPart)
+{
+    partsChosen = anyPart;
+    updateTakeAction();
+}
+
+void WindowMenus::updateTakeAction()
+{
+    takeAction->setEnabled(tileSelected && comparing && partsChosen);
 }
 
 void WindowMenus::showZoom(bool canZoomIn, bool canZoomOut)

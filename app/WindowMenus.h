@@ -45,9 +45,14 @@ public:
     // The actions of a data set, of a palette in view and of a selected tile in it can
     // be used only with one.
     void enable(bool dataSetOpen, bool paletteShown, bool tileSelected);
+    // Cut takes one tile at a time; Paste Tile Data needs tile data copied from a tile of
+    // the kind in view.
+    void enableForSelection(int selectedCount, bool tileDataPastable);
     // Stop Comparing, Differences Only and Take From Other need a data set compared with
     // (Take From Other a selected tile too); without one Differences Only is off.
     void enableComparing(bool comparing);
+    // Take From Other also needs some part of a tile chosen to take.
+    void enableTaking(bool anyPart);
     // Zoom In and Zoom Out can be used only up to the largest and down to the smallest zoom.
     void showZoom(bool canZoomIn, bool canZoomOut);
     // Undo and Redo name the edit they would undo or redo in history (null: none).
@@ -62,6 +67,7 @@ private:
     void createEditMenu();
     void createViewMenu();
     void createHelpMenu();
+    void updateTakeAction();
 
     MyMainWindow *window;
     EditCommands *commands;
@@ -86,6 +92,10 @@ private:
     QAction *cutAction = nullptr;
     QAction *copyAction = nullptr;
     QAction *pasteAction = nullptr;
+    QAction *deleteAction = nullptr;
+    QAction *selectAllAction = nullptr;
+    QAction *copyTileDataAction = nullptr;
+    QAction *pasteTileDataAction = nullptr;
     QAction *findAction = nullptr;
     QAction *findNextAction = nullptr;
     QAction *locateAction = nullptr;
@@ -96,6 +106,7 @@ private:
     bool tileSelected = false;
     bool paletteShown = false;
     bool comparing = false;
+    bool partsChosen = true;
     bool canZoomIn = true;
     bool canZoomOut = true;
 };

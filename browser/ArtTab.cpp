@@ -37,8 +37,10 @@ ArtTab::View ArtTab::view() const
     View view;
     view.tab = currentIndex();
     const PalettePage *pages[] = {terrainPage, staticPage};
-    for (int i = 0; i < 2; ++i)
+    for (int i = 0; i < 2; ++i) {
         view.selected[i] = pages[i]->tilePalette()->selectedId();
+        view.selectedIds[i] = pages[i]->tilePalette()->selectedIds();
+    }
     return view;
 }
 
@@ -48,8 +50,11 @@ void ArtTab::showView(const View &view)
     PalettePage *pages[] = {terrainPage, staticPage};
     for (int i = 0; i < 2; ++i) {
         TilePalette *palette = pages[i]->tilePalette();
-        if (view.selected[i] >= 0 && view.selected[i] < palette->tileCount())
-            palette->selectTile(view.selected[i]);
+        if (view.selected[i] < 0 || view.selected[i] >= palette->tileCount())
+            continue;
+        palette->selectTile(view.selected[i]);
+        if (view.selectedIds[i].size() > 1)
+            palette->selectIds(view.selectedIds[i], view.selected[i]);
     }
     if (QWidget *page = currentWidget())
         static_cast<PalettePage *>(page)->tilePalette()->setFocus();

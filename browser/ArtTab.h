@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QTabWidget>
+#include <QVector>
 
 class ArtWork;
 class SWidget;
@@ -21,11 +22,12 @@ public:
     ~ArtTab() override;
 
     // What a data set opened again keeps of the tabs: the one in view and each
-    // palette's selection.
+    // palette's selection, its current tile and all its selected tiles.
     struct View
     {
         int tab = TerrainIndex;
         int selected[2] = {-1, -1};
+        QVector<int> selectedIds[2];
     };
 
     TWidget *terrain() const { return terrainPage; }

@@ -37,7 +37,7 @@ void overlayZoomed(QRgb *dest, const QRgb *source, int count, int zoom)
 } // namespace
 
 void PaletteRowPainter::paint(QPainter &painter, const Row &row, const QColor &background,
-    const ImageOf &imageOf, const PendingOf &pendingOf, const MarksOf &marksOf)
+    const ImageOf &imageOf, const SelectedOf &selectedOf, const PendingOf &pendingOf, const MarksOf &marksOf)
 {
     if (row.right < row.left)
         return;
@@ -48,7 +48,7 @@ void PaletteRowPainter::paint(QPainter &painter, const Row &row, const QColor &b
         strip = QImage(qMax(row.right + 1, strip.width()), pitch, QImage::Format_ARGB32_Premultiplied);
     pixels = strip.bits();
     stride = strip.bytesPerLine();
-    collect(row, imageOf, pendingOf, marksOf);
+    collect(row, imageOf, selectedOf, pendingOf, marksOf);
     compose(row, background.rgba());
     for (const Cell &cell : cells) {
         if (cell.image.isNull())
@@ -65,8 +65,8 @@ void PaletteRowPainter::paint(QPainter &painter, const Row &row, const QColor &b
     painter.setCompositionMode(mode);
 }
 
-void PaletteRowPainter::collect(
-    const Row &row, const ImageOf &imageOf, const PendingOf &pendingOf, const MarksOf &marksOf)
+void PaletteRowPainter::collect(const Row &row, const ImageOf &imageOf, const SelectedOf &selectedOf,
+    const PendingOf &pendingOf, const MarksOf &marksOf)
 {
     const int lastColumn = qMin(row.right / pitch, row.cells - 1);
     for (int column = row.left / pitch; column <= lastColumn; ++column) {
@@ -78,7 +78,7 @@ void PaletteRowPainter::collect(
             cell.image = cell.image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
         cell.target
             = TilePalette::imageTarget(QRect(pitch * column + 1, 1, box, box), cell.image.size(), zoom);
-        cell.selected = column == row.selectedColumn;
+        cell.selected = selectedOf(column);
         cell.pending = pendingOf(column);
         cell.marks = marksOf ? marksOf(column) : 0;
         cells.append(cell);

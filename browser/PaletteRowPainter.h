@@ -21,7 +21,6 @@ public:
         int top = 0; // the y of its top frame line
         int cells = 0; // tiles in this row, from the left
         int cellsAbove = 0; // tiles in the row above on screen (0 for the first)
-        int selectedColumn = -1;
         int left = 0; // the pixels to paint, x from left to right
         int right = 0;
         int zoom = 1; // how many times their size the images are shown, without smoothing
@@ -29,13 +28,14 @@ public:
     // The image of the tile in a column, as the store decodes it (every pixel opaque or
     // transparent black; null for none), and whether the tile has pending edits.
     using ImageOf = std::function<QImage(int column)>;
+    using SelectedOf = std::function<bool(int column)>;
     using PendingOf = std::function<bool(int column)>;
     // How the tile in a column differs from a data set compared with: a bit per
     // PaletteDifferenceMarks::Mark; none without it.
     using MarksOf = std::function<int(int column)>;
 
     void paint(QPainter &painter, const Row &row, const QColor &background, const ImageOf &imageOf,
-        const PendingOf &pendingOf, const MarksOf &marksOf = {});
+        const SelectedOf &selectedOf, const PendingOf &pendingOf, const MarksOf &marksOf = {});
 
 private:
     // What one cell puts into the lines of the row.
@@ -49,7 +49,8 @@ private:
         int marks = 0;
     };
 
-    void collect(const Row &row, const ImageOf &imageOf, const PendingOf &pendingOf, const MarksOf &marksOf);
+    void collect(const Row &row, const ImageOf &imageOf, const SelectedOf &selectedOf,
+        const PendingOf &pendingOf, const MarksOf &marksOf);
     void compose(const Row &row, QRgb background);
     void drawCross(int column);
     void drawPendingMark(int column);

@@ -48,7 +48,8 @@ void TilePalette::setZoom(int zoom)
     if (zoom == zoomFactor || zoom < 1)
         return;
     // The selection stays in place when it is in view; else the tiles in view stay on top.
-    const int anchor = rect().intersects(cellRect(selected)) ? selected : firstVisibleId();
+    const int anchor
+        = rect().intersects(cellRect(selection.current())) ? selection.current() : firstVisibleId();
     const int anchorRow = screenRowOf(anchor);
     zoomFactor = zoom;
     columns = width() / cellPitch();
@@ -140,9 +141,21 @@ void TilePalette::showOnly(const QVector<int> &ids, Narrowing by)
     if (!order.showOnly(by, ids))
         return;
     // Keys and the Edit menu act on the selection: a tile out of sight is not selected.
-    if (selected != NoTile && !isShown(selected)) {
-        hiddenSelection = selected;
-        setSelected(NoTile);
+    // Keys and the Edit menu act on the selection: a tile out of sight is not selected. The
+    // tiles left out are selected again when they are shown again before another selection.
+    QVector<int> dropped;
+    for (int id : selection.ids()) {
+        if (!isShown(id))
+            dropped.append(id);
+    }
+    if (!dropped.isEmpty()) {
+        hiddenSelection += dropped;
+        if (!isShown(selection.current()))
+            hiddenCurrent = selection.current();
+        narrowing = true;
+        changeSelection(
+            [this](PaletteSelection &tiles) { tiles.keepOnly([this](int id) { return isShown(id); }); });
+        narrowing = false;
     }
     refreshRows(anchor, anchorRow);
 }
@@ -157,7 +170,8 @@ void TilePalette::showAll(Narrowing by)
 
 int TilePalette::anchorId() const
 {
-    return selected != NoTile && isShown(selected) ? selected : firstVisibleId();
+    return selection.current() != NoTile && isShown(selection.current()) ? selection.current()
+                                                                         : firstVisibleId();
 }
 
 int TilePalette::screenRowOf(int id) const
@@ -172,9 +186,19 @@ void TilePalette::refreshRows(int anchor, int anchorRow)
 {
     placeRows(anchor, anchorRow);
     // Narrowing as the user types passes through conditions the selection does not meet.
-    if (selected == NoTile && isShown(hiddenSelection)) {
-        setSelected(hiddenSelection);
-        scrollIntoView(selected);
+    QVector<int> back;
+    QVector<int> stillHidden;
+    for (int id : std::as_const(hiddenSelection))
+        (isShown(id) ? back : stillHidden).append(id);
+    if (!back.isEmpty()) {
+        const int current = isShown(hiddenCurrent) ? hiddenCurrent : selection.current();
+        hiddenSelection = stillHidden;
+        if (current == hiddenCurrent)
+            hiddenCurrent = NoTile;
+        narrowing = true;
+        changeSelection([&](PaletteSelection &tiles) { tiles.assign(selection.ids() + back, current); });
+        narrowing = false;
+        scrollIntoView(selection.current());
     }
     update();
     Q_EMIT shownChanged();
@@ -202,7 +226,62 @@ void TilePalette::setDifferences(DifferenceOf lookup)
 
 void TilePalette::reportSelection()
 {
-    setSelected(selected);
+    announceCurrent();
+    Q_EMIT selectedCountChanged(selection.count());
+}
+
+void TilePalette::announceCurrent()
+{
+    Q_EMIT selectionChanged(selection.current());
+    const QSize size = selectionSize(selection.current());
+    Q_EMIT selectionSizeChanged(size.width(), size.height());
+}
+
+void TilePalette::changeSelection(const std::function<void(PaletteSelection &)> &change, bool announce)
+{
+    const int previous = selection.current();
+    const int previousCount = selection.count();
+    change(selection);
+    // Another selection takes the place of the tiles left out; announcing none again does not.
+    if (!narrowing && selection.count() > 0) {
+        hiddenSelection.clear();
+        hiddenCurrent = NoTile;
+    }
+    // One tile or none before and after: only their cells change.
+    if (previousCount <= 1 && selection.count() <= 1) {
+        updateTile(previous);
+        updateTile(selection.current());
+    } else {
+        update();
+    }
+    if (announce || selection.current() != previous)
+        announceCurrent();
+    if (selection.count() != previousCount)
+        Q_EMIT selectedCountChanged(selection.count());
+}
+
+void TilePalette::selectIds(const QVector<int> &ids, int current)
+{
+    QVector<int> shown;
+    for (int id : ids) {
+        if (id >= 0 && id < tileCount() && isShown(id))
+            shown.append(id);
+    }
+    if (current != NoTile && (current < 0 || current >= tileCount() || !isShown(current)))
+        current = NoTile;
+    changeSelection([&](PaletteSelection &tiles) { tiles.assign(shown, current); });
+    scrollIntoView(selection.current());
+}
+
+void TilePalette::selectAll()
+{
+    QVector<int> all(shownCount());
+    for (int index = 0; index < all.size(); ++index)
+        all[index] = idAt(index);
+    if (all.isEmpty())
+        return;
+    const int current = isShown(selection.current()) ? selection.current() : all.first();
+    changeSelection([&](PaletteSelection &tiles) { tiles.assign(all, current); });
 }
 
 void TilePalette::setStart(int value)
@@ -222,13 +301,7 @@ void TilePalette::setStart(int value)
 
 void TilePalette::setSelected(int sel)
 {
-    selected = sel;
-    // Another tile selected takes the place of one left out; announcing none again does not.
-    if (sel != NoTile)
-        hiddenSelection = NoTile;
-    Q_EMIT selectionChanged(sel);
-    const QSize size = selectionSize(sel);
-    Q_EMIT selectionSizeChanged(size.width(), size.height());
+    changeSelection([sel](PaletteSelection &tiles) { tiles.selectOnly(sel); }, true);
 }
 
 void TilePalette::selectTile(int id)
@@ -309,28 +382,62 @@ void TilePalette::mousePressEvent(QMouseEvent *event)
 {
     dragStart = NoDrag;
     const QPoint position = event->position().toPoint();
+    selectAloneOnRelease = NoTile;
     const int id = tileAt(position);
     if (id == NoTile)
         return;
     if (event->button() == Qt::LeftButton) {
-        dragStart = position;
-        selectInPlace(id);
+        const Qt::KeyboardModifiers modifiers = event->modifiers();
+        if (modifiers & Qt::ShiftModifier) {
+            extendSelection(id, modifiers & Qt::ControlModifier);
+        } else if (modifiers & Qt::ControlModifier) {
+            changeSelection([id](PaletteSelection &tiles) { tiles.toggle(id); });
+        } else {
+            dragStart = position;
+            if (selection.contains(id) && selection.count() > 1) {
+                changeSelection([id](PaletteSelection &tiles) { tiles.makeCurrent(id); });
+                selectAloneOnRelease = id;
+            } else {
+                selectInPlace(id);
+            }
+        }
     } else if (event->button() == Qt::RightButton) {
-        // As in a file manager: the menu acts on the tile the selection and the status
-        // bar show.
-        selectInPlace(id);
+        // As in a file manager: the menu acts on the tiles the selection and the status
+        // bar show; a tile outside the selection is selected alone first.
+        if (selection.contains(id))
+            changeSelection([id](PaletteSelection &tiles) { tiles.makeCurrent(id); });
+        else
+            selectInPlace(id);
         runContextMenu(id, event->globalPosition().toPoint());
     }
 }
 
+void TilePalette::mouseReleaseEvent(QMouseEvent *event)
+{
+    const int alone = selectAloneOnRelease;
+    selectAloneOnRelease = NoTile;
+    if (event->button() == Qt::LeftButton && alone != NoTile && tileAt(event->position().toPoint()) == alone)
+        selectInPlace(alone);
+}
+
 void TilePalette::selectInPlace(int id)
 {
-    if (id == selected)
-        return;
-    const int previous = selected;
-    setSelected(id);
-    updateTile(previous);
-    updateTile(id);
+    changeSelection([id](PaletteSelection &tiles) { tiles.selectOnly(id); });
+}
+
+void TilePalette::extendSelection(int id, bool add)
+{
+    // Without an anchor in view the range starts at the current tile, else at id itself.
+    int anchor = selection.anchor();
+    if (!isShown(anchor))
+        anchor = isShown(selection.current()) ? selection.current() : id;
+    const int from = indexOf(anchor);
+    const int to = indexOf(id);
+    QVector<int> range;
+    range.reserve(qAbs(to - from) + 1);
+    for (int index = qMin(from, to); index <= qMax(from, to); ++index)
+        range.append(idAt(index));
+    changeSelection([&](PaletteSelection &tiles) { tiles.selectRange(anchor, range, id, add); });
 }
 
 void TilePalette::mouseDoubleClickEvent(QMouseEvent *event)
@@ -340,7 +447,7 @@ void TilePalette::mouseDoubleClickEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton)
         return;
     const int id = tileAt(event->position().toPoint());
-    if (id != NoTile && id == selected)
+    if (id != NoTile && id == selection.current())
         Q_EMIT tileActivated(id);
 }
 
@@ -355,31 +462,41 @@ void TilePalette::mouseMoveEvent(QMouseEvent *event)
 
 void TilePalette::keyPressEvent(QKeyEvent *event)
 {
-    const bool onTile = selected >= 0 && selected < tileCount();
+    const int current = selection.current();
+    const bool onTile = current >= 0 && current < tileCount();
+    if (event->matches(QKeySequence::SelectAll)) {
+        selectAll();
+        return;
+    }
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
         if (onTile)
-            Q_EMIT tileActivated(selected);
+            Q_EMIT tileActivated(current);
         return;
     case Qt::Key_Delete:
         if (onTile)
-            Q_EMIT imageEditRequested(selected, QImage(), TileEdits::deleteName());
+            Q_EMIT imageEditRequested(selectedIds(), QImage(), TileEdits::deleteName());
         return;
     case Qt::Key_Menu:
         if (onTile)
-            runContextMenu(selected, mapToGlobal(cellRect(selected).center()));
+            runContextMenu(current, mapToGlobal(cellRect(current).center()));
         return;
     default:
         break;
     }
     const int target = PaletteNavigation(shownCount(), columns, wholeRowCount(), startIndex)
-                           .target(event->key(), indexOf(selected));
+                           .target(event->key(), indexOf(current));
     if (target == PaletteNavigation::NoTarget) {
         QWidget::keyPressEvent(event);
         return;
     }
-    moveSelection(idAt(target));
+    if (event->modifiers() & Qt::ShiftModifier) {
+        extendSelection(idAt(target), false);
+        scrollIntoView(idAt(target));
+    } else {
+        moveSelection(idAt(target));
+    }
 }
 
 void TilePalette::contextMenuEvent(QContextMenuEvent *event)
@@ -387,14 +504,18 @@ void TilePalette::contextMenuEvent(QContextMenuEvent *event)
     // The right press has opened the menu for the tile under the pointer already; the
     // keyboard's menu key opens it for the selected tile.
     event->accept();
-    if (event->reason() == QContextMenuEvent::Keyboard && selected >= 0 && selected < tileCount())
-        runContextMenu(selected, mapToGlobal(cellRect(selected).center()));
+    const int current = selection.current();
+    if (event->reason() == QContextMenuEvent::Keyboard && current >= 0 && current < tileCount())
+        runContextMenu(current, mapToGlobal(cellRect(current).center()));
 }
 
 void TilePalette::startDrag()
 {
+    // The current tile's image, also when several are selected; the press that began the
+    // drag keeps them selected.
+    selectAloneOnRelease = NoTile;
     auto *mime = new QMimeData;
-    mime->setData(ImageTransfer::pngType(), ImageTransfer::pngBytes(image(selected, false)));
+    mime->setData(ImageTransfer::pngType(), ImageTransfer::pngBytes(image(selection.current(), false)));
     // Qt deletes the drag once it is over.
     auto *drag = new QDrag(this);
     drag->setMimeData(mime);
@@ -403,16 +524,18 @@ void TilePalette::startDrag()
 
 void TilePalette::runContextMenu(int id, const QPoint &globalPos)
 {
+    // Import and Delete act on every selected tile, Save on the one the menu is of.
+    const QVector<int> tiles = selection.contains(id) ? selectedIds() : QVector<int>{id};
     const TileImageActions actions(this);
     switch (actions.choose(globalPos)) {
     case TileImageActions::Action::Import: {
         const QImage loaded = actions.importImage();
         if (!loaded.isNull())
-            Q_EMIT imageEditRequested(id, loaded, TileEdits::importName());
+            Q_EMIT imageEditRequested(tiles, loaded, TileEdits::importName());
         break;
     }
     case TileImageActions::Action::Delete:
-        Q_EMIT imageEditRequested(id, QImage(), TileEdits::deleteName());
+        Q_EMIT imageEditRequested(tiles, QImage(), TileEdits::deleteName());
         break;
     case TileImageActions::Action::Save:
         actions.saveImage(image(id, false), tileLabel(kind(), id));
@@ -430,7 +553,14 @@ void TilePalette::warn(const QString &text)
 void TilePalette::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    const QRect area = event->rect();
+    // Each rectangle of the region on its own: a cell marked far from the row that
+    // scrolls in does not repaint every row between them.
+    for (const QRect &area : event->region())
+        paintArea(painter, area);
+}
+
+void TilePalette::paintArea(QPainter &painter, const QRect &area)
+{
     const QColor background = palette().window().color();
     const int cells = visibleCellCount();
     const int cellsPerRow = qMax(columns, 1);
@@ -450,14 +580,12 @@ void TilePalette::paintEvent(QPaintEvent *event)
             break;
         }
         const int first = startIndex + row * columns;
-        const int selectedIndex = indexOf(selected);
-        grid.selectedColumn
-            = selectedIndex >= first && selectedIndex < first + grid.cells ? selectedIndex - first : -1;
         grid.left = area.left();
         grid.right = area.right();
+        const auto selectedAt = [&](int column) { return selection.contains(idAt(first + column)); };
         rowPainter->paint(
             painter, grid, background,
-            [&](int column) { return image(idAt(first + column), idAt(first + column) == selected); },
+            [&](int column) { return image(idAt(first + column), selectedAt(column)); }, selectedAt,
             [&](int column) { return isMarkedUnsaved(idAt(first + column)); },
             [&](int column) { return differences.marks(kind(), idAt(first + column)); });
     }
@@ -474,7 +602,7 @@ void TilePalette::resizeEvent(QResizeEvent *event)
     Q_EMIT rowsChanged(shownCount() / columns, row);
     // A selection made before the palette had a size (a data set opened again) comes into view.
     if (!laidOut)
-        scrollIntoView(selected);
+        scrollIntoView(selection.current());
     laidOut = true;
     update();
 }
@@ -514,7 +642,7 @@ void TilePalette::dropEvent(QDropEvent *event)
     QImage dropped;
     QString error;
     if (ImageTransfer::droppedImage(mime, tileLabel(kind(), id), &dropped, &error)) {
-        Q_EMIT imageEditRequested(id, dropped, TileEdits::dropName());
+        Q_EMIT imageEditRequested({id}, dropped, TileEdits::dropName());
         event->accept();
     } else if (!error.isEmpty()) {
         warn(error);

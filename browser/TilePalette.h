@@ -2,6 +2,7 @@
 
 #include "art/ArtFormat.h"
 #include "browser/PaletteDifferenceMarks.h"
+#include "browser/PaletteSelection.h"
 #include "browser/PaletteTileOrder.h"
 #include "io/TileKind.h"
 
@@ -18,13 +19,15 @@
 class ArtWork;
 class PaletteRowPainter;
 class QMimeData;
+class QPainter;
 class TileData;
 class TileEdits;
 
 // The grid both palettes share: one 46-pixel cell per tile shown (every id, or only
-// those given to show), in id order, left to right and top to bottom, scrolled by whole rows, with one
-// selected tile that the mouse and the keyboard move; the editing of tile images by context menu, keys, drag
-// and drop. The palette changes no store itself: it asks for every edit with
+// those given to show), in id order, left to right and top to bottom, scrolled by whole rows, with
+// the selected tiles that the mouse and the keyboard choose (a click or an arrow key one, Ctrl+click
+// one more, Shift a range, Ctrl+A all shown), one of them the current tile; the editing of tile images
+// by context menu, keys, drag and drop. The palette changes no store itself: it asks for every edit with
 // imageEditRequested. TPalette and SPalette add the id range, the images and the size
 // they report for the selection.
 class TilePalette : public QWidget
@@ -65,7 +68,16 @@ public:
     int visibleRowCount() const;
     // Cells that hold a tile, from the top left: at most the visible grid.
     int visibleCellCount() const;
-    int selectedId() const { return selected; }
+    // The current tile: the last one clicked of those selected; NoTile when none is.
+    int selectedId() const { return selection.current(); }
+    // Every selected tile, ascending (the current one among them); empty when none is.
+    QVector<int> selectedIds() const { return selection.ids(); }
+    int selectedCount() const { return selection.count(); }
+    // Selects the ids shown among ids, current the current tile (selected too; NoTile: the
+    // lowest of them), and scrolls it into view.
+    void selectIds(const QVector<int> &ids, int current);
+    // Selects every tile shown, keeping the current tile where it is shown.
+    void selectAll();
     // Ids are 0 to tileCount()-1.
     virtual int tileCount() const = 0;
     // The cells: every id, or those given to showOnly.
@@ -76,9 +88,9 @@ public:
     bool isShown(int id) const { return indexOf(id) >= 0; }
     using Narrowing = PaletteTileOrder::Narrowing;
     // Narrows the cells to ids (ascending, each below tileCount()) by one narrowing, of
-    // those the others leave; showAll takes it away. A selected tile no longer shown is
-    // no longer selected, until it is shown again with nothing else selected meanwhile;
-    // one still shown stays where it was on screen, as far as it can.
+    // those the others leave; showAll takes it away. The selected tiles no longer shown are
+    // no longer selected, until they are shown again with no other selection made
+    // meanwhile; the tiles still shown stay where they were on screen, as far as they can.
     void showOnly(const QVector<int> &ids, Narrowing by);
     void showAll(Narrowing by);
     bool showsAll() const { return order.showsAll(); }
@@ -91,9 +103,10 @@ public:
     QImage tileImage(int id) const { return image(id, false); }
     // What the tool tip of a tile says: its kind, id in decimal and hexadecimal, name.
     QString toolTipText(int id) const;
-    // Re-announces the selection (selectionChanged, then selectionSizeChanged) without changing it.
+    // Re-announces the selection (selectionChanged, selectionSizeChanged, then
+    // selectedCountChanged) without changing it.
     void reportSelection();
-    // Selects id as a click on it would, and scrolls it into view (an id not shown: nothing).
+    // Selects id alone as a click on it would, and scrolls it into view (an id not shown: nothing).
     void selectTile(int id);
     // Repaints the cell of id, when it is in view.
     void updateTile(int id);
@@ -107,19 +120,22 @@ Q_SIGNALS:
     // How many rows the scroll bar covers (tileCount() / columnCount()), or which row is on
     // top, changed.
     void rowsChanged(int rows, int topRow);
-    // The selected tile is id now (NoTile: none), and its image is width x height.
+    // The current tile is id now (NoTile: none), and its image is width x height.
     void selectionChanged(int id);
     void selectionSizeChanged(int width, int height);
+    // count tiles are selected now.
+    void selectedCountChanged(int count);
     // The user asked for the properties of tile id (a double-click on it, or Enter).
     void tileActivated(int id);
-    // The user asked for the image of tile id to become image (a null image: deleted),
-    // by the edit named action (TileEdits' names).
-    void imageEditRequested(int id, const QImage &image, const QString &action);
+    // The user asked for the image of every tile of ids to become image (a null image:
+    // deleted), by the edit named action (TileEdits' names).
+    void imageEditRequested(const QVector<int> &ids, const QImage &image, const QString &action);
     // Other tiles are shown now: showOnly or showAll changed the cells.
     void shownChanged();
 
 public Q_SLOTS:
     void setStart(int value);
+    // Selects sel alone (NoTile: nothing) and announces it, changed or not.
     void setSelected(int sel);
 
 protected:
@@ -136,6 +152,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
@@ -149,7 +166,6 @@ protected:
     // The index of the top left cell.
     int startIndex = 0;
     int columns = 0;
-    int selected = NoTile;
     ArtWork *artWork;
     TileData *tileData;
     // Where the left button went down on a tile; NoDrag when no drag is armed.
@@ -159,11 +175,18 @@ private:
     static constexpr QPoint NoDrag{-1, -1};
 
     QRect cellRect(int id) const;
+    void paintArea(QPainter &painter, const QRect &area);
     // Rows wholly in view, at least one.
     int wholeRowCount() const;
     void moveSelection(int id);
-    // Selects id where it is, as a click does, without scrolling.
+    // Selects id alone where it is, as a click does, without scrolling.
     void selectInPlace(int id);
+    // Selects the cells from the anchor to id, in place of the selection or added to it.
+    void extendSelection(int id, bool add);
+    // Makes a change of the selection, repaints what it changed and announces it: the
+    // current tile when it changed (or always, when announceCurrent), the count when it changed.
+    void changeSelection(const std::function<void(PaletteSelection &)> &change, bool announce = false);
+    void announceCurrent();
     void scrollIntoView(int id);
     void growCaches();
     void runContextMenu(int id, const QPoint &globalPos);
@@ -184,9 +207,16 @@ private:
     QPointer<TileEdits> edits;
     PaletteDifferenceMarks differences;
     PaletteTileOrder order;
+    PaletteSelection selection;
+    // A press on a tile of several selected keeps them for a drag; the release without
+    // one selects that tile alone.
+    int selectAloneOnRelease = NoTile;
     // Whether the palette has had columns yet.
     bool laidOut = false;
     int zoomFactor = 1;
-    // The tile that was selected until the cells left it out.
-    int hiddenSelection = NoTile;
+    // The tiles that were selected until the cells left them out, and the current one among them.
+    QVector<int> hiddenSelection;
+    int hiddenCurrent = NoTile;
+    // Set while the cells leave selected tiles out or bring them back.
+    bool narrowing = false;
 };

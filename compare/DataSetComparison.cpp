@@ -24,11 +24,27 @@ template <typename Record> struct Field
 {
     const char *name;
     std::function<bool(const Record &, const Record &)> same;
+    std::function<QString(const Record &)> text;
 };
 
 template <typename Record, typename Value> Field<Record> member(const char *name, Value Record::*value)
 {
-    return {name, [value](const Record &a, const Record &b) { return a.*value == b.*value; }};
+    return {name, [value](const Record &a, const Record &b) { return a.*value == b.*value; },
+        [value](const Record &record) { return QString::number(record.*value); }};
+}
+
+template <typename Record> Field<Record> flagsField()
+{
+    return {"flags", [](const Record &a, const Record &b) { return a.flags == b.flags; },
+        [](const Record &record) {
+            return QStringLiteral("0x%1").arg(QString::number(record.flags, 16).toUpper());
+        }};
+}
+
+template <typename Record> Field<Record> nameField()
+{
+    return {"name", [](const Record &a, const Record &b) { return a.nameText() == b.nameText(); },
+        [](const Record &record) { return record.nameText(); }};
 }
 
 // The fields, named by the keys of tessera-cli tile's JSON: the values first, then the
@@ -37,9 +53,8 @@ const QList<Field<LandTileRecord>> &landFields()
 {
     static const QList<Field<LandTileRecord>> fields = {
         member("texid", &LandTileRecord::texid),
-        member("flags", &LandTileRecord::flags),
-        {"name",
-            [](const LandTileRecord &a, const LandTileRecord &b) { return a.nameText() == b.nameText(); }},
+        flagsField<LandTileRecord>(),
+        nameField<LandTileRecord>(),
     };
     return fields;
 }
@@ -58,8 +73,8 @@ const QList<Field<StaticTileRecord>> &staticFields()
         member("hue", &R::hue),
         member("unknown3", &R::unknown3),
         member("height", &R::height),
-        member("flags", &R::flags),
-        {"name", [](const R &a, const R &b) { return a.nameText() == b.nameText(); }},
+        flagsField<R>(),
+        nameField<R>(),
     };
     return fields;
 }
@@ -73,6 +88,14 @@ QStringList differingFields(const QList<Field<Record>> &fields, const Record &a,
             names.append(QLatin1String(field.name));
     }
     return names;
+}
+
+template <typename Record> QStringList fieldTexts(const QList<Field<Record>> &fields, const Record &record)
+{
+    QStringList texts;
+    for (const Field<Record> &field : fields)
+        texts.append(field.text(record));
+    return texts;
 }
 
 int slotOf(TileKind kind, int id)
@@ -205,6 +228,28 @@ QStringList DataSetComparison::fieldNames(TileKind kind)
     return names;
 }
 
+DataSetComparison::Side DataSetComparison::side(const DataSet &set, TileKind kind, int id)
+{
+    Side side;
+    side.image = image(set, kind, id);
+    if (kind == TileKind::Terrain) {
+        const LandTileRecord record = landRecord(set, id);
+        side.fields = fieldTexts(landFields(), record);
+        side.flags = record.flags;
+    } else {
+        const StaticTileRecord record = staticRecord(set, id);
+        side.fields = fieldTexts(staticFields(), record);
+        side.flags = record.flags;
+        side.animation = animation(set, id);
+    }
+    return side;
+}
+
+QImage DataSetComparison::image(const DataSet &set, TileKind kind, int id)
+{
+    return decode(kind, artRecord(set, kind, id));
+}
+
 int DataSetComparison::endOf(const DataSet &set, TileKind kind)
 {
     if (kind == TileKind::Terrain)
@@ -318,6 +363,20 @@ bool DataSetComparison::compare(TileKind kind, int id, Difference *difference) c
     if (difference)
         *difference = found;
     return true;
+}
+
+DataSetComparison::Difference DataSetComparison::partsDiffering(TileKind kind, int id) const
+{
+    Difference found;
+    found.kind = kind;
+    found.id = id;
+    if (id >= endOfA(kind) || id >= endOfB(kind))
+        found.only = id < endOfA(kind) ? Only::A : id < endOfB(kind) ? Only::B : Only::Neither;
+    found.art = parts.art && artDiffers(kind, id);
+    if (parts.tileData)
+        found.tileData = tileDataDiffers(kind, id);
+    found.animation = parts.animation && kind == TileKind::Static && animationDiffers(id);
+    return found;
 }
 
 QList<DataSetComparison::Difference> DataSetComparison::differences(const QList<TileKind> &kinds) const

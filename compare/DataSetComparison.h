@@ -2,10 +2,13 @@
 
 #include "art/ArtFormat.h"
 #include "io/TileKind.h"
+#include "tiledata/AnimDataEntry.h"
 
+#include <QImage>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 class DataSet;
 
@@ -39,6 +42,18 @@ public:
         Only only = Only::Neither;
     };
 
+    // What one set holds of a tile, read as the comparison reads it: what a view of both
+    // sides shows. An id past the set's end holds no image and a blank record.
+    struct Side
+    {
+        QImage image;
+        // The tile-data fields as text, in fieldNames() order (the flags in hexadecimal).
+        QStringList fields;
+        quint64 flags = 0;
+        // The entry the tile plays: none unless it is a static flagged Animated.
+        std::optional<AnimDataEntry> animation;
+    };
+
     struct Counts
     {
         int art = 0;
@@ -58,6 +73,9 @@ public:
     // Whether the tile differs, and *difference how (its kind and id set); tiles past the
     // other set's end that hold nothing the parts compare do not differ.
     bool compare(TileKind kind, int id, Difference *difference) const;
+    // How the tile differs in each part compared, also where compare() finds it on one
+    // side only (the other side read as holding nothing): what a view of both highlights.
+    Difference partsDiffering(TileKind kind, int id) const;
     // Every differing tile of the kinds given, terrain first, each in id order.
     QList<Difference> differences(const QList<TileKind> &kinds) const;
 
@@ -65,6 +83,9 @@ public:
 
     // The tile-data field names of a kind, in the order differences name them.
     static QStringList fieldNames(TileKind kind);
+    static Side side(const DataSet &set, TileKind kind, int id);
+    // The image the tile draws in set, its pending edit if it has one; null for none.
+    static QImage image(const DataSet &set, TileKind kind, int id);
 
 private:
     static int endOf(const DataSet &set, TileKind kind);

@@ -42,6 +42,7 @@ public:
     static QString cutName() { return QStringLiteral("Cut"); }
     static QString propertiesName() { return QStringLiteral("Properties"); }
     static QString animationName() { return QStringLiteral("Animation"); }
+    static QString pasteTileDataName() { return QStringLiteral("Paste Tile Data"); }
 
     // The parts of a tile takeFromOther brings across.
     struct TakeParts

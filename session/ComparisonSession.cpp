@@ -2,11 +2,22 @@
 
 #include <QThread>
 
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#endif
+
 namespace {
 qint64 tileKey(TileKind kind, int id)
 {
     return qint64(kind == TileKind::Static) << 32 | quint32(id);
 }
+
+#ifdef Q_OS_LINUX
+// How far below the window's thread the comparison's runs, where thread priorities
+// are nice values (Linux ignores QThread's priorities for ordinary threads): when both
+// want one processor, scrolling goes first.
+constexpr int ComparisonNice = 10;
+#endif
 
 // Tiles compared between two posts of what was found: often enough for the progress to
 // move smoothly, seldom enough for the window to keep up.
@@ -67,6 +78,10 @@ void ComparisonSession::compare(ComparisonSession *session, quint64 run, const Q
     const DataSet::Options &options, const QString &otherDirectory, const DataSet::Options &otherOptions,
     const std::atomic<bool> *cancelled)
 {
+#ifdef Q_OS_LINUX
+    // On Linux the calling thread's own.
+    setpriority(PRIO_PROCESS, 0, ComparisonNice);
+#endif
     const auto post = [session, run](Batch batch, int done, int total) {
         QMetaObject::invokeMethod(
             session, [=] { session->take(run, batch, done, total); }, Qt::QueuedConnection);
@@ -112,14 +127,16 @@ void ComparisonSession::take(quint64 run, const Batch &batch, int done, int tota
 {
     if (run != runs || !running)
         return;
+    Batch found;
     for (const DataSetComparison::Difference &difference : batch) {
         // Found on disk, where the tile's edits are not.
         if (rechecked.contains(tileKey(difference.kind, difference.id)))
             continue;
         (difference.kind == TileKind::Terrain ? terrain : statics).insert(difference.id, difference);
+        found.append(difference);
     }
-    if (!batch.isEmpty())
-        Q_EMIT differencesFound();
+    if (!found.isEmpty())
+        Q_EMIT differencesFound(found);
     Q_EMIT progressed(done, total);
 }
 

@@ -53,8 +53,8 @@ public:
 Q_SIGNALS:
     // done of total tiles compared.
     void progressed(int done, int total);
-    // More differences were found.
-    void differencesFound();
+    // More differences were found: these, in id order.
+    void differencesFound(const QList<DataSetComparison::Difference> &found);
     void finished();
     // Either data set could not be read for comparing; the comparison has ended.
     void failed(const QString &error);

@@ -110,6 +110,20 @@ bool UserPrompts::confirmList(QWidget *parent, const QString &title, const QStri
     return dialog.exec() == QDialog::Accepted && !acceptText.isEmpty();
 }
 
+int UserPrompts::choose(
+    QWidget *parent, const QString &title, const QString &text, const QStringList &choices)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    QList<QAbstractButton *> buttons;
+    for (const QString &choice : choices)
+        buttons.append(box.addButton(choice, QMessageBox::AcceptRole));
+    box.addButton(QMessageBox::Cancel);
+    if (!buttons.isEmpty())
+        box.setDefaultButton(static_cast<QPushButton *>(buttons.first()));
+    box.exec();
+    return int(buttons.indexOf(box.clickedButton()));
+}
+
 void UserPrompts::information(QWidget *parent, const QString &title, const QString &text)
 {
     QMessageBox::information(parent, title, text);

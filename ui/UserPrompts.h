@@ -46,4 +46,8 @@ public:
     // empty acceptText only told (and false).
     virtual bool confirmList(QWidget *parent, const QString &title, const QString &text,
         const QStringList &lines, const QString &acceptText);
+    // A question answered by one of choices (the buttons' texts, the first the default);
+    // the index of the one taken, -1 when the user cancels.
+    virtual int choose(
+        QWidget *parent, const QString &title, const QString &text, const QStringList &choices);
 };

@@ -379,8 +379,8 @@ private Q_SLOTS:
         QCOMPARE(window.tabs()->statics()->staticPalette()->tileCount(), gone ? 64 : 96);
         // The status bar starts again with the new data set, with no tile selected.
         const auto labels = window.statusBar()->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly);
-        QVERIFY(labels.size() == 4
-            && (!gone || labels.at(2)->text() == QStringLiteral("ID:"))); // name, size, id, form
+        QVERIFY(labels.size() == 5
+            && (!gone || labels.at(2)->text() == QStringLiteral("ID:"))); // name, size, id, form, count
     }
 
     void settingsCarryOverToTheNextWindow()

@@ -81,14 +81,19 @@ private Q_SLOTS:
     void exportWritesTheTabsImages_data()
     {
         QTest::addColumn<bool>("cancel");
-        QTest::newRow("to the end") << false;
-        QTest::newRow("cancelled") << true;
+        QTest::addColumn<QVector<int>>("selected"); // several: only they are written
+        QTest::newRow("to the end") << false << QVector<int>{7};
+        QTest::newRow("cancelled") << true << QVector<int>();
+        QTest::newRow("the selection") << false << QVector<int>{3, 10, 41, 299};
     }
     void exportWritesTheTabsImages()
     {
         QFETCH(bool, cancel);
+        QFETCH(QVector<int>, selected);
         QTemporaryDir out;
         window->tabs()->setCurrentIndex(ArtTab::StaticsIndex);
+        if (!selected.isEmpty())
+            window->currentPalette()->selectIds(selected, selected.last());
         prompts->directories = QStringList{out.path()};
         bool shown = false;
         if (cancel) {
@@ -112,6 +117,10 @@ private Q_SLOTS:
                 QStringLiteral("Export cancelled: %1 images written to %2")
                     .arg(written.size())
                     .arg(out.path()));
+        } else if (selected.size() > 1) {
+            // Static 10 has no image.
+            QCOMPARE(written, (QStringList{"static-0x0003.png", "static-0x0029.png", "static-0x012b.png"}));
+            QCOMPARE(notice, QStringLiteral("Exported 3 images to %1").arg(out.path()));
         } else {
             QCOMPARE(written.size(), StaticCount * 9 / 10);
             QCOMPARE(

@@ -1,5 +1,6 @@
 // Comparing the open data set with another one: the marks and tool tips of the cells,
-// Differences Only, Locate and Find among the tiles shown, Take From Other and Stop Comparing.
+// Differences Only, Locate and Find among the tiles shown, Take From Other, the compare
+// pane and Stop Comparing.
 
 #include "FakePrompts.h"
 #include "ScratchSettings.h"
@@ -18,11 +19,18 @@
 #include "edits/TileEdits.h"
 #include "session/ComparisonSession.h"
 #include "tiledata/TileFlags.h"
+#include "tileprop/ComparePane.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QDockWidget>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSettings>
+#include <QTableWidget>
 #include <QUndoStack>
 #include <QtTest>
 
@@ -35,6 +43,7 @@ constexpr int Weight = 4;
 constexpr int WeightAndFlags = 6;
 constexpr int Animation = 10;
 constexpr int Same = 12; // an image and a name, alike on both sides
+constexpr int Whole = 14; // art, weight and animation differ
 constexpr int OnlyInA = 80; // A has 96 statics, B 64
 constexpr int ArtBit = 1 << PaletteDifferenceMarks::ArtMark;
 constexpr int TileDataBit = 1 << PaletteDifferenceMarks::TileDataMark;
@@ -71,6 +80,10 @@ DataSetBuilder builder(int statics, bool a)
     built.setAnim(Animation, animation(a ? 2 : 3));
     built.setStaticImage(Same, TestDataSet::solid(10, 30, Qt::gray));
     built.setStaticTile(Same, named("lamp"));
+    built.setStaticImage(
+        Whole, a ? TestDataSet::solid(20, 20, Qt::gray) : TestDataSet::solid(16, 24, Qt::blue));
+    built.setStaticTile(Whole, named("torch", a ? 3 : 4, TileFlags::Animated));
+    built.setAnim(Whole, animation(a ? 2 : 3));
     if (a)
         built.setStaticTile(OnlyInA, named("lamp post"));
     return built;
@@ -179,7 +192,7 @@ private Q_SLOTS:
             return ids;
         };
         QCOMPARE(cells(terrain), QList<int>{TerrainArt});
-        QCOMPARE(cells(statics), (QList<int>{StaticArt, Weight, WeightAndFlags, Animation, OnlyInA}));
+        QCOMPARE(cells(statics), (QList<int>{StaticArt, Weight, WeightAndFlags, Animation, Whole, OnlyInA}));
         QCOMPARE(terrain->tileAt(QPoint(1, 1)), TerrainArt);
         // Locate reaches a differing tile, and says why one alike is not there.
         window->tabs()->setCurrentIndex(ArtTab::StaticsIndex);
@@ -205,7 +218,7 @@ private Q_SLOTS:
         QCOMPARE(statics->selectedId(), OnlyInA);
         // The keys move between the cells shown.
         QTest::keyClick(statics, Qt::Key_Left);
-        QCOMPARE(statics->selectedId(), Animation);
+        QCOMPARE(statics->selectedId(), Whole);
         QTest::keyClick(statics, Qt::Key_End);
         QCOMPARE(statics->selectedId(), OnlyInA);
 
@@ -221,11 +234,14 @@ private Q_SLOTS:
         menus->differencesOnlyAction()->trigger();
         QCOMPARE(cells(statics), QList<int>{OnlyInA});
         menus->filterAction()->trigger();
-        QCOMPARE(cells(statics), (QList<int>{StaticArt, Weight, WeightAndFlags, Animation, OnlyInA}));
+        QCOMPARE(cells(statics), (QList<int>{StaticArt, Weight, WeightAndFlags, Animation, Whole, OnlyInA}));
         QCOMPARE(statics->selectedId(), OnlyInA);
 
+        auto *dock = window->findChild<QDockWidget *>();
+        QVERIFY(dock->isVisible() && dock->toggleViewAction()->isVisible());
         menus->stopComparingAction()->trigger();
         QVERIFY(!window->comparison()->isActive());
+        QVERIFY(!dock->isVisible() && !dock->toggleViewAction()->isVisible());
         QVERIFY(!menus->differencesOnlyAction()->isChecked() && !menus->differencesOnlyAction()->isEnabled());
         QVERIFY(statics->showsAll() && terrain->showsAll());
         QCOMPARE(statics->shownCount(), 96);
@@ -245,21 +261,23 @@ private Q_SLOTS:
 
     void takeFromOther_data()
     {
-        QTest::addColumn<int>("id");
-        QTest::newRow("art") << StaticArt;
-        QTest::newRow("tile data") << WeightAndFlags;
-        QTest::newRow("animation") << Animation;
+        QTest::addColumn<QList<int>>("ids");
+        QTest::newRow("art") << QList<int>{StaticArt};
+        QTest::newRow("tile data") << QList<int>{WeightAndFlags};
+        QTest::newRow("animation") << QList<int>{Animation};
+        QTest::newRow("three selected") << QList<int>{StaticArt, WeightAndFlags, Animation};
     }
-    // The selected tile becomes B's whole, as one edit that undoes back to A's, and its
+    // The selected tiles become B's whole, as one edit that undoes back to A's, and their
     // marks follow.
     void takeFromOther()
     {
-        QFETCH(int, id);
+        QFETCH(QList<int>, ids);
+        const int id = ids.last();
         openWindow(MyMainWindow::StartOptions{a->path(), true, DataSet::Options(), true, QString()});
         WindowMenus *menus = window->windowMenus();
         window->tabs()->setCurrentIndex(ArtTab::StaticsIndex);
         TilePalette *statics = window->currentPalette();
-        statics->selectTile(id);
+        statics->selectIds(ids, id);
         QVERIFY(!menus->takeFromOtherAction()->isEnabled());
         prompts->directories << b->path();
         menus->compareAction()->trigger();
@@ -268,29 +286,37 @@ private Q_SLOTS:
         QVERIFY(menus->takeFromOtherAction()->isEnabled());
 
         const auto holds = [&](TestDataSet &set) {
-            return window->artStore()->image(TileKind::Static, id, false)
-                == set.art().image(TileKind::Static, id, false)
-                && window->tileStore()->staticRecord(id) == set.tiles().staticRecord(id)
-                && window->animStore()->readEntry(id) == set.anims().readEntry(id);
+            bool all = true;
+            for (int id : ids)
+                all = all
+                    && window->artStore()->image(TileKind::Static, id, false)
+                        == set.art().image(TileKind::Static, id, false)
+                    && window->tileStore()->staticRecord(id) == set.tiles().staticRecord(id)
+                    && window->animStore()->readEntry(id) == set.anims().readEntry(id);
+            return all;
         };
         QVERIFY(!holds(*b));
         menus->takeFromOtherAction()->trigger();
         QCOMPARE(prompts->count("warning"), 0);
         QVERIFY(holds(*b));
-        QVERIFY(!window->comparison()->difference(TileKind::Static, id));
-        QCOMPARE(statics->toolTipText(id).split('\n').mid(2), QStringList{"Edited, not saved yet"});
+        for (int id : ids) {
+            QVERIFY(!window->comparison()->difference(TileKind::Static, id));
+            QCOMPARE(statics->toolTipText(id).split('\n').mid(2), QStringList{"Edited, not saved yet"});
+        }
 
         QAction *undo = nullptr;
         for (QAction *action : window->findChildren<QAction *>())
             if (action->text().startsWith(QStringLiteral("Undo ")))
                 undo = action;
         QVERIFY(undo);
-        QCOMPARE(undo->text(),
-            QStringLiteral("Undo Take Static 0x%1 From %2")
-                .arg(QString::number(id, 16).toUpper(), QDir(b->path()).dirName()));
+        const QString taken = ids.size() == 1
+            ? QStringLiteral("Static 0x%1").arg(QString::number(id, 16).toUpper())
+            : QStringLiteral("%1 Tiles").arg(ids.size());
+        QCOMPARE(undo->text(), QStringLiteral("Undo Take %1 From %2").arg(taken, QDir(b->path()).dirName()));
         undo->trigger();
         QVERIFY(holds(*a));
-        QVERIFY(window->comparison()->difference(TileKind::Static, id));
+        for (int id : ids)
+            QVERIFY(window->comparison()->difference(TileKind::Static, id));
 
         // A tile B does not hold is refused, and the user told so.
         statics->selectTile(OnlyInA);
@@ -303,7 +329,216 @@ private Q_SLOTS:
         QVERIFY(!menus->takeFromOtherAction()->isEnabled());
     }
 
+    void paneShowsBothSides_data()
+    {
+        QTest::addColumn<bool>("statics");
+        QTest::addColumn<int>("id");
+        QTest::addColumn<bool>("art");
+        // Rows as "field: A's | B's": exactly those highlighted, then some shown alike.
+        QTest::addColumn<QStringList>("highlighted");
+        QTest::addColumn<QStringList>("alike");
+        QTest::newRow("weight") << true << Weight << false << QStringList{"weight: 3 | 4"}
+                                << QStringList{"name: anvil | anvil", "flags: none | none",
+                                       "frames: not animated | not animated", "quality: 0 | 0"};
+        QTest::newRow("weight and flags")
+            << true << WeightAndFlags << false
+            << QStringList{"weight: 3 | 4", "flags: Wet | ", "flags:  | Surface"}
+            << QStringList{"name: tub | tub"};
+        QTest::newRow("animation") << true << Animation << false << QStringList{"interval: 2 | 3"}
+                                   << QStringList{"frames: 2 (0, 1) | 2 (0, 1)", "start: 0 | 0",
+                                          "flags: Animated | Animated", "weight: 1 | 1"};
+        QTest::newRow("alike") << true << Same << false << QStringList{} << QStringList{"name: lamp | lamp"};
+        QTest::newRow("only here") << true << OnlyInA << false
+                                   << QStringList{"weight: 1 | 0", "name: lamp post | "}
+                                   << QStringList{"flags: none | none"};
+        QTest::newRow("static art") << true << StaticArt << true << QStringList{} << QStringList{};
+        QTest::newRow("terrain art") << false << TerrainArt << true << QStringList{} << QStringList{};
+    }
+    // The pane follows the current tile of the palette in view, both sides captioned with
+    // their folders, the differing rows highlighted and no other.
+    void paneShowsBothSides()
+    {
+        QFETCH(bool, statics);
+        QFETCH(int, id);
+        QFETCH(bool, art);
+        QFETCH(QStringList, highlighted);
+        QFETCH(QStringList, alike);
+        openWindow(MyMainWindow::StartOptions{a->path(), true, DataSet::Options(), true, QString()});
+        auto *dock = window->findChild<QDockWidget *>();
+        QVERIFY(!dock->isVisible() && !dock->toggleViewAction()->isVisible());
+        compareWithB();
+        QVERIFY(dock->isVisible() && dock->toggleViewAction()->isVisible());
+        QCOMPARE(dock->windowTitle(), QStringLiteral("Compare"));
+        window->tabs()->setCurrentIndex(statics ? ArtTab::StaticsIndex : ArtTab::TerrainIndex);
+        window->currentPalette()->selectTile(id);
+
+        const auto *table = dock->findChild<QTableWidget *>();
+        QVERIFY(table->horizontalHeaderItem(0) && table->horizontalHeaderItem(1));
+        QCOMPARE(table->horizontalHeaderItem(0)->text(), QDir(a->path()).dirName());
+        QCOMPARE(table->horizontalHeaderItem(1)->text(), QDir(b->path()).dirName());
+        QCOMPARE(dock->findChild<QLabel *>(QStringLiteral("artNote"))->text(),
+            art ? QStringLiteral("art differs") : QStringLiteral("art alike"));
+        const PaneRows rows = paneRows();
+        QCOMPARE(rows.highlighted, highlighted);
+        for (const QString &row : alike)
+            QVERIFY2(rows.all.contains(row) && !rows.highlighted.contains(row), qPrintable(row));
+        // Terrain has no animation to play; statics play where they are animated.
+        const auto buttons = dock->findChildren<QPushButton *>();
+        QCOMPARE(buttons.size(), 2);
+        for (QPushButton *play : buttons) {
+            QCOMPARE(play->isVisible(), statics);
+            QCOMPARE(play->isEnabled(), id == Animation);
+            if (play->isEnabled()) {
+                play->click();
+                QCOMPARE(play->text(), QStringLiteral("Stop"));
+                play->click();
+                QCOMPARE(play->text(), QStringLiteral("Play"));
+            }
+        }
+    }
+
+    // Images are shown at the zoom chosen, which the next window remembers.
+    void paneZoom()
+    {
+        openWindow(MyMainWindow::StartOptions{a->path(), true, DataSet::Options(), true, QString()});
+        compareWithB();
+        window->tabs()->setCurrentIndex(ArtTab::StaticsIndex);
+        window->currentPalette()->selectTile(Whole);
+        auto *zoom = window->findChild<QDockWidget *>()->findChild<QComboBox *>();
+        zoom->setCurrentIndex(zoom->findText(QStringLiteral("3x")));
+        const auto shownSize = [this](const char *side) {
+            return window->findChild<QLabel *>(QLatin1String(side))->pixmap().size();
+        };
+        QCOMPARE(shownSize("mineImage"), QSize(60, 60));
+        QCOMPARE(shownSize("otherImage"), QSize(48, 72));
+        window.reset();
+        openWindow(MyMainWindow::StartOptions{a->path(), true, DataSet::Options(), true, QString()});
+        QCOMPARE(window->findChild<QDockWidget *>()->findChild<QComboBox *>()->currentText(),
+            QStringLiteral("3x"));
+    }
+
+    void takeChosenParts_data()
+    {
+        QTest::addColumn<bool>("art");
+        QTest::addColumn<bool>("tileData");
+        QTest::addColumn<bool>("animation");
+        QTest::newRow("all") << true << true << true;
+        QTest::newRow("no art") << false << true << true;
+        QTest::newRow("art only") << true << false << false;
+        QTest::newRow("animation only") << false << false << true;
+        QTest::newRow("nothing") << false << false << false;
+    }
+    // The pane's check boxes choose what Take From Other takes; the pane shows the tile
+    // as it is after the take and after its undo.
+    void takeChosenParts()
+    {
+        QFETCH(bool, art);
+        QFETCH(bool, tileData);
+        QFETCH(bool, animation);
+        openWindow(MyMainWindow::StartOptions{a->path(), true, DataSet::Options(), true, QString()});
+        compareWithB();
+        window->tabs()->setCurrentIndex(ArtTab::StaticsIndex);
+        window->currentPalette()->selectTile(Whole);
+        QCOMPARE(paneRows().highlighted, (QStringList{"weight: 3 | 4", "interval: 2 | 3"}));
+        for (QCheckBox *box : window->findChild<QDockWidget *>()->findChildren<QCheckBox *>()) {
+            const QString part = box->text();
+            QVERIFY(box->isChecked());
+            box->setChecked(part == QLatin1String("Art") ? art
+                    : part == QLatin1String("Tile data") ? tileData
+                                                         : animation);
+        }
+        QAction *take = window->windowMenus()->takeFromOtherAction();
+        QCOMPARE(take->isEnabled(), art || tileData || animation);
+        take->trigger();
+        QCOMPARE(window->edits()->history().canUndo(), art || tileData || animation);
+
+        const auto shown = [&](TestDataSet &set) {
+            return QVector<bool>{window->artStore()->image(TileKind::Static, Whole, false)
+                    == set.art().image(TileKind::Static, Whole, false),
+                window->tileStore()->staticRecord(Whole) == set.tiles().staticRecord(Whole),
+                window->animStore()->readEntry(Whole) == set.anims().readEntry(Whole)};
+        };
+        QCOMPARE(shown(*b), (QVector<bool>{art, tileData, animation}));
+        QCOMPARE(shown(*a), (QVector<bool>{!art, !tileData, !animation}));
+        QStringList left;
+        if (!tileData)
+            left << QStringLiteral("weight: 3 | 4");
+        if (!animation)
+            left << QStringLiteral("interval: 2 | 3");
+        QCOMPARE(paneRows().highlighted, left);
+        if (art || tileData || animation) {
+            window->edits()->undo(nullptr);
+            QCOMPARE(paneRows().highlighted, (QStringList{"weight: 3 | 4", "interval: 2 | 3"}));
+        }
+    }
+
+    // Under Differences Only a taken tile leaves the cells and hands the selection to the
+    // next; undone, it comes back without taking the selection.
+    void differencesOnlyDropsTaken()
+    {
+        openWindow(MyMainWindow::StartOptions{a->path(), true, DataSet::Options(), true, QString()});
+        compareWithB();
+        WindowMenus *menus = window->windowMenus();
+        menus->differencesOnlyAction()->trigger();
+        window->tabs()->setCurrentIndex(ArtTab::StaticsIndex);
+        TilePalette *statics = window->currentPalette();
+        const auto cells = [statics] {
+            QList<int> ids;
+            for (int index = 0; index < statics->shownCount(); ++index)
+                ids << statics->idAt(index);
+            return ids;
+        };
+        const QList<int> differing{StaticArt, Weight, WeightAndFlags, Animation, Whole, OnlyInA};
+        QCOMPARE(cells(), differing);
+        statics->selectTile(Weight);
+        menus->takeFromOtherAction()->trigger();
+        QList<int> taken = differing;
+        taken.removeOne(Weight);
+        QCOMPARE(cells(), taken);
+        QCOMPARE(statics->selectedId(), WeightAndFlags);
+        QVERIFY(paneRows().all.contains(QStringLiteral("name: tub | tub")));
+        window->edits()->undo(nullptr);
+        QCOMPARE(cells(), differing);
+        QCOMPARE(statics->selectedId(), WeightAndFlags);
+        window->edits()->redo(nullptr);
+        QCOMPARE(cells(), taken);
+        QCOMPARE(statics->selectedId(), WeightAndFlags);
+        statics->selectTile(Whole);
+        menus->takeFromOtherAction()->trigger();
+        taken.removeOne(Whole);
+        QCOMPARE(cells(), taken);
+        QCOMPARE(statics->selectedId(), OnlyInA);
+    }
+
 private:
+    // The pane's rows as "field: A's | B's", all and those highlighted.
+    struct PaneRows
+    {
+        QStringList all;
+        QStringList highlighted;
+    };
+    PaneRows paneRows() const
+    {
+        PaneRows rows;
+        const auto *table = window->findChild<QDockWidget *>()->findChild<QTableWidget *>();
+        for (int row = 0; row < table->rowCount(); ++row) {
+            const QString text = QStringLiteral("%1: %2 | %3")
+                                     .arg(table->verticalHeaderItem(row)->text(), table->item(row, 0)->text(),
+                                         table->item(row, 1)->text());
+            rows.all << text;
+            const bool mine = table->item(row, 0)->background().style() != Qt::NoBrush;
+            const bool other = table->item(row, 1)->background().style() != Qt::NoBrush;
+            if (mine || other)
+                rows.highlighted << (mine == other ? text : text + QStringLiteral(" (one side)"));
+        }
+        return rows;
+    }
+    void compareWithB()
+    {
+        prompts->directories << b->path();
+        window->windowMenus()->compareAction()->trigger();
+        QTRY_VERIFY(!window->comparison()->isRunning());
+    }
     void openWindow(const MyMainWindow::StartOptions &options)
     {
         window = std::make_unique<MyMainWindow>(options);

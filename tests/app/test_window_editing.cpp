@@ -30,6 +30,8 @@ namespace {
 constexpr int Gray = 7; // 30 x 50, named
 constexpr int HalfClear = 8; // 20 x 10, the left half transparent
 constexpr int Empty = 9; // no image
+constexpr int Lamp = 20; // "lamp", with tile data of its own
+constexpr int Red = 40; // 10 x 10
 const QColor EditMark(255, 96, 0); // the corner of a cell with pending edits
 
 QImage halfClear()
@@ -66,8 +68,15 @@ private Q_SLOTS:
         for (const auto &[id, name] :
             QList<std::pair<int, QString>>{{20, "lamp"}, {30, "Lamp post"}, {50, "street LAMP"}}) {
             item.setNameText(name);
+            if (id == Lamp) {
+                item.flags = 0x2041;
+                item.weight = 9;
+                item.height = 4;
+                item.animid = 0x1234;
+            }
             builder.setStaticTile(id, item);
         }
+        builder.setStaticImage(Red, TestDataSet::solid(10, 10, Qt::red));
         LandTileRecord dune; // the terrain tile of a lamp's id
         dune.setNameText(QStringLiteral("sand dune"));
         builder.setLandTile(20, dune);
@@ -285,6 +294,176 @@ private Q_SLOTS:
         QCOMPARE(label(1), QStringLiteral("Size:   44 x   44"));
         QTest::keyClick(window->currentPalette(), Qt::Key_Delete);
         QCOMPARE(label(1), QStringLiteral("Size:    0 x    0"));
+    }
+
+    void statusBarCountsTheSelectedTiles()
+    {
+        select(Gray);
+        TilePalette *statics = window->currentPalette();
+        const auto *count = window->statusBar()->findChild<QLabel *>(QStringLiteral("selectedLabel"));
+        QVERIFY(count && count->isHidden()); // one tile: nothing more is said
+        for (int id : {HalfClear, Red})
+            QTest::mouseClick(statics, Qt::LeftButton, Qt::ControlModifier, cellOf(id));
+        QVERIFY(count->isVisible());
+        QCOMPARE(count->text(), QStringLiteral("3 selected"));
+        QCOMPARE(label(2), QStringLiteral("ID:    40 (0x28)")); // the last clicked is the current tile
+        window->tabs()->setCurrentIndex(ArtTab::TerrainIndex);
+        QVERIFY(count->isHidden());
+        window->tabs()->setCurrentIndex(ArtTab::StaticsIndex);
+        QCOMPARE(count->text(), QStringLiteral("3 selected"));
+        QVERIFY(count->isVisible());
+        QVERIFY(!action("Cut")->isEnabled() && action("Copy")->isEnabled());
+        QTest::keyClick(window.get(), Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(count->text(), QStringLiteral("96 selected"));
+        QTest::mouseClick(statics, Qt::LeftButton, {}, cellOf(Gray));
+        QVERIFY(count->isHidden() && action("Cut")->isEnabled());
+    }
+
+    void propertiesOpenOnTheSelection()
+    {
+        select(Gray);
+        TilePalette *statics = window->currentPalette();
+        for (int id : {HalfClear, Red})
+            QTest::mouseClick(statics, Qt::LeftButton, Qt::ControlModifier, cellOf(id));
+        QTest::keyClick(statics, Qt::Key_Return);
+        auto *properties = window->findChild<ArtWidget *>();
+        QVERIFY(properties);
+        QCOMPARE(properties->windowTitle(), QStringLiteral("3 Statics"));
+        auto *weight = properties->findChild<QLineEdit *>("lineWeight");
+        weight->selectAll();
+        QTest::keyClicks(weight, "7");
+        QTest::keyClick(weight, Qt::Key_Return);
+        for (int id : {Gray, HalfClear, Red})
+            QCOMPARE(window->tileStore()->staticRecord(id)->weight, 7);
+        QCOMPARE(undoText(), QStringLiteral("Undo Properties of 3 Statics"));
+    }
+
+    void imageEditsOfSeveralTiles_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("confirmed");
+        QTest::addColumn<QString>("question"); // empty: none asked
+        QTest::addColumn<QString>("after"); // every image: "none", "12x6", or "kept"
+        QTest::addColumn<QString>("undo"); // the Undo item's text after
+        const auto row = [](const char *name, const char *command, bool confirmed, const char *question,
+                             const char *after, const char *undo) {
+            QTest::newRow(name) << QString(command) << confirmed << QString(question) << QString(after)
+                                << QString(undo);
+        };
+        row("the Delete key", "Delete", false, "", "none", "Undo Delete of 3 Statics");
+        row("Edit > Delete", "Edit Delete", false, "", "none", "Undo Delete of 3 Statics");
+        row("the menu's Delete", "Menu Delete", false, "", "none", "Undo Delete of 3 Statics");
+        row("paste, confirmed", "Paste", true, "Paste the image into 3 statics?", "12x6",
+            "Undo Paste of 3 Statics");
+        row("paste, declined", "Paste", false, "Paste the image into 3 statics?", "kept", "Undo");
+        row("import, confirmed", "Menu Import", true, "Import the image into 3 statics?", "12x6",
+            "Undo Import of 3 Statics");
+        row("import, declined", "Menu Import", false, "Import the image into 3 statics?", "kept", "Undo");
+        row("cut is for one tile", "Cut", true, "", "kept", "Undo");
+    }
+    void imageEditsOfSeveralTiles()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, question);
+        QFETCH(QString, after);
+        const QList<int> ids{Gray, HalfClear, Red};
+        QList<QImage> before;
+        for (int id : ids)
+            before << staticImage(id);
+        select(Gray);
+        TilePalette *statics = window->currentPalette();
+        for (int id : {HalfClear, Red})
+            QTest::mouseClick(statics, Qt::LeftButton, Qt::ControlModifier, cellOf(id));
+        QGuiApplication::clipboard()->setImage(TestDataSet::solid(12, 6, Qt::blue));
+        QFETCH(bool, confirmed);
+        prompts->confirmations = {confirmed};
+        if (command == "Delete") {
+            QTest::keyClick(statics, Qt::Key_Delete);
+        } else if (command == "Edit Delete") {
+            action("Delete")->trigger();
+        } else if (command.startsWith("Menu")) {
+            prompts->menuChoices = QStringList{command.section(' ', 1)};
+            prompts->openFiles = {{data->filePath("blue.png"), QString()}};
+            QTest::mouseClick(statics, Qt::RightButton, {}, cellOf(HalfClear)); // of the selection: kept
+        } else {
+            QTest::keyClick(window.get(), command == "Paste" ? Qt::Key_V : Qt::Key_X, Qt::ControlModifier);
+        }
+        QCOMPARE(statics->selectedIds(), (QVector<int>{Gray, HalfClear, Red}));
+        QCOMPARE(prompts->count("confirm"), question.isEmpty() ? 0 : 1);
+        QVERIFY(question.isEmpty() || prompts->last("confirm")->text == question);
+        QCOMPARE(prompts->count("warning"), 0);
+        for (int i = 0; i < ids.size(); ++i) {
+            const QImage image = staticImage(ids.at(i));
+            if (after == "kept")
+                QCOMPARE(image, before.at(i));
+            else
+                QCOMPARE(image.isNull() ? QStringLiteral("none")
+                                        : QStringLiteral("%1x%2").arg(image.width()).arg(image.height()),
+                    after);
+        }
+        QTEST(undoText(), "undo");
+        // One undo brings every tile back.
+        QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+        for (int i = 0; i < ids.size(); ++i)
+            QCOMPARE(staticImage(ids.at(i)), before.at(i));
+    }
+
+    void tileDataIsPastedOntoSeveralTiles_data()
+    {
+        QTest::addColumn<bool>("fromTerrain"); // copied from terrain tile 20, pasted on statics
+        QTest::addColumn<int>("choice"); // -1: cancelled
+        QTest::addColumn<QStringList>("names"); // of Gray, 30, 50 after
+        const QStringList own{"a name of twenty ch.", "Lamp post", "street LAMP"};
+        QTest::newRow("all fields but the name") << false << 0 << own;
+        QTest::newRow("all fields and the name") << false << 1 << QStringList{"lamp", "lamp", "lamp"};
+        QTest::newRow("cancelled") << false << -1 << own;
+        QTest::newRow("across kinds") << true << 1 << own;
+    }
+    void tileDataIsPastedOntoSeveralTiles()
+    {
+        QFETCH(bool, fromTerrain);
+        QFETCH(int, choice);
+        QFETCH(QStringList, names);
+        const QList<int> ids{Gray, 30, 50};
+        QList<StaticTileRecord> before;
+        for (int id : ids)
+            before << *window->tileStore()->staticRecord(id);
+        QVERIFY(!action("Paste Tile Data")->isEnabled()); // nothing copied yet
+        if (fromTerrain)
+            window->tabs()->setCurrentIndex(ArtTab::TerrainIndex);
+        else
+            select(Lamp);
+        window->currentPalette()->selectTile(Lamp);
+        action("Copy Tile Data")->trigger();
+        select(Gray);
+        for (int id : {30, 50})
+            QTest::mouseClick(window->currentPalette(), Qt::LeftButton, Qt::ControlModifier, cellOf(id));
+        prompts->choices = {choice};
+        QCOMPARE(action("Paste Tile Data")->isEnabled(), !fromTerrain);
+        QTest::keyClick(window.get(), Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(prompts->count("choose"), fromTerrain ? 0 : 1);
+        if (!fromTerrain) {
+            QCOMPARE(prompts->last("choose")->text,
+                QStringLiteral("Paste the tile data of Static 0x14 onto 3 statics?"));
+            QCOMPARE(prompts->last("choose")->filter,
+                QStringLiteral("All fields but the name|All fields and the name"));
+        }
+        const bool pasted = !fromTerrain && choice >= 0;
+        for (int i = 0; i < ids.size(); ++i) {
+            const StaticTileRecord record = *window->tileStore()->staticRecord(ids.at(i));
+            QCOMPARE(record.nameText(), names.at(i));
+            // The fields of the lamp, written in the test's set-up.
+            QCOMPARE(record.flags, pasted ? 0x2041 : before.at(i).flags);
+            QCOMPARE(record.weight, pasted ? 9 : before.at(i).weight);
+            QCOMPARE(record.height, pasted ? 4 : before.at(i).height);
+            QCOMPARE(record.animid, pasted ? 0x1234 : before.at(i).animid);
+        }
+        QCOMPARE(undoText(),
+            pasted ? QStringLiteral("Undo Paste Tile Data of 3 Statics") : QStringLiteral("Undo"));
+        QCOMPARE(label(0), QStringLiteral("Name: %1").arg(names.last(), 20)); // the current tile's, at once
+        QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+        for (int i = 0; i < ids.size(); ++i)
+            QVERIFY(*window->tileStore()->staticRecord(ids.at(i)) == before.at(i));
     }
 
     void tablesInAndOut_data()

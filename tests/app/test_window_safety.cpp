@@ -83,9 +83,10 @@ private Q_SLOTS:
         QCOMPARE(prompts.count("confirm"), 2);
         QVERIFY(prompts.last("confirm")->text.contains("File > Reopen"));
 
-        // File > Reopen reads it again, keeping the tab and the selection (and the edits, as below).
+        // File > Reopen reads it again, keeping the tab and the selection, every tile of it (and
+        // the edits, as below).
         window.tabs()->setCurrentIndex(ArtTab::StaticsIndex);
-        window.currentPalette()->selectTile(40);
+        window.currentPalette()->selectIds({3, 40, 41}, 40);
         for (QAction *item : window.menuBar()->actions().at(0)->menu()->actions()) {
             if (item->text() == QStringLiteral("Reopen"))
                 item->trigger();
@@ -93,6 +94,7 @@ private Q_SLOTS:
         QCOMPARE(window.tileStore()->count(TileKind::Static), 64 + 32);
         QCOMPARE(window.tabs()->currentIndex(), int(ArtTab::StaticsIndex));
         QCOMPARE(window.currentPalette()->selectedId(), 40);
+        QCOMPARE(window.currentPalette()->selectedIds(), (QVector<int>{3, 40, 41}));
 
         // Accepted: read again, with the new statics and the pending edits, which then save.
         QVERIFY(append(data.filePath("tiledata.mul"), QByteArray(1188, '\0')));

@@ -59,8 +59,8 @@ QImage render(QWidget &widget)
 // opaque pixels zoom times their size centred in the image box or cut, a cross for no image, an orange
 // corner for pending edits.
 QImage expectedPicture(const QSize &size, const QColor &background, int first, int count, int columns,
-    int selected, const std::function<QImage(int)> &imageOf, const std::function<bool(int)> &pendingOf,
-    int zoom = 1)
+    const QList<int> &selected, const std::function<QImage(int)> &imageOf,
+    const std::function<bool(int)> &pendingOf, int zoom = 1)
 {
     const int box = 44 * zoom, pitch = box + 2;
     QImage picture(size, QImage::Format_ARGB32_Premultiplied);
@@ -72,7 +72,7 @@ QImage expectedPicture(const QSize &size, const QColor &background, int first, i
     };
     for (int cell = 0; cell < columns * rows && first + cell < count; ++cell) {
         const int id = first + cell, left = pitch * (cell % columns), top = pitch * (cell / columns);
-        for (int y = top + 1; y < top + pitch && id == selected; ++y)
+        for (int y = top + 1; y < top + pitch && selected.contains(id); ++y)
             for (int x = left + 1; x < left + pitch; ++x)
                 set(x, y, Qt::yellow);
         for (int i = 0; i <= pitch; ++i) {
@@ -101,7 +101,8 @@ QImage expectedPicture(const QSize &size, const QColor &background, int first, i
 }
 
 // Records a palette's signals in the order they come: the selection "ID" and its size "WxH"
-// in selections; in did, an edit asked for "ID action WxH" ("none": no image) and "open ID".
+// in selections; in did, an edit asked for "ID,ID action WxH" ("none": no image) and "open ID";
+// in counts, how many tiles are selected.
 struct Log : QObject
 {
     explicit Log(TilePalette *p)
@@ -111,15 +112,21 @@ struct Log : QObject
         connect(p, &TilePalette::selectionSizeChanged, this,
             [this](int w, int h) { selections << QStringLiteral("%1x%2").arg(w).arg(h); });
         connect(p, &TilePalette::imageEditRequested, this,
-            [this](int id, const QImage &image, const QString &action) {
+            [this](const QVector<int> &ids, const QImage &image, const QString &action) {
                 const QString size = QStringLiteral("%1x%2").arg(image.width()).arg(image.height());
-                did << QStringLiteral("%1 %2 %3").arg(id).arg(action, image.isNull() ? "none" : size);
+                QStringList tiles;
+                for (int id : ids)
+                    tiles << QString::number(id);
+                did << QStringLiteral("%1 %2 %3")
+                           .arg(tiles.join(','), action, image.isNull() ? "none" : size);
                 images << image;
             });
         connect(p, &TilePalette::tileActivated, this,
             [this](int id) { did << QStringLiteral("open %1").arg(id); });
+        connect(p, &TilePalette::selectedCountChanged, this, [this](int n) { counts << QString::number(n); });
     }
     QStringList selections;
+    QStringList counts;
     QStringList did;
     QList<QImage> images;
 };
@@ -195,6 +202,21 @@ template <typename Event> bool takes(QWidget &palette, const QPoint &position, c
     return enter.isAccepted() && event.isAccepted();
 }
 
+// Ids ascending as runs: "2 5-9 12".
+QString runs(const QVector<int> &ids)
+{
+    QStringList parts;
+    for (int i = 0; i < ids.size();) {
+        int j = i;
+        while (j + 1 < ids.size() && ids.at(j + 1) == ids.at(j) + 1)
+            ++j;
+        parts << (j == i ? QString::number(ids.at(i))
+                         : QStringLiteral("%1-%2").arg(ids.at(i)).arg(ids.at(j)));
+        i = j + 1;
+    }
+    return parts.join(' ');
+}
+
 } // namespace
 
 // The palettes: selection, painting, pages and tabs, keys, and editing by menu and drag and drop.
@@ -237,6 +259,15 @@ private Q_SLOTS:
         QCOMPARE(drag.data.keys(), QStringList{ImageTransfer::pngType()});
         QCOMPARE(QImage::fromData(drag.data.first(), "PNG").convertToFormat(QImage::Format_ARGB32),
             f.data.art().image(TileKind::Static, 3, false));
+        // Out of several selected: the image of the tile pressed, and they stay selected.
+        QTest::mouseClick(&f.statics, Qt::LeftButton, Qt::ControlModifier, inCell(0, 4));
+        QTest::mousePress(&f.statics, Qt::LeftButton, {}, start);
+        mouse(f.statics, start + QPoint(d, 0), Qt::LeftButton, QEvent::MouseMove);
+        QTest::mouseRelease(&f.statics, Qt::LeftButton, {}, start + QPoint(d, 0));
+        QCOMPARE(f.prompts.drags.size(), 2);
+        QCOMPARE(f.prompts.drags.last().data.first(), f.prompts.drags.first().data.first());
+        QCOMPARE(f.statics.selectedIds(), (QVector<int>{3, 4}));
+        QCOMPARE(f.statics.selectedId(), 3);
     }
 
     void pictureShowsTheTiles_data()
@@ -255,7 +286,8 @@ private Q_SLOTS:
         QFETCH(int, zoom);
         QFETCH(int, startRow);
         const QSize size = statics ? QSize(9 * 46 + 40, 6 * 46 + 45) : QSize(10 * 46 + 3, 5 * 46);
-        const int selected = statics ? 3 : 16386;
+        // Every selected cell is drawn selected: a wide image, one without an image, one past the end.
+        const QList<int> selected = statics ? QList<int>{3, 4, 11} : QList<int>{16386};
         Fixture f;
         ArtWork &art = f.data.art();
         // Translucent pixels show as opaque or not at all; small, wide and tall images are placed and cut.
@@ -273,7 +305,10 @@ private Q_SLOTS:
         resizeNow(palette, size);
         palette.setZoom(zoom);
         palette.setStart(startRow);
-        palette.setSelected(selected);
+        if (statics)
+            palette.selectIds({11, 4, 3}, 3);
+        else
+            palette.setSelected(selected.first());
         const int pitch = 44 * zoom + 2, columns = size.width() / pitch;
         QCOMPARE(palette.columnCount(), columns);
         // Points fall in the cells of the zoomed grid: the third cell of the second row, beside the last
@@ -281,8 +316,8 @@ private Q_SLOTS:
         QCOMPARE(palette.tileAt(QPoint(2 * pitch + 1, 2 * pitch - 1)), (startRow + 1) * columns + 2);
         QCOMPARE(palette.tileAt(QPoint(columns * pitch + 1, 1)), int(TilePalette::NoTile));
         const auto imageOf = [&](int id) {
-            return statics ? art.image(TileKind::Static, id, id == selected)
-                           : art.image(TileKind::Terrain, id, id == selected);
+            return statics ? art.image(TileKind::Static, id, selected.contains(id))
+                           : art.image(TileKind::Terrain, id, selected.contains(id));
         };
         const QImage expected = expectedPicture(
             size, palette.palette().window().color(), startRow * columns, statics ? 64 : Terrain, columns,
@@ -477,6 +512,122 @@ private Q_SLOTS:
         QVERIFY2(kind.isEmpty() ? tip.isEmpty() : tip.startsWith(kind + ' ' + QString::number(id) + ' '),
             qPrintable(tip));
         QTEST(tip.section('\n', 1), "lines");
+    }
+
+    void manyTilesAreSelectedByMouseAndKeys_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("selected"); // ascending, as runs
+        QTest::addColumn<int>("current");
+        QTest::addColumn<QString>("counts"); // each count announced
+        // Steps: "click ID" (press and release), "press ID", "ctrl ID", "shift ID", "ctrlshift ID"
+        // and "right ID" (a menu dismissed) on the tile's cell; "key KEYS"; "only ID..." shows only
+        // those, "all" every tile; "ids ID... @CURRENT" selects them. 64 statics in 5 columns.
+        const auto row
+            = [](const char *name, const char *steps, const char *selected, int current, const char *counts) {
+                  QTest::newRow(name)
+                      << QString(steps).split(';') << QString(selected) << current << QString(counts);
+              };
+        row("a click selects one", "click 3;click 7", "7", 7, "1");
+        row("ctrl+click toggles", "click 3;ctrl 5;ctrl 9;ctrl 5", "3 9", 9, "1 2 3 2");
+        row("ctrl+click off the current", "click 3;ctrl 6;ctrl 6", "3", 3, "1 2 1");
+        row("ctrl+click off the last", "ctrl 4;ctrl 4", "", -1, "1 0");
+        row("shift+click a range", "click 3;shift 12", "3-12", 12, "1 10");
+        row("shift+click again from the anchor", "click 10;shift 4;shift 13", "10-13", 13, "1 7 4");
+        row("shift+click without a selection", "shift 6", "6", 6, "1");
+        row("ctrl+shift adds a range", "click 2;ctrl 20;ctrlshift 22", "2 20-22", 22, "1 2 4");
+        row("shift+arrows", "click 7;key Shift+Right;key Shift+Down", "7-13", 13, "1 2 7");
+        row("shift+arrows back over the anchor",
+            "click 7;key Shift+Left;key Shift+Left;key Shift+Right;"
+            "key Shift+Right;key Shift+Right",
+            "7-8", 8, "1 2 3 2 1 2");
+        row("shift+end", "click 60;key Shift+End", "60-63", 63, "1 4");
+        row("shift+home", "click 2;key Shift+Home", "0-2", 0, "1 3");
+        row("shift+page down", "click 1;key Shift+PgDown", "1-61", 61, "1 61");
+        row("shift+page up", "click 61;key Shift+PgUp", "1-61", 1, "1 61");
+        row("an arrow selects one", "click 3;ctrl 9;key Right", "10", 10, "1 2 1");
+        row("ctrl+A", "click 3;key Ctrl+A", "0-63", 3, "1 64");
+        row("ctrl+A without a selection", "key Ctrl+A", "0-63", 0, "64");
+        row("ctrl+A of the tiles shown", "only 2 3 4 10 11 12 40;click 10;key Ctrl+A", "2-4 10-12 40", 10,
+            "1 7");
+        row("shift+click over tiles not shown", "only 2 4 6 8 10 12;click 4;shift 10", "4 6 8 10", 10, "1 4");
+        row("shift+arrow over tiles not shown", "only 2 4 6 8 10 12;click 4;key Shift+Right", "4 6", 6,
+            "1 2");
+        row("showing only some drops the others", "click 3;shift 8;only 4 5 6 10", "4-6", 6, "1 6 3");
+        row("showing all again brings them back", "click 3;shift 8;only 4 5 6 10;all", "3-8", 8, "1 6 3 6");
+        row("narrowing again brings back those shown", "click 3;shift 8;only 4 5 6 10;only 3 4 5 6", "3-6", 6,
+            "1 6 3 4");
+        row("a selection made meanwhile stays", "click 3;shift 8;only 4 5 6 10;click 10;all", "10", 10,
+            "1 6 3 1");
+        row("showing only others drops all", "click 3;shift 8;only 20 21", "", -1, "1 6 0");
+        row("a press in the selection keeps it", "click 3;shift 6;press 5", "3-6", 5, "1 4");
+        row("its release selects that tile", "click 3;shift 6;click 5", "5", 5, "1 4 1");
+        row("a right click in the selection keeps it", "click 3;shift 6;right 4", "3-6", 4, "1 4");
+        row("a right click beside it selects one", "click 3;shift 6;right 9", "9", 9, "1 4 1");
+        row("selected by the program", "ids 9 1 5 70 @5", "1 5 9", 5, "3");
+        row("by the program, no current given", "ids 9 1 5 @-1", "1 5 9", 1, "3");
+        row("by the program, none", "click 3;ids @-1", "", -1, "1 0");
+    }
+    void manyTilesAreSelectedByMouseAndKeys()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(int, current);
+        Fixture f;
+        TilePalette &palette = f.statics;
+        const auto at = [&](int id) {
+            const int index = palette.indexOf(id);
+            return inCell(index / Columns, index % Columns);
+        };
+        const auto click = [&](int id, Qt::KeyboardModifiers modifiers) {
+            QTest::mouseClick(&palette, Qt::LeftButton, modifiers, at(id));
+        };
+        for (const QString &step : steps) {
+            const QString verb = step.section(' ', 0, 0);
+            QVector<int> ids;
+            for (const QString &word : step.section(' ', 1).split(' ', Qt::SkipEmptyParts))
+                if (!word.startsWith('@'))
+                    ids << word.toInt();
+            if (verb == "click")
+                click(ids.first(), Qt::NoModifier);
+            else if (verb == "ctrl")
+                click(ids.first(), Qt::ControlModifier);
+            else if (verb == "shift")
+                click(ids.first(), Qt::ShiftModifier);
+            else if (verb == "ctrlshift")
+                click(ids.first(), Qt::ControlModifier | Qt::ShiftModifier);
+            else if (verb == "press")
+                QTest::mousePress(&palette, Qt::LeftButton, {}, at(ids.first()));
+            else if (verb == "right")
+                QTest::mouseClick(&palette, Qt::RightButton, {}, at(ids.first()));
+            else if (verb == "only")
+                palette.showOnly(ids, TilePalette::Narrowing::Filter);
+            else if (verb == "all")
+                palette.showAll(TilePalette::Narrowing::Filter);
+            else if (verb == "ids")
+                palette.selectIds(ids, step.section('@', 1).toInt());
+            else if (verb == "key") {
+                const QKeyCombination key = QKeySequence::fromString(step.section(' ', 1))[0];
+                QTest::keyClick(&palette, key.key(), key.keyboardModifiers());
+            } else
+                QFAIL(qPrintable("unknown step " + step));
+        }
+        const QVector<int> selected = palette.selectedIds();
+        QTEST(runs(selected), "selected");
+        QCOMPARE(palette.selectedId(), current);
+        QCOMPARE(palette.selectedCount(), selected.size());
+        QTEST(f.staticLog.counts.join(' '), "counts");
+        // The last announcement is the current tile's.
+        QCOMPARE(f.staticLog.selections.isEmpty()
+                ? -1
+                : f.staticLog.selections.at(f.staticLog.selections.size() - 2).toInt(),
+            current);
+        // What the Delete key asks for is every selected tile.
+        QTest::keyClick(&palette, Qt::Key_Delete);
+        QStringList ids;
+        for (int id : selected)
+            ids << QString::number(id);
+        QCOMPARE(f.staticLog.did,
+            selected.isEmpty() ? QStringList() : QStringList{ids.join(',') + " Delete none"});
     }
 
     void keysMoveTheSelectionAndKeepItInView_data()

@@ -134,3 +134,9 @@ bool FakePrompts::confirmList(
         {QStringLiteral("list"), title, (QStringList{text} + lines).join(QLatin1Char('\n')), acceptText});
     return !acceptText.isEmpty() && !confirmations.isEmpty() && confirmations.takeFirst();
 }
+
+int FakePrompts::choose(QWidget *, const QString &title, const QString &text, const QStringList &choices)
+{
+    shown.append({QStringLiteral("choose"), title, text, choices.join(QLatin1Char('|'))});
+    return this->choices.isEmpty() ? -1 : this->choices.takeFirst();
+}

@@ -24,14 +24,14 @@ public:
     struct Shown
     {
         // "directory", "open", "save", "menu", "drag", "text", "warning", "information", "confirm",
-        // "list", "about", "saveChanges"
+        // "list", "choose", "about", "saveChanges"
         QString kind;
         QString caption;
         // Message text, start directory, the menu's action texts joined by "|", a text
         // prompt's label and initial text joined by "|", or a list's text and lines joined
         // by newlines
         QString text;
-        QString filter; // file dialogs; a list's action
+        QString filter; // file dialogs; a question's accept text, or its choices joined by "|"
     };
     struct Drag
     {
@@ -56,6 +56,8 @@ public:
     QList<bool> confirmations;
     // Answers to text prompts; a null string cancels.
     QStringList texts;
+    // The index of the choice taken at each choose; an empty queue (or -1) cancels.
+    QList<int> choices;
 
     QList<Shown> shown;
     QList<Drag> drags;
@@ -82,6 +84,8 @@ public:
     // Takes an answer from confirmations only when it has an action to take.
     bool confirmList(QWidget *parent, const QString &title, const QString &text, const QStringList &lines,
         const QString &acceptText) override;
+    int choose(
+        QWidget *parent, const QString &title, const QString &text, const QStringList &choices) override;
 
 private:
     QString fileAnswer(QList<FileAnswer> &queue, QString *selectedFilter);

@@ -115,6 +115,11 @@ private Q_SLOTS:
         row("list", "Escape", "no", list);
         row("list", "Return", "yes", list);
         row("list to read", "Close", "no", list);
+        // A question with choices of its own: the first is the default.
+        row("choose", "Second", "1", confirm);
+        row("choose", "Return", "0", confirm);
+        row("choose", "Escape", "-1", confirm);
+        row("choose", "Cancel", "-1", confirm);
         row("warning", "OK", "", "QMessageBox|Title|Text|Warning");
         row("information", "OK", "", "QMessageBox|Title|Text|Information");
         row("about", "OK", "", "QMessageBox|Title|Text|NoIcon"); // the application's own icon instead
@@ -158,6 +163,8 @@ private Q_SLOTS:
                            nullptr, "Title", "Text", {"a", "b"}, prompt == "list" ? "Import" : QString())
                     ? "yes"
                     : "no";
+            if (prompt == "choose")
+                return QString::number(prompts.choose(nullptr, "Title", "Text", {"First", "Second"}));
             if (prompt == "text") {
                 const QString text = prompts.text(nullptr, "Title", "Label:", "last");
                 return text.isNull() ? QStringLiteral("(null)") : text;
