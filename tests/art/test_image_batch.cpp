@@ -19,13 +19,13 @@ QStringList entries(const QString &directory)
     return QDir(directory).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-// Puts what spec says into path: "WxH" an image of that size in the format the
+// Puts what contents says into path: "WxH" an image of that size in the format the
 // extension names, "dir" a folder, anything else that text.
-bool makeFile(const QString &path, const QString &spec)
+bool makeFile(const QString &path, const QString &contents)
 {
-    if (spec == QLatin1String("dir"))
+    if (contents == QLatin1String("dir"))
         return QDir().mkpath(path);
-    const QStringList size = spec.split(QLatin1Char('x'));
+    const QStringList size = contents.split(QLatin1Char('x'));
     bool wide = false;
     bool high = false;
     if (size.size() == 2 && size[0].toInt(&wide) > 0 && size[1].toInt(&high) > 0 && wide && high) {
@@ -33,7 +33,7 @@ bool makeFile(const QString &path, const QString &spec)
         return TestDataSet::solid(size[0].toInt(), size[1].toInt(), Qt::green)
             .save(path, suffix == QLatin1String("bmp") ? "BMP" : "PNG");
     }
-    return TestFiles::writeFile(path, spec.toUtf8());
+    return TestFiles::writeFile(path, contents.toUtf8());
 }
 
 QImage staticImage(int id)
