@@ -63,6 +63,12 @@ bool UnattendedPrompts::confirm(QWidget *, const QString &, const QString &, con
     return false;
 }
 
+bool UnattendedPrompts::confirmList(
+    QWidget *, const QString &, const QString &, const QStringList &, const QString &)
+{
+    return false;
+}
+
 int UnattendedPrompts::choose(QWidget *, const QString &, const QString &, const QStringList &)
 {
     return -1;

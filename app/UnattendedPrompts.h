@@ -24,6 +24,8 @@ public:
     SaveAnswer askSaveChanges(QWidget *parent, const QString &text) override;
     bool confirm(
         QWidget *parent, const QString &title, const QString &text, const QString &acceptText) override;
+    bool confirmList(QWidget *parent, const QString &title, const QString &text, const QStringList &lines,
+        const QString &acceptText) override;
     int choose(
         QWidget *parent, const QString &title, const QString &text, const QStringList &choices) override;
 };

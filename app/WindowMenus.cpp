@@ -2,6 +2,7 @@
 
 #include "app/CompareCommands.h"
 #include "app/EditCommands.h"
+#include "app/ImageBatchCommands.h"
 #include "app/MyMainWindow.h"
 #include "app/TableCommands.h"
 #include "app/ViewCommands.h"
@@ -43,7 +44,7 @@ const char *const GridKeys[][2] = {
 WindowMenus::WindowMenus(
     MyMainWindow *window, EditCommands *commands, CompareCommands *comparer, ViewCommands *viewer)
     : QObject(window), window(window), commands(commands), comparer(comparer), viewer(viewer),
-      tables(new TableCommands(window))
+      tables(new TableCommands(window)), batch(new ImageBatchCommands(window))
 {
     createFileMenu();
     createEditMenu();
@@ -77,6 +78,10 @@ void WindowMenus::createFileMenu()
         exportMenu, QStringLiteral("Tile Data..."), tables, &TableCommands::exportTileData)
                  << addItem(exportMenu, QStringLiteral("Animation Data..."), tables,
                         &TableCommands::exportAnimData);
+    fileImportImagesAction
+        = addItem(fileMenu, QStringLiteral("Import Images..."), batch, &ImageBatchCommands::importImages);
+    fileExportImagesAction
+        = addItem(fileMenu, QStringLiteral("Export Images..."), batch, &ImageBatchCommands::exportImages);
     fileMenu->addSeparator();
     fileCompareAction
         = addItem(fileMenu, QStringLiteral("Compare With..."), comparer, &CompareCommands::compare);
@@ -172,8 +177,9 @@ void WindowMenus::enable(bool dataSetOpen, bool paletteShown, bool tileSelected)
         action->setEnabled(tileSelected);
     pasteTileDataAction->setEnabled(false);
     this->paletteShown = paletteShown;
-    for (QAction *action : QList<QAction *>{findAction, findNextAction, locateAction, selectAllAction,
-                               viewFilterAction, viewActualSizeAction}
+    for (QAction *action :
+        QList<QAction *>{findAction, findNextAction, locateAction, selectAllAction, viewFilterAction,
+            viewActualSizeAction, fileExportImagesAction, fileImportImagesAction}
             + tableActions)
         action->setEnabled(paletteShown);
     viewZoomInAction->setEnabled(paletteShown && canZoomIn);

@@ -6,6 +6,7 @@
 
 class CompareCommands;
 class EditCommands;
+class ImageBatchCommands;
 class MyMainWindow;
 class ViewCommands;
 class QAction;
@@ -78,6 +79,8 @@ private:
     QAction *fileCloseAction = nullptr;
     QAction *fileCompareAction = nullptr;
     QAction *fileStopComparingAction = nullptr;
+    QAction *fileExportImagesAction = nullptr;
+    QAction *fileImportImagesAction = nullptr;
     QAction *viewDifferencesOnlyAction = nullptr;
     QAction *viewFilterAction = nullptr;
     QAction *viewZoomInAction = nullptr;
@@ -98,6 +101,7 @@ private:
     QAction *locateAction = nullptr;
     QAction *takeAction = nullptr;
     TableCommands *tables = nullptr;
+    ImageBatchCommands *batch = nullptr;
     QList<QAction *> tableActions;
     bool tileSelected = false;
     bool paletteShown = false;

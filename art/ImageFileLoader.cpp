@@ -42,7 +42,7 @@ bool openRegularFile(const QString &path, QFile *file, QString *error)
     return true;
 }
 
-QString tooLarge(const QSize &size)
+QString tooLargeText(const QSize &size)
 {
     return QStringLiteral("the image is %1 x %2 pixels; at most %3 pixels (4096 x 4096) can be imported")
         .arg(size.width())
@@ -57,12 +57,14 @@ bool withinLimit(const QSize &size)
 
 } // namespace
 
-QImage ImageFileLoader::load(const QString &path, QString *error)
+QImage ImageFileLoader::load(const QString &path, QString *error, bool *tooLarge)
 {
+    if (tooLarge)
+        *tooLarge = false;
     QFile file;
     if (!openRegularFile(path, &file, error))
         return {};
-    return read(&file, error);
+    return read(&file, error, tooLarge);
 }
 
 QImage ImageFileLoader::fromData(const QByteArray &bytes, QString *error)
@@ -70,15 +72,21 @@ QImage ImageFileLoader::fromData(const QByteArray &bytes, QString *error)
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    return read(&buffer, error);
+    return read(&buffer, error, nullptr);
 }
 
-QImage ImageFileLoader::read(QIODevice *device, QString *error)
+void ImageFileLoader::limitAllocations()
 {
-    // A second fence behind the size check, for formats that cannot tell their size
-    // before decoding. The limit is process-wide; it only ever comes down to ours.
+    // The limit only ever comes down to ours, and once set is only read.
     if (QImageReader::allocationLimit() <= 0 || QImageReader::allocationLimit() > AllocationLimitMB)
         QImageReader::setAllocationLimit(AllocationLimitMB);
+}
+
+QImage ImageFileLoader::read(QIODevice *device, QString *error, bool *tooLarge)
+{
+    // A second fence behind the size check, for formats that cannot tell their size
+    // before decoding.
+    limitAllocations();
     QImageReader reader(device);
     reader.setDecideFormatFromContent(true);
     if (!reader.canRead()) {
@@ -87,7 +95,9 @@ QImage ImageFileLoader::read(QIODevice *device, QString *error)
     }
     const QSize size = reader.size();
     if (size.isValid() && !withinLimit(size)) {
-        fail(error, tooLarge(size));
+        fail(error, tooLargeText(size));
+        if (tooLarge)
+            *tooLarge = true;
         return {};
     }
     QImage image;
@@ -96,7 +106,9 @@ QImage ImageFileLoader::read(QIODevice *device, QString *error)
         return {};
     }
     if (!withinLimit(image.size())) {
-        fail(error, tooLarge(image.size()));
+        fail(error, tooLargeText(image.size()));
+        if (tooLarge)
+            *tooLarge = true;
         return {};
     }
     return image;

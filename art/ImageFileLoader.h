@@ -21,10 +21,15 @@ public:
     // pixel (16 bits a channel), the largest any image format here decodes to.
     static constexpr int AllocationLimitMB = int(MaxPixels * 8 / (1024 * 1024));
 
-    // A null image and *error (the reason, without the path) when it does not load.
-    static QImage load(const QString &path, QString *error);
+    // A null image and *error (the reason, without the path) when it does not load;
+    // *tooLarge, when given, tells whether it was refused for its size.
+    static QImage load(const QString &path, QString *error, bool *tooLarge = nullptr);
     static QImage fromData(const QByteArray &bytes, QString *error);
 
+    // Sets the decoders' allocation limit, which is the process's: loading calls it, and
+    // whoever loads on several threads at once calls it first, so that none of them sets it.
+    static void limitAllocations();
+
 private:
-    static QImage read(QIODevice *device, QString *error);
+    static QImage read(QIODevice *device, QString *error, bool *tooLarge);
 };

@@ -1,11 +1,16 @@
 #include "ui/UserPrompts.h"
 
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDrag>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace {
 UserPrompts realPrompts;
@@ -76,6 +81,33 @@ bool UserPrompts::confirm(
     box.setDefaultButton(accept);
     box.exec();
     return box.clickedButton() == accept;
+}
+
+bool UserPrompts::confirmList(QWidget *parent, const QString &title, const QString &text,
+    const QStringList &lines, const QString &acceptText)
+{
+    QDialog dialog(parent);
+    dialog.setWindowTitle(title);
+    auto *layout = new QVBoxLayout(&dialog);
+    auto *label = new QLabel(text);
+    label->setWordWrap(true);
+    layout->addWidget(label);
+    auto *list = new QPlainTextEdit(lines.join(QLatin1Char('\n')));
+    list->setReadOnly(true);
+    list->setLineWrapMode(QPlainTextEdit::NoWrap);
+    layout->addWidget(list);
+    auto *buttons = new QDialogButtonBox;
+    if (acceptText.isEmpty()) {
+        buttons->addButton(QDialogButtonBox::Close);
+    } else {
+        buttons->addButton(acceptText, QDialogButtonBox::AcceptRole)->setDefault(true);
+        buttons->addButton(QDialogButtonBox::Cancel);
+    }
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    dialog.resize(560, 420);
+    return dialog.exec() == QDialog::Accepted && !acceptText.isEmpty();
 }
 
 int UserPrompts::choose(

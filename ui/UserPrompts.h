@@ -42,6 +42,10 @@ public:
     // A question whose one action is named acceptText; true when the user takes it.
     virtual bool confirm(
         QWidget *parent, const QString &title, const QString &text, const QString &acceptText);
+    // The same over a list too long for a message, shown scrollable below text; with an
+    // empty acceptText only told (and false).
+    virtual bool confirmList(QWidget *parent, const QString &title, const QString &text,
+        const QStringList &lines, const QString &acceptText);
     // A question answered by one of choices (the buttons' texts, the first the default);
     // the index of the one taken, -1 when the user cancels.
     virtual int choose(

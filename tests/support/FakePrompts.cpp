@@ -127,6 +127,14 @@ bool FakePrompts::confirm(QWidget *, const QString &title, const QString &text, 
     return !confirmations.isEmpty() && confirmations.takeFirst();
 }
 
+bool FakePrompts::confirmList(
+    QWidget *, const QString &title, const QString &text, const QStringList &lines, const QString &acceptText)
+{
+    shown.append(
+        {QStringLiteral("list"), title, (QStringList{text} + lines).join(QLatin1Char('\n')), acceptText});
+    return !acceptText.isEmpty() && !confirmations.isEmpty() && confirmations.takeFirst();
+}
+
 int FakePrompts::choose(QWidget *, const QString &title, const QString &text, const QStringList &choices)
 {
     shown.append({QStringLiteral("choose"), title, text, choices.join(QLatin1Char('|'))});

@@ -24,11 +24,12 @@ public:
     struct Shown
     {
         // "directory", "open", "save", "menu", "drag", "text", "warning", "information", "confirm",
-        // "choose", "about", "saveChanges"
+        // "list", "choose", "about", "saveChanges"
         QString kind;
         QString caption;
-        // Message text, start directory, the menu's action texts joined by "|", or a text
-        // prompt's label and initial text joined by "|"
+        // Message text, start directory, the menu's action texts joined by "|", a text
+        // prompt's label and initial text joined by "|", or a list's text and lines joined
+        // by newlines
         QString text;
         QString filter; // file dialogs; a question's accept text, or its choices joined by "|"
     };
@@ -80,6 +81,9 @@ public:
     SaveAnswer askSaveChanges(QWidget *parent, const QString &text) override;
     bool confirm(
         QWidget *parent, const QString &title, const QString &text, const QString &acceptText) override;
+    // Takes an answer from confirmations only when it has an action to take.
+    bool confirmList(QWidget *parent, const QString &title, const QString &text, const QStringList &lines,
+        const QString &acceptText) override;
     int choose(
         QWidget *parent, const QString &title, const QString &text, const QStringList &choices) override;
 

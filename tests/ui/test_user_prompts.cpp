@@ -7,9 +7,11 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -40,6 +42,8 @@ auto whileOpen(const std::function<void(QWidget *)> &answer, QString *seen, Prom
             *seen += chooser->directory().absolutePath();
         else if (auto *input = qobject_cast<QInputDialog *>(dialog))
             *seen += input->labelText() + '|' + input->textValue();
+        else if (auto *list = dialog->findChild<QPlainTextEdit *>())
+            *seen += dialog->findChild<QLabel *>()->text() + '|' + list->toPlainText();
         answer(dialog);
     });
     // Again and again: closing one dialog may open another.
@@ -105,6 +109,12 @@ private Q_SLOTS:
         row("confirm", "Reopen", "yes", confirm);
         row("confirm", "Escape", "no", confirm);
         row("confirm", "Return", "yes", confirm);
+        // A list to confirm (the tiles an import changes), or only to read.
+        const char *list = "QDialog|Title|Text|a\nb";
+        row("list", "Import", "yes", list);
+        row("list", "Escape", "no", list);
+        row("list", "Return", "yes", list);
+        row("list to read", "Close", "no", list);
         // A question with choices of its own: the first is the default.
         row("choose", "Second", "1", confirm);
         row("choose", "Return", "0", confirm);
@@ -148,6 +158,11 @@ private Q_SLOTS:
             }
             if (prompt == "confirm")
                 return prompts.confirm(nullptr, "Title", "Text", "Reopen") ? "yes" : "no";
+            if (prompt.startsWith("list"))
+                return prompts.confirmList(
+                           nullptr, "Title", "Text", {"a", "b"}, prompt == "list" ? "Import" : QString())
+                    ? "yes"
+                    : "no";
             if (prompt == "choose")
                 return QString::number(prompts.choose(nullptr, "Title", "Text", {"First", "Second"}));
             if (prompt == "text") {

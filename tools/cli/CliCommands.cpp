@@ -3,6 +3,7 @@
 #include "art/ArtCodec.h"
 #include "art/ArtFormat.h"
 #include "art/ArtWork.h"
+#include "art/ImageBatchExport.h"
 #include "art/ImageFileWriter.h"
 #include "io/FileIdentity.h"
 #include "tiledata/AnimDataFile.h"
@@ -22,6 +23,7 @@
 #include <QJsonObject>
 #include <QVector>
 #include <cstdio>
+#include <numeric>
 
 namespace {
 
@@ -113,11 +115,6 @@ int idCount(const ArtWork &art, TileKind kind)
     return kind == TileKind::Terrain ? ArtFormat::TerrainCount : art.staticSlotCount();
 }
 
-QString exportName(TileKind kind, int id)
-{
-    return QStringLiteral("%1-0x%2.png").arg(tileKindWord(kind)).arg(id, 4, 16, QLatin1Char('0'));
-}
-
 // The files of the data set by identity, so that no export replaces one of them
 // however its path is spelt.
 QVector<FileIdentity> dataSetFiles(const DataSet &set)
@@ -153,17 +150,26 @@ void exportAll(ArtWork &art, TileKind kind, const QString &outDir, const QVector
     if (!QDir().mkpath(outDir) || !QFileInfo(outDir).isWritable())
         throw CliError(QStringLiteral("cannot write to directory %1").arg(outDir));
     const int count = idCount(art, kind);
-    int written = 0;
-    for (int id = 0; id < count; ++id) {
-        const QImage image = art.image(kind, id, false);
-        if (!image.isNull()) {
-            savePng(image, QDir(outDir).filePath(exportName(kind, id)), dataFiles);
-            ++written;
+    QVector<int> ids(count);
+    std::iota(ids.begin(), ids.end(), 0);
+    ImageBatchExport batch(art, kind);
+    batch.protect(dataFiles);
+    int shown = -1;
+    batch.setProgress([count, &shown](int done, int written) {
+        if (done / 1024 != shown / 1024 || done == count) {
+            std::fprintf(stderr, "\r%d of %d ids, %d images", done, count, written);
+            shown = done;
         }
-        if ((id + 1) % 1024 == 0 || id + 1 == count)
-            std::fprintf(stderr, "\r%d of %d ids, %d images", id + 1, count, written);
-    }
+        return true;
+    });
+    const ImageBatchExport::Outcome outcome = batch.run(ids, outDir);
     std::fprintf(stderr, "\n");
+    if (!outcome.ok()) {
+        if (outcome.failedPath.isEmpty())
+            throw CliError(QStringLiteral("cannot write to directory %1: %2").arg(outDir, outcome.error));
+        throw CliError(QStringLiteral("cannot write %1: %2").arg(outcome.failedPath, outcome.error));
+    }
+    const int written = outcome.written;
     out << written << " images written to " << outDir << '\n';
 }
 
