@@ -181,26 +181,27 @@ void EditCommands::pasteTileData()
         warn(error);
 }
 
-TileRecord EditCommands::pastedRecord(TileKind kind, int id, bool withName) const
+namespace {
+
+// The copied record for a tile whose own record is own (none past the end of the file, whose
+// name is empty), in its layout, keeping its own name unless withName.
+template <typename Record> Record pasted(Record record, const std::optional<Record> &own, bool withName)
 {
-    const TileData &tiles = *window->tileStore();
-    // A tile past the end of the file gets a record; its name is empty.
-    if (kind == TileKind::Terrain) {
-        LandTileRecord record = std::get<LandTileRecord>(*copiedRecord);
-        const auto own = tiles.landRecord(id);
-        const LandTileRecord target = own ? *own : LandTileRecord::blank(record.layout);
-        record.layout = target.layout;
-        if (!withName)
-            record.name = target.name;
-        return record;
-    }
-    StaticTileRecord record = std::get<StaticTileRecord>(*copiedRecord);
-    const auto own = tiles.staticRecord(id);
-    const StaticTileRecord target = own ? *own : StaticTileRecord::blank(record.layout);
+    const Record target = own ? *own : Record::blank(record.layout);
     record.layout = target.layout;
     if (!withName)
         record.name = target.name;
     return record;
+}
+
+} // namespace
+
+TileRecord EditCommands::pastedRecord(TileKind kind, int id, bool withName) const
+{
+    const TileData &tiles = *window->tileStore();
+    if (kind == TileKind::Terrain)
+        return pasted(std::get<LandTileRecord>(*copiedRecord), tiles.landRecord(id), withName);
+    return pasted(std::get<StaticTileRecord>(*copiedRecord), tiles.staticRecord(id), withName);
 }
 
 void EditCommands::find()

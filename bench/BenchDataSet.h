@@ -1,11 +1,13 @@
 #pragma once
 
+#include "dataset/DataSet.h"
 #include "io/DataFileNames.h"
 #include "tools/sample/DataSetBuilder.h"
 
 #include <QString>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <memory>
 
 // The data set a benchmark runs on: the directory named as its first argument, or the
 // default sample set generated into a temporary directory.
@@ -30,3 +32,14 @@ private:
     QTemporaryDir temporary;
     QString directory;
 };
+
+// The data set in directory as the window opens it; null, with the reason printed, when it
+// cannot be read.
+inline std::unique_ptr<DataSet> openBenchSet(const QString &directory)
+{
+    QString error;
+    std::unique_ptr<DataSet> set = DataSet::open(directory, DataSet::Options(), &error);
+    if (!set)
+        std::fprintf(stderr, "cannot open %s: %s\n", qPrintable(directory), qPrintable(error));
+    return set;
+}

@@ -32,15 +32,6 @@ namespace {
 constexpr int Rounds = 2;
 constexpr int ImportCount = 10000;
 
-std::unique_ptr<DataSet> open(const QString &directory)
-{
-    QString error;
-    std::unique_ptr<DataSet> set = DataSet::open(directory, DataSet::Options(), &error);
-    if (!set)
-        std::fprintf(stderr, "cannot open %s: %s\n", qPrintable(directory), qPrintable(error));
-    return set;
-}
-
 // Microseconds per image to encode every image to PNG in memory on this thread.
 double encodeMicros(const QVector<QImage> &images)
 {
@@ -64,7 +55,7 @@ double encodeMicros(const QVector<QImage> &images)
 // decoded as part of the export) into out, a new folder.
 double exportMicros(const QString &directory, const QString &out, int *written)
 {
-    const auto set = open(directory);
+    const auto set = openBenchSet(directory);
     if (!set)
         return 0;
     QVector<int> ids(set->art().staticSlotCount());
@@ -102,7 +93,7 @@ QImage pattern(int id)
 // (on every core) and making the edit.
 double importSeconds(const QString &directory, const QString &parent)
 {
-    const auto set = open(directory);
+    const auto set = openBenchSet(directory);
     if (!set)
         return 0;
     QTemporaryDir folder(QDir(parent).filePath(QStringLiteral("bench_import-XXXXXX")));
@@ -132,7 +123,7 @@ int main(int argc, char **argv)
     const QString parent = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QDir::tempPath();
     QVector<QImage> images;
     {
-        const auto set = open(data.path());
+        const auto set = openBenchSet(data.path());
         if (!set)
             return 1;
         for (int id = 0; id < set->art().staticSlotCount(); ++id) {

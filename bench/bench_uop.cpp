@@ -5,6 +5,7 @@
 
 #include "art/ArtFormat.h"
 #include "art/ArtWork.h"
+#include "bench/BenchDataSet.h"
 #include "dataset/DataSet.h"
 #include "saving/DataSetSaver.h"
 #include "tiledata/TileData.h"
@@ -39,19 +40,10 @@ double millis(const std::function<void()> &work)
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-std::unique_ptr<DataSet> open(const QString &directory)
-{
-    QString error;
-    std::unique_ptr<DataSet> set = DataSet::open(directory, DataSet::Options(), &error);
-    if (!set)
-        std::fprintf(stderr, "cannot open %s: %s\n", qPrintable(directory), qPrintable(error));
-    return set;
-}
-
 // Opens the set and reads the record of every slot; the bytes read, so that none is skipped.
 qint64 readRecords(const QString &directory)
 {
-    const auto set = open(directory);
+    const auto set = openBenchSet(directory);
     const ArtContainer &container = set->art().container();
     qint64 bytes = 0;
     for (int slot = 0; slot < container.slotCount(); ++slot)
@@ -62,7 +54,7 @@ qint64 readRecords(const QString &directory)
 // Opens the set and decodes every tile's image as the palettes do.
 int decodeImages(const QString &directory)
 {
-    const auto set = open(directory);
+    const auto set = openBenchSet(directory);
     ArtWork &art = set->art();
     int images = 0;
     for (int id = 0; id < ArtFormat::TerrainCount; ++id)
@@ -100,7 +92,7 @@ bool applyEdits(DataSet &set)
 
 void compareSaveToCopy(const QString &uop, const QString &work)
 {
-    const auto set = open(uop);
+    const auto set = openBenchSet(uop);
     if (!applyEdits(*set)) {
         std::fprintf(stderr, "cannot store the edits\n");
         return;
