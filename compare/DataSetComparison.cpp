@@ -12,9 +12,11 @@
 #include "tiledata/TileDataFormat.h"
 #include "tiledata/TileFlags.h"
 
+#include <QThread>
 #include <QtEndian>
 #include <algorithm>
 #include <functional>
+#include <thread>
 
 namespace {
 
@@ -381,16 +383,53 @@ DataSetComparison::Difference DataSetComparison::partsDiffering(TileKind kind, i
 
 QList<DataSetComparison::Difference> DataSetComparison::differences(const QList<TileKind> &kinds) const
 {
+    return differencesIn(kinds, 0, tileCount(kinds));
+}
+
+QList<DataSetComparison::Difference> DataSetComparison::differences(
+    const QList<TileKind> &kinds, const std::function<SetPair()> &openPair) const
+{
+    const qint64 total = tileCount(kinds);
+    // Two threads at most: each pair of readers holds its own read windows and tile data,
+    // and two keep a comparison of full-size sets in well under 100 MB.
+    const SetPair pair = QThread::idealThreadCount() > 1 ? openPair() : SetPair();
+    if (!pair.first || !pair.second)
+        return differences(kinds);
+    const qint64 half = total / 2;
+    QList<Difference> second;
+    std::thread other([&] {
+        second = DataSetComparison(*pair.first, *pair.second, parts).differencesIn(kinds, half, total);
+    });
+    QList<Difference> found = differencesIn(kinds, 0, half);
+    other.join();
+    return found + second;
+}
+
+qint64 DataSetComparison::tileCount(const QList<TileKind> &kinds) const
+{
+    qint64 count = 0;
+    for (TileKind kind : {TileKind::Terrain, TileKind::Static})
+        count += kinds.contains(kind) ? end(kind) : 0;
+    return count;
+}
+
+QList<DataSetComparison::Difference> DataSetComparison::differencesIn(
+    const QList<TileKind> &kinds, qint64 from, qint64 to) const
+{
     QList<Difference> found;
+    Difference difference;
+    qint64 position = 0;
     for (TileKind kind : {TileKind::Terrain, TileKind::Static}) {
         if (!kinds.contains(kind))
             continue;
         const int last = end(kind);
-        Difference difference;
-        for (int id = 0; id < last; ++id) {
-            if (compare(kind, id, &difference))
+        const qint64 first = qMax<qint64>(from - position, 0);
+        const qint64 stop = qMin<qint64>(to - position, last);
+        for (qint64 id = first; id < stop; ++id) {
+            if (compare(kind, int(id), &difference))
                 found.append(difference);
         }
+        position += last;
     }
     return found;
 }

@@ -8,7 +8,10 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <memory>
 #include <optional>
+#include <utility>
 
 class DataSet;
 
@@ -78,6 +81,13 @@ public:
     Difference partsDiffering(TileKind kind, int id) const;
     // Every differing tile of the kinds given, terrain first, each in id order.
     QList<Difference> differences(const QList<TileKind> &kinds) const;
+    // Both data sets read again, for a thread of its own: their readers are not shared.
+    using SetPair = std::pair<std::unique_ptr<DataSet>, std::unique_ptr<DataSet>>;
+    // The same differences, the second half of the tiles compared on a second thread over
+    // the pair openPair reads (on this thread, before it starts); all of them here when
+    // the machine has one core or openPair gives no pair.
+    QList<Difference> differences(
+        const QList<TileKind> &kinds, const std::function<SetPair()> &openPair) const;
 
     static Counts count(const QList<Difference> &differences);
 
@@ -89,6 +99,10 @@ public:
 
 private:
     static int endOf(const DataSet &set, TileKind kind);
+    // The differing tiles from position from to before position to, counting the tiles
+    // of the kinds given one after the other, terrain first.
+    QList<Difference> differencesIn(const QList<TileKind> &kinds, qint64 from, qint64 to) const;
+    qint64 tileCount(const QList<TileKind> &kinds) const;
     int endOfA(TileKind kind) const
     {
         return kind == TileKind::Terrain ? ArtFormat::TerrainCount : staticEndA;

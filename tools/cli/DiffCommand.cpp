@@ -2,6 +2,7 @@
 
 #include "compare/DataSetComparison.h"
 #include "dataset/DataSet.h"
+#include "session/DataSetSession.h"
 #include "tiledata/TileData.h"
 #include "tiledata/TileFlags.h"
 #include "tools/cli/CliError.h"
@@ -136,8 +137,15 @@ int compare(const QStringList &args, QTextStream &out)
         parts = DataSetComparison::Parts{chosen.parts.art, chosen.parts.tileData, chosen.parts.animation};
     const QList<TileKind> kinds
         = chosen.kind ? QList<TileKind>{*chosen.kind} : QList<TileKind>{TileKind::Terrain, TileKind::Static};
+    // The second thread reads both sets again, quietly: their warnings were given above.
+    const auto readAgain = [&args] {
+        QString error;
+        const DataSet::Options &options = CliOptions::current().input;
+        return DataSetComparison::SetPair(
+            DataSetSession::read(args[0], options, &error), DataSetSession::read(args[1], options, &error));
+    };
     const QList<DataSetComparison::Difference> differences
-        = DataSetComparison(*a, *b, parts).differences(kinds);
+        = DataSetComparison(*a, *b, parts).differences(kinds, readAgain);
     if (CliOptions::current().json) {
         out << QJsonDocument(json(args, differences)).toJson(QJsonDocument::Indented);
     } else {
