@@ -11,18 +11,20 @@ class ArtWork;
 
 // Writes the images of many tiles as PNG files into one folder, named by
 // TileImageFileName::exportName. The images are encoded on every core while the calling
-// thread decodes the next ones from the store. Each file gets its name only once it is
-// whole (written without a name where the system allows, else under a temporary one and
-// renamed), so that a failure, a cancel or the program's end never leaves a file cut
-// short under its name. The files are pushed to the disk together at the end: one sync
-// for all instead of one per file, which would bind the export to the disk instead of the
-// encoder. A power cut before that sync may lose files written since the last one (the
-// system decides when it writes them), which an export run again makes good.
+// thread decodes the next ones from the store and writes the encoded ones. Each file gets
+// its name only once it is whole (written without a name where the system allows, else
+// under a temporary one and renamed), so that a failure, a cancel or the program's end
+// never leaves a file cut short under its name. The files are pushed to the disk together
+// at the end: one sync for all instead of one per file, which would bind the export to
+// the disk instead of the encoder. A power cut before that sync may lose files written
+// since the last one (the system decides when it writes them), which an export run again
+// makes good.
 class ImageBatchExport
 {
 public:
-    // After each piece, on the calling thread: how many of the ids have been gone through
-    // and how many files written. Returning false cancels: the files written stay.
+    // Every few files, on the calling thread: how many of the ids have been gone through
+    // and how many files written. Returning false cancels: the files written stay, and no
+    // more are written.
     using Progress = std::function<bool(int done, int written)>;
 
     struct Outcome
@@ -49,6 +51,9 @@ public:
     Outcome run(const QVector<int> &ids, const QString &directory);
 
 private:
+    // Why path may not be written, or nothing.
+    QString refusal(const QString &path) const;
+
     ArtWork &art;
     TileKind kind;
     QVector<FileIdentity> protectedFiles;

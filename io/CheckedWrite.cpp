@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <fcntl.h>
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -61,14 +62,25 @@ bool writeUnnamed(const QString &path, QByteArrayView bytes, bool *tried, QStrin
         QFile::encodeName(QFileInfo(path).path()).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     if (fd < 0)
         return false;
-    QFile file;
-    if (!file.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return false;
-    }
+    const std::unique_ptr<int, void (*)(int *)> closer(new int(fd), [](int *owned) {
+        ::close(*owned);
+        delete owned;
+    });
     *tried = true;
-    if (!CheckedWrite::writeAll(file, bytes))
-        return fail(error, file.errorString());
+    // Written straight to the descriptor: a file device would ask the system about the
+    // file several times more, which counts over thousands of small files.
+    const char *data = bytes.data();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, size_t(left));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            return fail(error, written < 0 ? systemReason() : QStringLiteral("nothing could be written"));
+        }
+        data += written;
+        left -= written;
+    }
     const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
     const auto linkAs = [&self](const QString &name) {
         return ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, QFile::encodeName(name).constData(),
