@@ -89,6 +89,23 @@ QImage pattern(int id)
     return image;
 }
 
+// Microseconds to create one small file in folder, a new folder: what the file system
+// costs right now. Some file systems are much slower to create files for a few minutes
+// after many were deleted (by this benchmark's last run, say), which no export can help.
+double createMicros(const QString &folder)
+{
+    constexpr int Count = 2000;
+    const QByteArray bytes(2000, 'x');
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < Count; ++i) {
+        QFile file(QDir(folder).filePath(QStringLiteral("f%1").arg(i)));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(file.fileName()));
+    }
+    return double(timer.nsecsElapsed()) / 1e3 / Count;
+}
+
 // Seconds to import ImportCount image files into statics as one edit: reading the folder
 // (on every core) and making the edit.
 double importSeconds(const QString &directory, const QString &parent)
@@ -140,10 +157,13 @@ int main(int argc, char **argv)
     double encode = 0;
     double exported = 0;
     int written = 0;
-    std::printf("load_average_1min: %s\n", loadAverage().constData());
     // Each round's files stay until the end: a file system that has just deleted many
     // files is slower to create new ones, which would be the benchmark's own doing.
     std::vector<std::unique_ptr<QTemporaryDir>> outputs;
+    std::printf("load_average_1min: %s\n", loadAverage().constData());
+    outputs.push_back(
+        std::make_unique<QTemporaryDir>(QDir(parent).filePath(QStringLiteral("bench_create-XXXXXX"))));
+    std::printf("create_us_per_file: %.1f\n", createMicros(outputs.back()->path()));
     for (int round = 0; round < Rounds; ++round) {
         outputs.push_back(
             std::make_unique<QTemporaryDir>(QDir(parent).filePath(QStringLiteral("bench_export-XXXXXX"))));
