@@ -219,7 +219,7 @@ QImage ArtWork::decodeStored(const Kind &kind, int id) const
     case PendingEdit::State::Replaced:
         break;
     }
-    return kind.decode(PendingEditDirectory::readFile(edits->recordFile(kind.tileKind, id, Part::Image)));
+    return kind.decode(edits->edit(kind.tileKind, id, Part::Image).record);
 }
 
 void ArtWork::cacheImage(const Kind &kind, int id, const QImage &image)

@@ -5,7 +5,6 @@
 #include "art/ArtFormat.h"
 #include "art/ArtWork.h"
 #include "dataset/DataSet.h"
-#include "io/PendingEditDirectory.h"
 #include "io/PendingEditStore.h"
 #include "tiledata/AnimDataFile.h"
 #include "tiledata/TileData.h"
@@ -115,7 +114,7 @@ QByteArray artRecord(const DataSet &set, TileKind kind, int id)
     case PendingEdit::State::Deleted:
         return {};
     case PendingEdit::State::Replaced:
-        return PendingEditDirectory::readFile(edits.recordFile(kind, id, Part::Image));
+        return edits.edit(kind, id, Part::Image).record;
     }
     return set.art().container().record(slotOf(kind, id));
 }

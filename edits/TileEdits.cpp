@@ -184,8 +184,12 @@ bool TileEdits::changeTiles(const QList<PendingEditStore::Tile> &tiles, const Ti
             if (!(change.after == change.before))
                 changes.append(change);
         }
-        if (batched && !pending.commitBatch(error))
+        QString reason;
+        if (batched && !pending.commitBatch(&reason)) {
+            if (error)
+                *error = QStringLiteral("%1 could not be kept: %2").arg(text, reason);
             return false;
+        }
     }
     if (changes.isEmpty())
         return true;

@@ -2,6 +2,7 @@
 
 #include "io/CheckedWrite.h"
 #include "io/CommitJournal.h"
+#include "io/PendingEditPack.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -10,13 +11,10 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSaveFile>
+#include <QSet>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <algorithm>
-#ifdef Q_OS_LINUX
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 const QString PendingEditDirectory::NamePrefix = QStringLiteral("tessera-");
 
@@ -62,6 +60,35 @@ QStringList editFilesIn(const QString &directory)
             files.append(name);
     }
     return files;
+}
+
+// The edits a directory holds: each lone edit file (a replacement and a deletion of the
+// same edit, left by a run killed in between, count once), then the packs in the order
+// they were made, each item outranking what came before.
+int countEdits(const QString &directory)
+{
+    QSet<QString> edits;
+    QStringList packs;
+    for (const QString &name : editFilesIn(directory)) {
+        quint64 number = 0;
+        if (PendingEditPack::parseFileName(name, &number))
+            packs.append(name);
+        else if (name.endsWith(QLatin1String(".wfg")) || name.endsWith(QLatin1String(".deleted")))
+            edits.insert(name.left(name.lastIndexOf(QLatin1Char('.'))));
+    }
+    std::sort(packs.begin(), packs.end());
+    for (const QString &name : std::as_const(packs)) {
+        QList<PendingEditPack::Item> items;
+        if (!PendingEditPack::read(QDir(directory).filePath(name), &items))
+            continue;
+        for (const PendingEditPack::Item &item : std::as_const(items)) {
+            if (item.state == PendingEdit::State::None)
+                edits.remove(item.name);
+            else
+                edits.insert(item.name);
+        }
+    }
+    return int(edits.size());
 }
 
 // A run killed while making its directory leaves one without a description; edits are
@@ -177,9 +204,7 @@ QList<PendingEditDirectory::Orphan> PendingEditDirectory::orphans(const QString 
         // Edits put in place together count whole.
         QString outcome;
         CommitJournal::resolve(orphan.path, &outcome);
-        const QStringList files = editFilesIn(orphan.path);
-        orphan.editCount = int(
-            std::count_if(files.cbegin(), files.cend(), [](const QString &name) { return !isAside(name); }));
+        orphan.editCount = countEdits(orphan.path);
         found.append(orphan);
     }
     return found;
@@ -238,72 +263,6 @@ bool PendingEditDirectory::writeFile(const QString &fileName, const QByteArray &
         return false;
     }
     return true;
-}
-
-bool PendingEditDirectory::writeFileUnsynced(
-    const QString &fileName, const QByteArray &bytes, QString *errorOut)
-{
-    if (!create()) {
-        if (errorOut)
-            *errorOut = error;
-        return false;
-    }
-    QFile file(filePath(fileName));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)
-        || !CheckedWrite::writeAll(file, bytes)) {
-        if (errorOut)
-            *errorOut = QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString());
-        file.remove();
-        return false;
-    }
-    return true;
-}
-
-bool PendingEditDirectory::syncFiles(const QStringList &fileNames, QString *errorOut)
-{
-#ifdef Q_OS_LINUX
-    // Past a few files, one flush of the file system costs far less than one per file.
-    constexpr int FewFiles = 8;
-    if (fileNames.size() > FewFiles) {
-        const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY);
-        const bool synced = fd >= 0 && ::syncfs(fd) == 0;
-        if (fd >= 0)
-            ::close(fd);
-        if (!synced && errorOut)
-            *errorOut = QStringLiteral("Cannot write the pending edits in %1 to disk.")
-                            .arg(QDir::toNativeSeparators(dir));
-        return synced;
-    }
-#endif
-    for (const QString &name : fileNames) {
-        QFile file(filePath(name));
-        QString reason;
-        if (!file.open(QIODevice::ReadWrite) || !CheckedWrite::syncToDisk(file, &reason)) {
-            if (errorOut)
-                *errorOut = QStringLiteral("Cannot write %1 to disk: %2")
-                                .arg(file.fileName(), reason.isEmpty() ? file.errorString() : reason);
-            return false;
-        }
-    }
-    return true;
-}
-
-QString PendingEditDirectory::asideName(const QString &fileName, quint64 number)
-{
-    return QStringLiteral("%1~%2").arg(fileName).arg(number);
-}
-
-bool PendingEditDirectory::isAside(const QString &fileName)
-{
-    return fileName.contains(QLatin1Char('~'));
-}
-
-QByteArray PendingEditDirectory::readFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
 }
 
 void PendingEditDirectory::removeFile(const QString &path)

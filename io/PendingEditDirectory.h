@@ -9,7 +9,7 @@
 
 class QLockFile;
 
-// The private, owner-only directory in which a store keeps one file per pending edit,
+// The private, owner-only directory in which a store keeps the files of pending edits,
 // created inside a parent directory (the system temporary directory when empty) when
 // the first edit is written, and removed with everything in it when this object goes.
 // A run that never edits leaves nothing behind, however it ends. A lock file inside
@@ -72,18 +72,9 @@ public:
     // Writes the whole file or nothing (a failed write leaves an older file as it was);
     // makes the directory first if needed.
     bool writeFile(const QString &fileName, const QByteArray &bytes, QString *error);
-    // Writes a new file without waiting for the disk (a failed write leaves none); syncFiles
-    // makes such files lasting, all at once.
-    bool writeFileUnsynced(const QString &fileName, const QByteArray &bytes, QString *error);
-    bool syncFiles(const QStringList &fileNames, QString *error);
-    // The name of a file kept beside fileName, out of its place, which is no edit of its own.
-    static QString asideName(const QString &fileName, quint64 number);
-    static bool isAside(const QString &fileName);
-    // Reads a file that this directory holds; empty on failure.
-    static QByteArray readFile(const QString &path);
-    static void removeFile(const QString &path);
 
 private:
+    static void removeFile(const QString &path);
     PendingEditDirectory() = default;
     bool lock(const QString &directory);
     bool writeDescription();

@@ -1,8 +1,9 @@
 #include "io/PendingEditStore.h"
 
-#include "io/CommitJournal.h"
+#include "io/PendingEditPack.h"
 
 #include <QDir>
+#include <QFile>
 #include <QRegularExpression>
 #include <algorithm>
 
@@ -51,16 +52,14 @@ PendingEditStore::Tile PendingEditStore::tileOf(quint64 key)
     return {key & (quint64(1) << 32) ? TileKind::Static : TileKind::Terrain, int(quint32(key))};
 }
 
-QString PendingEditStore::fileName(TileKind kind, int id, Part part, PendingEdit::State state)
+QString PendingEditStore::editName(TileKind kind, int id, Part part)
 {
-    const QLatin1String extension(state == PendingEdit::State::Deleted ? ".deleted" : ".wfg");
-    return QLatin1String(prefix(kind, part)) + QString::number(id) + extension;
+    return QLatin1String(prefix(kind, part)) + QString::number(id);
 }
 
-bool PendingEditStore::parse(const QString &name, Parsed *parsed)
+bool PendingEditStore::parseEditName(const QString &name, Parsed *parsed)
 {
-    static const QRegularExpression form(
-        QStringLiteral("^(Terrain|Static|TT|TS|AT|AS)([0-9]{1,5})\\.(wfg|deleted)$"));
+    static const QRegularExpression form(QStringLiteral("^(Terrain|Static|TT|TS|AT|AS)([0-9]{1,5})$"));
     const QRegularExpressionMatch match = form.match(name);
     if (!match.hasMatch())
         return false;
@@ -71,8 +70,18 @@ bool PendingEditStore::parse(const QString &name, Parsed *parsed)
         : which.startsWith(QLatin1Char('A')) ? Part::Animation
                                              : Part::TileData;
     parsed->id = match.captured(2).toInt();
-    parsed->state = match.captured(3) == QLatin1String("deleted") ? PendingEdit::State::Deleted
-                                                                  : PendingEdit::State::Replaced;
+    return true;
+}
+
+bool PendingEditStore::parse(const QString &name, Parsed *parsed)
+{
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const QStringView extension = QStringView(name).mid(dot + 1);
+    if (dot < 0 || (extension != QLatin1String("wfg") && extension != QLatin1String("deleted"))
+        || !parseEditName(name.left(dot), parsed))
+        return false;
+    parsed->state = extension == QLatin1String("deleted") ? PendingEdit::State::Deleted
+                                                           : PendingEdit::State::Replaced;
     return true;
 }
 
@@ -108,16 +117,17 @@ PendingEdit::State PendingEditStore::state(TileKind kind, int id, Part part) con
 
 PendingEdit PendingEditStore::edit(TileKind kind, int id, Part part) const
 {
-    const Entry entry = entries.value(key(kind, id, part));
-    if (entry.state == PendingEdit::State::Replaced)
-        return PendingEdit::replaced(PendingEditDirectory::readFile(dir->filePath(entry.fileName)));
-    return entry.state == PendingEdit::State::Deleted ? PendingEdit::deleted() : PendingEdit::none();
+    const quint64 tileKey = key(kind, id, part);
+    const Entry entry = entries.value(tileKey);
+    if (entry.state == PendingEdit::State::Replaced && entry.record.isNull() && batch)
+        return batch->staged.value(tileKey);
+    return editOf(entry);
 }
 
-QString PendingEditStore::recordFile(TileKind kind, int id, Part part) const
+PendingRecord PendingEditStore::recordAt(TileKind kind, int id, Part part) const
 {
     const Entry entry = entries.value(key(kind, id, part));
-    return entry.state == PendingEdit::State::Replaced ? dir->filePath(entry.fileName) : QString();
+    return entry.state == PendingEdit::State::Replaced ? entry.record : PendingRecord();
 }
 
 QList<int> PendingEditStore::editedIds(TileKind kind, Part part) const
@@ -147,27 +157,22 @@ QList<PendingEditStore::Tile> PendingEditStore::editedTiles() const
 
 bool PendingEditStore::put(TileKind kind, int id, Part part, const PendingEdit &edit, QString *error)
 {
-    if (batch)
-        return stage(kind, id, part, edit, error);
-    const QString replacement = fileName(kind, id, part, PendingEdit::State::Replaced);
-    const QString deletion = fileName(kind, id, part, PendingEdit::State::Deleted);
-    // The new state is on disk before the old one goes, so that a crash in between
-    // leaves the edit as it was or as it is now. A deletion is kept as an empty marker.
-    if (edit.state == PendingEdit::State::Replaced && !dir->writeFile(replacement, edit.record, error))
-        return false;
-    if (edit.state == PendingEdit::State::Deleted && !dir->writeFile(deletion, QByteArray(), error))
-        return false;
-    if (edit.state != PendingEdit::State::Replaced)
-        PendingEditDirectory::removeFile(dir->filePath(replacement));
-    if (edit.state != PendingEdit::State::Deleted)
-        PendingEditDirectory::removeFile(dir->filePath(deletion));
-
+    if (batch) {
+        stage(kind, id, part, edit);
+        return true;
+    }
     const quint64 tileKey = key(kind, id, part);
-    if (edit.state == PendingEdit::State::None)
+    if (edit.state == PendingEdit::State::None && !entries.contains(tileKey))
+        return true;
+    // One edit alone is a pack of one, written whole before it counts.
+    PendingEditPack pack;
+    pack.add(editName(kind, id, part), edit);
+    if (!writePack(pack, error))
+        return false;
+    if (edit.state == PendingEdit::State::Deleted)
+        entries.insert(tileKey, {edit.state, PendingRecord()});
+    else if (edit.state == PendingEdit::State::None)
         entries.remove(tileKey);
-    else
-        entries.insert(
-            tileKey, {edit.state, edit.state == PendingEdit::State::Replaced ? replacement : deletion});
     Q_EMIT changed(kind, id, part);
     return true;
 }
@@ -178,150 +183,79 @@ void PendingEditStore::beginBatch()
     batch = Batch();
 }
 
-QString PendingEditStore::asideName(const QString &name)
-{
-    return PendingEditDirectory::asideName(name, ++asideCount);
-}
-
-std::optional<PendingEditStore::Aside> PendingEditStore::takeAside(quint64 tileKey, const QByteArray &record)
-{
-    const auto found = aside.find(tileKey);
-    if (found == aside.end())
-        return std::nullopt;
-    QList<Aside> &kept = found.value();
-    for (qsizetype n = 0; n < kept.size(); ++n) {
-        if (kept.at(n).hash == qHash(record)
-            && PendingEditDirectory::readFile(dir->filePath(kept.at(n).fileName)) == record)
-            return kept.takeAt(n);
-    }
-    return std::nullopt;
-}
-
-void PendingEditStore::setAside(quint64 tileKey, const QString &name)
-{
-    aside[tileKey].append({name, qHash(PendingEditDirectory::readFile(dir->filePath(name)))});
-}
-
-bool PendingEditStore::stage(TileKind kind, int id, Part part, const PendingEdit &edit, QString *error)
+void PendingEditStore::stage(TileKind kind, int id, Part part, const PendingEdit &edit)
 {
     const quint64 tileKey = key(kind, id, part);
-    if (!batch->originals.contains(tileKey))
+    if (!batch->originals.contains(tileKey)) {
         batch->originals.insert(tileKey, entries.value(tileKey));
-    const Entry original = batch->originals.value(tileKey);
-    const Entry earlier = entries.value(tileKey);
-    Entry staged{edit.state, QString()};
-    if (edit.state != PendingEdit::State::None && edit == this->edit(kind, id, part)) {
-        staged = earlier;
-    } else if (edit.state != PendingEdit::State::None && original.state == edit.state
-        && (edit.state == PendingEdit::State::Deleted
-            || PendingEditDirectory::readFile(dir->filePath(original.fileName)) == edit.record)) {
-        staged = original; // put back as it was: nothing to move
-    } else if (const std::optional<Aside> kept
-        = edit.state == PendingEdit::State::Replaced ? takeAside(tileKey, edit.record) : std::nullopt) {
-        staged.fileName = kept->fileName;
-    } else if (edit.state != PendingEdit::State::None) {
-        staged.fileName = asideName(fileName(kind, id, part, edit.state));
-        if (!dir->writeFileUnsynced(staged.fileName, edit.record, error))
-            return false;
-        batch->written.append(staged.fileName);
+        batch->order.append(tileKey);
     }
-    // What an earlier put of the batch staged is no longer wanted.
-    if (earlier.state != PendingEdit::State::None && earlier.fileName != original.fileName
-        && earlier.fileName != staged.fileName) {
-        if (batch->written.removeOne(earlier.fileName) || earlier.state == PendingEdit::State::Deleted)
-            PendingEditDirectory::removeFile(dir->filePath(earlier.fileName));
-        else
-            setAside(tileKey, earlier.fileName);
-    }
-    if (staged.state == PendingEdit::State::None)
+    batch->staged.insert(tileKey, edit);
+    if (edit.state == PendingEdit::State::None)
         entries.remove(tileKey);
     else
-        entries.insert(tileKey, staged);
+        entries.insert(tileKey, {edit.state, PendingRecord()});
     Q_EMIT changed(kind, id, part);
+}
+
+bool PendingEditStore::commitBatch(QString *error)
+{
+    Q_ASSERT(batch);
+    const Batch done = std::move(*batch);
+    batch.reset();
+    PendingEditPack pack;
+    for (const quint64 tileKey : done.order) {
+        const PendingEdit &edit = done.staged.value(tileKey);
+        // Forgetting what nothing kept is nothing to write.
+        if (edit.state != PendingEdit::State::None
+            || done.originals.value(tileKey).state != PendingEdit::State::None) {
+            const auto [kind, id] = tileOf(tileKey);
+            pack.add(editName(kind, id, partOf(tileKey)), edit);
+        }
+    }
+    if (pack.isEmpty() || writePack(pack, error))
+        return true;
+    takeBack(done);
+    return false;
+}
+
+bool PendingEditStore::writePack(PendingEditPack &pack, QString *error)
+{
+    const quint64 number = nextPack;
+    const QString name = PendingEditPack::fileName(number);
+    if (!dir->writeFile(name, pack.bytes(), error))
+        return false;
+    ++nextPack;
+    // Its replacement records are served from it from now on.
+    const QString path = dir->filePath(name);
+    for (const PendingEditPack::Item &item : pack.contents()) {
+        Parsed parsed;
+        if (!parseEditName(item.name, &parsed))
+            continue;
+        const quint64 tileKey = key(parsed.kind, parsed.id, parsed.part);
+        if (item.state == PendingEdit::State::Replaced)
+            entries.insert(tileKey, {item.state, PendingRecord{path, item.offset, item.size}});
+        supersede(tileKey, number);
+    }
     return true;
 }
 
-bool PendingEditStore::commitBatch(QString *errorOut)
+void PendingEditStore::supersede(quint64 tileKey, quint64 number)
 {
-    Q_ASSERT(batch);
-    QString reason;
-    QString *error = errorOut ? errorOut : &reason;
-    const Batch done = std::move(*batch);
-    batch.reset();
-    QVector<CommitJournal::Move> moves;
-    // Records and deletion marks moved out of place: those kept aside, those to remove.
-    QList<std::pair<quint64, QString>> outOfPlace;
-    QHash<quint64, Entry> placed;
-    for (auto it = done.originals.cbegin(); it != done.originals.cend(); ++it) {
-        const Entry &before = it.value();
-        const Entry now = entries.value(it.key());
-        if (now.state == before.state && now.fileName == before.fileName)
-            continue;
-        const auto [kind, id] = tileOf(it.key());
-        const QString target = now.state == PendingEdit::State::None
-            ? QString()
-            : fileName(kind, id, partOf(it.key()), now.state);
-        QString backup;
-        if (before.state != PendingEdit::State::None) {
-            backup = asideName(before.fileName);
-            outOfPlace.append({it.key(), backup});
-        }
-        if (now.state == PendingEdit::State::None || target != before.fileName) {
-            if (!backup.isEmpty())
-                moves.append({QString(), before.fileName, backup});
-            if (now.state != PendingEdit::State::None)
-                moves.append({now.fileName, target, QString()});
-        } else {
-            moves.append({now.fileName, target, backup});
-        }
-        placed.insert(it.key(), {now.state, target});
+    const auto earlier = newestPack.find(tileKey);
+    // A pack no edit is served from any more, nor recovered from, goes: undo and redo keep
+    // their records in memory, and a recovery would take every edit of it from a later one.
+    if (earlier != newestPack.end() && --packEdits[*earlier] == 0) {
+        packEdits.remove(*earlier);
+        QFile::remove(dir->filePath(PendingEditPack::fileName(*earlier)));
     }
-    if (moves.isEmpty())
-        return true;
-    CommitJournal journal(dir->path());
-    QString failed;
-    const auto fail = [&] {
-        // Naming the file that could not be put in place, when one could not.
-        const QString reason = failed.isEmpty() ? *error : QStringLiteral("%1: %2").arg(failed, *error);
-        *error = QStringLiteral("Cannot keep the edits in %1: %2")
-                     .arg(QDir::toNativeSeparators(dir->path()), reason);
-        takeBack(done);
-        return false;
-    };
-    if ((!done.written.isEmpty() && !dir->syncFiles(done.written, error)) || !journal.write(moves, error))
-        return fail();
-    if (!journal.rollForward(moves, CommitJournal::StepHook(), &failed, error)) {
-        QString ignored;
-        journal.rollBack(moves, &ignored);
-        return fail();
-    }
-    // The journal goes; what was moved out of place stays.
-    journal.finish({}, &reason);
-    for (const auto &[tileKey, name] : outOfPlace) {
-        if (done.originals.value(tileKey).state == PendingEdit::State::Replaced)
-            setAside(tileKey, name);
-        else
-            PendingEditDirectory::removeFile(dir->filePath(name));
-    }
-    for (auto it = placed.cbegin(); it != placed.cend(); ++it) {
-        if (it.value().state == PendingEdit::State::None)
-            entries.remove(it.key());
-        else
-            entries.insert(it.key(), it.value());
-    }
-    return true;
+    newestPack.insert(tileKey, number);
+    ++packEdits[number];
 }
 
 void PendingEditStore::takeBack(const Batch &undone)
 {
     for (auto it = undone.originals.cbegin(); it != undone.originals.cend(); ++it) {
-        const Entry now = entries.value(it.key());
-        if (now.state != PendingEdit::State::None && now.fileName != it.value().fileName) {
-            if (undone.written.contains(now.fileName) || now.state == PendingEdit::State::Deleted)
-                PendingEditDirectory::removeFile(dir->filePath(now.fileName));
-            else
-                setAside(it.key(), now.fileName);
-        }
         if (it.value().state == PendingEdit::State::None)
             entries.remove(it.key());
         else
@@ -340,7 +274,9 @@ QString PendingEditStore::directory() const
 void PendingEditStore::startOver()
 {
     entries.clear();
-    aside.clear();
+    newestPack.clear();
+    packEdits.clear();
+    nextPack = 1;
     dir = std::make_unique<PendingEditDirectory>(
         parent, PendingEditDirectory::Description{DirectoryStoreName, dataDir, QString()});
 }
@@ -359,56 +295,108 @@ void PendingEditStore::adopt(std::vector<std::unique_ptr<PendingEditDirectory>> 
     if (directories.empty())
         return;
     entries.clear();
-    aside.clear();
+    // The packs found are kept whole until the store ends: only those it writes are counted.
+    newestPack.clear();
+    packEdits.clear();
     dir = std::move(directories.front());
-    dir->sortEditFiles([&](const QString &name) { return adoptFile(name, accept, dropped); });
+    nextPack = 1;
+    // What is no edit (a file cut short by a kill while it was written) goes.
+    dir->sortEditFiles([this](const QString &name) {
+        Parsed parsed;
+        quint64 number = 0;
+        if (PendingEditPack::parseFileName(name, &number)) {
+            nextPack = qMax(nextPack, number + 1);
+            return true;
+        }
+        return parse(name, &parsed);
+    });
+    const QHash<quint64, Entry> found = collect(*dir);
+    for (auto it = found.cbegin(); it != found.cend(); ++it) {
+        if (accepted(it.key(), it.value(), accept, dropped))
+            entries.insert(it.key(), it.value());
+    }
     for (std::size_t i = 1; i < directories.size(); ++i)
         copyFrom(*directories[i], accept, dropped);
     Q_EMIT reset();
 }
 
-bool PendingEditStore::adoptFile(const QString &name, const Acceptance &accept, QStringList *dropped)
+QHash<quint64, PendingEditStore::Entry> PendingEditStore::collect(const PendingEditDirectory &from)
 {
-    Parsed parsed;
-    if (!parse(name, &parsed))
-        return false;
-    const PendingEdit edit = parsed.state == PendingEdit::State::Deleted
-        ? PendingEdit::deleted()
-        : PendingEdit::replaced(PendingEditDirectory::readFile(dir->filePath(name)));
-    if (!accept(parsed.kind, parsed.id, parsed.part, edit)) {
-        if (dropped)
-            dropped->append(describe(parsed.kind, parsed.id, parsed.part));
-        return false;
+    QHash<quint64, Entry> found;
+    QStringList packs;
+    // Lone files first, in name order (a replacement after a deletion of the same edit,
+    // both left by a run killed in between); any pack outranks them, and packs go in the
+    // order they were made.
+    for (const QString &name : from.editFiles()) {
+        Parsed parsed;
+        quint64 number = 0;
+        if (PendingEditPack::parseFileName(name, &number))
+            packs.append(name);
+        else if (parse(name, &parsed))
+            found.insert(key(parsed.kind, parsed.id, parsed.part),
+                {parsed.state,
+                    parsed.state == PendingEdit::State::Replaced ? PendingRecord{from.filePath(name), 0, -1}
+                                                                 : PendingRecord()});
     }
-    // A run killed between writing one form of an edit and removing the other leaves
-    // both; the files are offered in name order, so the replacement is kept.
-    const quint64 tileKey = key(parsed.kind, parsed.id, parsed.part);
-    const Entry earlier = entries.value(tileKey);
-    if (earlier.state != PendingEdit::State::None)
-        PendingEditDirectory::removeFile(dir->filePath(earlier.fileName));
-    entries.insert(tileKey, {parsed.state, name});
-    return true;
+    std::sort(packs.begin(), packs.end());
+    for (const QString &name : std::as_const(packs)) {
+        QList<PendingEditPack::Item> items;
+        // A damaged pack is passed over whole.
+        if (!PendingEditPack::read(from.filePath(name), &items))
+            continue;
+        for (const PendingEditPack::Item &item : std::as_const(items)) {
+            Parsed parsed;
+            if (!parseEditName(item.name, &parsed))
+                continue;
+            const quint64 tileKey = key(parsed.kind, parsed.id, parsed.part);
+            if (item.state == PendingEdit::State::None)
+                found.remove(tileKey);
+            else
+                found.insert(tileKey,
+                    {item.state,
+                        item.state == PendingEdit::State::Replaced
+                            ? PendingRecord{from.filePath(name), item.offset, item.size}
+                            : PendingRecord()});
+        }
+    }
+    return found;
+}
+
+PendingEdit PendingEditStore::editOf(const Entry &entry)
+{
+    if (entry.state == PendingEdit::State::Replaced)
+        return PendingEdit::replaced(entry.record.read());
+    return entry.state == PendingEdit::State::Deleted ? PendingEdit::deleted() : PendingEdit::none();
+}
+
+bool PendingEditStore::accepted(quint64 tileKey, const Entry &entry, const Acceptance &accept,
+    QStringList *dropped) const
+{
+    const auto [kind, id] = tileOf(tileKey);
+    if (accept(kind, id, partOf(tileKey), editOf(entry)))
+        return true;
+    if (dropped)
+        dropped->append(describe(kind, id, partOf(tileKey)));
+    return false;
 }
 
 void PendingEditStore::copyFrom(
     const PendingEditDirectory &other, const Acceptance &accept, QStringList *dropped)
 {
-    for (const QString &name : other.editFiles()) {
-        Parsed parsed;
-        if (!parse(name, &parsed) || isEdited(parsed.kind, parsed.id, parsed.part))
+    const QHash<quint64, Entry> found = collect(other);
+    beginBatch();
+    for (auto it = found.cbegin(); it != found.cend(); ++it) {
+        if (entries.contains(it.key()) || !accepted(it.key(), it.value(), accept, dropped))
             continue;
-        const PendingEdit edit = parsed.state == PendingEdit::State::Deleted
-            ? PendingEdit::deleted()
-            : PendingEdit::replaced(PendingEditDirectory::readFile(other.filePath(name)));
-        if (!accept(parsed.kind, parsed.id, parsed.part, edit)) {
-            if (dropped)
-                dropped->append(describe(parsed.kind, parsed.id, parsed.part));
-            continue;
+        const auto [kind, id] = tileOf(it.key());
+        stage(kind, id, partOf(it.key()), editOf(it.value()));
+    }
+    QString reason;
+    if (!commitBatch(&reason) && dropped) {
+        for (auto it = found.cbegin(); it != found.cend(); ++it) {
+            const auto [kind, id] = tileOf(it.key());
+            if (!entries.contains(it.key()))
+                dropped->append(describe(kind, id, partOf(it.key())));
         }
-        const Entry entry{parsed.state, fileName(parsed.kind, parsed.id, parsed.part, parsed.state)};
-        if (dir->writeFile(entry.fileName, edit.record, nullptr))
-            entries.insert(key(parsed.kind, parsed.id, parsed.part), entry);
-        else if (dropped)
-            dropped->append(describe(parsed.kind, parsed.id, parsed.part));
     }
 }

@@ -2,6 +2,7 @@
 
 #include "io/PendingEdit.h"
 #include "io/PendingEditDirectory.h"
+#include "io/PendingRecord.h"
 #include "io/TileKind.h"
 
 #include <QHash>
@@ -16,10 +17,15 @@
 
 // Where every edit of a data set is kept until it is saved: for each tile (its kind and
 // id) and each part of it (its image, its tile-data record, its animation entry), what is
-// pending instead of the data files' record, as one file in a private pending-edit
-// directory. The image, tile-data and animation stores serve what it holds in place of
-// their files; the palettes, the undo
-// history and the saver ask it what is pending. Nothing here decodes a record.
+// pending instead of the data files' record, in a private pending-edit directory. The
+// edits made together (one put, or every put of a batch) are written as one pack file
+// (PendingEditPack), synced and given its name at once, so that a run killed meanwhile
+// leaves all of them or none. Directories of earlier versions, with one file per edit,
+// are read alike. The image, tile-data and animation stores serve what it holds in place
+// of their files; the palettes, the undo history and the saver ask it what is pending.
+// Nothing here decodes a record.
+class PendingEditPack;
+
 class PendingEditStore : public QObject
 {
     Q_OBJECT
@@ -55,8 +61,9 @@ public:
     PendingEdit edit(TileKind kind, int id, Part part) const;
     // Whether a replacement or a deletion is pending, without reading the record.
     PendingEdit::State state(TileKind kind, int id, Part part) const;
-    // The file of a pending replacement record (what a save copies); empty for none.
-    QString recordFile(TileKind kind, int id, Part part) const;
+    // Where a pending replacement record lies (what a save copies); null for none. Not
+    // while a batch is open: its records are on no disk yet.
+    PendingRecord recordAt(TileKind kind, int id, Part part) const;
     // The ids with something pending for part, ascending.
     QList<int> editedIds(TileKind kind, Part part) const;
     // Every tile with anything pending, terrain first, each in id order.
@@ -66,11 +73,9 @@ public:
     // cannot be written nothing changes, false is returned and *error says why.
     bool put(TileKind kind, int id, Part part, const PendingEdit &edit, QString *error = nullptr);
 
-    // Puts made between beginBatch() and commitBatch() last together: their files are
-    // written without waiting for the disk each, then synced once and put in place under a
-    // journal, so that a run killed meanwhile leaves a recovery all of them or none. They
-    // are served at once, like any other put. A record a batch takes out of place is kept
-    // aside while the store lives, so that putting it back (undo, redo) only renames it.
+    // Puts made between beginBatch() and commitBatch() last together, in one pack: a run
+    // killed meanwhile leaves a recovery all of them or none. They are served at once,
+    // like any other put.
     void beginBatch();
     // False, with every put since beginBatch() taken back and *error saying why, when they
     // cannot be put in place.
@@ -100,36 +105,37 @@ private:
     struct Entry
     {
         PendingEdit::State state = PendingEdit::State::None;
-        QString fileName;
+        // Replaced: where the record lies; empty path while a batch holds it in memory.
+        PendingRecord record;
     };
     struct Parsed;
-    // A record file out of place, kept for the same record to come back.
-    struct Aside
-    {
-        QString fileName;
-        size_t hash = 0;
-    };
     struct Batch
     {
         // What was pending for each key the batch put, before it.
         QHash<quint64, Entry> originals;
-        // The files it wrote, which are not lasting until synced.
-        QStringList written;
+        // What the batch puts, in the order put.
+        QList<quint64> order;
+        QHash<quint64, PendingEdit> staged;
     };
     static quint64 key(TileKind kind, int id, Part part);
     static Tile tileOf(quint64 key);
     static Part partOf(quint64 key) { return Part(key >> 33); }
-    static QString fileName(TileKind kind, int id, Part part, PendingEdit::State state);
+    // The name of the edit in a pack, and of its lone file without the extension.
+    static QString editName(TileKind kind, int id, Part part);
     static bool parse(const QString &fileName, Parsed *parsed);
+    static bool parseEditName(const QString &name, Parsed *parsed);
     static QString describe(TileKind kind, int id, Part part);
     void startOver();
-    bool stage(TileKind kind, int id, Part part, const PendingEdit &edit, QString *error);
-    // A name out of place for a file of the directory, which recovery never takes for an edit.
-    QString asideName(const QString &fileName);
-    std::optional<Aside> takeAside(quint64 tileKey, const QByteArray &record);
-    void setAside(quint64 tileKey, const QString &fileName);
+    void stage(TileKind kind, int id, Part part, const PendingEdit &edit);
+    // Writes the next pack; its replacements are then served from it.
+    bool writePack(PendingEditPack &pack, QString *error);
+    // The edit of tileKey is now in pack number: an earlier pack left with none goes.
+    void supersede(quint64 tileKey, quint64 number);
     void takeBack(const Batch &undone);
-    bool adoptFile(const QString &fileName, const Acceptance &accept, QStringList *dropped);
+    // Every edit a directory holds, lone files and packs read in their order.
+    static QHash<quint64, Entry> collect(const PendingEditDirectory &from);
+    static PendingEdit editOf(const Entry &entry);
+    bool accepted(quint64 tileKey, const Entry &entry, const Acceptance &accept, QStringList *dropped) const;
     void copyFrom(const PendingEditDirectory &other, const Acceptance &accept, QStringList *dropped);
 
     QString parent;
@@ -137,6 +143,10 @@ private:
     std::unique_ptr<PendingEditDirectory> dir;
     QHash<quint64, Entry> entries;
     std::optional<Batch> batch;
-    QHash<quint64, QList<Aside>> aside;
-    quint64 asideCount = 0;
+    // The number of the next pack written.
+    quint64 nextPack = 1;
+    // For each edit in a pack this store wrote, the newest such pack; for each such pack,
+    // how many edits it is the newest for.
+    QHash<quint64, quint64> newestPack;
+    QHash<quint64, int> packEdits;
 };

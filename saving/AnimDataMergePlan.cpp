@@ -3,7 +3,6 @@
 #include "tiledata/AnimDataFile.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 bool AnimDataMergePlan::build(const AnimDataFile &animData, QString *error)
 {
@@ -18,15 +17,14 @@ bool AnimDataMergePlan::build(const AnimDataFile &animData, QString *error)
             *error = QStringLiteral("A pending animation edit names the invalid %1.").arg(patch.label);
             return false;
         }
-        patch.path = edits.recordFile(TileKind::Static, id, PendingEditStore::Part::Animation);
+        patch.source = edits.recordAt(TileKind::Static, id, PendingEditStore::Part::Animation);
         patch.position = AnimDataFile::entryPosition(id);
         patch.size = AnimDataEntry::Size;
-        const QFileInfo info(patch.path);
-        if (!info.isFile() || info.size() != patch.size) {
-            *error
-                = QStringLiteral("The pending animation edit of %1 is %2 (%3).")
-                      .arg(patch.label, info.exists() ? QStringLiteral("damaged") : QStringLiteral("missing"),
-                          QDir::toNativeSeparators(patch.path));
+        if (patch.source.currentSize() != patch.size) {
+            *error = QStringLiteral("The pending animation edit of %1 is %2 (%3).")
+                         .arg(patch.label,
+                             patch.source.exists() ? QStringLiteral("damaged") : QStringLiteral("missing"),
+                             QDir::toNativeSeparators(patch.source.path));
             return false;
         }
         size = qMax(size, AnimDataFile::blockEnd(id));

@@ -5,7 +5,6 @@
 #include "art/ArtWork.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QPair>
 #include <QSet>
 #include <limits>
@@ -80,7 +79,7 @@ bool ArtMergePlan::build(const ArtWork &art, QString *error)
         const PendingEdit::State edit = edits.state(kind, id, Part::Image);
         if (edit == PendingEdit::State::None) {
             const Slot::Source source = original.isEmpty() ? Slot::Source::Empty : Slot::Source::Container;
-            list.append({source, original, QString(), 0});
+            list.append({source, original, PendingRecord(), 0});
             records += source == Slot::Source::Container ? 1 : 0;
             // A length running far past its record must not swell the progress total; a
             // record shared by several entries is written once.
@@ -89,28 +88,28 @@ bool ArtMergePlan::build(const ArtWork &art, QString *error)
                 estimate += qBound(qint64(0), qint64(original.length), ArtFormat::MaxRecordSize);
             }
         } else if (edit == PendingEdit::State::Deleted) {
-            list.append({Slot::Source::Empty, ArtIndexEntry::emptySlot(original.reserved), QString(), 0});
-        } else if (!addPending(slot, edits.recordFile(kind, id, Part::Image), original, error)) {
+            list.append({Slot::Source::Empty, ArtIndexEntry::emptySlot(original.reserved), PendingRecord(), 0});
+        } else if (!addPending(slot, edits.recordAt(kind, id, Part::Image), original, error)) {
             return false;
         }
     }
     return true;
 }
 
-bool ArtMergePlan::addPending(int slot, const QString &path, const ArtIndexEntry &original, QString *error)
+bool ArtMergePlan::addPending(
+    int slot, const PendingRecord &source, const ArtIndexEntry &original, QString *error)
 {
-    const QFileInfo info(path);
-    const qint64 length = info.size();
-    const bool usable = info.isFile()
+    const qint64 length = source.currentSize();
+    const bool usable = length >= 0
         && (isStaticSlot(slot) ? length >= pendingRecordMinimum(slot) : length == pendingRecordMinimum(slot));
     if (!usable || length > std::numeric_limits<qint32>::max()) {
-        *error = info.exists() ? QStringLiteral("The pending edit of %1 is damaged (%2).")
-                                     .arg(ArtContainer::describeSlot(slot), QDir::toNativeSeparators(path))
-                               : QStringLiteral("The pending edit of %1 has vanished (%2).")
-                                     .arg(ArtContainer::describeSlot(slot), QDir::toNativeSeparators(path));
+        const QString path = QDir::toNativeSeparators(source.path);
+        *error = source.exists()
+            ? QStringLiteral("The pending edit of %1 is damaged (%2).").arg(ArtContainer::describeSlot(slot), path)
+            : QStringLiteral("The pending edit of %1 has vanished (%2).").arg(ArtContainer::describeSlot(slot), path);
         return false;
     }
-    list.append({Slot::Source::PendingFile, original, path, length});
+    list.append({Slot::Source::PendingFile, original, source, length});
     ++records;
     estimate += length;
     return true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "art/ArtIndexEntry.h"
+#include "io/PendingRecord.h"
 
 #include <QString>
 #include <QVector>
@@ -19,7 +20,7 @@ public:
         Source source = Source::Empty;
         // The container's entry of the slot; for an empty slot the entry to write.
         ArtIndexEntry entry;
-        QString path; // for PendingFile slots
+        PendingRecord pending; // for PendingFile slots
         qint64 length = 0; // for PendingFile slots
     };
 
@@ -37,7 +38,7 @@ public:
 
 private:
     int outputSlotCount(const ArtWork &art) const;
-    bool addPending(int slot, const QString &path, const ArtIndexEntry &original, QString *error);
+    bool addPending(int slot, const PendingRecord &source, const ArtIndexEntry &original, QString *error);
 
     QVector<Slot> list;
     qint64 estimate = 0;

@@ -61,7 +61,7 @@ bool writePatched(SaveRun &run, QByteArrayView source, const QVector<Patch> &pat
         return filled;
     };
     for (const Patch &patch : patches) {
-        if (!copyUpTo(patch.position) || !run.writePendingFile(patch.path, patch.size, patch.label))
+        if (!copyUpTo(patch.position) || !run.writePendingFile(patch.source, patch.size, patch.label))
             return false;
         at += patch.size;
     }
@@ -157,7 +157,7 @@ bool DataSetSaver::writeArt(SaveRun &run, const ArtMergePlan &plan, ArtFileWrite
             break;
         case ArtMergePlan::Slot::Source::PendingFile: {
             QByteArray record;
-            if (!run.readPendingFile(planned.path, planned.length, ArtContainer::describeSlot(slot), &record)
+            if (!run.readPendingFile(planned.pending, planned.length, ArtContainer::describeSlot(slot), &record)
                 || !writer.addRecord(run, slot, {record, 0, quint32(record.size()), std::nullopt},
                     planned.entry.reserved, &handle))
                 return false;

@@ -109,24 +109,24 @@ bool SaveRun::overwrite(qint64 position, QByteArrayView bytes)
     return true;
 }
 
-bool SaveRun::readPendingFile(const QString &path, qint64 length, const QString &label, QByteArray *record)
+bool SaveRun::readPendingFile(
+    const PendingRecord &source, qint64 length, const QString &label, QByteArray *record)
 {
-    QFile pending(path);
-    if (pending.open(QIODevice::ReadOnly))
-        *record = pending.read(length + 1);
+    QString reason;
+    *record = source.read(&reason);
     if (record->size() == length)
         return true;
-    const QString reason
-        = pending.error() != QFileDevice::NoError ? pending.errorString() : QStringLiteral("it changed size");
+    if (reason.isEmpty())
+        reason = QStringLiteral("it changed size");
     return fail(QStringLiteral("The pending edit of %1 could not be read (%2): %3")
-                    .arg(label, QDir::toNativeSeparators(path), reason),
-        path);
+                    .arg(label, QDir::toNativeSeparators(source.path), reason),
+        source.path);
 }
 
-bool SaveRun::writePendingFile(const QString &path, qint64 length, const QString &label)
+bool SaveRun::writePendingFile(const PendingRecord &source, qint64 length, const QString &label)
 {
     QByteArray record;
-    return readPendingFile(path, length, label, &record) && write(record);
+    return readPendingFile(source, length, label, &record) && write(record);
 }
 
 bool SaveRun::commit()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "io/PendingRecord.h"
 #include "io/StagedOutput.h"
 
 #include <QByteArray>
@@ -46,8 +47,8 @@ public:
     // Replaces bytes already written into the current file, before its end.
     bool overwrite(qint64 position, QByteArrayView bytes);
     // The pending edit's record, which must be exactly length bytes long.
-    bool readPendingFile(const QString &path, qint64 length, const QString &label, QByteArray *record);
-    bool writePendingFile(const QString &path, qint64 length, const QString &label);
+    bool readPendingFile(const PendingRecord &source, qint64 length, const QString &label, QByteArray *record);
+    bool writePendingFile(const PendingRecord &source, qint64 length, const QString &label);
     // Puts every file in place; on failure the directory is left as it was.
     bool commit();
     bool fail(const QString &message, const QString &path = QString());

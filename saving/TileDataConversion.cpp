@@ -1,6 +1,5 @@
 #include "saving/TileDataConversion.h"
 
-#include "io/PendingEditDirectory.h"
 #include "saving/TileDataMergePlan.h"
 #include "tiledata/LandTileRecord.h"
 #include "tiledata/StaticTileRecord.h"
@@ -23,10 +22,10 @@ bool mergedSource(const TileData &tiles, QByteArray *merged, QString *error)
     *merged = tiles.fileBytes();
     merged->resize(plan.outputSize(), '\0');
     for (const TileDataMergePlan::Patch &patch : plan.patches()) {
-        const QByteArray record = PendingEditDirectory::readFile(patch.path);
+        const QByteArray record = patch.source.read();
         if (record.size() != patch.size) {
             *error = QStringLiteral("The pending tile data edit of %1 could not be read (%2).")
-                         .arg(patch.label, QDir::toNativeSeparators(patch.path));
+                         .arg(patch.label, QDir::toNativeSeparators(patch.source.path));
             return false;
         }
         merged->replace(patch.position, patch.size, record);

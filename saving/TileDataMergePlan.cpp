@@ -4,16 +4,15 @@
 #include "tiledata/TileDataFormat.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <algorithm>
 
 namespace {
 
 // Pending records are in the layout the file was read in, and go where it keeps them.
-TileDataMergePlan::Patch patchFor(TileDataLayout layout, TileKind kind, int id, const QString &path)
+TileDataMergePlan::Patch patchFor(TileDataLayout layout, TileKind kind, int id, const PendingRecord &source)
 {
     TileDataMergePlan::Patch patch;
-    patch.path = path;
+    patch.source = source;
     patch.label = TileData::describeTile(kind, id);
     patch.position = kind == TileKind::Terrain ? layout.landPosition(id) : layout.staticPosition(id);
     patch.size = kind == TileKind::Terrain ? layout.landRecordSize() : layout.staticRecordSize();
@@ -44,14 +43,13 @@ bool TileDataMergePlan::build(const TileData &tileData, QString *error)
                              .arg(TileData::describeTile(kind, id));
                 return false;
             }
-            const QString path = edits.recordFile(kind, id, PendingEditStore::Part::TileData);
-            const Patch patch = patchFor(tileData.layout(), kind, id, path);
-            const QFileInfo info(patch.path);
-            if (!info.isFile() || info.size() != patch.size) {
+            const Patch patch
+                = patchFor(tileData.layout(), kind, id, edits.recordAt(kind, id, PendingEditStore::Part::TileData));
+            if (patch.source.currentSize() != patch.size) {
                 *error = QStringLiteral("The pending tile data edit of %1 is %2 (%3).")
                              .arg(patch.label,
-                                 info.exists() ? QStringLiteral("damaged") : QStringLiteral("missing"),
-                                 QDir::toNativeSeparators(patch.path));
+                                 patch.source.exists() ? QStringLiteral("damaged") : QStringLiteral("missing"),
+                                 QDir::toNativeSeparators(patch.source.path));
                 return false;
             }
             size = qMax(size, blockEnd(tileData.layout(), kind, id));

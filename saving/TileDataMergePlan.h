@@ -1,5 +1,7 @@
 #pragma once
 
+#include "io/PendingRecord.h"
+
 #include <QString>
 #include <QVector>
 
@@ -16,7 +18,7 @@ public:
     {
         qint64 position = 0;
         int size = 0;
-        QString path;
+        PendingRecord source;
         QString label; // "land tile 5", "static tile 7"
     };
 

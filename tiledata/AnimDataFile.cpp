@@ -37,14 +37,11 @@ bool AnimDataFile::holds(int id) const
 
 AnimDataEntry AnimDataFile::readEntry(int id) const
 {
-    const QString path
-        = id < 0 ? QString() : edits->recordFile(TileKind::Static, id, PendingEditStore::Part::Animation);
-    if (!path.isEmpty()) {
-        const QByteArray pending = PendingEditDirectory::readFile(path);
-        // A pending file that vanished or is short is not an entry: the data file's is used.
-        if (pending.size() == AnimDataEntry::Size)
-            return AnimDataEntry::fromBytes(pending);
-    }
+    const QByteArray pending
+        = id < 0 ? QByteArray() : edits->edit(TileKind::Static, id, PendingEditStore::Part::Animation).record;
+    // A pending file that vanished or is short is not an entry: the data file's is used.
+    if (pending.size() == AnimDataEntry::Size)
+        return AnimDataEntry::fromBytes(pending);
     return originalEntry(id);
 }
 

@@ -182,10 +182,7 @@ QString TileData::name(TileKind kind, int id) const
 
 QByteArray TileData::pendingRecord(TileKind kind, int id, int size) const
 {
-    const QString path = edits->recordFile(kind, id, PendingEditStore::Part::TileData);
-    if (path.isEmpty())
-        return QByteArray();
-    const QByteArray record = PendingEditDirectory::readFile(path);
+    const QByteArray record = edits->edit(kind, id, PendingEditStore::Part::TileData).record;
     // A pending file that vanished or is short is not a record: the data file's is used.
     return record.size() >= size ? record.left(size) : QByteArray();
 }

@@ -132,7 +132,7 @@ private Q_SLOTS:
                 TileKind::Static, id, TestDataSet::solid(MaxStaticSide, MaxStaticSide, Qt::transparent)));
         const PendingEditStore &edits = art.pendingEdits();
         for (const PendingEditStore::Tile &tile : edits.editedTiles())
-            QVERIFY(QFile::remove(edits.recordFile(tile.kind, tile.id, PendingEditStore::Part::Image)));
+            QVERIFY(QFile::remove(edits.recordAt(tile.kind, tile.id, PendingEditStore::Part::Image).path));
         for (int id : {0, 2, ArtWork::MinCacheCapacity})
             QVERIFY(!art.image(TileKind::Terrain, id, false).isNull());
         QVERIFY(art.image(TileKind::Terrain, 1, false).isNull()); // the least recently used went

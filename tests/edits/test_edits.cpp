@@ -8,6 +8,7 @@
 #include "dataset/TileFilter.h"
 #include "edits/TileEdits.h"
 #include "edits/TileNameSearch.h"
+#include "io/PendingEditPack.h"
 #include "saving/DataSetSaver.h"
 #include "tiledata/TileDataFormat.h"
 #include "tiledata/TileFlags.h"
@@ -168,8 +169,9 @@ private Q_SLOTS:
                 continue;
             // The same picture in a record the encoder would not write (another header):
             // undoing must give back these bytes, not a new encoding.
-            const QString path = data->pendingEdits().recordFile(TileKind::Static, Pictured, Part::Image);
-            QVERIFY(TestFiles::writeFile(path, TestFiles::fileBytes(path).replace(0, 1, "\x5a")));
+            const PendingRecord pending = data->pendingEdits().recordAt(TileKind::Static, Pictured, Part::Image);
+            QVERIFY(TestFiles::writeFile(
+                pending.path, TestFiles::fileBytes(pending.path).replace(pending.offset, 1, "\x5a")));
         }
         QCOMPARE(texts,
             QStringList({"Import of Static 0x5", "Delete of Terrain 0x3", "Properties of Static 0x5",
@@ -339,13 +341,14 @@ private Q_SLOTS:
 
     void failuresChangeNothing()
     {
-        // A full disk cuts the image's pending record (some 230 bytes), or only the
-        // record's (37 bytes, after a one-pixel image's 20), or a record of the other kind is
+        // A full disk cuts the pending image and record, kept together (some 230 bytes with
+        // the image, or 37 with a one-pixel image's 20), or a record of the other kind is
         // given: the image is taken back.
         const TileView before = view(*data, TileKind::Static, Pictured);
         const StaticTileRecord item = StaticTileRecord::fromBytes(QByteArray(37, 'x'));
         const QList<std::tuple<int, qint64, TileRecord, QString>> failures{
-            {9, 100, item, "image of Static 0x5"}, {1, 30, item, "tile data of Static 0x5"},
+            {9, 100, item, "Properties of Static 0x5 could not be kept"},
+            {1, 30, item, "Properties of Static 0x5 could not be kept"},
             {9, 1 << 20, LandTileRecord(),
                 "tile data of Static 0x5 was not changed: The record given is for the other kind of tile."},
             // An animation entry's 68 bytes do not fit.
@@ -372,17 +375,20 @@ private Q_SLOTS:
         const TileView first = view(*data, TileKind::Static, Pictured);
         QVERIFY(edits->changeImage(
             TileKind::Static, Pictured, TestDataSet::solid(6, 6, Qt::blue), TileEdits::pasteName(), &error));
-        // Undoing must write the first record back; its file's place is taken.
-        const QString path = data->pendingEdits().recordFile(TileKind::Static, Pictured, Part::Image);
-        QVERIFY(QFile::remove(path) && QDir().mkdir(path));
+        // Undoing must write the first record back; the place of the file it goes in is taken.
+        const QFileInfo current(data->pendingEdits().recordAt(TileKind::Static, Pictured, Part::Image).path);
+        quint64 number = 0;
+        QVERIFY(PendingEditPack::parseFileName(current.fileName(), &number));
+        const QString path = current.dir().filePath(PendingEditPack::fileName(number + 1));
+        QVERIFY(QDir().mkdir(path));
         QVERIFY(!edits->undo(&error));
         QVERIFY2(error.contains("Paste of Static 0x5"), qPrintable(error));
         QVERIFY(edits->history().index() == 2 && !edits->history().canRedo() && QDir().rmdir(path));
         QVERIFY2(edits->undo(&error), qPrintable(error));
         QVERIFY(view(*data, TileKind::Static, Pictured) == first);
 
-        // An edit of several tiles is put back whole or not at all: here its tiles' files are
-        // there to put back, but not the few bytes that say so until they all are.
+        // An edit of several tiles is put back whole or not at all: here the file that keeps
+        // them together cannot be written whole.
         QVERIFY(edits->takeFromOther(*theirs, {{TileKind::Terrain, 0x11}, {TileKind::Static, Pictured}},
             {true, false, false}, &error));
         const TileView taken = view(*data, TileKind::Terrain, 0x11);
@@ -421,11 +427,11 @@ private Q_SLOTS:
             << "static tile 33 uses flags the classic layout cannot hold (NoShadow)";
         QTest::newRow("past the other's end")
             << QStringList{"static:5", "static:128"} << all << qint64(0) << "Static 0x80 is not in ";
-        // Land 0x11's record (26 bytes) and static 5's (37) are stored before its entry's 68
-        // bytes do not fit.
+        // Land 0x11's record (26 bytes) and static 5's (37) would fit, but not with its
+        // entry's 68 bytes: all of them are kept together or none.
         QTest::newRow("disk full on the last part")
             << QStringList{"land:17", "static:5"} << "tiledata animation" << qint64(60)
-            << "the animation of Static 0x5 cannot be taken";
+            << "could not be kept: Cannot write";
     }
     void takeFromOther()
     {

@@ -1,5 +1,6 @@
 #include "io/CommitJournal.h"
 #include "io/PendingEditDirectory.h"
+#include "io/PendingEditPack.h"
 #include "io/PendingEditStore.h"
 
 #include <QtTest>
@@ -109,13 +110,10 @@ private Q_SLOTS:
             QCOMPARE(store.edit(TileKind::Static, 2, Part::TileData), PendingEdit::replaced("new"));
             QString error;
             QVERIFY2(store.commitBatch(&error), qPrintable(error));
-            const QStringList files = QDir(store.directory()).entryList({"T*"}, QDir::Files);
-            QCOMPARE(files.filter(QRegularExpression("^TS[12]\\.wfg$")).size(), 2);
-            QCOMPARE(PendingEditDirectory::readFile(store.recordFile(TileKind::Static, 1, Part::TileData)),
-                QByteArray("new"));
+            QCOMPARE(store.recordAt(TileKind::Static, 1, Part::TileData).read(), QByteArray("new"));
         }
-        // A dead run's directory: TS1 and TS2 in place, and a batch replacing TS1 and TS2 and
-        // adding TS3, written aside.
+        // A dead run of an earlier version, which kept one file per edit: TS1 and TS2 in
+        // place, and a batch replacing TS1 and TS2 and adding TS3, written aside.
         const QString dead = parent.filePath(PendingEditDirectory::NamePrefix + "dead01");
         QVERIFY(QDir().mkpath(dead));
         {
@@ -154,6 +152,98 @@ private Q_SLOTS:
         QCOMPARE(edits.join(' '), recovered);
         // Nothing set aside is left over.
         QCOMPARE(QDir(store.directory()).entryList({"*~*"}, QDir::Files), QStringList());
+    }
+
+    // What a run killed at any moment leaves of edits made together in packs: each pack
+    // whole or not at all, the later outranking the earlier and any lone file of an
+    // earlier version, a forgotten edit staying forgotten.
+    void packsAreRecoveredInTheOrderMade()
+    {
+        using Part = PendingEditStore::Part;
+        QTemporaryDir parent;
+        const QString dead = parent.filePath(PendingEditDirectory::NamePrefix + "dead02");
+        const QString earlier = parent.filePath(PendingEditDirectory::NamePrefix + "dead01");
+        QVERIFY(QDir().mkpath(earlier));
+        {
+            QSettings description(QDir(earlier).filePath("session.ini"), QSettings::IniFormat);
+            description.setValue("store", PendingEditStore::DirectoryStoreName);
+            description.setValue("dataDirectory", "/data");
+        }
+        QVERIFY(writeFile(QDir(earlier).filePath("TS1.wfg"), "lone"));
+        QVERIFY(writeFile(QDir(earlier).filePath("TS4.wfg"), "lone"));
+        QVERIFY(writeFile(QDir(earlier).filePath("Static7.deleted"), ""));
+        {
+            // An earlier version's lone files, recovered, then packs made over them.
+            QString error;
+            std::vector<std::unique_ptr<PendingEditDirectory>> lone;
+            lone.push_back(PendingEditDirectory::adopt(earlier, &error));
+            QVERIFY2(lone.back(), qPrintable(error));
+            PendingEditStore store(parent.path(), QStringLiteral("/data"));
+            store.adopt(std::move(lone), [](TileKind, int, Part, const PendingEdit &) { return true; });
+            const QString directory = store.directory();
+            store.beginBatch();
+            for (int id = 1; id <= 3; ++id)
+                QVERIFY(store.put(TileKind::Static, id, Part::TileData, PendingEdit::replaced("first")));
+            QVERIFY(store.put(TileKind::Static, 4, Part::TileData, PendingEdit::none()));
+            QVERIFY(store.commitBatch(nullptr));
+            QVERIFY(store.put(TileKind::Static, 2, Part::TileData, PendingEdit::replaced("second")));
+            QVERIFY(store.put(TileKind::Static, 3, Part::TileData, PendingEdit::none()));
+            QVERIFY(store.put(TileKind::Static, 9, Part::Animation, PendingEdit::deleted()));
+            // Killed while writing the next pack: its file is there, without its name.
+            QVERIFY(writeFile(QDir(directory).filePath(PendingEditPack::fileName(4) + ".Xy12Ab"), "cut"));
+            // A pack damaged on the disk is passed over whole.
+            QVERIFY(writeFile(QDir(directory).filePath(PendingEditPack::fileName(9)), "TSRPACK1\x01"));
+            std::unique_ptr<PendingEditDirectory> left = store.take();
+            QVERIFY(QDir().rename(directory, dead));
+            left.reset(); // its own path is gone: nothing of dead is removed
+        }
+        QVERIFY(QFile::remove(QDir(dead).filePath("session.lock")));
+        const QList<PendingEditDirectory::Orphan> orphans = PendingEditDirectory::orphans(parent.path());
+        QCOMPARE(orphans.size(), 1);
+        QCOMPARE(orphans.first().editCount, 4);
+
+        QString error;
+        std::vector<std::unique_ptr<PendingEditDirectory>> found;
+        found.push_back(PendingEditDirectory::adopt(dead, &error));
+        QVERIFY2(found.back(), qPrintable(error));
+        PendingEditStore store(parent.path(), QStringLiteral("/data"));
+        store.adopt(std::move(found), [](TileKind, int, Part, const PendingEdit &) { return true; });
+        QCOMPARE(store.edit(TileKind::Static, 1, Part::TileData), PendingEdit::replaced("first"));
+        QCOMPARE(store.edit(TileKind::Static, 2, Part::TileData), PendingEdit::replaced("second"));
+        QVERIFY(!store.isEdited(TileKind::Static, 3));
+        QVERIFY(!store.isEdited(TileKind::Static, 4));
+        QCOMPARE(store.edit(TileKind::Static, 7, Part::Image), PendingEdit::deleted());
+        QCOMPARE(store.edit(TileKind::Static, 9, Part::Animation), PendingEdit::deleted());
+        // What the cut write left goes; the next pack made is numbered past every one found.
+        QVERIFY(!QFileInfo::exists(QDir(dead).filePath(PendingEditPack::fileName(4) + ".Xy12Ab")));
+        QVERIFY(store.put(TileKind::Static, 1, Part::TileData, PendingEdit::replaced("third")));
+        QCOMPARE(store.recordAt(TileKind::Static, 1, Part::TileData).path,
+            QDir(store.directory()).filePath(PendingEditPack::fileName(10)));
+    }
+
+    // A pack goes once every edit in it is in a later one; one that a recovery would still
+    // take an edit from stays.
+    void packsNoLongerNeededGo()
+    {
+        using Part = PendingEditStore::Part;
+        QTemporaryDir parent;
+        PendingEditStore store(parent.path(), QStringLiteral("/data"));
+        const auto packs = [&] { return QDir(store.directory()).entryList({"Pack*"}, QDir::Files).size(); };
+        QVERIFY(store.put(TileKind::Static, 1, Part::Image, PendingEdit::replaced("a")));
+        QVERIFY(store.put(TileKind::Static, 1, Part::Image, PendingEdit::replaced("b")));
+        QCOMPARE(packs(), 1);
+        store.beginBatch();
+        QVERIFY(store.put(TileKind::Static, 2, Part::Image, PendingEdit::replaced("c")));
+        QVERIFY(store.put(TileKind::Static, 3, Part::Image, PendingEdit::replaced("d")));
+        QVERIFY(store.commitBatch(nullptr));
+        QCOMPARE(packs(), 2);
+        QVERIFY(store.put(TileKind::Static, 2, Part::Image, PendingEdit::none()));
+        QCOMPARE(packs(), 3); // static 3 is still served from the batch's
+        QVERIFY(store.put(TileKind::Static, 3, Part::Image, PendingEdit::deleted()));
+        QCOMPARE(packs(), 3); // the batch's goes; forgetting static 2 must be recovered as such
+        QCOMPARE(store.edit(TileKind::Static, 1, Part::Image), PendingEdit::replaced("b"));
+        QVERIFY(!store.isEdited(TileKind::Static, 2));
+        QCOMPARE(store.edit(TileKind::Static, 3, Part::Image), PendingEdit::deleted());
     }
 
 private:

@@ -343,7 +343,7 @@ void TestDataSetSaver::failedSaveLeavesTheOutputAsItWas_data()
 {
     QTest::addColumn<int>("step"); // a DataSetSaver::Step; -1: before the save
     QTest::addColumn<QString>("target"); // the file whose step goes wrong
-    QTest::addColumn<QString>("fault"); // fails, the staged art.mul vanishes, an input grows, a full disk
+    QTest::addColumn<QString>("fault"); // fails, the staged art.mul vanishes, an input grows or is cut, a full disk
     QTest::addColumn<QString>("failed"); // the file the saver names
     QTest::addColumn<QStringList>("message");
     QTest::addColumn<bool>("overUop"); // the earlier save holds artLegacyMUL.uop, which goes
@@ -366,7 +366,7 @@ void TestDataSetSaver::failedSaveLeavesTheOutputAsItWas_data()
     row("art.mul changed during", write, "tiledata.mul", "art.mul grows", "art.mul",
         {"art.mul", "changed on disk"});
     // Between the check that planned the save and its copy.
-    row("pending record changed during", write, "artidx.mul", "pending grows", {},
+    row("pending record changed during", write, "artidx.mul", "pending cut", {},
         {"land tile 2", "changed size"});
 }
 
@@ -381,9 +381,11 @@ void TestDataSetSaver::failedSaveLeavesTheOutputAsItWas()
     EarlierOutput f(overUop ? ArtContainer::Format::Uop : ArtContainer::Format::Mul);
     QVERIFY(f.ok);
     const auto grow = [&] {
-        QFile file(fault == "art.mul grows"
-                ? f.data.filePath("art.mul")
-                : f.data.pendingEdits().recordFile(TileKind::Terrain, 2, PendingEditStore::Part::TileData));
+        if (fault == "pending cut") {
+            QFile pending(f.data.pendingEdits().recordAt(TileKind::Terrain, 2, PendingEditStore::Part::TileData).path);
+            return pending.resize(pending.size() - 2);
+        }
+        QFile file(f.data.filePath("art.mul"));
         return file.open(QIODevice::Append) && file.write("more") == 4;
     };
     int renames = 0;
@@ -396,7 +398,7 @@ void TestDataSetSaver::failedSaveLeavesTheOutputAsItWas()
             = QDir(f.output.path()).entryList({".art.mul.*"}, QDir::Files | QDir::Hidden);
         if (fault == "vanishes") // the staged art.mul, complete by now, goes
             QFile::remove(f.output.filePath(staged.value(0)));
-        if (fault.endsWith("grows"))
+        if (fault.endsWith("grows") || fault == "pending cut")
             grow();
         return fault == "fails" ? message.last() : QString();
     });
@@ -412,7 +414,7 @@ void TestDataSetSaver::failedSaveLeavesTheOutputAsItWas()
     QVERIFY(failed.isEmpty() || QFileInfo(saver.failedFile()).fileName() == failed);
     QVERIFY(step != int(Step::Rename) || renames == 4);
     QCOMPARE(snapshot(f.output.path()), f.before);
-    QVERIFY(fault == "pending grows" || f.pendingKept());
+    QVERIFY(fault == "pending cut" || f.pendingKept());
 }
 
 void TestDataSetSaver::cancelledSaveLeavesTheOutputAsItWas()

@@ -310,8 +310,8 @@ void TestTileData::damagedOrUnwritablePendingFiles()
     QVERIFY(tiles.setLandRecord(1, LandTileRecord::fromBytes(QByteArray(26, 'a')))
         && tiles.setStaticRecord(2, StaticTileRecord::fromBytes(QByteArray(37, 'b'))));
     using Part = PendingEditStore::Part;
-    QVERIFY(QFile::remove(tiles.pendingEdits().recordFile(TileKind::Terrain, 1, Part::TileData)));
-    QVERIFY(writeFile(tiles.pendingEdits().recordFile(TileKind::Static, 2, Part::TileData), "xyz"));
+    QVERIFY(QFile::remove(tiles.pendingEdits().recordAt(TileKind::Terrain, 1, Part::TileData).path));
+    QVERIFY(writeFile(tiles.pendingEdits().recordAt(TileKind::Static, 2, Part::TileData).path, "xyz"));
     QCOMPARE(tiles.landRecord(1)->toBytes(), tiles.originalLandRecord(1)->toBytes());
     QCOMPARE(tiles.staticRecord(2)->toBytes(), tiles.originalStaticRecord(2)->toBytes());
     // One that cannot be written (a full disk) is no edit, and says where and why.

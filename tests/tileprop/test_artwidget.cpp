@@ -1,6 +1,7 @@
 #include "FakePrompts.h"
 #include "TestDataSet.h"
 #include "edits/TileEdits.h"
+#include "io/PendingEditPack.h"
 #include "saving/DataSetSaver.h"
 #include "tiledata/TileDataFormat.h"
 #include "tileprop/AnimationPlayer.h"
@@ -24,6 +25,21 @@ constexpr int Pictured = 5;
 constexpr int Plain = 9;
 constexpr int Junk = 11;
 constexpr int Land = 40; // the one terrain tile
+
+// Makes the next edit the store keeps fail to be written: a directory takes the name of
+// its file, which is returned.
+QString blockNextPack(PendingEditStore &store)
+{
+    const QDir directory(store.directory());
+    quint64 last = 0;
+    for (const QString &name : directory.entryList(QDir::Files)) {
+        quint64 number = 0;
+        if (PendingEditPack::parseFileName(name, &number))
+            last = qMax(last, number);
+    }
+    const QString name = PendingEditPack::fileName(last + 1);
+    return directory.mkdir(name) ? name : QString();
+}
 
 TileKind kindOf(int id)
 {
@@ -395,9 +411,9 @@ private Q_SLOTS:
 
     void editsNotStoredAreReportedAndKept()
     {
-        // A directory where the record's pending file would go makes its write fail.
+        // A directory where the edit's pending file would go makes its write fail.
         QDir tilesPending(data->tiles().pendingEdits().directory());
-        QVERIFY(tilesPending.mkdir("TS5.wfg"));
+        const QString blocked = blockNextPack(data->tiles().pendingEdits());
         QPointer<ArtWidget> window = open(Pictured);
         prompts->openFiles = {{data->filePath("import.png"), "png (*.png)"}};
         choose(window, "Import");
@@ -405,11 +421,11 @@ private Q_SLOTS:
         QVERIFY(!accepted(window));
         // One warning says why the window stays open.
         QCOMPARE(prompts->count("warning"), 1);
-        QVERIFY(prompts->last("warning")->text.contains("TS5.wfg"));
+        QVERIFY(prompts->last("warning")->text.contains(blocked));
 
         // The user takes one change back by hand: only the other one is an edit now. Enter is OK.
         applyEdits(window, {"lineWeight=0"});
-        QVERIFY(tilesPending.rmdir("TS5.wfg"));
+        QVERIFY(tilesPending.rmdir(blocked));
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window));
         QTest::keyClick(field(window, "lineWeight"), Qt::Key_Return);
@@ -483,7 +499,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, choice);
         QFETCH(int, closingPrompt);
-        QVERIFY(QDir(data->art().pendingEdits().directory()).mkdir("Static5.wfg"));
+        QVERIFY(!blockNextPack(data->art().pendingEdits()).isEmpty());
         QPointer<ArtWidget> window = open(Pictured);
         QWidget *page = window->findChild<QWidget *>("tab");
         prompts->menuChoices = {choice};
