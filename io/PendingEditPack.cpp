@@ -82,6 +82,9 @@ bool PendingEditPack::read(const QString &path, QList<Item> *itemsOut)
             return false;
         item.state = PendingEdit::State(state);
         item.size = qFromLittleEndian<quint32>(rest.constData() + quint8(length) + 1);
+        // Only a replacement carries a record.
+        if (item.size != 0 && item.state != PendingEdit::State::Replaced)
+            return false;
         item.offset = offset;
         offset += item.size;
         items.append(item);

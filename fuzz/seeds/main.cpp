@@ -3,6 +3,7 @@
 
 #include "art/ArtCodec.h"
 #include "art/ArtFormat.h"
+#include "io/PendingEditPack.h"
 #include "tiledata/AnimDataFile.h"
 #include "tiledata/TileDataLayout.h"
 #include "tools/sample/DataSetBuilder.h"
@@ -161,6 +162,19 @@ Seeds csvTableSeeds(const SeedSource &)
         QByteArray("\xEF\xBB\xBFid,name\r\n1,\"pot, \"\"old\"\"\r\n\xC3\xBF\"\r\n\r\n2,\"\"\r")};
 }
 
+// Packs of pending edits as the store writes them: records, a deletion, a forgotten edit.
+Seeds pendingPackSeeds(const SeedSource &s)
+{
+    PendingEditPack pack;
+    pack.add(QStringLiteral("TS5"), PendingEdit::replaced(QByteArray(37, 'x')));
+    pack.add(QStringLiteral("Static9"), PendingEdit::deleted());
+    pack.add(QStringLiteral("AS5"), PendingEdit::none());
+    if (!s.statics.isEmpty())
+        pack.add(QStringLiteral("Static5"), PendingEdit::replaced(s.statics.first()));
+    PendingEditPack empty;
+    return {pack.bytes(), empty.bytes()};
+}
+
 // Target name (the fuzz_*.cpp file's name) to its seeds.
 QVector<std::pair<QString, std::function<Seeds(const SeedSource &)>>> seedsByTarget()
 {
@@ -175,6 +189,7 @@ QVector<std::pair<QString, std::function<Seeds(const SeedSource &)>>> seedsByTar
         {QStringLiteral("fuzz_uop_container"), uopSeeds},
         {QStringLiteral("fuzz_patch_list"), patchListSeeds},
         {QStringLiteral("fuzz_csv_table"), csvTableSeeds},
+        {QStringLiteral("fuzz_pending_pack"), pendingPackSeeds},
     };
 }
 
