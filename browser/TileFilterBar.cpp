@@ -53,10 +53,12 @@ TileFilterBar::TileFilterBar(QWidget *parent)
     closer->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
     closer->setToolTip(QStringLiteral("Close the filter (Esc)"));
     closer->setAutoRaise(true);
-    name->setMinimumWidth(fontMetrics().averageCharWidth() * 20);
-    // A long message must not widen the window: it is cut, and whole in the tool tip.
+    name->setMinimumWidth(fontMetrics().averageCharWidth() * 12);
+    fields->setMinimumWidth(fontMetrics().averageCharWidth() * 16);
+    // A long message must not widen the window: it is cut, and whole in the tool tip. The
+    // count of matches always fits; the fields give way first.
     status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    fields->setMinimumWidth(fontMetrics().averageCharWidth() * 26);
+    status->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("16384 of 16384 terrain tiles match")));
 
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(4, 2, 4, 2);
