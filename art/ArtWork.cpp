@@ -13,7 +13,7 @@ struct ArtWork::Kind
 {
     TileKind tileKind;
     QCache<int, QImage> ArtWork::*cache;
-    Highlighted ArtWork::*highlighted;
+    QCache<int, QImage> ArtWork::*highlighted;
     int slotBase;
     QImage (*decode)(QByteArrayView record);
     QByteArray (*encode)(const QImage &image, QString *error);
@@ -110,8 +110,8 @@ void ArtWork::forgetImages()
     // Cached images may be edits no longer pending.
     terrainCache.clear();
     staticCache.clear();
-    terrainHighlighted = {};
-    staticHighlighted = {};
+    terrainHighlighted.clear();
+    staticHighlighted.clear();
 }
 
 void ArtWork::forgetEdited(TileKind kind, int id, PendingEditStore::Part part)
@@ -169,8 +169,8 @@ QImage ArtWork::normalize(TileKind kind, const QImage &image, QString *error)
 void ArtWork::setCacheCapacity(int images)
 {
     const qsizetype bytes = qMax(images, int(MinCacheCapacity)) * CacheBytesPerImage;
-    terrainCache.setMaxCost(bytes);
-    staticCache.setMaxCost(bytes);
+    for (QCache<int, QImage> *cache : {&terrainCache, &staticCache, &terrainHighlighted, &staticHighlighted})
+        cache->setMaxCost(bytes);
 }
 
 int ArtWork::cacheCapacity() const
@@ -190,12 +190,12 @@ QImage ArtWork::getImage(const Kind &kind, int id, bool highlighted)
     const QImage plain = plainImage(kind, id);
     if (!highlighted || plain.isNull())
         return plain;
-    Highlighted &last = this->*kind.highlighted;
-    if (last.id != id) {
-        last.id = id;
-        last.image = highlight(plain);
-    }
-    return last.image;
+    QCache<int, QImage> &lit = this->*kind.highlighted;
+    if (const QImage *cached = lit.object(id))
+        return *cached;
+    const QImage image = highlight(plain);
+    lit.insert(id, new QImage(image), qMax<qsizetype>(image.sizeInBytes(), CacheBytesPerImage));
+    return image;
 }
 
 QImage ArtWork::plainImage(const Kind &kind, int id)
@@ -233,9 +233,7 @@ void ArtWork::cacheImage(const Kind &kind, int id, const QImage &image)
 void ArtWork::forget(const Kind &kind, int id)
 {
     (this->*kind.cache).remove(id);
-    Highlighted &last = this->*kind.highlighted;
-    if (last.id == id)
-        last = {};
+    (this->*kind.highlighted).remove(id);
 }
 
 QImage ArtWork::normalized(const Kind &kind, const QImage &image, QString *error)

@@ -64,11 +64,6 @@ public:
 
 private:
     struct Kind;
-    struct Highlighted
-    {
-        int id = -1;
-        QImage image;
-    };
     QImage getImage(const Kind &kind, int id, bool highlighted);
     QImage plainImage(const Kind &kind, int id);
     QImage decodeStored(const Kind &kind, int id) const;
@@ -85,8 +80,8 @@ private:
     std::shared_ptr<PendingEditStore> edits;
     QCache<int, QImage> staticCache;
     QCache<int, QImage> terrainCache;
-    // The selected tile is drawn highlighted at every paint: the last highlighted image
-    // of each kind is kept.
-    Highlighted staticHighlighted;
-    Highlighted terrainHighlighted;
+    // Selected tiles are drawn highlighted at every paint (every tile shown, with all
+    // selected): their highlighted images are kept as the plain ones are.
+    QCache<int, QImage> staticHighlighted;
+    QCache<int, QImage> terrainHighlighted;
 };
