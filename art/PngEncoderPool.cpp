@@ -8,6 +8,7 @@ PngEncoderPool::PngEncoderPool(int threads) : capacity(qMax(1, threads) * 8)
     for (int i = 0; i < qMax(1, threads); ++i) {
         this->threads.emplace_back(QThread::create([this] { work(); }));
         this->threads.back()->start();
+        running += this->threads.back()->isRunning() ? 1 : 0;
     }
 }
 
@@ -39,8 +40,16 @@ void PngEncoderPool::put(const QString &key, QImage image)
 bool PngEncoderPool::take(Encoded *encoded)
 {
     QMutexLocker lock(&mutex);
-    while (done.empty() && (!jobs.empty() || encoding > 0))
+    while (done.empty() && (!jobs.empty() || encoding > 0)) {
+        // With no thread of its own (the system would not start one), the caller encodes.
+        if (running == 0) {
+            Job job = std::move(jobs.front());
+            jobs.pop_front();
+            done.push_back(encode(std::move(job)));
+            continue;
+        }
         jobDone.wait(&mutex);
+    }
     if (done.empty())
         return false;
     *encoded = std::move(done.front());

@@ -57,6 +57,8 @@ private:
     std::deque<Job> jobs;
     std::deque<Encoded> done;
     int encoding = 0;
+    // The threads that started.
+    int running = 0;
     bool stopping = false;
     const int capacity;
     std::vector<std::unique_ptr<QThread>> threads;

@@ -137,6 +137,19 @@ PendingEditDirectory::~PendingEditDirectory()
     if (dir.isEmpty())
         return;
     lockFile.reset();
+    // Oldest first: a run killed part way leaves the newest state of some edits, never an
+    // edit a later pack had forgotten.
+    QStringList packs;
+    for (const QString &name : editFilesIn(dir)) {
+        quint64 number = 0;
+        if (PendingEditPack::parseFileName(name, &number))
+            packs.append(name);
+        else
+            removeFile(filePath(name));
+    }
+    std::sort(packs.begin(), packs.end());
+    for (const QString &name : std::as_const(packs))
+        removeFile(filePath(name));
     QDir(dir).removeRecursively();
 }
 

@@ -295,7 +295,6 @@ void PendingEditStore::adopt(std::vector<std::unique_ptr<PendingEditDirectory>> 
     if (directories.empty())
         return;
     entries.clear();
-    // The packs found are kept whole until the store ends: only those it writes are counted.
     newestPack.clear();
     packEdits.clear();
     dir = std::move(directories.front());
@@ -310,17 +309,31 @@ void PendingEditStore::adopt(std::vector<std::unique_ptr<PendingEditDirectory>> 
         }
         return parse(name, &parsed);
     });
-    const QHash<quint64, Entry> found = collect(*dir);
+    QList<quint64> numbers;
+    const QHash<quint64, Entry> found = collect(*dir, &newestPack, &numbers);
+    countPackEdits(numbers);
+    PendingEditPack refused;
     for (auto it = found.cbegin(); it != found.cend(); ++it) {
-        if (accepted(it.key(), it.value(), accept, dropped))
+        if (accepted(it.key(), it.value(), accept, dropped)) {
             entries.insert(it.key(), it.value());
+        } else {
+            const auto [kind, id] = tileOf(it.key());
+            refused.add(editName(kind, id, partOf(it.key())), PendingEdit::none());
+        }
     }
+    // What was dropped is forgotten on disk too, or a later recovery would bring it back
+    // unasked. Should that fail, it is offered again, and refused again if it still does
+    // not fit.
+    QString ignored;
+    if (!refused.isEmpty())
+        writePack(refused, &ignored);
     for (std::size_t i = 1; i < directories.size(); ++i)
         copyFrom(*directories[i], accept, dropped);
     Q_EMIT reset();
 }
 
-QHash<quint64, PendingEditStore::Entry> PendingEditStore::collect(const PendingEditDirectory &from)
+QHash<quint64, PendingEditStore::Entry> PendingEditStore::collect(
+    const PendingEditDirectory &from, QHash<quint64, quint64> *newest, QList<quint64> *numbers)
 {
     QHash<quint64, Entry> found;
     QStringList packs;
@@ -341,14 +354,20 @@ QHash<quint64, PendingEditStore::Entry> PendingEditStore::collect(const PendingE
     std::sort(packs.begin(), packs.end());
     for (const QString &name : std::as_const(packs)) {
         QList<PendingEditPack::Item> items;
+        quint64 number = 0;
+        PendingEditPack::parseFileName(name, &number);
         // A damaged pack is passed over whole.
         if (!PendingEditPack::read(from.filePath(name), &items))
             continue;
+        if (numbers)
+            numbers->append(number);
         for (const PendingEditPack::Item &item : std::as_const(items)) {
             Parsed parsed;
             if (!parseEditName(item.name, &parsed))
                 continue;
             const quint64 tileKey = key(parsed.kind, parsed.id, parsed.part);
+            if (newest)
+                newest->insert(tileKey, number);
             if (item.state == PendingEdit::State::None)
                 found.remove(tileKey);
             else
@@ -360,6 +379,18 @@ QHash<quint64, PendingEditStore::Entry> PendingEditStore::collect(const PendingE
         }
     }
     return found;
+}
+
+void PendingEditStore::countPackEdits(const QList<quint64> &numbers)
+{
+    packEdits.clear();
+    for (const quint64 number : std::as_const(newestPack))
+        ++packEdits[number];
+    // A pack found with no edit a recovery would take from it goes now.
+    for (const quint64 number : numbers) {
+        if (!packEdits.contains(number))
+            QFile::remove(dir->filePath(PendingEditPack::fileName(number)));
+    }
 }
 
 PendingEdit PendingEditStore::editOf(const Entry &entry)
@@ -384,19 +415,20 @@ void PendingEditStore::copyFrom(
     const PendingEditDirectory &other, const Acceptance &accept, QStringList *dropped)
 {
     const QHash<quint64, Entry> found = collect(other);
+    QList<quint64> copied;
     beginBatch();
     for (auto it = found.cbegin(); it != found.cend(); ++it) {
         if (entries.contains(it.key()) || !accepted(it.key(), it.value(), accept, dropped))
             continue;
         const auto [kind, id] = tileOf(it.key());
         stage(kind, id, partOf(it.key()), editOf(it.value()));
+        copied.append(it.key());
     }
     QString reason;
     if (!commitBatch(&reason) && dropped) {
-        for (auto it = found.cbegin(); it != found.cend(); ++it) {
-            const auto [kind, id] = tileOf(it.key());
-            if (!entries.contains(it.key()))
-                dropped->append(describe(kind, id, partOf(it.key())));
+        for (const quint64 tileKey : std::as_const(copied)) {
+            const auto [kind, id] = tileOf(tileKey);
+            dropped->append(describe(kind, id, partOf(tileKey)));
         }
     }
 }

@@ -132,8 +132,13 @@ private:
     // The edit of tileKey is now in pack number: an earlier pack left with none goes.
     void supersede(quint64 tileKey, quint64 number);
     void takeBack(const Batch &undone);
-    // Every edit a directory holds, lone files and packs read in their order.
-    static QHash<quint64, Entry> collect(const PendingEditDirectory &from);
+    // Every edit a directory holds, lone files and packs read in their order; with, for
+    // each edit whose last word is in a pack, that pack's number, and every pack read.
+    static QHash<quint64, Entry> collect(const PendingEditDirectory &from,
+        QHash<quint64, quint64> *newest = nullptr, QList<quint64> *numbers = nullptr);
+    // Counts the edits each pack is the newest for, after newestPack was found on disk;
+    // the packs read (numbers) that are the newest for none go.
+    void countPackEdits(const QList<quint64> &numbers);
     static PendingEdit editOf(const Entry &entry);
     bool accepted(quint64 tileKey, const Entry &entry, const Acceptance &accept, QStringList *dropped) const;
     void copyFrom(const PendingEditDirectory &other, const Acceptance &accept, QStringList *dropped);

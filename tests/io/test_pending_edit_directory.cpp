@@ -246,6 +246,80 @@ private Q_SLOTS:
         QCOMPARE(store.edit(TileKind::Static, 3, Part::Image), PendingEdit::deleted());
     }
 
+    // An edit dropped because it no longer fits the data set stays dropped: neither the
+    // data set opened again nor a recovery after a kill brings it back, even once it
+    // would fit again.
+    void droppedEditsStayDropped_data()
+    {
+        QTest::addColumn<bool>("lone"); // kept by an earlier version, one file per edit
+        QTest::addColumn<bool>("killed"); // recovered after a kill rather than handed over
+        QTest::newRow("pack, opened again") << false << false;
+        QTest::newRow("pack, killed") << false << true;
+        QTest::newRow("lone file, opened again") << true << false;
+        QTest::newRow("lone file, killed") << true << true;
+    }
+    void droppedEditsStayDropped()
+    {
+        QFETCH(bool, lone);
+        QFETCH(bool, killed);
+        using Part = PendingEditStore::Part;
+        const auto all = [](TileKind, int, Part, const PendingEdit &) { return true; };
+        const auto notStatic5 = [](TileKind kind, int id, Part, const PendingEdit &) {
+            return !(kind == TileKind::Static && id == 5);
+        };
+        QTemporaryDir parent;
+        auto store = std::make_unique<PendingEditStore>(parent.path(), QStringLiteral("/data"));
+        QVERIFY(store->put(TileKind::Static, 6, Part::TileData, PendingEdit::replaced("kept")));
+        if (lone)
+            QVERIFY(writeFile(QDir(store->directory()).filePath("TS5.wfg"), "other layout"));
+        else
+            QVERIFY(store->put(TileKind::Static, 5, Part::TileData, PendingEdit::replaced("other layout")));
+        std::vector<std::unique_ptr<PendingEditDirectory>> handed;
+        handed.push_back(store->take());
+        QStringList dropped;
+        store->adopt(std::move(handed), notStatic5, &dropped);
+        QCOMPARE(dropped, QStringList{"static tile 5 (tile data)"});
+        QVERIFY(!store->isEdited(TileKind::Static, 5));
+
+        const QString directory = store->directory();
+        std::vector<std::unique_ptr<PendingEditDirectory>> found;
+        if (killed) {
+            const QString dead = parent.filePath(PendingEditDirectory::NamePrefix + "dead03");
+            std::unique_ptr<PendingEditDirectory> left = store->take();
+            QVERIFY(QDir().rename(directory, dead));
+            left.reset(); // its own path is gone: nothing of dead is removed
+            QVERIFY(QFile::remove(QDir(dead).filePath("session.lock")));
+            const QList<PendingEditDirectory::Orphan> orphans = PendingEditDirectory::orphans(parent.path());
+            QCOMPARE(orphans.size(), 1);
+            QCOMPARE(orphans.first().editCount, 1);
+            QString error;
+            found.push_back(PendingEditDirectory::adopt(dead, &error));
+            QVERIFY2(found.back(), qPrintable(error));
+        } else {
+            found.push_back(store->take());
+        }
+        store->adopt(std::move(found), all);
+        QCOMPARE(store->edit(TileKind::Static, 6, Part::TileData), PendingEdit::replaced("kept"));
+        QVERIFY(!store->isEdited(TileKind::Static, 5));
+    }
+
+    // A pack found in a directory handed over goes, like one of the store's own, once
+    // every edit in it is in a later pack.
+    void packsHandedOverGoWhenNoLongerNeeded()
+    {
+        using Part = PendingEditStore::Part;
+        QTemporaryDir parent;
+        PendingEditStore store(parent.path(), QStringLiteral("/data"));
+        const auto packs = [&] { return QDir(store.directory()).entryList({"Pack*"}, QDir::Files); };
+        QVERIFY(store.put(TileKind::Static, 1, Part::Image, PendingEdit::replaced("a")));
+        std::vector<std::unique_ptr<PendingEditDirectory>> handed;
+        handed.push_back(store.take());
+        store.adopt(std::move(handed), [](TileKind, int, Part, const PendingEdit &) { return true; });
+        QVERIFY(store.put(TileKind::Static, 1, Part::Image, PendingEdit::replaced("b")));
+        QCOMPARE(packs(), QStringList{PendingEditPack::fileName(2)});
+        QCOMPARE(store.edit(TileKind::Static, 1, Part::Image), PendingEdit::replaced("b"));
+    }
+
 private:
     static bool writeFile(const QString &path, const QByteArray &bytes)
     {
