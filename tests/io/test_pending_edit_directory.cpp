@@ -193,11 +193,8 @@ private Q_SLOTS:
             QVERIFY(writeFile(QDir(directory).filePath(PendingEditPack::fileName(4) + ".Xy12Ab"), "cut"));
             // A pack damaged on the disk is passed over whole.
             QVERIFY(writeFile(QDir(directory).filePath(PendingEditPack::fileName(9)), "TSRPACK1\x01"));
-            std::unique_ptr<PendingEditDirectory> left = store.take();
-            QVERIFY(QDir().rename(directory, dead));
-            left.reset(); // its own path is gone: nothing of dead is removed
+            QVERIFY(leaveAsKilled(store, dead));
         }
-        QVERIFY(QFile::remove(QDir(dead).filePath("session.lock")));
         const QList<PendingEditDirectory::Orphan> orphans = PendingEditDirectory::orphans(parent.path());
         QCOMPARE(orphans.size(), 1);
         QCOMPARE(orphans.first().editCount, 4);
@@ -281,14 +278,10 @@ private Q_SLOTS:
         QCOMPARE(dropped, QStringList{"static tile 5 (tile data)"});
         QVERIFY(!store->isEdited(TileKind::Static, 5));
 
-        const QString directory = store->directory();
         std::vector<std::unique_ptr<PendingEditDirectory>> found;
         if (killed) {
             const QString dead = parent.filePath(PendingEditDirectory::NamePrefix + "dead03");
-            std::unique_ptr<PendingEditDirectory> left = store->take();
-            QVERIFY(QDir().rename(directory, dead));
-            left.reset(); // its own path is gone: nothing of dead is removed
-            QVERIFY(QFile::remove(QDir(dead).filePath("session.lock")));
+            QVERIFY(leaveAsKilled(*store, dead));
             const QList<PendingEditDirectory::Orphan> orphans = PendingEditDirectory::orphans(parent.path());
             QCOMPARE(orphans.size(), 1);
             QCOMPARE(orphans.first().editCount, 1);
@@ -321,6 +314,17 @@ private Q_SLOTS:
     }
 
 private:
+    // What a run killed now leaves: the store's directory as it is, under dead, held by
+    // no live process.
+    static bool leaveAsKilled(PendingEditStore &store, const QString &dead)
+    {
+        const QString directory = store.directory();
+        std::unique_ptr<PendingEditDirectory> left = store.take();
+        const bool moved = QDir().rename(directory, dead);
+        left.reset(); // its own path is gone: nothing of dead is removed
+        return moved && QFile::remove(QDir(dead).filePath("session.lock"));
+    }
+
     static bool writeFile(const QString &path, const QByteArray &bytes)
     {
         QFile file(path);
