@@ -166,6 +166,21 @@ bool CheckedWrite::writeWholeFile(const QString &path, QByteArrayView bytes, QSt
     return renameOver(file.fileName(), path, error);
 }
 
+bool CheckedWrite::syncDirectory(const QString &directory)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(directory);
+    return true;
+#else
+    const int fd = ::open(QFile::encodeName(directory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+#endif
+}
+
 bool CheckedWrite::syncFileSystem(const QString &directory, QString *error)
 {
 #ifdef Q_OS_WIN

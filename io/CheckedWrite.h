@@ -24,5 +24,8 @@ bool writeWholeFile(const QString &path, QByteArrayView bytes, QString *error);
 // Pushes everything written on the file system that holds directory to the disk: one
 // wait for many files written by writeWholeFile.
 bool syncFileSystem(const QString &directory, QString *error);
+// Pushes a directory's entries to the disk: a file renamed into it keeps its name across
+// a power cut. False where the system cannot.
+bool syncDirectory(const QString &directory);
 
 } // namespace CheckedWrite

@@ -275,6 +275,9 @@ bool PendingEditDirectory::writeFile(const QString &fileName, const QByteArray &
         file.cancelWriting();
         return false;
     }
+    // The file is whole and named: it counts from now on, whatever follows. Its name is
+    // pushed to the disk too, so that an edit that was kept survives a power cut.
+    CheckedWrite::syncDirectory(dir);
     return true;
 }
 
