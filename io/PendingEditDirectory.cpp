@@ -11,7 +11,6 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSaveFile>
-#include <QSet>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -60,35 +59,6 @@ QStringList editFilesIn(const QString &directory)
             files.append(name);
     }
     return files;
-}
-
-// The edits a directory holds: each lone edit file (a replacement and a deletion of the
-// same edit, left by a run killed in between, count once), then the packs in the order
-// they were made, each item outranking what came before.
-int countEdits(const QString &directory)
-{
-    QSet<QString> edits;
-    QStringList packs;
-    for (const QString &name : editFilesIn(directory)) {
-        quint64 number = 0;
-        if (PendingEditPack::parseFileName(name, &number))
-            packs.append(name);
-        else if (name.endsWith(QLatin1String(".wfg")) || name.endsWith(QLatin1String(".deleted")))
-            edits.insert(name.left(name.lastIndexOf(QLatin1Char('.'))));
-    }
-    std::sort(packs.begin(), packs.end());
-    for (const QString &name : std::as_const(packs)) {
-        QList<PendingEditPack::Item> items;
-        if (!PendingEditPack::read(QDir(directory).filePath(name), &items))
-            continue;
-        for (const PendingEditPack::Item &item : std::as_const(items)) {
-            if (item.state == PendingEdit::State::None)
-                edits.remove(item.name);
-            else
-                edits.insert(item.name);
-        }
-    }
-    return int(edits.size());
 }
 
 // A run killed while making its directory leaves one without a description; edits are
@@ -217,8 +187,49 @@ QList<PendingEditDirectory::Orphan> PendingEditDirectory::orphans(const QString 
         // Edits put in place together count whole.
         QString outcome;
         CommitJournal::resolve(orphan.path, &outcome);
-        orphan.editCount = countEdits(orphan.path);
+        const QHash<QString, FoundEdit> edits = newestEdits(orphan.path);
+        orphan.editCount = int(std::count_if(edits.cbegin(), edits.cend(),
+            [](const FoundEdit &edit) { return edit.state != PendingEdit::State::None; }));
         found.append(orphan);
+    }
+    return found;
+}
+
+QHash<QString, PendingEditDirectory::FoundEdit> PendingEditDirectory::newestEdits(
+    const QString &directory, QList<quint64> *numbers)
+{
+    QHash<QString, FoundEdit> found;
+    QStringList packs;
+    // Lone files first, in name order: a replacement after a deletion of the same edit,
+    // both left by a run killed in between, is the one kept.
+    for (const QString &name : editFilesIn(directory)) {
+        quint64 number = 0;
+        const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+        if (PendingEditPack::parseFileName(name, &number))
+            packs.append(name);
+        else if (name.endsWith(QLatin1String(".wfg")))
+            found.insert(name.left(dot),
+                {PendingEdit::State::Replaced, PendingRecord{QDir(directory).filePath(name), 0, -1}, 0});
+        else if (name.endsWith(QLatin1String(".deleted")))
+            found.insert(name.left(dot), {PendingEdit::State::Deleted, PendingRecord(), 0});
+    }
+    std::sort(packs.begin(), packs.end());
+    for (const QString &name : std::as_const(packs)) {
+        QList<PendingEditPack::Item> items;
+        quint64 number = 0;
+        PendingEditPack::parseFileName(name, &number);
+        const QString path = QDir(directory).filePath(name);
+        // A damaged pack is passed over whole.
+        if (!PendingEditPack::read(path, &items))
+            continue;
+        if (numbers)
+            numbers->append(number);
+        for (const PendingEditPack::Item &item : std::as_const(items)) {
+            const PendingRecord record = item.state == PendingEdit::State::Replaced
+                ? PendingRecord{path, item.offset, item.size}
+                : PendingRecord();
+            found.insert(item.name, {item.state, record, number});
+        }
     }
     return found;
 }

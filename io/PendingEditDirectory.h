@@ -1,6 +1,10 @@
 #pragma once
 
+#include "io/PendingEdit.h"
+#include "io/PendingRecord.h"
+
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -36,6 +40,16 @@ public:
         int editCount = 0;
     };
 
+    // An edit a directory holds, under the name its store gave it ("TS5").
+    struct FoundEdit
+    {
+        // None: forgotten, by a pack newer than what held it.
+        PendingEdit::State state = PendingEdit::State::None;
+        PendingRecord record; // Replaced only
+        // The pack it is in; 0 for a lone file (as earlier versions kept each edit).
+        quint64 pack = 0;
+    };
+
     static const QString NamePrefix;
 
     // Nothing is created on disk yet.
@@ -51,6 +65,10 @@ public:
     // run killed while making them left without a description (and so without edits) are
     // removed on the way.
     static QList<Orphan> orphans(const QString &parentDirectory);
+    // The newest word on every edit in directory: its lone files first, then its packs in
+    // the order they were made, each outranking what came before. With numbers, the
+    // packs read whole.
+    static QHash<QString, FoundEdit> newestEdits(const QString &directory, QList<quint64> *numbers = nullptr);
     // Removes a directory of ours that no live process holds; false when one does.
     static bool removeOrphan(const QString &path);
 

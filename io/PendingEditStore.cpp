@@ -336,47 +336,17 @@ QHash<quint64, PendingEditStore::Entry> PendingEditStore::collect(
     const PendingEditDirectory &from, QHash<quint64, quint64> *newest, QList<quint64> *numbers)
 {
     QHash<quint64, Entry> found;
-    QStringList packs;
-    // Lone files first, in name order (a replacement after a deletion of the same edit,
-    // both left by a run killed in between); any pack outranks them, and packs go in the
-    // order they were made.
-    for (const QString &name : from.editFiles()) {
+    const QHash<QString, PendingEditDirectory::FoundEdit> edits
+        = PendingEditDirectory::newestEdits(from.path(), numbers);
+    for (auto it = edits.cbegin(); it != edits.cend(); ++it) {
         Parsed parsed;
-        quint64 number = 0;
-        if (PendingEditPack::parseFileName(name, &number))
-            packs.append(name);
-        else if (parse(name, &parsed))
-            found.insert(key(parsed.kind, parsed.id, parsed.part),
-                {parsed.state,
-                    parsed.state == PendingEdit::State::Replaced ? PendingRecord{from.filePath(name), 0, -1}
-                                                                 : PendingRecord()});
-    }
-    std::sort(packs.begin(), packs.end());
-    for (const QString &name : std::as_const(packs)) {
-        QList<PendingEditPack::Item> items;
-        quint64 number = 0;
-        PendingEditPack::parseFileName(name, &number);
-        // A damaged pack is passed over whole.
-        if (!PendingEditPack::read(from.filePath(name), &items))
+        if (!parseEditName(it.key(), &parsed))
             continue;
-        if (numbers)
-            numbers->append(number);
-        for (const PendingEditPack::Item &item : std::as_const(items)) {
-            Parsed parsed;
-            if (!parseEditName(item.name, &parsed))
-                continue;
-            const quint64 tileKey = key(parsed.kind, parsed.id, parsed.part);
-            if (newest)
-                newest->insert(tileKey, number);
-            if (item.state == PendingEdit::State::None)
-                found.remove(tileKey);
-            else
-                found.insert(tileKey,
-                    {item.state,
-                        item.state == PendingEdit::State::Replaced
-                            ? PendingRecord{from.filePath(name), item.offset, item.size}
-                            : PendingRecord()});
-        }
+        const quint64 tileKey = key(parsed.kind, parsed.id, parsed.part);
+        if (newest && it->pack != 0)
+            newest->insert(tileKey, it->pack);
+        if (it->state != PendingEdit::State::None)
+            found.insert(tileKey, {it->state, it->record});
     }
     return found;
 }

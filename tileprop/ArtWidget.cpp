@@ -79,6 +79,18 @@ std::optional<QString> sharedText(const QMap<int, Record> &records, const Text &
     return first;
 }
 
+// The flags every record has, and those some record has.
+template <typename Record> std::pair<quint64, quint64> sharedFlags(const QMap<int, Record> &records)
+{
+    quint64 inAll = ~quint64(0);
+    quint64 inSome = 0;
+    for (const Record &record : records) {
+        inAll &= record.flags;
+        inSome |= record.flags;
+    }
+    return {inAll, inSome};
+}
+
 // The layout among root's that holds widget directly.
 QBoxLayout *boxHolding(QWidget *root, QWidget *widget)
 {
@@ -230,12 +242,7 @@ void ArtWidget::fillTerrain()
         shownLands.insert(tile,
             tiles ? tiles->landRecord(tile).value_or(LandTileRecord::blank(tiles->layout()))
                   : LandTileRecord());
-    quint64 inAll = ~quint64(0);
-    quint64 inSome = 0;
-    for (const LandTileRecord &record : shownLands) {
-        inAll &= record.flags;
-        inSome |= record.flags;
-    }
+    const auto [inAll, inSome] = sharedFlags(shownLands);
     applyFlags(inAll, inSome);
     showField(ui->lineTexid,
         sharedText(shownLands, [](const LandTileRecord &record) { return QString::number(record.texid); }));
@@ -250,12 +257,7 @@ void ArtWidget::fillStatic()
         shownStatics.insert(tile,
             tiles ? tiles->staticRecord(tile).value_or(StaticTileRecord::blank(tiles->layout()))
                   : StaticTileRecord());
-    quint64 inAll = ~quint64(0);
-    quint64 inSome = 0;
-    for (const StaticTileRecord &record : shownStatics) {
-        inAll &= record.flags;
-        inSome |= record.flags;
-    }
+    const auto [inAll, inSome] = sharedFlags(shownStatics);
     applyFlags(inAll, inSome);
     for (const auto &[edit, field] : byteFields(*ui))
         showField(edit, sharedText(shownStatics, [field = field](const StaticTileRecord &record) {
